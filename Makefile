@@ -1,0 +1,38 @@
+# The newcomer's commands: `make demo` and `make test`. Each installs what is missing,
+# configures the build folder when needed, builds, then runs.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: all deps build demo test test-nogui bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+# The test build: sanitizers on, so that demo and tests both run under them.
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_SANITIZE=ON $(CMAKE_FLAGS)
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The core, orvane-batch, the robot library and the module must build and pass without Qt.
+test-nogui:
+	@$(MAKE) --no-print-directory test BUILD=build-nogui CMAKE_FLAGS=-DORVANE_BUILD_GUI=OFF
+
+demo: build
+	scripts/demo $(BUILD)
+
+# Benchmarks want an optimised build without sanitizers.
+bench: deps
+	@test -f build-release/build.ninja || cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release
+	cmake --build build-release -j $(JOBS)
+	scripts/bench build-release
+
+clean:
+	rm -rf build build-nogui build-release
