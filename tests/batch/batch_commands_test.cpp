@@ -5,13 +5,17 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <vector>
 
 #include "batch/batch_commands.h"
 #include "demo_slide_files.h"
 #include "demo_slide_plan.h"
+#include "document/tiff_export.h"
+#include "document/tiff_loader.h"
 #include "document/tiff_messages.h"
+#include "view/display_raster.h"
 
 namespace orvane::batch {
 namespace {
@@ -93,6 +97,59 @@ TEST_F(BatchCommandsTest, FailuresPrintTheSystemsMessage) {
         EXPECT_EQ(result.err, c.message);
         EXPECT_EQ(result.out, "");
     }
+}
+
+std::string readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The export is the file the core's Export writes for the display state the options describe.
+TEST_F(BatchCommandsTest, ExportWritesWhatTheExportCommandWrites) {
+    const struct {
+        std::vector<std::string> options;
+        bool log, inverted;
+        std::array<bool, 3> channelOn;
+    } cases[] = {
+        {{}, true, true, {true, true, false}},
+        {{"--linear", "--no-invert"}, false, false, {true, true, false}},
+        {{"--channel-off", "1"}, true, true, {false, true, false}},
+        {{"--channel-off", "3", "--channel-off", "2", "--linear"}, false, true, {true, false, false}},
+    };
+    LayeredImage image;
+    NullProgress progress;
+    AppendLayer(image, file("demo_635.tif"), progress);
+    AppendLayer(image, file("demo_532.tif"), progress);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.options));
+        std::vector<std::string> args = {"export", "-o", file("batch.tif")};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        args.push_back(file("demo_635.tif"));
+        args.push_back(file("demo_532.tif"));
+        const RunResult result = run(args);
+        ASSERT_EQ(result.status, kExitSuccess) << result.err;
+        EXPECT_EQ(result.out, "");
+
+        DisplayState state = DisplayStateAfterLoading(image);
+        state.logDisplay = c.log;
+        state.invertedDisplay = c.inverted;
+        state.channelOn = c.channelOn;
+        ExportTiff(image, state, file("core.tif"), progress);
+        const std::string expected = readAll(file("core.tif"));
+        EXPECT_GT(expected.size(), 480u * 1460u * 3u);
+        EXPECT_TRUE(readAll(file("batch.tif")) == expected) << "export differs from the core's Export";
+    }
+}
+
+TEST_F(BatchCommandsTest, FailedExportLeavesNoFile) {
+    const std::string output = file("no-such-folder/out.tif");
+    const RunResult result = run({"export", "-o", output, file("demo_635.tif")});
+    EXPECT_EQ(result.status, kExitFailure);
+    EXPECT_NE(result.err, "");
+    EXPECT_FALSE(fs::exists(output));
+    EXPECT_FALSE(fs::exists(file("no-such-folder")));
 }
 
 TEST(BatchDispatchTest, UsageErrorsExitWithTwo) {
