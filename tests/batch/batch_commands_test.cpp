@@ -12,6 +12,7 @@
 #include "batch/batch_commands.h"
 #include "demo_slide_files.h"
 #include "demo_slide_plan.h"
+#include "document/image_processing.h"
 #include "document/tiff_export.h"
 #include "document/tiff_loader.h"
 #include "document/tiff_messages.h"
@@ -150,6 +151,43 @@ TEST_F(BatchCommandsTest, FailedExportLeavesNoFile) {
     EXPECT_NE(result.err, "");
     EXPECT_FALSE(fs::exists(output));
     EXPECT_FALSE(fs::exists(file("no-such-folder")));
+}
+
+// process applies the operations in the order given and writes a scan that loads back with the
+// source's resolution and description.
+TEST_F(BatchCommandsTest, ProcessAppliesStepsInOrderAndKeepsTheScanTags) {
+    const RunResult result = run({"process", "--subtract-background", "200,300,100,100", "--median", "--mean",
+                                  "-o", file("processed.tif"), file("demo_532.tif")});
+    ASSERT_EQ(result.status, kExitSuccess) << result.err;
+    EXPECT_EQ(result.out + result.err, "");
+
+    NullProgress progress;
+    LayeredImage expected;
+    AppendLayer(expected, file("demo_532.tif"), progress);
+    SubtractBackground(expected, 200, 300, 100, 100);
+    MedianFilter(expected, 1);
+    MeanFilter(expected, 1);
+
+    LayeredImage written;
+    AppendLayer(written, file("processed.tif"), progress);
+    ASSERT_EQ(written.width(), expected.width());
+    ASSERT_EQ(written.height(), expected.height());
+    EXPECT_EQ(written.xResolution, expected.xResolution);
+    EXPECT_EQ(written.resolutionUnit, expected.resolutionUnit);
+    EXPECT_EQ(written.imageDescription, expected.imageDescription);
+    EXPECT_EQ(written.scanOriginX, 0.2);
+    int differing = 0;
+    for (std::int32_t y = 0; y < expected.height(); ++y)
+        for (std::int32_t x = 0; x < expected.width(); ++x)
+            differing += written.layers[0].at(x, y) != expected.layers[0].at(x, y);
+    EXPECT_EQ(differing, 0);
+
+    // The background really was measured and taken off: the order of the steps is the given one.
+    LayeredImage source;
+    AppendLayer(source, file("demo_532.tif"), progress);
+    MedianFilter(source, 1);
+    MeanFilter(source, 1);
+    EXPECT_LT(written.layers[0].at(5, 5), source.layers[0].at(5, 5));
 }
 
 TEST(BatchDispatchTest, UsageErrorsExitWithTwo) {
