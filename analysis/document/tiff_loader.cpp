@@ -1,0 +1,203 @@
+// LoadLayer: one 16-bit grey-scale TIFF file into the next layer of a LayeredImage.
+#include "tiff_loader.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <limits>
+#include <memory>
+#include <stdexcept>
+#include <system_error>
+
+#include <tiffio.h>
+
+#include "buffer.h"
+#include "tiff_messages.h"
+
+namespace orvane {
+
+namespace {
+
+struct TiffCloser {
+    void operator()(TIFF* tif) const { TIFFClose(tif); }
+};
+using TiffHandle = std::unique_ptr<TIFF, TiffCloser>;
+
+// What the first file contributes besides its samples; committed only after a full read.
+struct FileMetadata {
+    float xResolution;
+    float yResolution;
+    std::uint16_t resolutionUnit;
+    std::string imageDescription;
+    double scanOriginX;
+    double scanOriginY;
+};
+
+std::string withPath(const char* pattern, const std::string& path) {
+    std::string text = pattern;
+    text.replace(text.find("%s"), 2, path);
+    return text;
+}
+
+// Only 16-bit, single-sample, min-is-black, contiguous files are read. The sample count is
+// checked too: a grey-plus-alpha file would otherwise write two samples a pixel into a buffer
+// sized for one.
+void checkFormat(TIFF* tif, std::int32_t& width, std::int32_t& height) {
+    std::uint32_t w = 0;
+    std::uint32_t h = 0;
+    std::uint16_t bits = 0;
+    std::uint16_t photometric = 0xFFFF;
+    std::uint16_t planar = 0;
+    std::uint16_t samplesPerPixel = 0;
+    const bool haveSize = TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w) == 1 &&
+                          TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h) == 1;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samplesPerPixel);
+    if (bits != 16 || photometric != PHOTOMETRIC_MINISBLACK || planar != PLANARCONFIG_CONTIG ||
+        samplesPerPixel != 1)
+        throw CoreError(kUnsupportedFormatMessage);
+    // An empty or absurdly wide image has no place in signed 32-bit pixel geometry.
+    constexpr auto kMax = static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max());
+    if (!haveSize || w == 0 || h == 0 || w > kMax || h > kMax)
+        throw CoreError(kUnsupportedFormatMessage);
+    width = static_cast<std::int32_t>(w);
+    height = static_cast<std::int32_t>(h);
+}
+
+FileMetadata readMetadata(TIFF* tif, const LayeredImage& image) {
+    FileMetadata meta{image.xResolution, image.yResolution, image.resolutionUnit,
+                      std::string(), image.scanOriginX, image.scanOriginY};
+    // An absent tag leaves the document's value as it is.
+    TIFFGetField(tif, TIFFTAG_XRESOLUTION, &meta.xResolution);
+    TIFFGetField(tif, TIFFTAG_YRESOLUTION, &meta.yResolution);
+    TIFFGetField(tif, TIFFTAG_RESOLUTIONUNIT, &meta.resolutionUnit);
+    const char* description = nullptr;
+    if (TIFFGetField(tif, TIFFTAG_IMAGEDESCRIPTION, &description) == 1 && description != nullptr)
+        meta.imageDescription = std::string(description).substr(0, kMaxTextLength);
+    ParseScanInfo(meta.imageDescription, meta.scanOriginX, meta.scanOriginY);
+    return meta;
+}
+
+// An uncompressed file must at least hold its samples. Checked before allocating, so that a
+// truncated file or a header claiming 100000 x 100000 pixels costs no huge buffer.
+void checkUncompressedSize(TIFF* tif, const std::string& path, std::int32_t width, std::int32_t height) {
+    std::uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+    if (compression != COMPRESSION_NONE) return;
+    std::error_code error;
+    const std::uintmax_t fileSize = std::filesystem::file_size(path, error);
+    const std::uint64_t needed = std::uint64_t{2} * static_cast<std::uint64_t>(width) *
+                                 static_cast<std::uint64_t>(height);
+    if (!error && fileSize < needed)
+        throw TiffReadError(path + ": Read error: the file ends after " + std::to_string(fileSize) +
+                            " bytes, too few for " + std::to_string(width) + " x " +
+                            std::to_string(height) + " 16-bit samples.");
+}
+
+std::unique_ptr<std::uint16_t[]> readSamples(TIFF* tif, std::int32_t width, std::int32_t height,
+                                             const TiffMessageCapture& capture) {
+    // The spare row and column match what the filters expect to find replaced later.
+    auto samples = allocateBuffer<std::uint16_t>(checkedCount(std::int64_t{height} + 1,
+                                                              std::int64_t{width} + 1,
+                                                              sizeof(std::uint16_t)));
+    // A scanline must be exactly one row of samples, or the read would run past the row.
+    if (TIFFScanlineSize64(tif) != std::uint64_t{2} * static_cast<std::uint64_t>(width))
+        throw CoreError(kUnsupportedFormatMessage);
+    for (std::int32_t row = 0; row < height; ++row) {
+        void* rowStart = samples.get() + static_cast<std::size_t>(row) * static_cast<std::size_t>(width);
+        if (TIFFReadScanline(tif, rowStart, static_cast<std::uint32_t>(row), 0) == -1)
+            throw TiffReadError(capture.text("Can not read row " + std::to_string(row) + " of the image."));
+    }
+    return samples;
+}
+
+void appendToCaption(LayeredImage& image, const std::string& path, int layerIndex) {
+    std::string caption = image.caption;
+    if (layerIndex > 0) caption += ", ";
+    caption += CaptionBaseName(path);
+    caption += ChannelSuffix(layerIndex);
+    image.caption = caption.substr(0, kMaxTextLength);
+}
+
+}  // namespace
+
+const char* ChannelSuffix(int layerIndex) {
+    switch (layerIndex) {
+        case 0: return " (red)";
+        case 1: return " (green)";
+        case 2: return " (blue)";
+        default: return "";
+    }
+}
+
+std::string CaptionBaseName(const std::string& path) {
+    std::error_code error;
+    std::filesystem::path full = std::filesystem::absolute(path, error);
+    if (error) full = path;
+    const std::string name = full.filename().string();
+    return name.substr(0, name.find('.'));
+}
+
+void ParseScanInfo(const std::string& description, double& scanOriginX, double& scanOriginY) {
+    double first = 0.0, second = 0.0, fifth = 0.0, tenth = 0.0;
+    int sixth = 0, seventh = 0, eighth = 0, ninth = 0, eleventh = 0;
+    // C scanf semantics: values are stored in order for as long as the text matches.
+    std::sscanf(description.c_str(), "SCANINFO:%lf,%lf>>%lf,%lf>>%lf>>%d>>%d>>%d>>%d>>%lf>>%d",
+                &first, &second, &scanOriginX, &scanOriginY, &fifth, &sixth, &seventh, &eighth,
+                &ninth, &tenth, &eleventh);
+}
+
+void LoadLayer(LayeredImage& image, const std::string& path, const ImageLayer* reference,
+               Progress& progress) {
+    const int index = image.layerCount;
+    if (index < 0 || index >= kMaxLayers)
+        throw std::invalid_argument("LoadLayer: no free layer");
+    TiffMessageCapture capture;
+    TiffHandle tif(TIFFOpen(path.c_str(), "r"));
+    if (!tif) {
+        capture.forwardToSink();
+        throw CoreError(withPath(kCannotOpenMessage, path));
+    }
+    progress.message("Loading Tiff File ...");
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    try {
+        checkFormat(tif.get(), width, height);
+        if (reference != nullptr && (width != reference->width || height != reference->height))
+            throw CoreError(kOverlaySizeMessage);
+    } catch (const CoreError&) {
+        capture.forwardToSink();
+        throw;
+    }
+    checkUncompressedSize(tif.get(), path, width, height);
+    FileMetadata meta{};
+    if (reference == nullptr) meta = readMetadata(tif.get(), image);
+    auto samples = readSamples(tif.get(), width, height, capture);
+    tif.reset();
+    capture.forwardToSink();  // errors libtiff recovered from still reach the user
+
+    ImageLayer& target = image.layers[static_cast<std::size_t>(index)];
+    target.width = width;
+    target.height = height;
+    target.samples = std::move(samples);
+    if (reference == nullptr) {
+        image.xResolution = meta.xResolution;
+        image.yResolution = meta.yResolution;
+        image.resolutionUnit = meta.resolutionUnit;
+        image.imageDescription = meta.imageDescription;
+        image.scanOriginX = meta.scanOriginX;
+        image.scanOriginY = meta.scanOriginY;
+    }
+    appendToCaption(image, path, index);
+}
+
+void AppendLayer(LayeredImage& image, const std::string& path, Progress& progress) {
+    if (image.layerCount < 0 || image.layerCount >= kMaxLayers)
+        throw std::invalid_argument("AppendLayer: three layers are loaded already");
+    const ImageLayer* reference = image.layerCount > 0 ? &image.layers[0] : nullptr;
+    LoadLayer(image, path, reference, progress);
+    ++image.layerCount;
+}
+
+}  // namespace orvane
