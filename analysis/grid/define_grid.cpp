@@ -125,6 +125,25 @@ std::optional<FieldError> ApplyZoneChange(const GridFieldTexts& texts, GridParam
     return std::nullopt;
 }
 
+void ApplyGridSettings(GridParameters& params,
+                       const std::vector<std::pair<std::string, std::string>>& settings,
+                       const PrintJobParameters& job) {
+    GridParameters staged = params;
+    GridFieldTexts texts = FormatGridFields(staged);
+    for (const auto& [name, value] : settings) {
+        const auto field = FindGridField(name);
+        if (!field) throw CoreError("Unknown grid parameter \"" + name + "\".");
+        texts[static_cast<std::size_t>(*field)] = value;
+        if (*field != GridField::zone) continue;
+        if (auto error = ApplyZoneChange(texts, staged, job))
+            throw GridFieldError(error->field, error->message);
+        texts = FormatGridFields(staged);  // the controls are refilled from the fields
+    }
+    if (auto error = ValidateGridFields(texts, staged))
+        throw GridFieldError(error->field, error->message);
+    params = std::move(staged);
+}
+
 bool IsEmptyWell(std::string_view uid) {
     return uid.empty() ||
            (uid.size() == 2 && asciiLower(uid[0]) == 'n' && asciiLower(uid[1]) == 'a');

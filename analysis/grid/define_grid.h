@@ -7,7 +7,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
+#include "document/core_error.h"
 #include "document/layered_image.h"
 #include "grid/grid_parameters.h"
 #include "grid/spot_grid.h"
@@ -60,6 +63,25 @@ std::optional<FieldError> ValidateGridFields(const GridFieldTexts& texts, GridPa
 // print job's origin of the zone. On failure nothing changes. The caller refills the controls.
 std::optional<FieldError> ApplyZoneChange(const GridFieldTexts& texts, GridParameters& params,
                                           const PrintJobParameters& job);
+
+// A field that failed validation: what() is the dialog's message, field says which one.
+class GridFieldError : public CoreError {
+public:
+    GridFieldError(GridField field, const std::string& message)
+        : CoreError(message), field_(field) {}
+    GridField field() const { return field_; }
+
+private:
+    GridField field_;
+};
+
+// Sets fields by name ("cellsX", "zone") in the given order, as typing into the dialog would:
+// each value replaces its field's text; setting zone runs the Zone rule at once. At the end all
+// fields are validated as OK does. Throws GridFieldError with the dialog's message for the
+// first failing field, or CoreError for an unknown name; `params` changes only on success.
+void ApplyGridSettings(GridParameters& params,
+                       const std::vector<std::pair<std::string, std::string>>& settings,
+                       const PrintJobParameters& job);
 
 // Whether a map UID means "no well": empty, or "NA" in any letter case (no trimming).
 bool IsEmptyWell(std::string_view uid);

@@ -5,13 +5,18 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <vector>
 
 #include "batch/batch_commands.h"
 #include "demo_slide_files.h"
 #include "demo_slide_plan.h"
+#include "document/image_processing.h"
+#include "document/tiff_export.h"
+#include "document/tiff_loader.h"
 #include "document/tiff_messages.h"
+#include "view/display_raster.h"
 
 namespace orvane::batch {
 namespace {
@@ -93,6 +98,96 @@ TEST_F(BatchCommandsTest, FailuresPrintTheSystemsMessage) {
         EXPECT_EQ(result.err, c.message);
         EXPECT_EQ(result.out, "");
     }
+}
+
+std::string readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The export is the file the core's Export writes for the display state the options describe.
+TEST_F(BatchCommandsTest, ExportWritesWhatTheExportCommandWrites) {
+    const struct {
+        std::vector<std::string> options;
+        bool log, inverted;
+        std::array<bool, 3> channelOn;
+    } cases[] = {
+        {{}, true, true, {true, true, false}},
+        {{"--linear", "--no-invert"}, false, false, {true, true, false}},
+        {{"--channel-off", "1"}, true, true, {false, true, false}},
+        {{"--channel-off", "3", "--channel-off", "2", "--linear"}, false, true, {true, false, false}},
+    };
+    LayeredImage image;
+    NullProgress progress;
+    AppendLayer(image, file("demo_635.tif"), progress);
+    AppendLayer(image, file("demo_532.tif"), progress);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.options));
+        std::vector<std::string> args = {"export", "-o", file("batch.tif")};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        args.push_back(file("demo_635.tif"));
+        args.push_back(file("demo_532.tif"));
+        const RunResult result = run(args);
+        ASSERT_EQ(result.status, kExitSuccess) << result.err;
+        EXPECT_EQ(result.out, "");
+
+        DisplayState state = DisplayStateAfterLoading(image);
+        state.logDisplay = c.log;
+        state.invertedDisplay = c.inverted;
+        state.channelOn = c.channelOn;
+        ExportTiff(image, state, file("core.tif"), progress);
+        const std::string expected = readAll(file("core.tif"));
+        EXPECT_GT(expected.size(), 480u * 1460u * 3u);
+        EXPECT_TRUE(readAll(file("batch.tif")) == expected) << "export differs from the core's Export";
+    }
+}
+
+TEST_F(BatchCommandsTest, FailedExportLeavesNoFile) {
+    const std::string output = file("no-such-folder/out.tif");
+    const RunResult result = run({"export", "-o", output, file("demo_635.tif")});
+    EXPECT_EQ(result.status, kExitFailure);
+    EXPECT_NE(result.err, "");
+    EXPECT_FALSE(fs::exists(output));
+    EXPECT_FALSE(fs::exists(file("no-such-folder")));
+}
+
+// process applies the operations in the order given and writes a scan that loads back with the
+// source's resolution and description.
+TEST_F(BatchCommandsTest, ProcessAppliesStepsInOrderAndKeepsTheScanTags) {
+    const RunResult result = run({"process", "--subtract-background", "200,300,100,100", "--median", "--mean",
+                                  "-o", file("processed.tif"), file("demo_532.tif")});
+    ASSERT_EQ(result.status, kExitSuccess) << result.err;
+    EXPECT_EQ(result.out + result.err, "");
+
+    NullProgress progress;
+    LayeredImage expected;
+    AppendLayer(expected, file("demo_532.tif"), progress);
+    SubtractBackground(expected, 200, 300, 100, 100);
+    MedianFilter(expected, 1);
+    MeanFilter(expected, 1);
+
+    LayeredImage written;
+    AppendLayer(written, file("processed.tif"), progress);
+    ASSERT_EQ(written.width(), expected.width());
+    ASSERT_EQ(written.height(), expected.height());
+    EXPECT_EQ(written.xResolution, expected.xResolution);
+    EXPECT_EQ(written.resolutionUnit, expected.resolutionUnit);
+    EXPECT_EQ(written.imageDescription, expected.imageDescription);
+    EXPECT_EQ(written.scanOriginX, 0.2);
+    int differing = 0;
+    for (std::int32_t y = 0; y < expected.height(); ++y)
+        for (std::int32_t x = 0; x < expected.width(); ++x)
+            differing += written.layers[0].at(x, y) != expected.layers[0].at(x, y);
+    EXPECT_EQ(differing, 0);
+
+    // The background really was measured and taken off: the order of the steps is the given one.
+    LayeredImage source;
+    AppendLayer(source, file("demo_532.tif"), progress);
+    MedianFilter(source, 1);
+    MeanFilter(source, 1);
+    EXPECT_LT(written.layers[0].at(5, 5), source.layers[0].at(5, 5));
 }
 
 TEST(BatchDispatchTest, UsageErrorsExitWithTwo) {

@@ -49,6 +49,28 @@ expect 2 "$batch" info
 expect 0 "$batch" --help
 expect 0 "$batch" info --help
 
+expect 0 "$batch" export -o "$work/export.tif" "$red" "$green"
+[[ -s "$work/export.tif" ]] || fail "export wrote no file"
+[[ -z "$out$err" ]] || fail "export printed something: $out$err"
+if command -v identify >/dev/null; then
+  geometry=$(identify -format '%w %h %z %[channels]' "$work/export.tif" 2>/dev/null)
+  [[ "$geometry" == "480 1460 8 srgb"* ]] || fail "export is not a 480 x 1460 8-bit RGB TIFF: $geometry"
+fi
+expect 2 "$batch" export "$red"
+expect 2 "$batch" export --channel-off 4 -o "$work/x.tif" "$red"
+expect 1 "$batch" export -o "$work/missing-dir/x.tif" "$red"
+[[ ! -e "$work/missing-dir/x.tif" ]] || fail "failed export left a file"
+
+expect 0 "$batch" process --mean --median --subtract-background 10,10,0,0 -o "$work/processed.tif" "$green"
+[[ -z "$out$err" ]] || fail "process printed something: $out$err"
+expect 0 "$batch" info "$work/processed.tif"
+[[ "$out" == *$'width: 480\nheight: 1460\nlayers: 1\nx_resolution: 200\ny_resolution: 200\nresolution_unit: 3\nscan_origin_x: 0.2\nscan_origin_y: 0.5\n'* ]] ||
+  fail "processed scan does not load back like the scan: $out"
+expect 2 "$batch" process --subtract-background 1,2,3 -o "$work/x.tif" "$green"
+expect 2 "$batch" process -o "$work/x.tif" "$red" "$green"
+expect 1 "$batch" process --mean -o "$work/y.tif" "$work/missing.tif"
+[[ ! -e "$work/y.tif" ]] || fail "failed process left a file"
+
 # Every subcommand listed in the general help answers --help.
 for command in $("$batch" --help | awk '/^commands:/ {on = 1; next} on && /^  [a-z]/ {print $1}'); do
   expect 0 "$batch" "$command" --help

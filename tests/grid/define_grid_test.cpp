@@ -137,6 +137,39 @@ TEST(ZoneChange, InvalidFieldsLeaveTheOriginAlone) {
     }
 }
 
+TEST(GridSettings, AppliedInOrderWithTheZoneRule) {
+    PrintJobParameters job;
+    job.zone_1_origin_x = 9.0;
+    GridParameters p;
+    // The zone sets the origin; a later originX overrides it, an earlier one would not.
+    ApplyGridSettings(p, {{"originY", "2"}, {"zone", "1"}, {"originX", "4.5"}, {"cellsX", "3"}},
+                      job);
+    EXPECT_EQ(p.zone, 1);
+    EXPECT_EQ(p.originX, 4.5);
+    EXPECT_EQ(p.originY, 3.5);
+    EXPECT_EQ(p.cellsX, 3);
+}
+
+TEST(GridSettings, FailuresNameTheFieldAndChangeNothing) {
+    PrintJobParameters job;
+    GridParameters p;
+    try {
+        ApplyGridSettings(p, {{"cellsX", "3"}, {"quadsY", "17"}}, job);
+        ADD_FAILURE() << "accepted";
+    } catch (const GridFieldError& e) {
+        EXPECT_EQ(e.field(), GridField::quadsY);
+        EXPECT_STREQ(e.what(), "Please enter an integer between 1 and 16.");
+    }
+    try {
+        ApplyGridSettings(p, {{"cellsX", "3"}, {"zone", "x"}}, job);
+        ADD_FAILURE() << "accepted";
+    } catch (const GridFieldError& e) {
+        EXPECT_STREQ(e.what(), "Please enter an integer.");
+    }
+    EXPECT_THROW(ApplyGridSettings(p, {{"cells", "3"}}, job), CoreError);
+    EXPECT_EQ(p.cellsX, 11);
+}
+
 TEST(EmptyWell, NaInAnyCase) {
     for (const char* uid : {"", "NA", "na", "Na", "nA"}) EXPECT_TRUE(IsEmptyWell(uid)) << uid;
     for (const char* uid : {" NA", "NA ", "N", "NAN", "A1"}) EXPECT_FALSE(IsEmptyWell(uid)) << uid;
