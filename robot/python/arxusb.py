@@ -10,7 +10,12 @@
 
 Each class wraps one library object named by its pointer string (attribute "this"). Objects a
 constructor makes belong to the instance ("thisown" is 1) and are deleted with it; pointers the
-library keeps (member arrays, the static factory, the factory's product) do not.
+library keeps (member arrays, the static factory, the factory's product) do not. Calling a class
+with a pointer string alone wraps that object without taking it over (this is how _arxusb hands
+out objects): RobotControlPar(other) copies a record, RobotControlPar(other.this) does not.
+
+Every call blocks until the controller has answered and holds the interpreter lock meanwhile,
+so other Python threads wait too.
 """
 
 import re

@@ -66,12 +66,14 @@ def test_the_factory_product_is_an_unowned_robot_control(report_log, simulator):
 
 def test_a_factory_of_ones_own_is_owned_and_the_static_one_is_never_deleted():
     factory = arxusb.RobotControlFactory()
-    assert factory.thisown == 1 and type(factory.getRobotControl()) is arxusb.RobotControl
+    product = factory.getRobotControl()
+    assert factory.thisown == 1 and type(product) is arxusb.RobotControl
+    product.thisown = 1  # taken over: deleted with the instance
     static = arxusb.cvar.RobotControlFactory_theFactory
     assert static.thisown == 0
     with pytest.raises(ValueError, match="static"):
         _arxusb.delete_RobotControlFactory(static)
-    assert static.getRobotControl() is not None
+    _arxusb.delete_RobotControl(static.getRobotControl())
 
 
 def test_init_with_a_record_uses_its_ids(simulator):
@@ -137,6 +139,27 @@ def test_without_registered_classes_exceptions_are_runtime_errors_and_results_st
     result = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True,
                             env=dict(os.environ), check=True)
     assert result.stdout == "True\narx::ReadErrorEx\n"
+
+
+def test_a_registered_class_that_is_no_exception_or_fails_gives_a_python_error():
+    script = "\n".join([
+        "import _arxusb",
+        "class Plain:",
+        "    def __init__(self, this): self.this = this",
+        "class Failing(Exception):",
+        "    def __init__(self, this): raise KeyError(this)",
+        "robot = _arxusb.new_RobotControlImp()",
+        "_arxusb.ReadErrorEx_swigregister(Plain)",
+        "try: _arxusb.RobotControl_coord(robot, 1)",
+        "except RuntimeError as error: print(error)",
+        "_arxusb.ReadErrorEx_swigregister(Failing)",
+        "try: _arxusb.RobotControl_coord(robot, 1)",
+        "except KeyError as error: print(str(error).endswith('_p_arx__ReadErrorEx\\''))",
+        "_arxusb.delete_RobotControlImp(robot)",
+    ])
+    result = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True,
+                            env=dict(os.environ), check=True)
+    assert result.stdout == "arx::ReadErrorEx\nTrue\n"
 
 
 def test_new_objects_are_owned_and_deleted_with_their_instance():

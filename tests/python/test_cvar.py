@@ -1,4 +1,6 @@
 # The cvar object: the library's global variables, read-only constants and the static factory.
+import pydoc
+
 import pytest
 
 import _arxusb
@@ -28,9 +30,18 @@ def test_constants_read_and_refuse_assignment(name):
 
 def test_unknown_names_are_name_errors():
     for action in (lambda: _arxusb.cvar.DIR_FLAGS, lambda: setattr(_arxusb.cvar, "x", 1),
-                   lambda: _arxusb.cvar.__dict__):
+                   lambda: _arxusb.cvar.dir_flag, lambda: setattr(_arxusb.cvar, "__doc__", 1),
+                   lambda: delattr(_arxusb.cvar, "Other")):
         with pytest.raises(NameError, match="^Unknown C global variable$"):
             action()
+
+
+def test_python_protocol_names_keep_working_so_that_help_does():
+    cvar = _arxusb.cvar
+    assert cvar.__class__ is type(cvar) and isinstance(cvar, type(cvar))
+    with pytest.raises(AttributeError):
+        cvar.__dict__
+    assert "RobotControlImp" in pydoc.render_doc(arxusb)
 
 
 def test_representation_and_print_form(capsys):
