@@ -68,6 +68,18 @@ class _Wrapper(object):
             except TypeError:
                 pass  # already deleted through the flat function
 
+    # A copy shares the library object without owning it, so that it never deletes it twice;
+    # a record's copy is a new record (its copy constructor).
+    def __copy__(self):
+        return type(self)(self.this)
+
+    def __deepcopy__(self, memo):
+        return self.__copy__()
+
+    def __reduce_ex__(self, protocol):
+        raise TypeError("%s wraps a library object of this process and cannot be pickled"
+                        % type(self).__name__)
+
     def __repr__(self):
         return "<%s.%s; proxy of %s >" % (type(self).__module__, type(self).__name__,
                                            getattr(self, "this", None))
@@ -207,6 +219,9 @@ class RobotControlPar(_Wrapper):
                          _arxusb.RobotControlPar_vendor_id_set)
     product_id = property(_arxusb.RobotControlPar_product_id_get,
                           _arxusb.RobotControlPar_product_id_set)
+
+    def __copy__(self):
+        return type(self)(self)
 
     def get_flagdir(self, axis):
         return _arxusb.RobotControlPar_get_flagdir(self, axis)

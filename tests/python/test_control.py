@@ -1,6 +1,8 @@
 # RobotControl, RobotControlImp and the factory through the flat functions, against the
 # simulated controller: type acceptance, reports, ownership and library exceptions.
+import copy
 import os
+import pickle
 import subprocess
 import sys
 
@@ -188,3 +190,23 @@ def test_subclasses_of_the_shadow_classes_construct_and_own():
     assert type(record) is Mine and record.thisown == 1 and record.get_v_max(1) == 128
     with pytest.raises(TypeError, match="no constructor"):
         arxusb.RobotControl()
+
+
+def test_copies_never_own_what_they_share_and_records_copy_themselves(robot):
+    twin = copy.copy(robot)
+    assert twin.this == robot.this and twin.thisown == 0
+    record = arxusb.RobotControlPar()
+    record.set_accel(1, 5)
+    deep = copy.deepcopy(record)
+    assert deep.this != record.this and deep.thisown == 1 and deep.get_accel(1) == 5
+    with pytest.raises(TypeError, match="pickled"):
+        pickle.dumps(record)
+
+
+def test_exception_classes_are_constructible_and_raisable():
+    with pytest.raises(arxusb.UnreliableFlagEx) as caught:
+        raise arxusb.UnreliableFlagEx()
+    assert caught.value.thisown == 1 and caught.value.this.endswith("_p_arx__UnreliableFlagEx")
+    assert str(caught.value) == "a home flag did not change as expected"
+    flat = _arxusb.new_RobotParEx()
+    assert type(flat) is arxusb.RobotParEx and isinstance(flat, Exception)
