@@ -104,11 +104,24 @@ def test_a_pointer_used_after_its_delete_function_is_refused():
     record = arxusb.RobotControlPar()
     accel = record.accel
     _arxusb.delete_RobotControlPar(record.this)
+    # New objects must not take the deleted one's address, or the stale text would name them.
+    newcomers = [arxusb.RobotControlPar() for _ in range(1000)]
     for call in (lambda: record.get_accel(1),
                  lambda: _arxusb.RobotControlPar_accel_set(arxusb.RobotControlPar(), accel),
                  lambda: _arxusb.delete_RobotControlPar(record.this)):
         with pytest.raises(TypeError, match="^Type error"):
             call()
+    assert record.this not in {n.this for n in newcomers}
+
+
+def test_a_robot_deleted_and_replaced_stays_deleted():
+    robot = arxusb.RobotControlImp()
+    stale = robot.this
+    del robot
+    later = [arxusb.RobotControlImp() for _ in range(50)]
+    with pytest.raises(TypeError, match="Expected _p_arx__RobotControlImp"):
+        _arxusb.RobotControlImp_aim(stale, 1)
+    assert all(r.aim(1) == 0 for r in later)
 
 
 def test_null_pointers_where_an_object_is_needed_are_type_errors():
