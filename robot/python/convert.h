@@ -1,0 +1,93 @@
+// Argument conversion, pointer results, shadow classes and library exceptions of _arxusb.
+#pragma once
+
+#include <Python.h>
+
+#include <exception>
+#include <new>
+
+#include "live_objects.h"
+#include "pointer_text.h"
+
+namespace arxpy {
+
+// Every function below that returns bool or a pointer reports failure with a Python error set.
+
+// Reads a pointer argument's text: None, the string "NULL", a pointer string, or an object
+// whose attribute "this" is one. This may run Python code (attribute lookup), so a wrapper reads
+// all its arguments before it resolves any of them.
+bool readPointer(PyObject* arg, PtrType expected, PointerText& out);
+// (O, integer) for a 32-bit unsigned value: the interpreter's index conversion, range checked.
+bool readUnsigned(PyObject* arg, unsigned int& out);
+// (O, truth): true when the integer value is not 0; an absent argument is false.
+bool readTruth(PyObject* arg, bool& out);
+
+// Whether resolving a null pointer is an error.
+enum class Null { Refused, Allowed };
+
+// Resolution runs no Python code. A text that names no live object of an accepted type raises
+// TypeError "Type error. Expected <type name>"; a refused null raises TypeError "null reference".
+bool resolveControl(const PointerText& p, arx::RobotControl*& out);  // RobotControl or Imp
+bool resolveImp(const PointerText& p, arx::RobotControlImp*& out);
+bool resolveFactory(const PointerText& p, arx::RobotControlFactory*& out);
+bool resolvePar(const PointerText& p, Null null, arx::RobotControlPar*& out);
+bool resolveFlagDirArray(const PointerText& p, arx::FLAG_DIR*& out);
+bool resolveUnsignedArray(const PointerText& p, unsigned int*& out);
+// One of the four exception types: the address of the live object.
+bool resolveException(const PointerText& p, PtrType type, void*& out);
+
+PyObject* typeError(PtrType expected);
+PyObject* nullReference();
+
+// The class registered for the type by its _swigregister function, or null.
+PyObject* shadowClass(PtrType type);
+// Registers cls for the type (a callable); replaces an earlier one.
+PyObject* registerShadowClass(PtrType type, PyObject* args, const char* form);
+
+enum class Handout {
+  Borrowed,  // an object that lives on without Python: an array, the static factory
+  Owned,     // made by a new_ function: the instance gets thisown = 1
+  Unowned,   // made for the caller but given without ownership (the factory's product)
+};
+// The pointer result of a function: the registered class called with the pointer string, or
+// the string itself. A new object whose wrapping fails is deleted again.
+PyObject* pointerResult(const void* address, PtrType type, Handout handout);
+
+// A delete_ function: frees the live object that the single argument names (of the type, or
+// for RobotControl an Imp as well), then sets "thisown" to 0 on the argument itself when it is an
+// instance, so that its own destructor does not free the object again.
+PyObject* deleteLive(PyObject* args, const char* form, PtrType type);
+
+// Sets the Python error for a library exception: an instance of the registered shadow class of
+// its type (a RuntimeError naming the class when none is registered). Returns null.
+PyObject* raiseLibraryException(PtrType type);
+
+// Runs a library call; its exceptions become Python exceptions and never leave the module.
+template <class Call>
+PyObject* guarded(Call&& call) {
+  try {
+    return call();
+  } catch (const arx::RobotParEx&) {
+    return raiseLibraryException(PtrType::RobotParEx);
+  } catch (const arx::ReadErrorEx&) {
+    return raiseLibraryException(PtrType::ReadErrorEx);
+  } catch (const arx::WriteErrorEx&) {
+    return raiseLibraryException(PtrType::WriteErrorEx);
+  } catch (const arx::UnreliableFlagEx&) {
+    return raiseLibraryException(PtrType::UnreliableFlagEx);
+  } catch (const std::bad_alloc&) {
+    return PyErr_NoMemory();
+  } catch (const std::exception& e) {
+    PyErr_SetString(PyExc_RuntimeError, e.what());
+    return nullptr;
+  } catch (...) {
+    PyErr_SetString(PyExc_RuntimeError, "unknown C++ exception in the robot library");
+    return nullptr;
+  }
+}
+
+// Flushes Python's sys.stdout before a call that prints on the process's standard output, so
+// that a script's own output and the library's arrive in the order they were made.
+void flushPythonStdout();
+
+}  // namespace arxpy

@@ -1,0 +1,206 @@
+// Plans a demo slide: the wells of the print job, where each spot really landed, and the
+// nominal grid that the slide map's millimetre values give in pixels.
+#include "demo_slide_plan.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+
+#include "demo_random.h"
+#include "demo_slide_text.h"
+#include "document/layered_image.h"
+
+namespace orvane::demo {
+
+namespace {
+
+// One-word descriptions of the printed clones.
+constexpr const char* kGenes[] = {
+    "ACTB",  "GAPDH", "TP53",  "MYC",   "EGFR",  "KRAS",   "BRCA1", "BRCA2", "PTEN",  "CDK4",
+    "CDKN2A", "RB1",  "MDM2",  "ERBB2", "VEGFA", "HIF1A",  "STAT3", "JUN",   "FOS",   "EGR1",
+    "HSPA1A", "HSP90AA1", "TUBB", "RPLP0", "B2M", "HPRT1", "TBP",   "GUSB",  "PGK1",  "PPIA",
+    "CCND1", "CCNE1", "E2F1",  "BCL2",  "BAX",   "CASP3",  "CASP8", "FAS",   "TNF",   "IL6",
+    "IL1B",  "CXCL8", "NFKB1", "RELA",  "MAPK1", "MAPK3",  "AKT1",  "PIK3CA", "MTOR", "SOX2",
+    "kinase", "phosphatase", "ESTclone", "control"};
+
+struct PinTraits {
+    double offsetX = 0.0, offsetY = 0.0;  // pixels: a bent pin prints off the nominal position
+    double radius = 0.0;                  // pixels
+};
+
+// The 384-well plate name of well number w: plates of 16 rows A-P by 24 columns.
+std::string wellName(int w) {
+    char text[32];
+    const int plate = w / 384 + 1;
+    const int inPlate = w % 384;
+    std::snprintf(text, sizeof text, "P%02d-%c%02d", plate, 'A' + inPlate / 24, inPlate % 24 + 1);
+    return text;
+}
+
+std::vector<Well> planWells(const PrintLayout& layout, Rng& rng) {
+    std::vector<Well> wells(static_cast<std::size_t>(layout.positionCount() * layout.pinCount()));
+    for (std::size_t w = 0; w < wells.size(); ++w) {
+        Well& well = wells[w];
+        if (rng.chance(0.06)) {
+            well.uid = "NA";
+            well.description = "empty";
+            continue;
+        }
+        well.uid = wellName(static_cast<int>(w));
+        well.description = kGenes[rng.below(static_cast<int>(std::size(kGenes)))];
+        well.amount = std::clamp(std::exp(std::log(2500.0) + 0.9 * rng.normal()), 150.0, 40000.0);
+        well.ratio = std::exp(0.6 * rng.normal());
+        if (rng.chance(0.012)) {
+            well.saturating = true;
+            well.amount = 120000.0;
+        }
+    }
+    return wells;
+}
+
+std::vector<PinTraits> planPins(const PrintLayout& layout, double pxPerUm, Rng& rng) {
+    std::vector<PinTraits> pins(static_cast<std::size_t>(layout.pinCount()));
+    for (PinTraits& pin : pins) {
+        pin.offsetX = rng.uniform(-40.0, 40.0) * pxPerUm;
+        pin.offsetY = rng.uniform(-40.0, 40.0) * pxPerUm;
+        pin.radius = (70.0 + 5.0 * rng.normal()) * pxPerUm;
+    }
+    return pins;
+}
+
+// The image the loader makes of the scan: only the fields the length conversions read.
+LayeredImage scanGeometry(const ScanSetup& scan) {
+    LayeredImage image;
+    image.resolutionUnit = kResolutionUnitCentimetre;
+    image.xResolution = scan.pixelsPerCm;
+    image.yResolution = scan.pixelsPerCm;
+    image.scanOriginX = scan.originX;
+    image.scanOriginY = scan.originY;
+    return image;
+}
+
+// Nominal centres of one quad, as Define Grid lays the grid out from the slide map. Load Map sets
+// Origin X/Y to zone_0_origin_x/y and turns relative offsets off, so that
+//   ox = zone_0_origin_x - scanOriginX - 1.6,   oy = zone_0_origin_y - scanOriginY - 0.9
+//   x0 = LengthToPixelsX(qx * quadStep + ox)
+//   x1 = LengthToPixelsX((spotsX - 1) * spotStep + qx * quadStep + ox)
+//   x  = x0 + (x1 - x0) * col / (spotsX - 1)      (32-bit integers, truncating)
+// and y likewise with 0.9, where LengthToPixels(L) = trunc(pixelsPerCm * L * 0.1). A spot at slide
+// position s mm therefore lies near pixel (s - scanOriginX - 1.6) * pixelsPerCm / 10 across and
+// (s - scanOriginY - 0.9) * pixelsPerCm / 10 down. The millimetre values used here are the ones
+// read back from the files' text, so that the truncations match the reader's exactly.
+void nominalCentre(const LayeredImage& image, const PrintLayout& layout, int qx, int qy, int col,
+                   int row, Spot& spot) {
+    const double ox = layout.zoneOriginX - image.scanOriginX - 1.6;
+    const double oy = layout.zoneOriginY - image.scanOriginY - 0.9;
+    const std::int32_t x0 = image.LengthToPixelsX(qx * layout.quadStep + ox);
+    const std::int32_t y0 = image.LengthToPixelsY(qy * layout.quadStep + oy);
+    const std::int32_t x1 =
+        image.LengthToPixelsX((layout.spotsX - 1) * layout.spotStep + qx * layout.quadStep + ox);
+    const std::int32_t y1 =
+        image.LengthToPixelsY((layout.spotsY - 1) * layout.spotStep + qy * layout.quadStep + oy);
+    spot.nominalX = layout.spotsX > 1 ? x0 + (x1 - x0) * col / (layout.spotsX - 1) : x0;
+    spot.nominalY = layout.spotsY > 1 ? y0 + (y1 - y0) * row / (layout.spotsY - 1) : y0;
+}
+
+void planSpots(DemoSlide& slide, const std::vector<PinTraits>& pins, Rng& rng) {
+    const PrintLayout& layout = slide.layout;
+    const double pxPerUm = slide.scan.pixelsPerCm / 10000.0;
+    const LayeredImage image = scanGeometry(slide.scan);
+    for (int qx = 0; qx < layout.quadsX(); ++qx) {
+        for (int qy = 0; qy < layout.quadsY(); ++qy) {
+            const int pin = pinOfQuad(layout, qx, qy);
+            for (int row = 0; row < layout.spotsY; ++row) {
+                for (int col = 0; col < layout.spotsX; ++col) {
+                    Spot spot;
+                    spot.qx = qx, spot.qy = qy, spot.col = col, spot.row = row;
+                    nominalCentre(image, layout, qx, qy, col, row, spot);
+                    const double jx = std::clamp(10.0 * rng.normal(), -30.0, 30.0) * pxPerUm;
+                    const double jy = std::clamp(10.0 * rng.normal(), -30.0, 30.0) * pxPerUm;
+                    spot.x = spot.nominalX + pins[pin].offsetX + jx;
+                    spot.y = spot.nominalY + pins[pin].offsetY + jy;
+                    spot.well = (row * layout.spotsX + col) * layout.pinCount() + pin;
+                    const Well& well = slide.wells[static_cast<std::size_t>(spot.well)];
+                    spot.printed = !well.empty();
+                    spot.radius = pins[pin].radius * (1.0 + 0.06 * rng.normal());
+                    if (rng.chance(0.12)) spot.doughnut = rng.uniform(0.45, 0.85);
+                    const double replicate = std::exp(0.15 * rng.normal());
+                    const double split = std::sqrt(well.ratio);
+                    spot.level[0] = well.amount * replicate * split * std::exp(0.05 * rng.normal());
+                    spot.level[1] = well.amount * replicate / split * std::exp(0.05 * rng.normal());
+                    slide.spots.push_back(spot);
+                }
+            }
+        }
+    }
+}
+
+std::vector<Speck> planSpecks(const DemoSlide& slide, Rng& rng) {
+    const double pxPerUm = slide.scan.pixelsPerCm / 10000.0;
+    const int count = 45 + rng.below(20);
+    std::vector<Speck> specks(static_cast<std::size_t>(count));
+    for (Speck& speck : specks) {
+        speck.x = rng.uniform(0.0, slide.width);
+        speck.y = rng.uniform(0.0, slide.height);
+        speck.radius = rng.uniform(4.0, 25.0) * pxPerUm;
+        const double level = rng.uniform(3000.0, 60000.0);
+        const double share = rng.uniform(0.2, 0.8);
+        speck.level[0] = level * share * 2.0;
+        speck.level[1] = level * (1.0 - share) * 2.0;
+    }
+    return specks;
+}
+
+std::string scanInfoText(const DemoSlide& slide, int channel) {
+    const int wavelength[2] = {635, 532};
+    const int gain[2] = {70, 65};
+    char text[256];
+    std::snprintf(text, sizeof text, "SCANINFO:%s,%s>>%s,%s>>%.3f>>%d>>%d>>%d>>%d>>%.3f>>%d",
+                  formatMm(slide.scan.widthMm).c_str(), formatMm(slide.scan.heightMm).c_str(),
+                  formatMm(slide.scan.originX).c_str(), formatMm(slide.scan.originY).c_str(),
+                  slide.options.pixelUm, wavelength[channel], gain[channel], 100, 1, 0.0, channel + 1);
+    return text;
+}
+
+}  // namespace
+
+int pinOfQuad(const PrintLayout& layout, int qx, int qy) {
+    const int px = qx % layout.pinsX;
+    const int py = layout.pinsY - 1 - qy % layout.pinsY;
+    return py * layout.pinsX + px;
+}
+
+DemoSlide planDemoSlide(const DemoOptions& options) {
+    if (!(options.pixelUm >= 2.0 && options.pixelUm <= 100.0))
+        throw std::invalid_argument("pixel size must be between 2 and 100 um");
+    DemoSlide slide;
+    slide.options = options;
+    PrintLayout& layout = slide.layout;
+    // Every millimetre value as the files state it, so that planning and reading agree.
+    layout.spotStep = writtenMm(layout.spotStep);
+    layout.quadStep = writtenMm(layout.quadStep);
+    layout.zoneOriginX = writtenMm(layout.zoneOriginX);
+    layout.zoneOriginY = writtenMm(layout.zoneOriginY);
+    slide.scan.originX = writtenMm(slide.scan.originX);
+    slide.scan.originY = writtenMm(slide.scan.originY);
+    // A whole number of pixels per centimetre, which the TIFF rational tags hold exactly.
+    slide.scan.pixelsPerCm = static_cast<float>(std::lround(10000.0 / options.pixelUm));
+    slide.width = static_cast<std::int32_t>(std::lround(slide.scan.widthMm * slide.scan.pixelsPerCm / 10.0));
+    slide.height = static_cast<std::int32_t>(std::lround(slide.scan.heightMm * slide.scan.pixelsPerCm / 10.0));
+
+    Rng rng(options.seed);
+    slide.wells = planWells(layout, rng);
+    const std::vector<PinTraits> pins = planPins(layout, slide.scan.pixelsPerCm / 10000.0, rng);
+    planSpots(slide, pins, rng);
+    slide.specks = planSpecks(slide, rng);
+    slide.backgroundLevel[0] = 320.0 + 60.0 * rng.uniform();
+    slide.backgroundLevel[1] = 480.0 + 80.0 * rng.uniform();
+    slide.gradientX = rng.uniform(0.15, 0.35);
+    slide.gradientY = -rng.uniform(0.2, 0.4);
+    for (int c = 0; c < 2; ++c) slide.scanInfo[c] = scanInfoText(slide, c);
+    return slide;
+}
+
+}  // namespace orvane::demo
