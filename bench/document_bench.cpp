@@ -2,7 +2,8 @@
 // operation against its reference: loading against a bare libtiff scanline loop, the display
 // mapping and the filters in Mpx/s and against a plain copy of the layer (memory speed).
 //
-// Usage: document_bench [IMAGE.tif]   (default: a synthetic 5000 x 15000 scan in /tmp)
+// Usage: document_bench [IMAGE.tif]   (default: a synthetic 5000 x 15000 scan in /tmp; the
+// demo slide of `orvane-demo-slide --pixel-um 5` gives the same picture of the figures)
 #include <algorithm>
 #include <chrono>
 #include <cmath>
