@@ -86,6 +86,7 @@ const std::vector<Command>& batchCommands() {
         paramsCommand(),
         defineGridCommand(),
         gridInfoCommand(),
+        adjustCommand(), extractCommand(), statsCommand(), pairsCommand(), histogramCommand(), findGenesCommand(),
     };
     return commands;
 }
