@@ -83,6 +83,9 @@ const std::vector<Command>& batchCommands() {
 #ifdef ORVANE_BATCH_HAS_PROCESS
         processCommand(),
 #endif
+        paramsCommand(),
+        defineGridCommand(),
+        gridInfoCommand(),
     };
     return commands;
 }
