@@ -236,6 +236,15 @@ private slots:
         QCOMPARE(frame->childFrames().size(), 2);
         QCOMPARE(frame->childFrames()[0]->windowTitle(), QString("win.tif:1"));
         QCOMPARE(frame->childFrames()[1]->windowTitle(), QString("win.tif:2"));
+        // The Window menu lists them, the active one checked.
+        QMenu* windowMenu = nullptr;
+        for (QAction* menuAction : frame->menuBar()->actions())
+            if (menuAction->text() == "&Window") windowMenu = menuAction->menu();
+        QVERIFY(windowMenu);
+        emit windowMenu->aboutToShow();
+        const QStringList items = menuItems(frame, "&Window");
+        QCOMPARE(items.mid(5), (QStringList{"-", "&1 win.tif:1", "&2 win.tif:2"}));
+        QVERIFY(windowMenu->actions().last()->isChecked());
         frame->childFrames()[1]->close();
         processDeferredDeletes();
         QCOMPARE(frame->childFrames()[0]->windowTitle(), QString("win.tif"));
