@@ -133,7 +133,15 @@ void CMainFrame::updateTitle() {
         setWindowTitle(kAppTitle);
         return;
     }
-    setWindowTitle(QString("%1 - %2").arg(kAppTitle, frame->view()->GetDocument()->title()));
+    const QString document = frame->view()->GetDocument()->title();
+    if (frame->isMaximized()) {
+        // A maximised window's title joins the main window's as "Orvane - [title]"; the MDI
+        // area appends the bracketed part to whatever this window's own title is.
+        const QString joined = QString("%1 - [%2]").arg(kAppTitle, frame->windowTitle());
+        if (windowTitle() != joined) setWindowTitle(kAppTitle);
+        return;
+    }
+    setWindowTitle(QString("%1 - %2").arg(kAppTitle, document));
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

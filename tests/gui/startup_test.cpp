@@ -228,6 +228,18 @@ private slots:
         QCOMPARE(frame->pane(8)->text(), QString("I: "));
     }
 
+    void maximisedWindowTitle() {
+        auto app = startApp({writeScan(dir_, "max.tif")});
+        CMainFrame* frame = app->mainFrame();
+        frame->activeChild()->showMaximized();
+        frame->updateActions();
+        frame->updateActions();  // stable: no second bracket appears
+        QCOMPARE(frame->windowTitle(), QString("Orvane - [max.tif]"));
+        frame->activeChild()->showNormal();
+        frame->updateActions();
+        QCOMPARE(frame->windowTitle(), QString("Orvane - max.tif"));
+    }
+
     void newWindowNumbersTheWindows() {
         const QString path = writeScan(dir_, "win.tif");
         auto app = startApp({path});
