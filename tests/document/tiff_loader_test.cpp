@@ -190,6 +190,7 @@ TEST(TiffLoaderTest, AbsentResolutionTagsLeaveZeroAndNoUnit) {
     ASSERT_EQ(loadMessage(image, dir.file("bare.tif")), "");
     EXPECT_EQ(image.xResolution, 0.0f);
     EXPECT_EQ(image.yResolution, 0.0f);
+    EXPECT_EQ(image.resolutionUnit, 0);
     EXPECT_EQ(image.imageDescription, "");
     EXPECT_EQ(image.LengthToPixelsX(1.0), 100);
     EXPECT_DOUBLE_EQ(image.PixelsToLengthX(250), 2.5);

@@ -7,6 +7,7 @@
 #include "document/core_error.h"
 #include "grid/grid_quad.h"
 #include "grid/spot_grid.h"
+#include "grid_printers.h"
 
 namespace orvane {
 namespace {

@@ -1,0 +1,73 @@
+// MeanFilter: the square mean filter of half-width r.
+//
+// Border rule: the window of pixel (x, y) covers columns max(x - r, 0) .. min(x + r, width - 1)
+// and rows max(y - r, 0) .. min(y + r, height - 1); nothing is mirrored or invented, so an edge
+// pixel averages fewer samples (6 along an edge, 4 at a corner for r = 1). Every window reads the
+// samples as they were before the filter.
+#include <algorithm>
+#include <limits>
+#include <stdexcept>
+
+#include "buffer.h"
+#include "image_processing.h"
+
+namespace orvane {
+
+namespace {
+
+// Running sums: per column over the window's rows, then along the row over the window's
+// columns. Each output costs a few additions and one division whatever r is, and the sum is
+// exact (Sum is wide enough for a full window of 65535).
+template <typename Sum>
+void meanLayer(const std::uint16_t* in, std::int32_t width, std::int32_t height, std::int32_t r,
+               std::uint16_t* out) {
+    auto column = allocateBuffer<Sum>(static_cast<std::uint64_t>(width));
+    std::fill_n(column.get(), width, Sum{0});
+    const auto w = static_cast<std::size_t>(width);
+    std::int32_t top = 0, bottom = -1;  // rows summed into `column`
+    for (std::int32_t y = 0; y < height; ++y) {
+        const std::int32_t wantTop = std::max(y - r, 0);
+        const std::int32_t wantBottom = std::min(y + r, height - 1);
+        while (bottom < wantBottom) {
+            const std::uint16_t* row = in + static_cast<std::size_t>(++bottom) * w;
+            for (std::size_t x = 0; x < w; ++x) column[x] += row[x];
+        }
+        while (top < wantTop) {
+            const std::uint16_t* row = in + static_cast<std::size_t>(top++) * w;
+            for (std::size_t x = 0; x < w; ++x) column[x] -= row[x];
+        }
+        const auto rows = static_cast<Sum>(bottom - top + 1);
+        Sum sum = 0;
+        std::int32_t left = 0, right = -1;
+        std::uint16_t* outRow = out + static_cast<std::size_t>(y) * w;
+        for (std::int32_t x = 0; x < width; ++x) {
+            const std::int32_t wantRight = std::min(x + r, width - 1);
+            while (right < wantRight) sum += column[++right];
+            while (left < x - r) sum -= column[left++];
+            const Sum n = rows * static_cast<Sum>(right - left + 1);
+            outRow[x] = static_cast<std::uint16_t>(sum / n);
+        }
+    }
+}
+
+}  // namespace
+
+void MeanFilter(LayeredImage& image, std::int32_t r) {
+    if (r < 0) throw std::invalid_argument("MeanFilter: negative half-width");
+    const std::int32_t width = image.width();
+    const std::int32_t height = image.height();
+    // A window wider than the image is cut to the image: clamping keeps x + r in range.
+    r = std::min(r, std::max(width, height));
+    const std::uint64_t windowPixels = static_cast<std::uint64_t>(std::min<std::int64_t>(2 * std::int64_t{r} + 1, width)) *
+                                       static_cast<std::uint64_t>(std::min<std::int64_t>(2 * std::int64_t{r} + 1, height));
+    const bool narrow = windowPixels * 65535u <= std::numeric_limits<std::uint32_t>::max();
+    for (std::int32_t i = 0; i < image.layerCount; ++i) {
+        ImageLayer& layer = image.layers[static_cast<std::size_t>(i)];
+        auto filtered = allocateBuffer<std::uint16_t>(checkedCount(width, height, sizeof(std::uint16_t)));
+        if (narrow) meanLayer<std::uint32_t>(layer.samples.get(), width, height, r, filtered.get());
+        else meanLayer<std::uint64_t>(layer.samples.get(), width, height, r, filtered.get());
+        layer.samples = std::move(filtered);
+    }
+}
+
+}  // namespace orvane

@@ -1,0 +1,197 @@
+// Grid Parameters validation, the Zone rule and the Define Grid layout.
+#include "define_grid.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "grid/grid_quad.h"
+#include "printjob/text_numbers.h"
+
+namespace orvane {
+
+namespace {
+
+struct FieldSpec {
+    GridField field;
+    const char* name;
+    double low;
+    double high;
+    std::int32_t GridParameters::*integer;  // set for integer fields, check boxes and radios
+    double GridParameters::*number;         // set for number fields
+};
+
+// Dialog order with the ranges of the grid model. Check boxes and the radio group cannot hold
+// other values in the dialog; as texts they are checked like integer fields.
+const std::array<FieldSpec, kGridFieldCount> kFields = {{
+    {GridField::cellsX, "cellsX", 1, kMaxCells, &GridParameters::cellsX, nullptr},
+    {GridField::cellsY, "cellsY", 1, kMaxCells, &GridParameters::cellsY, nullptr},
+    {GridField::dragFullGrid, "dragFullGrid", 0, 1, &GridParameters::dragFullGrid, nullptr},
+    {GridField::roundCells, "roundCells", 0, 1, &GridParameters::roundCells, nullptr},
+    {GridField::spotDiameter, "spotDiameter", 0.05, 25, nullptr, &GridParameters::spotDiameter},
+    {GridField::originX, "originX", 0, 25, nullptr, &GridParameters::originX},
+    {GridField::stepXmm, "stepXmm", 0.05, 25, nullptr, &GridParameters::stepXmm},
+    {GridField::stepYmm, "stepYmm", 0.05, 75, nullptr, &GridParameters::stepYmm},
+    {GridField::originY, "originY", 0, 75, nullptr, &GridParameters::originY},
+    {GridField::relativeOffsets, "relativeOffsets", 0, 1, &GridParameters::relativeOffsets,
+     nullptr},
+    {GridField::quadsX, "quadsX", 1, kMaxQuadsX, &GridParameters::quadsX, nullptr},
+    {GridField::quadStepX, "quadStepX", 0, 25, nullptr, &GridParameters::quadStepX},
+    {GridField::quadsY, "quadsY", 1, kMaxQuadsY, &GridParameters::quadsY, nullptr},
+    {GridField::quadStepY, "quadStepY", 0, 75, nullptr, &GridParameters::quadStepY},
+    {GridField::zone, "zone", 0, 2, &GridParameters::zone, nullptr},
+    {GridField::lockMode, "lockMode", 0, 2, &GridParameters::lockMode, nullptr},
+    {GridField::backgroundDiameter, "backgroundDiameter", 0.05, 25, nullptr,
+     &GridParameters::backgroundDiameter},
+}};
+
+// Bounds in the shortest general form: 0.05, 25, 10000.
+std::string shortest(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+std::string rangeMessage(const FieldSpec& spec) {
+    return std::string(spec.integer ? "Please enter an integer between " : "Please enter a number between ") +
+           shortest(spec.low) + " and " + shortest(spec.high) + ".";
+}
+
+// Parses one field into `params`; the message of its failure otherwise.
+std::optional<std::string> readField(const FieldSpec& spec, const std::string& text,
+                                     GridParameters& params) {
+    if (spec.integer) {
+        std::int64_t value = 0;
+        const FieldParse result = parseFieldInteger(text, value);
+        if (result == FieldParse::kNotANumber) return "Please enter an integer.";
+        if (result == FieldParse::kOutOfRange || value < spec.low || value > spec.high)
+            return rangeMessage(spec);
+        params.*spec.integer = static_cast<std::int32_t>(value);
+        return std::nullopt;
+    }
+    double value = 0.0;
+    const FieldParse result = parseFieldNumber(text, value);
+    if (result == FieldParse::kNotANumber) return "Please enter a number.";
+    // Written so that a NaN ("nan" parses as a number) fails the range too.
+    if (result == FieldParse::kOutOfRange || !(value >= spec.low && value <= spec.high))
+        return rangeMessage(spec);
+    params.*spec.number = value;
+    return std::nullopt;
+}
+
+}  // namespace
+
+const char* GridFieldName(GridField field) {
+    return kFields[static_cast<std::size_t>(field)].name;
+}
+
+std::optional<GridField> FindGridField(std::string_view name) {
+    for (const FieldSpec& spec : kFields)
+        if (name == spec.name) return spec.field;
+    return std::nullopt;
+}
+
+GridFieldTexts FormatGridFields(const GridParameters& params) {
+    GridFieldTexts texts;
+    for (const FieldSpec& spec : kFields) {
+        char text[40];
+        if (spec.integer)
+            std::snprintf(text, sizeof text, "%d", params.*spec.integer);
+        else
+            std::snprintf(text, sizeof text, "%.15g", params.*spec.number);
+        texts[static_cast<std::size_t>(spec.field)] = text;
+    }
+    return texts;
+}
+
+std::optional<FieldError> ValidateGridFields(const GridFieldTexts& texts, GridParameters& params) {
+    GridParameters staged = params;
+    for (const FieldSpec& spec : kFields) {
+        if (auto message = readField(spec, texts[static_cast<std::size_t>(spec.field)], staged))
+            return FieldError{spec.field, std::move(*message)};
+    }
+    params = std::move(staged);
+    return std::nullopt;
+}
+
+std::optional<FieldError> ApplyZoneChange(const GridFieldTexts& texts, GridParameters& params,
+                                          const PrintJobParameters& job) {
+    GridParameters staged = params;
+    if (auto error = ValidateGridFields(texts, staged)) return error;
+    if (staged.zone >= 0 && staged.zone <= 2) {
+        staged.originX = job.zoneOriginX(staged.zone);
+        staged.originY = job.zoneOriginY(staged.zone);
+    }
+    params = std::move(staged);
+    return std::nullopt;
+}
+
+void ApplyGridSettings(GridParameters& params,
+                       const std::vector<std::pair<std::string, std::string>>& settings,
+                       const PrintJobParameters& job) {
+    GridParameters staged = params;
+    GridFieldTexts texts = FormatGridFields(staged);
+    for (const auto& [name, value] : settings) {
+        const auto field = FindGridField(name);
+        if (!field) throw CoreError("Unknown grid parameter \"" + name + "\".");
+        texts[static_cast<std::size_t>(*field)] = value;
+        if (*field != GridField::zone) continue;
+        if (auto error = ApplyZoneChange(texts, staged, job))
+            throw GridFieldError(error->field, error->message);
+        texts = FormatGridFields(staged);  // the controls are refilled from the fields
+    }
+    if (auto error = ValidateGridFields(texts, staged))
+        throw GridFieldError(error->field, error->message);
+    params = std::move(staged);
+}
+
+bool IsEmptyWell(std::string_view uid) {
+    return uid.empty() ||
+           (uid.size() == 2 && asciiLower(uid[0]) == 'n' && asciiLower(uid[1]) == 'a');
+}
+
+namespace {
+
+void excludeSpotsWithoutWell(GridQuad& quad, const GridParameters& p, std::int32_t qx,
+                             std::int32_t qy) {
+    if (!p.slideMap || !quad.defined) return;
+    for (std::int32_t col = 0; col < quad.nx; ++col) {
+        for (std::int32_t row = 0; row < quad.ny; ++row) {
+            // A spot beyond the map's own dimensions has no well in it either.
+            const SlideMapRecord* record = p.GetSpotRecord(qx, qy, col, row);
+            if (!record || IsEmptyWell(record->Uid())) quad.Flags(col, row) |= Excluded;
+        }
+    }
+}
+
+}  // namespace
+
+void DefineGridLayout(SpotGrid& grid, const LayeredImage& image) {
+    const GridParameters& p = grid.parameters;
+    double ox = p.originX;
+    double oy = p.originY;
+    if (!p.relativeOffsets) {
+        // A position on the slide: the scan's origin and the slide edge's offset come off.
+        ox = p.originX - image.scanOriginX - 1.6;
+        oy = p.originY - image.scanOriginY - 0.9;
+    }
+    const std::int32_t quadsX = std::min(p.quadsX, kMaxQuadsX);
+    const std::int32_t quadsY = std::min(p.quadsY, kMaxQuadsY);
+    for (std::int32_t qx = 0; qx < quadsX; ++qx) {
+        for (std::int32_t qy = 0; qy < quadsY; ++qy) {
+            const std::int32_t x0 = image.LengthToPixelsX(qx * p.quadStepX + ox);
+            const std::int32_t y0 = image.LengthToPixelsY(qy * p.quadStepY + oy);
+            const std::int32_t x1 =
+                image.LengthToPixelsX((p.cellsX - 1) * p.stepXmm + qx * p.quadStepX + ox);
+            const std::int32_t y1 =
+                image.LengthToPixelsY((p.cellsY - 1) * p.stepYmm + qy * p.quadStepY + oy);
+            // Both radii use the x resolution.
+            const std::int32_t r = image.LengthToPixelsX(p.spotDiameter * 0.5);
+            const std::int32_t bigR = image.LengthToPixelsX(p.backgroundDiameter * 0.5);
+            GridQuad& quad = grid.quad(qx, qy);
+            quad.InitQuad(x0, y0, x1, y1, p.cellsX, p.cellsY, r, bigR, p.roundCells);
+            excludeSpotsWithoutWell(quad, p, qx, qy);
+        }
+    }
+}
+
+}  // namespace orvane
