@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "document/buffer.h"
+#include "measure/spot_geometry.h"
+
 namespace orvane {
 
 int SpotHistogram::BinCount(int clientWidth) {
@@ -38,6 +41,36 @@ HistogramBins SpotHistogram::Bin(int bins) const {
         }
     }
     return result;
+}
+
+SpotMeans MeasureGridSpotMeans(const LayeredImage& image, const SpotGrid& grid,
+                               const GridQuad& currentQuad) {
+    const GridParameters& p = grid.parameters;
+    const std::int32_t qxs = std::clamp(p.quadsX, 0, kMaxQuadsX);
+    const std::int32_t qys = std::clamp(p.quadsY, 0, kMaxQuadsY);
+    const std::uint64_t capacity =
+        checkedCount(checkedCount(p.cellsX, p.cellsY, 1), static_cast<std::int64_t>(qxs) * qys, sizeof(std::int32_t));
+    SpotMeans means;
+    means.layerCount = std::clamp(image.layerCount, 0, kMaxLayers);
+    for (int k = 0; k < means.layerCount; ++k) {
+        means.dataMean[static_cast<std::size_t>(k)] = allocateBuffer<std::int32_t>(capacity);
+        means.backgroundMean[static_cast<std::size_t>(k)] = allocateBuffer<std::int32_t>(capacity);
+    }
+    const SpotGeometry geometry = SpotGeometry::Of(currentQuad);
+    for (std::int32_t qy = 0; qy < qys; ++qy)
+        for (std::int32_t qx = 0; qx < qxs; ++qx) {
+            const GridQuad& quad = grid.quad(qx, qy);
+            for (std::int32_t sy = 0; sy < p.cellsY; ++sy)
+                for (std::int32_t sx = 0; sx < p.cellsX; ++sx) {
+                    if (!quad.ValidSpot(sx, sy) || (quad.Flags(sx, sy) & (Marked | Excluded)) != 0) continue;
+                    const SpotAreas areas = SpotAreasAt(*quad.SpotCentre(sx, sy), geometry, quad.roundCells);
+                    for (int k = 0; k < means.layerCount; ++k)
+                        SpotAreaMeans(image, areas, k, means.dataMean[static_cast<std::size_t>(k)][means.m],
+                                  means.backgroundMean[static_cast<std::size_t>(k)][means.m]);
+                    ++means.m;
+                }
+        }
+    return means;
 }
 
 }  // namespace orvane

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "document/layered_image.h"
+#include "grid/spot_grid.h"
 
 namespace orvane {
 
@@ -56,5 +57,11 @@ public:
 private:
     SpotMeans means_;
 };
+
+// The integer data and background means of every spot that is neither Marked nor Excluded, on
+// every layer; the radii and pitch of `currentQuad` serve every quad, each quad keeps its own
+// spot shape. The caller has checked the grid display (RequireGridDisplay).
+SpotMeans MeasureGridSpotMeans(const LayeredImage& image, const SpotGrid& grid,
+                               const GridQuad& currentQuad);
 
 }  // namespace orvane

@@ -1,0 +1,67 @@
+// Gene search over the slide map.
+#include "find_genes.h"
+
+#include <cstdio>
+
+#include "document/core_error.h"
+
+namespace orvane {
+
+namespace {
+
+std::string lowered(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+bool fieldMatches(const std::string& field, const std::string& pattern, bool wholeWord) {
+    return wholeWord ? field == pattern : field.find(pattern) != std::string::npos;
+}
+
+}  // namespace
+
+void RequireAnnotatedGrid(bool overlayShown, ToolKind tool, const SpotGrid& grid) {
+    if (!overlayShown || tool != ToolKind::Grid || !grid.parameters.slideMap)
+        throw CoreError("Find requires annotated grid");
+}
+
+bool SpotMatches(const FindSettings& settings, std::string_view uid, std::string_view description) {
+    const std::string p = settings.matchCase ? settings.pattern : lowered(settings.pattern);
+    const std::string u = settings.matchCase ? std::string(uid) : lowered(uid);
+    const std::string d = settings.matchCase ? std::string(description) : lowered(description);
+    return (settings.uidField && fieldMatches(u, p, settings.matchWholeWord)) ||
+           (settings.descrField && fieldMatches(d, p, settings.matchWholeWord));
+}
+
+std::int32_t FindGenes(SpotGrid& grid, const FindSettings& settings) {
+    std::int32_t count = 0;
+    const GridParameters& p = grid.parameters;
+    for (std::int32_t qx = 0; qx < kMaxQuadsX; ++qx)
+        for (std::int32_t qy = 0; qy < kMaxQuadsY; ++qy) {
+            if (!grid.InUse(qx, qy)) continue;
+            GridQuad& quad = grid.quad(qx, qy);
+            if (quad.defined == 0) continue;
+            quad.ClearFlags(Highlighted);
+            for (std::int32_t sy = 0; sy < quad.ny; ++sy)
+                for (std::int32_t sx = 0; sx < quad.nx; ++sx) {
+                    const SlideMapRecord* record = p.GetSpotRecord(qx, qy, sx, sy);
+                    const std::string_view uid = record ? record->Uid() : std::string_view();
+                    const std::string_view descr = record ? record->Description() : std::string_view();
+                    if (!SpotMatches(settings, uid, descr)) continue;
+                    quad.Flags(sx, sy) |= Highlighted;
+                    ++count;
+                }
+        }
+    return count;
+}
+
+std::string FindResultMessage(std::int32_t count) {
+    if (count == 0) return "Pattern not found.";
+    char text[64];
+    std::snprintf(text, sizeof text, "Found %d matching genes.", count);
+    return text;
+}
+
+}  // namespace orvane
