@@ -83,6 +83,7 @@ const std::vector<Command>& batchCommands() {
 #ifdef ORVANE_BATCH_HAS_PROCESS
         processCommand(),
 #endif
+        placeCommand(),
     };
     return commands;
 }

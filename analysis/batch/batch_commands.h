@@ -43,6 +43,7 @@ const std::vector<Command>& batchCommands();
 Command infoCommand();
 Command exportCommand();
 Command processCommand();
+Command placeCommand();
 
 // Runs orvane-batch with its arguments (argv without the program name); returns the exit status.
 int runBatch(const std::vector<std::string>& args, CommandContext& context);

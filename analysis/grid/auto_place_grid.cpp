@@ -58,7 +58,6 @@ Plane blockMeans(const LayeredImage& image, std::int32_t f) {
     const std::int32_t H = image.height();
     Plane out = makePlane(ceilDiv(W, f), ceilDiv(H, f));
     const int layers = std::min(image.layerCount, kMaxLayers);
-#pragma omp parallel for schedule(static)
     for (std::int32_t by = 0; by < out.height; ++by) {
         std::vector<std::uint64_t> acc(static_cast<std::size_t>(out.width), 0);
         const std::int32_t y0 = by * f;
@@ -131,7 +130,6 @@ Plane response(const Plane& a, std::int32_t spotSide, std::int32_t cellSide) {
         return s / static_cast<double>((x1 - x0) * (y1 - y0));
     };
     Plane d = makePlane(a.width, a.height);
-#pragma omp parallel for schedule(static)
     for (std::int32_t y = 0; y < a.height; ++y)
         for (std::int32_t x = 0; x < a.width; ++x)
             d.row(y)[x] = static_cast<float>(boxMean(x, y, spotSide / 2) - boxMean(x, y, cellSide / 2));
