@@ -72,17 +72,25 @@ TEST(DemoSlideErrors, PlacementMovesEverySpotAlikeAndPinsReachFurther) {
 
 // Auto Place puts every quad within a pixel or so of its block, and one 2DW pass then brings
 // every spot whose window finds signal onto it. 2DW leaves weak spots (about one in seven on
-// the demo slide) where they are, so their own print jitter limits the whole-slide figure: even
-// quads placed from the true centres give about 95%.
+// the demo slide) where they are, so their own print jitter (10 um) limits the whole-slide
+// figure: at 10 um pixels even quads placed from the true centres give about 95%; at 20 um the
+// jitter is half a pixel and 99% is reached.
 TEST(AutoPlaceQuality, TwoSeedsWithLargeErrors) {
-    for (const std::uint64_t seed : {1u, 2u}) {
-        SCOPED_TRACE(testing::Message() << "seed " << seed);
-        const DemoScan scan = makeDemoScan(withErrors(seed));
+    struct Case {
+        double pixelUm;
+        std::uint64_t seed;
+        int minimumPercent;
+    };
+    for (const Case& c : {Case{10.0, 1, 94}, Case{10.0, 2, 94}, Case{20.0, 1, 99}, Case{20.0, 2, 99}}) {
+        SCOPED_TRACE(testing::Message() << c.pixelUm << " um, seed " << c.seed);
+        DemoOptions options = withErrors(c.seed);
+        options.pixelUm = c.pixelUm;
+        const DemoScan scan = makeDemoScan(options);
         const Fit without = runPipeline(scan, false);
         const Fit fit = runPipeline(scan, true);
-        std::printf("seed %d: without auto place %d of %d within 1.5 px; with it %d of %d (%.2f%%), "
+        std::printf("%g um, seed %d: without auto place %d of %d within 1.5 px; with it %d of %d (%.2f%%), "
                     "%d of %d found spots (%.2f%%), worst quad %.2f px\n",
-                    static_cast<int>(seed), without.within, without.spots, fit.within, fit.spots,
+                    c.pixelUm, static_cast<int>(c.seed), without.within, without.spots, fit.within, fit.spots,
                     100.0 * fit.within / fit.spots, fit.foundWithin, fit.found,
                     100.0 * fit.foundWithin / fit.found, fit.worstQuad);
         EXPECT_EQ(fit.placed, 48);
@@ -90,7 +98,7 @@ TEST(AutoPlaceQuality, TwoSeedsWithLargeErrors) {
         EXPECT_LT(fit.worstQuad, 1.5);
         ASSERT_GT(fit.spots, 6000);
         EXPECT_GE(fit.foundWithin * 100, fit.found * 99);
-        EXPECT_GE(fit.within * 100, fit.spots * 94);
+        EXPECT_GE(fit.within * 100, fit.spots * c.minimumPercent);
         EXPECT_LT(without.within * 100, without.spots * 50);
     }
 }
