@@ -381,12 +381,15 @@ AutoPlaceResult AutoPlaceGrid(SpotGrid& grid, const LayeredImage& image) {
     const double noise = noiseLevel(fine);
 
     std::vector<Pattern> finePatterns, coarsePatterns;
+    // The rounding of spot positions to cells, averaged over the grid, for the common shift.
     double biasFineX = 0.0, biasFineY = 0.0, biasCoarseX = 0.0, biasCoarseY = 0.0;
     for (const GridQuad* quad : quads) {
-        finePatterns.push_back(patternOf(*quad, f));
-        coarsePatterns.push_back(patternOf(*quad, fc));
-        biasFineX += finePatterns.back().biasX / result.quads, biasFineY += finePatterns.back().biasY / result.quads;
-        biasCoarseX += coarsePatterns.back().biasX / result.quads, biasCoarseY += coarsePatterns.back().biasY / result.quads;
+        const Pattern& fineP = finePatterns.emplace_back(patternOf(*quad, f));
+        const Pattern& coarseP = coarsePatterns.emplace_back(patternOf(*quad, fc));
+        biasFineX += fineP.biasX / result.quads;
+        biasFineY += fineP.biasY / result.quads;
+        biasCoarseX += coarseP.biasX / result.quads;
+        biasCoarseY += coarseP.biasY / result.quads;
     }
 
     // The slide's placement on the coarse picture, each quad free within half a pitch of it.

@@ -3,6 +3,7 @@
 // generator's options for those errors.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <stdexcept>
@@ -100,6 +101,37 @@ TEST(AutoPlaceQuality, TwoSeedsWithLargeErrors) {
         EXPECT_GE(fit.foundWithin * 100, fit.found * 99);
         EXPECT_GE(fit.within * 100, fit.spots * c.minimumPercent);
         EXPECT_LT(without.within * 100, without.spots * 50);
+    }
+}
+
+// Two blocks whose wells were all empty (their spots replaced by the slide's bare margin) have
+// no clear match: they keep the common shift and are counted out; the others are still placed.
+TEST(AutoPlaceQuality, EmptyBlocksKeepTheCommonShift) {
+    DemoOptions options = withErrors(3);
+    options.pixelUm = 20.0;
+    DemoScan scan = makeDemoScan(options);
+    const std::pair<int, int> emptyQuads[] = {{1, 1}, {2, 5}};
+    for (const auto& [qx, qy] : emptyQuads) {
+        double x0 = 1e9, x1 = -1e9, y0 = 1e9, y1 = -1e9;
+        for (const Spot& spot : scan.slide.spots)
+            if (spot.qx == qx && spot.qy == qy)
+                x0 = std::min(x0, spot.x), x1 = std::max(x1, spot.x), y0 = std::min(y0, spot.y), y1 = std::max(y1, spot.y);
+        // The bottom 150 rows hold no spot.
+        for (ImageLayer& layer : scan.image.layers)
+            for (auto y = static_cast<std::int32_t>(y0) - 10; layer.loaded() && y < y1 + 10; ++y)
+                for (auto x = static_cast<std::int32_t>(x0) - 10; x < x1 + 10; ++x)
+                    layer.samples[static_cast<std::size_t>(y) * layer.width + x] =
+                        layer.at(x, layer.height - 150 + y % 150);
+    }
+    SpotGrid grid;
+    grid.parameters = scan.grid.parameters;
+    DefineGridLayout(grid, scan.image);
+    const AutoPlaceResult result = AutoPlaceGrid(grid, scan.image);
+    EXPECT_EQ(AutoPlaceMessage(result), "Placed 46 of 48 quads.");
+    for (const auto& [qx, qy] : emptyQuads) {
+        const GridPoint moved{grid.quad(qx, qy).TL.x - scan.grid.quad(qx, qy).TL.x,
+                              grid.quad(qx, qy).TL.y - scan.grid.quad(qx, qy).TL.y};
+        EXPECT_EQ(moved, result.commonOffset);
     }
 }
 
