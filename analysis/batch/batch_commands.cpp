@@ -87,6 +87,7 @@ const std::vector<Command>& batchCommands() {
         defineGridCommand(),
         gridInfoCommand(),
         adjustCommand(), extractCommand(), statsCommand(), pairsCommand(), histogramCommand(), findGenesCommand(),
+        placeCommand(),
     };
     return commands;
 }

@@ -52,6 +52,7 @@ Command statsCommand();
 Command pairsCommand();
 Command histogramCommand();
 Command findGenesCommand();
+Command placeCommand();
 
 // Runs orvane-batch with its arguments (argv without the program name); returns the exit status.
 int runBatch(const std::vector<std::string>& args, CommandContext& context);
