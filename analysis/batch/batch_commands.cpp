@@ -86,6 +86,7 @@ const std::vector<Command>& batchCommands() {
         paramsCommand(),
         defineGridCommand(),
         gridInfoCommand(),
+        gprCommand(),
     };
     return commands;
 }

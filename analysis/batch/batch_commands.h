@@ -46,6 +46,7 @@ Command processCommand();
 Command paramsCommand();
 Command defineGridCommand();
 Command gridInfoCommand();
+Command gprCommand();
 
 // Runs orvane-batch with its arguments (argv without the program name); returns the exit status.
 int runBatch(const std::vector<std::string>& args, CommandContext& context);
