@@ -88,6 +88,7 @@ const std::vector<Command>& batchCommands() {
         gridInfoCommand(),
         adjustCommand(), extractCommand(), statsCommand(), pairsCommand(), histogramCommand(), findGenesCommand(),
         placeCommand(),
+        gprCommand(),
     };
     return commands;
 }
