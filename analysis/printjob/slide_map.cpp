@@ -18,7 +18,8 @@ std::string_view boundedText(const char* text) {
 
 void storeText(char* field, std::string_view text) {
     const std::size_t n = std::min(text.size(), kSlideMapTextSize - 1);
-    std::memcpy(field, text.data(), n);
+    // An empty string_view may carry a null pointer, which memcpy must never be given.
+    if (n > 0) std::memcpy(field, text.data(), n);
     std::memset(field + n, 0, kSlideMapTextSize - n);
 }
 

@@ -41,6 +41,17 @@ TEST(SlideMap, TextsAreCutTo255AndAlwaysTerminated) {
     EXPECT_EQ(r->Uid().size(), 256u);
 }
 
+// Regression: an empty string_view with a null data pointer reached memcpy (UBSan report).
+TEST(SlideMap, SettingAnEmptyViewClearsTheText) {
+    SlideMap map(1, 1, 1, 1);
+    SlideMapRecord* r = map.GetSpotRecord(0, 0, 0, 0);
+    r->SetUid("A1");
+    r->SetUid(std::string_view());
+    r->SetDescription(std::string_view());
+    EXPECT_TRUE(r->Uid().empty());
+    EXPECT_TRUE(r->Description().empty());
+}
+
 TEST(SlideMap, EmptyAndImpossibleSizes) {
     const SlideMap empty(0, 0, 0, 0);
     EXPECT_EQ(empty.recordCount(), 0);
