@@ -87,6 +87,8 @@ const std::vector<Command>& batchCommands() {
         defineGridCommand(),
         gridInfoCommand(),
         adjustCommand(), extractCommand(), statsCommand(), pairsCommand(), histogramCommand(), findGenesCommand(),
+        placeCommand(),
+        gprCommand(),
     };
     return commands;
 }

@@ -17,8 +17,13 @@ std::string temporaryPathFor(const std::string& path) {
     static std::atomic<unsigned> counter{0};
     const std::filesystem::path target(path);
     for (;;) {
-        const std::string name = "." + target.filename().string() + ".part-" + std::to_string(getpid()) +
-                                 "-" + std::to_string(counter++);
+        // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on "." + string.
+        std::string name(1, '.');
+        name.append(target.filename().string());
+        name.append(".part-");
+        name.append(std::to_string(getpid()));
+        name.push_back('-');
+        name.append(std::to_string(counter++));
         const std::filesystem::path candidate = target.parent_path() / name;
         std::error_code error;
         if (!std::filesystem::exists(candidate, error)) return candidate.string();
