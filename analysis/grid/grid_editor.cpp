@@ -368,6 +368,16 @@ void GridEditor::AdjustGrid(AdjustMethod method) {
     ShowOverlay(false);
 }
 
+AutoPlaceResult GridEditor::AutoPlaceGrid() {
+    RequireGridDisplay(shape_.tool, currentQuad());
+    AutoPlaceResult result;
+    if (image_ == nullptr) return result;
+    HideOverlay(false);
+    withRestore([&] { result = orvane::AutoPlaceGrid(grid_, *image_); }, [&] { ShowOverlay(false); });
+    ShowOverlay(false);
+    return result;
+}
+
 std::int32_t GridEditor::FindGenes(const FindSettings& settings) {
     RequireAnnotatedGrid(overlayShown_, shape_.tool, grid_);
     const std::int32_t count = orvane::FindGenes(grid_, settings);

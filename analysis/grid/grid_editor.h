@@ -10,6 +10,7 @@
 
 #include "document/layered_image.h"
 #include "grid/adjust_grid.h"
+#include "grid/auto_place_grid.h"
 #include "grid/grid_parameters.h"
 #include "grid/overlay_figure.h"
 #include "grid/selection_shape.h"
@@ -144,6 +145,9 @@ public:
     void CheckSaveGrid() const;
     // Adjust Grid with one method; CoreError unless the grid is displayed.
     void AdjustGrid(AdjustMethod method);
+    // Auto Place Grid, with the Adjust Grid commands' precondition; the overlay is erased and
+    // drawn again at the quads' new places. The result makes "Placed %d of %d quads.".
+    AutoPlaceResult AutoPlaceGrid();
     // Find / Highlight Genes; returns the number of matching spots.
     std::int32_t FindGenes(const FindSettings& settings);
     // Redraws every quad in use whose flags changed (after Find or R).

@@ -92,6 +92,26 @@ void mapRow(const Channels& channels, std::size_t rowStart, std::int32_t count, 
     }
 }
 
+// With one channel shown the colour depends on that channel's sample alone: map all 65536
+// values once through the same code, then each pixel is a table look-up.
+struct SingleChannelTable {
+    int channel = -1;
+    std::vector<std::uint8_t> bytes;  // 3 bytes a sample value, in the raster's byte order
+};
+
+void mapRowFromTable(const SingleChannelTable& table, const Channels& channels, std::size_t rowStart,
+                     std::int32_t count, std::uint8_t* out) {
+    const std::uint16_t* s = channels.samples[table.channel] + rowStart;
+    const std::uint8_t* t = table.bytes.data();
+    for (std::int32_t k = 0; k < count; ++k) {
+        const std::uint8_t* rgb = t + 3 * std::size_t{s[k]};
+        out[0] = rgb[0];
+        out[1] = rgb[1];
+        out[2] = rgb[2];
+        out += 3;
+    }
+}
+
 using RowMapper = void (*)(const Channels&, std::size_t, std::int32_t, std::uint8_t*);
 
 RowMapper selectRowMapper(bool log, bool inverted, bool bitmap) {
@@ -129,6 +149,27 @@ Channels balancedRow(const Channels& channels, const DisplayState& state, std::s
     return row;
 }
 
+SingleChannelTable singleChannelTable(const Channels& channels, bool log, bool inverted, bool bitmap) {
+    SingleChannelTable table;
+    int shown = 0;
+    for (int i = 0; i < kMaxLayers; ++i)
+        if (channels.samples[i] != nullptr) {
+            table.channel = i;
+            ++shown;
+        }
+    if (shown != 1) {
+        table.channel = -1;
+        return table;
+    }
+    std::vector<std::uint16_t> values(65536);
+    for (std::size_t v = 0; v < values.size(); ++v) values[v] = static_cast<std::uint16_t>(v);
+    Channels all{};
+    all.samples[table.channel] = values.data();
+    table.bytes.resize(3 * values.size());
+    selectRowMapper(log, inverted, bitmap)(all, 0, 65536, table.bytes.data());
+    return table;
+}
+
 void reportRow(Progress& progress, std::int32_t y, std::int32_t y0, std::int32_t y1) {
     const auto p = static_cast<int>(std::int64_t{100} * (y - y0) / (std::int64_t{y1} - y0));
     if (p % 5 != 0) return;
@@ -153,18 +194,22 @@ void BuildRaster(const LayeredImage& image, const DisplayState& state, std::uint
     if (x1 <= x0 || y1 <= y0 || image.layerCount <= 0) return;
     const Channels channels = shownChannels(image, state);
     const RowMapper mapRowFn = selectRowMapper(state.logDisplay, state.invertedDisplay, bitmapOrder);
+    // Building the table costs 65536 mappings; only worth it for larger boxes.
+    const bool useTable = std::int64_t{x1 - x0} * (y1 - y0) > 4 * 65536;
+    const SingleChannelTable table =
+        useTable ? singleChannelTable(channels, state.logDisplay, state.invertedDisplay, bitmapOrder) : SingleChannelTable{};
     const auto width = static_cast<std::size_t>(image.width());
     const bool balanced = state.balanced();
     std::vector<std::uint16_t> scratch[kMaxLayers];
     for (std::int32_t y = y0; y < y1; ++y) {
         reportRow(progress, y, y0, y1);
         const std::size_t rowStart = static_cast<std::size_t>(y) * width + static_cast<std::size_t>(x0);
-        if (balanced) {
-            const Channels row = balancedRow(channels, state, rowStart, x1 - x0, scratch);
-            mapRowFn(row, 0, x1 - x0, buffer + stride * (y - y0));
-        } else {
-            mapRowFn(channels, rowStart, x1 - x0, buffer + stride * (y - y0));
-        }
+        std::uint8_t* out = buffer + stride * (y - y0);
+        // Balanced samples come from a scratch row that starts at the box's left edge.
+        const Channels row = balanced ? balancedRow(channels, state, rowStart, x1 - x0, scratch) : channels;
+        const std::size_t start = balanced ? 0 : rowStart;
+        if (table.channel >= 0) mapRowFromTable(table, row, start, x1 - x0, out);
+        else mapRowFn(row, start, x1 - x0, out);
     }
     progress.message("Ready");
 }

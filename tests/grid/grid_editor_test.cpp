@@ -428,5 +428,32 @@ TEST_F(GridEditorTest, ParameterChangesAndAdjustmentKeepThePictureConsistent) {
     }
 }
 
+TEST_F(GridEditorTest, AutoPlaceMovesTheQuadsAndRedrawsThem) {
+    define();
+    // Every spot printed 7 pixels right and 5 down of where the layout puts it.
+    for (int qx = 0; qx < 2; ++qx)
+        for (int row = 0; row < 3; ++row)
+            for (int col = 0; col < 4; ++col) {
+                const GridPoint c = *editor.grid().quad(qx, 0).SpotCentre(col, row);
+                for (int y = c.y + 5 - 8; y <= c.y + 5 + 8; ++y)
+                    for (int x = c.x + 7 - 8; x <= c.x + 7 + 8; ++x)
+                        if ((x - c.x - 7) * (x - c.x - 7) + (y - c.y - 5) * (y - c.y - 5) <= 64)
+                            image.layers[0].samples[static_cast<std::size_t>(y) * 600 + x] = 20000;
+            }
+    const AutoPlaceResult result = editor.AutoPlaceGrid();
+    EXPECT_EQ(AutoPlaceMessage(result), "Placed 2 of 2 quads.");
+    EXPECT_EQ(editor.grid().quad(0, 0).TL, (GridPoint{107, 105}));
+    EXPECT_EQ(editor.grid().quad(1, 0).BR, (GridPoint{347, 165}));
+    expectPictureMatchesState();
+    editor.SelectTool(ToolKind::Point);
+    try {
+        editor.AutoPlaceGrid();
+        FAIL() << "no error";
+    } catch (const CoreError& e) {
+        EXPECT_STREQ(e.what(), "Please define / load grid and select grid display.");
+    }
+    EXPECT_EQ(editor.grid().quad(0, 0).TL, (GridPoint{107, 105}));
+}
+
 }  // namespace
 }  // namespace orvane
