@@ -2,6 +2,8 @@
 // titles and the frame's own commands.
 #include "app/main_frame.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QLabel>
@@ -42,7 +44,11 @@ CChildFrame* CMainFrame::CreateChildFrame(std::shared_ptr<COrvaneDoc> document) 
     connect(frame->view(), &COrvaneView::stateChanged, this, &CMainFrame::updateActions);
     connect(frame, &CChildFrame::titleChanged, this, &CMainFrame::updateActions);
     connect(frame, &QObject::destroyed, this, &CMainFrame::updateActions, Qt::QueuedConnection);
-    frame->resize(640, 480);
+    // A new window takes most of the area, as a new document window usually does; a little is
+    // left so that the windows behind it stay reachable.
+    // Before the main window is first shown its area has no size yet: take it from the window.
+    const QSize area = isVisible() ? mdi_->viewport()->size() : size() - QSize(0, 120);
+    frame->resize(std::max(640, area.width() * 4 / 5), std::max(480, area.height() * 4 / 5));
     frame->show();
     mdi_->setActiveSubWindow(frame);
     return frame;
@@ -127,7 +133,15 @@ void CMainFrame::updateTitle() {
         setWindowTitle(kAppTitle);
         return;
     }
-    setWindowTitle(QString("%1 - %2").arg(kAppTitle, frame->view()->GetDocument()->title()));
+    const QString document = frame->view()->GetDocument()->title();
+    if (frame->isMaximized()) {
+        // A maximised window's title joins the main window's as "Orvane - [title]"; the MDI
+        // area appends the bracketed part to whatever this window's own title is.
+        const QString joined = QString("%1 - [%2]").arg(kAppTitle, frame->windowTitle());
+        if (windowTitle() != joined) setWindowTitle(kAppTitle);
+        return;
+    }
+    setWindowTitle(QString("%1 - %2").arg(kAppTitle, document));
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

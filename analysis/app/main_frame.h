@@ -88,6 +88,7 @@ private:
     bool routeCommand(int id);
     bool routeUpdate(int id, CmdUi& ui) const;
     QMenu* addMenu(QList<QMenu*>& bar, const char* title, std::initializer_list<int> ids);
+    void fillWindowList();
 
     COrvaneApp& app_;
     QMdiArea* mdi_;
@@ -95,6 +96,8 @@ private:
     std::map<int, QAction*> actions_;
     QList<QMenu*> menus128_;
     QList<QMenu*> menus129_;
+    QMenu* windowMenu_ = nullptr;
+    QList<QAction*> windowList_;  // the open windows at the end of the Window menu
     std::array<QLabel*, kPaneCount> panes_{};
     int currentMenu_ = 0;
 };

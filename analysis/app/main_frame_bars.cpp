@@ -4,11 +4,14 @@
 #include <QFontMetrics>
 #include <QKeySequence>
 #include <QLabel>
+#include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QStatusBar>
 #include <QToolBar>
 
+#include "app/child_frame.h"
 #include "app/command_table.h"
 #include "app/main_frame.h"
 #include "app/toolbar_icons.h"
@@ -102,11 +105,31 @@ void CMainFrame::createMenus() {
     addMenu(menus129_, "&Grid",
             {kGridDefine, kGridLoad, kGridSave, kSeparator, kGridFind, kSeparator, kGridAdjust2DW,
              kGridAdjust1DW, kGridAdjustCM, kSeparator, kGridExtract, kGridHistogram});
-    addMenu(menus129_, "&Window",
-            {kWindowNew, kWindowCascade, kWindowTileHorz, kWindowTileVert, kWindowArrange});
+    windowMenu_ = addMenu(menus129_, "&Window",
+                          {kWindowNew, kWindowCascade, kWindowTileHorz, kWindowTileVert, kWindowArrange});
+    connect(windowMenu_, &QMenu::aboutToShow, this, &CMainFrame::fillWindowList);
     addMenu(menus129_, "&Help", {kAppAbout});
     setRecentFiles({});
     switchMenu(kMenuMainFrame);
+}
+
+void CMainFrame::fillWindowList() {
+    // The image windows, numbered, the active one checked, as the window list of an MDI frame.
+    qDeleteAll(windowList_);
+    windowList_.clear();
+    const QList<CChildFrame*> frames = childFrames();
+    if (frames.isEmpty()) return;
+    windowList_.append(windowMenu_->addSeparator());
+    for (qsizetype i = 0; i < frames.size() && i < 9; ++i) {
+        CChildFrame* frame = frames[i];
+        QAction* entry = windowMenu_->addAction(QString("&%1 %2").arg(i + 1).arg(frame->windowTitle()));
+        entry->setCheckable(true);
+        entry->setChecked(frame == activeChild());
+        connect(entry, &QAction::triggered, this, [this, window = QPointer<CChildFrame>(frame)] {
+            if (window) mdi_->setActiveSubWindow(window);
+        });
+        windowList_.append(entry);
+    }
 }
 
 void CMainFrame::switchMenu(int menuId) {

@@ -66,8 +66,13 @@ bool COrvaneApp::InitInstance(const QStringList& arguments) {
     return true;
 }
 
-bool COrvaneApp::ProcessShellCommand(const QStringList& arguments) {
-    if (arguments.isEmpty()) return true;  // a new document is asked for: nothing is created
+bool COrvaneApp::ProcessShellCommand(const QStringList& rawArguments) {
+    if (rawArguments.isEmpty()) return true;
+    // Opening a file makes its folder the current directory, so relative names of the files
+    // that follow are resolved against the starting directory first.
+    QStringList arguments;
+    for (const QString& argument : rawArguments)
+        arguments.append(argument.startsWith('-') ? argument : QFileInfo(argument).absoluteFilePath());  // a new document is asked for: nothing is created
     const QString& first = arguments.front();
     if (first == "--help" || first == "-h") {
         std::fputs(kUsage, stdout);

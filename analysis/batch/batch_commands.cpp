@@ -83,7 +83,12 @@ const std::vector<Command>& batchCommands() {
 #ifdef ORVANE_BATCH_HAS_PROCESS
         processCommand(),
 #endif
+        paramsCommand(),
+        defineGridCommand(),
+        gridInfoCommand(),
+        adjustCommand(), extractCommand(), statsCommand(), pairsCommand(), histogramCommand(), findGenesCommand(),
         placeCommand(),
+        gprCommand(),
     };
     return commands;
 }

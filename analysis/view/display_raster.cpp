@@ -92,6 +92,26 @@ void mapRow(const Channels& channels, std::size_t rowStart, std::int32_t count, 
     }
 }
 
+// With one channel shown the colour depends on that channel's sample alone: map all 65536
+// values once through the same code, then each pixel is a table look-up.
+struct SingleChannelTable {
+    int channel = -1;
+    std::vector<std::uint8_t> bytes;  // 3 bytes a sample value, in the raster's byte order
+};
+
+void mapRowFromTable(const SingleChannelTable& table, const Channels& channels, std::size_t rowStart,
+                     std::int32_t count, std::uint8_t* out) {
+    const std::uint16_t* s = channels.samples[table.channel] + rowStart;
+    const std::uint8_t* t = table.bytes.data();
+    for (std::int32_t k = 0; k < count; ++k) {
+        const std::uint8_t* rgb = t + 3 * std::size_t{s[k]};
+        out[0] = rgb[0];
+        out[1] = rgb[1];
+        out[2] = rgb[2];
+        out += 3;
+    }
+}
+
 using RowMapper = void (*)(const Channels&, std::size_t, std::int32_t, std::uint8_t*);
 
 RowMapper selectRowMapper(bool log, bool inverted, bool bitmap) {
@@ -101,6 +121,53 @@ RowMapper selectRowMapper(bool log, bool inverted, bool bitmap) {
         mapRow<true, true, false>,   mapRow<true, true, true>,
     };
     return table[(log ? 4 : 0) + (inverted ? 2 : 0) + (bitmap ? 1 : 0)];
+}
+
+// The shown samples of one row, balanced: channels with offset 0 and gain 1 point into the
+// layer, the others into `scratch` (one row per channel) filled with offset + gain x v.
+Channels balancedRow(const Channels& channels, const DisplayState& state, std::size_t rowStart,
+                     std::int32_t count, std::vector<std::uint16_t> (&scratch)[kMaxLayers]) {
+    Channels row{};
+    for (int i = 0; i < kMaxLayers; ++i) {
+        const std::uint16_t* src = channels.samples[i];
+        if (src == nullptr) continue;
+        src += rowStart;
+        const float offset = state.channelOffset[static_cast<std::size_t>(i)];
+        const float gain = state.channelGain[static_cast<std::size_t>(i)];
+        if (offset == 0.0f && gain == 1.0f) {
+            row.samples[i] = src;
+            continue;
+        }
+        std::vector<std::uint16_t>& out = scratch[i];
+        out.resize(static_cast<std::size_t>(count));
+        for (std::int32_t k = 0; k < count; ++k) {
+            const double v = std::nearbyint(static_cast<double>(offset) + static_cast<double>(gain) * src[k]);
+            out[static_cast<std::size_t>(k)] = static_cast<std::uint16_t>(std::clamp(v, 0.0, 65535.0));
+        }
+        row.samples[i] = out.data();
+    }
+    return row;
+}
+
+SingleChannelTable singleChannelTable(const Channels& channels, bool log, bool inverted, bool bitmap) {
+    SingleChannelTable table;
+    int shown = 0;
+    for (int i = 0; i < kMaxLayers; ++i)
+        if (channels.samples[i] != nullptr) {
+            table.channel = i;
+            ++shown;
+        }
+    if (shown != 1) {
+        table.channel = -1;
+        return table;
+    }
+    std::vector<std::uint16_t> values(65536);
+    for (std::size_t v = 0; v < values.size(); ++v) values[v] = static_cast<std::uint16_t>(v);
+    Channels all{};
+    all.samples[table.channel] = values.data();
+    table.bytes.resize(3 * values.size());
+    selectRowMapper(log, inverted, bitmap)(all, 0, 65536, table.bytes.data());
+    return table;
 }
 
 void reportRow(Progress& progress, std::int32_t y, std::int32_t y0, std::int32_t y1) {
@@ -127,11 +194,22 @@ void BuildRaster(const LayeredImage& image, const DisplayState& state, std::uint
     if (x1 <= x0 || y1 <= y0 || image.layerCount <= 0) return;
     const Channels channels = shownChannels(image, state);
     const RowMapper mapRowFn = selectRowMapper(state.logDisplay, state.invertedDisplay, bitmapOrder);
+    // Building the table costs 65536 mappings; only worth it for larger boxes.
+    const bool useTable = std::int64_t{x1 - x0} * (y1 - y0) > 4 * 65536;
+    const SingleChannelTable table =
+        useTable ? singleChannelTable(channels, state.logDisplay, state.invertedDisplay, bitmapOrder) : SingleChannelTable{};
     const auto width = static_cast<std::size_t>(image.width());
+    const bool balanced = state.balanced();
+    std::vector<std::uint16_t> scratch[kMaxLayers];
     for (std::int32_t y = y0; y < y1; ++y) {
         reportRow(progress, y, y0, y1);
         const std::size_t rowStart = static_cast<std::size_t>(y) * width + static_cast<std::size_t>(x0);
-        mapRowFn(channels, rowStart, x1 - x0, buffer + stride * (y - y0));
+        std::uint8_t* out = buffer + stride * (y - y0);
+        // Balanced samples come from a scratch row that starts at the box's left edge.
+        const Channels row = balanced ? balancedRow(channels, state, rowStart, x1 - x0, scratch) : channels;
+        const std::size_t start = balanced ? 0 : rowStart;
+        if (table.channel >= 0) mapRowFromTable(table, row, start, x1 - x0, out);
+        else mapRowFn(row, start, x1 - x0, out);
     }
     progress.message("Ready");
 }
@@ -155,7 +233,13 @@ std::array<std::uint8_t, 3> MapPixel(const LayeredImage& image, const DisplaySta
     const std::size_t index = static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width()) +
                               static_cast<std::size_t>(x);
     std::array<std::uint8_t, 3> rgb{};
-    selectRowMapper(state.logDisplay, state.invertedDisplay, false)(channels, index, 1, rgb.data());
+    const RowMapper mapper = selectRowMapper(state.logDisplay, state.invertedDisplay, false);
+    if (state.balanced()) {
+        std::vector<std::uint16_t> scratch[kMaxLayers];
+        mapper(balancedRow(channels, state, index, 1, scratch), 0, 1, rgb.data());
+    } else {
+        mapper(channels, index, 1, rgb.data());
+    }
     return rgb;
 }
 

@@ -8,7 +8,12 @@ namespace arx {
 RobotControlFactory RobotControlFactory::theFactory;
 
 RobotControl* RobotControlFactory::getRobotControl() {
-  return new (std::nothrow) RobotControlImp();
+  // Null instead of an exception when memory runs out, for the object or for its backend.
+  try {
+    return new RobotControlImp();
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
 }
 
 }  // namespace arx

@@ -10,7 +10,12 @@
 
 Each class wraps one library object named by its pointer string (attribute "this"). Objects a
 constructor makes belong to the instance ("thisown" is 1) and are deleted with it; pointers the
-library keeps (member arrays, the static factory, the factory's product) do not.
+library keeps (member arrays, the static factory, the factory's product) do not. Calling a class
+with a pointer string alone wraps that object without taking it over (this is how _arxusb hands
+out objects): RobotControlPar(other) copies a record, RobotControlPar(other.this) does not.
+
+Every call blocks until the controller has answered and holds the interpreter lock meanwhile,
+so other Python threads wait too.
 """
 
 import re
@@ -62,6 +67,18 @@ class _Wrapper(object):
                 type(self)._delete(self.this)
             except TypeError:
                 pass  # already deleted through the flat function
+
+    # A copy shares the library object without owning it, so that it never deletes it twice;
+    # a record's copy is a new record (its copy constructor).
+    def __copy__(self):
+        return type(self)(self.this)
+
+    def __deepcopy__(self, memo):
+        return self.__copy__()
+
+    def __reduce_ex__(self, protocol):
+        raise TypeError("%s wraps a library object of this process and cannot be pickled"
+                        % type(self).__name__)
 
     def __repr__(self):
         return "<%s.%s; proxy of %s >" % (type(self).__module__, type(self).__name__,
@@ -202,6 +219,9 @@ class RobotControlPar(_Wrapper):
                          _arxusb.RobotControlPar_vendor_id_set)
     product_id = property(_arxusb.RobotControlPar_product_id_get,
                           _arxusb.RobotControlPar_product_id_set)
+
+    def __copy__(self):
+        return type(self)(self)
 
     def get_flagdir(self, axis):
         return _arxusb.RobotControlPar_get_flagdir(self, axis)

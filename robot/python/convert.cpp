@@ -273,6 +273,8 @@ PyObject* raiseLibraryException(PtrType type) {
   if (PyExceptionInstance_Check(instance)) {
     PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(instance)), instance);
   } else {
+    // Not raisable, so nobody will hold the instance: the object goes with it.
+    liveObjects().destroy(object);
     PyErr_SetString(PyExc_RuntimeError, className(type).c_str());
   }
   Py_DECREF(instance);

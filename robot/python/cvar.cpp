@@ -75,9 +75,23 @@ PyObject* unknownVariable() {
   return nullptr;
 }
 
-PyObject* varlinkGetattro(PyObject*, PyObject* name) {
+// Python's own protocol names, such as "__class__" that isinstance() reads.
+bool isSpecialName(PyObject* name) {
+  const char* text = PyUnicode_Check(name) ? PyUnicode_AsUTF8(name) : nullptr;
+  if (text == nullptr) {
+    PyErr_Clear();
+    return false;
+  }
+  std::size_t length = std::strlen(text);
+  return length > 4 && std::strncmp(text, "__", 2) == 0 && std::strcmp(text + length - 2, "__") == 0;
+}
+
+// Any other name is a NameError; the special names keep their usual meaning, else isinstance()
+// and help() would fail on the module that holds cvar.
+PyObject* varlinkGetattro(PyObject* self, PyObject* name) {
   const Variable* v = findVariable(name);
-  return v != nullptr ? v->get() : unknownVariable();
+  if (v != nullptr) return v->get();
+  return isSpecialName(name) ? PyObject_GenericGetAttr(self, name) : unknownVariable();
 }
 
 int varlinkSetattro(PyObject*, PyObject* name, PyObject* value) {

@@ -3,41 +3,47 @@
 #include "live_objects.h"
 
 #include <iterator>
+#include <new>
 
 namespace arxpy {
 namespace {
 
 std::uintptr_t key(const void* address) { return reinterpret_cast<std::uintptr_t>(address); }
 
-void deleteObject(PtrType type, void* object) {
+// Runs the destructor and returns the storage, which the caller frees (or keeps for a while).
+template <class T>
+void* destruct(void* object) {
+  static_cast<T*>(object)->~T();
+  return object;
+}
+
+void* destructObject(PtrType type, void* object) {
   switch (type) {
     case PtrType::RobotControl:
-    case PtrType::RobotControlImp:
-      // The interface's destructor is virtual: one delete suits every implementation.
-      delete static_cast<arx::RobotControl*>(object);
-      break;
+    case PtrType::RobotControlImp: {
+      // The interface's destructor is virtual; the storage begins at the most-derived object.
+      auto* control = static_cast<arx::RobotControl*>(object);
+      void* storage = dynamic_cast<void*>(control);
+      control->~RobotControl();
+      return storage;
+    }
     case PtrType::RobotControlFactory:
-      delete static_cast<arx::RobotControlFactory*>(object);
-      break;
+      return destruct<arx::RobotControlFactory>(object);
     case PtrType::RobotControlPar:
-      delete static_cast<arx::RobotControlPar*>(object);
-      break;
+      return destruct<arx::RobotControlPar>(object);
     case PtrType::RobotParEx:
-      delete static_cast<arx::RobotParEx*>(object);
-      break;
+      return destruct<arx::RobotParEx>(object);
     case PtrType::ReadErrorEx:
-      delete static_cast<arx::ReadErrorEx*>(object);
-      break;
+      return destruct<arx::ReadErrorEx>(object);
     case PtrType::WriteErrorEx:
-      delete static_cast<arx::WriteErrorEx*>(object);
-      break;
+      return destruct<arx::WriteErrorEx>(object);
     case PtrType::UnreliableFlagEx:
-      delete static_cast<arx::UnreliableFlagEx*>(object);
-      break;
+      return destruct<arx::UnreliableFlagEx>(object);
     case PtrType::FlagDirArray:
     case PtrType::UnsignedArray:
       break;  // arrays belong to their record
   }
+  return nullptr;
 }
 
 bool startsArray(const arx::RobotControlPar& par, const void* address, PtrType arrayType) {
@@ -106,9 +112,19 @@ void LiveObjects::destroy(const void* address) {
   if (it == objects_.end()) return;
   LiveObject gone = std::move(it->second);
   objects_.erase(it);
-  deleteObject(gone.type, gone.object);
+  retire(destructObject(gone.type, gone.object));
   // Last, as setting an attribute can run Python code that calls back into the module.
   disown(gone.shadows);
+}
+
+void LiveObjects::retire(void* storage) {
+  if (storage == nullptr) return;
+  retired_.push_back(storage);
+  if (retired_.size() > kRetiredLimit) {
+    // Every object came from a plain new-expression: its storage from ::operator new.
+    ::operator delete(retired_.front());
+    retired_.pop_front();
+  }
 }
 
 LiveObjects& liveObjects() {

@@ -4,7 +4,9 @@
 
 #include <Python.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <vector>
 
@@ -42,8 +44,15 @@ class LiveObjects {
   // alive, so that none of them deletes it a second time. The caller holds the interpreter lock.
   void destroy(const void* address);
 
+  // Freed storage is held back for this many later deletions, so that no new object takes the
+  // address of a deleted one meanwhile and a stale pointer string names nothing alive.
+  static constexpr std::size_t kRetiredLimit = 4096;
+
  private:
+  void retire(void* storage);
+
   std::map<std::uintptr_t, LiveObject> objects_;
+  std::deque<void*> retired_;  // destroyed objects' storage, oldest first
 };
 
 // The registry of this process.

@@ -1,4 +1,6 @@
 // The entry point of the _arxusb extension module: function table, constants and cvar.
+// No function releases the interpreter lock, blocking waits included: a script's threads never
+// reach the library or the registry of live objects at the same time.
 #include <vector>
 
 #include "convert.h"

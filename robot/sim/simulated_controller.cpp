@@ -137,7 +137,14 @@ void SimulatedController::tick() {
 bool SimulatedController::nextStatus(uint8_t* buf, std::size_t length) {
   if (config_.stopAfterReports && reportsSent_ >= *config_.stopAfterReports) return false;
   accept();
-  for (uint32_t t = 0; t < config_.ticksPerReport; ++t) tick();
+  for (uint32_t t = 0; t < config_.ticksPerReport; ++t) {
+    if (queue_.empty() && !axes_[0].motion && !axes_[1].motion && !axes_[2].motion) {
+      // Nothing moves until the next command arrives: skip the quiet ticks at once.
+      ticks_ += config_.ticksPerReport - t;
+      break;
+    }
+    tick();
+  }
   ++reportsSent_;
   std::fill(buf, buf + length, uint8_t{0});
   if (length < 19) return true;

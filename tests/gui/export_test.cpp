@@ -71,6 +71,20 @@ private slots:
         QVERIFY(contents(scan) == before);
     }
 
+    void ctrlLOverlaysAndCtrlSExports() {
+        auto app = startApp({writeScan(dir_, "keys.tif")});
+        CMainFrame* frame = app->mainFrame();
+        frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame));
+        FileDialogScript dialogs({QString(), QString()});
+        QTest::keyClick(frame, Qt::Key_L, Qt::ControlModifier);
+        QTest::keyClick(frame, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(dialogs.requests.size(), size_t(2));
+        QCOMPARE(dialogs.requests[0].initialName, QString("Overlay TIFF file"));
+        QCOMPARE(dialogs.requests[1].initialName, QString("Export TIFF file"));
+        QVERIFY(dialogs.requests[1].save);
+    }
+
     void cancelledDialogWritesNothing() {
         auto app = startApp({writeScan(dir_, "cancel.tif")});
         FileDialogScript dialogs({QString()});

@@ -10,6 +10,7 @@
 
 #include "app/child_frame.h"
 #include "app/main_frame.h"
+#include "document/core_error.h"
 #include "document/ui/command_ids.h"
 #include "document/ui/orvane_doc.h"
 #include "gui_test_support.h"
@@ -118,6 +119,20 @@ private slots:
         QVERIFY(!frame->action(kOverlayImage)->isEnabled());
     }
 
+    // Regression: the second of two relative names was looked up in the first file's folder.
+    void relativeNamesOnTheCommandLine() {
+        writeScan(dir_, "rel1.tif");
+        writeScan(dir_, "rel2.tif");
+        const QString start = QDir::currentPath();
+        QDir::setCurrent(QString::fromStdString(dir_.path().parent_path().string()));
+        const QString folder = QString::fromStdString(dir_.path().filename().string());
+        bool started = false;
+        auto app = startApp({folder + "/rel1.tif", folder + "/rel2.tif"}, &started);
+        QDir::setCurrent(start);
+        QVERIFY(started);
+        QCOMPARE(app->mainFrame()->activeView()->GetDocument()->layerCount(), 2);
+    }
+
     void overlayCommandUsesItsDialogAndRefusesAnotherSize() {
         const QString first = writeScan(dir_, "a.tif", 40, 30);
         const QString wrong = writeScan(dir_, "b.tif", 30, 40);
@@ -150,6 +165,21 @@ private slots:
         QCOMPARE(messages.texts.size(), 3);  // libtiff's own text, the open failure, the missing file
         QCOMPARE(messages.texts.last(), QString("Failed to open document."));
         QVERIFY(app->recentFiles().files().isEmpty());
+    }
+
+    void hugeHeaderIsRefused() {
+        const std::string path = dir_.file("huge.tif");
+        writeDirectoryFirstTiff(path, 100000, 100000, 1, 4096);
+        auto app = startApp({});
+        MessageRecorder messages;
+        // A header claiming far more than the file holds is refused before any allocation.
+        QVERIFY(app->OpenDocumentFile(QString::fromStdString(path)) == nullptr);
+        QVERIFY(messages.texts.last().contains("huge.tif"));
+        QVERIFY(app->mainFrame()->childFrames().isEmpty());
+        // A command abandoned for want of memory gives the one report, with the exclamation icon.
+        QVERIFY(!runReportingErrors([] { throw OutOfMemoryError(); }));
+        QCOMPARE(messages.texts.last(), QString("Out of memory."));
+        QCOMPARE(messages.icons.back(), MessageIcon::Exclamation);
     }
 
     void commandLineWithUnreadableFileEndsStartUp() {
@@ -198,6 +228,18 @@ private slots:
         QCOMPARE(frame->pane(8)->text(), QString("I: "));
     }
 
+    void maximisedWindowTitle() {
+        auto app = startApp({writeScan(dir_, "max.tif")});
+        CMainFrame* frame = app->mainFrame();
+        frame->activeChild()->showMaximized();
+        frame->updateActions();
+        frame->updateActions();  // stable: no second bracket appears
+        QCOMPARE(frame->windowTitle(), QString("Orvane - [max.tif]"));
+        frame->activeChild()->showNormal();
+        frame->updateActions();
+        QCOMPARE(frame->windowTitle(), QString("Orvane - max.tif"));
+    }
+
     void newWindowNumbersTheWindows() {
         const QString path = writeScan(dir_, "win.tif");
         auto app = startApp({path});
@@ -206,6 +248,15 @@ private slots:
         QCOMPARE(frame->childFrames().size(), 2);
         QCOMPARE(frame->childFrames()[0]->windowTitle(), QString("win.tif:1"));
         QCOMPARE(frame->childFrames()[1]->windowTitle(), QString("win.tif:2"));
+        // The Window menu lists them, the active one checked.
+        QMenu* windowMenu = nullptr;
+        for (QAction* menuAction : frame->menuBar()->actions())
+            if (menuAction->text() == "&Window") windowMenu = menuAction->menu();
+        QVERIFY(windowMenu);
+        emit windowMenu->aboutToShow();
+        const QStringList items = menuItems(frame, "&Window");
+        QCOMPARE(items.mid(5), (QStringList{"-", "&1 win.tif:1", "&2 win.tif:2"}));
+        QVERIFY(windowMenu->actions().last()->isChecked());
         frame->childFrames()[1]->close();
         processDeferredDeletes();
         QCOMPARE(frame->childFrames()[0]->windowTitle(), QString("win.tif"));

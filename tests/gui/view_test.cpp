@@ -191,6 +191,24 @@ private slots:
         QVERIFY(button(frame, kSelectPoint).pressed);
     }
 
+    void progressTextsInTheMessagePane() {
+        auto app = startApp({writeScan(dir_, "progress.tif", 20, 100)});
+        QStringList texts;
+        setMessagePaneSink([&](const QString& text) { texts.append(text); });
+        app->mainFrame()->OnCommand(kDisplayLinear);
+        // A rebuild of 100 rows reports every fifth percent, then "Ready".
+        QCOMPARE(texts.size(), 21);
+        QCOMPARE(texts.first(), QString("Processing Tiff File, 00% completed ..."));
+        QCOMPARE(texts[19], QString("Processing Tiff File, 95% completed ..."));
+        QCOMPARE(texts.last(), QString("Ready"));
+        texts.clear();
+        MessageRecorder messages;
+        QVERIFY(app->mainFrame()->activeView()->OverlayFile(writeScan(dir_, "progress2.tif", 20, 100)));
+        QCOMPARE(texts.first(), QString("Loading Tiff File ..."));
+        QCOMPARE(texts.last(), QString("Ready"));
+        setMessagePaneSink({});
+    }
+
     void filtersChangeTheSamplesAndThisPicture() {
         // A single bright pixel in a flat area: the median filter removes it.
         const QString path = writeScan(dir_, "spike.tif", 9, 9, [](std::uint32_t x, std::uint32_t y) {

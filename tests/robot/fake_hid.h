@@ -2,6 +2,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,6 +21,8 @@ struct FakeDeviceState {
   int closes = 0;
   std::deque<std::vector<uint8_t>> inputs;     // reports handed out by read, in order
   HidReadResult whenEmpty = HidReadResult::Timeout;
+  // When set, makes the report read once the queued ones are used up.
+  std::function<std::vector<uint8_t>(const FakeDeviceState&)> generate;
   std::vector<std::vector<uint8_t>> written;
   long writeResult = -2;  // -2: write everything; otherwise the value write returns
   std::size_t lastReadLength = 0;
@@ -32,9 +35,15 @@ class FakeDevice : public HidDevice {
   std::optional<HidCaps> capabilities() override { return s_->caps; }
   HidReadResult read(uint8_t* buf, std::size_t length, int) override {
     s_->lastReadLength = length;
-    if (s_->inputs.empty()) return s_->whenEmpty;
-    const std::vector<uint8_t> r = s_->inputs.front();
-    s_->inputs.pop_front();
+    std::vector<uint8_t> r;
+    if (!s_->inputs.empty()) {
+      r = s_->inputs.front();
+      s_->inputs.pop_front();
+    } else if (s_->generate) {
+      r = s_->generate(*s_);
+    } else {
+      return s_->whenEmpty;
+    }
     for (std::size_t i = 0; i < length; ++i) buf[i] = i < r.size() ? r[i] : 0;
     return HidReadResult::Ok;
   }

@@ -138,6 +138,31 @@ TEST(DisplayRasterTest, EveryStateMatchesTheReferenceOnRandomAndExtremeSamples) 
     }
 }
 
+// Whole-screen rasters of one shown channel go through a table of every sample value: check
+// each of the 65536 values in every mode against the reference.
+TEST(DisplayRasterTest, SingleChannelRasterMatchesTheReferenceForEverySampleValue) {
+    const std::int32_t width = 600, height = 500;
+    LayeredImage image = uniformImage(width, height, {0, 0});
+    for (std::int32_t k = 0; k < width * height; ++k) {
+        image.layers[0].samples[k] = static_cast<std::uint16_t>(k);
+        image.layers[1].samples[k] = static_cast<std::uint16_t>(k * 7);
+    }
+    for (int mode = 0; mode < 8; ++mode) {
+        const bool secondOnly = mode & 4;
+        const DisplayState st = state(mode & 1, mode & 2, {!secondOnly, secondOnly, false});
+        SCOPED_TRACE(mode);
+        NullProgress progress;
+        const DisplayRaster raster = BuildDisplayRaster(image, st, true, progress);
+        for (std::int32_t k = 0; k < 65536 + 7; ++k) {
+            const std::int32_t x = k % width, y = k / width;
+            const std::uint16_t s[3] = {image.layers[0].at(x, y), image.layers[1].at(x, y), 0};
+            const Rgb want = referenceMapping(s, st);
+            const std::uint8_t* p = raster.row(y) + 3 * x;
+            ASSERT_EQ((Rgb{p[2], p[1], p[0]}), want) << "sample index " << k;
+        }
+    }
+}
+
 TEST(DisplayRasterTest, ByteOrderOfARedPixel) {
     const LayeredImage image = uniformImage(1, 1, {65535});
     const DisplayState st = state(false, false, {true, false, false});

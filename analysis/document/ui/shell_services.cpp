@@ -55,6 +55,12 @@ void setMessageBoxHook(MessageBoxHook hook) { messageBoxHook() = std::move(hook)
 QString chooseFile(const FileDialogRequest& request) {
     if (fileDialogHook()) return fileDialogHook()(request);
     QFileDialog dialog(QApplication::activeWindow());
+    configureFileDialog(dialog, request);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
+}
+
+void configureFileDialog(QFileDialog& dialog, const FileDialogRequest& request) {
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     // Qt's own dialog, so that the filter can be made case-insensitive on every platform.
@@ -64,8 +70,6 @@ QString chooseFile(const FileDialogRequest& request) {
     dialog.setDefaultSuffix(request.defaultSuffix);
     dialog.setDirectory(QDir::currentPath());
     dialog.selectFile(request.initialName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().first();
 }
 
 void setFileDialogHook(FileDialogHook hook) { fileDialogHook() = std::move(hook); }

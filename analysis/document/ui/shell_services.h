@@ -9,7 +9,7 @@
 
 #include "document/progress.h"
 
-class QWidget;
+class QFileDialog;
 
 namespace orvane {
 
@@ -36,6 +36,9 @@ struct FileDialogRequest {
 // Shows a file dialog in the current directory; returns the chosen path or an empty string.
 // Name patterns match regardless of case, so "*.Tif" lists scan.tif and SCAN.TIF alike.
 QString chooseFile(const FileDialogRequest& request);
+
+// Sets up Qt's own file dialog for a request: mode, case-insensitive filter, suffix, folder.
+void configureFileDialog(QFileDialog& dialog, const FileDialogRequest& request);
 
 using FileDialogHook = std::function<QString(const FileDialogRequest&)>;
 void setFileDialogHook(FileDialogHook hook);
