@@ -203,6 +203,7 @@ std::span<const CommandEntry<COrvaneView>> COrvaneView::commandMap() {
         {kGridAdjust2DW, &V::OnGridAdjust2DW, &V::OnUpdateGridCommand},
         {kGridAdjust1DW, &V::OnGridAdjust1DW, &V::OnUpdateGridCommand},
         {kGridAdjustCM, &V::OnGridAdjustCM, &V::OnUpdateGridCommand},
+        {kGridAutoPlace, &V::OnGridAutoPlace, &V::OnUpdateGridCommand},
         {kGridExtract, &V::OnGridExtract, &V::OnUpdateGridCommand},
         {kGridHistogram, &V::OnGridHistogram, &V::OnUpdateGridCommand},
         {kSelectionStatistics, &V::OnSelectionStatistics, &V::OnUpdateGridCommand},

@@ -96,6 +96,7 @@ public:
     void OnGridAdjust2DW();
     void OnGridAdjust1DW();
     void OnGridAdjustCM();
+    void OnGridAutoPlace();
     void OnGridExtract();
     void OnGridHistogram();
     void OnSelectionStatistics();

@@ -90,6 +90,16 @@ void COrvaneView::OnGridAdjust2DW() { adjustGrid(AdjustMethod::TwoDimensionalWin
 void COrvaneView::OnGridAdjust1DW() { adjustGrid(AdjustMethod::OneDimensionalWindow); }
 void COrvaneView::OnGridAdjustCM() { adjustGrid(AdjustMethod::CentreOfMass); }
 
+void COrvaneView::OnGridAutoPlace() {
+    AutoPlaceResult result;
+    {
+        WaitCursor wait;
+        result = editor_.AutoPlaceGrid();
+    }
+    showMessagePaneText(QString::fromStdString(AutoPlaceMessage(result)));
+    gridChanged();
+}
+
 void COrvaneView::OnGridExtract() {
     RequireGridDisplay(editor_.tool(), editor_.currentQuad());
     const QString path = chooseFile({true, "txt", "spot_data", kTextFilter});
