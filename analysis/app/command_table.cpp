@@ -49,6 +49,7 @@ constexpr CommandSpec kCommands[] = {
     {kGridAdjust2DW, "&Adjust Grid 2DW", "", false, ""},
     {kGridAdjust1DW, "Adjust Grid 1DW", "", false, ""},
     {kGridAdjustCM, "Adjust Grid CM", "", false, ""},
+    {kGridAutoPlace, "Auto Place Grid", "", false, ""},
     {kGridExtract, "&Extract Grid Data", "", false, ""},
     {kGridHistogram, "Grid Data &Histogram...", "View Data Histogram / Adjust Image balance.", false, ""},
     // Window

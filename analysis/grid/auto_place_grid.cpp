@@ -26,6 +26,8 @@ constexpr double kMinContrast = 8.0;
 // so that a dust speck on an empty block does not place it.
 constexpr double kMinPresentShare = 0.25;
 constexpr double kSpotLevel = 4.0;
+// The common search tries at most this many coarse cells each way.
+constexpr std::int32_t kMaxCoarseRange = 256;
 // Below this the response is taken as noise-free (synthetic pictures); keeps the tests finite.
 constexpr double kNoiseFloor = 1e-3;
 
@@ -58,8 +60,10 @@ Plane blockMeans(const LayeredImage& image, std::int32_t f) {
     const std::int32_t H = image.height();
     Plane out = makePlane(ceilDiv(W, f), ceilDiv(H, f));
     const int layers = std::min(image.layerCount, kMaxLayers);
+    // Column sums over a block row first: whole rows added at once, which the compiler vectorises.
+    std::vector<std::uint64_t> columns(static_cast<std::size_t>(W));
     for (std::int32_t by = 0; by < out.height; ++by) {
-        std::vector<std::uint64_t> acc(static_cast<std::size_t>(out.width), 0);
+        std::fill(columns.begin(), columns.end(), 0);
         const std::int32_t y0 = by * f;
         const std::int32_t y1 = std::min(y0 + f, H);
         for (int k = 0; k < layers; ++k)
@@ -67,17 +71,15 @@ Plane blockMeans(const LayeredImage& image, std::int32_t f) {
                 const ImageLayer& layer = image.layers[static_cast<std::size_t>(k)];
                 const std::uint16_t* row =
                     layer.samples.get() + static_cast<std::size_t>(y) * static_cast<std::size_t>(layer.width);
-                std::int32_t x = 0;
-                for (std::int32_t bx = 0; bx < out.width; ++bx) {
-                    std::uint64_t s = 0;
-                    for (const std::int32_t end = std::min(x + f, W); x < end; ++x) s += row[x];
-                    acc[static_cast<std::size_t>(bx)] += s;
-                }
+                for (std::size_t x = 0; x < columns.size(); ++x) columns[x] += row[x];
             }
         float* dst = out.row(by);
         for (std::int32_t bx = 0; bx < out.width; ++bx) {
-            const double pixels = static_cast<double>(y1 - y0) * std::min(f, W - bx * f);
-            dst[bx] = static_cast<float>(static_cast<double>(acc[static_cast<std::size_t>(bx)]) / pixels);
+            const std::int32_t x0 = bx * f;
+            const std::int32_t x1 = std::min(x0 + f, W);
+            std::uint64_t s = 0;
+            for (std::int32_t x = x0; x < x1; ++x) s += columns[static_cast<std::size_t>(x)];
+            dst[bx] = static_cast<float>(static_cast<double>(s) / (static_cast<double>(y1 - y0) * (x1 - x0)));
         }
     }
     return out;
@@ -274,14 +276,12 @@ struct Shift {
     double x = 0.0, y = 0.0;
 };
 
-// The common shift, in cells, relative to (cx, cy): the place where the most quads find their
-// best match within +-(hx, hy) of it. Where many places tie (every quad at its best), the tied
-// place nearest their centroid: the middle of the pins' spread.
-Shift commonShift(const std::vector<ScoreMap>& maps, std::int32_t rx, std::int32_t ry, std::int32_t hx,
-                  std::int32_t hy) {
+// The common shift, in cells from the centre of `total` (addWindowMaxima summed over every
+// quad): the place where the quads find the best matches within reach of it. Where many places
+// tie (every quad at its best), the tied place nearest their centroid: the middle of the pins'
+// spread.
+Shift commonShift(const std::vector<double>& total, std::int32_t rx, std::int32_t ry) {
     const std::int32_t ow = 2 * rx + 1, oh = 2 * ry + 1;
-    std::vector<double> total(static_cast<std::size_t>(ow) * static_cast<std::size_t>(oh), 0.0);
-    for (const ScoreMap& m : maps) addWindowMaxima(m, rx, ry, hx, hy, total);
     const double best = *std::max_element(total.begin(), total.end());
     const double tolerance = 1e-9 * std::max(1.0, std::fabs(best));
     double sx = 0.0, sy = 0.0;
@@ -393,12 +393,18 @@ AutoPlaceResult AutoPlaceGrid(SpotGrid& grid, const LayeredImage& image) {
     }
 
     // The slide's placement on the coarse picture, each quad free within half a pitch of it.
-    const std::int32_t rangeX = ceilDiv(std::abs(image.LengthToPixelsX(kAutoPlaceCommonRangeMm)), fc) + 1;
-    const std::int32_t rangeY = ceilDiv(std::abs(image.LengthToPixelsY(kAutoPlaceCommonRangeMm)), fc) + 1;
+    // A grid file's pitch need not suit the image's resolution; no shift beyond the picture or
+    // beyond kMaxCoarseRange cells (far more than 2 mm for any pitch the dialog allows) is tried.
+    const std::int32_t rangeX = std::min({ceilDiv(std::abs(image.LengthToPixelsX(kAutoPlaceCommonRangeMm)), fc) + 1,
+                                          coarse.width + 1, kMaxCoarseRange});
+    const std::int32_t rangeY = std::min({ceilDiv(std::abs(image.LengthToPixelsY(kAutoPlaceCommonRangeMm)), fc) + 1,
+                                          coarse.height + 1, kMaxCoarseRange});
     const std::int32_t coarseHx = ceilDiv(g.pitchX, 2 * fc), coarseHy = ceilDiv(g.pitchY, 2 * fc);
-    std::vector<ScoreMap> maps;
-    for (const Pattern& p : coarsePatterns) maps.push_back(scoreMap(coarse, p, 0, 0, rangeX + coarseHx, rangeY + coarseHy));
-    const Shift coarseShift = commonShift(maps, rangeX, rangeY, coarseHx, coarseHy);
+    std::vector<double> total(static_cast<std::size_t>(2 * rangeX + 1) * static_cast<std::size_t>(2 * rangeY + 1), 0.0);
+    for (const Pattern& p : coarsePatterns)
+        addWindowMaxima(scoreMap(coarse, p, 0, 0, rangeX + coarseHx, rangeY + coarseHy), rangeX, rangeY, coarseHx,
+                        coarseHy, total);
+    const Shift coarseShift = commonShift(total, rangeX, rangeY);
 
     // The same on the fine picture, within two coarse cells of it; one pixel more than half a
     // pitch each way, so that rounding the centre to a cell cannot shorten the reach.
@@ -406,9 +412,13 @@ AutoPlaceResult AutoPlaceGrid(SpotGrid& grid, const LayeredImage& image) {
     const auto cy = static_cast<std::int32_t>(std::lround((coarseShift.y + biasCoarseY) * kCoarseShrink - biasFineY));
     const std::int32_t range = 2 * kCoarseShrink;
     const std::int32_t hx = ceilDiv(g.pitchX, 2 * f) + 1, hy = ceilDiv(g.pitchY, 2 * f) + 1;
-    maps.clear();
-    for (const Pattern& p : finePatterns) maps.push_back(scoreMap(fine, p, cx, cy, range + hx, range + hy));
-    const Shift fineShift = commonShift(maps, range, range, hx, hy);
+    std::vector<ScoreMap> maps;
+    total.assign(static_cast<std::size_t>(2 * range + 1) * static_cast<std::size_t>(2 * range + 1), 0.0);
+    for (const Pattern& p : finePatterns) {
+        maps.push_back(scoreMap(fine, p, cx, cy, range + hx, range + hy));
+        addWindowMaxima(maps.back(), range, range, hx, hy, total);
+    }
+    const Shift fineShift = commonShift(total, range, range);
     const std::int32_t ex = cx + static_cast<std::int32_t>(fineShift.x);
     const std::int32_t ey = cy + static_cast<std::int32_t>(fineShift.y);
     const GridPoint common{toPixels(ex, biasFineX, f), toPixels(ey, biasFineY, f)};

@@ -119,6 +119,13 @@ void GridEditor::SelectTool(ToolKind tool) {
     if (tool != ToolKind::Point) ShowOverlay(false);
 }
 
+void GridEditor::SetShape(const SelectionShape& shape) {
+    if (dragging()) return;
+    HideOverlay(false);
+    shape_ = shape;
+    if (shape.tool != ToolKind::Point) ShowOverlay(false);
+}
+
 // --- Mouse ---------------------------------------------------------------------------------------
 
 void GridEditor::makeCurrent(std::int32_t qx, std::int32_t qy) {

@@ -114,6 +114,10 @@ public:
     // CoreError("Please define / load grid.") and changes nothing.
     void SelectTool(ToolKind tool);
 
+    // Replaces the tool and selection shape at once (as a restored selection would), redrawing
+    // the overlay in the new form.
+    void SetShape(const SelectionShape& shape);
+
     // --- Mouse and keys (image coordinates unless stated) -----------------------------------
     void LeftButtonDown(std::int32_t x, std::int32_t y, bool shift);
     // A move in window coordinates (wx, wy) with the buttons held. Returns the scroll position

@@ -123,6 +123,32 @@ RowMapper selectRowMapper(bool log, bool inverted, bool bitmap) {
     return table[(log ? 4 : 0) + (inverted ? 2 : 0) + (bitmap ? 1 : 0)];
 }
 
+// The shown samples of one row, balanced: channels with offset 0 and gain 1 point into the
+// layer, the others into `scratch` (one row per channel) filled with offset + gain x v.
+Channels balancedRow(const Channels& channels, const DisplayState& state, std::size_t rowStart,
+                     std::int32_t count, std::vector<std::uint16_t> (&scratch)[kMaxLayers]) {
+    Channels row{};
+    for (int i = 0; i < kMaxLayers; ++i) {
+        const std::uint16_t* src = channels.samples[i];
+        if (src == nullptr) continue;
+        src += rowStart;
+        const float offset = state.channelOffset[static_cast<std::size_t>(i)];
+        const float gain = state.channelGain[static_cast<std::size_t>(i)];
+        if (offset == 0.0f && gain == 1.0f) {
+            row.samples[i] = src;
+            continue;
+        }
+        std::vector<std::uint16_t>& out = scratch[i];
+        out.resize(static_cast<std::size_t>(count));
+        for (std::int32_t k = 0; k < count; ++k) {
+            const double v = std::nearbyint(static_cast<double>(offset) + static_cast<double>(gain) * src[k]);
+            out[static_cast<std::size_t>(k)] = static_cast<std::uint16_t>(std::clamp(v, 0.0, 65535.0));
+        }
+        row.samples[i] = out.data();
+    }
+    return row;
+}
+
 SingleChannelTable singleChannelTable(const Channels& channels, bool log, bool inverted, bool bitmap) {
     SingleChannelTable table;
     int shown = 0;
@@ -173,12 +199,17 @@ void BuildRaster(const LayeredImage& image, const DisplayState& state, std::uint
     const SingleChannelTable table =
         useTable ? singleChannelTable(channels, state.logDisplay, state.invertedDisplay, bitmapOrder) : SingleChannelTable{};
     const auto width = static_cast<std::size_t>(image.width());
+    const bool balanced = state.balanced();
+    std::vector<std::uint16_t> scratch[kMaxLayers];
     for (std::int32_t y = y0; y < y1; ++y) {
         reportRow(progress, y, y0, y1);
         const std::size_t rowStart = static_cast<std::size_t>(y) * width + static_cast<std::size_t>(x0);
         std::uint8_t* out = buffer + stride * (y - y0);
-        if (table.channel >= 0) mapRowFromTable(table, channels, rowStart, x1 - x0, out);
-        else mapRowFn(channels, rowStart, x1 - x0, out);
+        // Balanced samples come from a scratch row that starts at the box's left edge.
+        const Channels row = balanced ? balancedRow(channels, state, rowStart, x1 - x0, scratch) : channels;
+        const std::size_t start = balanced ? 0 : rowStart;
+        if (table.channel >= 0) mapRowFromTable(table, row, start, x1 - x0, out);
+        else mapRowFn(row, start, x1 - x0, out);
     }
     progress.message("Ready");
 }
@@ -202,7 +233,13 @@ std::array<std::uint8_t, 3> MapPixel(const LayeredImage& image, const DisplaySta
     const std::size_t index = static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width()) +
                               static_cast<std::size_t>(x);
     std::array<std::uint8_t, 3> rgb{};
-    selectRowMapper(state.logDisplay, state.invertedDisplay, false)(channels, index, 1, rgb.data());
+    const RowMapper mapper = selectRowMapper(state.logDisplay, state.invertedDisplay, false);
+    if (state.balanced()) {
+        std::vector<std::uint16_t> scratch[kMaxLayers];
+        mapper(balancedRow(channels, state, index, 1, scratch), 0, 1, rgb.data());
+    } else {
+        mapper(channels, index, 1, rgb.data());
+    }
     return rgb;
 }
 

@@ -18,6 +18,19 @@ struct DisplayState {
     std::array<bool, kMaxLayers> channelOn{true, false, false};
     std::int32_t imageWidth = 0;
     std::int32_t imageHeight = 0;
+    // Channel balance (the histogram dialog's Apply to Image): each shown sample v of layer k
+    // becomes offset[k] + gain[k] x v, rounded and clamped to 0..65535, before the mapping.
+    // Offset 0 and gain 1 leave the samples, and so the picture, exactly as they are.
+    std::array<float, kMaxLayers> channelOffset{0.0f, 0.0f, 0.0f};
+    std::array<float, kMaxLayers> channelGain{1.0f, 1.0f, 1.0f};
+
+    bool balanced() const {
+        for (int k = 0; k < kMaxLayers; ++k)
+            if (channelOffset[static_cast<std::size_t>(k)] != 0.0f ||
+                channelGain[static_cast<std::size_t>(k)] != 1.0f)
+                return true;
+        return false;
+    }
 };
 
 // Bytes from one raster row to the next: 3 x width rounded up to a multiple of 4.

@@ -146,6 +146,17 @@ TEST(AutoPlaceGrid, NothingToFindLeavesTheGridAlone) {
     EXPECT_EQ(AutoPlaceGrid(noImage.grid, noImage.image).placed, 0);
 }
 
+// A grid whose pitch does not suit the image's resolution (a grid file from another scan) must
+// not turn 2 mm into a search of millions of cells: the search stops at the picture's size.
+TEST(AutoPlaceGrid, SearchStaysWithinThePictureAtAnyResolution) {
+    Slide s = makeSlide({31, -17});
+    s.image.resolutionUnit = kResolutionUnitCentimetre;
+    s.image.xResolution = s.image.yResolution = 1.0e6f;  // 2 mm = 200000 pixels
+    const AutoPlaceResult result = AutoPlaceGrid(s.grid, s.image);
+    EXPECT_EQ(result.placed, kQuadsX * kQuadsY);
+    expectNear(s.grid.quad(1, 1).TL, plus(plus(nominalTL(1, 1), GridPoint{31, -17}), kPin[3]), 1);
+}
+
 // Corners move; offsets, flags and the selection stay; slots outside Quads X x Quads Y are not
 // touched even when they hold a quad.
 TEST(AutoPlaceGrid, MovesOnlyTheCornersOfQuadsInUse) {

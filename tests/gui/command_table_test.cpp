@@ -86,7 +86,8 @@ private slots:
         QCOMPARE(menus["&Grid"],
                  (QStringList{"&Define Grid...", "Load Grid...", "Save Grid...", "-",
                               "&Find / Highlight Genes...\tCtrl+F", "-", "&Adjust Grid 2DW",
-                              "Adjust Grid 1DW", "Adjust Grid CM", "-", "&Extract Grid Data",
+                              "Adjust Grid 1DW", "Adjust Grid CM", "Auto Place Grid", "-",
+                              "&Extract Grid Data",
                               "Grid Data &Histogram..."}));
         QCOMPARE(menus["&Window"], (QStringList{"&New Window", "&Cascade", "Tile &Horizontally",
                                                 "Tile &Vertically", "&Arrange Icons"}));

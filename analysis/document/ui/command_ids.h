@@ -63,6 +63,7 @@ enum CommandId : int {
     kGridHistogram = 32801,
     kAppTest = 32802,
     kSelectionSaveRaw = 32803,
+    kGridAutoPlace = 32804,
 };
 
 // Resource numbers of the two menus: 128 while no image window is open, 129 while one is active.

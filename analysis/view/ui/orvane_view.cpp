@@ -12,6 +12,7 @@
 #include "document/ui/command_ids.h"
 #include "document/ui/orvane_doc.h"
 #include "document/ui/shell_services.h"
+#include "grid/ui/overlay_painter.h"
 
 namespace orvane {
 namespace {
@@ -37,6 +38,12 @@ COrvaneView::COrvaneView(std::shared_ptr<COrvaneDoc> document, QWidget* parent)
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     document_->AddView(this);
+    // The overlay is inverted into the picture; only the part it touched needs repainting.
+    overlaySurface_ = std::make_unique<PictureOverlaySurface>(&offscreenImage_, [this](const QRect& r) {
+        viewport()->update(r.translated(-horizontalScrollBar()->value(), -verticalScrollBar()->value()));
+    });
+    editor_.SetImage(&document_->image());
+    editor_.SetSurface(overlaySurface_.get());
 }
 
 COrvaneView::~COrvaneView() { document_->RemoveView(this); }
@@ -75,6 +82,9 @@ void COrvaneView::RebuildDisplay() {
         auto* dst = reinterpret_cast<QRgb*>(offscreenImage_.scanLine(y));
         for (std::int32_t x = 0; x < display_.imageWidth; ++x, src += 3) dst[x] = qRgb(src[2], src[1], src[0]);
     }
+    // The fresh picture carries no overlay: draw it again, in the pens of the display mode.
+    editor_.SetInvertedDisplay(display_.invertedDisplay);
+    editor_.PictureRenewed();
 }
 
 void COrvaneView::repaintAll() { viewport()->update(); }
@@ -107,55 +117,27 @@ void COrvaneView::paintEvent(QPaintEvent* event) {
         return;
     }
     const QRect exposed = event->rect() & picture;
+    // The overlay is part of the picture (inverted into it), so painting is one copy.
     if (!exposed.isEmpty()) painter.drawImage(exposed, offscreenImage_, exposed.translated(-origin));
-    painter.translate(origin);
-    DrawOverlay(painter);
-    overlayShown_ = true;
 }
-
-void COrvaneView::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && selection_.tool != ToolKind::Grid) {
-        const QPoint p = toImage(event->position().toPoint());
-        selection_.x0 = selection_.x1 = p.x();
-        selection_.y0 = selection_.y1 = p.y();
-        repaintAll();
-        emit stateChanged();
-    }
-    QAbstractScrollArea::mousePressEvent(event);
-}
-
-void COrvaneView::mouseMoveEvent(QMouseEvent* event) {
-    const bool dragging = event->buttons() & (Qt::LeftButton | Qt::RightButton);
-    if (dragging && selection_.tool != ToolKind::Point && selection_.tool != ToolKind::Grid) {
-        const QPoint p = toImage(event->position().toPoint());
-        selection_.x1 = p.x();
-        selection_.y1 = p.y();
-        repaintAll();
-        emit stateChanged();
-    }
-    QAbstractScrollArea::mouseMoveEvent(event);
-}
-
-void COrvaneView::mouseReleaseEvent(QMouseEvent* event) { QAbstractScrollArea::mouseReleaseEvent(event); }
 
 void COrvaneView::SetSelection(const SelectionShape& shape) {
-    selection_ = shape;
-    repaintAll();
+    editor_.SetShape(shape);
     emit stateChanged();
 }
 
 QString COrvaneView::paneText(int paneId) const {
     switch (paneId) {
-    case kPanePositionX: return QString("X: %1").arg(selection_.x0);
-    case kPanePositionY: return QString("Y: %1").arg(selection_.y0);
+    case kPanePositionX: return QString("X: %1").arg(selection().x0);
+    case kPanePositionY: return QString("Y: %1").arg(selection().y0);
     case kPanePointIntensity: {
         // The anchor may lie in the grey area or the document may have no layers: then there is
         // no sample to show, and the pane shows the label alone rather than reading outside.
         const LayeredImage& image = document_->image();
-        const bool inside = image.layerCount > 0 && selection_.x0 >= 0 && selection_.y0 >= 0 &&
-                            selection_.x0 < image.width() && selection_.y0 < image.height();
+        const bool inside = image.layerCount > 0 && selection().x0 >= 0 && selection().y0 >= 0 &&
+                            selection().x0 < image.width() && selection().y0 < image.height();
         if (!inside) return "I: ";
-        return QString("I: %1").arg(image.layers[0].at(selection_.x0, selection_.y0));
+        return QString("I: %1").arg(image.layers[0].at(selection().x0, selection().y0));
     }
     case kPaneGridQuad:
     case kPaneGridSpot:
@@ -169,35 +151,28 @@ QString COrvaneView::paneText(int paneId) const {
 }
 
 void COrvaneView::setTool(ToolKind tool) {
-    selection_.tool = tool;
-    repaintAll();
-    emit stateChanged();
+    // "Please define / load grid." for a grid tool without a grid; the tool then stays.
+    runReportingErrors([&] { editor_.SelectTool(tool); });
+    gridChanged();
 }
 
 void COrvaneView::OnSelectPoint() { setTool(ToolKind::Point); }
 void COrvaneView::OnSelectRectangle() { setTool(ToolKind::Rectangle); }
 void COrvaneView::OnSelectCircleDiameter() { setTool(ToolKind::CircleByDiameter); }
 void COrvaneView::OnSelectCircleRadius() { setTool(ToolKind::CircleByRadius); }
+void COrvaneView::OnSelectGrid() { setTool(ToolKind::Grid); }
 
-void COrvaneView::OnSelectGrid() {
-    if (!hasGrid()) {
-        OrvaneMessageBox("Please define / load grid.");
-        return;
-    }
-    setTool(ToolKind::Grid);
-}
-
-void COrvaneView::OnUpdateSelectPoint(CmdUi& ui) const { ui.checked = selection_.tool == ToolKind::Point; }
+void COrvaneView::OnUpdateSelectPoint(CmdUi& ui) const { ui.checked = selection().tool == ToolKind::Point; }
 void COrvaneView::OnUpdateSelectRectangle(CmdUi& ui) const {
-    ui.checked = selection_.tool == ToolKind::Rectangle;
+    ui.checked = selection().tool == ToolKind::Rectangle;
 }
 void COrvaneView::OnUpdateSelectCircleDiameter(CmdUi& ui) const {
-    ui.checked = selection_.tool == ToolKind::CircleByDiameter;
+    ui.checked = selection().tool == ToolKind::CircleByDiameter;
 }
 void COrvaneView::OnUpdateSelectCircleRadius(CmdUi& ui) const {
-    ui.checked = selection_.tool == ToolKind::CircleByRadius;
+    ui.checked = selection().tool == ToolKind::CircleByRadius;
 }
-void COrvaneView::OnUpdateSelectGrid(CmdUi& ui) const { ui.checked = selection_.tool == ToolKind::Grid; }
+void COrvaneView::OnUpdateSelectGrid(CmdUi& ui) const { ui.checked = selection().tool == ToolKind::Grid; }
 
 std::span<const CommandEntry<COrvaneView>> COrvaneView::commandMap() {
     using V = COrvaneView;
@@ -228,6 +203,7 @@ std::span<const CommandEntry<COrvaneView>> COrvaneView::commandMap() {
         {kGridAdjust2DW, &V::OnGridAdjust2DW, &V::OnUpdateGridCommand},
         {kGridAdjust1DW, &V::OnGridAdjust1DW, &V::OnUpdateGridCommand},
         {kGridAdjustCM, &V::OnGridAdjustCM, &V::OnUpdateGridCommand},
+        {kGridAutoPlace, &V::OnGridAutoPlace, &V::OnUpdateGridCommand},
         {kGridExtract, &V::OnGridExtract, &V::OnUpdateGridCommand},
         {kGridHistogram, &V::OnGridHistogram, &V::OnUpdateGridCommand},
         {kSelectionStatistics, &V::OnSelectionStatistics, &V::OnUpdateGridCommand},

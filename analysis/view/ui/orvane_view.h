@@ -11,8 +11,11 @@
 #include <QRect>
 
 #include "document/ui/command_map.h"
-#include "view/display_raster.h"
+#include "grid/grid_editor.h"
 #include "grid/selection_shape.h"
+#include "measure/find_genes.h"
+#include "measure/spot_histogram.h"
+#include "view/display_raster.h"
 
 class QPainter;
 class QPrinter;
@@ -20,6 +23,7 @@ class QPrinter;
 namespace orvane {
 
 class COrvaneDoc;
+class PictureOverlaySurface;
 
 // String ids of the status-bar panes; the view supplies the text of those it owns.
 enum PaneId : int {
@@ -92,6 +96,7 @@ public:
     void OnGridAdjust2DW();
     void OnGridAdjust1DW();
     void OnGridAdjustCM();
+    void OnGridAutoPlace();
     void OnGridExtract();
     void OnGridHistogram();
     void OnSelectionStatistics();
@@ -117,12 +122,19 @@ public:
 
     // State, for the frame, the printer and the tests.
     const DisplayState& displayState() const { return display_; }
-    const SelectionShape& selection() const { return selection_; }
+    const SelectionShape& selection() const { return editor_.shape(); }
     void SetSelection(const SelectionShape& shape);
     std::int32_t imageWidth() const { return display_.imageWidth; }
     std::int32_t imageHeight() const { return display_.imageHeight; }
+    // The picture as shown: the display raster with the overlay inverted into it.
     const QImage& offscreenImage() const { return offscreenImage_; }
-    bool overlayShown() const { return overlayShown_; }
+    bool overlayShown() const { return editor_.overlayShown(); }
+    // The grid, tool and selection of this window, with their interaction rules.
+    GridEditor& gridEditor() { return editor_; }
+    const GridEditor& gridEditor() const { return editor_; }
+    // The settings the Find and histogram dialogs keep for the life of the view.
+    FindSettings& findSettings() { return findSettings_; }
+    SpotHistogram& spotHistogram() { return histogram_; }
 
 signals:
     // The selection, tool or display state changed: panes and command states need an update.
@@ -136,6 +148,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 public:
     void closeFrame() { emit closeRequested(); }
@@ -147,16 +160,20 @@ private:
     void updateScrollBars();
     QPoint toImage(QPoint windowPoint) const;
     QString gridPaneText(int paneId) const;
-    // The overlay of grid and selection, drawn over the picture after each paint.
-    void DrawOverlay(QPainter& painter);
     bool hasGrid() const;
+    // After any change of the grid or tool: panes, command states and the cursor follow.
+    void gridChanged();
+    void adjustGrid(AdjustMethod method);
+    ViewScroll viewScroll() const;
     void repaintAll();
 
     std::shared_ptr<COrvaneDoc> document_;
     DisplayState display_;
     QImage offscreenImage_;
-    SelectionShape selection_;
-    bool overlayShown_ = false;
+    GridEditor editor_;
+    std::unique_ptr<PictureOverlaySurface> overlaySurface_;
+    FindSettings findSettings_;
+    SpotHistogram histogram_;
 };
 
 }  // namespace orvane

@@ -1,56 +1,175 @@
-// The view's grid, selection and measurement commands, its overlay and its grid panes. These
-// are placeholders until the grid and measurement windows land: the commands are listed and
-// routed, but disabled, the grid panes show that no spot is selected, and the overlay is only
-// the outline of the selection.
-#include <cmath>
+// The view's grid, selection and measurement commands: Define Grid, Load and Save Grid, Adjust
+// Grid, Extract Grid Data, Find, the histogram, and the statistics, pairs and raw-data commands.
+#include <QFile>
+#include <QScrollBar>
 
-#include <QPainter>
-
+#include "document/core_error.h"
+#include "document/ui/orvane_doc.h"
+#include "document/ui/shell_services.h"
+#include "grid/grid_file.h"
+#include "grid/ui/grid_parameters_dialog.h"
+#include "grid/ui/modal_dialog.h"
+#include "measure/extract_grid_data.h"
+#include "measure/selection_pairs.h"
+#include "measure/selection_statistics.h"
+#include "measure/spot_geometry.h"
+#include "measure/ui/find_dialog.h"
+#include "measure/ui/histogram_dialog.h"
+#include "measure/ui/selection_pairs_dialog.h"
+#include "measure/ui/selection_statistics_dialog.h"
 #include "view/ui/orvane_view.h"
 
 namespace orvane {
+namespace {
 
-bool COrvaneView::hasGrid() const { return false; }
+const char* const kTextFilter = "ASCII Text Files (*.txt)";
+const char* const kGridFilter = "Grid Definition Files (*.grd)";
 
-void COrvaneView::DrawOverlay(QPainter& painter) {
-    const SelectionShape& s = selection_;
-    // White XOR the picture inverts it: the outline shows on white and on black alike.
-    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    painter.setPen(QPen(Qt::white, 1));
-    painter.setBrush(Qt::NoBrush);
-    const std::int32_t dx = s.x1 - s.x0, dy = s.y1 - s.y0;
-    const auto length = static_cast<std::int32_t>(std::sqrt(double(dx) * dx + double(dy) * dy));
-    switch (s.tool) {
-    case ToolKind::Rectangle:
-        painter.drawRect(QRect(QPoint(s.x0, s.y0), QPoint(s.x1, s.y1)).normalized());
-        break;
-    case ToolKind::CircleByDiameter:
-        painter.drawEllipse(QPoint((s.x0 + s.x1) / 2, (s.y0 + s.y1) / 2), length / 2, length / 2);
-        break;
-    case ToolKind::CircleByRadius:
-        painter.drawEllipse(QPoint(s.x0, s.y0), length, length);
-        break;
-    default:
-        break;
+std::string localPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+}  // namespace
+
+bool COrvaneView::hasGrid() const { return editor_.currentQuad().defined != 0; }
+
+void COrvaneView::gridChanged() { emit stateChanged(); }
+
+QString COrvaneView::gridPaneText(int paneId) const {
+    const GridPaneTexts texts = editor_.PaneTexts();
+    switch (paneId) {
+    case kPaneGridQuad: return QString::fromStdString(texts.quad);
+    case kPaneGridSpot: return QString::fromStdString(texts.spot);
+    case kPaneSpotUid: return QString::fromStdString(texts.uid);
+    case kPaneSpotDescription: return QString::fromStdString(texts.description);
+    case kPaneSpotIntensity: return QString::fromStdString(texts.intensity);
+    default: return {};
     }
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
-QString COrvaneView::gridPaneText(int) const { return "Not Selected."; }
+void COrvaneView::OnUpdateGridCommand(CmdUi& ui) const { ui.enabled = true; }
 
-void COrvaneView::OnUpdateGridCommand(CmdUi& ui) const { ui.enabled = false; }
+void COrvaneView::OnGridDefine() {
+    CGridParametersDialog dialog(editor_.grid().parameters, this);
+    const bool accepted = runModalDialog(dialog) == QDialog::Accepted;
+    if (accepted) {
+        WaitCursor wait;
+        editor_.DefineGrid(dialog.values());
+    } else if (dialog.valuesChanged()) {
+        // Load Map and the Zone rule change the fields at once; they stay after Cancel.
+        editor_.SetParameters(dialog.values());
+    }
+    gridChanged();
+}
 
-void COrvaneView::OnGridDefine() {}
-void COrvaneView::OnGridLoad() {}
-void COrvaneView::OnGridSave() {}
-void COrvaneView::OnGridFind() {}
-void COrvaneView::OnGridAdjust2DW() {}
-void COrvaneView::OnGridAdjust1DW() {}
-void COrvaneView::OnGridAdjustCM() {}
-void COrvaneView::OnGridExtract() {}
-void COrvaneView::OnGridHistogram() {}
-void COrvaneView::OnSelectionStatistics() {}
-void COrvaneView::OnSelectionPairs() {}
-void COrvaneView::OnSelectionSaveRaw() {}
+void COrvaneView::OnGridLoad() {
+    const QString path = chooseFile({false, "grd", "grid_definition", kGridFilter});
+    if (path.isEmpty()) return;
+    {
+        WaitCursor wait;
+        editor_.LoadGrid(localPath(path));
+    }
+    gridChanged();
+}
+
+void COrvaneView::OnGridSave() {
+    editor_.CheckSaveGrid();
+    const QString path = chooseFile({true, "grd", "grid_definition", kGridFilter});
+    if (path.isEmpty()) return;
+    WaitCursor wait;
+    SaveGrid(editor_.grid(), localPath(path));
+}
+
+void COrvaneView::adjustGrid(AdjustMethod method) {
+    {
+        WaitCursor wait;
+        editor_.AdjustGrid(method);
+    }
+    gridChanged();
+}
+
+void COrvaneView::OnGridAdjust2DW() { adjustGrid(AdjustMethod::TwoDimensionalWindow); }
+void COrvaneView::OnGridAdjust1DW() { adjustGrid(AdjustMethod::OneDimensionalWindow); }
+void COrvaneView::OnGridAdjustCM() { adjustGrid(AdjustMethod::CentreOfMass); }
+
+void COrvaneView::OnGridAutoPlace() {
+    AutoPlaceResult result;
+    {
+        WaitCursor wait;
+        result = editor_.AutoPlaceGrid();
+    }
+    showMessagePaneText(QString::fromStdString(AutoPlaceMessage(result)));
+    gridChanged();
+}
+
+void COrvaneView::OnGridExtract() {
+    RequireGridDisplay(editor_.tool(), editor_.currentQuad());
+    const QString path = chooseFile({true, "txt", "spot_data", kTextFilter});
+    if (path.isEmpty()) return;
+    WaitCursor wait;
+    StatusProgress progress;
+    ExtractGridData(localPath(path), document_->image(), editor_.grid(), editor_.currentQuad(),
+                    progress);
+}
+
+void COrvaneView::OnGridFind() {
+    RequireAnnotatedGrid(editor_.overlayShown(), editor_.tool(), editor_.grid());
+    findSettings_.pattern.clear();  // the pattern opens empty, the check boxes as left
+    CFindDialog dialog(findSettings_, this);
+    if (runModalDialog(dialog) != QDialog::Accepted) return;
+    findSettings_ = dialog.settings();
+    const std::int32_t count = editor_.FindGenes(findSettings_);
+    showMessagePaneText(QString::fromStdString(FindResultMessage(count)));
+    gridChanged();
+}
+
+void COrvaneView::OnGridHistogram() {
+    RequireGridDisplay(editor_.tool(), editor_.currentQuad());
+    {
+        WaitCursor wait;
+        histogram_.SetData(
+            MeasureGridSpotMeans(document_->image(), editor_.grid(), editor_.currentQuad()));
+    }
+    CHistogramDialog dialog(histogram_, this);
+    connect(&dialog, &CHistogramDialog::applyToImage, this, [this] {
+        for (int k = 0; k < kMaxLayers; ++k) {
+            display_.channelOffset[static_cast<std::size_t>(k)] = histogram_.offset[static_cast<std::size_t>(k)];
+            display_.channelGain[static_cast<std::size_t>(k)] = histogram_.gain[static_cast<std::size_t>(k)];
+        }
+        RebuildDisplay();
+        repaintAll();
+    });
+    runModalDialog(dialog);
+}
+
+void COrvaneView::OnSelectionStatistics() {
+    SelectionStatistics statistics;
+    {
+        WaitCursor wait;
+        statistics.SetData(
+            SampleSelection(document_->image(), editor_.shape(), editor_.SelectedGridSpot()));
+    }
+    CSelectionStatisticsDialog dialog(statistics, this);
+    runModalDialog(dialog);
+}
+
+void COrvaneView::OnSelectionPairs() {
+    SelectionPairs pairs;
+    {
+        WaitCursor wait;
+        pairs.SetData(
+            SamplePairsSelection(document_->image(), editor_.shape(), editor_.SelectedGridSpot()));
+    }
+    CSelectionPairsDialog dialog(pairs, this);
+    runModalDialog(dialog);
+}
+
+void COrvaneView::OnSelectionSaveRaw() {
+    // The selection is checked before the file is asked for, with the statistics' messages.
+    if (!editor_.SelectionAreaOf()) throw CoreError("Please select an object first");
+    const QString path = chooseFile({true, "txt", "selection_raw_data", kTextFilter});
+    if (path.isEmpty()) return;
+    WaitCursor wait;
+    SaveSelectionRawData(localPath(path), document_->image(), editor_.shape(),
+                         editor_.SelectedGridSpot());
+}
 
 }  // namespace orvane

@@ -43,14 +43,14 @@ bool COrvaneView::ExportFile(const QString& path) {
 void COrvaneView::OnUpdateExportTiff(CmdUi& ui) const { ui.enabled = document_->layerCount() != 0; }
 
 void COrvaneView::OnSubtractBackground() {
-    if (selection_.tool != ToolKind::Rectangle) {
+    if (selection().tool != ToolKind::Rectangle) {
         OrvaneMessageBox(kSelectBackgroundMessage);
         return;
     }
     {
         WaitCursor wait;
-        SubtractBackground(document_->image(), selection_.x0, selection_.y0, selection_.x1,
-                           selection_.y1);
+        SubtractBackground(document_->image(), selection().x0, selection().y0, selection().x1,
+                           selection().y1);
     }
     RebuildDisplay();
     repaintAll();

@@ -35,7 +35,7 @@ QPrinter& applicationPrinter() {
 void releaseApplicationPrinter() { printerSlot().reset(); }
 
 QRect COrvaneView::printRegion() const {
-    const SelectionShape& s = selection_;
+    const SelectionShape& s = selection();
     // The rectangle as stored, not normalised: one dragged up and to the left prints the whole
     // picture.
     if (s.tool == ToolKind::Rectangle && s.x1 > s.x0 && s.y1 > s.y0)

@@ -1,0 +1,246 @@
+// The Grid Parameters dialog: its four groups, validation with the dialog's messages and focus,
+// the Zone rule and the Load Map button.
+#include "grid/ui/grid_parameters_dialog.h"
+
+#include <iostream>
+
+#include <QCheckBox>
+#include <QFile>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "document/core_error.h"
+#include "document/ui/shell_services.h"
+#include "printjob/load_map.h"
+#include "printjob/print_job_parameters.h"
+
+namespace orvane {
+namespace {
+
+std::size_t at(GridField field) { return static_cast<std::size_t>(field); }
+
+// One row of a group: the row's static text ("Cells"), then "X:" and its edit, "Y:" and its edit.
+void addPairRow(QGridLayout* grid, int row, const char* label, const char* first, QWidget* a,
+                const char* second, QWidget* b) {
+    grid->addWidget(new QLabel(label), row, 0);
+    grid->addWidget(new QLabel(first), row, 1);
+    grid->addWidget(a, row, 2);
+    if (b == nullptr) return;
+    grid->addWidget(new QLabel(second), row, 3);
+    grid->addWidget(b, row, 4);
+}
+
+}  // namespace
+
+CGridParametersDialog::CGridParametersDialog(const GridParameters& values, QWidget* parent)
+    : QDialog(parent), values_(values) {
+    setWindowTitle("Grid Parameters");
+    build();
+    fillControls();
+}
+
+QLineEdit* CGridParametersDialog::makeEdit(int id, GridField field) {
+    auto* edit = new QLineEdit(this);
+    edit->setObjectName(QString::number(id));
+    edit->setMaximumWidth(90);
+    edits_[at(field)] = edit;
+    return edit;
+}
+
+QCheckBox* CGridParametersDialog::makeCheck(int id, const char* text, GridField field) {
+    auto* check = new QCheckBox(text, this);
+    check->setObjectName(QString::number(id));
+    checks_[at(field)] = check;
+    return check;
+}
+
+QWidget* CGridParametersDialog::buildQuadGridGroup() {
+    auto* group = new QGroupBox("Quad Grid Parameters", this);
+    auto* grid = new QGridLayout(group);
+    addPairRow(grid, 0, "Cells", "X:", makeEdit(kCellsX, GridField::cellsX), "Y:",
+               makeEdit(kCellsY, GridField::cellsY));
+    addPairRow(grid, 1, "Step", "X:", makeEdit(kStepX, GridField::stepXmm), "Y:",
+               makeEdit(kStepY, GridField::stepYmm));
+    addPairRow(grid, 2, "Diam", "D:", makeEdit(kDiamD, GridField::spotDiameter), "Bg:",
+               makeEdit(kDiamBg, GridField::backgroundDiameter));
+    grid->addWidget(makeCheck(kRoundCells, "Use Round Cells", GridField::roundCells), 3, 0, 1, 5);
+    return group;
+}
+
+QWidget* CGridParametersDialog::buildTemplateGroup() {
+    auto* group = new QGroupBox("Quad Template", this);
+    auto* grid = new QGridLayout(group);
+    addPairRow(grid, 0, "Quads", "X:", makeEdit(kQuadsX, GridField::quadsX), "Y:",
+               makeEdit(kQuadsY, GridField::quadsY));
+    addPairRow(grid, 1, "Step", "X:", makeEdit(kQuadStepX, GridField::quadStepX), "Y:",
+               makeEdit(kQuadStepY, GridField::quadStepY));
+    return group;
+}
+
+QWidget* CGridParametersDialog::buildOffsetsGroup() {
+    auto* group = new QGroupBox("Offsets", this);
+    auto* grid = new QGridLayout(group);
+    addPairRow(grid, 0, "Origin", "X:", makeEdit(kOriginX, GridField::originX), "Y:",
+               makeEdit(kOriginY, GridField::originY));
+    grid->addWidget(new QLabel("Zone"), 1, 0);
+    grid->addWidget(makeEdit(kZone, GridField::zone), 1, 2);
+    grid->addWidget(makeCheck(kRelativeOffsets, "Relative Offsets", GridField::relativeOffsets), 2,
+                    0, 1, 5);
+    connect(edits_[at(GridField::zone)], &QLineEdit::textEdited, this,
+            &CGridParametersDialog::OnZoneChanged);
+    return group;
+}
+
+QWidget* CGridParametersDialog::buildEditSettingsGroup() {
+    auto* group = new QGroupBox("Grid Edit Settings", this);
+    auto* column = new QVBoxLayout(group);
+    column->addWidget(makeCheck(kDragFullGrid, "Drag Full Grid", GridField::dragFullGrid));
+    // The radio group's values 0, 1, 2 in this order.
+    const std::array<std::pair<int, const char*>, 3> locks = {
+        {{kQuadUnlocked, "Quad Unlocked"}, {kQuadLocked, "Quad Locked"}, {kQuadPinLock, "Quad Pin Lock"}}};
+    for (std::size_t i = 0; i < locks.size(); ++i) {
+        auto* radio = new QRadioButton(locks[i].second, this);
+        radio->setObjectName(QString::number(locks[i].first));
+        lockButtons_[i] = radio;
+        column->addWidget(radio);
+    }
+    return group;
+}
+
+void CGridParametersDialog::build() {
+    auto* groups = new QGridLayout;
+    groups->addWidget(buildQuadGridGroup(), 0, 0);
+    groups->addWidget(buildTemplateGroup(), 0, 1);
+    groups->addWidget(buildOffsetsGroup(), 1, 0);
+    groups->addWidget(buildEditSettingsGroup(), 1, 1);
+
+    auto* ok = new QPushButton("OK", this);
+    ok->setObjectName("1");
+    ok->setDefault(true);
+    auto* cancel = new QPushButton("Cancel", this);
+    cancel->setObjectName("2");
+    loadMap_ = new QPushButton("Load Map", this);
+    loadMap_->setObjectName(QString::number(kLoadMap));
+    loadMap_->setAutoDefault(false);
+    connect(ok, &QPushButton::clicked, this, &CGridParametersDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &CGridParametersDialog::reject);
+    connect(loadMap_, &QPushButton::clicked, this, &CGridParametersDialog::OnLoadMap);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    buttons->addSpacing(12);
+    buttons->addWidget(loadMap_);
+    buttons->addStretch();
+
+    auto* top = new QHBoxLayout(this);
+    top->addLayout(groups);
+    top->addLayout(buttons);
+    setTabOrder();
+}
+
+// Tab order follows the groups: the layout, the template, the offsets, the edit settings,
+// then the buttons.
+void CGridParametersDialog::setTabOrder() {
+    const GridField order[] = {GridField::cellsX,     GridField::cellsY,       GridField::stepXmm,
+                               GridField::stepYmm,    GridField::spotDiameter, GridField::backgroundDiameter,
+                               GridField::roundCells, GridField::quadsX,       GridField::quadsY,
+                               GridField::quadStepX,  GridField::quadStepY,    GridField::originX,
+                               GridField::originY,    GridField::zone,         GridField::relativeOffsets,
+                               GridField::dragFullGrid};
+    QWidget* previous = nullptr;
+    const auto chain = [&](QWidget* next) {
+        if (previous != nullptr) QWidget::setTabOrder(previous, next);
+        previous = next;
+    };
+    for (GridField field : order) chain(control(field));
+    for (QRadioButton* radio : lockButtons_) chain(radio);
+    chain(findChild<QPushButton*>("1"));
+    chain(findChild<QPushButton*>("2"));
+    chain(loadMap_);
+}
+
+QWidget* CGridParametersDialog::control(GridField field) const {
+    if (field == GridField::lockMode) return lockButtons_[0];
+    if (edits_[at(field)] != nullptr) return edits_[at(field)];
+    return checks_[at(field)];
+}
+
+void CGridParametersDialog::fillControls() {
+    const GridFieldTexts texts = FormatGridFields(values_);
+    for (std::size_t i = 0; i < kGridFieldCount; ++i) {
+        if (edits_[i] != nullptr) edits_[i]->setText(QString::fromStdString(texts[i]));
+        if (checks_[i] != nullptr) checks_[i]->setChecked(texts[i] != "0");
+    }
+    const int lock = values_.lockMode;
+    for (std::size_t i = 0; i < lockButtons_.size(); ++i)
+        lockButtons_[i]->setChecked(static_cast<int>(i) == lock);
+}
+
+GridFieldTexts CGridParametersDialog::controlTexts() const {
+    GridFieldTexts texts;
+    for (std::size_t i = 0; i < kGridFieldCount; ++i) {
+        if (edits_[i] != nullptr) texts[i] = edits_[i]->text().toStdString();
+        if (checks_[i] != nullptr) texts[i] = checks_[i]->isChecked() ? "1" : "0";
+    }
+    // No radio checked reads as the first one, as an unset radio group does.
+    int lock = 0;
+    for (std::size_t i = 0; i < lockButtons_.size(); ++i)
+        if (lockButtons_[i]->isChecked()) lock = static_cast<int>(i);
+    texts[at(GridField::lockMode)] = std::to_string(lock);
+    return texts;
+}
+
+void CGridParametersDialog::reportFieldError(const FieldError& error) {
+    OrvaneMessageBox(QString::fromStdString(error.message));
+    QWidget* field = control(error.field);
+    field->setFocus(Qt::OtherFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
+}
+
+bool CGridParametersDialog::readAndValidate() {
+    if (auto error = ValidateGridFields(controlTexts(), values_)) {
+        reportFieldError(*error);
+        return false;
+    }
+    return true;
+}
+
+void CGridParametersDialog::accept() {
+    if (readAndValidate()) QDialog::accept();
+}
+
+void CGridParametersDialog::OnZoneChanged() {
+    if (auto error = ApplyZoneChange(controlTexts(), values_, processPrintJobParameters())) {
+        reportFieldError(*error);
+        return;
+    }
+    valuesChanged_ = true;
+    fillControls();
+}
+
+void CGridParametersDialog::OnLoadMap() {
+    const QString path =
+        chooseFile({false, "txt", "slide_map_data", "ASCII Text Files (*.txt)"});
+    if (path.isEmpty()) return;
+    std::vector<std::string> pinMessages;
+    const GridParameters before = values_;
+    runReportingErrors([&] {
+        WaitCursor wait;
+        pinMessages = LoadMapFile(QFile::encodeName(path).toStdString(), values_,
+                                  processPrintJobParameters(), std::cout);
+    });
+    for (const std::string& message : pinMessages) OrvaneMessageBox(QString::fromStdString(message));
+    // An out-of-memory abandon still leaves the new geometry set, so compare rather than trust
+    // the outcome.
+    if (values_.slideMap != before.slideMap || FormatGridFields(values_) != FormatGridFields(before))
+        valuesChanged_ = true;
+    fillControls();
+}
+
+}  // namespace orvane

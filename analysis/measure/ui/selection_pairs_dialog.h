@@ -1,0 +1,29 @@
+// The "Selected Data Pairs" dialog: layer 0 against layer 1 for every pixel of the selection.
+#pragma once
+
+#include <QDialog>
+
+#include "measure/selection_pairs.h"
+
+class QPushButton;
+
+namespace orvane {
+
+class CSelectionPairsDialog : public QDialog {
+    Q_OBJECT
+public:
+    CSelectionPairsDialog(const SelectionPairs& pairs, QWidget* parent = nullptr);
+
+    void OnSaveData();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    const SelectionPairs& pairs_;
+    QPushButton* saveData_;
+    QPushButton* ok_;
+};
+
+}  // namespace orvane

@@ -1,0 +1,71 @@
+// Painting and Save Data of the statistics dialog.
+#include "measure/ui/selection_statistics_dialog.h"
+
+#include <algorithm>
+
+#include <QFile>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+
+#include "document/ui/shell_services.h"
+#include "measure/ui/graph_painting.h"
+
+namespace orvane {
+
+CSelectionStatisticsDialog::CSelectionStatisticsDialog(const SelectionStatistics& statistics,
+                                                       QWidget* parent)
+    : QDialog(parent), statistics_(statistics) {
+    setWindowTitle("Selected Data Statistics");
+    resize(492, 453);  // 328 x 279 dialog units
+    saveData_ = new QPushButton("Save Data", this);
+    ok_ = new QPushButton("OK", this);
+    ok_->setDefault(true);
+    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(saveData_, &QPushButton::clicked, this, &CSelectionStatisticsDialog::OnSaveData);
+}
+
+void CSelectionStatisticsDialog::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    // 50 x 14 units at the right edge, Save Data above OK.
+    saveData_->setGeometry(width() - 85, 10, 75, 23);
+    ok_->setGeometry(width() - 85, 40, 75, 23);
+}
+
+void CSelectionStatisticsDialog::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const int w = width();
+    const int h = height();
+    const int ph = h - 75;
+    const int yb = h - 65;
+    const int pw = w - 20;
+    const std::int64_t n = statistics_.n();
+    // A scale maximum of 0 (an all-dark selection) draws the curves on the base line rather than
+    // dividing by zero; without samples there is no curve at all.
+    const std::int64_t m = std::max<std::int64_t>(statistics_.M(), 1);
+    for (int k = 0; k < statistics_.layerCount() && n > 0 && pw > 0; ++k) {
+        const std::int32_t* s = statistics_.sorted(k);
+        QPainterPath path(QPointF(10, yb));
+        for (int j = 0; j < pw; ++j)
+            path.lineTo(10 + j, yb - s[static_cast<std::int64_t>(j) * n / pw] * std::int64_t{ph} / m);
+        path.lineTo(w - 10, yb - s[n - 1] * std::int64_t{ph} / m);
+        painter.setPen(QPen(LayerColour(k), 1));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(path);
+    }
+    DrawGraphFrame(painter, w, yb, ph, statistics_.M());
+    DrawTextAt(painter, 11, yb - ph, QString::number(statistics_.M()),
+               MaximumLabelColour(statistics_.M()));
+    DrawTextAt(painter, 10, h - 57, QString("N of samples %1").arg(n), Qt::black);
+    for (int k = 0; k < statistics_.layerCount(); ++k)
+        DrawTextAt(painter, 10, h - 45 + 12 * k, QString::fromStdString(statistics_.StatisticsLine(k)),
+                   LayerColour(k));
+}
+
+void CSelectionStatisticsDialog::OnSaveData() {
+    const QString path = chooseFile({true, "txt", "selection_data", "ASCII Text Files (*.txt)"});
+    if (path.isEmpty()) return;
+    runReportingErrors([&] { statistics_.SaveData(QFile::encodeName(path).toStdString()); });
+}
+
+}  // namespace orvane

@@ -1,0 +1,61 @@
+// The view's mouse and key handling: events are converted to image points and handed to the
+// grid editor, which changes the grid and selection and inverts the overlay into the picture.
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+#include "view/ui/orvane_view.h"
+
+namespace orvane {
+
+ViewScroll COrvaneView::viewScroll() const {
+    return {horizontalScrollBar()->value(), verticalScrollBar()->value(), viewport()->width(),
+            viewport()->height(), display_.imageWidth, display_.imageHeight};
+}
+
+void COrvaneView::mousePressEvent(QMouseEvent* event) {
+    const QPoint p = toImage(event->position().toPoint());
+    if (event->button() == Qt::LeftButton) {
+        // Qt keeps the mouse with this widget until the button comes up.
+        editor_.LeftButtonDown(p.x(), p.y(), event->modifiers() & Qt::ShiftModifier);
+        emit stateChanged();
+    } else if (event->button() == Qt::MiddleButton) {
+        editor_.MiddleButtonDown(p.x(), p.y());
+        viewport()->setCursor(Qt::SizeAllCursor);
+    }
+    QAbstractScrollArea::mousePressEvent(event);
+}
+
+void COrvaneView::mouseMoveEvent(QMouseEvent* event) {
+    const Qt::MouseButtons held = event->buttons();
+    const MouseButtons buttons{(held & Qt::LeftButton) != 0, (held & Qt::MiddleButton) != 0,
+                               (held & Qt::RightButton) != 0};
+    if (!buttons.left && !buttons.middle && !buttons.right) return;
+    const QPoint w = event->position().toPoint();
+    if (const auto scroll = editor_.MouseMove(w.x(), w.y(), buttons, viewScroll())) {
+        horizontalScrollBar()->setValue(scroll->x);
+        verticalScrollBar()->setValue(scroll->y);
+    }
+    QAbstractScrollArea::mouseMoveEvent(event);
+}
+
+void COrvaneView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        editor_.LeftButtonUp();
+        emit stateChanged();
+    } else if (event->button() == Qt::MiddleButton) {
+        editor_.MiddleButtonUp();
+        viewport()->setCursor(Qt::ArrowCursor);
+    }
+    QAbstractScrollArea::mouseReleaseEvent(event);
+}
+
+void COrvaneView::keyPressEvent(QKeyEvent* event) {
+    const QString text = event->text();
+    if (text.size() == 1 && text[0].unicode() < 128) {
+        editor_.CharKey(static_cast<char>(text[0].unicode()));
+    }
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
+}  // namespace orvane
