@@ -1,5 +1,5 @@
-// Every result file of the measurements (Spot Integral Intensity, selection statistics, pairs and
-// raw data) under injected write failures: the previous file survives byte for byte and no
+// Every result file of the measurements (Spot Integral Intensity, GenePix Results, selection
+// statistics, pairs and raw data) under injected write failures: the previous file survives byte for byte and no
 // temporary file is left behind.
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include "../support/write_faults.h"
 #include "document/progress.h"
 #include "measure/extract_grid_data.h"
+#include "measure/genepix_results.h"
 #include "measure/selection_pairs.h"
 #include "measure/selection_samples.h"
 #include "measure/selection_statistics.h"
@@ -49,6 +50,14 @@ std::vector<Writer> writers() {
              const SpotGrid grid = testGrid();
              NullProgress progress;
              ExtractGridData(path, image, grid, grid.quad(0, 0), progress);
+         }},
+        {"genepix.gpr", [](const std::string& path) {
+             const LayeredImage image = testImage();
+             const SpotGrid grid = testGrid();
+             GenePixExportInfo info;
+             info.dateTime = "2026/01/02 03:04:05";  // the same bytes on every run
+             NullProgress progress;
+             WriteGenePixResults(path, image, grid, grid.quad(0, 0), info, progress);
          }},
         {"selection_data", [box](const std::string& path) {
              SelectionStatistics stats;
