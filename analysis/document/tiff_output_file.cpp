@@ -40,7 +40,13 @@ void replaceAll(std::string& text, const std::string& from, const std::string& t
 
 TiffOutputFile::TiffOutputFile(const std::string& path) : path_(path), tempPath_(temporaryPathFor(path)) {
     tif_ = TIFFOpen(tempPath_.c_str(), "w");
-    if (tif_ == nullptr) fail(path_ + ": Cannot create the file.");
+    if (tif_ == nullptr) {
+        // TIFFOpen creates the file before it writes the header; when that write fails (a full
+        // disk) the file stays, and no destructor runs for a constructor that throws.
+        std::error_code ignored;
+        std::filesystem::remove(tempPath_, ignored);
+        fail(path_ + ": Cannot create the file.");
+    }
 }
 
 TiffOutputFile::~TiffOutputFile() {

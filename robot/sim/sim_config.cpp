@@ -78,6 +78,12 @@ bool applyKey(SimConfig& config, const std::string& key, const std::string& valu
   } else if (key == "fail_writes_after") {
     if (!parseInteger(value, 0, kBig, v)) return false;
     config.failWritesAfter = static_cast<uint64_t>(v);
+  } else if (key == "unplug_after_reports" || key == "replug_after_attempts" ||
+             key == "stall_after_reports") {
+    if (!parseInteger(value, 0, kBig, v)) return false;
+    (key[0] == 'u' ? config.unplugAfterReports
+     : key[0] == 'r' ? config.replugAfterAttempts
+                     : config.stallAfterReports) = static_cast<uint64_t>(v);
   } else {
     return applyAxisKey(config, key, value);
   }

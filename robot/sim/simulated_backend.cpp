@@ -25,6 +25,8 @@ class SimulatedDevice : public HidDevice {
   }
 
   HidReadResult read(uint8_t* buf, std::size_t length, int timeoutMs) override {
+    // An unplugged device fails at once, as poll() reports a hang-up.
+    if (controller_->unplugged()) return HidReadResult::Failed;
     if (controller_->nextStatus(buf, length)) return HidReadResult::Ok;
     // A controller that stopped answering keeps the reader waiting for the whole time-out,
     // as the real one would.
@@ -33,6 +35,7 @@ class SimulatedDevice : public HidDevice {
   }
 
   long write(const uint8_t* data, std::size_t length) override {
+    if (controller_->unplugged()) return -1;
     return controller_->receive(data, length);
   }
 
@@ -53,6 +56,7 @@ SimulatedBackend::SimulatedBackend(std::shared_ptr<SimulatedController> controll
     : controller_(std::move(controller)) {}
 
 std::vector<HidDeviceInfo> SimulatedBackend::enumerate() {
+  if (controller_->unplugged()) return {};
   HidDeviceInfo info;
   info.path = kDevicePath;
   info.vendorId = controller_->config().vendorId;

@@ -134,11 +134,22 @@ void SimulatedController::tick() {
   dispatch();
 }
 
+bool SimulatedController::unplugged() {
+  if (!config_.unplugAfterReports || reportsSent_ < *config_.unplugAfterReports || replugged_)
+    return false;
+  if (config_.replugAfterAttempts && ++unpluggedAttempts_ > *config_.replugAfterAttempts) {
+    replugged_ = true;
+    return false;
+  }
+  return true;
+}
+
 bool SimulatedController::nextStatus(uint8_t* buf, std::size_t length) {
   if (config_.stopAfterReports && reportsSent_ >= *config_.stopAfterReports) return false;
   accept();
+  const bool stalled = config_.stallAfterReports && reportsSent_ >= *config_.stallAfterReports;
   for (uint32_t t = 0; t < config_.ticksPerReport; ++t) {
-    if (queue_.empty() && !axes_[0].motion && !axes_[1].motion && !axes_[2].motion) {
+    if (stalled || queue_.empty() && !axes_[0].motion && !axes_[1].motion && !axes_[2].motion) {
       // Nothing moves until the next command arrives: skip the quiet ticks at once.
       ticks_ += config_.ticksPerReport - t;
       break;

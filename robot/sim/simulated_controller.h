@@ -38,6 +38,14 @@ struct SimConfig {
   // accepted writes.
   std::optional<uint64_t> stopAfterReports;
   std::optional<uint64_t> failWritesAfter;
+  // Fault: the device is unplugged after this many status reports: reads and writes fail at
+  // once and enumeration no longer lists it. It comes back, its state kept, after
+  // replugAfterAttempts further reads, writes or enumerations (never when unset).
+  std::optional<uint64_t> unplugAfterReports;
+  std::optional<uint64_t> replugAfterAttempts;
+  // Fault: from this many status reports on the controller executes nothing (queued commands
+  // never start, moving axes stand still) while it goes on accepting and answering.
+  std::optional<uint64_t> stallAfterReports;
   // File that every received output report is appended to, in hex; empty for none.
   std::string logPath;
 };
@@ -67,6 +75,9 @@ class SimulatedController {
   // Advances simulated time by one report period and fills the next status report (length
   // bytes, byte 0 the report ID). False when the device has stopped answering.
   bool nextStatus(uint8_t* buf, std::size_t length);
+  // Whether the device is unplugged now; while it is, each call counts one attempt to reach
+  // it towards its return.
+  bool unplugged();
 
   // Every output report received, in order, as sent (all bytes).
   const std::vector<std::vector<uint8_t>>& received() const { return received_; }
@@ -107,6 +118,8 @@ class SimulatedController {
   uint64_t reportsSent_ = 0;
   uint64_t writesAccepted_ = 0;
   int flowViolations_ = 0;
+  uint64_t unpluggedAttempts_ = 0;
+  bool replugged_ = false;
   std::vector<std::vector<uint8_t>> received_;
 };
 
