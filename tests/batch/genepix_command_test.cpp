@@ -1,4 +1,5 @@
-// orvane-batch gpr: the GenePix Results file from a grid file and two scans, and its refusals.
+// orvane-batch gpr (the GenePix Results file from a grid file and two scans) and define-grid --gal
+// (the grid from a GenePix Array List), and their refusals.
 #include <gtest/gtest.h>
 #include <tiffio.h>
 #include <unistd.h>
@@ -100,6 +101,36 @@ TEST_F(GenePixCommandTest, Refusals) {
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err, "Unable to open file.\n");
     EXPECT_FALSE(fs::exists(out));
+}
+
+TEST_F(GenePixCommandTest, DefineGridFromAnArrayList) {
+    const std::string gal = path("array.gal");
+    std::ofstream(gal, std::ios::binary)
+        << "ATF\t1.0\r\n3\t5\r\n\"Type=GenePix ArrayList V1.0\"\r\n"
+           "\"Block1=100, 50, 50, 2, 100, 1, 100\"\r\n\"Block2=400, 50, 50, 2, 100, 1, 100\"\r\n"
+           "\"Block\"\t\"Column\"\t\"Row\"\t\"ID\"\t\"Name\"\r\n"
+           "1\t1\t1\tG1\t\"gene one\"\r\n2\t2\t1\tG4\t\"gene four\"\r\n";
+    const std::string grid = path("gal.grd");
+    const BatchRun define = run({"define-grid", "--gal", gal, "-o", grid, red_});
+    ASSERT_EQ(define.status, 0) << define.err;
+    const BatchRun info = run({"grid-info", grid});
+    for (const char* line : {"cellsX: 2\n", "cellsY: 1\n", "quadsX: 2\n", "quadStepX: 0.3\n", "originX: 0.1\n",
+                             "spotDiameter: 0.05\n", "slideMapRecords: 4\n", "quad[0][0].TL: 10 5\n",
+                             "quad[1][0].TL: 40 5\n", "quad[0][0].excluded: 1\n", "quad[1][0].excluded: 1\n"}) {
+        SCOPED_TRACE(line);
+        EXPECT_NE(info.out.find(line), std::string::npos) << info.out;
+    }
+    // The map reaches the results: ID and Name of block 2, column 2.
+    const std::string out = path("gal.gpr");
+    ASSERT_EQ(run({"gpr", "--grid", grid, "-o", out, red_, green_}).status, 0);
+    EXPECT_EQ(linesOf(out).back().substr(0, 30), "2\t2\t1\t\"gene four\"\t\"G4\"\t500\t50\t");
+
+    EXPECT_EQ(run({"define-grid", "--gal", gal, "--map", gal, "-o", grid, red_}).status, 2);
+    std::ofstream(path("bad.gal"), std::ios::binary) << "ATF\t1.0\n1\t5\n\"BlockType=3\"\n";
+    const BatchRun bad = run({"define-grid", "--gal", path("bad.gal"), "-o", path("bad.grd"), red_});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.err, "GAL file, line 3: only rectangular blocks (BlockType=0) can become a grid.\n");
+    EXPECT_FALSE(fs::exists(path("bad.grd")));
 }
 
 }  // namespace
