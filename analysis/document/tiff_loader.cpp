@@ -61,6 +61,8 @@ void checkFormat(TIFF* tif, std::int32_t& width, std::int32_t& height) {
     constexpr auto kMax = static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max());
     if (!haveSize || w == 0 || h == 0 || w > kMax || h > kMax)
         throw CoreError(kUnsupportedFormatMessage);
+    // A scanline must be exactly one row of samples, or a read would run past the row.
+    if (TIFFScanlineSize64(tif) != std::uint64_t{2} * w) throw CoreError(kUnsupportedFormatMessage);
     width = static_cast<std::int32_t>(w);
     height = static_cast<std::int32_t>(h);
 }
@@ -101,9 +103,6 @@ std::unique_ptr<std::uint16_t[]> readSamples(TIFF* tif, std::int32_t width, std:
     auto samples = allocateBuffer<std::uint16_t>(checkedCount(std::int64_t{height} + 1,
                                                               std::int64_t{width} + 1,
                                                               sizeof(std::uint16_t)));
-    // A scanline must be exactly one row of samples, or the read would run past the row.
-    if (TIFFScanlineSize64(tif) != std::uint64_t{2} * static_cast<std::uint64_t>(width))
-        throw CoreError(kUnsupportedFormatMessage);
     for (std::int32_t row = 0; row < height; ++row) {
         void* rowStart = samples.get() + static_cast<std::size_t>(row) * static_cast<std::size_t>(width);
         if (TIFFReadScanline(tif, rowStart, static_cast<std::uint32_t>(row), 0) == -1)

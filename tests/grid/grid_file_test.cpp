@@ -228,33 +228,31 @@ void expectRefused(const std::string& file, const std::string& messagePart) {
 
 struct DamageCase {
     const char* name;
-    std::size_t offset;  // content offset of an int32 field
-    std::int32_t value;
+    std::vector<std::pair<std::size_t, std::int32_t>> fields;  // content offset, new int32 value
     const char* messagePart;
 };
 
 TEST(GridFile, CountsOutsideTheRangesAreRefused) {
     const std::string good = content(stored(definedGrid()));
     const std::vector<DamageCase> cases = {
-        {"quadsX 0", kParams + 164, 0, "Quads X"},
-        {"quadsX 5", kParams + 164, 5, "Quads X"},
-        {"quadsY 17", kParams + 176, 17, "Quads Y"},
-        {"quadsY negative", kParams + 176, -1, "Quads Y"},
-        {"cellsX 0", kParams + 100, 0, "Cells X"},
-        {"cellsY 10001", kParams + 104, 10001, "Cells Y"},
-        {"map count without records", kParams + 92, 1, "slide map"},
-        {"quad count differs", kFirstQuad + 16, 54, "nx x ny"},
-        {"nx zero", kFirstQuad + 52, 0, "outside 1..10000"},
-        {"ny too large", kFirstQuad + 56, 10001, "outside 1..10000"},
-        {"selection outside", kFirstQuad + 76, 11, "selected spot"},
-        {"half a selection", kFirstQuad + 80, -1, "selected spot"},
-        {"undefined with spots", kFirstQuad + 100, 0, "undefined"},
+        {"quadsX 0", {{kParams + 164, 0}}, "Quads X"},
+        {"quadsX 5", {{kParams + 164, 5}}, "Quads X"},
+        {"quadsY 17", {{kParams + 176, 17}}, "Quads Y"},
+        {"quadsY negative", {{kParams + 176, -1}}, "Quads Y"},
+        {"cellsX 0", {{kParams + 100, 0}}, "Cells X"},
+        {"cellsY 10001", {{kParams + 104, 10001}}, "Cells Y"},
+        {"map count without records", {{kParams + 92, 1}}, "slide map"},
+        {"quad count differs", {{kFirstQuad + 16, 54}}, "nx x ny"},
+        {"nx zero", {{kFirstQuad + 52, 0}}, "outside 1..10000"},
+        {"ny too large", {{kFirstQuad + 56, 10001}}, "outside 1..10000"},
+        {"selection outside", {{kFirstQuad + 76, 11}}, "selected spot"},
+        {"half a selection", {{kFirstQuad + 76, 3}, {kFirstQuad + 80, -1}}, "selected spot"},
+        {"undefined with spots", {{kFirstQuad + 100, 0}}, "undefined"},
     };
     for (const DamageCase& c : cases) {
         SCOPED_TRACE(c.name);
         std::string damaged = good;
-        if (std::string(c.name) == "half a selection") putI32(damaged, kFirstQuad + 76, 3);
-        putI32(damaged, c.offset, c.value);
+        for (const auto& [offset, value] : c.fields) putI32(damaged, offset, value);
         expectRefused(translate(damaged), c.messagePart);
     }
 }

@@ -1,6 +1,7 @@
 // Tests of Load Map: line formats, geometry checks, the mirrored pin table and the map records.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -245,6 +246,28 @@ TEST(LoadMap, LongUidsAreCutTo255) {
                                std::string(600, 'u') + ", well_descr: d\n"
                                "zone# 0, block_col# 0, block_row# 0, spot_col# 0, spot_row# 0\n");
     EXPECT_EQ(uidAt(run.params, 0, 0, 0, 0), std::string(255, 'u'));
+}
+
+TEST(LoadMap, GarbledFilesNeverCrash) {
+    const std::string good = std::string(kPins) +
+                             "zone# 0, block_col# 1, block_row# 0, spot_col# 3, spot_row# 5\n";
+    std::mt19937 random(99);
+    for (int round = 0; round < 300; ++round) {
+        std::string garbled = good;
+        for (int i = 0; i < 6; ++i)
+            garbled[random() % garbled.size()] = static_cast<char>(random() & 0xff);
+        GridParameters p;
+        PrintJobParameters job;
+        std::istringstream in(garbled);
+        std::ostringstream out;
+        try {
+            LoadMap(in, p, job, out);
+            // Whatever was accepted is a map of the dimensions the fields now say.
+            ASSERT_TRUE(p.slideMap);
+            EXPECT_EQ(p.slideMapCount(), p.quadsX * p.quadsY * p.cellsX * p.cellsY);
+        } catch (const CoreError&) {
+        }
+    }
 }
 
 TEST(LoadMapFile, MissingFileAndDirectory) {
