@@ -1,4 +1,4 @@
-// orvane-batch gpr (the GenePix Results file from a grid file and two scans) and define-grid --gal
+// orvane-batch extract --gpr (the GenePix Results file from a grid file and two scans) and define-grid --gal
 // (the grid from a GenePix Array List), and their refusals.
 #include <gtest/gtest.h>
 #include <tiffio.h>
@@ -78,7 +78,7 @@ protected:
 
 TEST_F(GenePixCommandTest, WritesOneRowPerSpot) {
     const std::string out = path("out.gpr");
-    const BatchRun r = run({"gpr", "--grid", grid_, "-o", out, red_, green_});
+    const BatchRun r = run({"extract", "--gpr", out, grid_, red_, green_});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out + r.err, "");
     const std::vector<std::string> lines = linesOf(out);
@@ -88,16 +88,26 @@ TEST_F(GenePixCommandTest, WritesOneRowPerSpot) {
     EXPECT_EQ(lines[15].substr(0, 20), "1\t1\t1\t\"\"\t\"\"\t100\t100\t");
 }
 
+TEST_F(GenePixCommandTest, BesideTheSpotIntegralIntensityFile) {
+    const std::string out = path("out.gpr"), spots = path("spot_data.txt");
+    const BatchRun r = run({"extract", "-o", spots, "--gpr", out, "--current-quad", "0,0", grid_, red_, green_});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(linesOf(out).size(), 21u);
+    EXPECT_EQ(linesOf(spots).size(), 3u + 6u + 4u);
+}
+
 TEST_F(GenePixCommandTest, Refusals) {
-    const std::string out = path("out.gpr");
-    const BatchRun oneLayer = run({"gpr", "--grid", grid_, "-o", out, red_});
+    const std::string out = path("out.gpr"), spots = path("spot_data.txt");
+    const BatchRun oneLayer = run({"extract", "-o", spots, "--gpr", out, grid_, red_});
     EXPECT_EQ(oneLayer.status, 1);
     EXPECT_EQ(oneLayer.err, "Two layers are required for this export\n");
     EXPECT_FALSE(fs::exists(out));
-    EXPECT_EQ(run({"gpr", "-o", out, red_, green_}).status, 2) << "no grid";
-    EXPECT_EQ(run({"gpr", "--grid", grid_, red_, green_}).status, 2) << "no output";
-    EXPECT_EQ(run({"gpr", "--grid", grid_, "-o", green_, red_, green_}).status, 2) << "output is an input";
-    const BatchRun missing = run({"gpr", "--grid", path("missing.grd"), "-o", out, red_, green_});
+    EXPECT_FALSE(fs::exists(spots)) << "neither file of the run is written";
+    EXPECT_EQ(run({"extract", grid_, red_, green_}).status, 2) << "no output";
+    EXPECT_EQ(run({"extract", "--gpr", "", grid_, red_, green_}).status, 2) << "empty name";
+    EXPECT_EQ(run({"extract", "--gpr", out, "-o", out, grid_, red_, green_}).status, 2) << "one file twice";
+    EXPECT_EQ(run({"extract", "--gpr", green_, grid_, red_, green_}).status, 2) << "output is an input";
+    const BatchRun missing = run({"extract", "--gpr", out, path("missing.grd"), red_, green_});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err, "Unable to open file.\n");
     EXPECT_FALSE(fs::exists(out));
@@ -122,7 +132,7 @@ TEST_F(GenePixCommandTest, DefineGridFromAnArrayList) {
     }
     // The map reaches the results: ID and Name of block 2, column 2.
     const std::string out = path("gal.gpr");
-    ASSERT_EQ(run({"gpr", "--grid", grid, "-o", out, red_, green_}).status, 0);
+    ASSERT_EQ(run({"extract", "--gpr", out, grid, red_, green_}).status, 0);
     EXPECT_EQ(linesOf(out).back().substr(0, 30), "2\t2\t1\t\"gene four\"\t\"G4\"\t500\t50\t");
 
     EXPECT_EQ(run({"define-grid", "--gal", gal, "--map", gal, "-o", grid, red_}).status, 2);
