@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "batch/image_inputs.h"
+
 namespace orvane::batch {
 
 namespace {
@@ -20,7 +22,8 @@ std::vector<GenePixImageFile> genePixImageFiles(const std::vector<std::string>& 
     std::vector<GenePixImageFile> files;
     for (const std::string& input : inputs) {
         if (files.size() == 2) break;
-        files.push_back({absolute(input), 0});
+        const ScanName scan = splitScanName(input);
+        files.push_back({absolute(scan.path), scan.page.value_or(0)});
     }
     return files;
 }

@@ -113,6 +113,37 @@ TEST_F(GenePixCommandTest, Refusals) {
     EXPECT_FALSE(fs::exists(out));
 }
 
+TEST_F(GenePixCommandTest, PagesOfAMultiPageScan) {
+    const std::string scan = path("two.tif");
+    TIFF* tif = TIFFOpen(scan.c_str(), "w");
+    ASSERT_NE(tif, nullptr);
+    for (std::uint16_t value : {std::uint16_t{400}, std::uint16_t{200}}) {
+        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 64u);
+        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 32u);
+        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 16);
+        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+        std::vector<std::uint16_t> line(64, value);
+        for (std::uint32_t y = 0; y < 32; ++y) TIFFWriteScanline(tif, line.data(), y, 0);
+        TIFFWriteDirectory(tif);
+    }
+    TIFFClose(tif);
+    const BatchRun info = run({"info", scan + ":2", scan + ":1"});
+    ASSERT_EQ(info.status, 0) << info.err;
+    EXPECT_NE(info.out.find("caption: two[2] (red), two[1] (green)\n"), std::string::npos) << info.out;
+
+    const std::string out = path("pages.gpr");
+    ASSERT_EQ(run({"extract", "--gpr", out, grid_, scan + ":1", scan + ":2"}).status, 0);
+    EXPECT_EQ(linesOf(out)[6], "\"ImageFiles=" + scan + " 0\t" + scan + " 1\"\r");
+
+    const BatchRun missing = run({"info", scan + ":3"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, scan + " holds 2 image(s); there is no image 3.\n");
+    EXPECT_EQ(run({"info", scan + ":0"}).status, 2);
+    EXPECT_EQ(run({"extract", "--gpr", scan, grid_, scan + ":1", scan + ":2"}).status, 2) << "output is an input";
+}
+
 TEST_F(GenePixCommandTest, DefineGridFromAnArrayList) {
     const std::string gal = path("array.gal");
     std::ofstream(gal, std::ios::binary)
