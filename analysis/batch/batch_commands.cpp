@@ -88,7 +88,6 @@ const std::vector<Command>& batchCommands() {
         gridInfoCommand(),
         adjustCommand(), extractCommand(), statsCommand(), pairsCommand(), histogramCommand(), findGenesCommand(),
         placeCommand(),
-        gprCommand(),
     };
     return commands;
 }

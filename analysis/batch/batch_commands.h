@@ -53,7 +53,6 @@ Command pairsCommand();
 Command histogramCommand();
 Command findGenesCommand();
 Command placeCommand();
-Command gprCommand();
 
 // Runs orvane-batch with its arguments (argv without the program name); returns the exit status.
 int runBatch(const std::vector<std::string>& args, CommandContext& context);

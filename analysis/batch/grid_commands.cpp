@@ -11,6 +11,7 @@
 #include "grid/define_grid.h"
 #include "grid/grid_file.h"
 #include "grid/grid_info.h"
+#include "printjob/gal_file.h"
 #include "printjob/load_map.h"
 #include "printjob/print_job_parameters.h"
 
@@ -50,6 +51,9 @@ int runDefineGrid(const ParsedArgs& args, CommandContext& context) {
     if (outputs.size() != 1 || outputs[0].empty()) throw UsageError("expected one -o GRID.grd");
     const std::vector<std::string> maps = args.values("--map");
     if (maps.size() > 1) throw UsageError("more than one --map given");
+    const std::vector<std::string> gals = args.values("--gal");
+    if (gals.size() > 1) throw UsageError("more than one --gal given");
+    if (!maps.empty() && !gals.empty()) throw UsageError("--map and --gal both give the layout; give one");
     checkOutputIsNotInput(outputs[0], args.positionals);
     const auto settings = settingsOf(args);
     const LayeredImage image = loadInputs(args.positionals, context.progress);
@@ -62,6 +66,7 @@ int runDefineGrid(const ParsedArgs& args, CommandContext& context) {
         for (const std::string& message : LoadMapFile(map, grid.parameters, job, context.out))
             context.err << message << "\n";
     }
+    for (const std::string& gal : gals) LoadGalFile(gal, grid.parameters);
     try {
         ApplyGridSettings(grid.parameters, settings, job);
     } catch (const GridFieldError& error) {
@@ -98,16 +103,18 @@ Command paramsCommand() {
 Command defineGridCommand() {
     return Command{
         "define-grid",
-        "define-grid [--map SLIDE_MAP] [--set FIELD=VALUE]... -o GRID.grd IMAGE [OVERLAY...]",
+        "define-grid [--map SLIDE_MAP | --gal ARRAY.gal] [--set FIELD=VALUE]... -o GRID.grd IMAGE [OVERLAY...]",
         "lay out a grid as Define Grid does and save it as a grid definition file",
         "Starts from the Grid Parameters of a new view; --map reads a slide map data file as\n"
-        "the Load Map button does; each --set then sets one field, named as in GridParameters:\n"
+        "the Load Map button does, --gal a GenePix Array List as the Load GAL... button does\n"
+        "(block records and the Block/Column/Row/ID/Name table); each --set then sets one\n"
+        "field, named as in GridParameters:\n"
         "cellsX, cellsY, dragFullGrid, roundCells, spotDiameter, originX, stepXmm, stepYmm,\n"
         "originY, relativeOffsets, quadsX, quadStepX, quadsY, quadStepY, zone, lockMode,\n"
         "backgroundDiameter (setting zone takes that zone's origin from the print job).\n"
         "All fields are validated as the dialog's OK does; the grid is laid out on the image's\n"
         "resolution and scan origin and saved as Save Grid writes it.\n",
-        {{"--map", "", true}, {"--set", "", true}, {"--output", "-o", true}},
+        {{"--map", "", true}, {"--gal", "", true}, {"--set", "", true}, {"--output", "-o", true}},
         runDefineGrid,
     };
 }

@@ -4,11 +4,14 @@
 #include <string>
 
 #include "batch/batch_commands.h"
+#include "batch/genepix_command.h"
 #include "batch/image_inputs.h"
 #include "batch/measure_options.h"
+#include "document/core_error.h"
 #include "grid/adjust_grid.h"
 #include "measure/extract_grid_data.h"
 #include "measure/find_genes.h"
+#include "measure/genepix_results.h"
 #include "measure/spot_geometry.h"
 #include "measure/spot_histogram.h"
 
@@ -66,12 +69,25 @@ int runAdjust(const ParsedArgs& args, CommandContext& context) {
 }
 
 int runExtract(const ParsedArgs& args, CommandContext& context) {
-    const std::string output = singleOutput(args, "SPOT_DATA.txt");
+    // -o, --gpr or both: the Spot Integral Intensity file and the GenePix Results of one run.
+    const std::optional<std::string> gpr = singleValue(args, "--gpr");
+    const std::optional<std::string> output =
+        gpr && !args.has("--output") ? std::nullopt : std::optional(singleOutput(args, "SPOT_DATA.txt"));
+    if (gpr && gpr->empty()) throw UsageError("the --gpr file name is empty");
+    if (gpr && output && *gpr == *output) throw UsageError("-o and --gpr name the same file");
     const QuadIndex current = currentQuadFrom(args);
-    checkOutputIsNotInput(output, args.positionals);
+    for (const std::optional<std::string>& file : {output, gpr})
+        if (file) checkOutputIsNotInput(*file, args.positionals);
     const GridInputs inputs = loadGridInputs(args, context);
     const GridQuad& quad = currentQuadOf(inputs.grid, current);
-    ExtractGridData(output, inputs.image, inputs.grid, quad, context.progress);
+    // Refused before either file is written, so that a run never leaves one of the two.
+    if (gpr && inputs.image.layerCount < 2) throw CoreError(kTwoLayersRequiredMessage);
+    if (output) ExtractGridData(*output, inputs.image, inputs.grid, quad, context.progress);
+    if (gpr) {
+        GenePixExportInfo info;
+        info.imageFiles = genePixImageFiles({args.positionals.begin() + 1, args.positionals.end()});
+        WriteGenePixResults(*gpr, inputs.image, inputs.grid, quad, info, context.progress);
+    }
     context.clearProgress();
     return kExitSuccess;
 }
@@ -144,12 +160,18 @@ Command adjustCommand() {
 Command extractCommand() {
     return Command{
         "extract",
-        "extract [--current-quad QX,QY] -o SPOT_DATA.txt GRID.grd IMAGE [OVERLAY...]",
-        "write the Spot Integral Intensity file (Extract Grid Data)",
+        "extract [--current-quad QX,QY] [-o SPOT_DATA.txt] [--gpr OUT.gpr] GRID.grd IMAGE [OVERLAY...]",
+        "write the Spot Integral Intensity file (Extract Grid Data) and/or GenePix Results",
         std::string("Measures every spot that is not excluded on every layer and writes the Spot Integral\n"
-                    "Intensity file exactly as Grid > Extract Grid Data does.\n") +
+                    "Intensity file exactly as Grid > Extract Grid Data does.\n"
+                    "  -o, --output FILE     the Spot Integral Intensity file\n"
+                    "  --gpr OUT.gpr         (beside or instead of -o) GenePix Results as Grid > Export\n"
+                    "                        GenePix Results writes them, for limma and other tools: the\n"
+                    "                        56 columns of GenePix Pro 6.1, every spot of every quad in\n"
+                    "                        use (excluded spots flagged -75, marked ones -100), IMAGE as\n"
+                    "                        635 and the first OVERLAY as 532; needs two layers\n") +
             kCurrentQuadHelp,
-        {{"--current-quad", "", true}, {"--output", "-o", true}},
+        {{"--current-quad", "", true}, {"--output", "-o", true}, {"--gpr", "", true}},
         runExtract,
     };
 }

@@ -1,6 +1,7 @@
 // LoadLayer: one 16-bit grey-scale TIFF file into the next layer of a LayeredImage.
 #include "tiff_loader.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <limits>
@@ -111,12 +112,21 @@ std::unique_ptr<std::uint16_t[]> readSamples(TIFF* tif, std::int32_t width, std:
     return samples;
 }
 
-void appendToCaption(LayeredImage& image, const std::string& path, int layerIndex) {
+void appendToCaption(LayeredImage& image, const std::string& path, int layerIndex, std::optional<int> page) {
     std::string caption = image.caption;
     if (layerIndex > 0) caption += ", ";
     caption += CaptionBaseName(path);
+    if (page) caption += "[" + std::to_string(*page + 1) + "]";
     caption += ChannelSuffix(layerIndex);
     image.caption = caption.substr(0, kMaxTextLength);
+}
+
+// Makes page `page` (0-based) the current directory; a page the file does not have is refused
+// with the number of pages it does have.
+void selectPage(TIFF* tif, const std::string& path, int page) {
+    if (page >= 0 && page < 65535 && TIFFSetDirectory(tif, static_cast<tdir_t>(page)) == 1) return;
+    throw CoreError(path + " holds " + std::to_string(TIFFNumberOfDirectories(tif)) + " image(s); there is no image " +
+                    std::to_string(static_cast<long long>(page) + 1) + ".");
 }
 
 }  // namespace
@@ -149,6 +159,11 @@ void ParseScanInfo(const std::string& description, double& scanOriginX, double& 
 
 void LoadLayer(LayeredImage& image, const std::string& path, const ImageLayer* reference,
                Progress& progress) {
+    LoadLayer(image, path, reference, progress, std::nullopt);
+}
+
+void LoadLayer(LayeredImage& image, const std::string& path, const ImageLayer* reference,
+               Progress& progress, std::optional<int> page) {
     const int index = image.layerCount;
     if (index < 0 || index >= kMaxLayers)
         throw std::invalid_argument("LoadLayer: no free layer");
@@ -162,6 +177,7 @@ void LoadLayer(LayeredImage& image, const std::string& path, const ImageLayer* r
     std::int32_t width = 0;
     std::int32_t height = 0;
     try {
+        if (page) selectPage(tif.get(), path, *page);
         checkFormat(tif.get(), width, height);
         if (reference != nullptr && (width != reference->width || height != reference->height))
             throw CoreError(kOverlaySizeMessage);
@@ -188,15 +204,56 @@ void LoadLayer(LayeredImage& image, const std::string& path, const ImageLayer* r
         image.scanOriginX = meta.scanOriginX;
         image.scanOriginY = meta.scanOriginY;
     }
-    appendToCaption(image, path, index);
+    appendToCaption(image, path, index, page);
 }
 
 void AppendLayer(LayeredImage& image, const std::string& path, Progress& progress) {
+    AppendLayer(image, path, progress, std::nullopt);
+}
+
+void AppendLayer(LayeredImage& image, const std::string& path, Progress& progress, std::optional<int> page) {
     if (image.layerCount < 0 || image.layerCount >= kMaxLayers)
         throw std::invalid_argument("AppendLayer: three layers are loaded already");
     const ImageLayer* reference = image.layerCount > 0 ? &image.layers[0] : nullptr;
-    LoadLayer(image, path, reference, progress);
+    LoadLayer(image, path, reference, progress, page);
     ++image.layerCount;
+}
+
+TiffPages InspectTiffPages(const std::string& path) {
+    TiffMessageCapture capture;
+    TiffHandle tif(TIFFOpen(path.c_str(), "r"));
+    if (!tif) {
+        capture.forwardToSink();
+        throw CoreError(withPath(kCannotOpenMessage, path));
+    }
+    TiffPages pages;
+    std::int32_t firstWidth = 0, firstHeight = 0;
+    do {
+        std::int32_t width = 0, height = 0;
+        try {
+            checkFormat(tif.get(), width, height);
+        } catch (const CoreError&) {
+            pages.alike = false;
+        }
+        if (pages.count == 0) {
+            firstWidth = width;
+            firstHeight = height;
+        } else if (width != firstWidth || height != firstHeight) {
+            pages.alike = false;
+        }
+        ++pages.count;
+    } while (pages.count < kMaxTiffPages && TIFFReadDirectory(tif.get()) == 1);
+    return pages;
+}
+
+void LoadPagesAsLayers(LayeredImage& image, const std::string& path, Progress& progress) {
+    if (image.layerCount != 0) throw std::invalid_argument("LoadPagesAsLayers: the image has layers already");
+    const TiffPages pages = InspectTiffPages(path);
+    if (!pages.alike) throw CoreError(kPagesDifferMessage);
+    // Loaded aside, so that a page that fails leaves the document without any of them.
+    LayeredImage loaded;
+    for (int page = 0; page < std::min(pages.count, kMaxLayers); ++page) AppendLayer(loaded, path, progress, page);
+    image = std::move(loaded);
 }
 
 }  // namespace orvane

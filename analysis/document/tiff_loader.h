@@ -2,6 +2,7 @@
 // message texts the user sees, and the SCANINFO and base-name rules of the caption.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "layered_image.h"
@@ -39,6 +40,34 @@ std::string CaptionBaseName(const std::string& path);
 // Matches a description against the SCANINFO pattern with C scanf semantics and stores the
 // third and fourth values as the scan origin; values the match does not reach stay unchanged.
 void ParseScanInfo(const std::string& description, double& scanOriginX, double& scanOriginY);
+
+// Multi-page files (one page a channel, as many scanners write them).
+inline constexpr const char* kMultiPageQuestion = "This file holds %d images. Load them all as layers?";
+inline constexpr const char* kPagesDifferMessage =
+    "The images of this file differ in size or format; only 16-bit grey images of one size can be layers.";
+// Pages beyond this are not counted: a file of one image a channel has a handful.
+inline constexpr int kMaxTiffPages = 1000;
+
+// LoadLayer and AppendLayer of page `page` (0-based) of a multi-page file; with a page the
+// caption names it as "name[N]" (N 1-based). A page the file does not have is refused
+// (CoreError) with the number of pages it has.
+void LoadLayer(LayeredImage& image, const std::string& path, const ImageLayer* reference,
+               Progress& progress, std::optional<int> page);
+void AppendLayer(LayeredImage& image, const std::string& path, Progress& progress, std::optional<int> page);
+
+// The pages of a file: how many (up to kMaxTiffPages) and whether every one is a 16-bit grey
+// image of the first page's size. "Can not open requested file: %s" when libtiff cannot open it.
+struct TiffPages {
+    int count = 0;
+    bool alike = true;
+};
+TiffPages InspectTiffPages(const std::string& path);
+
+// Loads the first three pages (or fewer) of a file into an empty image as layers 0, 1, 2, as
+// Open and Overlay would, captioned "name[1] (red)", "name[2] (green)"... Refuses
+// (kPagesDifferMessage) a file whose pages differ in size or format; on any failure the image
+// stays empty.
+void LoadPagesAsLayers(LayeredImage& image, const std::string& path, Progress& progress);
 
 // " (red)", " (green)" or " (blue)" for layer 0, 1, 2.
 const char* ChannelSuffix(int layerIndex);

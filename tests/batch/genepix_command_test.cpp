@@ -1,4 +1,5 @@
-// orvane-batch gpr: the GenePix Results file from a grid file and two scans, and its refusals.
+// orvane-batch extract --gpr (the GenePix Results file from a grid file and two scans) and define-grid --gal
+// (the grid from a GenePix Array List), and their refusals.
 #include <gtest/gtest.h>
 #include <tiffio.h>
 #include <unistd.h>
@@ -77,7 +78,7 @@ protected:
 
 TEST_F(GenePixCommandTest, WritesOneRowPerSpot) {
     const std::string out = path("out.gpr");
-    const BatchRun r = run({"gpr", "--grid", grid_, "-o", out, red_, green_});
+    const BatchRun r = run({"extract", "--gpr", out, grid_, red_, green_});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out + r.err, "");
     const std::vector<std::string> lines = linesOf(out);
@@ -87,19 +88,90 @@ TEST_F(GenePixCommandTest, WritesOneRowPerSpot) {
     EXPECT_EQ(lines[15].substr(0, 20), "1\t1\t1\t\"\"\t\"\"\t100\t100\t");
 }
 
+TEST_F(GenePixCommandTest, BesideTheSpotIntegralIntensityFile) {
+    const std::string out = path("out.gpr"), spots = path("spot_data.txt");
+    const BatchRun r = run({"extract", "-o", spots, "--gpr", out, "--current-quad", "0,0", grid_, red_, green_});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(linesOf(out).size(), 21u);
+    EXPECT_EQ(linesOf(spots).size(), 3u + 6u + 4u);
+}
+
 TEST_F(GenePixCommandTest, Refusals) {
-    const std::string out = path("out.gpr");
-    const BatchRun oneLayer = run({"gpr", "--grid", grid_, "-o", out, red_});
+    const std::string out = path("out.gpr"), spots = path("spot_data.txt");
+    const BatchRun oneLayer = run({"extract", "-o", spots, "--gpr", out, grid_, red_});
     EXPECT_EQ(oneLayer.status, 1);
     EXPECT_EQ(oneLayer.err, "Two layers are required for this export\n");
     EXPECT_FALSE(fs::exists(out));
-    EXPECT_EQ(run({"gpr", "-o", out, red_, green_}).status, 2) << "no grid";
-    EXPECT_EQ(run({"gpr", "--grid", grid_, red_, green_}).status, 2) << "no output";
-    EXPECT_EQ(run({"gpr", "--grid", grid_, "-o", green_, red_, green_}).status, 2) << "output is an input";
-    const BatchRun missing = run({"gpr", "--grid", path("missing.grd"), "-o", out, red_, green_});
+    EXPECT_FALSE(fs::exists(spots)) << "neither file of the run is written";
+    EXPECT_EQ(run({"extract", grid_, red_, green_}).status, 2) << "no output";
+    EXPECT_EQ(run({"extract", "--gpr", "", grid_, red_, green_}).status, 2) << "empty name";
+    EXPECT_EQ(run({"extract", "--gpr", out, "-o", out, grid_, red_, green_}).status, 2) << "one file twice";
+    EXPECT_EQ(run({"extract", "--gpr", green_, grid_, red_, green_}).status, 2) << "output is an input";
+    const BatchRun missing = run({"extract", "--gpr", out, path("missing.grd"), red_, green_});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err, "Unable to open file.\n");
     EXPECT_FALSE(fs::exists(out));
+}
+
+TEST_F(GenePixCommandTest, PagesOfAMultiPageScan) {
+    const std::string scan = path("two.tif");
+    TIFF* tif = TIFFOpen(scan.c_str(), "w");
+    ASSERT_NE(tif, nullptr);
+    for (std::uint16_t value : {std::uint16_t{400}, std::uint16_t{200}}) {
+        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 64u);
+        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 32u);
+        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 16);
+        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+        std::vector<std::uint16_t> line(64, value);
+        for (std::uint32_t y = 0; y < 32; ++y) TIFFWriteScanline(tif, line.data(), y, 0);
+        TIFFWriteDirectory(tif);
+    }
+    TIFFClose(tif);
+    const BatchRun info = run({"info", scan + ":2", scan + ":1"});
+    ASSERT_EQ(info.status, 0) << info.err;
+    EXPECT_NE(info.out.find("caption: two[2] (red), two[1] (green)\n"), std::string::npos) << info.out;
+
+    const std::string out = path("pages.gpr");
+    ASSERT_EQ(run({"extract", "--gpr", out, grid_, scan + ":1", scan + ":2"}).status, 0);
+    EXPECT_EQ(linesOf(out)[6], "\"ImageFiles=" + scan + " 0\t" + scan + " 1\"\r");
+
+    const BatchRun missing = run({"info", scan + ":3"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, scan + " holds 2 image(s); there is no image 3.\n");
+    EXPECT_EQ(run({"info", scan + ":0"}).status, 2);
+    EXPECT_EQ(run({"extract", "--gpr", scan, grid_, scan + ":1", scan + ":2"}).status, 2) << "output is an input";
+}
+
+TEST_F(GenePixCommandTest, DefineGridFromAnArrayList) {
+    const std::string gal = path("array.gal");
+    std::ofstream(gal, std::ios::binary)
+        << "ATF\t1.0\r\n3\t5\r\n\"Type=GenePix ArrayList V1.0\"\r\n"
+           "\"Block1=100, 50, 50, 2, 100, 1, 100\"\r\n\"Block2=400, 50, 50, 2, 100, 1, 100\"\r\n"
+           "\"Block\"\t\"Column\"\t\"Row\"\t\"ID\"\t\"Name\"\r\n"
+           "1\t1\t1\tG1\t\"gene one\"\r\n2\t2\t1\tG4\t\"gene four\"\r\n";
+    const std::string grid = path("gal.grd");
+    const BatchRun define = run({"define-grid", "--gal", gal, "-o", grid, red_});
+    ASSERT_EQ(define.status, 0) << define.err;
+    const BatchRun info = run({"grid-info", grid});
+    for (const char* line : {"cellsX: 2\n", "cellsY: 1\n", "quadsX: 2\n", "quadStepX: 0.3\n", "originX: 0.1\n",
+                             "spotDiameter: 0.05\n", "slideMapRecords: 4\n", "quad[0][0].TL: 10 5\n",
+                             "quad[1][0].TL: 40 5\n", "quad[0][0].excluded: 1\n", "quad[1][0].excluded: 1\n"}) {
+        SCOPED_TRACE(line);
+        EXPECT_NE(info.out.find(line), std::string::npos) << info.out;
+    }
+    // The map reaches the results: ID and Name of block 2, column 2.
+    const std::string out = path("gal.gpr");
+    ASSERT_EQ(run({"extract", "--gpr", out, grid, red_, green_}).status, 0);
+    EXPECT_EQ(linesOf(out).back().substr(0, 30), "2\t2\t1\t\"gene four\"\t\"G4\"\t500\t50\t");
+
+    EXPECT_EQ(run({"define-grid", "--gal", gal, "--map", gal, "-o", grid, red_}).status, 2);
+    std::ofstream(path("bad.gal"), std::ios::binary) << "ATF\t1.0\n1\t5\n\"BlockType=3\"\n";
+    const BatchRun bad = run({"define-grid", "--gal", path("bad.gal"), "-o", path("bad.grd"), red_});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.err, "GAL file, line 3: only rectangular blocks (BlockType=0) can become a grid.\n");
+    EXPECT_FALSE(fs::exists(path("bad.grd")));
 }
 
 }  // namespace

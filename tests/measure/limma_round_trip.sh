@@ -17,5 +17,5 @@ mkdir -p "$work"
 red=$work/slide/demo_635.tif
 green=$work/slide/demo_532.tif
 "$batch" define-grid --map "$work/slide/slide_map_data.txt" -o "$work/slide.grd" "$red" "$green" >/dev/null
-"$batch" gpr --grid "$work/slide.grd" -o "$work/slide.gpr" "$red" "$green"
+"$batch" extract --gpr "$work/slide.gpr" "$work/slide.grd" "$red" "$green"
 Rscript "$(dirname "$0")/limma_round_trip.R" "$example" "$work/slide.gpr"

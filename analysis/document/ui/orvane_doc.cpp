@@ -30,16 +30,25 @@ bool COrvaneDoc::OnOpenDocument(const QString& path) {
         return false;
     }
     probe.close();
+    const std::string file = QFile::encodeName(path).toStdString();
+    // A scanner's file of one page a channel may become the layers at once.
+    TiffPages pages;
+    if (!runReportingErrors([&] { pages = InspectTiffPages(file); })) return false;
+    const bool allPages = pages.count > 1 && pages.alike &&
+                          OrvaneQuestion(QString::asprintf(kMultiPageQuestion, pages.count));
     const bool loaded = runReportingErrors([&] {
         WaitCursor wait;
         StatusProgress progress;
-        AppendLayer(image_, QFile::encodeName(path).toStdString(), progress);
+        if (allPages)
+            LoadPagesAsLayers(image_, file, progress);
+        else
+            AppendLayer(image_, file, progress);
     });
     if (!loaded) return false;
     const QFileInfo info(path);
     pathName_ = info.absoluteFilePath();
-    loadedPaths_.append(pathName_);
-    setTitle(info.fileName());
+    for (int k = 0; k < image_.layerCount; ++k) loadedPaths_.append(pathName_);
+    setTitle(allPages ? QString::fromStdString(image_.caption) : info.fileName());
     QDir::setCurrent(info.absolutePath());
     return true;
 }

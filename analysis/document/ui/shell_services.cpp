@@ -15,6 +15,11 @@ MessageBoxHook& messageBoxHook() {
     return hook;
 }
 
+QuestionHook& questionHook() {
+    static QuestionHook hook;
+    return hook;
+}
+
 FileDialogHook& fileDialogHook() {
     static FileDialogHook hook;
     return hook;
@@ -51,6 +56,17 @@ void OrvaneMessageBox(const QString& text, MessageIcon icon) {
 void ReportOutOfMemory() { OrvaneMessageBox("Out of memory.", MessageIcon::Exclamation); }
 
 void setMessageBoxHook(MessageBoxHook hook) { messageBoxHook() = std::move(hook); }
+
+bool OrvaneQuestion(const QString& text) {
+    if (questionHook()) return questionHook()(text);
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const QMessageBox::StandardButton answer =
+        QMessageBox::question(QApplication::activeWindow(), kAppTitle, text, QMessageBox::Yes | QMessageBox::No);
+    QApplication::restoreOverrideCursor();
+    return answer == QMessageBox::Yes;
+}
+
+void setQuestionHook(QuestionHook hook) { questionHook() = std::move(hook); }
 
 QString chooseFile(const FileDialogRequest& request) {
     if (fileDialogHook()) return fileDialogHook()(request);

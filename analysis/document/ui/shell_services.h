@@ -26,6 +26,12 @@ using MessageBoxHook = std::function<void(const QString& text, MessageIcon icon)
 // Replaces the modal box (tests record the texts instead); an empty hook restores the box.
 void setMessageBoxHook(MessageBoxHook hook);
 
+// A modal Yes/No question with the application's title as caption; true for Yes.
+bool OrvaneQuestion(const QString& text);
+using QuestionHook = std::function<bool(const QString& text)>;
+// Replaces the modal question (tests answer it); an empty hook restores the box.
+void setQuestionHook(QuestionHook hook);
+
 struct FileDialogRequest {
     bool save = false;
     QString defaultSuffix;  // without the dot, e.g. "Tif"

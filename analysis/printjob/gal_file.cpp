@@ -1,0 +1,306 @@
+// GAL reading. Every number is checked as a whole field, every index against the blocks, and
+// each refusal names its line, since these files are often edited by hand.
+#include "gal_file.h"
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <istream>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "document/core_error.h"
+#include "printjob/text_numbers.h"
+
+namespace orvane {
+
+namespace {
+
+// Block positions that differ by less than this are one row or column of blocks.
+constexpr double kPositionTolerance = 1.0;  // micrometres
+
+[[noreturn]] void refuse(std::int64_t line, const std::string& what) {
+    throw CoreError("GAL file, line " + std::to_string(line) + ": " + what);
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
+    return true;
+}
+
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+}
+
+// A field without its blanks and surrounding quotes.
+std::string_view unquoted(std::string_view field) {
+    field = trimmed(field);
+    if (field.size() >= 2 && field.front() == '"' && field.back() == '"') field = field.substr(1, field.size() - 2);
+    return field;
+}
+
+std::vector<std::string_view> split(std::string_view line, char separator) {
+    std::vector<std::string_view> fields;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = line.find(separator, start);
+        fields.push_back(line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+        if (end == std::string_view::npos) return fields;
+        start = end + 1;
+    }
+}
+
+std::optional<std::int64_t> integerField(std::string_view text) {
+    std::int64_t value = 0;
+    if (parseFieldInteger(unquoted(text), value) != FieldParse::kOk) return std::nullopt;
+    return value;
+}
+
+std::optional<double> numberField(std::string_view text) {
+    double value = 0;
+    if (parseFieldNumber(unquoted(text), value) != FieldParse::kOk || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+// "x, y, diameter, xFeatures, xSpacing, yFeatures, ySpacing"
+std::optional<GalBlock> blockOf(std::string_view value) {
+    const std::vector<std::string_view> f = split(value, ',');
+    if (f.size() != 7) return std::nullopt;
+    const auto x = numberField(f[0]), y = numberField(f[1]), d = numberField(f[2]);
+    const auto nx = integerField(f[3]), ny = integerField(f[5]);
+    const auto sx = numberField(f[4]), sy = numberField(f[6]);
+    if (!x || !y || !d || !nx || !ny || !sx || !sy) return std::nullopt;
+    if (*x < 0 || *y < 0 || *d <= 0 || *sx <= 0 || *sy <= 0) return std::nullopt;
+    if (*nx < 1 || *ny < 1 || *nx > kMaxCells || *ny > kMaxCells) return std::nullopt;
+    return GalBlock{*x, *y, *d, static_cast<std::int32_t>(*nx), *sx, static_cast<std::int32_t>(*ny), *sy};
+}
+
+struct Reader {
+    std::istream& in;
+    std::int64_t number = 0;
+    std::string line;
+
+    bool next() {
+        if (!std::getline(in, line)) return false;
+        ++number;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        return true;
+    }
+};
+
+struct Columns {
+    std::size_t block, column, row, id;
+    std::optional<std::size_t> name;
+};
+
+std::optional<Columns> columnsOf(std::string_view line) {
+    const std::vector<std::string_view> titles = split(line, '\t');
+    auto find = [&titles](std::string_view title) -> std::optional<std::size_t> {
+        for (std::size_t i = 0; i < titles.size(); ++i)
+            if (equalsIgnoringCase(unquoted(titles[i]), title)) return i;
+        return std::nullopt;
+    };
+    const auto block = find("Block"), column = find("Column"), row = find("Row"), id = find("ID");
+    if (!block || !column || !row || !id) return std::nullopt;
+    return Columns{*block, *column, *row, *id, find("Name")};
+}
+
+// One "Key=Value" header record; block records go to `blocks` by number.
+void readRecord(const Reader& r, std::map<std::int64_t, GalBlock>& blocks, std::optional<std::int64_t>& count) {
+    if (equalsIgnoringCase(unquoted(split(r.line, '\t').front()), "Block"))
+        refuse(r.number, "the column titles lack Block, Column, Row or ID.");
+    const std::string_view record = unquoted(r.line);
+    const std::size_t equals = record.find('=');
+    if (equals == std::string_view::npos) refuse(r.number, "expected a header record Key=Value or the column titles.");
+    const std::string_view key = trimmed(record.substr(0, equals));
+    const std::string_view value = record.substr(equals + 1);
+    if (equalsIgnoringCase(key, "Type")) {
+        if (!equalsIgnoringCase(trimmed(value).substr(0, 17), "GenePix ArrayList"))
+            refuse(r.number, "the file is not a GenePix Array List (Type=" + std::string(value) + ").");
+    } else if (equalsIgnoringCase(key, "BlockCount")) {
+        count = integerField(value);
+        if (!count || *count < 1) refuse(r.number, "Blockcount is not a positive number.");
+    } else if (equalsIgnoringCase(key, "BlockType")) {
+        const auto type = integerField(value);
+        if (!type || *type != 0) refuse(r.number, "only rectangular blocks (BlockType=0) can become a grid.");
+    } else if (key.size() > 5 && equalsIgnoringCase(key.substr(0, 5), "Block")) {
+        const auto n = integerField(key.substr(5));
+        if (!n || *n < 1 || *n > kMaxQuadsX * kMaxQuadsY)
+            refuse(r.number, std::string(key) + " is not a block of a grid of at most 4 x 16 blocks.");
+        const auto block = blockOf(value);
+        if (!block)
+            refuse(r.number, std::string(key) + " needs x, y, diameter, x features, x spacing, y features, y spacing"
+                             " (positive numbers, at most 10000 features a side).");
+        if (!blocks.emplace(*n, *block).second) refuse(r.number, std::string(key) + " is given twice.");
+    }
+}
+
+std::vector<GalBlock> blockListOf(const Reader& r, const std::map<std::int64_t, GalBlock>& blocks,
+                                  std::optional<std::int64_t> count) {
+    if (blocks.empty()) refuse(r.number, "the header records describe no block.");
+    std::vector<GalBlock> list;
+    for (const auto& [n, block] : blocks) {
+        if (n != static_cast<std::int64_t>(list.size()) + 1)
+            refuse(r.number, "Block" + std::to_string(list.size() + 1) + " is missing.");
+        list.push_back(block);
+    }
+    if (count && *count != static_cast<std::int64_t>(list.size()))
+        refuse(r.number, "Blockcount=" + std::to_string(*count) + " but " + std::to_string(list.size()) +
+                             " blocks are described.");
+    return list;
+}
+
+GalFeature featureOf(const Reader& r, const Columns& c, const std::vector<GalBlock>& blocks) {
+    const std::vector<std::string_view> f = split(r.line, '\t');
+    const std::size_t needed = std::max({c.block, c.column, c.row, c.id, c.name.value_or(0)}) + 1;
+    if (f.size() < needed) refuse(r.number, "the row has fewer fields than the column titles.");
+    const auto block = integerField(f[c.block]), column = integerField(f[c.column]), row = integerField(f[c.row]);
+    if (!block || *block < 1 || *block > static_cast<std::int64_t>(blocks.size()))
+        refuse(r.number, "Block is not one of the blocks 1 to " + std::to_string(blocks.size()) + ".");
+    const GalBlock& b = blocks[static_cast<std::size_t>(*block - 1)];
+    if (!column || *column < 1 || *column > b.xFeatures || !row || *row < 1 || *row > b.yFeatures)
+        refuse(r.number, "Column or Row lies outside block " + std::to_string(*block) + ".");
+    return GalFeature{static_cast<std::int32_t>(*block), static_cast<std::int32_t>(*column),
+                      static_cast<std::int32_t>(*row), std::string(unquoted(f[c.id])),
+                      c.name ? std::string(unquoted(f[*c.name])) : std::string()};
+}
+
+// Distinct positions (within the tolerance), sorted; index of each value among them.
+struct Axis {
+    std::vector<double> positions;
+    std::int32_t indexOf(double v) const {
+        for (std::size_t i = 0; i < positions.size(); ++i)
+            if (std::fabs(positions[i] - v) < kPositionTolerance) return static_cast<std::int32_t>(i);
+        return -1;
+    }
+    double step() const {
+        return positions.size() > 1 ? (positions.back() - positions.front()) / static_cast<double>(positions.size() - 1)
+                                    : 0.0;
+    }
+    bool regular() const {
+        for (std::size_t i = 0; i < positions.size(); ++i)
+            if (std::fabs(positions.front() + step() * static_cast<double>(i) - positions[i]) >= kPositionTolerance)
+                return false;
+        return true;
+    }
+};
+
+Axis axisOf(const std::vector<GalBlock>& blocks, double GalBlock::*member) {
+    Axis axis;
+    std::vector<double> values;
+    for (const GalBlock& b : blocks) values.push_back(b.*member);
+    std::sort(values.begin(), values.end());
+    for (double v : values)
+        if (axis.positions.empty() || v - axis.positions.back() >= kPositionTolerance) axis.positions.push_back(v);
+    return axis;
+}
+
+bool sameSize(const GalBlock& a, const GalBlock& b) {
+    return a.diameter == b.diameter && a.xFeatures == b.xFeatures && a.yFeatures == b.yFeatures &&
+           a.xSpacing == b.xSpacing && a.ySpacing == b.ySpacing;
+}
+
+}  // namespace
+
+GalFile ParseGal(std::istream& in) {
+    Reader r{in, 0, {}};
+    if (!r.next() || r.line.rfind("ATF", 0) != 0)
+        throw CoreError("Not a GenePix Array List (GAL) file: it does not begin with ATF.");
+    if (!r.next()) refuse(r.number, "the file ends after its first line.");
+    const std::vector<std::string_view> counts = split(trimmed(r.line), '\t');
+    if (counts.size() < 2 || !integerField(counts[0]) || !integerField(counts[1]))
+        refuse(r.number, "expected the number of header records and of columns.");
+
+    std::map<std::int64_t, GalBlock> blocks;
+    std::optional<std::int64_t> blockCount;
+    std::optional<Columns> columns;
+    while (!columns) {
+        if (!r.next()) refuse(r.number, "the file ends before the column titles Block, Column, Row, ID, Name.");
+        if (trimmed(r.line).empty()) continue;
+        columns = columnsOf(r.line);
+        if (!columns) readRecord(r, blocks, blockCount);
+    }
+    GalFile gal;
+    gal.blocks = blockListOf(r, blocks, blockCount);
+    while (r.next()) {
+        if (trimmed(r.line).empty()) continue;
+        gal.features.push_back(featureOf(r, *columns, gal.blocks));
+    }
+    return gal;
+}
+
+GalLayout LayoutGal(const GalFile& gal) {
+    if (gal.blocks.empty()) throw CoreError(kGalIrregularMessage);
+    for (const GalBlock& b : gal.blocks)
+        if (!sameSize(b, gal.blocks.front())) throw CoreError(kGalSizesMessage);
+    const Axis xs = axisOf(gal.blocks, &GalBlock::x);
+    const Axis ys = axisOf(gal.blocks, &GalBlock::y);
+    const std::size_t nx = xs.positions.size(), ny = ys.positions.size();
+    if (nx > static_cast<std::size_t>(kMaxQuadsX) || ny > static_cast<std::size_t>(kMaxQuadsY) ||
+        nx * ny != gal.blocks.size() || !xs.regular() || !ys.regular())
+        throw CoreError(kGalIrregularMessage);
+    GalLayout layout;
+    layout.quadsX = static_cast<std::int32_t>(nx);
+    layout.quadsY = static_cast<std::int32_t>(ny);
+    std::vector<bool> taken(nx * ny, false);
+    for (const GalBlock& b : gal.blocks) {
+        const std::int32_t qx = xs.indexOf(b.x), qy = ys.indexOf(b.y);
+        const std::size_t slot = static_cast<std::size_t>(qy) * nx + static_cast<std::size_t>(qx);
+        if (taken[slot]) throw CoreError(kGalIrregularMessage);  // two blocks on one place
+        taken[slot] = true;
+        layout.quadX.push_back(qx);
+        layout.quadY.push_back(qy);
+    }
+    layout.originX = xs.positions.front() / 1000.0;
+    layout.originY = ys.positions.front() / 1000.0;
+    layout.quadStepX = xs.step() / 1000.0;
+    layout.quadStepY = ys.step() / 1000.0;
+    return layout;
+}
+
+void ApplyGal(const GalFile& gal, GridParameters& params) {
+    const GalLayout layout = LayoutGal(gal);
+    const GalBlock& b = gal.blocks.front();
+    const std::int64_t features = static_cast<std::int64_t>(b.xFeatures) * b.yFeatures * layout.quadsX * layout.quadsY;
+    if (features > kMaxGalFeatures)
+        throw CoreError("The GAL layout has " + std::to_string(features) + " features, more than " +
+                        std::to_string(kMaxGalFeatures) + ".");
+    auto map = std::make_shared<SlideMap>(layout.quadsX, layout.quadsY, b.xFeatures, b.yFeatures);
+    for (const GalFeature& f : gal.features) {
+        const std::size_t block = static_cast<std::size_t>(f.block - 1);
+        SlideMapRecord* record = map->GetSpotRecord(layout.quadX[block], layout.quadY[block], f.column - 1, f.row - 1);
+        record->SetUid(equalsIgnoringCase(f.id, "empty") ? std::string_view("") : std::string_view(f.id));
+        record->SetDescription(f.name);
+    }
+    GridParameters p = params;
+    p.slideMap = std::move(map);
+    p.cellsX = b.xFeatures;
+    p.cellsY = b.yFeatures;
+    p.stepXmm = b.xSpacing / 1000.0;
+    p.stepYmm = b.ySpacing / 1000.0;
+    p.spotDiameter = b.diameter / 1000.0;
+    // The background ring of Load Map's defaults (1.5 spot diameters), kept inside the cell.
+    p.backgroundDiameter = std::max(p.spotDiameter, std::min(1.5 * p.spotDiameter, std::min(p.stepXmm, p.stepYmm)));
+    p.quadsX = layout.quadsX;
+    p.quadsY = layout.quadsY;
+    if (layout.quadsX > 1) p.quadStepX = layout.quadStepX;
+    if (layout.quadsY > 1) p.quadStepY = layout.quadStepY;
+    p.originX = layout.originX;
+    p.originY = layout.originY;
+    p.relativeOffsets = 1;
+    p.zone = 0;
+    params = std::move(p);
+}
+
+void LoadGalFile(const std::string& path, GridParameters& params) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw CoreError("Unable to open file.");
+    ApplyGal(ParseGal(in), params);
+}
+
+}  // namespace orvane
