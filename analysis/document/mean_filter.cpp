@@ -10,22 +10,22 @@
 
 #include "buffer.h"
 #include "image_processing.h"
+#include "parallel.h"
 
 namespace orvane {
 
 namespace {
 
-// Running sums: per column over the window's rows, then along the row over the window's
-// columns. Each output costs a few additions and one division whatever r is, and the sum is
-// exact (Sum is wide enough for a full window of 65535).
+// Running sums over the rows yBegin..yEnd-1: per column over the window's rows, then along the
+// row over the window's columns. Each output costs a few additions and one division whatever r
+// is, and the sum is exact (Sum is wide enough for a full window of 65535).
 template <typename Sum>
-void meanLayer(const std::uint16_t* in, std::int32_t width, std::int32_t height, std::int32_t r,
-               std::uint16_t* out) {
-    auto column = allocateBuffer<Sum>(static_cast<std::uint64_t>(width));
-    std::fill_n(column.get(), width, Sum{0});
+void meanRows(const std::uint16_t* in, std::int32_t width, std::int32_t height, std::int32_t r,
+              std::int32_t yBegin, std::int32_t yEnd, Sum* column, std::uint16_t* out) {
+    std::fill_n(column, width, Sum{0});
     const auto w = static_cast<std::size_t>(width);
-    std::int32_t top = 0, bottom = -1;  // rows summed into `column`
-    for (std::int32_t y = 0; y < height; ++y) {
+    std::int32_t top = std::max(yBegin - r, 0), bottom = top - 1;  // rows summed into `column`
+    for (std::int32_t y = yBegin; y < yEnd; ++y) {
         const std::int32_t wantTop = std::max(y - r, 0);
         const std::int32_t wantBottom = std::min(y + r, height - 1);
         while (bottom < wantBottom) {
@@ -50,35 +50,63 @@ void meanLayer(const std::uint16_t* in, std::int32_t width, std::int32_t height,
     }
 }
 
-// The 3 x 3 window the menu command uses: column sums of the (up to) three rows, then the sum
-// of three neighbouring columns. With the divisor a constant inside the image the compiler
-// turns the division into a multiplication, and the loops vectorise.
-void meanLayer3x3(const std::uint16_t* in, std::int32_t width, std::int32_t height, std::uint16_t* out) {
+// Any r: the rows are cut into one stripe per thread, each with its own running column sums,
+// so the result does not depend on the number of threads.
+template <typename Sum>
+void meanLayer(const std::uint16_t* in, std::int32_t width, std::int32_t height, std::int32_t r,
+               std::uint16_t* out) {
+    const bool parallel = std::int64_t{width} * height >= kParallelPixels;
+    const int stripes = parallel ? maxThreads() : 1;
+    auto columns = allocateBuffer<Sum>(checkedCount(stripes, width, sizeof(Sum)));
+#pragma omp parallel for schedule(static, 1) if (parallel)
+    for (int s = 0; s < stripes; ++s) {
+        const auto yBegin = static_cast<std::int32_t>(std::int64_t{height} * s / stripes);
+        const auto yEnd = static_cast<std::int32_t>(std::int64_t{height} * (s + 1) / stripes);
+        meanRows<Sum>(in, width, height, r, yBegin, yEnd, columns.get() + static_cast<std::size_t>(s) * static_cast<std::size_t>(width), out);
+    }
+}
+
+// One row of the 3 x 3 window the menu command uses: column sums of the (up to) three rows,
+// then the sum of three neighbouring columns. With the divisor a constant inside the image the
+// compiler turns the division into a multiplication, and the loops vectorise.
+void meanRow3x3(const std::uint16_t* in, std::int32_t width, std::int32_t height, std::int32_t y,
+                std::uint32_t* __restrict column, std::uint16_t* __restrict outRow) {
     const auto w = static_cast<std::size_t>(width);
-    auto columnBuffer = allocateBuffer<std::uint32_t>(static_cast<std::uint64_t>(width));
-    std::uint32_t* column = columnBuffer.get();
-    for (std::int32_t y = 0; y < height; ++y) {
-        const std::uint16_t* here = in + static_cast<std::size_t>(y) * w;
-        const std::uint16_t* above = y > 0 ? here - w : nullptr;
-        const std::uint16_t* below = y + 1 < height ? here + w : nullptr;
+    const std::uint16_t* here = in + static_cast<std::size_t>(y) * w;
+    const std::uint16_t* above = y > 0 ? here - w : nullptr;
+    const std::uint16_t* below = y + 1 < height ? here + w : nullptr;
+    if (above && below) {
+        for (std::size_t x = 0; x < w; ++x) column[x] = std::uint32_t{here[x]} + above[x] + below[x];
+    } else {
         for (std::size_t x = 0; x < w; ++x)
             column[x] = std::uint32_t{here[x]} + (above ? above[x] : 0u) + (below ? below[x] : 0u);
-        const std::uint32_t rows = 1u + (above ? 1u : 0u) + (below ? 1u : 0u);
-        std::uint16_t* outRow = out + static_cast<std::size_t>(y) * w;
-        if (width == 1) {
-            outRow[0] = static_cast<std::uint16_t>(column[0] / rows);
-            continue;
-        }
-        outRow[0] = static_cast<std::uint16_t>((column[0] + column[1]) / (2 * rows));
-        outRow[w - 1] = static_cast<std::uint16_t>((column[w - 2] + column[w - 1]) / (2 * rows));
-        if (rows == 3) {
-            for (std::size_t x = 1; x + 1 < w; ++x)
-                outRow[x] = static_cast<std::uint16_t>((column[x - 1] + column[x] + column[x + 1]) / 9u);
-        } else {
-            for (std::size_t x = 1; x + 1 < w; ++x)
-                outRow[x] = static_cast<std::uint16_t>((column[x - 1] + column[x] + column[x + 1]) / (3 * rows));
-        }
     }
+    const std::uint32_t rows = 1u + (above ? 1u : 0u) + (below ? 1u : 0u);
+    if (width == 1) {
+        outRow[0] = static_cast<std::uint16_t>(column[0] / rows);
+        return;
+    }
+    outRow[0] = static_cast<std::uint16_t>((column[0] + column[1]) / (2 * rows));
+    outRow[w - 1] = static_cast<std::uint16_t>((column[w - 2] + column[w - 1]) / (2 * rows));
+    if (rows == 3) {
+        for (std::size_t x = 1; x + 1 < w; ++x)
+            outRow[x] = static_cast<std::uint16_t>((column[x - 1] + column[x] + column[x + 1]) / 9u);
+    } else {
+        for (std::size_t x = 1; x + 1 < w; ++x)
+            outRow[x] = static_cast<std::uint16_t>((column[x - 1] + column[x] + column[x + 1]) / (3 * rows));
+    }
+}
+
+// Rows are independent: each thread fills its own rows with its own column buffer.
+void meanLayer3x3(const std::uint16_t* in, std::int32_t width, std::int32_t height, std::uint16_t* out) {
+    const auto w = static_cast<std::size_t>(width);
+    const bool parallel = std::int64_t{width} * height >= kParallelPixels;
+    const int threads = parallel ? maxThreads() : 1;
+    auto columns = allocateBuffer<std::uint32_t>(checkedCount(threads, width, sizeof(std::uint32_t)));
+#pragma omp parallel for schedule(static) if (parallel)
+    for (std::int32_t y = 0; y < height; ++y)
+        meanRow3x3(in, width, height, y, columns.get() + static_cast<std::size_t>(threadNumber()) * w,
+                   out + static_cast<std::size_t>(y) * w);
 }
 
 }  // namespace

@@ -5,10 +5,12 @@
 // samples the value of rank n / 2 (from 0, ascending) is taken: for even n the upper middle
 // one, so the 4th smallest of 6 along an edge and the 3rd smallest of 4 at a corner (r = 1).
 #include <algorithm>
+#include <memory>
 #include <stdexcept>
 
 #include "buffer.h"
 #include "image_processing.h"
+#include "parallel.h"
 
 namespace orvane {
 
@@ -68,22 +70,18 @@ void interiorRow3x3(const Geometry& g, std::int32_t y, std::uint16_t* __restrict
     }
 }
 
-void medianLayer3x3(const Geometry& g, std::uint16_t* out, std::uint16_t* work) {
-    const auto w = static_cast<std::size_t>(g.width);
-    auto columns = allocateBuffer<std::uint16_t>(checkedCount(3, g.width, sizeof(std::uint16_t)));
-    std::uint16_t* low = columns.get();
-    std::uint16_t* mid = low + w;
-    std::uint16_t* high = mid + w;
-    for (std::int32_t y = 0; y < g.height; ++y) {
-        std::uint16_t* outRow = out + static_cast<std::size_t>(y) * w;
-        if (y == 0 || y == g.height - 1 || g.width < 3) {
-            genericRow(g, y, 0, g.width, outRow, work);
-            continue;
-        }
-        interiorRow3x3(g, y, low, mid, high, outRow);
-        genericRow(g, y, 0, 1, outRow, work);
-        genericRow(g, y, g.width - 1, g.width, outRow, work);
+// One output row of the 3 x 3 filter: the vectorised interior, the generic window at the two
+// edge columns, and the generic window for the whole of the first and last rows.
+void medianRow3x3(const Geometry& g, std::int32_t y, std::uint16_t* columns, std::uint16_t* outRow,
+                  std::uint16_t* work) {
+    if (y == 0 || y == g.height - 1 || g.width < 3) {
+        genericRow(g, y, 0, g.width, outRow, work);
+        return;
     }
+    const auto w = static_cast<std::size_t>(g.width);
+    interiorRow3x3(g, y, columns, columns + w, columns + 2 * w, outRow);
+    genericRow(g, y, 0, 1, outRow, work);
+    genericRow(g, y, g.width - 1, g.width, outRow, work);
 }
 
 }  // namespace
@@ -93,20 +91,28 @@ void MedianFilter(LayeredImage& image, std::int32_t r) {
     const std::int32_t width = image.width();
     const std::int32_t height = image.height();
     r = std::min(r, std::max(width, height));  // a window wider than the image is the image
-    // One work array for every pixel and layer: a window never holds more than the image.
+    // Rows are independent: each thread has its own work array (a window never holds more
+    // than the image) and, for r = 1, its own sorted column rows. All allocated up front.
+    const bool parallel = std::int64_t{width} * height >= kParallelPixels;
+    const int threads = parallel ? maxThreads() : 1;
     const std::int64_t span = 2 * std::int64_t{r} + 1;
-    auto work = allocateBuffer<std::uint16_t>(
-        checkedCount(std::min<std::int64_t>(span, width), std::min<std::int64_t>(span, height), sizeof(std::uint16_t)));
+    const std::uint64_t window = checkedCount(std::min<std::int64_t>(span, width), std::min<std::int64_t>(span, height),
+                                              sizeof(std::uint16_t));
+    auto work = allocateBuffer<std::uint16_t>(checkedCount(threads, static_cast<std::int64_t>(window), sizeof(std::uint16_t)));
+    std::unique_ptr<std::uint16_t[]> columns;
+    if (r == 1) columns = allocateBuffer<std::uint16_t>(checkedCount(3 * std::int64_t{threads}, width, sizeof(std::uint16_t)));
+    const auto w = static_cast<std::size_t>(width);
     for (std::int32_t i = 0; i < image.layerCount; ++i) {
         ImageLayer& layer = image.layers[static_cast<std::size_t>(i)];
         auto filtered = allocateBuffer<std::uint16_t>(checkedCount(width, height, sizeof(std::uint16_t)));
         const Geometry g{layer.samples.get(), width, height, r};
-        if (r == 1) {
-            medianLayer3x3(g, filtered.get(), work.get());
-        } else {
-            for (std::int32_t y = 0; y < height; ++y)
-                genericRow(g, y, 0, width, filtered.get() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width),
-                           work.get());
+        std::uint16_t* out = filtered.get();
+#pragma omp parallel for schedule(static) if (parallel)
+        for (std::int32_t y = 0; y < height; ++y) {
+            const auto t = static_cast<std::size_t>(threadNumber());
+            std::uint16_t* outRow = out + static_cast<std::size_t>(y) * w;
+            if (r == 1) medianRow3x3(g, y, columns.get() + 3 * w * t, outRow, work.get() + window * t);
+            else genericRow(g, y, 0, width, outRow, work.get() + window * t);
         }
         layer.samples = std::move(filtered);
     }
