@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build demo test test-nogui bench clean
+.PHONY: all deps build demo test test-nogui bench fuzz clean
 
 all: build
 
@@ -33,8 +33,17 @@ demo: build
 bench:
 	@scripts/install-deps --bench
 	@test -f build-release/build.ninja || cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release
-	cmake --build build-release -j $(JOBS) --target speed_bench orvane-demo-slide orvane-batch
+	cmake --build build-release -j $(JOBS) --target speed_bench auto_place_bench orvane-demo-slide orvane-batch
 	scripts/bench build-release
 
+# Every fuzz harness for FUZZ_SECONDS (default 30) each: clang, sanitizers, no GUI.
+FUZZ_SECONDS ?= 30
+fuzz:
+	@scripts/install-deps --fuzz
+	@test -f build-fuzz/build.ninja || CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_FUZZ=ON -DORVANE_BUILD_GUI=OFF
+	cmake --build build-fuzz -j $(JOBS) --target fuzzers
+	FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz build-fuzz
+
 clean:
-	rm -rf build build-nogui build-release
+	rm -rf build build-nogui build-release build-fuzz

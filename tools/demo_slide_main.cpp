@@ -14,7 +14,7 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: orvane-demo-slide [--pixel-um UM] [--seed N] [-o DIR]\n";
+    "usage: orvane-demo-slide [--pixel-um UM] [--seed N] [--placement-mm MM] [--pin-offset P] [-o DIR]\n";
 
 constexpr const char* kHelp =
     "Writes a demo slide scan into DIR (default demo-slide):\n"
@@ -24,6 +24,10 @@ constexpr const char* kHelp =
     "options:\n"
     "  --pixel-um UM   pixel size in micrometres, 2 to 100 (default 10; 5 gives ~4800 x 14600)\n"
     "  --seed N        random seed (default 1); the same seed gives the same files\n"
+    "  --placement-mm MM  slide placement error: the whole print lies up to MM (0 to 2) off\n"
+    "                  in x and y (default 0)\n"
+    "  --pin-offset P  each pin prints up to P spot pitches (0 to 0.5) off in x and y\n"
+    "                  (default: up to 40 um)\n"
     "  -o, --out DIR   output folder, created when missing\n";
 
 bool parseNumber(const char* text, double& value) {
@@ -62,6 +66,13 @@ int main(int argc, char** argv) {
                 return usageError("pixel size must be a number from 2 to 100");
         } else if (arg == "--seed") {
             if (!parseSeed(value, options.seed)) return usageError("seed must be a non-negative integer");
+        } else if (arg == "--placement-mm") {
+            if (!parseNumber(value, options.placementMm) || !(options.placementMm >= 0.0 && options.placementMm <= 2.0))
+                return usageError("placement error must be a number from 0 to 2");
+        } else if (arg == "--pin-offset") {
+            if (!parseNumber(value, options.pinOffsetPitch) ||
+                !(options.pinOffsetPitch >= 0.0 && options.pinOffsetPitch <= 0.5))
+                return usageError("pin offset must be a number from 0 to 0.5");
         } else if (arg == "-o" || arg == "--out") {
             options.outDir = value;
         } else {

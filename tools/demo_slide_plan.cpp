@@ -60,11 +60,14 @@ std::vector<Well> planWells(const PrintLayout& layout, Rng& rng) {
     return wells;
 }
 
-std::vector<PinTraits> planPins(const PrintLayout& layout, double pxPerUm, Rng& rng) {
+std::vector<PinTraits> planPins(const PrintLayout& layout, const DemoOptions& options, double pxPerUm,
+                                Rng& rng) {
+    // The same draws whatever the reach, so that other options leave the rest of the plan alone.
+    const double reachUm = options.pinOffsetPitch > 0.0 ? options.pinOffsetPitch * layout.spotStep * 1000.0 : 40.0;
     std::vector<PinTraits> pins(static_cast<std::size_t>(layout.pinCount()));
     for (PinTraits& pin : pins) {
-        pin.offsetX = rng.uniform(-40.0, 40.0) * pxPerUm;
-        pin.offsetY = rng.uniform(-40.0, 40.0) * pxPerUm;
+        pin.offsetX = rng.uniform(-reachUm, reachUm) * pxPerUm;
+        pin.offsetY = rng.uniform(-reachUm, reachUm) * pxPerUm;
         pin.radius = (70.0 + 5.0 * rng.normal()) * pxPerUm;
     }
     return pins;
@@ -108,6 +111,11 @@ void nominalCentre(const LayeredImage& image, const PrintLayout& layout, int qx,
 void planSpots(DemoSlide& slide, const std::vector<PinTraits>& pins, Rng& rng) {
     const PrintLayout& layout = slide.layout;
     const double pxPerUm = slide.scan.pixelsPerCm / 10000.0;
+    // The slide's placement error, from a stream of its own so that it moves the spots only.
+    Rng placementRng(slide.options.seed ^ 0x706c6163656dULL);
+    const double reachUm = slide.options.placementMm * 1000.0;
+    const double placementX = reachUm > 0.0 ? placementRng.uniform(-reachUm, reachUm) * pxPerUm : 0.0;
+    const double placementY = reachUm > 0.0 ? placementRng.uniform(-reachUm, reachUm) * pxPerUm : 0.0;
     const LayeredImage image = scanGeometry(slide.scan);
     for (int qx = 0; qx < layout.quadsX(); ++qx) {
         for (int qy = 0; qy < layout.quadsY(); ++qy) {
@@ -119,8 +127,8 @@ void planSpots(DemoSlide& slide, const std::vector<PinTraits>& pins, Rng& rng) {
                     nominalCentre(image, layout, qx, qy, col, row, spot);
                     const double jx = std::clamp(10.0 * rng.normal(), -30.0, 30.0) * pxPerUm;
                     const double jy = std::clamp(10.0 * rng.normal(), -30.0, 30.0) * pxPerUm;
-                    spot.x = spot.nominalX + pins[pin].offsetX + jx;
-                    spot.y = spot.nominalY + pins[pin].offsetY + jy;
+                    spot.x = spot.nominalX + placementX + pins[pin].offsetX + jx;
+                    spot.y = spot.nominalY + placementY + pins[pin].offsetY + jy;
                     spot.well = (row * layout.spotsX + col) * layout.pinCount() + pin;
                     const Well& well = slide.wells[static_cast<std::size_t>(spot.well)];
                     spot.printed = !well.empty();
@@ -175,6 +183,10 @@ int pinOfQuad(const PrintLayout& layout, int qx, int qy) {
 DemoSlide planDemoSlide(const DemoOptions& options) {
     if (!(options.pixelUm >= 2.0 && options.pixelUm <= 100.0))
         throw std::invalid_argument("pixel size must be between 2 and 100 um");
+    if (!(options.placementMm >= 0.0 && options.placementMm <= 2.0))
+        throw std::invalid_argument("placement error must be between 0 and 2 mm");
+    if (!(options.pinOffsetPitch >= 0.0 && options.pinOffsetPitch <= 0.5))
+        throw std::invalid_argument("pin offset must be between 0 and 0.5 pitch");
     DemoSlide slide;
     slide.options = options;
     PrintLayout& layout = slide.layout;
@@ -192,7 +204,7 @@ DemoSlide planDemoSlide(const DemoOptions& options) {
 
     Rng rng(options.seed);
     slide.wells = planWells(layout, rng);
-    const std::vector<PinTraits> pins = planPins(layout, slide.scan.pixelsPerCm / 10000.0, rng);
+    const std::vector<PinTraits> pins = planPins(layout, options, slide.scan.pixelsPerCm / 10000.0, rng);
     planSpots(slide, pins, rng);
     slide.specks = planSpecks(slide, rng);
     slide.backgroundLevel[0] = 320.0 + 60.0 * rng.uniform();

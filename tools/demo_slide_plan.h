@@ -12,6 +12,8 @@ struct DemoOptions {
     double pixelUm = 10.0;     // nominal pixel size; the resolution is a whole number of pixels per cm
     std::uint64_t seed = 1;
     std::string outDir = "demo-slide";
+    double placementMm = 0.0;    // slide placement error: one random shift of up to this each way
+    double pinOffsetPitch = 0.0; // pin offsets up to this share of the spot pitch each way; 0: +-40 um
 };
 
 // The arraying robot's print job, in millimetres on the slide (as the slide map data file says).

@@ -86,6 +86,9 @@ const std::vector<Command>& batchCommands() {
         paramsCommand(),
         defineGridCommand(),
         gridInfoCommand(),
+        adjustCommand(), extractCommand(), statsCommand(), pairsCommand(), histogramCommand(), findGenesCommand(),
+        placeCommand(),
+        gprCommand(),
     };
     return commands;
 }

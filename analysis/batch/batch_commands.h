@@ -46,6 +46,14 @@ Command processCommand();
 Command paramsCommand();
 Command defineGridCommand();
 Command gridInfoCommand();
+Command adjustCommand();
+Command extractCommand();
+Command statsCommand();
+Command pairsCommand();
+Command histogramCommand();
+Command findGenesCommand();
+Command placeCommand();
+Command gprCommand();
 
 // Runs orvane-batch with its arguments (argv without the program name); returns the exit status.
 int runBatch(const std::vector<std::string>& args, CommandContext& context);

@@ -23,6 +23,13 @@ Box aroundCentre(std::int64_t cx, std::int64_t cy, std::int64_t r) {
 
 }  // namespace
 
+std::optional<SelectedSpot> SelectedSpotOf(const GridQuad& quad) {
+    if (!quad.HasSelection()) return std::nullopt;
+    const std::optional<GridPoint> centre = quad.SpotCentre(quad.selCol, quad.selRow);
+    if (!centre) return std::nullopt;
+    return SelectedSpot{centre->x, centre->y, quad.spotRadius, quad.roundCells == 1};
+}
+
 std::optional<SelectionArea> GetSelectionArea(const SelectionShape& s,
                                               const std::optional<SelectedSpot>& gridSpot) {
     const std::int64_t dx = static_cast<std::int64_t>(s.x1) - s.x0;

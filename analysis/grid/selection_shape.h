@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "grid/grid_quad.h"
 #include "measure/sampling.h"
 
 namespace orvane {
@@ -39,6 +40,9 @@ struct SelectedSpot {
     std::int32_t spotRadius = 0;
     bool roundCells = true;
 };
+
+// The current quad's selected spot as the grid tool measures it; none without a selection.
+std::optional<SelectedSpot> SelectedSpotOf(const GridQuad& currentQuad);
 
 // The sampling box and kind of the selection. Nothing for the Point tool (it has no area) and
 // for the Grid tool without a selected spot; the measurement commands refuse both before asking.

@@ -66,6 +66,38 @@ std::int64_t visitArea(const ImageLayer& layer, const Box& box, ShapeKind kind, 
     return count;
 }
 
+// Calls visit(x, y) for every pixel of `outer` (clipped, rows top first, left to right) that
+// lies outside the centre `inner`; returns the count.
+template <typename Visit>
+std::int64_t visitBackground(const ImageLayer& layer, const Box& outer, const Box& inner,
+                             ShapeKind kind, Visit visit) {
+    const Clip c = clipToImage(layer, outer);
+    std::int64_t count = 0;
+    if (kind == ShapeKind::Rectangle) {
+        for (std::int32_t y = c.y0; y < c.y1; ++y) {
+            const bool rowCrosses = inner.top <= y && y < inner.bottom;
+            for (std::int32_t x = c.x0; x < c.x1; ++x) {
+                if (rowCrosses && inner.left <= x && x < inner.right) continue;
+                visit(x, y);
+                ++count;
+            }
+        }
+    } else if (kind == ShapeKind::Disc) {
+        // A pixel counts when x <= cx - hw or x >= cx + hw: the column cx - hw is shared with
+        // the data disc, and rows the disc does not cross (hw = 0) are counted whole.
+        const Disc disc = discOf(inner);
+        for (std::int32_t y = c.y0; y < c.y1; ++y) {
+            const std::int64_t hw = halfWidth(disc, y);
+            for (std::int32_t x = c.x0; x < c.x1; ++x) {
+                if (x > disc.cx - hw && x < disc.cx + hw) continue;
+                visit(x, y);
+                ++count;
+            }
+        }
+    }
+    return count;
+}
+
 }  // namespace
 
 std::int64_t SampleArea(std::int64_t& sum, const LayeredImage& image, const Box& box, int layer,
@@ -108,33 +140,20 @@ std::int64_t SampleBackground(std::int64_t& sum, const LayeredImage& image, cons
     sum = 0;
     const ImageLayer* l = layerOf(image, layer);
     if (l == nullptr) return 0;
-    const Clip c = clipToImage(*l, outer);
     std::int64_t total = 0;
-    std::int64_t count = 0;
-    if (kind == ShapeKind::Rectangle) {
-        for (std::int32_t y = c.y0; y < c.y1; ++y) {
-            const bool rowCrosses = inner.top <= y && y < inner.bottom;
-            for (std::int32_t x = c.x0; x < c.x1; ++x) {
-                if (rowCrosses && inner.left <= x && x < inner.right) continue;
-                total += l->at(x, y);
-                ++count;
-            }
-        }
-    } else if (kind == ShapeKind::Disc) {
-        // A pixel counts when x <= cx - hw or x >= cx + hw: the column cx - hw is shared with
-        // the data disc, and rows the disc does not cross (hw = 0) are counted whole.
-        const Disc disc = discOf(inner);
-        for (std::int32_t y = c.y0; y < c.y1; ++y) {
-            const std::int64_t hw = halfWidth(disc, y);
-            for (std::int32_t x = c.x0; x < c.x1; ++x) {
-                if (x > disc.cx - hw && x < disc.cx + hw) continue;
-                total += l->at(x, y);
-                ++count;
-            }
-        }
-    }
+    const std::int64_t count = visitBackground(*l, outer, inner, kind,
+                                               [&](std::int32_t x, std::int32_t y) { total += l->at(x, y); });
     sum = total;
     return count;
+}
+
+std::int64_t SampleBackground(std::int32_t* list, const LayeredImage& image, const Box& outer,
+                              const Box& inner, int layer, ShapeKind kind) {
+    const ImageLayer* l = layerOf(image, layer);
+    if (l == nullptr) return 0;
+    std::int32_t* next = list;
+    return visitBackground(*l, outer, inner, kind,
+                           [&](std::int32_t x, std::int32_t y) { *next++ = l->at(x, y); });
 }
 
 }  // namespace orvane

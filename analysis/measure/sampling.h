@@ -51,4 +51,9 @@ std::int64_t SampleListCapacity(const Box& box);
 std::int64_t SampleBackground(std::int64_t& sum, const LayeredImage& image, const Box& outer,
                               const Box& inner, int layer, ShapeKind kind);
 
+// List mode of the same: the visited samples go to the next entries of `list`, in visiting
+// order, which needs at most SampleListCapacity(outer) entries. Returns the number visited.
+std::int64_t SampleBackground(std::int32_t* list, const LayeredImage& image, const Box& outer,
+                              const Box& inner, int layer, ShapeKind kind);
+
 }  // namespace orvane

@@ -1,4 +1,5 @@
 // RobotControlImp: init, waiting, motion with its speed halving, homing in three passes.
+#include <cstdint>
 #include <cstdio>
 
 #include "robot_control.h"
@@ -18,6 +19,14 @@ int32_t wrapNegate(int32_t x) { return static_cast<int32_t>(0u - static_cast<uin
 
 // The largest count of full-speed periods the three nested 8-bit loop counts can express.
 constexpr int64_t kMaxPeriods = 16777216;
+
+// Steps of the two ramps, a*v*v. a and v each stay below 2^31, so a*v fits 64 bits but the
+// second product may not: it saturates, which only means "more than any distance".
+int64_t rampSteps(int64_t a, int64_t v) {
+  int64_t steps = 0;
+  if (__builtin_mul_overflow(a * v, v, &steps)) return INT64_MAX;
+  return steps;
+}
 
 bool allDone(const StatusReport& s) { return s.done[0] && s.done[1] && s.done[2]; }
 
@@ -100,8 +109,8 @@ int RobotControlImp::move(int axis, int steps, int rampOffset, bool rise, bool h
   int32_t d = 0;
   if (a >= 1) {
     // Halve the speed until the two ramps leave at least one full-speed period.
-    while (dist - a * v * v < v) v /= 2;
-    const int64_t n = (dist - a * v * v) / v;
+    while (dist - rampSteps(a, v) < v) v /= 2;
+    const int64_t n = (dist - rampSteps(a, v)) / v;
     // Beyond this the loop counts would wrap and the axis travel another distance than booked.
     if (n > kMaxPeriods) throw RobotParEx();
     const CommandReport report = makeCommandReport(axis, mode, static_cast<int32_t>(a),

@@ -67,6 +67,21 @@ TEST(GetSelectionAreaTest, GridSpotAndToolsWithoutArea) {
     EXPECT_FALSE(GetSelectionArea({ToolKind::Point, 1, 1, 5, 5}).has_value());
 }
 
+TEST(GetSelectionAreaTest, SelectedSpotOfTheCurrentQuad) {
+    GridQuad quad;
+    quad.InitQuad(10, 20, 40, 20, 4, 1, 5, 7, 0);
+    EXPECT_FALSE(SelectedSpotOf(quad).has_value());
+    quad.SelectSpot(2, 0);
+    quad.OffsetX(2, 0) = 3;
+    const auto spot = SelectedSpotOf(quad);
+    ASSERT_TRUE(spot);
+    EXPECT_EQ(spot->cx, 33);
+    EXPECT_EQ(spot->cy, 20);
+    const auto area = GetSelectionArea({ToolKind::Grid, 0, 0, 0, 0}, spot);
+    EXPECT_EQ(area->box, (Box{28, 15, 38, 25}));
+    EXPECT_EQ(area->kind, ShapeKind::Rectangle);
+}
+
 TEST(SampleSelectionTest, RefusesWithTheCommandsMessages) {
     const LayeredImage image = uniformImage(10, 10, 2, 5);
     struct Case { SelectionShape shape; const char* message; };

@@ -1,0 +1,37 @@
+// The image window frame: its view and its title.
+#include "app/child_frame.h"
+
+#include <algorithm>
+
+#include "document/ui/orvane_doc.h"
+#include "view/ui/orvane_view.h"
+
+namespace orvane {
+
+CChildFrame::CChildFrame(std::shared_ptr<COrvaneDoc> document, QWidget* parent)
+    : QMdiSubWindow(parent) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    view_ = new COrvaneView(document, this);
+    setWidget(view_);
+    connect(document.get(), &COrvaneDoc::titleChanged, this, &CChildFrame::OnUpdateFrameTitle);
+    connect(view_, &COrvaneView::closeRequested, this, &QMdiSubWindow::close);
+    OnUpdateFrameTitle();
+}
+
+// The view outlives this part of the frame (Qt deletes children later) and tells the document
+// when it goes; this frame must no longer hear about it by then.
+CChildFrame::~CChildFrame() { disconnect(view_->GetDocument(), nullptr, this, nullptr); }
+
+void CChildFrame::OnUpdateFrameTitle() {
+    const COrvaneDoc* doc = view_->GetDocument();
+    QString title = doc->title();
+    const auto& views = doc->views();
+    if (views.size() > 1) {
+        const auto index = std::find(views.begin(), views.end(), view_) - views.begin();
+        title += QString(":%1").arg(index + 1);
+    }
+    setWindowTitle(title);
+    emit titleChanged();
+}
+
+}  // namespace orvane

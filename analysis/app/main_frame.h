@@ -1,0 +1,105 @@
+// CMainFrame: the main window. It holds the image windows in an MDI area, makes the actions
+// from the command table, builds menus 128 and 129, the toolbar and the nine status-bar panes,
+// routes each command to the active view, its document, itself and the application, and sets
+// every enable, check and pane text in one place (updateActions).
+#pragma once
+
+#include <array>
+#include <map>
+#include <memory>
+#include <span>
+
+#include <QList>
+#include <QMainWindow>
+
+#include "document/ui/command_map.h"
+
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMenu;
+class QToolBar;
+
+namespace orvane {
+
+class CChildFrame;
+class COrvaneApp;
+class COrvaneDoc;
+class COrvaneView;
+
+inline constexpr int kPaneCount = 9;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit CMainFrame(COrvaneApp& app);
+    ~CMainFrame() override;
+
+    // Creates the toolbar, the status bar and the docking; false when a step fails.
+    bool OnCreate();
+
+    // A new image window on `document`; the caller runs the view's initial update.
+    CChildFrame* CreateChildFrame(std::shared_ptr<COrvaneDoc> document);
+    CChildFrame* activeChild() const;
+    COrvaneView* activeView() const;
+    QList<CChildFrame*> childFrames() const;
+    QMdiArea* mdiArea() const { return mdi_; }
+
+    // Runs a command through the routing, reports the core's errors, then updates the actions.
+    void OnCommand(int id);
+    QAction* action(int id) const;
+    int currentMenu() const { return currentMenu_; }
+    QToolBar* toolBar() const { return toolBar_; }
+    QLabel* pane(int index) const { return panes_[index]; }
+    // Sets every enable and check state, the status-bar panes, the menu and the titles.
+    void updateActions();
+    // The recent files (newest first) into the File menus.
+    void setRecentFiles(const QStringList& paths);
+
+    // Commands of the frame.
+    void OnAppTest();
+    void OnViewToolbar();
+    void OnViewStatusBar();
+    void OnWindowNew();
+    void OnWindowCascade();
+    void OnWindowTileHorz();
+    void OnWindowTileVert();
+    void OnWindowArrange();
+    void OnNextPane();
+    void OnPrevPane();
+    void OnUpdateViewToolbar(CmdUi& ui) const;
+    void OnUpdateViewStatusBar(CmdUi& ui) const;
+    void OnUpdateNeedsWindow(CmdUi& ui) const;
+
+    static std::span<const CommandEntry<CMainFrame>> commandMap();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createActions();
+    void createMenus();
+    bool createToolBar();
+    bool createStatusBar();
+    void switchMenu(int menuId);
+    void updateTitle();
+    void updatePanes();
+    bool routeCommand(int id);
+    bool routeUpdate(int id, CmdUi& ui) const;
+    QMenu* addMenu(QList<QMenu*>& bar, const char* title, std::initializer_list<int> ids);
+    void fillWindowList();
+
+    COrvaneApp& app_;
+    QMdiArea* mdi_;
+    QToolBar* toolBar_ = nullptr;
+    std::map<int, QAction*> actions_;
+    QList<QMenu*> menus128_;
+    QList<QMenu*> menus129_;
+    QMenu* windowMenu_ = nullptr;
+    QList<QAction*> windowList_;  // the open windows at the end of the Window menu
+    std::array<QLabel*, kPaneCount> panes_{};
+    int currentMenu_ = 0;
+};
+
+}  // namespace orvane

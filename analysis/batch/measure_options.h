@@ -1,0 +1,58 @@
+// Command-line pieces shared by the measurement subcommands of orvane-batch: the one output
+// file, quad and spot indices, the selection options and the grid file.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "batch/cli_parse.h"
+#include "grid/selection_shape.h"
+#include "grid/spot_grid.h"
+
+namespace orvane::batch {
+
+// The value of "-o"/"--output", given exactly once and not empty.
+std::string singleOutput(const ParsedArgs& args, const std::string& example);
+
+// The value of an option given at most once; none when absent.
+std::optional<std::string> singleValue(const ParsedArgs& args, const std::string& name);
+
+// "QX,QY" (0-based quad indices inside 4 x 16) of --current-quad; 0,0 when absent.
+struct QuadIndex {
+    std::int32_t qx = 0;
+    std::int32_t qy = 0;
+};
+QuadIndex currentQuadFrom(const ParsedArgs& args);
+
+// A list of `count` comma-separated 32-bit integers; none when it is not one.
+std::optional<std::vector<std::int32_t>> parseIntegerList(const std::string& text, std::size_t count);
+
+// The selection options of stats and pairs: one of --rect, --circle-diameter, --circle-radius
+// (X0,Y0,X1,Y1: the anchor and the end point of the drag) or --spot QX,QY,COL,ROW with --grid.
+std::vector<OptionSpec> selectionOptions();
+
+struct SelectionRequest {
+    SelectionShape shape;
+    std::optional<std::string> gridPath;
+    QuadIndex quad;
+    std::int32_t col = -1, row = -1;
+};
+SelectionRequest selectionRequestFrom(const ParsedArgs& args);
+
+// The selected spot of --spot in a loaded grid as the grid tool would have it: none when the quad
+// is not in use or undefined, or the spot lies outside it or is Excluded (a click cannot select
+// those).
+std::optional<SelectedSpot> selectedSpotOf(const SpotGrid& grid, const SelectionRequest& request);
+
+// Loads a grid file as Load Grid does; CoreError with its message when it is refused.
+SpotGrid loadGridFile(const std::string& path);
+// Saves the grid as Save Grid writes it; CoreError when it cannot be written.
+void saveGridFile(const std::string& path, const SpotGrid& grid);
+
+// The quad --current-quad names, refusing one outside the grid's quads in use or undefined with
+// the grid commands' message.
+const GridQuad& currentQuadOf(const SpotGrid& grid, const QuadIndex& index);
+
+}  // namespace orvane::batch

@@ -1,0 +1,95 @@
+// The image document: opening, overlaying, filtering and closing through the core.
+#include "document/ui/orvane_doc.h"
+
+#include <algorithm>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QWidget>
+
+#include "document/image_processing.h"
+#include "document/tiff_loader.h"
+#include "document/ui/command_ids.h"
+#include "document/ui/shell_services.h"
+#include "view/ui/orvane_view.h"
+
+namespace orvane {
+
+COrvaneDoc::COrvaneDoc() = default;
+
+COrvaneDoc::~COrvaneDoc() { image_.clear(); }
+
+void COrvaneDoc::OnNewDocument() { setTitle("Untitled"); }
+
+bool COrvaneDoc::OnOpenDocument(const QString& path) {
+    // The framework's own check that the file can be read, before libtiff sees it.
+    QFile probe(path);
+    if (!probe.open(QIODevice::ReadOnly)) {
+        OrvaneMessageBox("Failed to open document.", MessageIcon::Exclamation);
+        return false;
+    }
+    probe.close();
+    const bool loaded = runReportingErrors([&] {
+        WaitCursor wait;
+        StatusProgress progress;
+        AppendLayer(image_, QFile::encodeName(path).toStdString(), progress);
+    });
+    if (!loaded) return false;
+    const QFileInfo info(path);
+    pathName_ = info.absoluteFilePath();
+    loadedPaths_.append(pathName_);
+    setTitle(info.fileName());
+    QDir::setCurrent(info.absolutePath());
+    return true;
+}
+
+bool COrvaneDoc::OverlayFile(const QString& path) {
+    if (image_.layerCount < 1 || image_.layerCount >= kMaxLayers) return false;
+    const bool loaded = runReportingErrors([&] {
+        WaitCursor wait;
+        StatusProgress progress;
+        AppendLayer(image_, QFile::encodeName(path).toStdString(), progress);
+    });
+    if (!loaded) return false;
+    loadedPaths_.append(QFileInfo(path).absoluteFilePath());
+    setTitle(QString::fromStdString(image_.caption));
+    QDir::setCurrent(QFileInfo(path).absolutePath());
+    return true;
+}
+
+void COrvaneDoc::MeanFilter(int radius) { orvane::MeanFilter(image_, radius); }
+
+void COrvaneDoc::MedianFilter(int radius) { orvane::MedianFilter(image_, radius); }
+
+void COrvaneDoc::AddView(COrvaneView* view) {
+    views_.push_back(view);
+    emit titleChanged();  // window numbers appear once there are two
+}
+
+void COrvaneDoc::RemoveView(COrvaneView* view) {
+    views_.erase(std::remove(views_.begin(), views_.end(), view), views_.end());
+    emit titleChanged();
+}
+
+void COrvaneDoc::OnFileClose() {
+    // Documents are never modified, so closing never asks. The layers go at once; the windows
+    // are deleted when control returns to the event loop.
+    const std::vector<COrvaneView*> views = views_;
+    for (COrvaneView* view : views) view->closeFrame();
+    image_.clear();
+}
+
+void COrvaneDoc::setTitle(const QString& title) {
+    title_ = title;
+    emit titleChanged();
+}
+
+std::span<const CommandEntry<COrvaneDoc>> COrvaneDoc::commandMap() {
+    static const CommandEntry<COrvaneDoc> map[] = {
+        {kFileClose, &COrvaneDoc::OnFileClose, nullptr},
+    };
+    return map;
+}
+
+}  // namespace orvane

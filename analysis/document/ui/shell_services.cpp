@@ -1,0 +1,111 @@
+// Message boxes, file dialogs, the message pane and the wait cursor of the application shell.
+#include "document/ui/shell_services.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "document/core_error.h"
+
+namespace orvane {
+namespace {
+
+MessageBoxHook& messageBoxHook() {
+    static MessageBoxHook hook;
+    return hook;
+}
+
+FileDialogHook& fileDialogHook() {
+    static FileDialogHook hook;
+    return hook;
+}
+
+std::function<void(const QString&)>& messagePaneSink() {
+    static std::function<void(const QString&)> sink;
+    return sink;
+}
+
+QMessageBox::Icon toQtIcon(MessageIcon icon) {
+    switch (icon) {
+    case MessageIcon::Exclamation: return QMessageBox::Warning;
+    case MessageIcon::Information: return QMessageBox::Information;
+    case MessageIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+void OrvaneMessageBox(const QString& text, MessageIcon icon) {
+    if (messageBoxHook()) {
+        messageBoxHook()(text, icon);
+        return;
+    }
+    // A message box must show the normal cursor even while a command holds the wait cursor.
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    QMessageBox box(toQtIcon(icon), kAppTitle, text, QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+    QApplication::restoreOverrideCursor();
+}
+
+void ReportOutOfMemory() { OrvaneMessageBox("Out of memory.", MessageIcon::Exclamation); }
+
+void setMessageBoxHook(MessageBoxHook hook) { messageBoxHook() = std::move(hook); }
+
+QString chooseFile(const FileDialogRequest& request) {
+    if (fileDialogHook()) return fileDialogHook()(request);
+    QFileDialog dialog(QApplication::activeWindow());
+    configureFileDialog(dialog, request);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
+}
+
+void configureFileDialog(QFileDialog& dialog, const FileDialogRequest& request) {
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // Qt's own dialog, so that the filter can be made case-insensitive on every platform.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+    dialog.setNameFilter(request.filter);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    dialog.setDirectory(QDir::currentPath());
+    dialog.selectFile(request.initialName);
+}
+
+void setFileDialogHook(FileDialogHook hook) { fileDialogHook() = std::move(hook); }
+
+void setMessagePaneSink(std::function<void(const QString&)> sink) {
+    messagePaneSink() = std::move(sink);
+}
+
+void showMessagePaneText(const QString& text) {
+    if (messagePaneSink()) messagePaneSink()(text);
+}
+
+void StatusProgress::message(const std::string& text) {
+    showMessagePaneText(QString::fromStdString(text));
+}
+
+WaitCursor::WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+
+WaitCursor::~WaitCursor() { QApplication::restoreOverrideCursor(); }
+
+}  // namespace orvane
+
+namespace orvane {
+
+bool runReportingErrors(const std::function<void()>& step) {
+    try {
+        step();
+        return true;
+    } catch (const OutOfMemoryError&) {
+        ReportOutOfMemory();
+    } catch (const std::bad_alloc&) {
+        ReportOutOfMemory();
+    } catch (const CoreError& error) {
+        OrvaneMessageBox(QString::fromStdString(error.what()));
+    }
+    return false;
+}
+
+}  // namespace orvane

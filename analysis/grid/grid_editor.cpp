@@ -1,0 +1,381 @@
+// The view's grid editor: tools, overlay state, mouse and key handling and the grid commands.
+#include "grid_editor.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+
+#include "document/core_error.h"
+#include "grid/define_grid.h"
+#include "grid/grid_file.h"
+#include "measure/find_genes.h"
+#include "measure/spot_geometry.h"
+
+namespace orvane {
+
+namespace {
+
+constexpr OverlayClip kUnclipped = {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+
+std::int32_t addClamped(std::int32_t a, std::int64_t b) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(a + b, INT32_MIN, INT32_MAX));
+}
+
+std::string pairText(const char* format, std::int32_t a, std::int32_t b) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, a, b);
+    return text;
+}
+
+// Runs `step`; when it throws, `restore` runs before the error goes on, so a failed command
+// never leaves the grid erased from the window.
+template <typename Step, typename Restore>
+void withRestore(Step step, Restore restore) {
+    try {
+        step();
+    } catch (...) {
+        restore();
+        throw;
+    }
+}
+
+}  // namespace
+
+std::optional<SelectedSpot> GridEditor::SelectedGridSpot() const {
+    const GridQuad& q = currentQuad();
+    if (!q.HasSelection()) return std::nullopt;
+    const std::optional<GridPoint> c = q.SpotCentre(q.selCol, q.selRow);
+    if (!c) return std::nullopt;
+    return SelectedSpot{c->x, c->y, q.spotRadius, q.roundCells == 1};
+}
+
+std::optional<SelectionArea> GridEditor::SelectionAreaOf() const {
+    return GetSelectionArea(shape_, SelectedGridSpot());
+}
+
+// --- Overlay -----------------------------------------------------------------------------------
+
+void GridEditor::paint(const OverlayFigure& figure) {
+    if (surface_ != nullptr && !figure.empty()) surface_->PaintFigure(figure, inverted_);
+}
+
+void GridEditor::DrawOverlay(bool onlyCurrent) {
+    const OverlayClip clip = surface_ != nullptr ? surface_->ClipBox() : kUnclipped;
+    OverlayFigure figure;
+    if (shape_.tool == ToolKind::Grid) {
+        if (onlyCurrent) {
+            DrawQuad(currentQuad(), clip, figure);
+        } else {
+            for (std::int32_t qx = 0; qx < grid_.parameters.quadsX && qx < kMaxQuadsX; ++qx)
+                for (std::int32_t qy = 0; qy < grid_.parameters.quadsY && qy < kMaxQuadsY; ++qy)
+                    DrawQuad(grid_.quad(qx, qy), clip, figure);
+        }
+    } else {
+        DrawSelectionFigure(shape_, figure);
+    }
+    paint(figure);
+}
+
+void GridEditor::ShowOverlay(bool onlyCurrent) {
+    if (overlayShown_) return;
+    DrawOverlay(onlyCurrent);
+    overlayShown_ = true;
+}
+
+void GridEditor::HideOverlay(bool onlyCurrent) {
+    if (!overlayShown_) return;
+    DrawOverlay(onlyCurrent);
+    overlayShown_ = false;
+}
+
+void GridEditor::PictureRenewed() {
+    DrawOverlay(false);
+    overlayShown_ = true;
+}
+
+void GridEditor::redrawChangedSpots(GridQuad& quad) {
+    // With the overlay off the window the next ShowOverlay draws the quad as its flags are; an
+    // incremental redraw now would leave figures behind on the picture.
+    if (!overlayShown_) return;
+    OverlayFigure figure;
+    RedrawChangedSpots(quad, surface_ != nullptr ? surface_->ClipBox() : kUnclipped, figure);
+    paint(figure);
+}
+
+void GridEditor::RedrawAllChangedSpots() {
+    for (std::int32_t qx = 0; qx < grid_.parameters.quadsX && qx < kMaxQuadsX; ++qx)
+        for (std::int32_t qy = 0; qy < grid_.parameters.quadsY && qy < kMaxQuadsY; ++qy)
+            redrawChangedSpots(grid_.quad(qx, qy));
+}
+
+// --- Tools -------------------------------------------------------------------------------------
+
+void GridEditor::SelectTool(ToolKind tool) {
+    if (dragging()) return;  // the drag owns the overlay until the button comes up
+    if (tool == ToolKind::Grid && currentQuad().defined == 0)
+        throw CoreError("Please define / load grid.");
+    HideOverlay(false);
+    shape_.tool = tool;
+    if (tool != ToolKind::Point) ShowOverlay(false);
+}
+
+// --- Mouse ---------------------------------------------------------------------------------------
+
+void GridEditor::makeCurrent(std::int32_t qx, std::int32_t qy) {
+    GridQuad& old = currentQuad();
+    old.ClearSelection();
+    redrawChangedSpots(old);
+    selectedQuadX_ = qx;
+    selectedQuadY_ = qy;
+}
+
+bool GridEditor::startCornerDrag(std::int32_t x, std::int32_t y, bool shift) {
+    for (std::int32_t qx = 0; qx < grid_.parameters.quadsX && qx < kMaxQuadsX; ++qx) {
+        for (std::int32_t qy = 0; qy < grid_.parameters.quadsY && qy < kMaxQuadsY; ++qy) {
+            GridPoint* corner = grid_.quad(qx, qy).HitCorner(x, y);
+            if (corner == nullptr) continue;
+            makeCurrent(qx, qy);
+            HideOverlay(true);
+            // Border-only while dragging unless "Drag Full Grid" is on.
+            currentQuad().fullDisplay = grid_.parameters.dragFullGrid;
+            if (shift) {
+                quadDrag_ = corner;
+                dragLast_ = *corner;
+            } else {
+                cornerDrag_ = corner;
+                *corner = {x, y};
+            }
+            ShowOverlay(true);
+            return true;
+        }
+    }
+    return false;
+}
+
+void GridEditor::selectSpotAt(std::int32_t x, std::int32_t y) {
+    for (std::int32_t qx = 0; qx < grid_.parameters.quadsX && qx < kMaxQuadsX; ++qx) {
+        for (std::int32_t qy = 0; qy < grid_.parameters.quadsY && qy < kMaxQuadsY; ++qy) {
+            const GridQuad& quad = grid_.quad(qx, qy);
+            const SpotHit hit = quad.HitSpot(x, y);
+            if (!hit.inside || !quad.ValidSpot(hit.col, hit.row) ||
+                (quad.Flags(hit.col, hit.row) & Excluded))
+                continue;
+            makeCurrent(qx, qy);
+            GridQuad& current = currentQuad();
+            current.SelectSpot(hit.col, hit.row);
+            redrawChangedSpots(current);
+            const SpotIntensity measured = image_ != nullptr
+                                               ? MeasureSpot(*image_, current, hit.col, hit.row)
+                                               : SpotIntensity{};
+            spotMean_ = measured.spotMean;
+            backgroundMean_ = measured.backgroundMean;
+            return;
+        }
+    }
+}
+
+void GridEditor::LeftButtonDown(std::int32_t x, std::int32_t y, bool shift) {
+    if (dragging()) return;
+    if (shape_.tool == ToolKind::Grid) {
+        if (!startCornerDrag(x, y, shift)) selectSpotAt(x, y);
+        return;
+    }
+    HideOverlay(false);
+    shape_.x0 = shape_.x1 = x;
+    shape_.y0 = shape_.y1 = y;
+    ShowOverlay(false);
+}
+
+ScrollPosition GridEditor::autoScroll(std::int32_t wx, std::int32_t wy, ScrollPosition s,
+                                      const ViewScroll& view) const {
+    const std::int64_t maxX = static_cast<std::int64_t>(view.imageWidth) - view.clientWidth;
+    const std::int64_t maxY = static_cast<std::int64_t>(view.imageHeight) - view.clientHeight;
+    if (wx > view.clientWidth && s.x <= maxX)
+        s.x = addClamped(s.x, static_cast<std::int64_t>(wx) - view.clientWidth);
+    else if (wx < 0 && s.x > 0)
+        s.x = addClamped(s.x, wx);
+    if (wy > view.clientHeight && s.y <= maxY)
+        s.y = addClamped(s.y, static_cast<std::int64_t>(wy) - view.clientHeight);
+    else if (wy < 0 && s.y > 0)
+        s.y = addClamped(s.y, wy);
+    return s;
+}
+
+std::optional<ScrollPosition> GridEditor::MouseMove(std::int32_t wx, std::int32_t wy,
+                                                    const MouseButtons& buttons,
+                                                    const ViewScroll& view) {
+    if (!buttons.left && !buttons.middle && !buttons.right) return std::nullopt;
+    const std::int32_t x = addClamped(wx, view.scrollX);
+    const std::int32_t y = addClamped(wy, view.scrollY);
+    const ScrollPosition current{view.scrollX, view.scrollY};
+    ScrollPosition s = current;
+    if (buttons.middle) {
+        // Panning keeps the image point under the cursor where the middle button went down.
+        if (panning_) {
+            s.x = addClamped(s.x, -(static_cast<std::int64_t>(x) - panAnchor_.x));
+            s.y = addClamped(s.y, -(static_cast<std::int64_t>(y) - panAnchor_.y));
+        }
+    } else {
+        s = autoScroll(wx, wy, s, view);
+        if (!(shape_.tool == ToolKind::Grid && !dragging())) HideOverlay(true);
+        if (shape_.tool != ToolKind::Point) {
+            shape_.x1 = x;
+            shape_.y1 = y;
+        }
+        if (cornerDrag_ != nullptr) *cornerDrag_ = {x, y};
+        if (quadDrag_ != nullptr) {
+            const std::int64_t dx = static_cast<std::int64_t>(x) - dragLast_.x;
+            const std::int64_t dy = static_cast<std::int64_t>(y) - dragLast_.y;
+            GridQuad& q = currentQuad();
+            for (GridPoint* corner : {&q.TL, &q.TR, &q.BL, &q.BR})
+                *corner = {addClamped(corner->x, dx), addClamped(corner->y, dy)};
+            dragLast_ = {x, y};
+        }
+    }
+    // A window larger than the picture has no room to scroll: the limit is then 0.
+    const std::int32_t maxX = std::max(0, view.imageWidth - view.clientWidth);
+    const std::int32_t maxY = std::max(0, view.imageHeight - view.clientHeight);
+    s.x = std::min(std::max(s.x, 0), maxX);
+    s.y = std::min(std::max(s.y, 0), maxY);
+    ShowOverlay(true);
+    if (s == current) return std::nullopt;
+    return s;
+}
+
+void GridEditor::finishGridDrag() {
+    HideOverlay(true);
+    GridQuad& q = currentQuad();
+    q.fullDisplay = 1;
+    ShowOverlay(true);
+    GridParameters& p = grid_.parameters;
+    if (image_ != nullptr) {
+        // The origin follows quad [0][0] whichever quad moved: the inverse of Define Grid.
+        const GridQuad& first = grid_.quad(0, 0);
+        p.originX = image_->PixelsToLengthX(first.TL.x);
+        p.originY = image_->PixelsToLengthY(first.TL.y);
+        if (p.relativeOffsets == 0) {
+            p.originX += image_->scanOriginX + 1.6;
+            p.originY += image_->scanOriginY + 0.9;
+        }
+        if (cornerDrag_ != nullptr) {
+            p.stepXmm = q.nx < 2 ? 0.0 : image_->PixelsToLengthX(q.BR.x - q.TL.x) / (q.nx - 1);
+            p.stepYmm = q.ny < 2 ? 0.0 : image_->PixelsToLengthY(q.BR.y - q.TL.y) / (q.ny - 1);
+        }
+    }
+    cornerDrag_ = quadDrag_ = nullptr;
+}
+
+void GridEditor::LeftButtonUp() {
+    if (shape_.tool == ToolKind::Grid && dragging()) finishGridDrag();
+}
+
+void GridEditor::MiddleButtonDown(std::int32_t x, std::int32_t y) {
+    panAnchor_ = {x, y};
+    panning_ = true;
+    cursor_ = EditorCursor::Move;
+}
+
+void GridEditor::MiddleButtonUp() {
+    panning_ = false;
+    cursor_ = EditorCursor::Arrow;
+}
+
+// --- Keys ----------------------------------------------------------------------------------------
+
+bool GridEditor::CharKey(char c) {
+    // During a drag only the border of the current quad is on the window; an incremental redraw
+    // of its inner spots would leave figures behind, so keys wait for the button to come up.
+    if (!overlayShown_ || shape_.tool != ToolKind::Grid || dragging()) return false;
+    const char key = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    if (key == 'R') {
+        for (std::int32_t qx = 0; qx < grid_.parameters.quadsX && qx < kMaxQuadsX; ++qx)
+            for (std::int32_t qy = 0; qy < grid_.parameters.quadsY && qy < kMaxQuadsY; ++qy) {
+                grid_.quad(qx, qy).ClearFlags(Highlighted | Marked);
+                redrawChangedSpots(grid_.quad(qx, qy));
+            }
+    } else if (key == 'X') {
+        GridQuad& q = currentQuad();
+        if (q.HasSelection() && q.ValidSpot(q.selCol, q.selRow)) q.Flags(q.selCol, q.selRow) ^= Marked;
+    }
+    redrawChangedSpots(currentQuad());
+    return key == 'R' || key == 'X';
+}
+
+// --- Panes ---------------------------------------------------------------------------------------
+
+GridPaneTexts GridEditor::PaneTexts() const {
+    const GridQuad& q = currentQuad();
+    if (!q.HasSelection() || !q.ValidSpot(q.selCol, q.selRow)) {
+        const std::string none = "Not Selected.";
+        return {none, none, none, none, none};
+    }
+    GridPaneTexts texts;
+    texts.quad = pairText("Quad: (%d, %d)", selectedQuadX_ + 1, selectedQuadY_ + 1);
+    texts.spot = pairText("Spot: (%d, %d)", q.selCol + 1, q.selRow + 1);
+    const SlideMapRecord* record =
+        grid_.parameters.GetSpotRecord(selectedQuadX_, selectedQuadY_, q.selCol, q.selRow);
+    texts.uid = "UID: " + std::string(record != nullptr ? record->Uid() : "NA");
+    texts.description = "Descr: " + std::string(record != nullptr ? record->Description() : "NA");
+    char ia[160];
+    std::snprintf(ia, sizeof ia, "IA: (%d/%d, %d/%d, %d/%d)", spotMean_[0], backgroundMean_[0],
+                  spotMean_[1], backgroundMean_[1], spotMean_[2], backgroundMean_[2]);
+    texts.intensity = ia;
+    return texts;
+}
+
+// --- Grid commands -------------------------------------------------------------------------------
+
+void GridEditor::SetParameters(const GridParameters& parameters) {
+    const bool shown = overlayShown_;
+    HideOverlay(false);
+    grid_.parameters = parameters;
+    if (shown) ShowOverlay(false);
+}
+
+void GridEditor::DefineGrid(const GridParameters& parameters) {
+    if (image_ == nullptr) throw CoreError("Please define / load grid.");
+    HideOverlay(false);
+    grid_.parameters = parameters;
+    withRestore([&] { DefineGridLayout(grid_, *image_); }, [&] { ShowOverlay(false); });
+    shape_.tool = ToolKind::Grid;
+    ShowOverlay(false);
+}
+
+void GridEditor::LoadGrid(const std::string& path) {
+    HideOverlay(false);
+    withRestore([&] { orvane::LoadGrid(path, grid_); }, [&] { ShowOverlay(false); });
+    shape_.tool = ToolKind::Grid;
+    ShowOverlay(false);
+}
+
+void GridEditor::CheckSaveGrid() const {
+    if (shape_.tool != ToolKind::Grid) throw CoreError("Please define / select grid.");
+}
+
+void GridEditor::AdjustGrid(AdjustMethod method) {
+    RequireGridDisplay(shape_.tool, currentQuad());
+    if (image_ == nullptr) return;
+    HideOverlay(false);
+    withRestore([&] { orvane::AdjustGrid(grid_, currentQuad(), *image_, method); },
+                [&] { ShowOverlay(false); });
+    ShowOverlay(false);
+}
+
+AutoPlaceResult GridEditor::AutoPlaceGrid() {
+    RequireGridDisplay(shape_.tool, currentQuad());
+    AutoPlaceResult result;
+    if (image_ == nullptr) return result;
+    HideOverlay(false);
+    withRestore([&] { result = orvane::AutoPlaceGrid(grid_, *image_); }, [&] { ShowOverlay(false); });
+    ShowOverlay(false);
+    return result;
+}
+
+std::int32_t GridEditor::FindGenes(const FindSettings& settings) {
+    RequireAnnotatedGrid(overlayShown_, shape_.tool, grid_);
+    const std::int32_t count = orvane::FindGenes(grid_, settings);
+    RedrawAllChangedSpots();
+    return count;
+}
+
+}  // namespace orvane

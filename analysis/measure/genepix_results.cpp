@@ -1,0 +1,236 @@
+// The GenePix Results writer. Rows end in CR LF as GenePix writes them; every reader of the
+// format accepts that, and some Windows tools accept nothing else.
+#include "genepix_results.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <memory>
+#include <optional>
+
+#include "document/buffer.h"
+#include "document/core_error.h"
+#include "measure/result_file.h"
+#include "measure/sampling.h"
+#include "measure/spot_geometry.h"
+#include "measure/spot_statistics.h"
+
+namespace orvane {
+
+namespace {
+
+constexpr const char* kEol = "\r\n";
+
+constexpr std::array<const char*, kGenePixColumnCount> kColumns = {
+    "Block", "Column", "Row", "Name", "ID", "X", "Y", "Dia.",
+    "F635 Median", "F635 Mean", "F635 SD", "F635 CV", "B635", "B635 Median", "B635 Mean",
+    "B635 SD", "B635 CV", "% > B635+1SD", "% > B635+2SD", "F635 % Sat.",
+    "F532 Median", "F532 Mean", "F532 SD", "F532 CV", "B532", "B532 Median", "B532 Mean",
+    "B532 SD", "B532 CV", "% > B532+1SD", "% > B532+2SD", "F532 % Sat.",
+    "Ratio of Medians (635/532)", "Ratio of Means (635/532)", "Median of Ratios (635/532)",
+    "Mean of Ratios (635/532)", "Ratios SD (635/532)", "Rgn Ratio (635/532)", "Rgn R2 (635/532)",
+    "F Pixels", "B Pixels", "Circularity", "Sum of Medians (635/532)", "Sum of Means (635/532)",
+    "Log Ratio (635/532)", "F635 Median - B635", "F532 Median - B532", "F635 Mean - B635",
+    "F532 Mean - B532", "F635 Total Intensity", "F532 Total Intensity", "SNR 635", "SNR 532",
+    "Flags", "Normalize", "Autoflag",
+};
+
+// The measured features are the fixed discs (or squares) of the grid, never irregular shapes.
+constexpr int kCircularity = 100;
+
+// Sample lists of one spot on the two exported layers, allocated once per run for the current
+// quad's geometry: every spot's areas fit the same boxes.
+struct SpotBuffers {
+    std::unique_ptr<std::int32_t[]> feature[2];
+    std::unique_ptr<std::int32_t[]> background[2];
+    std::unique_ptr<std::int32_t[]> scratch;
+    std::unique_ptr<double[]> ratios;
+
+    explicit SpotBuffers(const SpotGeometry& g) {
+        const SpotAreas areas = SpotAreasAt({0, 0}, g, 0);
+        const std::uint64_t featureCount = checkedCount(SampleListCapacity(areas.data), 1, sizeof(std::int32_t));
+        const std::uint64_t backgroundCount =
+            checkedCount(SampleListCapacity(areas.background), 1, sizeof(std::int32_t));
+        for (int k = 0; k < 2; ++k) {
+            feature[k] = allocateBuffer<std::int32_t>(featureCount);
+            background[k] = allocateBuffer<std::int32_t>(backgroundCount);
+        }
+        scratch = allocateBuffer<std::int32_t>(std::max(featureCount, backgroundCount));
+        ratios = allocateBuffer<double>(featureCount);
+    }
+};
+
+// Quotes would end an ATF string and tabs or line breaks its field or row.
+std::string fieldText(const std::string& text) {
+    std::string out = text;
+    for (char& c : out) c = c == '"' ? '\'' : (c == '\t' || c == '\r' || c == '\n') ? ' ' : c;
+    return out;
+}
+
+std::string integer(std::int64_t v) { return std::to_string(v); }
+
+// "%.3f", or "Error" where the value is undefined, as GenePix writes it.
+std::string decimal(std::optional<double> v) {
+    if (!v || !std::isfinite(*v)) return "Error";
+    char text[64];
+    std::snprintf(text, sizeof text, "%.3f", *v);
+    return text;
+}
+
+std::string micrometres(double millimetres) {
+    return integer(std::llround(millimetres * 1000.0));
+}
+
+void appendChannel(std::string& row, const ChannelStatistics& c) {
+    for (std::int64_t v : {c.featureMedian, c.featureMean, c.featureSd, c.featureCv, c.backgroundMedian,
+                           c.backgroundMedian, c.backgroundMean, c.backgroundSd, c.backgroundCv,
+                           c.percentAbove1Sd, c.percentAbove2Sd, c.percentSaturated})
+        row += "\t" + integer(v);
+}
+
+std::optional<double> snrOf(const ChannelStatistics& c) {
+    if (c.backgroundSd == 0) return std::nullopt;
+    return static_cast<double>(c.featureMean - c.backgroundMean) / static_cast<double>(c.backgroundSd);
+}
+
+int flagsOf(std::uint8_t spotFlags) {
+    if ((spotFlags & Excluded) != 0) return kGenePixFlagAbsent;
+    if ((spotFlags & Marked) != 0) return kGenePixFlagBad;
+    return kGenePixFlagGood;
+}
+
+void appendRatios(std::string& row, const ChannelStatistics& red, const ChannelStatistics& green,
+                  const RatioStatistics& r, std::uint8_t spotFlags) {
+    for (const std::optional<double>& v : {r.ratioOfMedians, r.ratioOfMeans, r.medianOfRatios,
+                                           r.meanOfRatios, r.ratiosSd, r.regressionRatio, r.regressionR2})
+        row += "\t" + decimal(v);
+    row += "\t" + integer(red.featurePixels) + "\t" + integer(red.backgroundPixels) + "\t" +
+           integer(kCircularity);
+    row += "\t" + integer(red.medianMinusBackground() + green.medianMinusBackground());
+    row += "\t" + integer(red.meanMinusBackground() + green.meanMinusBackground());
+    row += "\t" + decimal(r.logRatio);
+    for (std::int64_t v : {red.medianMinusBackground(), green.medianMinusBackground(),
+                           red.meanMinusBackground(), green.meanMinusBackground(), red.totalIntensity,
+                           green.totalIntensity})
+        row += "\t" + integer(v);
+    row += "\t" + decimal(snrOf(red)) + "\t" + decimal(snrOf(green));
+    row += "\t" + integer(flagsOf(spotFlags)) + "\t0\t0";
+}
+
+struct SpotPlace {
+    std::int32_t block, col, row;
+    GridPoint centre;
+    std::uint8_t flags;
+    std::string id, name;
+};
+
+std::string measureRow(const LayeredImage& image, const SpotPlace& spot, const SpotAreas& areas,
+                       std::int32_t spotRadius, SpotBuffers& b) {
+    std::int64_t n[2], nb[2];
+    ChannelStatistics channel[2];
+    for (int k = 0; k < 2; ++k) {
+        n[k] = SampleArea(b.feature[k].get(), image, areas.data, k, areas.kind);
+        nb[k] = SampleBackground(b.background[k].get(), image, areas.background, areas.inner, k, areas.kind);
+        channel[k] = ChannelStatisticsOf(b.feature[k].get(), n[k], b.background[k].get(), nb[k], b.scratch.get());
+    }
+    const PairSamples pair{b.feature[0].get(), b.feature[1].get(), n[0],
+                           b.background[0].get(), b.background[1].get(), nb[0]};
+    const RatioStatistics ratios = RatioStatisticsOf(channel[0], channel[1], pair, b.ratios.get());
+
+    std::string row = integer(spot.block) + "\t" + integer(spot.col + 1) + "\t" + integer(spot.row + 1);
+    row += "\t" + GenePixQuoted(spot.name) + "\t" + GenePixQuoted(spot.id);
+    row += "\t" + micrometres(image.PixelsToLengthX(spot.centre.x));
+    row += "\t" + micrometres(image.PixelsToLengthY(spot.centre.y));
+    row += "\t" + micrometres(image.PixelsToLengthX(2 * spotRadius));
+    appendChannel(row, channel[0]);
+    appendChannel(row, channel[1]);
+    appendRatios(row, channel[0], channel[1], ratios, spot.flags);
+    return row + kEol;
+}
+
+std::string nowText() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &local);
+    return text;
+}
+
+std::string headerRecords(const LayeredImage& image, const GenePixExportInfo& info) {
+    char pixelSize[64];
+    std::snprintf(pixelSize, sizeof pixelSize, "%g", image.PixelsToLengthX(1) * 1000.0);
+    std::string files;
+    for (const GenePixImageFile& file : info.imageFiles) {
+        if (!files.empty()) files += "\t";
+        files += fieldText(file.path) + " " + std::to_string(file.page);
+    }
+    const std::vector<std::string> records = {
+        "Type=GenePix Results 3",
+        "DateTime=" + (info.dateTime.empty() ? nowText() : info.dateTime),
+        std::string("PixelSize=") + pixelSize,
+        "Wavelengths=635\t532",
+        "ImageFiles=" + files,
+        "NormalizationMethod=None",
+        "NormalizationFactors=1\t1",
+        "RatioFormulations=W1/W2 (635/532)",
+        "FeatureType=Circular",
+        "Barcode=",
+        "BackgroundSubtraction=LocalFeature",
+        std::string("Creator=Orvane ") + ORVANE_VERSION,
+    };
+    std::string text = "ATF\t1.0" + std::string(kEol) + std::to_string(records.size()) + "\t" +
+                       std::to_string(kColumns.size()) + kEol;
+    for (const std::string& record : records) text += "\"" + record + "\"" + kEol;
+    for (std::size_t i = 0; i < kColumns.size(); ++i)
+        text += (i == 0 ? "\"" : "\t\"") + std::string(kColumns[i]) + "\"";
+    return text + kEol;
+}
+
+SpotPlace placeOf(const GridParameters& p, const GridQuad& quad, std::int32_t qx, std::int32_t qy,
+                  std::int32_t sx, std::int32_t sy) {
+    SpotPlace spot{qy * p.quadsX + qx + 1, sx, sy, *quad.SpotCentre(sx, sy), quad.Flags(sx, sy), {}, {}};
+    if (const SlideMapRecord* record = p.GetSpotRecord(qx, qy, sx, sy)) {
+        spot.id = std::string(record->Uid());
+        spot.name = std::string(record->Description());
+    }
+    return spot;
+}
+
+}  // namespace
+
+const std::array<const char*, kGenePixColumnCount>& GenePixColumnNames() { return kColumns; }
+
+std::string GenePixQuoted(const std::string& text) {
+    return "\"" + fieldText(text) + "\"";
+}
+
+void WriteGenePixResults(const std::string& path, const LayeredImage& image, const SpotGrid& grid,
+                         const GridQuad& currentQuad, const GenePixExportInfo& info,
+                         Progress& progress) {
+    if (image.layerCount < 2) throw CoreError(kTwoLayersRequiredMessage);
+    const GridParameters& p = grid.parameters;
+    const SpotGeometry geometry = SpotGeometry::Of(currentQuad);
+    SpotBuffers buffers(geometry);
+
+    ResultFile file(path);
+    file.write(headerRecords(image, info));
+    for (std::int32_t qy = 0; qy < p.quadsY; ++qy)
+        for (std::int32_t qx = 0; qx < p.quadsX; ++qx) {
+            if (!grid.InUse(qx, qy)) continue;
+            const GridQuad& quad = grid.quad(qx, qy);
+            for (std::int32_t sy = 0; sy < p.cellsY; ++sy)
+                for (std::int32_t sx = 0; sx < p.cellsX; ++sx) {
+                    if (!quad.ValidSpot(sx, sy)) continue;
+                    const SpotPlace spot = placeOf(p, quad, qx, qy, sx, sy);
+                    const SpotAreas areas = SpotAreasAt(spot.centre, geometry, quad.roundCells);
+                    file.write(measureRow(image, spot, areas, geometry.spotRadius, buffers));
+                }
+            progress.message("Exporting GenePix results ...");
+        }
+    file.Commit();
+}
+
+}  // namespace orvane

@@ -1,0 +1,242 @@
+// The image view: initial update, off-screen picture, painting with the grey background,
+// scrolling, the mouse anchor, the position and intensity panes, and the command map.
+#include "view/ui/orvane_view.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QRegion>
+#include <QScrollBar>
+
+#include "document/buffer.h"
+#include "document/ui/command_ids.h"
+#include "document/ui/orvane_doc.h"
+#include "document/ui/shell_services.h"
+
+namespace orvane {
+namespace {
+
+const QColor kBackgroundGrey(128, 128, 128);
+
+// Page step one tenth of the extent, line step one tenth of the page step (integer divisions),
+// at least one pixel so that tiny pictures still scroll by keys.
+void setScrollSteps(QScrollBar* bar, int extent, int visible) {
+    bar->setRange(0, std::max(0, extent - visible));
+    const int page = std::max(1, extent / 10);
+    bar->setPageStep(page);
+    bar->setSingleStep(std::max(1, page / 10));
+}
+
+}  // namespace
+
+COrvaneView::COrvaneView(std::shared_ptr<COrvaneDoc> document, QWidget* parent)
+    : QAbstractScrollArea(parent), document_(std::move(document)) {
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    viewport()->setCursor(Qt::ArrowCursor);
+    // Painting covers every pixel (picture or grey), so Qt need not clear the viewport first.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    document_->AddView(this);
+}
+
+COrvaneView::~COrvaneView() { document_->RemoveView(this); }
+
+void COrvaneView::OnInitialUpdate() {
+    const LayeredImage& image = document_->image();
+    display_.imageWidth = image.layerCount > 0 ? image.width() : 0;
+    display_.imageHeight = image.layerCount > 0 ? image.height() : 0;
+    updateScrollBars();
+    offscreenImage_ = QImage();
+    if (display_.imageWidth > 0 && display_.imageHeight > 0) {
+        offscreenImage_ = QImage(display_.imageWidth, display_.imageHeight, QImage::Format_RGB32);
+        if (offscreenImage_.isNull()) {
+            OrvaneMessageBox("Unable to create compatible DDB.");
+            return;
+        }
+    }
+    display_.logDisplay = true;
+    RebuildDisplay();
+}
+
+void COrvaneView::RebuildDisplay() {
+    if (offscreenImage_.isNull()) return;
+    const LayeredImage& image = document_->image();
+    if (image.layerCount == 0) return;
+    WaitCursor wait;
+    const std::int64_t stride = RasterStride(display_.imageWidth);
+    auto raster = allocateBuffer<std::uint8_t>(checkedCount(display_.imageHeight, stride, 1));
+    StatusProgress progress;
+    BuildRaster(image, display_, raster.get(), stride, /*bitmapOrder=*/true, 0,
+                std::numeric_limits<std::int32_t>::max(), 0,
+                std::numeric_limits<std::int32_t>::max(), progress);
+    // Blue, green, red bytes into the screen's 32-bit pixels.
+    for (std::int32_t y = 0; y < display_.imageHeight; ++y) {
+        const std::uint8_t* src = raster.get() + static_cast<std::size_t>(y) * stride;
+        auto* dst = reinterpret_cast<QRgb*>(offscreenImage_.scanLine(y));
+        for (std::int32_t x = 0; x < display_.imageWidth; ++x, src += 3) dst[x] = qRgb(src[2], src[1], src[0]);
+    }
+}
+
+void COrvaneView::repaintAll() { viewport()->update(); }
+
+void COrvaneView::updateScrollBars() {
+    setScrollSteps(horizontalScrollBar(), display_.imageWidth, viewport()->width());
+    setScrollSteps(verticalScrollBar(), display_.imageHeight, viewport()->height());
+}
+
+void COrvaneView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollBars();
+}
+
+void COrvaneView::scrollContentsBy(int, int) { repaintAll(); }
+
+QPoint COrvaneView::toImage(QPoint windowPoint) const {
+    return windowPoint + QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+}
+
+void COrvaneView::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    const QPoint origin(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
+    const QRect picture(origin, QSize(display_.imageWidth, display_.imageHeight));
+    // Grey beside and below the picture; the picture's own area is only copied, never erased.
+    const QRegion grey = QRegion(event->rect()) - QRegion(picture);
+    for (const QRect& r : grey) painter.fillRect(r, kBackgroundGrey);
+    if (offscreenImage_.isNull()) {
+        painter.fillRect(event->rect() & picture, kBackgroundGrey);
+        return;
+    }
+    const QRect exposed = event->rect() & picture;
+    if (!exposed.isEmpty()) painter.drawImage(exposed, offscreenImage_, exposed.translated(-origin));
+    painter.translate(origin);
+    DrawOverlay(painter);
+    overlayShown_ = true;
+}
+
+void COrvaneView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && selection_.tool != ToolKind::Grid) {
+        const QPoint p = toImage(event->position().toPoint());
+        selection_.x0 = selection_.x1 = p.x();
+        selection_.y0 = selection_.y1 = p.y();
+        repaintAll();
+        emit stateChanged();
+    }
+    QAbstractScrollArea::mousePressEvent(event);
+}
+
+void COrvaneView::mouseMoveEvent(QMouseEvent* event) {
+    const bool dragging = event->buttons() & (Qt::LeftButton | Qt::RightButton);
+    if (dragging && selection_.tool != ToolKind::Point && selection_.tool != ToolKind::Grid) {
+        const QPoint p = toImage(event->position().toPoint());
+        selection_.x1 = p.x();
+        selection_.y1 = p.y();
+        repaintAll();
+        emit stateChanged();
+    }
+    QAbstractScrollArea::mouseMoveEvent(event);
+}
+
+void COrvaneView::mouseReleaseEvent(QMouseEvent* event) { QAbstractScrollArea::mouseReleaseEvent(event); }
+
+void COrvaneView::SetSelection(const SelectionShape& shape) {
+    selection_ = shape;
+    repaintAll();
+    emit stateChanged();
+}
+
+QString COrvaneView::paneText(int paneId) const {
+    switch (paneId) {
+    case kPanePositionX: return QString("X: %1").arg(selection_.x0);
+    case kPanePositionY: return QString("Y: %1").arg(selection_.y0);
+    case kPanePointIntensity: {
+        // The anchor may lie in the grey area or the document may have no layers: then there is
+        // no sample to show, and the pane shows the label alone rather than reading outside.
+        const LayeredImage& image = document_->image();
+        const bool inside = image.layerCount > 0 && selection_.x0 >= 0 && selection_.y0 >= 0 &&
+                            selection_.x0 < image.width() && selection_.y0 < image.height();
+        if (!inside) return "I: ";
+        return QString("I: %1").arg(image.layers[0].at(selection_.x0, selection_.y0));
+    }
+    case kPaneGridQuad:
+    case kPaneGridSpot:
+    case kPaneSpotUid:
+    case kPaneSpotDescription:
+    case kPaneSpotIntensity:
+        return gridPaneText(paneId);
+    default:
+        return {};
+    }
+}
+
+void COrvaneView::setTool(ToolKind tool) {
+    selection_.tool = tool;
+    repaintAll();
+    emit stateChanged();
+}
+
+void COrvaneView::OnSelectPoint() { setTool(ToolKind::Point); }
+void COrvaneView::OnSelectRectangle() { setTool(ToolKind::Rectangle); }
+void COrvaneView::OnSelectCircleDiameter() { setTool(ToolKind::CircleByDiameter); }
+void COrvaneView::OnSelectCircleRadius() { setTool(ToolKind::CircleByRadius); }
+
+void COrvaneView::OnSelectGrid() {
+    if (!hasGrid()) {
+        OrvaneMessageBox("Please define / load grid.");
+        return;
+    }
+    setTool(ToolKind::Grid);
+}
+
+void COrvaneView::OnUpdateSelectPoint(CmdUi& ui) const { ui.checked = selection_.tool == ToolKind::Point; }
+void COrvaneView::OnUpdateSelectRectangle(CmdUi& ui) const {
+    ui.checked = selection_.tool == ToolKind::Rectangle;
+}
+void COrvaneView::OnUpdateSelectCircleDiameter(CmdUi& ui) const {
+    ui.checked = selection_.tool == ToolKind::CircleByDiameter;
+}
+void COrvaneView::OnUpdateSelectCircleRadius(CmdUi& ui) const {
+    ui.checked = selection_.tool == ToolKind::CircleByRadius;
+}
+void COrvaneView::OnUpdateSelectGrid(CmdUi& ui) const { ui.checked = selection_.tool == ToolKind::Grid; }
+
+std::span<const CommandEntry<COrvaneView>> COrvaneView::commandMap() {
+    using V = COrvaneView;
+    static const CommandEntry<V> map[] = {
+        {kDisplayLinear, &V::OnDisplayLinear, &V::OnUpdateDisplayLinear},
+        {kDisplayLog, &V::OnDisplayLog, &V::OnUpdateDisplayLog},
+        {kDisplayInverted, &V::OnDisplayInverted, nullptr},
+        {kChannel1, &V::OnChannel1, &V::OnUpdateChannel1},
+        {kChannel2, &V::OnChannel2, &V::OnUpdateChannel2},
+        {kChannel3, &V::OnChannel3, &V::OnUpdateChannel3},
+        {kOverlayImage, &V::OnOverlayImage, &V::OnUpdateOverlayImage},
+        {kExportTiff, &V::OnExportTiff, &V::OnUpdateExportTiff},
+        {kSubtractBackground, &V::OnSubtractBackground, nullptr},
+        {kFilterMean, &V::OnFilterMean, nullptr},
+        {kFilterMedian, &V::OnFilterMedian, nullptr},
+        {kFilePrint, &V::OnFilePrint, nullptr},
+        {kFilePrintDirect, &V::OnFilePrintDirect, nullptr},
+        {kFilePrintPreview, &V::OnFilePrintPreview, nullptr},
+        {kSelectPoint, &V::OnSelectPoint, &V::OnUpdateSelectPoint},
+        {kSelectRectangle, &V::OnSelectRectangle, &V::OnUpdateSelectRectangle},
+        {kSelectCircleDiameter, &V::OnSelectCircleDiameter, &V::OnUpdateSelectCircleDiameter},
+        {kSelectCircleRadius, &V::OnSelectCircleRadius, &V::OnUpdateSelectCircleRadius},
+        {kSelectGrid, &V::OnSelectGrid, &V::OnUpdateSelectGrid},
+        {kGridDefine, &V::OnGridDefine, &V::OnUpdateGridCommand},
+        {kGridLoad, &V::OnGridLoad, &V::OnUpdateGridCommand},
+        {kGridSave, &V::OnGridSave, &V::OnUpdateGridCommand},
+        {kGridFind, &V::OnGridFind, &V::OnUpdateGridCommand},
+        {kGridAdjust2DW, &V::OnGridAdjust2DW, &V::OnUpdateGridCommand},
+        {kGridAdjust1DW, &V::OnGridAdjust1DW, &V::OnUpdateGridCommand},
+        {kGridAdjustCM, &V::OnGridAdjustCM, &V::OnUpdateGridCommand},
+        {kGridExtract, &V::OnGridExtract, &V::OnUpdateGridCommand},
+        {kGridHistogram, &V::OnGridHistogram, &V::OnUpdateGridCommand},
+        {kSelectionStatistics, &V::OnSelectionStatistics, &V::OnUpdateGridCommand},
+        {kToolbarStatistics, &V::OnSelectionStatistics, &V::OnUpdateGridCommand},
+        {kSelectionPairs, &V::OnSelectionPairs, &V::OnUpdateGridCommand},
+        {kToolbarPairs, &V::OnSelectionPairs, &V::OnUpdateGridCommand},
+        {kSelectionSaveRaw, &V::OnSelectionSaveRaw, &V::OnUpdateGridCommand},
+    };
+    return map;
+}
+
+}  // namespace orvane

@@ -1,0 +1,162 @@
+// COrvaneView: the scrolling view of one document in one image window. It keeps its own display
+// state and off-screen picture, paints by copying it, fills the position and intensity panes,
+// and handles the display, image, print, tool and grid commands.
+#pragma once
+
+#include <memory>
+#include <span>
+
+#include <QAbstractScrollArea>
+#include <QImage>
+#include <QRect>
+
+#include "document/ui/command_map.h"
+#include "view/display_raster.h"
+#include "grid/selection_shape.h"
+
+class QPainter;
+class QPrinter;
+
+namespace orvane {
+
+class COrvaneDoc;
+
+// String ids of the status-bar panes; the view supplies the text of those it owns.
+enum PaneId : int {
+    kPanePositionX = 103,
+    kPanePositionY = 104,
+    kPaneGridQuad = 105,
+    kPaneGridSpot = 106,
+    kPanePointIntensity = 107,
+    kPaneSpotUid = 108,
+    kPaneSpotDescription = 109,
+    kPaneSpotIntensity = 110,
+};
+
+class COrvaneView : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit COrvaneView(std::shared_ptr<COrvaneDoc> document, QWidget* parent = nullptr);
+    ~COrvaneView() override;
+
+    COrvaneDoc* GetDocument() const { return document_.get(); }
+    const std::shared_ptr<COrvaneDoc>& sharedDocument() const { return document_; }
+
+    // After the document has loaded: picture size, scroll steps, off-screen picture, log display.
+    void OnInitialUpdate();
+    // Maps the layers into the off-screen picture with the current display state.
+    void RebuildDisplay();
+
+    // Text of a status-bar pane this view owns (PaneId), or a null string for the others.
+    QString paneText(int paneId) const;
+
+    // Printing: the region (selected rectangle or whole picture), and one page of it drawn
+    // fitted to a printable area of `pageSize` device pixels.
+    QRect printRegion() const;
+    void PrintPage(QPainter& painter, QSize pageSize) const;
+    // Prints one page on `printer`; false when the job could not start (the user was told).
+    bool PrintTo(QPrinter& printer) const;
+
+    // The Overlay command after its file dialog: loads `path` as the next layer.
+    bool OverlayFile(const QString& path);
+    // The Export command after its save dialog: writes the displayed picture to `path`.
+    bool ExportFile(const QString& path);
+
+    // Command handlers (view first in the routing).
+    void OnDisplayLinear();
+    void OnDisplayLog();
+    void OnDisplayInverted();
+    void OnChannel1();
+    void OnChannel2();
+    void OnChannel3();
+    void OnOverlayImage();
+    void OnExportTiff();
+    void OnSubtractBackground();
+    void OnFilterMean();
+    void OnFilterMedian();
+    void OnFilePrint();
+    void OnFilePrintDirect();
+    void OnFilePrintPreview();
+    void OnSelectPoint();
+    void OnSelectRectangle();
+    void OnSelectCircleDiameter();
+    void OnSelectCircleRadius();
+    void OnSelectGrid();
+
+    // Grid, selection and measurement commands: filled in with the grid and measurement
+    // windows (view_grid_commands.cpp).
+    void OnGridDefine();
+    void OnGridLoad();
+    void OnGridSave();
+    void OnGridFind();
+    void OnGridAdjust2DW();
+    void OnGridAdjust1DW();
+    void OnGridAdjustCM();
+    void OnGridExtract();
+    void OnGridHistogram();
+    void OnSelectionStatistics();
+    void OnSelectionPairs();
+    void OnSelectionSaveRaw();
+
+    // Update handlers.
+    void OnUpdateDisplayLinear(CmdUi& ui) const;
+    void OnUpdateDisplayLog(CmdUi& ui) const;
+    void OnUpdateChannel1(CmdUi& ui) const;
+    void OnUpdateChannel2(CmdUi& ui) const;
+    void OnUpdateChannel3(CmdUi& ui) const;
+    void OnUpdateOverlayImage(CmdUi& ui) const;
+    void OnUpdateExportTiff(CmdUi& ui) const;
+    void OnUpdateSelectPoint(CmdUi& ui) const;
+    void OnUpdateSelectRectangle(CmdUi& ui) const;
+    void OnUpdateSelectCircleDiameter(CmdUi& ui) const;
+    void OnUpdateSelectCircleRadius(CmdUi& ui) const;
+    void OnUpdateSelectGrid(CmdUi& ui) const;
+    void OnUpdateGridCommand(CmdUi& ui) const;
+
+    static std::span<const CommandEntry<COrvaneView>> commandMap();
+
+    // State, for the frame, the printer and the tests.
+    const DisplayState& displayState() const { return display_; }
+    const SelectionShape& selection() const { return selection_; }
+    void SetSelection(const SelectionShape& shape);
+    std::int32_t imageWidth() const { return display_.imageWidth; }
+    std::int32_t imageHeight() const { return display_.imageHeight; }
+    const QImage& offscreenImage() const { return offscreenImage_; }
+    bool overlayShown() const { return overlayShown_; }
+
+signals:
+    // The selection, tool or display state changed: panes and command states need an update.
+    void stateChanged();
+    void closeRequested();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+public:
+    void closeFrame() { emit closeRequested(); }
+
+private:
+    void changeDisplay(void (*change)(DisplayState&));
+    void channelUpdate(int channel, CmdUi& ui) const;
+    void setTool(ToolKind tool);
+    void updateScrollBars();
+    QPoint toImage(QPoint windowPoint) const;
+    QString gridPaneText(int paneId) const;
+    // The overlay of grid and selection, drawn over the picture after each paint.
+    void DrawOverlay(QPainter& painter);
+    bool hasGrid() const;
+    void repaintAll();
+
+    std::shared_ptr<COrvaneDoc> document_;
+    DisplayState display_;
+    QImage offscreenImage_;
+    SelectionShape selection_;
+    bool overlayShown_ = false;
+};
+
+}  // namespace orvane
