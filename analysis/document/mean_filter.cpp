@@ -11,6 +11,7 @@
 #include "buffer.h"
 #include "image_processing.h"
 #include "parallel.h"
+#include "rows_in_place.h"
 
 namespace orvane {
 
@@ -69,14 +70,14 @@ void meanLayer(const std::uint16_t* in, std::int32_t width, std::int32_t height,
 // One row of the 3 x 3 window the menu command uses: column sums of the (up to) three rows,
 // then the sum of three neighbouring columns. With the divisor a constant inside the image the
 // compiler turns the division into a multiplication, and the loops vectorise.
-void meanRow3x3(const std::uint16_t* in, std::int32_t width, std::int32_t height, std::int32_t y,
-                std::uint32_t* __restrict column, std::uint16_t* __restrict outRow) {
+[[gnu::always_inline]] inline void meanRow3x3Body(const std::uint16_t* above, const std::uint16_t* __restrict here,
+                                                  const std::uint16_t* below, std::int32_t width,
+                                                  std::uint32_t* __restrict column, std::uint16_t* __restrict outRow) {
     const auto w = static_cast<std::size_t>(width);
-    const std::uint16_t* here = in + static_cast<std::size_t>(y) * w;
-    const std::uint16_t* above = y > 0 ? here - w : nullptr;
-    const std::uint16_t* below = y + 1 < height ? here + w : nullptr;
     if (above && below) {
-        for (std::size_t x = 0; x < w; ++x) column[x] = std::uint32_t{here[x]} + above[x] + below[x];
+        const std::uint16_t* __restrict a = above;
+        const std::uint16_t* __restrict b = below;
+        for (std::size_t x = 0; x < w; ++x) column[x] = std::uint32_t{here[x]} + a[x] + b[x];
     } else {
         for (std::size_t x = 0; x < w; ++x)
             column[x] = std::uint32_t{here[x]} + (above ? above[x] : 0u) + (below ? below[x] : 0u);
@@ -97,16 +98,39 @@ void meanRow3x3(const std::uint16_t* in, std::int32_t width, std::int32_t height
     }
 }
 
-// Rows are independent: each thread fills its own rows with its own column buffer.
-void meanLayer3x3(const std::uint16_t* in, std::int32_t width, std::int32_t height, std::uint16_t* out) {
-    const auto w = static_cast<std::size_t>(width);
-    const bool parallel = std::int64_t{width} * height >= kParallelPixels;
-    const int threads = parallel ? maxThreads() : 1;
-    auto columns = allocateBuffer<std::uint32_t>(checkedCount(threads, width, sizeof(std::uint32_t)));
-#pragma omp parallel for schedule(static) if (parallel)
-    for (std::int32_t y = 0; y < height; ++y)
-        meanRow3x3(in, width, height, y, columns.get() + static_cast<std::size_t>(threadNumber()) * w,
-                   out + static_cast<std::size_t>(y) * w);
+using MeanRowKernel = void (*)(const std::uint16_t*, const std::uint16_t*, const std::uint16_t*, std::int32_t,
+                               std::uint32_t*, std::uint16_t*);
+
+void meanRow3x3Portable(const std::uint16_t* above, const std::uint16_t* here, const std::uint16_t* below,
+                        std::int32_t width, std::uint32_t* column, std::uint16_t* outRow) {
+    meanRow3x3Body(above, here, below, width, column, outRow);
+}
+
+#ifdef ORVANE_AVX2_BUILD
+ORVANE_TARGET_AVX2 void meanRow3x3Avx2(const std::uint16_t* above, const std::uint16_t* here,
+                                       const std::uint16_t* below, std::int32_t width, std::uint32_t* column,
+                                       std::uint16_t* outRow) {
+    meanRow3x3Body(above, here, below, width, column, outRow);
+}
+#endif
+
+MeanRowKernel meanRowKernel() {
+#ifdef ORVANE_AVX2_BUILD
+    if (cpuHasAvx2()) return meanRow3x3Avx2;
+#endif
+    return meanRow3x3Portable;
+}
+
+// In place, each stripe with its own column sums.
+void meanLayer3x3(std::uint16_t* samples, std::int32_t width, std::int32_t height, int stripes,
+                  std::uint32_t* columns) {
+    const MeanRowKernel kernel = meanRowKernel();
+    filterRowsInPlace(samples, width, height, stripes,
+                      [&](const std::uint16_t* above, const std::uint16_t* here, const std::uint16_t* below,
+                          std::uint16_t* out, int stripe) {
+                          kernel(above, here, below, width,
+                                 columns + static_cast<std::size_t>(stripe) * static_cast<std::size_t>(width), out);
+                      });
 }
 
 }  // namespace
@@ -120,11 +144,19 @@ void MeanFilter(LayeredImage& image, std::int32_t r) {
     const std::uint64_t windowPixels = static_cast<std::uint64_t>(std::min<std::int64_t>(2 * std::int64_t{r} + 1, width)) *
                                        static_cast<std::uint64_t>(std::min<std::int64_t>(2 * std::int64_t{r} + 1, height));
     const bool narrow = windowPixels * 65535u <= std::numeric_limits<std::uint32_t>::max();
+    if (r == 1) {
+        // The menu's filter: in place, so no second layer buffer (scratch allocated up front,
+        // before any layer changes).
+        const int stripes = stripeCount(width, height);
+        auto columns = allocateBuffer<std::uint32_t>(checkedCount(stripes, width, sizeof(std::uint32_t)));
+        for (std::int32_t i = 0; i < image.layerCount; ++i)
+            meanLayer3x3(image.layers[static_cast<std::size_t>(i)].samples.get(), width, height, stripes, columns.get());
+        return;
+    }
     for (std::int32_t i = 0; i < image.layerCount; ++i) {
         ImageLayer& layer = image.layers[static_cast<std::size_t>(i)];
         auto filtered = allocateBuffer<std::uint16_t>(checkedCount(width, height, sizeof(std::uint16_t)));
-        if (r == 1) meanLayer3x3(layer.samples.get(), width, height, filtered.get());
-        else if (narrow) meanLayer<std::uint32_t>(layer.samples.get(), width, height, r, filtered.get());
+        if (narrow) meanLayer<std::uint32_t>(layer.samples.get(), width, height, r, filtered.get());
         else meanLayer<std::uint64_t>(layer.samples.get(), width, height, r, filtered.get());
         layer.samples = std::move(filtered);
     }

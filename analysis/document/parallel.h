@@ -1,6 +1,7 @@
 // The thread count and thread number of the row-parallel loops (OpenMP when the compiler has
-// it, one thread otherwise). Per-thread scratch buffers are allocated before a parallel loop,
-// sized by maxThreads(), because an exception must not leave a parallel region.
+// it, one thread otherwise), and whether the processor runs the kernels' AVX2 builds.
+// Per-thread scratch buffers are allocated before a parallel loop, sized by maxThreads(),
+// because an exception must not leave a parallel region.
 #pragma once
 
 #ifdef _OPENMP
@@ -25,6 +26,22 @@ inline int threadNumber() {
     return omp_get_thread_num();
 #else
     return 0;
+#endif
+}
+
+// Kernels built twice from one source, for the baseline and for AVX2, pick the second only
+// where the processor has it. ORVANE_AVX2_BUILD marks the compilers that can build it.
+#if defined(__x86_64__) && defined(__GNUC__)
+#define ORVANE_AVX2_BUILD 1
+#define ORVANE_TARGET_AVX2 [[gnu::target("avx2")]]
+#endif
+
+inline bool cpuHasAvx2() {
+#ifdef ORVANE_AVX2_BUILD
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+#else
+    return false;
 #endif
 }
 

@@ -18,7 +18,9 @@ namespace {
 // on the channel flags (a channel that is off reads zeros and is replaced through a mask), and
 // the factor of the logarithmic mode is one indexed load (a gather in the AVX2 build). The
 // arithmetic is exactly the per-pixel formula: v x f(S) in double precision, truncated.
-template <bool Log, bool Inverted, bool Bitmap>
+// Third: whether channel 2 is read at all; with it off (the usual two-layer picture) its
+// sample is the constant 0 and its share of the work disappears.
+template <bool Log, bool Inverted, bool Bitmap, bool Third>
 [[gnu::always_inline]] inline void mapRowBody(const RowJob& job, std::int32_t count, std::uint8_t* __restrict out) {
     const std::uint16_t* __restrict a = job.samples[0];
     const std::uint16_t* __restrict b = job.samples[1];
@@ -27,13 +29,13 @@ template <bool Log, bool Inverted, bool Bitmap>
     // All ones keeps the channel's own value; zero takes the common part of the others.
     const std::int32_t m0 = job.on[0] ? -1 : 0, m1 = job.on[1] ? -1 : 0, m2 = job.on[2] ? -1 : 0;
     for (std::int32_t k = 0; k < count; ++k) {
-        const std::int32_t v0 = a[k], v1 = b[k], v2 = c[k];
+        const std::int32_t v0 = a[k], v1 = b[k], v2 = Third ? c[k] : 0;
         std::int32_t o0, o1, o2;
         if constexpr (Log) {
             const double f = factors[v0 + v1 + v2];  // 0 for S = 0
             o0 = static_cast<std::int32_t>(v0 * f);
             o1 = static_cast<std::int32_t>(v1 * f);
-            o2 = static_cast<std::int32_t>(v2 * f);
+            o2 = Third ? static_cast<std::int32_t>(v2 * f) : 0;
         } else {
             o0 = v0 >> 8;
             o1 = v1 >> 8;
@@ -56,22 +58,51 @@ template <bool Log, bool Inverted, bool Bitmap>
     }
 }
 
-template <bool Log, bool Inverted, bool Bitmap>
+template <bool Log, bool Inverted, bool Bitmap, bool Third>
 void portableRow(const RowJob& job, std::int32_t count, std::uint8_t* out) {
-    mapRowBody<Log, Inverted, Bitmap>(job, count, out);
+    mapRowBody<Log, Inverted, Bitmap, Third>(job, count, out);
 }
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #define ORVANE_HAVE_AVX2_BUILD 1
-template <bool Log, bool Inverted, bool Bitmap>
+template <bool Log, bool Inverted, bool Bitmap, bool Third>
 [[gnu::target("avx2")]] void avx2Row(const RowJob& job, std::int32_t count, std::uint8_t* out) {
-    mapRowBody<Log, Inverted, Bitmap>(job, count, out);
+    mapRowBody<Log, Inverted, Bitmap, Third>(job, count, out);
 }
 #endif
 
 int modeIndex(const RowJob& job) {
-    return (job.log ? 4 : 0) + (job.inverted ? 2 : 0) + (job.bitmapOrder ? 1 : 0);
+    return (job.on[2] ? 8 : 0) + (job.log ? 4 : 0) + (job.inverted ? 2 : 0) + (job.bitmapOrder ? 1 : 0);
 }
+
+// Every combination of the four flags for one kernel template, in modeIndex order.
+template <template <bool, bool, bool, bool> class Kernel>
+constexpr std::array<RowKernel, 16> kernelTable() {
+    return {Kernel<false, false, false, false>::run, Kernel<false, false, true, false>::run,
+            Kernel<false, true, false, false>::run,  Kernel<false, true, true, false>::run,
+            Kernel<true, false, false, false>::run,  Kernel<true, false, true, false>::run,
+            Kernel<true, true, false, false>::run,   Kernel<true, true, true, false>::run,
+            Kernel<false, false, false, true>::run,  Kernel<false, false, true, true>::run,
+            Kernel<false, true, false, true>::run,   Kernel<false, true, true, true>::run,
+            Kernel<true, false, false, true>::run,   Kernel<true, false, true, true>::run,
+            Kernel<true, true, false, true>::run,    Kernel<true, true, true, true>::run};
+}
+
+template <bool Log, bool Inverted, bool Bitmap, bool Third>
+struct Portable {
+    static void run(const RowJob& job, std::int32_t count, std::uint8_t* out) {
+        portableRow<Log, Inverted, Bitmap, Third>(job, count, out);
+    }
+};
+
+#ifdef ORVANE_HAVE_AVX2_BUILD
+template <bool Log, bool Inverted, bool Bitmap, bool Third>
+struct Avx2 {
+    static void run(const RowJob& job, std::int32_t count, std::uint8_t* out) {
+        avx2Row<Log, Inverted, Bitmap, Third>(job, count, out);
+    }
+};
+#endif
 
 }  // namespace
 
@@ -90,22 +121,14 @@ const double* logFactors() {
 }
 
 void mapRowPortable(const RowJob& job, std::int32_t count, std::uint8_t* out) {
-    static constexpr RowKernel kernels[8] = {
-        portableRow<false, false, false>, portableRow<false, false, true>, portableRow<false, true, false>,
-        portableRow<false, true, true>,   portableRow<true, false, false>, portableRow<true, false, true>,
-        portableRow<true, true, false>,   portableRow<true, true, true>,
-    };
-    kernels[modeIndex(job)](job, count, out);
+    static constexpr std::array<RowKernel, 16> kernels = kernelTable<Portable>();
+    kernels[static_cast<std::size_t>(modeIndex(job))](job, count, out);
 }
 
 void mapRowAvx2(const RowJob& job, std::int32_t count, std::uint8_t* out) {
 #ifdef ORVANE_HAVE_AVX2_BUILD
-    static constexpr RowKernel kernels[8] = {
-        avx2Row<false, false, false>, avx2Row<false, false, true>, avx2Row<false, true, false>,
-        avx2Row<false, true, true>,   avx2Row<true, false, false>, avx2Row<true, false, true>,
-        avx2Row<true, true, false>,   avx2Row<true, true, true>,
-    };
-    kernels[modeIndex(job)](job, count, out);
+    static constexpr std::array<RowKernel, 16> kernels = kernelTable<Avx2>();
+    kernels[static_cast<std::size_t>(modeIndex(job))](job, count, out);
 #else
     mapRowPortable(job, count, out);
 #endif
