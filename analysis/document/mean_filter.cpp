@@ -116,7 +116,7 @@ ORVANE_TARGET_AVX2 void meanRow3x3Avx2(const std::uint16_t* above, const std::ui
 
 MeanRowKernel meanRowKernel() {
 #ifdef ORVANE_AVX2_BUILD
-    if (cpuHasAvx2()) return meanRow3x3Avx2;
+    if (useAvx2Kernels()) return meanRow3x3Avx2;
 #endif
     return meanRow3x3Portable;
 }

@@ -89,7 +89,7 @@ ORVANE_TARGET_AVX2 void interiorRow3x3Avx2(const std::uint16_t* above, const std
 
 InteriorKernel interiorKernel() {
 #ifdef ORVANE_AVX2_BUILD
-    if (cpuHasAvx2()) return interiorRow3x3Avx2;
+    if (useAvx2Kernels()) return interiorRow3x3Avx2;
 #endif
     return interiorRow3x3Portable;
 }

@@ -36,10 +36,17 @@ inline int threadNumber() {
 #define ORVANE_TARGET_AVX2 [[gnu::target("avx2")]]
 #endif
 
-inline bool cpuHasAvx2() {
+// On by default; the tests switch it off to check the baseline builds against the AVX2 ones.
+inline bool& avx2KernelsAllowed() {
+    static bool allowed = true;
+    return allowed;
+}
+
+// Whether the kernels run their AVX2 builds: the processor has it and it is allowed.
+inline bool useAvx2Kernels() {
 #ifdef ORVANE_AVX2_BUILD
     static const bool has = __builtin_cpu_supports("avx2");
-    return has;
+    return has && avx2KernelsAllowed();
 #else
     return false;
 #endif

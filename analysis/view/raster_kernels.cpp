@@ -10,6 +10,8 @@
 #include <mutex>
 #include <vector>
 
+#include "document/parallel.h"
+
 namespace orvane::raster {
 
 namespace {
@@ -143,7 +145,8 @@ bool cpuHasAvx2() {
 #endif
 }
 
-RowKernel bestRowKernel() { return cpuHasAvx2() ? mapRowAvx2 : mapRowPortable; }
+RowKernel bestRowKernel() { return useAvx2Kernels() ? mapRowAvx2 : mapRowPortable; }
+
 
 const ColourTable& singleChannelTable(int channel, bool log, bool inverted, bool bitmapOrder) {
     static std::once_flag built[3 * 8];

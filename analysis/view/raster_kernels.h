@@ -30,7 +30,7 @@ void mapRowPortable(const RowJob& job, std::int32_t count, std::uint8_t* out);
 // Only where cpuHasAvx2() says so.
 void mapRowAvx2(const RowJob& job, std::int32_t count, std::uint8_t* out);
 bool cpuHasAvx2();
-// mapRowAvx2 where the processor has it, else mapRowPortable.
+// mapRowAvx2 where the processor has it (and useAvx2Kernels() allows it), else mapRowPortable.
 RowKernel bestRowKernel();
 
 // With one channel shown the colour depends on its sample alone: the 3 colour bytes of every

@@ -1,5 +1,6 @@
 // The row-parallel filters against the naive window definition on images large enough to be
-// split between threads, for 1, 2 and 3 threads: the result must not depend on the split.
+// split between threads, for 1, 2 and 3 threads: the result must not depend on the split. The
+// baseline builds of the kernels are checked too (this processor may run the AVX2 ones).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 
 #include "document/buffer.h"
 #include "document/image_processing.h"
+#include "document/parallel.h"
 
 namespace orvane {
 namespace {
@@ -81,9 +83,12 @@ TEST(FilterThreadsTest, ParallelFiltersMatchTheWindowDefinitionForAnyThreadCount
         Samples window;
         for (std::int32_t y = 0; y < c.height; ++y)
             for (std::int32_t x = 0; x < c.width; ++x) want.push_back(reference(in, c.width, c.height, c.r, x, y, window));
-        for (int threads : {1, 2, 3}) {
-            SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " r " << c.r << " threads " << threads);
+        for (int threads : {1, 2, 3})
+        for (bool avx2 : {true, false}) {
+            SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " r " << c.r << " threads " << threads
+                                            << (avx2 ? "" : ", baseline kernels"));
             setThreads(threads);
+            avx2KernelsAllowed() = avx2;
             LayeredImage mean = imageOf(c.width, c.height, in);
             LayeredImage median = imageOf(c.width, c.height, in);
             MeanFilter(mean, c.r);
@@ -95,6 +100,7 @@ TEST(FilterThreadsTest, ParallelFiltersMatchTheWindowDefinitionForAnyThreadCount
         }
     }
     setThreads(2);
+    avx2KernelsAllowed() = true;
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #endif
 
 #include "document/buffer.h"
+#include "document/parallel.h"
 #include "view/display_raster.h"
 #include "view/raster_kernels.h"
 
@@ -172,14 +173,18 @@ TEST(RasterIdentityTest, RandomImagesEveryModeAndChannelCombination) {
 TEST(RasterIdentityTest, LargeRandomImagesOnOneAndTwoThreads) {
     for (int layers : {2, 3}) {
         const LayeredImage image = randomImage(613, 433, layers, 100 + layers);
-        for (int threads : {1, 2}) {
+        for (int threads : {1, 2})
+        for (bool avx2 : {true, false}) {
             setThreads(threads);
-            SCOPED_TRACE(std::to_string(layers) + " layers, threads " + std::to_string(threads));
+            avx2KernelsAllowed() = avx2;
+            SCOPED_TRACE(std::to_string(layers) + " layers, threads " + std::to_string(threads) +
+                         (avx2 ? "" : ", baseline kernels"));
             expectRasterMatchesReference(image, displayState(true, true, {true, true, true}), true);
             expectRasterMatchesReference(image, displayState(false, false, {true, true, layers == 2}), false);
         }
     }
     setThreads(2);
+    avx2KernelsAllowed() = true;
 }
 
 // The AVX2 build of the kernel must give the portable build's bytes for every mode, channel
