@@ -125,11 +125,13 @@ public:
         std::printf("| target | ours ms | (cpu ms) | reference | ref ms | (cpu ms) | ratio | limit | result |\n");
         std::printf("|---|---:|---:|---|---:|---:|---:|---:|---|\n");
         for (const Row& row : rows_) {
+            // "(info)" rows are figures beside a target, not targets of their own.
+            const bool info = row.target.rfind("(info)", 0) == 0;
             const bool pass = row.ratio <= row.limit;
-            failures += pass ? 0 : 1;
+            failures += pass || info ? 0 : 1;
             std::printf("| %s | %.1f | %.1f | %s | %.1f | %.1f | %.2f | %.2f | %s%s%s |\n", row.target.c_str(), row.oursMs,
                         row.oursCpuMs, row.reference.c_str(), row.referenceMs, row.referenceCpuMs, row.ratio, row.limit,
-                        pass ? "PASS" : "FAIL", row.note.empty() ? "" : ", ", row.note.c_str());
+                        info ? "info" : pass ? "PASS" : "FAIL", row.note.empty() ? "" : ", ", row.note.c_str());
         }
         return failures;
     }

@@ -174,13 +174,10 @@ void mapRowFromTable(const ColourTable& table, const std::uint16_t* samples, std
                      std::uint8_t* out) {
     std::int32_t k = 0;
     if constexpr (std::endian::native == std::endian::little) {
-        // Four pixels are exactly three 32-bit words: fewer, wider stores than 12 single bytes.
-        for (; k + 4 <= count; k += 4, out += 12) {
-            const std::uint32_t t0 = table[samples[k]], t1 = table[samples[k + 1]];
-            const std::uint32_t t2 = table[samples[k + 2]], t3 = table[samples[k + 3]];
-            const std::uint32_t words[3] = {t0 | t1 << 24, t1 >> 8 | t2 << 16, t2 >> 16 | t3 << 8};
-            std::memcpy(out, words, 12);
-        }
+        // One 4-byte store a pixel: its fourth byte lands on the next pixel's first byte, which
+        // the next store writes again. The last pixel takes 3 single bytes, so nothing past the
+        // row's pixels is written.
+        for (; k + 1 < count; ++k, out += 3) std::memcpy(out, &table[samples[k]], 4);
     }
     for (; k < count; ++k, out += 3) {
         const std::uint32_t t = table[samples[k]];
