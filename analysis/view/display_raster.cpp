@@ -80,6 +80,14 @@ void BuildRaster(const LayeredImage& image, const DisplayState& state, std::uint
         const int channel = channels.samples[0] ? 0 : channels.samples[1] ? 1 : 2;
         table = &raster::singleChannelTable(channel, state.logDisplay, state.invertedDisplay, bitmapOrder);
     }
+    // Linear with two channels shown: a table over the pairs of top bytes.
+    const raster::ColourTable* pairTable = nullptr;
+    int pairFirst = -1, pairSecond = -1;
+    if (!state.logDisplay && channels.shown == 2 && pixels > 4 * 65536) {
+        for (int i = 0; i < kMaxLayers; ++i)
+            if (channels.samples[i] != nullptr) (pairFirst < 0 ? pairFirst : pairSecond) = i;
+        pairTable = &raster::twoChannelLinearTable(pairFirst, pairSecond, state.invertedDisplay, bitmapOrder);
+    }
     const raster::RowKernel kernel = raster::bestRowKernel();
     const auto width = static_cast<std::size_t>(image.width());
     auto mapRow = [&](std::int32_t y) {
@@ -88,6 +96,9 @@ void BuildRaster(const LayeredImage& image, const DisplayState& state, std::uint
         if (table != nullptr) {
             const int channel = channels.samples[0] ? 0 : channels.samples[1] ? 1 : 2;
             raster::mapRowFromTable(*table, channels.samples[channel] + rowStart, columns, out);
+        } else if (pairTable != nullptr) {
+            raster::mapRowFromPairTable(*pairTable, channels.samples[pairFirst] + rowStart,
+                                        channels.samples[pairSecond] + rowStart, columns, out);
         } else {
             kernel(rowJob(channels, state, bitmapOrder, zeros.get(), rowStart), columns, out);
         }

@@ -170,6 +170,51 @@ const ColourTable& singleChannelTable(int channel, bool log, bool inverted, bool
     return *tables[index];
 }
 
+const ColourTable& twoChannelLinearTable(int first, int second, bool inverted, bool bitmapOrder) {
+    static std::once_flag built[3 * 4];
+    static std::unique_ptr<ColourTable> tables[3 * 4];
+    const int pair = first + second - 1;  // (0, 1) -> 0, (0, 2) -> 1, (1, 2) -> 2
+    const int index = pair * 4 + (inverted ? 2 : 0) + (bitmapOrder ? 1 : 0);
+    std::call_once(built[index], [&] {
+        std::vector<std::uint16_t> a(65536), b(65536);
+        for (std::size_t k = 0; k < a.size(); ++k) {
+            a[k] = static_cast<std::uint16_t>((k >> 8) << 8);
+            b[k] = static_cast<std::uint16_t>((k & 255) << 8);
+        }
+        const std::vector<std::uint16_t> zeros(a.size(), 0);
+        RowJob job{{zeros.data(), zeros.data(), zeros.data()}, {false, false, false}, false, inverted, bitmapOrder};
+        job.samples[first] = a.data();
+        job.samples[second] = b.data();
+        job.on[first] = job.on[second] = true;
+        std::vector<std::uint8_t> bytes(3 * a.size());
+        bestRowKernel()(job, 65536, bytes.data());
+        auto table = std::make_unique<ColourTable>();
+        for (std::size_t v = 0; v < a.size(); ++v)
+            (*table)[v] = std::uint32_t{bytes[3 * v]} | std::uint32_t{bytes[3 * v + 1]} << 8 |
+                          std::uint32_t{bytes[3 * v + 2]} << 16;
+        tables[index] = std::move(table);
+    });
+    return *tables[index];
+}
+
+void mapRowFromPairTable(const ColourTable& table, const std::uint16_t* first, const std::uint16_t* second,
+                         std::int32_t count, std::uint8_t* out) {
+    std::int32_t k = 0;
+    auto at = [&](std::int32_t x) { return table[static_cast<std::size_t>((first[x] >> 8) << 8 | second[x] >> 8)]; };
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; k + 1 < count; ++k, out += 3) {
+            const std::uint32_t t = at(k);
+            std::memcpy(out, &t, 4);  // the fourth byte is rewritten by the next pixel
+        }
+    }
+    for (; k < count; ++k, out += 3) {
+        const std::uint32_t t = at(k);
+        out[0] = static_cast<std::uint8_t>(t);
+        out[1] = static_cast<std::uint8_t>(t >> 8);
+        out[2] = static_cast<std::uint8_t>(t >> 16);
+    }
+}
+
 void mapRowFromTable(const ColourTable& table, const std::uint16_t* samples, std::int32_t count,
                      std::uint8_t* out) {
     std::int32_t k = 0;

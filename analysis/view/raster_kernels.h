@@ -39,6 +39,13 @@ RowKernel bestRowKernel();
 using ColourTable = std::array<std::uint32_t, 65536>;
 const ColourTable& singleChannelTable(int channel, bool log, bool inverted, bool bitmapOrder);
 
+// In linear mode the colour depends on the top 8 bits of each sample alone: with two channels
+// shown, `first` < `second`, the colour of every pair of top bytes (index (a >> 8) x 256 +
+// (b >> 8)), built and kept as above.
+const ColourTable& twoChannelLinearTable(int first, int second, bool inverted, bool bitmapOrder);
+void mapRowFromPairTable(const ColourTable& table, const std::uint16_t* first, const std::uint16_t* second,
+                         std::int32_t count, std::uint8_t* out);
+
 // Maps `count` samples through the table into `out`, 3 bytes a pixel.
 void mapRowFromTable(const ColourTable& table, const std::uint16_t* samples, std::int32_t count,
                      std::uint8_t* out);

@@ -187,6 +187,19 @@ TEST(RasterIdentityTest, LargeRandomImagesOnOneAndTwoThreads) {
     avx2KernelsAllowed() = true;
 }
 
+// Linear with two channels shown goes through a table of the pairs of top bytes: every pair of
+// channels, both colour modes and byte orders, on an image large enough for the table.
+TEST(RasterIdentityTest, TwoChannelLinearTables) {
+    const LayeredImage image = randomImage(1027, 263, 3, 21);
+    const std::array<std::array<bool, 3>, 3> pairs = {{{true, true, false}, {true, false, true}, {false, true, true}}};
+    for (const auto& on : pairs)
+        for (int mode = 0; mode < 4; ++mode) {
+            SCOPED_TRACE("channels " + std::to_string(on[0]) + std::to_string(on[1]) + std::to_string(on[2]) + " mode " +
+                         std::to_string(mode));
+            expectRasterMatchesReference(image, displayState(false, mode & 2, on), mode & 1);
+        }
+}
+
 // The AVX2 build of the kernel must give the portable build's bytes for every mode, channel
 // combination and row length (the vector loop's remainder included).
 TEST(RasterIdentityTest, Avx2KernelMatchesPortable) {
