@@ -29,9 +29,11 @@ demo: build
 	scripts/demo $(BUILD)
 
 # Benchmarks want an optimised build without sanitizers.
-bench: deps
+# OpenCV (scripts/install-deps --bench) gives the reference figures.
+bench:
+	@scripts/install-deps --bench
 	@test -f build-release/build.ninja || cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release
-	cmake --build build-release -j $(JOBS)
+	cmake --build build-release -j $(JOBS) --target speed_bench auto_place_bench orvane-demo-slide orvane-batch
 	scripts/bench build-release
 
 # Every fuzz harness for FUZZ_SECONDS (default 30) each: clang, sanitizers, no GUI.

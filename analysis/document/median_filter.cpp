@@ -9,6 +9,8 @@
 
 #include "buffer.h"
 #include "image_processing.h"
+#include "parallel.h"
+#include "rows_in_place.h"
 
 namespace orvane {
 
@@ -43,17 +45,15 @@ inline std::uint16_t median3(std::uint16_t a, std::uint16_t b, std::uint16_t c) 
     return std::max(std::min(a, b), std::min(std::max(a, b), c));
 }
 
-// The 3 x 3 interior: with each column's three samples sorted into low <= mid <= high, the
-// median of the nine is median3(max of the lows, median of the mids, min of the highs). Each
-// column is sorted once per row and shared by the three windows that contain it.
-// The work rows never overlap each other or the output (__restrict lets both loops vectorise).
-void interiorRow3x3(const Geometry& g, std::int32_t y, std::uint16_t* __restrict low,
-                    std::uint16_t* __restrict mid, std::uint16_t* __restrict high,
-                    std::uint16_t* __restrict outRow) {
-    const auto w = static_cast<std::size_t>(g.width);
-    const std::uint16_t* above = g.in + static_cast<std::size_t>(y - 1) * w;
-    const std::uint16_t* here = above + w;
-    const std::uint16_t* below = here + w;
+// The 3 x 3 interior of one row, columns 1 .. width - 2: with each column's three samples
+// sorted into low <= mid <= high, the median of the nine is median3(max of the lows, median of
+// the mids, min of the highs). Each column is sorted once per row and shared by the three
+// windows that contain it. Nothing here overlaps (__restrict lets both loops vectorise).
+[[gnu::always_inline]] inline void interiorRow3x3Body(const std::uint16_t* __restrict above,
+                                                      const std::uint16_t* __restrict here,
+                                                      const std::uint16_t* __restrict below, std::size_t w,
+                                                      std::uint16_t* __restrict low, std::uint16_t* __restrict mid,
+                                                      std::uint16_t* __restrict high, std::uint16_t* __restrict outRow) {
     for (std::size_t x = 0; x < w; ++x) {
         const std::uint16_t a = above[x], b = here[x], c = below[x];
         const std::uint16_t lo = std::min(a, b), hi = std::max(a, b);
@@ -68,22 +68,56 @@ void interiorRow3x3(const Geometry& g, std::int32_t y, std::uint16_t* __restrict
     }
 }
 
-void medianLayer3x3(const Geometry& g, std::uint16_t* out, std::uint16_t* work) {
-    const auto w = static_cast<std::size_t>(g.width);
-    auto columns = allocateBuffer<std::uint16_t>(checkedCount(3, g.width, sizeof(std::uint16_t)));
-    std::uint16_t* low = columns.get();
-    std::uint16_t* mid = low + w;
-    std::uint16_t* high = mid + w;
-    for (std::int32_t y = 0; y < g.height; ++y) {
-        std::uint16_t* outRow = out + static_cast<std::size_t>(y) * w;
-        if (y == 0 || y == g.height - 1 || g.width < 3) {
-            genericRow(g, y, 0, g.width, outRow, work);
-            continue;
-        }
-        interiorRow3x3(g, y, low, mid, high, outRow);
-        genericRow(g, y, 0, 1, outRow, work);
-        genericRow(g, y, g.width - 1, g.width, outRow, work);
+using InteriorKernel = void (*)(const std::uint16_t*, const std::uint16_t*, const std::uint16_t*, std::size_t,
+                                std::uint16_t*, std::uint16_t*, std::uint16_t*, std::uint16_t*);
+
+void interiorRow3x3Portable(const std::uint16_t* above, const std::uint16_t* here, const std::uint16_t* below,
+                            std::size_t w, std::uint16_t* low, std::uint16_t* mid, std::uint16_t* high,
+                            std::uint16_t* outRow) {
+    interiorRow3x3Body(above, here, below, w, low, mid, high, outRow);
+}
+
+#ifdef ORVANE_AVX2_BUILD
+// The unsigned 16-bit minimum and maximum are single instructions from SSE4.1 on; the
+// baseline build has to emulate them.
+ORVANE_TARGET_AVX2 void interiorRow3x3Avx2(const std::uint16_t* above, const std::uint16_t* here,
+                                           const std::uint16_t* below, std::size_t w, std::uint16_t* low,
+                                           std::uint16_t* mid, std::uint16_t* high, std::uint16_t* outRow) {
+    interiorRow3x3Body(above, here, below, w, low, mid, high, outRow);
+}
+#endif
+
+InteriorKernel interiorKernel() {
+#ifdef ORVANE_AVX2_BUILD
+    if (useAvx2Kernels()) return interiorRow3x3Avx2;
+#endif
+    return interiorRow3x3Portable;
+}
+
+// The window of column x from the rows given (null: outside the image), cut at the edges.
+std::uint16_t smallWindowMedian(const std::uint16_t* const rows[3], std::int32_t width, std::int32_t x) {
+    std::uint16_t values[9];
+    int n = 0;
+    const std::int32_t left = std::max(x - 1, 0), right = std::min(x + 1, width - 1);
+    for (int r = 0; r < 3; ++r)
+        if (rows[r] != nullptr)
+            for (std::int32_t wx = left; wx <= right; ++wx) values[n++] = rows[r][wx];
+    std::nth_element(values, values + n / 2, values + n);
+    return values[n / 2];
+}
+
+// One output row of the 3 x 3 filter from the original rows around it.
+void medianRow3x3(InteriorKernel kernel, const std::uint16_t* above, const std::uint16_t* here,
+                  const std::uint16_t* below, std::int32_t width, std::uint16_t* columns, std::uint16_t* outRow) {
+    const std::uint16_t* const rows[3] = {above, here, below};
+    const auto w = static_cast<std::size_t>(width);
+    if (above == nullptr || below == nullptr || width < 3) {
+        for (std::int32_t x = 0; x < width; ++x) outRow[x] = smallWindowMedian(rows, width, x);
+        return;
     }
+    kernel(above, here, below, w, columns, columns + w, columns + 2 * w, outRow);
+    outRow[0] = smallWindowMedian(rows, width, 0);
+    outRow[w - 1] = smallWindowMedian(rows, width, width - 1);
 }
 
 }  // namespace
@@ -93,21 +127,39 @@ void MedianFilter(LayeredImage& image, std::int32_t r) {
     const std::int32_t width = image.width();
     const std::int32_t height = image.height();
     r = std::min(r, std::max(width, height));  // a window wider than the image is the image
-    // One work array for every pixel and layer: a window never holds more than the image.
+    if (r == 1) {
+        // The menu's filter: in place, so no second layer buffer; each stripe has its own
+        // sorted column rows, allocated before any layer changes.
+        const int stripes = stripeCount(width, height);
+        auto columns = allocateBuffer<std::uint16_t>(checkedCount(3 * std::int64_t{stripes}, width, sizeof(std::uint16_t)));
+        const InteriorKernel kernel = interiorKernel();
+        const auto w = static_cast<std::size_t>(width);
+        for (std::int32_t i = 0; i < image.layerCount; ++i)
+            filterRowsInPlace(image.layers[static_cast<std::size_t>(i)].samples.get(), width, height, stripes,
+                              [&](const std::uint16_t* above, const std::uint16_t* here, const std::uint16_t* below,
+                                  std::uint16_t* out, int stripe) {
+                                  medianRow3x3(kernel, above, here, below, width,
+                                               columns.get() + 3 * w * static_cast<std::size_t>(stripe), out);
+                              });
+        return;
+    }
+    // Any other r: rows are independent; each thread has its own work array (a window never
+    // holds more than the image), allocated up front.
+    const bool parallel = std::int64_t{width} * height >= kParallelPixels;
+    const int threads = parallel ? maxThreads() : 1;
     const std::int64_t span = 2 * std::int64_t{r} + 1;
-    auto work = allocateBuffer<std::uint16_t>(
-        checkedCount(std::min<std::int64_t>(span, width), std::min<std::int64_t>(span, height), sizeof(std::uint16_t)));
+    const std::uint64_t window = checkedCount(std::min<std::int64_t>(span, width), std::min<std::int64_t>(span, height),
+                                              sizeof(std::uint16_t));
+    auto work = allocateBuffer<std::uint16_t>(checkedCount(threads, static_cast<std::int64_t>(window), sizeof(std::uint16_t)));
+    const auto w = static_cast<std::size_t>(width);
     for (std::int32_t i = 0; i < image.layerCount; ++i) {
         ImageLayer& layer = image.layers[static_cast<std::size_t>(i)];
         auto filtered = allocateBuffer<std::uint16_t>(checkedCount(width, height, sizeof(std::uint16_t)));
         const Geometry g{layer.samples.get(), width, height, r};
-        if (r == 1) {
-            medianLayer3x3(g, filtered.get(), work.get());
-        } else {
-            for (std::int32_t y = 0; y < height; ++y)
-                genericRow(g, y, 0, width, filtered.get() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width),
-                           work.get());
-        }
+        std::uint16_t* out = filtered.get();
+#pragma omp parallel for schedule(static) if (parallel)
+        for (std::int32_t y = 0; y < height; ++y)
+            genericRow(g, y, 0, width, out + static_cast<std::size_t>(y) * w, work.get() + window * static_cast<std::size_t>(threadNumber()));
         layer.samples = std::move(filtered);
     }
 }

@@ -8,6 +8,9 @@
 #include <memory>
 #include <stdexcept>
 #include <system_error>
+#include <vector>
+
+#include <unistd.h>
 
 #include <tiffio.h>
 
@@ -98,12 +101,80 @@ void checkUncompressedSize(TIFF* tif, const std::string& path, std::int32_t widt
                             std::to_string(height) + " 16-bit samples.");
 }
 
+// A stretch of the file that holds consecutive rows of samples.
+struct Extent {
+    std::uint64_t fileOffset;
+    std::uint64_t sampleIndex;  // where its first sample goes
+    std::uint64_t bytes;
+};
+
+// The rows of an uncompressed, untiled file in the host's byte order and the usual fill order
+// are stored as they are in memory, strip after strip: their extents, neighbouring strips
+// merged. Empty when the file needs libtiff's decoding (or a strip is shorter than its rows,
+// which the scanline loop reports with libtiff's text).
+std::vector<Extent> plainStripExtents(TIFF* tif, std::int32_t width, std::int32_t height) {
+    std::uint16_t compression = 0, fillOrder = 0;
+    std::uint32_t rowsPerStrip = 0;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_FILLORDER, &fillOrder);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+    if (TIFFIsTiled(tif) || TIFFIsByteSwapped(tif) || compression != COMPRESSION_NONE ||
+        fillOrder != FILLORDER_MSB2LSB || rowsPerStrip == 0)
+        return {};
+    const std::uint64_t rowBytes = std::uint64_t{2} * static_cast<std::uint64_t>(width);
+    const std::uint32_t strips = TIFFNumberOfStrips(tif);
+    std::vector<Extent> extents;
+    std::uint64_t row = 0;
+    for (std::uint32_t s = 0; s < strips && row < static_cast<std::uint64_t>(height); ++s) {
+        const std::uint64_t rows = std::min<std::uint64_t>(rowsPerStrip, static_cast<std::uint64_t>(height) - row);
+        const std::uint64_t offset = TIFFGetStrileOffset(tif, s);
+        const std::uint64_t bytes = rows * rowBytes;
+        if (offset == 0 || TIFFGetStrileByteCount(tif, s) < bytes) return {};
+        const std::uint64_t index = row * static_cast<std::uint64_t>(width);
+        if (!extents.empty() && extents.back().fileOffset + extents.back().bytes == offset)
+            extents.back().bytes += bytes;
+        else
+            extents.push_back({offset, index, bytes});
+        row += rows;
+    }
+    if (row != static_cast<std::uint64_t>(height)) return {};
+    return extents;
+}
+
+// Reads the extents with pread on all threads, in pieces of a few megabytes, straight into
+// the samples: no copy through libtiff's scanline buffer. False when any read comes up short.
+bool readExtents(int fd, const std::vector<Extent>& extents, std::uint16_t* samples) {
+    constexpr std::uint64_t kPiece = std::uint64_t{4} << 20;
+    std::vector<Extent> pieces;
+    for (const Extent& e : extents)
+        for (std::uint64_t done = 0; done < e.bytes; done += kPiece)
+            pieces.push_back({e.fileOffset + done, e.sampleIndex + done / 2, std::min(kPiece, e.bytes - done)});
+    bool complete = true;
+    const auto count = static_cast<std::int64_t>(pieces.size());
+#pragma omp parallel for schedule(dynamic) reduction(&& : complete)
+    for (std::int64_t i = 0; i < count; ++i) {
+        const Extent& piece = pieces[static_cast<std::size_t>(i)];
+        auto* target = reinterpret_cast<char*>(samples + piece.sampleIndex);
+        std::uint64_t done = 0;
+        while (done < piece.bytes) {
+            const ssize_t got = pread(fd, target + done, piece.bytes - done, static_cast<off_t>(piece.fileOffset + done));
+            if (got <= 0) break;
+            done += static_cast<std::uint64_t>(got);
+        }
+        complete = complete && done == piece.bytes;
+    }
+    return complete;
+}
+
 std::unique_ptr<std::uint16_t[]> readSamples(TIFF* tif, std::int32_t width, std::int32_t height,
                                              const TiffMessageCapture& capture) {
     // The spare row and column match what the filters expect to find replaced later.
     auto samples = allocateBuffer<std::uint16_t>(checkedCount(std::int64_t{height} + 1,
                                                               std::int64_t{width} + 1,
                                                               sizeof(std::uint16_t)));
+    const std::vector<Extent> extents = plainStripExtents(tif, width, height);
+    if (!extents.empty() && readExtents(TIFFFileno(tif), extents, samples.get())) return samples;
+    // Decoding files, and plain ones whose direct read failed: libtiff reads and reports.
     for (std::int32_t row = 0; row < height; ++row) {
         void* rowStart = samples.get() + static_cast<std::size_t>(row) * static_cast<std::size_t>(width);
         if (TIFFReadScanline(tif, rowStart, static_cast<std::uint32_t>(row), 0) == -1)

@@ -1,4 +1,5 @@
-// BuildRaster: the per-pixel colour mapping of the display and its row loop with progress.
+// BuildRaster: the row loop over the box with its progress texts, mapped in parallel by rows
+// through the kernels of raster_kernels.cpp; MapPixel for single pixels.
 #include "display_raster.h"
 
 #include <algorithm>
@@ -7,29 +8,18 @@
 #include <vector>
 
 #include "document/buffer.h"
+#include "raster_kernels.h"
 
 namespace orvane {
 
 namespace {
 
-constexpr std::int32_t kMaxSum = 3 * 65535;
+using raster::RowJob;
 
-// f(S) = S^0.33 x 6.3 / S for every possible sum of the shown samples. The exponent and the
-// factor are the single-precision values of 0.33 and 6.3 widened to double, not 1/3: the
-// picture must match the one users know. Computed once; the mapping then costs one multiply.
-const std::vector<double>& logFactors() {
-    static const std::vector<double> table = [] {
-        std::vector<double> f(kMaxSum + 1, 0.0);
-        for (std::int32_t s = 1; s <= kMaxSum; ++s)
-            f[s] = std::pow(static_cast<double>(s), 0.33000001311302185) * 6.300000190734863 /
-                   static_cast<double>(s);
-        return f;
-    }();
-    return table;
-}
-
+// The loaded layers whose channel is on; the others read as zeros.
 struct Channels {
     const std::uint16_t* samples[kMaxLayers];  // null when the channel is off
+    int shown = 0;
 };
 
 Channels shownChannels(const LayeredImage& image, const DisplayState& state) {
@@ -37,90 +27,25 @@ Channels shownChannels(const LayeredImage& image, const DisplayState& state) {
     for (int i = 0; i < kMaxLayers; ++i) {
         const ImageLayer& layer = image.layers[static_cast<std::size_t>(i)];
         // A channel shows only a loaded layer, whatever the flag says.
-        if (state.channelOn[static_cast<std::size_t>(i)] && i < image.layerCount && layer.loaded())
+        if (state.channelOn[static_cast<std::size_t>(i)] && i < image.layerCount && layer.loaded()) {
             c.samples[i] = layer.samples.get();
+            ++c.shown;
+        }
     }
     return c;
 }
 
-// The mapping of one pixel's samples (0 for channels that are off) to red, green, blue.
-template <bool Log, bool Inverted>
-inline void mapSamples(std::uint32_t v0, std::uint32_t v1, std::uint32_t v2, const bool on[3],
-                       const double* factors, std::uint8_t rgb[3]) {
-    std::int32_t out0, out1, out2;
-    if constexpr (Log) {
-        const double f = factors[v0 + v1 + v2];  // 0 for S = 0, so every channel is 0
-        out0 = static_cast<std::int32_t>(v0 * f);
-        out1 = static_cast<std::int32_t>(v1 * f);
-        out2 = static_cast<std::int32_t>(v2 * f);
-    } else {
-        out0 = static_cast<std::int32_t>(v0 >> 8);
-        out1 = static_cast<std::int32_t>(v1 >> 8);
-        out2 = static_cast<std::int32_t>(v2 >> 8);
+RowJob rowJob(const Channels& channels, const DisplayState& state, bool bitmapOrder,
+              const std::uint16_t* zeros, std::size_t rowStart) {
+    RowJob job{};
+    for (int i = 0; i < kMaxLayers; ++i) {
+        job.on[i] = channels.samples[i] != nullptr;
+        job.samples[i] = job.on[i] ? channels.samples[i] + rowStart : zeros;
     }
-    // A channel that is off shows the common part of the others, each from values already
-    // final, so that a pixel where all shown layers agree comes out grey.
-    const std::int32_t c0 = on[0] ? out0 : std::min(out1, out2);
-    const std::int32_t c1 = on[1] ? out1 : std::min(out2, c0);
-    const std::int32_t c2 = on[2] ? out2 : std::min(c0, c1);
-    if constexpr (Inverted) {
-        rgb[0] = static_cast<std::uint8_t>(255 - std::max(c1, c2));
-        rgb[1] = static_cast<std::uint8_t>(255 - std::max(c2, c0));
-        rgb[2] = static_cast<std::uint8_t>(255 - std::max(c0, c1));
-    } else {
-        rgb[0] = static_cast<std::uint8_t>(c0);
-        rgb[1] = static_cast<std::uint8_t>(c1);
-        rgb[2] = static_cast<std::uint8_t>(c2);
-    }
-}
-
-template <bool Log, bool Inverted, bool Bitmap>
-void mapRow(const Channels& channels, std::size_t rowStart, std::int32_t count, std::uint8_t* out) {
-    const bool on[3] = {channels.samples[0] != nullptr, channels.samples[1] != nullptr,
-                        channels.samples[2] != nullptr};
-    const double* factors = logFactors().data();
-    const std::uint16_t* s0 = on[0] ? channels.samples[0] + rowStart : nullptr;
-    const std::uint16_t* s1 = on[1] ? channels.samples[1] + rowStart : nullptr;
-    const std::uint16_t* s2 = on[2] ? channels.samples[2] + rowStart : nullptr;
-    for (std::int32_t k = 0; k < count; ++k) {
-        std::uint8_t rgb[3];
-        mapSamples<Log, Inverted>(s0 ? s0[k] : 0u, s1 ? s1[k] : 0u, s2 ? s2[k] : 0u, on, factors, rgb);
-        out[0] = Bitmap ? rgb[2] : rgb[0];
-        out[1] = rgb[1];
-        out[2] = Bitmap ? rgb[0] : rgb[2];
-        out += 3;
-    }
-}
-
-// With one channel shown the colour depends on that channel's sample alone: map all 65536
-// values once through the same code, then each pixel is a table look-up.
-struct SingleChannelTable {
-    int channel = -1;
-    std::vector<std::uint8_t> bytes;  // 3 bytes a sample value, in the raster's byte order
-};
-
-void mapRowFromTable(const SingleChannelTable& table, const Channels& channels, std::size_t rowStart,
-                     std::int32_t count, std::uint8_t* out) {
-    const std::uint16_t* s = channels.samples[table.channel] + rowStart;
-    const std::uint8_t* t = table.bytes.data();
-    for (std::int32_t k = 0; k < count; ++k) {
-        const std::uint8_t* rgb = t + 3 * std::size_t{s[k]};
-        out[0] = rgb[0];
-        out[1] = rgb[1];
-        out[2] = rgb[2];
-        out += 3;
-    }
-}
-
-using RowMapper = void (*)(const Channels&, std::size_t, std::int32_t, std::uint8_t*);
-
-RowMapper selectRowMapper(bool log, bool inverted, bool bitmap) {
-    static constexpr RowMapper table[8] = {
-        mapRow<false, false, false>, mapRow<false, false, true>, mapRow<false, true, false>,
-        mapRow<false, true, true>,   mapRow<true, false, false>, mapRow<true, false, true>,
-        mapRow<true, true, false>,   mapRow<true, true, true>,
-    };
-    return table[(log ? 4 : 0) + (inverted ? 2 : 0) + (bitmap ? 1 : 0)];
+    job.log = state.logDisplay;
+    job.inverted = state.invertedDisplay;
+    job.bitmapOrder = bitmapOrder;
+    return job;
 }
 
 // The shown samples of one row, balanced: channels with offset 0 and gain 1 point into the
@@ -128,6 +53,7 @@ RowMapper selectRowMapper(bool log, bool inverted, bool bitmap) {
 Channels balancedRow(const Channels& channels, const DisplayState& state, std::size_t rowStart,
                      std::int32_t count, std::vector<std::uint16_t> (&scratch)[kMaxLayers]) {
     Channels row{};
+    row.shown = channels.shown;
     for (int i = 0; i < kMaxLayers; ++i) {
         const std::uint16_t* src = channels.samples[i];
         if (src == nullptr) continue;
@@ -147,27 +73,6 @@ Channels balancedRow(const Channels& channels, const DisplayState& state, std::s
         row.samples[i] = out.data();
     }
     return row;
-}
-
-SingleChannelTable singleChannelTable(const Channels& channels, bool log, bool inverted, bool bitmap) {
-    SingleChannelTable table;
-    int shown = 0;
-    for (int i = 0; i < kMaxLayers; ++i)
-        if (channels.samples[i] != nullptr) {
-            table.channel = i;
-            ++shown;
-        }
-    if (shown != 1) {
-        table.channel = -1;
-        return table;
-    }
-    std::vector<std::uint16_t> values(65536);
-    for (std::size_t v = 0; v < values.size(); ++v) values[v] = static_cast<std::uint16_t>(v);
-    Channels all{};
-    all.samples[table.channel] = values.data();
-    table.bytes.resize(3 * values.size());
-    selectRowMapper(log, inverted, bitmap)(all, 0, 65536, table.bytes.data());
-    return table;
 }
 
 void reportRow(Progress& progress, std::int32_t y, std::int32_t y0, std::int32_t y1) {
@@ -193,23 +98,56 @@ void BuildRaster(const LayeredImage& image, const DisplayState& state, std::uint
     y1 = std::min(y1, image.height());
     if (x1 <= x0 || y1 <= y0 || image.layerCount <= 0) return;
     const Channels channels = shownChannels(image, state);
-    const RowMapper mapRowFn = selectRowMapper(state.logDisplay, state.invertedDisplay, bitmapOrder);
-    // Building the table costs 65536 mappings; only worth it for larger boxes.
-    const bool useTable = std::int64_t{x1 - x0} * (y1 - y0) > 4 * 65536;
-    const SingleChannelTable table =
-        useTable ? singleChannelTable(channels, state.logDisplay, state.invertedDisplay, bitmapOrder) : SingleChannelTable{};
-    const auto width = static_cast<std::size_t>(image.width());
+    const std::int32_t columns = x1 - x0;
+    const std::int64_t pixels = std::int64_t{columns} * (y1 - y0);
+    // A channel that is off reads a row of zeros, so that the kernel has no branch on it.
+    auto zeros = allocateBuffer<std::uint16_t>(static_cast<std::uint64_t>(columns));
+    std::fill_n(zeros.get(), columns, std::uint16_t{0});
+    // With one channel shown each pixel is a look-up; the table is worth it for larger boxes.
     const bool balanced = state.balanced();
-    std::vector<std::uint16_t> scratch[kMaxLayers];
-    for (std::int32_t y = y0; y < y1; ++y) {
-        reportRow(progress, y, y0, y1);
+    const raster::ColourTable* table = nullptr;
+    if (!balanced && channels.shown == 1 && pixels > 4 * 65536) {
+        const int channel = channels.samples[0] ? 0 : channels.samples[1] ? 1 : 2;
+        table = &raster::singleChannelTable(channel, state.logDisplay, state.invertedDisplay, bitmapOrder);
+    }
+    // Linear with two channels shown: a table over the pairs of top bytes.
+    const raster::ColourTable* pairTable = nullptr;
+    int pairFirst = -1, pairSecond = -1;
+    if (!balanced && !state.logDisplay && channels.shown == 2 && pixels > 4 * 65536) {
+        for (int i = 0; i < kMaxLayers; ++i)
+            if (channels.samples[i] != nullptr) (pairFirst < 0 ? pairFirst : pairSecond) = i;
+        pairTable = &raster::twoChannelLinearTable(pairFirst, pairSecond, state.invertedDisplay, bitmapOrder);
+    }
+    const raster::RowKernel kernel = raster::bestRowKernel();
+    const auto width = static_cast<std::size_t>(image.width());
+    auto mapRow = [&](std::int32_t y) {
         const std::size_t rowStart = static_cast<std::size_t>(y) * width + static_cast<std::size_t>(x0);
         std::uint8_t* out = buffer + stride * (y - y0);
-        // Balanced samples come from a scratch row that starts at the box's left edge.
-        const Channels row = balanced ? balancedRow(channels, state, rowStart, x1 - x0, scratch) : channels;
-        const std::size_t start = balanced ? 0 : rowStart;
-        if (table.channel >= 0) mapRowFromTable(table, row, start, x1 - x0, out);
-        else mapRowFn(row, start, x1 - x0, out);
+        if (balanced) {
+            // Each thread keeps its own balanced rows.
+            thread_local std::vector<std::uint16_t> scratch[kMaxLayers];
+            const Channels row = balancedRow(channels, state, rowStart, columns, scratch);
+            kernel(rowJob(row, state, bitmapOrder, zeros.get(), 0), columns, out);
+        } else if (table != nullptr) {
+            const int channel = channels.samples[0] ? 0 : channels.samples[1] ? 1 : 2;
+            raster::mapRowFromTable(*table, channels.samples[channel] + rowStart, columns, out);
+        } else if (pairTable != nullptr) {
+            raster::mapRowFromPairTable(*pairTable, channels.samples[pairFirst] + rowStart,
+                                        channels.samples[pairSecond] + rowStart, columns, out);
+        } else {
+            kernel(rowJob(channels, state, bitmapOrder, zeros.get(), rowStart), columns, out);
+        }
+    };
+    // Rows are mapped in parallel a block at a time; the texts of a block's rows are shown, in
+    // row order, before the block is mapped, so the user sees the same texts in the same order.
+    const std::int32_t blockRows = std::max<std::int32_t>(1, (y1 - y0) / 20);
+    const bool parallel = pixels >= 65536;
+    for (std::int32_t block = y0; block < y1;) {
+        const std::int32_t blockEnd = block + std::min(blockRows, y1 - block);
+        for (std::int32_t y = block; y < blockEnd; ++y) reportRow(progress, y, y0, y1);
+#pragma omp parallel for schedule(static) if (parallel)
+        for (std::int32_t y = block; y < blockEnd; ++y) mapRow(y);
+        block = blockEnd;
     }
     progress.message("Ready");
 }
@@ -232,13 +170,14 @@ std::array<std::uint8_t, 3> MapPixel(const LayeredImage& image, const DisplaySta
     const Channels channels = shownChannels(image, state);
     const std::size_t index = static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width()) +
                               static_cast<std::size_t>(x);
+    const std::uint16_t zero = 0;
     std::array<std::uint8_t, 3> rgb{};
-    const RowMapper mapper = selectRowMapper(state.logDisplay, state.invertedDisplay, false);
     if (state.balanced()) {
         std::vector<std::uint16_t> scratch[kMaxLayers];
-        mapper(balancedRow(channels, state, index, 1, scratch), 0, 1, rgb.data());
+        raster::mapRowPortable(rowJob(balancedRow(channels, state, index, 1, scratch), state, false, &zero, 0), 1,
+                               rgb.data());
     } else {
-        mapper(channels, index, 1, rgb.data());
+        raster::mapRowPortable(rowJob(channels, state, false, &zero, index), 1, rgb.data());
     }
     return rgb;
 }

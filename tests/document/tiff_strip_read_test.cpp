@@ -1,0 +1,87 @@
+// Loading reads plain strips straight from the file on all threads and leaves every other
+// layout to libtiff's scanline loop: both must give the file's samples exactly.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#ifdef _OPENMP
+#include <omp.h>
+#endif
+
+#include <tiffio.h>
+
+#include "document/tiff_loader.h"
+#include "tiff_fixture.h"
+
+namespace orvane {
+namespace {
+
+using testing_support::TempDir;
+
+struct Layout {
+    const char* name;
+    const char* mode;  // "wb" writes a big-endian file: byte-swapped on this host
+    std::uint32_t rowsPerStrip;
+    std::uint16_t compression;
+    std::uint16_t fillOrder;
+};
+
+void writeScan(const std::string& path, const Layout& layout, std::uint32_t width, std::uint32_t height,
+               const std::vector<std::uint16_t>& samples) {
+    TIFF* tif = TIFFOpen(path.c_str(), layout.mode);
+    ASSERT_NE(tif, nullptr);
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 16);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, layout.compression);
+    TIFFSetField(tif, TIFFTAG_FILLORDER, layout.fillOrder);
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, layout.rowsPerStrip);
+    std::vector<std::uint16_t> row(width);
+    for (std::uint32_t y = 0; y < height; ++y) {
+        std::copy_n(samples.begin() + std::ptrdiff_t(y) * width, width, row.begin());
+        ASSERT_NE(TIFFWriteScanline(tif, row.data(), y, 0), -1);
+    }
+    TIFFClose(tif);
+}
+
+TEST(TiffStripReadTest, EveryStripLayoutGivesTheFileSamples) {
+    const Layout layouts[] = {
+        {"one row a strip", "w", 1, COMPRESSION_NONE, FILLORDER_MSB2LSB},
+        {"7 rows a strip, last strip short", "w", 7, COMPRESSION_NONE, FILLORDER_MSB2LSB},
+        {"one strip", "w", 100000, COMPRESSION_NONE, FILLORDER_MSB2LSB},
+        {"big-endian file", "wb", 5, COMPRESSION_NONE, FILLORDER_MSB2LSB},
+        {"LZW", "w", 9, COMPRESSION_LZW, FILLORDER_MSB2LSB},
+        {"reversed fill order", "w", 9, COMPRESSION_NONE, FILLORDER_LSB2MSB},
+    };
+    TempDir dir;
+    // 2 MB of samples: several read pieces, shared between threads.
+    const std::uint32_t width = 1237, height = 853;
+    std::mt19937 random(3);
+    std::vector<std::uint16_t> samples(std::size_t(width) * height);
+    for (auto& v : samples) v = static_cast<std::uint16_t>(random());
+    for (const Layout& layout : layouts) {
+        const std::string path = dir.file(std::string("scan.tif"));
+        writeScan(path, layout, width, height, samples);
+        for (int threads : {1, 2}) {
+            SCOPED_TRACE(std::string(layout.name) + ", threads " + std::to_string(threads));
+#ifdef _OPENMP
+            omp_set_num_threads(threads);
+#endif
+            LayeredImage image;
+            NullProgress progress;
+            AppendLayer(image, path, progress);
+            ASSERT_EQ(image.width(), std::int32_t(width));
+            ASSERT_EQ(image.height(), std::int32_t(height));
+            for (std::size_t k = 0; k < samples.size(); ++k)
+                ASSERT_EQ(image.layers[0].samples[k], samples[k]) << "sample " << k;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace orvane
