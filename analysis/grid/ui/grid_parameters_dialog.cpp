@@ -186,7 +186,7 @@ GridFieldTexts CGridParametersDialog::controlTexts() const {
     GridFieldTexts texts;
     for (std::size_t i = 0; i < kGridFieldCount; ++i) {
         if (edits_[i] != nullptr) texts[i] = edits_[i]->text().toStdString();
-        if (checks_[i] != nullptr) texts[i] = checks_[i]->isChecked() ? "1" : "0";
+        if (checks_[i] != nullptr) texts[i].assign(1, checks_[i]->isChecked() ? '1' : '0');
     }
     // No radio checked reads as the first one, as an unset radio group does.
     int lock = 0;
