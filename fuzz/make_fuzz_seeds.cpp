@@ -92,7 +92,7 @@ Bytes makeTiff(const fs::path& scratch, const TiffSpec& s) {
 void tiffSeeds(const fs::path& out, const fs::path& scratch) {
     const fs::path dir = out / "tiff_load_fuzzer";
     const char* scanInfo = "SCANINFO:0,0>>12.5,3.25>>5>>1>>2>>3>>4>>0.5>>6";
-    std::vector<std::pair<std::string, TiffSpec>> specs = {
+    std::vector<std::pair<std::string, TiffSpec>> items = {
         {"grey16", {}},
         {"one_pixel", {.width = 1, .height = 1}},
         {"scaninfo_resolution", {.description = scanInfo, .resolution = true}},
@@ -109,8 +109,8 @@ void tiffSeeds(const fs::path& out, const fs::path& scratch) {
         {"min_is_white", {.photometric = PHOTOMETRIC_MINISWHITE}},
         {"grey32", {.bits = 32}},
     };
-    for (const auto& [name, spec] : specs) {
-        const Bytes bytes = makeTiff(scratch, spec);
+    for (const auto& [name, item] : items) {
+        const Bytes bytes = makeTiff(scratch, item);
         save(dir, name + ".tif", bytes);
         if (name == "grey16" || name == "strips_of_two" || name == "deflate")
             save(dir, name + "_truncated.tif", bytes.substr(0, bytes.size() / 2));

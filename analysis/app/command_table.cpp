@@ -84,8 +84,8 @@ constexpr CommandSpec kCommands[] = {
 std::span<const CommandSpec> commandSpecs() { return kCommands; }
 
 const CommandSpec* findCommandSpec(int id) {
-    for (const CommandSpec& spec : kCommands) {
-        if (spec.id == id) return &spec;
+    for (const CommandSpec& item : kCommands) {
+        if (item.id == id) return &item;
     }
     return nullptr;
 }

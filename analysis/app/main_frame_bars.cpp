@@ -54,18 +54,18 @@ QList<QKeySequence> parseShortcuts(const char* keys) {
 }  // namespace
 
 void CMainFrame::createActions() {
-    for (const CommandSpec& spec : commandSpecs()) {
-        auto* action = new QAction(spec.text, this);
-        const QString prompt(spec.prompt);
+    for (const CommandSpec& item : commandSpecs()) {
+        auto* action = new QAction(item.text, this);
+        const QString prompt(item.prompt);
         const qsizetype tipAt = prompt.indexOf('\n');
         action->setStatusTip(tipAt < 0 ? prompt : prompt.left(tipAt));
         if (tipAt >= 0) action->setToolTip(prompt.mid(tipAt + 1));
-        action->setCheckable(spec.checkable);
-        action->setShortcuts(parseShortcuts(spec.shortcuts));
+        action->setCheckable(item.checkable);
+        action->setShortcuts(parseShortcuts(item.shortcuts));
         // Accelerators work whichever menu is shown, as the frame's accelerator table does.
         action->setShortcutContext(Qt::WindowShortcut);
         addAction(action);
-        const int id = spec.id;
+        const int id = item.id;
         connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
         actions_[id] = action;
     }

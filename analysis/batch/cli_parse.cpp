@@ -21,15 +21,15 @@ std::vector<std::string> ParsedArgs::values(std::string_view name) const {
 
 namespace {
 
-const OptionSpec* findSpec(const std::vector<OptionSpec>& specs, std::string_view name) {
-    for (const OptionSpec& spec : specs)
-        if (spec.longName == name || (!spec.shortName.empty() && spec.shortName == name)) return &spec;
+const OptionSpec* findSpec(const std::vector<OptionSpec>& items, std::string_view name) {
+    for (const OptionSpec& item : items)
+        if (item.longName == name || (!item.shortName.empty() && item.shortName == name)) return &item;
     return nullptr;
 }
 
 }  // namespace
 
-ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs) {
+ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<OptionSpec>& items) {
     ParsedArgs parsed;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -49,13 +49,13 @@ ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<Opt
         // "--name=value" carries its value inline; short options never do.
         const std::size_t equals = arg.rfind("--", 0) == 0 ? arg.find('=') : std::string::npos;
         const std::string name = arg.substr(0, equals);
-        const OptionSpec* spec = findSpec(specs, name);
-        if (spec == nullptr) throw UsageError("unknown option " + name);
-        ParsedOption option{spec->longName, {}};
+        const OptionSpec* item = findSpec(items, name);
+        if (item == nullptr) throw UsageError("unknown option " + name);
+        ParsedOption option{item->longName, {}};
         if (equals != std::string::npos) {
-            if (!spec->takesValue) throw UsageError("option " + name + " takes no value");
+            if (!item->takesValue) throw UsageError("option " + name + " takes no value");
             option.value = arg.substr(equals + 1);
-        } else if (spec->takesValue) {
+        } else if (item->takesValue) {
             if (i + 1 >= args.size()) throw UsageError("option " + name + " needs a value");
             option.value = args[++i];
         }

@@ -51,30 +51,30 @@ std::string shortest(double value) {
     return text;
 }
 
-std::string rangeMessage(const FieldSpec& spec) {
-    return std::string(spec.integer ? "Please enter an integer between " : "Please enter a number between ") +
-           shortest(spec.low) + " and " + shortest(spec.high) + ".";
+std::string rangeMessage(const FieldSpec& item) {
+    return std::string(item.integer ? "Please enter an integer between " : "Please enter a number between ") +
+           shortest(item.low) + " and " + shortest(item.high) + ".";
 }
 
 // Parses one field into `params`; the message of its failure otherwise.
-std::optional<std::string> readField(const FieldSpec& spec, const std::string& text,
+std::optional<std::string> readField(const FieldSpec& item, const std::string& text,
                                      GridParameters& params) {
-    if (spec.integer) {
+    if (item.integer) {
         std::int64_t value = 0;
         const FieldParse result = parseFieldInteger(text, value);
         if (result == FieldParse::kNotANumber) return "Please enter an integer.";
-        if (result == FieldParse::kOutOfRange || value < spec.low || value > spec.high)
-            return rangeMessage(spec);
-        params.*spec.integer = static_cast<std::int32_t>(value);
+        if (result == FieldParse::kOutOfRange || value < item.low || value > item.high)
+            return rangeMessage(item);
+        params.*item.integer = static_cast<std::int32_t>(value);
         return std::nullopt;
     }
     double value = 0.0;
     const FieldParse result = parseFieldNumber(text, value);
     if (result == FieldParse::kNotANumber) return "Please enter a number.";
     // Written so that a NaN ("nan" parses as a number) fails the range too.
-    if (result == FieldParse::kOutOfRange || !(value >= spec.low && value <= spec.high))
-        return rangeMessage(spec);
-    params.*spec.number = value;
+    if (result == FieldParse::kOutOfRange || !(value >= item.low && value <= item.high))
+        return rangeMessage(item);
+    params.*item.number = value;
     return std::nullopt;
 }
 
@@ -85,29 +85,29 @@ const char* GridFieldName(GridField field) {
 }
 
 std::optional<GridField> FindGridField(std::string_view name) {
-    for (const FieldSpec& spec : kFields)
-        if (name == spec.name) return spec.field;
+    for (const FieldSpec& item : kFields)
+        if (name == item.name) return item.field;
     return std::nullopt;
 }
 
 GridFieldTexts FormatGridFields(const GridParameters& params) {
     GridFieldTexts texts;
-    for (const FieldSpec& spec : kFields) {
+    for (const FieldSpec& item : kFields) {
         char text[40];
-        if (spec.integer)
-            std::snprintf(text, sizeof text, "%d", params.*spec.integer);
+        if (item.integer)
+            std::snprintf(text, sizeof text, "%d", params.*item.integer);
         else
-            std::snprintf(text, sizeof text, "%.15g", params.*spec.number);
-        texts[static_cast<std::size_t>(spec.field)] = text;
+            std::snprintf(text, sizeof text, "%.15g", params.*item.number);
+        texts[static_cast<std::size_t>(item.field)] = text;
     }
     return texts;
 }
 
 std::optional<FieldError> ValidateGridFields(const GridFieldTexts& texts, GridParameters& params) {
     GridParameters staged = params;
-    for (const FieldSpec& spec : kFields) {
-        if (auto message = readField(spec, texts[static_cast<std::size_t>(spec.field)], staged))
-            return FieldError{spec.field, std::move(*message)};
+    for (const FieldSpec& item : kFields) {
+        if (auto message = readField(item, texts[static_cast<std::size_t>(item.field)], staged))
+            return FieldError{item.field, std::move(*message)};
     }
     params = std::move(staged);
     return std::nullopt;

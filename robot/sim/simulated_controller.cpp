@@ -149,7 +149,7 @@ bool SimulatedController::nextStatus(uint8_t* buf, std::size_t length) {
   accept();
   const bool stalled = config_.stallAfterReports && reportsSent_ >= *config_.stallAfterReports;
   for (uint32_t t = 0; t < config_.ticksPerReport; ++t) {
-    if (stalled || queue_.empty() && !axes_[0].motion && !axes_[1].motion && !axes_[2].motion) {
+    if (stalled || (queue_.empty() && !axes_[0].motion && !axes_[1].motion && !axes_[2].motion)) {
       // Nothing moves until the next command arrives: skip the quiet ticks at once.
       ticks_ += config_.ticksPerReport - t;
       break;

@@ -154,14 +154,14 @@ TEST(TiffExportTest, OutOfMemoryLeavesNoFileAndKeepsTheOldOne) {
 
 TEST(LayerTiffWriterTest, WrittenLayerLoadsBackLikeTheScan) {
     TempDir dir;
-    TiffSpec spec;
-    spec.width = 13;
-    spec.height = 7;
-    spec.xResolution = 1000.0f;
-    spec.yResolution = 1000.0f;
-    spec.resolutionUnit = RESUNIT_CENTIMETER;
-    spec.description = "SCANINFO:0,0>>12.5,3.25>>1>>2>>3>>4>>5>>6>>7";
-    ASSERT_TRUE(testing_support::writeTiff(dir.file("scan.tif"), spec));
+    TiffSpec item;
+    item.width = 13;
+    item.height = 7;
+    item.xResolution = 1000.0f;
+    item.yResolution = 1000.0f;
+    item.resolutionUnit = RESUNIT_CENTIMETER;
+    item.description = "SCANINFO:0,0>>12.5,3.25>>1>>2>>3>>4>>5>>6>>7";
+    ASSERT_TRUE(testing_support::writeTiff(dir.file("scan.tif"), item));
     LayeredImage original;
     NullProgress progress;
     AppendLayer(original, dir.file("scan.tif"), progress);

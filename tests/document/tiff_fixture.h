@@ -61,50 +61,50 @@ inline std::uint16_t fixtureSample(std::uint32_t x, std::uint32_t y) {
 }
 
 // Writes the file; returns false when libtiff refused.
-inline bool writeTiff(const std::string& path, const TiffSpec& spec) {
+inline bool writeTiff(const std::string& path, const TiffSpec& item) {
     TIFF* tif = TIFFOpen(path.c_str(), "w");
     if (tif == nullptr) return false;
-    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, spec.width);
-    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, spec.height);
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, spec.bitsPerSample);
-    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, spec.samplesPerPixel);
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, spec.photometric);
-    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, spec.planar);
-    TIFFSetField(tif, TIFFTAG_COMPRESSION, spec.compression);
-    if (spec.xResolution) TIFFSetField(tif, TIFFTAG_XRESOLUTION, *spec.xResolution);
-    if (spec.yResolution) TIFFSetField(tif, TIFFTAG_YRESOLUTION, *spec.yResolution);
-    if (spec.resolutionUnit) TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, *spec.resolutionUnit);
-    if (spec.description) TIFFSetField(tif, TIFFTAG_IMAGEDESCRIPTION, spec.description->c_str());
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, item.width);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, item.height);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, item.bitsPerSample);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, item.samplesPerPixel);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, item.photometric);
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, item.planar);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, item.compression);
+    if (item.xResolution) TIFFSetField(tif, TIFFTAG_XRESOLUTION, *item.xResolution);
+    if (item.yResolution) TIFFSetField(tif, TIFFTAG_YRESOLUTION, *item.yResolution);
+    if (item.resolutionUnit) TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, *item.resolutionUnit);
+    if (item.description) TIFFSetField(tif, TIFFTAG_IMAGEDESCRIPTION, item.description->c_str());
 
-    const std::uint32_t spp = spec.planar == PLANARCONFIG_CONTIG ? spec.samplesPerPixel : 1;
-    const std::uint32_t planes = spec.planar == PLANARCONFIG_CONTIG ? 1 : spec.samplesPerPixel;
-    const std::size_t bytes = spec.bitsPerSample / 8;
+    const std::uint32_t spp = item.planar == PLANARCONFIG_CONTIG ? item.samplesPerPixel : 1;
+    const std::uint32_t planes = item.planar == PLANARCONFIG_CONTIG ? 1 : item.samplesPerPixel;
+    const std::size_t bytes = item.bitsPerSample / 8;
     auto value = [&](std::uint32_t x, std::uint32_t y, std::uint32_t s) -> std::uint16_t {
-        if (spec.samples.empty()) return fixtureSample(x, y);
-        return spec.samples[(static_cast<std::size_t>(y) * spec.width + x) * spec.samplesPerPixel + s];
+        if (item.samples.empty()) return fixtureSample(x, y);
+        return item.samples[(static_cast<std::size_t>(y) * item.width + x) * item.samplesPerPixel + s];
     };
     bool ok = true;
-    if (spec.tiled) {
+    if (item.tiled) {
         const std::uint32_t tile = 16;
         TIFFSetField(tif, TIFFTAG_TILEWIDTH, tile);
         TIFFSetField(tif, TIFFTAG_TILELENGTH, tile);
         std::vector<std::uint8_t> buffer(tile * tile * spp * bytes, 0);
-        for (std::uint32_t ty = 0; ty < spec.height; ty += tile)
-            for (std::uint32_t tx = 0; tx < spec.width; tx += tile) {
+        for (std::uint32_t ty = 0; ty < item.height; ty += tile)
+            for (std::uint32_t tx = 0; tx < item.width; tx += tile) {
                 for (std::uint32_t y = 0; y < tile; ++y)
                     for (std::uint32_t x = 0; x < tile; ++x) {
-                        const bool inside = tx + x < spec.width && ty + y < spec.height;
+                        const bool inside = tx + x < item.width && ty + y < item.height;
                         const std::uint16_t v = inside ? value(tx + x, ty + y, 0) : 0;
                         std::memcpy(&buffer[(y * tile + x) * bytes], &v, bytes);
                     }
                 ok = ok && TIFFWriteTile(tif, buffer.data(), tx, ty, 0, 0) != -1;
             }
     } else {
-        if (spec.rowsPerStrip != 0) TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, spec.rowsPerStrip);
-        std::vector<std::uint8_t> row(static_cast<std::size_t>(spec.width) * spp * bytes);
+        if (item.rowsPerStrip != 0) TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, item.rowsPerStrip);
+        std::vector<std::uint8_t> row(static_cast<std::size_t>(item.width) * spp * bytes);
         for (std::uint32_t plane = 0; plane < planes; ++plane)
-            for (std::uint32_t y = 0; y < spec.height; ++y) {
-                for (std::uint32_t x = 0; x < spec.width; ++x)
+            for (std::uint32_t y = 0; y < item.height; ++y) {
+                for (std::uint32_t x = 0; x < item.width; ++x)
                     for (std::uint32_t s = 0; s < spp; ++s) {
                         const std::uint16_t v = value(x, y, plane + s);
                         if (bytes == 1) row[x * spp + s] = static_cast<std::uint8_t>(v);

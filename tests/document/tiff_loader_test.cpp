@@ -45,12 +45,12 @@ std::string loadMessage(LayeredImage& image, const std::string& path) {
 
 TEST(TiffLoaderTest, LoadsSamplesRowMajorWithLayerCountAndCaption) {
     TempDir dir;
-    TiffSpec spec;
-    spec.width = 5;
-    spec.height = 3;
-    spec.rowsPerStrip = 2;
-    spec.samples = {0, 1, 2, 3, 65535, 10, 11, 12, 13, 14, 20, 21, 22, 23, 24};
-    ASSERT_TRUE(writeTiff(dir.file("first.tif"), spec));
+    TiffSpec item;
+    item.width = 5;
+    item.height = 3;
+    item.rowsPerStrip = 2;
+    item.samples = {0, 1, 2, 3, 65535, 10, 11, 12, 13, 14, 20, 21, 22, 23, 24};
+    ASSERT_TRUE(writeTiff(dir.file("first.tif"), item));
     LayeredImage image;
     RecordingProgress progress;
     AppendLayer(image, dir.file("first.tif"), progress);
@@ -59,7 +59,7 @@ TEST(TiffLoaderTest, LoadsSamplesRowMajorWithLayerCountAndCaption) {
     EXPECT_EQ(image.height(), 3);
     for (std::uint32_t y = 0; y < 3; ++y)
         for (std::uint32_t x = 0; x < 5; ++x)
-            EXPECT_EQ(image.layers[0].at(x, y), spec.samples[y * 5 + x]) << x << "," << y;
+            EXPECT_EQ(image.layers[0].at(x, y), item.samples[y * 5 + x]) << x << "," << y;
     EXPECT_EQ(image.caption, "first (red)");
     EXPECT_EQ(progress.texts, std::vector<std::string>{"Loading Tiff File ..."});
 }
@@ -105,14 +105,14 @@ TEST(TiffLoaderTest, UnsupportedFormatsAreRefusedWithTheFormatMessage) {
     TempDir dir;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TiffSpec spec;
-        spec.bitsPerSample = c.bits;
-        spec.samplesPerPixel = c.spp;
-        spec.photometric = c.photometric;
-        spec.planar = c.planar;
-        spec.samples.assign(4 * 3 * c.spp, 100);
+        TiffSpec item;
+        item.bitsPerSample = c.bits;
+        item.samplesPerPixel = c.spp;
+        item.photometric = c.photometric;
+        item.planar = c.planar;
+        item.samples.assign(4 * 3 * c.spp, 100);
         const std::string path = dir.file(std::string(c.name) + ".tif");
-        ASSERT_TRUE(writeTiff(path, spec));
+        ASSERT_TRUE(writeTiff(path, item));
         LayeredImage image;
         EXPECT_EQ(loadMessage(image, path), kUnsupportedFormatMessage);
         EXPECT_EQ(image.layerCount, 0);
@@ -198,12 +198,12 @@ TEST(TiffLoaderTest, AbsentResolutionTagsLeaveZeroAndNoUnit) {
 
 TEST(TiffLoaderTest, LongDescriptionIsCutTo1023Characters) {
     TempDir dir;
-    TiffSpec spec;
-    spec.description = "SCANINFO:1,2>>3,4>>" + std::string(3000, 'x');
-    ASSERT_TRUE(writeTiff(dir.file("long.tif"), spec));
+    TiffSpec item;
+    item.description = "SCANINFO:1,2>>3,4>>" + std::string(3000, 'x');
+    ASSERT_TRUE(writeTiff(dir.file("long.tif"), item));
     LayeredImage image;
     ASSERT_EQ(loadMessage(image, dir.file("long.tif")), "");
-    EXPECT_EQ(image.imageDescription, spec.description->substr(0, 1023));
+    EXPECT_EQ(image.imageDescription, item.description->substr(0, 1023));
     EXPECT_DOUBLE_EQ(image.scanOriginX, 3.0);
     EXPECT_DOUBLE_EQ(image.scanOriginY, 4.0);
 }
@@ -266,13 +266,13 @@ TEST(TiffLoaderTest, TruncatedFileFailsWithAReadErrorAndLoadsNothing) {
 
 TEST(TiffLoaderTest, CorruptCompressedStripFailsWithLibtiffsText) {
     TempDir dir;
-    TiffSpec spec;
-    spec.width = 64;
-    spec.height = 64;
-    spec.rowsPerStrip = 16;
-    spec.compression = COMPRESSION_LZW;
+    TiffSpec item;
+    item.width = 64;
+    item.height = 64;
+    item.rowsPerStrip = 16;
+    item.compression = COMPRESSION_LZW;
     const std::string path = dir.file("lzw.tif");
-    ASSERT_TRUE(writeTiff(path, spec));
+    ASSERT_TRUE(writeTiff(path, item));
     TIFF* tif = TIFFOpen(path.c_str(), "r");
     ASSERT_NE(tif, nullptr);
     const std::uint64_t offset = TIFFGetStrileOffset(tif, 2);
@@ -288,11 +288,11 @@ TEST(TiffLoaderTest, CorruptCompressedStripFailsWithLibtiffsText) {
 
 TEST(TiffLoaderTest, TiledFileFailsWithLibtiffsText) {
     TempDir dir;
-    TiffSpec spec;
-    spec.width = 20;
-    spec.height = 18;
-    spec.tiled = true;
-    ASSERT_TRUE(writeTiff(dir.file("tiled.tif"), spec));
+    TiffSpec item;
+    item.width = 20;
+    item.height = 18;
+    item.tiled = true;
+    ASSERT_TRUE(writeTiff(dir.file("tiled.tif"), item));
     SinkRecorder sink;
     LayeredImage image;
     NullProgress progress;

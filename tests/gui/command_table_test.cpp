@@ -43,13 +43,13 @@ private slots:
     void cleanup() { processDeferredDeletes(); }
 
     void everyCommandHasAHandler() {
-        for (const CommandSpec& spec : commandSpecs()) {
-            const int targets = handles<COrvaneView>(spec.id) + handles<COrvaneDoc>(spec.id) +
-                                handles<CMainFrame>(spec.id) + handles<COrvaneApp>(spec.id);
-            if (isUnhandledByDesign(spec.id)) {
-                QVERIFY2(targets == 0, qPrintable(QString("%1 must stay unhandled").arg(spec.id)));
+        for (const CommandSpec& row : commandSpecs()) {
+            const int targets = handles<COrvaneView>(row.id) + handles<COrvaneDoc>(row.id) +
+                                handles<CMainFrame>(row.id) + handles<COrvaneApp>(row.id);
+            if (isUnhandledByDesign(row.id)) {
+                QVERIFY2(targets == 0, qPrintable(QString("%1 must stay unhandled").arg(row.id)));
             } else {
-                QVERIFY2(targets >= 1, qPrintable(QString("command %1 has no handler").arg(spec.id)));
+                QVERIFY2(targets >= 1, qPrintable(QString("command %1 has no handler").arg(row.id)));
             }
         }
     }
@@ -144,8 +144,8 @@ private slots:
                 ids.append(0);
                 continue;
             }
-            for (const CommandSpec& spec : commandSpecs())
-                if (app->mainFrame()->action(spec.id) == action) ids.append(spec.id);
+            for (const CommandSpec& row : commandSpecs())
+                if (app->mainFrame()->action(row.id) == action) ids.append(row.id);
         }
         const QList<int> expected{32777, 32773, 32774, 32775, 32776, 0,     32781, 32790, 0,
                                   32779, 32778, 0,     32792, 0,     32785, 32786, 32787};

@@ -21,14 +21,14 @@ namespace orvane::testing_support {
 inline QString writeScan(const TempDir& dir, const std::string& name, std::uint32_t width,
                          std::uint32_t height,
                          const std::function<std::uint16_t(std::uint32_t, std::uint32_t)>& sample) {
-    TiffSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.samples.resize(static_cast<std::size_t>(width) * height);
+    TiffSpec item;
+    item.width = width;
+    item.height = height;
+    item.samples.resize(static_cast<std::size_t>(width) * height);
     for (std::uint32_t y = 0; y < height; ++y)
-        for (std::uint32_t x = 0; x < width; ++x) spec.samples[y * width + x] = sample(x, y);
+        for (std::uint32_t x = 0; x < width; ++x) item.samples[y * width + x] = sample(x, y);
     const std::string path = dir.file(name);
-    if (!writeTiff(path, spec)) std::abort();
+    if (!writeTiff(path, item)) std::abort();
     return QString::fromStdString(path);
 }
 

@@ -122,27 +122,6 @@ private slots:
         QCOMPARE(view->horizontalScrollBar()->maximum(), 0);
     }
 
-    void selectionOutlineInvertsThePicture() {
-        const QString path = writeScan(dir_, "outline.tif", 50, 40, [](auto, auto) { return 0; });
-        auto app = startApp({path});
-        COrvaneView* view = app->mainFrame()->activeView();
-        view->parentWidget()->resize(300, 300);
-        view->SetSelection({ToolKind::Rectangle, 20, 15, 5, 5});  // dragged up and to the left
-        const QImage shot = view->viewport()->grab().toImage();
-        // The outline crosses row 10 and column 12 twice each, inverting white to black; the
-        // picture inside and outside stays white.
-        auto blackAlong = [&](bool row) {
-            int count = 0;
-            for (int i = 0; i < (row ? 50 : 40); ++i)
-                count += shot.pixelColor(row ? i : 12, row ? 10 : i) == QColor(0, 0, 0);
-            return count;
-        };
-        QCOMPARE(blackAlong(true), 2);
-        QCOMPARE(blackAlong(false), 2);
-        QCOMPARE(shot.pixelColor(12, 10), QColor(255, 255, 255));
-        QCOMPARE(shot.pixelColor(30, 30), QColor(255, 255, 255));
-    }
-
     void largePictureScrollsInSteps() {
         const QString path = writeScan(dir_, "large.tif", 2000, 1500, [](auto, auto) { return 7; });
         auto app = startApp({path});
