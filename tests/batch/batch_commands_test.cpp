@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "batch/batch_commands.h"
+#include "batch_run.h"
 #include "demo_slide_files.h"
 #include "demo_slide_plan.h"
 #include "document/image_processing.h"
@@ -22,19 +23,6 @@ namespace orvane::batch {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct RunResult {
-    int status;
-    std::string out, err;
-};
-
-RunResult run(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    NullProgress progress;
-    CommandContext context{out, err, progress};
-    const int status = runBatch(args, context);
-    return {status, out.str(), err.str()};
-}
 
 // A grey TIFF of the given size and bit depth, for the refusals.
 void writeGrey(const fs::path& path, std::uint32_t width, std::uint32_t height, std::uint16_t bits) {

@@ -10,25 +10,13 @@
 #include <vector>
 
 #include "batch/batch_commands.h"
+#include "batch_run.h"
 #include "batch/genepix_command.h"
 
 namespace orvane::batch {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct BatchRun {
-    int status;
-    std::string out, err;
-};
-
-BatchRun run(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    NullProgress progress;
-    CommandContext context{out, err, progress};
-    const int status = runBatch(args, context);
-    return {status, out.str(), err.str()};
-}
 
 // A 16-bit grey scan of 64 x 32 pixels of one value, without resolution tags.
 void writeScan(const std::string& path, std::uint16_t value) {
@@ -64,7 +52,7 @@ protected:
         writeScan(red_, 400);
         writeScan(green_, 200);
         grid_ = path("g.grd");
-        const BatchRun define = run({"define-grid", "--set", "cellsX=3", "--set", "cellsY=2", "--set", "stepXmm=0.1",
+        const RunResult define = run({"define-grid", "--set", "cellsX=3", "--set", "cellsY=2", "--set", "stepXmm=0.1",
                                 "--set", "stepYmm=0.1", "--set", "originX=0.1", "--set", "originY=0.1",
                                 "-o", grid_, red_});
         ASSERT_EQ(define.status, 0) << define.err;
@@ -78,7 +66,7 @@ protected:
 
 TEST_F(GenePixCommandTest, WritesOneRowPerSpot) {
     const std::string out = path("out.gpr");
-    const BatchRun r = run({"extract", "--gpr", out, grid_, red_, green_});
+    const RunResult r = run({"extract", "--gpr", out, grid_, red_, green_});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out + r.err, "");
     const std::vector<std::string> lines = linesOf(out);
@@ -90,7 +78,7 @@ TEST_F(GenePixCommandTest, WritesOneRowPerSpot) {
 
 TEST_F(GenePixCommandTest, BesideTheSpotIntegralIntensityFile) {
     const std::string out = path("out.gpr"), spots = path("spot_data.txt");
-    const BatchRun r = run({"extract", "-o", spots, "--gpr", out, "--current-quad", "0,0", grid_, red_, green_});
+    const RunResult r = run({"extract", "-o", spots, "--gpr", out, "--current-quad", "0,0", grid_, red_, green_});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(linesOf(out).size(), 21u);
     EXPECT_EQ(linesOf(spots).size(), 3u + 6u + 4u);
@@ -98,7 +86,7 @@ TEST_F(GenePixCommandTest, BesideTheSpotIntegralIntensityFile) {
 
 TEST_F(GenePixCommandTest, Refusals) {
     const std::string out = path("out.gpr"), spots = path("spot_data.txt");
-    const BatchRun oneLayer = run({"extract", "-o", spots, "--gpr", out, grid_, red_});
+    const RunResult oneLayer = run({"extract", "-o", spots, "--gpr", out, grid_, red_});
     EXPECT_EQ(oneLayer.status, 1);
     EXPECT_EQ(oneLayer.err, "Two layers are required for this export\n");
     EXPECT_FALSE(fs::exists(out));
@@ -107,7 +95,7 @@ TEST_F(GenePixCommandTest, Refusals) {
     EXPECT_EQ(run({"extract", "--gpr", "", grid_, red_, green_}).status, 2) << "empty name";
     EXPECT_EQ(run({"extract", "--gpr", out, "-o", out, grid_, red_, green_}).status, 2) << "one file twice";
     EXPECT_EQ(run({"extract", "--gpr", green_, grid_, red_, green_}).status, 2) << "output is an input";
-    const BatchRun missing = run({"extract", "--gpr", out, path("missing.grd"), red_, green_});
+    const RunResult missing = run({"extract", "--gpr", out, path("missing.grd"), red_, green_});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err, "Unable to open file.\n");
     EXPECT_FALSE(fs::exists(out));
@@ -129,7 +117,7 @@ TEST_F(GenePixCommandTest, PagesOfAMultiPageScan) {
         TIFFWriteDirectory(tif);
     }
     TIFFClose(tif);
-    const BatchRun info = run({"info", scan + ":2", scan + ":1"});
+    const RunResult info = run({"info", scan + ":2", scan + ":1"});
     ASSERT_EQ(info.status, 0) << info.err;
     EXPECT_NE(info.out.find("caption: two[2] (red), two[1] (green)\n"), std::string::npos) << info.out;
 
@@ -137,7 +125,7 @@ TEST_F(GenePixCommandTest, PagesOfAMultiPageScan) {
     ASSERT_EQ(run({"extract", "--gpr", out, grid_, scan + ":1", scan + ":2"}).status, 0);
     EXPECT_EQ(linesOf(out)[6], "\"ImageFiles=" + scan + " 0\t" + scan + " 1\"\r");
 
-    const BatchRun missing = run({"info", scan + ":3"});
+    const RunResult missing = run({"info", scan + ":3"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err, scan + " holds 2 image(s); there is no image 3.\n");
     EXPECT_EQ(run({"info", scan + ":0"}).status, 2);
@@ -152,9 +140,9 @@ TEST_F(GenePixCommandTest, DefineGridFromAnArrayList) {
            "\"Block\"\t\"Column\"\t\"Row\"\t\"ID\"\t\"Name\"\r\n"
            "1\t1\t1\tG1\t\"gene one\"\r\n2\t2\t1\tG4\t\"gene four\"\r\n";
     const std::string grid = path("gal.grd");
-    const BatchRun define = run({"define-grid", "--gal", gal, "-o", grid, red_});
+    const RunResult define = run({"define-grid", "--gal", gal, "-o", grid, red_});
     ASSERT_EQ(define.status, 0) << define.err;
-    const BatchRun info = run({"grid-info", grid});
+    const RunResult info = run({"grid-info", grid});
     for (const char* line : {"cellsX: 2\n", "cellsY: 1\n", "quadsX: 2\n", "quadStepX: 0.3\n", "originX: 0.1\n",
                              "spotDiameter: 0.05\n", "slideMapRecords: 4\n", "quad[0][0].TL: 10 5\n",
                              "quad[1][0].TL: 40 5\n", "quad[0][0].excluded: 1\n", "quad[1][0].excluded: 1\n"}) {
@@ -168,7 +156,7 @@ TEST_F(GenePixCommandTest, DefineGridFromAnArrayList) {
 
     EXPECT_EQ(run({"define-grid", "--gal", gal, "--map", gal, "-o", grid, red_}).status, 2);
     std::ofstream(path("bad.gal"), std::ios::binary) << "ATF\t1.0\n1\t5\n\"BlockType=3\"\n";
-    const BatchRun bad = run({"define-grid", "--gal", path("bad.gal"), "-o", path("bad.grd"), red_});
+    const RunResult bad = run({"define-grid", "--gal", path("bad.gal"), "-o", path("bad.grd"), red_});
     EXPECT_EQ(bad.status, 1);
     EXPECT_EQ(bad.err, "GAL file, line 3: only rectangular blocks (BlockType=0) can become a grid.\n");
     EXPECT_FALSE(fs::exists(path("bad.grd")));

@@ -9,24 +9,12 @@
 #include <vector>
 
 #include "batch/batch_commands.h"
+#include "batch_run.h"
 
 namespace orvane::batch {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct GridRun {
-    int status;
-    std::string out, err;
-};
-
-GridRun run(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    NullProgress progress;
-    CommandContext context{out, err, progress};
-    const int status = runBatch(args, context);
-    return {status, out.str(), err.str()};
-}
 
 class GridCommandsTest : public testing::Test {
 protected:
@@ -63,7 +51,7 @@ protected:
 
 TEST_F(GridCommandsTest, ParamsPrintsDiagnosticsAndListing) {
     const std::string file = write("job.txt", "pins_x = 3\nbogus 1\ngrid_step_x abc\n");
-    const GridRun r = run({"params", file});
+    const RunResult r = run({"params", file});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out.rfind("\nunknown parameter at line 2, name \"bogus\""
                           "\nparse error at line 3, name \"grid_step_x\", assuming default value"
@@ -93,13 +81,13 @@ TEST_F(GridCommandsTest, DefineGridFromAMapAndGridInfo) {
     const std::string map = write("slide_map_data.txt", kMap);
     const std::string grid = (dir_ / "g.grd").string();
     // Relative offsets back on, so the origin is measured from the image corner.
-    const GridRun define =
+    const RunResult define =
         run({"define-grid", "--map", map, "--set", "relativeOffsets=1", "-o", grid, image_});
     ASSERT_EQ(define.status, 0) << define.err;
     EXPECT_EQ(define.err, "Parse error - pin assignment.\n");
     EXPECT_NE(define.out.find("unknown parameter at line 11, name \"pin_x\""), std::string::npos);
 
-    const GridRun info = run({"grid-info", grid});
+    const RunResult info = run({"grid-info", grid});
     ASSERT_EQ(info.status, 0) << info.err;
     for (const char* line : {"cellsX: 2\n", "quadsX: 2\n", "quadsY: 1\n", "stepXmm: 0.1\n",
                              "relativeOffsets: 1\n", "slideMap: yes\n", "slideMapRecords: 8\n",
@@ -114,7 +102,7 @@ TEST_F(GridCommandsTest, DefineGridFromAMapAndGridInfo) {
 TEST_F(GridCommandsTest, DefineGridSettingsAndTheirMessages) {
     const std::string map = write("slide_map_data.txt", kMap);
     const std::string grid = (dir_ / "g.grd").string();
-    const GridRun zone = run({"define-grid", "--map", map, "--set", "zone=1", "--set",
+    const RunResult zone = run({"define-grid", "--map", map, "--set", "zone=1", "--set",
                               "relativeOffsets=1", "-o", grid, image_});
     ASSERT_EQ(zone.status, 0) << zone.err;
     EXPECT_NE(run({"grid-info", grid}).out.find("quad[0][0].TL: 20 6\n"), std::string::npos);
@@ -137,7 +125,7 @@ TEST_F(GridCommandsTest, DefineGridSettingsAndTheirMessages) {
         for (const std::string& s : c.sets) args.insert(args.end(), {"--set", s});
         const std::string out = (dir_ / "refused.grd").string();
         args.insert(args.end(), {"-o", out, image_});
-        const GridRun r = run(args);
+        const RunResult r = run(args);
         EXPECT_EQ(r.status, c.status);
         if (!c.err.empty()) {
             EXPECT_EQ(r.err, c.err);
@@ -148,7 +136,7 @@ TEST_F(GridCommandsTest, DefineGridSettingsAndTheirMessages) {
 
 TEST_F(GridCommandsTest, MapWithoutZoneLinesIsRefusedByTheDialogChecks) {
     const std::string map = write("empty_map.txt", "pins_x 2\n");
-    const GridRun r = run({"define-grid", "--map", map, "-o", (dir_ / "g.grd").string(), image_});
+    const RunResult r = run({"define-grid", "--map", map, "-o", (dir_ / "g.grd").string(), image_});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "cellsX: Please enter an integer between 1 and 10000.\n");
 }
@@ -162,7 +150,7 @@ TEST_F(GridCommandsTest, GridInfoRefusesDamagedFiles) {
         bytes.assign(std::istreambuf_iterator<char>(in), {});
     }
     const std::string cut = write("cut.grd", bytes.substr(0, bytes.size() - 7));
-    const GridRun r = run({"grid-info", cut});
+    const RunResult r = run({"grid-info", cut});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Invalid grid definition file: it ends early.\n");
     EXPECT_EQ(r.out, "");

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "batch/batch_commands.h"
+#include "batch_run.h"
 #include "demo_slide_files.h"
 #include "demo_slide_plan.h"
 #include "document/tiff_loader.h"
@@ -24,19 +25,6 @@ namespace orvane::batch {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct RunResult {
-    int status;
-    std::string out, err;
-};
-
-RunResult run(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    NullProgress progress;
-    CommandContext context{out, err, progress};
-    const int status = runBatch(args, context);
-    return {status, out.str(), err.str()};
-}
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
