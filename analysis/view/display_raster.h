@@ -45,6 +45,12 @@ void BuildRaster(const LayeredImage& image, const DisplayState& state, std::uint
                  std::int64_t stride, bool bitmapOrder, std::int32_t x0, std::int32_t x1,
                  std::int32_t y0, std::int32_t y1, Progress& progress);
 
+// The whole image as BuildRaster maps it, into 32-bit pixels 0xffRRGGBB (the screen's pixel
+// format) `pixelsPerRow` apart: the same colours and progress texts, with no 3-byte raster of
+// the whole image in between. Each pixel's top byte is 255.
+void BuildRaster32(const LayeredImage& image, const DisplayState& state, std::uint32_t* pixels,
+                   std::int64_t pixelsPerRow, Progress& progress);
+
 // A whole-image raster, top row first.
 struct DisplayRaster {
     std::int32_t width = 0;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstddef>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -11,6 +12,10 @@
 #include <vector>
 
 #include "document/parallel.h"
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
 
 namespace orvane::raster {
 
@@ -147,6 +152,48 @@ bool cpuHasAvx2() {
 
 RowKernel bestRowKernel() { return useAvx2Kernels() ? mapRowAvx2 : mapRowPortable; }
 
+
+void expandToRgb32Portable(const std::uint8_t* bgr, std::int32_t count, std::uint32_t* out) {
+    for (std::int32_t x = 0; x < count; ++x) {
+        const std::uint8_t* p = bgr + 3 * static_cast<std::ptrdiff_t>(x);
+        out[x] = 0xff000000u | std::uint32_t{p[2]} << 16 | std::uint32_t{p[1]} << 8 | p[0];
+    }
+}
+
+#ifdef ORVANE_HAVE_AVX2_BUILD
+namespace {
+
+// Eight pixels a step: each 128-bit half takes four triples (12 of the 16 bytes it loads) and
+// spreads them into words by a byte shuffle; the top bytes become 255.
+[[gnu::target("avx2")]] void expandAvx2(const std::uint8_t* bgr, std::int32_t count, std::uint32_t* out) {
+    std::int32_t x = 0;
+    const __m256i spread = _mm256_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1, 0, 1, 2, -1, 3, 4, 5,
+                                            -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m256i opaque = _mm256_set1_epi32(static_cast<int>(0xff000000u));
+    // The second half's load reads 4 bytes past its 12: stop while that stays inside the row.
+    for (; x + 10 <= count; x += 8) {
+        const std::uint8_t* p = bgr + 3 * static_cast<std::ptrdiff_t>(x);
+        const __m256i triples = _mm256_inserti128_si256(
+            _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))),
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 12)), 1);
+        const __m256i words = _mm256_or_si256(_mm256_shuffle_epi8(triples, spread), opaque);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x), words);
+    }
+    expandToRgb32Portable(bgr + 3 * static_cast<std::ptrdiff_t>(x), count - x, out + x);
+}
+
+}  // namespace
+#endif
+
+void expandToRgb32(const std::uint8_t* bgr, std::int32_t count, std::uint32_t* out) {
+#ifdef ORVANE_HAVE_AVX2_BUILD
+    if (useAvx2Kernels()) {
+        expandAvx2(bgr, count, out);
+        return;
+    }
+#endif
+    expandToRgb32Portable(bgr, count, out);
+}
 
 const ColourTable& singleChannelTable(int channel, bool log, bool inverted, bool bitmapOrder) {
     static std::once_flag built[3 * 8];

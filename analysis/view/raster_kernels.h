@@ -41,6 +41,11 @@ RowKernel bestRowKernel();
 bool haveLinearRowKernel();
 void mapRowLinear(const RowJob& job, std::int32_t count, std::uint8_t* out, bool streaming);
 
+// Blue, green, red byte triples into 32-bit pixels 0xffRRGGBB (the screen's format); an AVX2
+// build where useAvx2Kernels() allows it. (Written through the caches: past them was slower.)
+void expandToRgb32(const std::uint8_t* bgr, std::int32_t count, std::uint32_t* out);
+void expandToRgb32Portable(const std::uint8_t* bgr, std::int32_t count, std::uint32_t* out);
+
 // With one channel shown the colour depends on its sample alone: the 3 colour bytes of every
 // sample value (in the raster's byte order) in the low 3 bytes of a 32-bit word, built once
 // per mapping through the row kernel and kept for the life of the process.
