@@ -95,8 +95,6 @@ ORVANE_TARGET_LINEAR void linearBlocks(const RowJob& job, std::int32_t from, std
             _mm512_storeu_si512(o + 128, v2);
         }
     }
-    // Non-temporal stores are weakly ordered: fence them before anyone reads the raster.
-    if (streaming) _mm_sfence();
 }
 
 // Pixels from .. to - 1 through the portable kernel.
@@ -129,9 +127,12 @@ void mapRowLinear(const RowJob& job, std::int32_t count, std::uint8_t* out, bool
     portablePart(job, blocks, count, out);
 }
 
+void fenceStreamingStores() { _mm_sfence(); }
+
 #else
 
 bool haveLinearRowKernel() { return false; }
+void fenceStreamingStores() {}
 
 void mapRowLinear(const RowJob& job, std::int32_t count, std::uint8_t* out, bool) { mapRowPortable(job, count, out); }
 

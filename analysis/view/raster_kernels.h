@@ -37,9 +37,12 @@ RowKernel bestRowKernel();
 // every colour byte is a minimum or maximum of the samples' top bytes, so 64 pixels are mapped
 // at a time in bytes and interleaved by byte permutes. `streaming` writes the row with
 // non-temporal stores (for rasters far larger than the caches, which then are not read back
-// by the caches' owner before they are evicted anyway). Same bytes as mapRowPortable.
+// before they are evicted anyway; see fenceStreamingStores). Same bytes as mapRowPortable.
 bool haveLinearRowKernel();
 void mapRowLinear(const RowJob& job, std::int32_t count, std::uint8_t* out, bool streaming);
+// Non-temporal stores are weakly ordered: each thread that streamed rows calls this before
+// anyone else reads them (once per batch of rows: the fence waits for the stores to drain).
+void fenceStreamingStores();
 
 // Blue, green, red byte triples into 32-bit pixels 0xffRRGGBB (the screen's format); an AVX2
 // build where useAvx2Kernels() allows it. (Written through the caches: past them was slower.)

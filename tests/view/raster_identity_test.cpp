@@ -241,6 +241,7 @@ TEST(RasterIdentityTest, LinearByteKernelMatchesPortable) {
                         std::fill(std::begin(bytes), std::end(bytes), std::uint8_t{0x5A});
                         raster::mapRowPortable(job, count, portable.data() + offset);
                         raster::mapRowLinear(job, count, bytes + offset, streaming);
+                        raster::fenceStreamingStores();
                         ASSERT_TRUE(std::equal(portable.begin(), portable.end(), bytes))
                             << "channels " << mask << " mode " << mode << " count " << count << " offset " << offset
                             << (streaming ? " streaming" : "");
@@ -269,6 +270,33 @@ TEST(RasterIdentityTest, Avx2KernelMatchesPortable) {
                 raster::mapRowAvx2(job, count, avx2.data());
                 ASSERT_EQ(portable, avx2) << "channels " << mask << " mode " << mode << " count " << count;
             }
+}
+
+// A raster larger than the caches is written with non-temporal stores (two or more layers):
+// every row must still hold the portable kernel's bytes once BuildRaster returns, on one and
+// two threads, and the padding must stay untouched.
+TEST(RasterIdentityTest, LargeLinearRasterWrittenPastTheCaches) {
+    const std::int32_t width = 2731, height = 4100;  // 33.6 MB of raster, rows of odd length
+    const LayeredImage image = randomImage(width, height, 2, 55);
+    const std::int64_t stride = RasterStride(width);
+    const std::vector<std::uint16_t> zeros(static_cast<std::size_t>(width), 0);
+    for (int threads : {1, 2}) {
+        setThreads(threads);
+        std::vector<std::uint8_t> raster(static_cast<std::size_t>(stride * height), 0xA5);
+        NullProgress progress;
+        BuildRaster(image, displayState(false, true, {true, true, false}), raster.data(), stride, true, 0, 2147483647, 0,
+                    2147483647, progress);
+        std::vector<std::uint8_t> want(static_cast<std::size_t>(stride), 0xA5);
+        for (std::int32_t y = 0; y < height; ++y) {
+            const std::size_t start = static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+            const raster::RowJob job{{image.layers[0].samples.get() + start, image.layers[1].samples.get() + start, zeros.data()},
+                                     {true, true, false}, false, true, true};
+            raster::mapRowPortable(job, width, want.data());
+            ASSERT_TRUE(std::equal(want.begin(), want.end(), raster.begin() + stride * y))
+                << "row " << y << ", threads " << threads;
+        }
+    }
+    setThreads(2);
 }
 
 // Texts are shown in row order before the rows are mapped, whatever the thread count.
