@@ -106,6 +106,69 @@ struct RasterTarget {
     std::int64_t pixelsPerRow = 0;
 };
 
+// How the rows of one box are mapped, chosen once: the byte kernel of linear mode, a colour
+// table (one channel shown, or linear with two), or the row kernel; balanced samples first.
+class RowMapper {
+public:
+    RowMapper(const LayeredImage& image, const DisplayState& state, bool bitmapOrder, std::int32_t columns,
+              std::int64_t pixels)
+        : state_(state), channels_(shownChannels(image, state)), bitmapOrder_(bitmapOrder), columns_(columns),
+          balanced_(state.balanced()), linearBytes_(!state.logDisplay && raster::haveLinearRowKernel()),
+          kernel_(raster::bestRowKernel()) {
+        // A channel that is off reads a row of zeros, so that the kernel has no branch on it.
+        zeros_ = allocateBuffer<std::uint16_t>(static_cast<std::uint64_t>(columns));
+        std::fill_n(zeros_.get(), columns, std::uint16_t{0});
+        if (balanced_ || linearBytes_ || pixels <= 4 * 65536) return;  // tables: worth it for larger boxes
+        for (int i = 0; i < kMaxLayers; ++i)
+            if (channels_.samples[i] != nullptr) (first_ < 0 ? first_ : second_) = i;
+        // With one channel shown each pixel is a look-up.
+        if (channels_.shown == 1)
+            table_ = &raster::singleChannelTable(first_, state.logDisplay, state.invertedDisplay, bitmapOrder);
+        // Linear with two channels shown: a table over the pairs of top bytes.
+        if (!state.logDisplay && channels_.shown == 2)
+            pairTable_ = &raster::twoChannelLinearTable(first_, second_, state.invertedDisplay, bitmapOrder);
+    }
+
+    int shown() const { return channels_.shown; }
+
+    // Maps the row starting at sample `rowStart` into `out`, 3 bytes a pixel.
+    void map(std::size_t rowStart, std::uint8_t* out, bool streaming) const {
+        if (balanced_) {
+            // Each thread keeps its own balanced rows.
+            thread_local std::vector<std::uint16_t> scratch[kMaxLayers];
+            const Channels row = balancedRow(channels_, state_, rowStart, columns_, scratch);
+            mapSamples(rowJob(row, state_, bitmapOrder_, zeros_.get(), 0), out, streaming);
+        } else if (table_ != nullptr) {
+            raster::mapRowFromTable(*table_, channels_.samples[first_] + rowStart, columns_, out);
+        } else if (pairTable_ != nullptr) {
+            raster::mapRowFromPairTable(*pairTable_, channels_.samples[first_] + rowStart,
+                                        channels_.samples[second_] + rowStart, columns_, out);
+        } else {
+            mapSamples(rowJob(channels_, state_, bitmapOrder_, zeros_.get(), rowStart), out, streaming);
+        }
+    }
+
+private:
+    void mapSamples(const RowJob& job, std::uint8_t* out, bool streaming) const {
+        if (linearBytes_)
+            raster::mapRowLinear(job, columns_, out, streaming);
+        else
+            kernel_(job, columns_, out);
+    }
+
+    const DisplayState& state_;
+    Channels channels_;
+    bool bitmapOrder_;
+    std::int32_t columns_;
+    bool balanced_;
+    bool linearBytes_;  // linear mode where the processor has the byte kernel
+    raster::RowKernel kernel_;
+    std::unique_ptr<std::uint16_t[]> zeros_;
+    const raster::ColourTable* table_ = nullptr;
+    const raster::ColourTable* pairTable_ = nullptr;
+    int first_ = -1, second_ = -1;  // the shown channels, for the tables
+};
+
 void buildBox(const LayeredImage& image, const DisplayState& state, const RasterTarget& target, bool bitmapOrder,
               std::int32_t x0, std::int32_t x1, std::int32_t y0, std::int32_t y1, Progress& progress) {
     x0 = std::max(x0, 0);
@@ -113,65 +176,29 @@ void buildBox(const LayeredImage& image, const DisplayState& state, const Raster
     x1 = std::min(x1, image.width());
     y1 = std::min(y1, image.height());
     if (x1 <= x0 || y1 <= y0 || image.layerCount <= 0) return;
-    const Channels channels = shownChannels(image, state);
     const std::int32_t columns = x1 - x0;
     const std::int64_t pixels = std::int64_t{columns} * (y1 - y0);
-    // A channel that is off reads a row of zeros, so that the kernel has no branch on it.
-    auto zeros = allocateBuffer<std::uint16_t>(static_cast<std::uint64_t>(columns));
-    std::fill_n(zeros.get(), columns, std::uint16_t{0});
-    const bool balanced = state.balanced();
-    // Linear mode where the processor has the byte kernel: any channels, balanced or not.
+    const RowMapper mapper(image, state, bitmapOrder, columns, pixels);
     // A raster far larger than the caches, built from two or three layers, is written past the
     // caches: its stores then do not read the lines first, which leaves the memory to the
-    // samples (measured: up to 15 % faster with two or three layers, no gain with one).
-    const bool linearBytes = !state.logDisplay && raster::haveLinearRowKernel();
-    const bool streaming = target.pixels32 == nullptr && target.stride * (y1 - y0) > kStreamingBytes && channels.shown >= 2;
+    // samples (measured: up to 15 % faster with two or three layers, no gain with one). Only
+    // the byte kernel of linear mode streams.
+    const bool streaming = target.pixels32 == nullptr && target.stride * (y1 - y0) > kStreamingBytes && mapper.shown() >= 2;
     // The 32-bit target: one row of 3-byte pixels a thread, allocated before the parallel loop.
     const std::size_t rowBytes = 3 * static_cast<std::size_t>(columns);
     std::unique_ptr<std::uint8_t[]> threadRows;
     if (target.pixels32 != nullptr)
         threadRows = allocateBuffer<std::uint8_t>(checkedCount(maxThreads(), static_cast<std::int64_t>(rowBytes), 1));
-    // With one channel shown each pixel is a look-up; the table is worth it for larger boxes.
-    const raster::ColourTable* table = nullptr;
-    if (!balanced && !linearBytes && channels.shown == 1 && pixels > 4 * 65536) {
-        const int channel = channels.samples[0] ? 0 : channels.samples[1] ? 1 : 2;
-        table = &raster::singleChannelTable(channel, state.logDisplay, state.invertedDisplay, bitmapOrder);
-    }
-    // Linear with two channels shown: a table over the pairs of top bytes.
-    const raster::ColourTable* pairTable = nullptr;
-    int pairFirst = -1, pairSecond = -1;
-    if (!balanced && !linearBytes && !state.logDisplay && channels.shown == 2 && pixels > 4 * 65536) {
-        for (int i = 0; i < kMaxLayers; ++i)
-            if (channels.samples[i] != nullptr) (pairFirst < 0 ? pairFirst : pairSecond) = i;
-        pairTable = &raster::twoChannelLinearTable(pairFirst, pairSecond, state.invertedDisplay, bitmapOrder);
-    }
-    const raster::RowKernel kernel = raster::bestRowKernel();
     const auto width = static_cast<std::size_t>(image.width());
     auto mapRow = [&](std::int32_t y) {
         const std::size_t rowStart = static_cast<std::size_t>(y) * width + static_cast<std::size_t>(x0);
-        std::uint8_t* out = target.pixels32 != nullptr ? threadRows.get() + rowBytes * static_cast<std::size_t>(threadNumber())
-                                                       : target.buffer + target.stride * (y - y0);
-        if (balanced) {
-            // Each thread keeps its own balanced rows.
-            thread_local std::vector<std::uint16_t> scratch[kMaxLayers];
-            const Channels row = balancedRow(channels, state, rowStart, columns, scratch);
-            if (linearBytes)
-                raster::mapRowLinear(rowJob(row, state, bitmapOrder, zeros.get(), 0), columns, out, streaming);
-            else
-                kernel(rowJob(row, state, bitmapOrder, zeros.get(), 0), columns, out);
-        } else if (linearBytes) {
-            raster::mapRowLinear(rowJob(channels, state, bitmapOrder, zeros.get(), rowStart), columns, out, streaming);
-        } else if (table != nullptr) {
-            const int channel = channels.samples[0] ? 0 : channels.samples[1] ? 1 : 2;
-            raster::mapRowFromTable(*table, channels.samples[channel] + rowStart, columns, out);
-        } else if (pairTable != nullptr) {
-            raster::mapRowFromPairTable(*pairTable, channels.samples[pairFirst] + rowStart,
-                                        channels.samples[pairSecond] + rowStart, columns, out);
-        } else {
-            kernel(rowJob(channels, state, bitmapOrder, zeros.get(), rowStart), columns, out);
+        if (target.pixels32 == nullptr) {
+            mapper.map(rowStart, target.buffer + target.stride * (y - y0), streaming);
+            return;
         }
-        if (target.pixels32 != nullptr)
-            raster::expandToRgb32(out, columns, target.pixels32 + target.pixelsPerRow * (y - y0));
+        std::uint8_t* row = threadRows.get() + rowBytes * static_cast<std::size_t>(threadNumber());
+        mapper.map(rowStart, row, false);
+        raster::expandToRgb32(row, columns, target.pixels32 + target.pixelsPerRow * (y - y0));
     };
     // Rows are mapped in parallel a block at a time; the texts of a block's rows are shown, in
     // row order, before the block is mapped, so the user sees the same texts in the same order.
