@@ -73,6 +73,12 @@ int main(int argc, char** argv) {
     // Absolute: opening a file makes its folder the current directory.
     const QString red = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
     const QString green = QFileInfo(QString::fromLocal8Bit(argv[2])).absoluteFilePath();
+    // A file that cannot be opened would stop the run at the program's modal message box.
+    for (const QString& path : {red, green})
+        if (!QFileInfo(path).isReadable()) {
+            std::fprintf(stderr, "gui_speed_bench: cannot read %s\n", qPrintable(path));
+            return 2;
+        }
     COrvaneApp app;
     if (!app.InitInstance({})) return 1;
     QApplication::processEvents();
