@@ -57,7 +57,7 @@ public:
             ++generation_;
         }
         changed_.notify_one();
-        std::printf("  %s\n", name);
+        std::printf("step: %s\n", name);
         std::fflush(stdout);
     }
 
