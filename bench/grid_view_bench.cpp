@@ -14,6 +14,7 @@
 #include <vector>
 
 #include <QApplication>
+#include <QEvent>
 #include <QFileInfo>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -38,9 +39,25 @@ void send(COrvaneView* view, QEvent::Type type, QPoint p, Qt::MouseButton button
     QApplication::sendEvent(w, &event);
 }
 
+// Counts the paint events of a widget, to show that the timed steps include their repaints.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        count += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+PaintCounter* paints = nullptr;
+
 // Runs `step` n times, each followed by the repaint it caused; returns the times in ms.
 std::vector<double> timeSteps(int n, const std::function<void(int)>& step) {
     std::vector<double> ms;
+    const int paintsBefore = paints->count;
     for (int i = 0; i < n; ++i) {
         const auto start = Clock::now();
         step(i);
@@ -48,6 +65,7 @@ std::vector<double> timeSteps(int n, const std::function<void(int)>& step) {
         ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
     }
     std::sort(ms.begin(), ms.end());
+    std::printf("%d steps, %d repaints of the view\n", n, paints->count - paintsBefore);
     return ms;
 }
 
@@ -80,6 +98,8 @@ int main(int argc, char** argv) {
     COrvaneView* view = app.mainFrame()->activeView();
     view->OverlayFile(dir + "/demo_532.tif");
     view->parentWidget()->resize(1200, 800);
+    PaintCounter paintCounter(view->viewport());
+    paints = &paintCounter;
     QApplication::processEvents();
 
     GridParameters p;
