@@ -246,6 +246,11 @@ private:
 
 private slots:
     void initTestCase() { isolateSettings(dir_); }
+    // No file of an earlier row may stand in for one that was not written.
+    void init() {
+        QFile::remove(QString::fromStdString(dir_.file("dialog.txt")));
+        QFile::remove(QString::fromStdString(dir_.file("batch.txt")));
+    }
     void cleanup() { processDeferredDeletes(); }
 
     void statisticsOfAnAreaEqualBatchStats_data() { areaRows("stats", 1); }
