@@ -131,8 +131,8 @@ void click(COrvaneView* view, QPoint p) {
     }
 }
 
-// Load Map, then the spot size the demo prints with (the map carries none), then the picture
-// and OK, which validates as a click on OK does.
+// Load Map, then the spot size the demo prints with (the map carries none), the picture, and a
+// click on OK, so that the dialog checks its fields as it does for the user.
 int defineGridFromMap(QDialog& dialog, const QString& out) {
     button(dialog, "Load Map")->click();
     auto* diameter = dialog.findChild<QLineEdit*>(QString::number(CGridParametersDialog::kDiamD));
