@@ -104,7 +104,8 @@ void CMainFrame::createMenus() {
     addMenu(menus129_, "&Selection", {kSelectionStatistics, kSelectionPairs, kSelectionSaveRaw});
     addMenu(menus129_, "&Grid",
             {kGridDefine, kGridLoad, kGridSave, kSeparator, kGridFind, kSeparator, kGridAdjust2DW,
-             kGridAdjust1DW, kGridAdjustCM, kGridAutoPlace, kSeparator, kGridExtract, kGridHistogram});
+             kGridAdjust1DW, kGridAdjustCM, kGridAutoPlace, kSeparator, kGridExtract, kGridExportGenePix,
+             kGridHistogram});
     windowMenu_ = addMenu(menus129_, "&Window",
                           {kWindowNew, kWindowCascade, kWindowTileHorz, kWindowTileVert, kWindowArrange});
     connect(windowMenu_, &QMenu::aboutToShow, this, &CMainFrame::fillWindowList);

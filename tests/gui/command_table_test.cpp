@@ -87,7 +87,7 @@ private slots:
                  (QStringList{"&Define Grid...", "Load Grid...", "Save Grid...", "-",
                               "&Find / Highlight Genes...\tCtrl+F", "-", "&Adjust Grid 2DW",
                               "Adjust Grid 1DW", "Adjust Grid CM", "Auto Place Grid", "-",
-                              "&Extract Grid Data",
+                              "&Extract Grid Data", "Export GenePix Results...",
                               "Grid Data &Histogram..."}));
         QCOMPARE(menus["&Window"], (QStringList{"&New Window", "&Cascade", "Tile &Horizontally",
                                                 "Tile &Vertically", "&Arrange Icons"}));

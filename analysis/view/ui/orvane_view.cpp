@@ -205,6 +205,7 @@ std::span<const CommandEntry<COrvaneView>> COrvaneView::commandMap() {
         {kGridAdjustCM, &V::OnGridAdjustCM, &V::OnUpdateGridCommand},
         {kGridAutoPlace, &V::OnGridAutoPlace, &V::OnUpdateGridCommand},
         {kGridExtract, &V::OnGridExtract, &V::OnUpdateGridCommand},
+        {kGridExportGenePix, &V::OnGridExportGenePix, &V::OnUpdateGridCommand},
         {kGridHistogram, &V::OnGridHistogram, &V::OnUpdateGridCommand},
         {kSelectionStatistics, &V::OnSelectionStatistics, &V::OnUpdateGridCommand},
         {kToolbarStatistics, &V::OnSelectionStatistics, &V::OnUpdateGridCommand},

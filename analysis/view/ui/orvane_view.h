@@ -98,6 +98,7 @@ public:
     void OnGridAdjustCM();
     void OnGridAutoPlace();
     void OnGridExtract();
+    void OnGridExportGenePix();
     void OnGridHistogram();
     void OnSelectionStatistics();
     void OnSelectionPairs();
@@ -165,6 +166,8 @@ private:
     void gridChanged();
     void adjustGrid(AdjustMethod method);
     ViewScroll viewScroll() const;
+    // Tells the user and returns true when `path` is a scan of this document.
+    bool refuseOpenedImage(const QString& path) const;
     void repaintAll();
 
     std::shared_ptr<COrvaneDoc> document_;
