@@ -56,7 +56,7 @@ void COrvaneView::OnGridDefine() {
         WaitCursor wait;
         editor_.DefineGrid(dialog.values());
     } else if (dialog.valuesChanged()) {
-        // Load Map and the Zone rule change the fields at once; they stay after Cancel.
+        // Load Map, Load GAL and the Zone rule change the fields at once; they stay after Cancel.
         editor_.SetParameters(dialog.values());
     }
     gridChanged();
