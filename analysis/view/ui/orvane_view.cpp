@@ -28,6 +28,14 @@ void setScrollSteps(QScrollBar* bar, int extent, int visible) {
     bar->setSingleStep(std::max(1, page / 10));
 }
 
+// The picture reduced for the overview while it holds no overlay. Made here, once per rebuild,
+// so that the overview never has to scale the full picture (a 5 um slide has ~10^8 pixels).
+QImage reducedCopy(const QImage& picture) {
+    const int limit = COrvaneView::kReducedPictureSize;
+    if (picture.width() <= limit && picture.height() <= limit) return picture.copy();
+    return picture.scaled(limit, limit, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
 }  // namespace
 
 COrvaneView::COrvaneView(std::shared_ptr<COrvaneDoc> document, QWidget* parent)
@@ -82,9 +90,11 @@ void COrvaneView::RebuildDisplay() {
         auto* dst = reinterpret_cast<QRgb*>(offscreenImage_.scanLine(y));
         for (std::int32_t x = 0; x < display_.imageWidth; ++x, src += 3) dst[x] = qRgb(src[2], src[1], src[0]);
     }
+    reducedPicture_ = reducedCopy(offscreenImage_);
     // The fresh picture carries no overlay: draw it again, in the pens of the display mode.
     editor_.SetInvertedDisplay(display_.invertedDisplay);
     editor_.PictureRenewed();
+    emit pictureChanged();
 }
 
 void COrvaneView::repaintAll() { viewport()->update(); }
@@ -97,9 +107,23 @@ void COrvaneView::updateScrollBars() {
 void COrvaneView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     updateScrollBars();
+    emit visibleAreaChanged();
 }
 
-void COrvaneView::scrollContentsBy(int, int) { repaintAll(); }
+void COrvaneView::scrollContentsBy(int, int) {
+    repaintAll();
+    emit visibleAreaChanged();
+}
+
+QRect COrvaneView::visibleImageRect() const {
+    const QRect shown(QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()), viewport()->size());
+    return shown & QRect(0, 0, display_.imageWidth, display_.imageHeight);
+}
+
+void COrvaneView::ScrollTo(QPoint topLeft) {
+    horizontalScrollBar()->setValue(topLeft.x());
+    verticalScrollBar()->setValue(topLeft.y());
+}
 
 QPoint COrvaneView::toImage(QPoint windowPoint) const {
     return windowPoint + QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
@@ -205,6 +229,7 @@ std::span<const CommandEntry<COrvaneView>> COrvaneView::commandMap() {
         {kGridAdjustCM, &V::OnGridAdjustCM, &V::OnUpdateGridCommand},
         {kGridAutoPlace, &V::OnGridAutoPlace, &V::OnUpdateGridCommand},
         {kGridExtract, &V::OnGridExtract, &V::OnUpdateGridCommand},
+        {kGridExportGenePix, &V::OnGridExportGenePix, &V::OnUpdateGridCommand},
         {kGridHistogram, &V::OnGridHistogram, &V::OnUpdateGridCommand},
         {kSelectionStatistics, &V::OnSelectionStatistics, &V::OnUpdateGridCommand},
         {kToolbarStatistics, &V::OnSelectionStatistics, &V::OnUpdateGridCommand},
