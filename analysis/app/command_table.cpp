@@ -51,6 +51,7 @@ constexpr CommandSpec kCommands[] = {
     {kGridAdjustCM, "Adjust Grid CM", "", false, ""},
     {kGridAutoPlace, "Auto Place Grid", "", false, ""},
     {kGridExtract, "&Extract Grid Data", "", false, ""},
+    {kGridExportGenePix, "Export GenePix Results...", "", false, ""},
     {kGridHistogram, "Grid Data &Histogram...", "View Data Histogram / Adjust Image balance.", false, ""},
     // Window
     {kWindowNew, "&New Window", "Open another window for the active document\nNew Window", false, ""},

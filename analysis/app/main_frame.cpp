@@ -20,6 +20,7 @@
 #include "document/ui/orvane_doc.h"
 #include "document/ui/shell_services.h"
 #include "view/ui/orvane_view.h"
+#include "view/ui/overview_widget.h"
 
 namespace orvane {
 
@@ -28,6 +29,7 @@ CMainFrame::CMainFrame(COrvaneApp& app) : app_(app), mdi_(new QMdiArea(this)) {
     setCentralWidget(mdi_);
     connect(mdi_, &QMdiArea::subWindowActivated, this, &CMainFrame::updateActions);
     createActions();
+    createOverviewDock();
     createMenus();
 }
 
@@ -113,6 +115,7 @@ void CMainFrame::updateActions() {
         if (action->isCheckable()) action->setChecked(handled && ui.checked.value_or(false));
     }
     switchMenu(activeChild() ? kMenuImage : kMenuMainFrame);
+    overview_->setView(activeView());
     updateTitle();
     updatePanes();
 }

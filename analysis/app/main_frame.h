@@ -15,6 +15,7 @@
 #include "document/ui/command_map.h"
 
 class QAction;
+class QDockWidget;
 class QLabel;
 class QMdiArea;
 class QMenu;
@@ -26,6 +27,7 @@ class CChildFrame;
 class COrvaneApp;
 class COrvaneDoc;
 class COrvaneView;
+class COverviewWidget;
 
 inline constexpr int kPaneCount = 9;
 
@@ -50,6 +52,9 @@ public:
     QAction* action(int id) const;
     int currentMenu() const { return currentMenu_; }
     QToolBar* toolBar() const { return toolBar_; }
+    // The "Overview" dock right of the image windows; it follows the active view.
+    QDockWidget* overviewDock() const { return overviewDock_; }
+    COverviewWidget* overview() const { return overview_; }
     QLabel* pane(int index) const { return panes_[index]; }
     // Sets every enable and check state, the status-bar panes, the menu and the titles.
     void updateActions();
@@ -80,6 +85,7 @@ protected:
 private:
     void createActions();
     void createMenus();
+    void createOverviewDock();
     bool createToolBar();
     bool createStatusBar();
     void switchMenu(int menuId);
@@ -93,6 +99,8 @@ private:
     COrvaneApp& app_;
     QMdiArea* mdi_;
     QToolBar* toolBar_ = nullptr;
+    QDockWidget* overviewDock_ = nullptr;
+    COverviewWidget* overview_ = nullptr;
     std::map<int, QAction*> actions_;
     QList<QMenu*> menus128_;
     QList<QMenu*> menus129_;

@@ -1,5 +1,6 @@
 // The main window's actions, menus 128 and 129, toolbar and status bar.
 #include <QAction>
+#include <QDockWidget>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QKeySequence>
@@ -17,6 +18,7 @@
 #include "app/toolbar_icons.h"
 #include "document/ui/command_ids.h"
 #include "document/ui/shell_services.h"
+#include "view/ui/overview_widget.h"
 
 namespace orvane {
 namespace {
@@ -91,7 +93,7 @@ void CMainFrame::createMenus() {
     addMenu(menus128_, "&File",
             {kFileOpen, kSeparator, kFilePrintSetup, kSeparator, kFileMruFile1, mru2, mru3,
              kFileMruFile4, kSeparator, kAppExit});
-    addMenu(menus128_, "&View", {kViewToolbar, kViewStatusBar});
+    addMenu(menus128_, "&View", {kViewToolbar, kViewStatusBar})->addAction(overviewDock_->toggleViewAction());
     addMenu(menus128_, "&Help", {kAppAbout, kAppTest});
 
     addMenu(menus129_, "&File",
@@ -99,18 +101,30 @@ void CMainFrame::createMenus() {
              kFilePrintPreview, kFilePrintSetup, kSeparator, kFileMruFile1, mru2, mru3,
              kFileMruFile4, kSeparator, kAppExit});
     addMenu(menus129_, "&Edit", {kEditUndo, kSeparator, kEditCut, kEditCopy, kEditPaste});
-    addMenu(menus129_, "&View", {kViewToolbar, kViewStatusBar});
+    addMenu(menus129_, "&View", {kViewToolbar, kViewStatusBar})->addAction(overviewDock_->toggleViewAction());
     addMenu(menus129_, "&Image", {kSubtractBackground, kFilterMean, kFilterMedian});
     addMenu(menus129_, "&Selection", {kSelectionStatistics, kSelectionPairs, kSelectionSaveRaw});
     addMenu(menus129_, "&Grid",
             {kGridDefine, kGridLoad, kGridSave, kSeparator, kGridFind, kSeparator, kGridAdjust2DW,
-             kGridAdjust1DW, kGridAdjustCM, kGridAutoPlace, kSeparator, kGridExtract, kGridHistogram});
+             kGridAdjust1DW, kGridAdjustCM, kGridAutoPlace, kSeparator, kGridExtract, kGridExportGenePix,
+             kGridHistogram});
     windowMenu_ = addMenu(menus129_, "&Window",
                           {kWindowNew, kWindowCascade, kWindowTileHorz, kWindowTileVert, kWindowArrange});
     connect(windowMenu_, &QMenu::aboutToShow, this, &CMainFrame::fillWindowList);
     addMenu(menus129_, "&Help", {kAppAbout});
     setRecentFiles({});
     switchMenu(kMenuMainFrame);
+}
+
+void CMainFrame::createOverviewDock() {
+    overviewDock_ = new QDockWidget("Overview", this);
+    overviewDock_->setObjectName("overviewDock");
+    overviewDock_->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
+    overview_ = new COverviewWidget(overviewDock_);
+    overviewDock_->setWidget(overview_);
+    addDockWidget(Qt::RightDockWidgetArea, overviewDock_);
+    // Closed with its title bar's button, the dock comes back through View > Overview.
+    overviewDock_->toggleViewAction()->setStatusTip("Show or hide the slide overview");
 }
 
 void CMainFrame::fillWindowList() {

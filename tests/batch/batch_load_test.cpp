@@ -37,7 +37,9 @@ std::uint64_t liveHeapBytes() {
 #if defined(__SANITIZE_ADDRESS__)
     return __sanitizer_get_current_allocated_bytes();
 #else
-    return mallinfo2().uordblks;
+    // Blocks above the mmap threshold (every layer and raster) are counted apart from the arena.
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
 #endif
 }
 

@@ -78,7 +78,7 @@ private slots:
                               "&1 " + app->recentFiles().files().first(), "-", "E&xit"}));
         QCOMPARE(menus["&Edit"], (QStringList{"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X",
                                               "&Copy\tCtrl+C", "&Paste\tCtrl+V"}));
-        QCOMPARE(menus["&View"], (QStringList{"&Toolbar", "&Status Bar"}));
+        QCOMPARE(menus["&View"], (QStringList{"&Toolbar", "&Status Bar", "Overview"}));
         QCOMPARE(menus["&Image"], (QStringList{"Subtract Background", "Filter Image (3x3 mean)",
                                                "Filter Image (3x3 median)"}));
         QCOMPARE(menus["&Selection"], (QStringList{"Show Selection Statistics...",
@@ -87,7 +87,7 @@ private slots:
                  (QStringList{"&Define Grid...", "Load Grid...", "Save Grid...", "-",
                               "&Find / Highlight Genes...\tCtrl+F", "-", "&Adjust Grid 2DW",
                               "Adjust Grid 1DW", "Adjust Grid CM", "Auto Place Grid", "-",
-                              "&Extract Grid Data",
+                              "&Extract Grid Data", "Export GenePix Results...",
                               "Grid Data &Histogram..."}));
         QCOMPARE(menus["&Window"], (QStringList{"&New Window", "&Cascade", "Tile &Horizontally",
                                                 "Tile &Vertically", "&Arrange Icons"}));

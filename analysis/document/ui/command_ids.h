@@ -64,6 +64,7 @@ enum CommandId : int {
     kAppTest = 32802,
     kSelectionSaveRaw = 32803,
     kGridAutoPlace = 32804,
+    kGridExportGenePix = 32805,
 };
 
 // Resource numbers of the two menus: 128 while no image window is open, 129 while one is active.

@@ -47,7 +47,10 @@ bool COrvaneDoc::OnOpenDocument(const QString& path) {
     if (!loaded) return false;
     const QFileInfo info(path);
     pathName_ = info.absoluteFilePath();
-    for (int k = 0; k < image_.layerCount; ++k) loadedPaths_.append(pathName_);
+    for (int k = 0; k < image_.layerCount; ++k) {
+        loadedPaths_.append(pathName_);
+        loadedPages_.append(allPages ? k : 0);
+    }
     setTitle(allPages ? QString::fromStdString(image_.caption) : info.fileName());
     QDir::setCurrent(info.absolutePath());
     return true;
@@ -62,9 +65,19 @@ bool COrvaneDoc::OverlayFile(const QString& path) {
     });
     if (!loaded) return false;
     loadedPaths_.append(QFileInfo(path).absoluteFilePath());
+    loadedPages_.append(0);
     setTitle(QString::fromStdString(image_.caption));
     QDir::setCurrent(QFileInfo(path).absolutePath());
     return true;
+}
+
+bool COrvaneDoc::IsLoadedFile(const QString& path) const {
+    const QString target = QFileInfo(path).canonicalFilePath();
+    if (target.isEmpty()) return false;  // not there yet: nothing to lose
+    for (const QString& loaded : loadedPaths_) {
+        if (QFileInfo(loaded).canonicalFilePath() == target) return true;
+    }
+    return false;
 }
 
 void COrvaneDoc::MeanFilter(int radius) { orvane::MeanFilter(image_, radius); }

@@ -42,6 +42,11 @@ public:
     QString pathName() const { return pathName_; }
     // Every file loaded into this document, first scan and overlays.
     const QStringList& loadedPaths() const { return loadedPaths_; }
+    // The page of its file that each layer came from (0-based; a multi-page scan gives 0, 1, 2).
+    const QList<int>& loadedPages() const { return loadedPages_; }
+    // Whether `path` names a file this document has loaded. Compared by canonical path, so that
+    // a link or a relative name counts as well; exports refuse such a target.
+    bool IsLoadedFile(const QString& path) const;
 
     void AddView(COrvaneView* view);
     void RemoveView(COrvaneView* view);
@@ -62,6 +67,7 @@ private:
     QString title_;
     QString pathName_;
     QStringList loadedPaths_;
+    QList<int> loadedPages_;
     std::vector<COrvaneView*> views_;
 };
 

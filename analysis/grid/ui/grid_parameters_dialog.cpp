@@ -1,5 +1,5 @@
 // The Grid Parameters dialog: its four groups, validation with the dialog's messages and focus,
-// the Zone rule and the Load Map button.
+// the Zone rule and the Load Map and Load GAL... buttons.
 #include "grid/ui/grid_parameters_dialog.h"
 
 #include <iostream>
@@ -17,6 +17,7 @@
 
 #include "document/core_error.h"
 #include "document/ui/shell_services.h"
+#include "printjob/gal_file.h"
 #include "printjob/load_map.h"
 #include "printjob/print_job_parameters.h"
 
@@ -131,11 +132,16 @@ void CGridParametersDialog::build() {
     connect(ok, &QPushButton::clicked, this, &CGridParametersDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &CGridParametersDialog::reject);
     connect(loadMap_, &QPushButton::clicked, this, &CGridParametersDialog::OnLoadMap);
+    loadGal_ = new QPushButton("Load GAL...", this);
+    loadGal_->setObjectName(QString::number(kLoadGal));
+    loadGal_->setAutoDefault(false);
+    connect(loadGal_, &QPushButton::clicked, this, &CGridParametersDialog::OnLoadGal);
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
     buttons->addSpacing(12);
     buttons->addWidget(loadMap_);
+    buttons->addWidget(loadGal_);
     buttons->addStretch();
 
     auto* top = new QHBoxLayout(this);
@@ -145,7 +151,7 @@ void CGridParametersDialog::build() {
 }
 
 // Tab order follows the groups: the layout, the template, the offsets, the edit settings,
-// then the buttons.
+// then the buttons, the two layout files last.
 void CGridParametersDialog::setTabOrder() {
     const GridField order[] = {GridField::cellsX,     GridField::cellsY,       GridField::stepXmm,
                                GridField::stepYmm,    GridField::spotDiameter, GridField::backgroundDiameter,
@@ -163,6 +169,7 @@ void CGridParametersDialog::setTabOrder() {
     chain(findChild<QPushButton*>("1"));
     chain(findChild<QPushButton*>("2"));
     chain(loadMap_);
+    chain(loadGal_);
 }
 
 QWidget* CGridParametersDialog::control(GridField field) const {
@@ -240,6 +247,19 @@ void CGridParametersDialog::OnLoadMap() {
     // the outcome.
     if (values_.slideMap != before.slideMap || FormatGridFields(values_) != FormatGridFields(before))
         valuesChanged_ = true;
+    fillControls();
+}
+
+void CGridParametersDialog::OnLoadGal() {
+    const QString path = chooseFile({false, "gal", "", "GenePix Array List Files (*.gal)"});
+    if (path.isEmpty()) return;
+    // A refused file leaves every field as it was; the message is the reader's own.
+    const bool loaded = runReportingErrors([&] {
+        WaitCursor wait;
+        LoadGalFile(QFile::encodeName(path).toStdString(), values_);
+    });
+    if (!loaded) return;
+    valuesChanged_ = true;
     fillControls();
 }
 

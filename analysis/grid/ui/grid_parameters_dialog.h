@@ -1,5 +1,5 @@
 // The "Grid Parameters" dialog: the print layout in millimetres, the edit settings, the Zone
-// rule and Load Map. It edits a copy of the GridParameters and hands it back.
+// rule, Load Map and Load GAL... It edits a copy of the GridParameters and hands it back.
 #pragma once
 
 #include <array>
@@ -42,14 +42,15 @@ public:
         kQuadLocked = 1029,
         kQuadPinLock = 1030,
         kQuadUnlocked = 1031,
+        kLoadGal = 1032,
     };
 
     explicit CGridParametersDialog(const GridParameters& values, QWidget* parent = nullptr);
 
-    // The dialog's values: those accepted by OK, or changed by Load Map and the Zone rule (which
-    // stay even when the dialog is cancelled).
+    // The dialog's values: those accepted by OK, or changed by Load Map, Load GAL and the Zone
+    // rule (which stay even when the dialog is cancelled).
     const GridParameters& values() const { return values_; }
-    // Whether Load Map or the Zone rule changed the values during this run.
+    // Whether Load Map, Load GAL or the Zone rule changed the values during this run.
     bool valuesChanged() const { return valuesChanged_; }
 
     // The control that shows `field`.
@@ -62,6 +63,8 @@ public:
 public slots:
     void accept() override;
     void OnLoadMap();
+    // Reads a GenePix Array List: the grid geometry and the slide map, as Load Map sets them.
+    void OnLoadGal();
 
 private:
     void build();
@@ -83,6 +86,7 @@ private:
     std::array<QCheckBox*, kGridFieldCount> checks_{};
     std::array<QRadioButton*, 3> lockButtons_{};
     QPushButton* loadMap_ = nullptr;
+    QPushButton* loadGal_ = nullptr;
 };
 
 }  // namespace orvane

@@ -44,6 +44,14 @@ void setScrollSteps(QScrollBar* bar, int extent, int visible) {
     bar->setSingleStep(std::max(1, page / 10));
 }
 
+// The picture reduced for the overview while it holds no overlay. Made here, once per rebuild,
+// so that the overview never has to scale the full picture (a 5 um slide has ~10^8 pixels).
+QImage reducedCopy(const QImage& picture) {
+    const int limit = COrvaneView::kReducedPictureSize;
+    if (picture.width() <= limit && picture.height() <= limit) return picture.copy();
+    return picture.scaled(limit, limit, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
 }  // namespace
 
 COrvaneView::COrvaneView(std::shared_ptr<COrvaneDoc> document, QWidget* parent)
@@ -91,9 +99,11 @@ void COrvaneView::RebuildDisplay() {
     // raster of the whole picture in between.
     auto* pixels = reinterpret_cast<std::uint32_t*>(offscreenImage_.bits());
     BuildRaster32(image, display_, pixels, offscreenImage_.bytesPerLine() / 4, progress);
+    reducedPicture_ = reducedCopy(offscreenImage_);
     // The fresh picture carries no overlay: draw it again, in the pens of the display mode.
     editor_.SetInvertedDisplay(display_.invertedDisplay);
     editor_.PictureRenewed();
+    emit pictureChanged();
 }
 
 void COrvaneView::repaintAll() { viewport()->update(); }
@@ -106,9 +116,23 @@ void COrvaneView::updateScrollBars() {
 void COrvaneView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     updateScrollBars();
+    emit visibleAreaChanged();
 }
 
-void COrvaneView::scrollContentsBy(int, int) { repaintAll(); }
+void COrvaneView::scrollContentsBy(int, int) {
+    repaintAll();
+    emit visibleAreaChanged();
+}
+
+QRect COrvaneView::visibleImageRect() const {
+    const QRect shown(QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()), viewport()->size());
+    return shown & QRect(0, 0, display_.imageWidth, display_.imageHeight);
+}
+
+void COrvaneView::ScrollTo(QPoint topLeft) {
+    horizontalScrollBar()->setValue(topLeft.x());
+    verticalScrollBar()->setValue(topLeft.y());
+}
 
 QPoint COrvaneView::toImage(QPoint windowPoint) const {
     return windowPoint + QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
@@ -214,6 +238,7 @@ std::span<const CommandEntry<COrvaneView>> COrvaneView::commandMap() {
         {kGridAdjustCM, &V::OnGridAdjustCM, &V::OnUpdateGridCommand},
         {kGridAutoPlace, &V::OnGridAutoPlace, &V::OnUpdateGridCommand},
         {kGridExtract, &V::OnGridExtract, &V::OnUpdateGridCommand},
+        {kGridExportGenePix, &V::OnGridExportGenePix, &V::OnUpdateGridCommand},
         {kGridHistogram, &V::OnGridHistogram, &V::OnUpdateGridCommand},
         {kSelectionStatistics, &V::OnSelectionStatistics, &V::OnUpdateGridCommand},
         {kToolbarStatistics, &V::OnSelectionStatistics, &V::OnUpdateGridCommand},

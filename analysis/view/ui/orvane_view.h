@@ -98,6 +98,7 @@ public:
     void OnGridAdjustCM();
     void OnGridAutoPlace();
     void OnGridExtract();
+    void OnGridExportGenePix();
     void OnGridHistogram();
     void OnSelectionStatistics();
     void OnSelectionPairs();
@@ -128,6 +129,16 @@ public:
     std::int32_t imageHeight() const { return display_.imageHeight; }
     // The picture as shown: the display raster with the overlay inverted into it.
     const QImage& offscreenImage() const { return offscreenImage_; }
+    // The display raster without the overlay, reduced (aspect kept) to at most
+    // kReducedPictureSize on its longer side; made once per rebuild of the picture, for the
+    // slide overview.
+    const QImage& reducedPicture() const { return reducedPicture_; }
+    static constexpr int kReducedPictureSize = 1024;
+    // The part of the picture the window shows, in image pixels (empty without a picture).
+    QRect visibleImageRect() const;
+    // Scrolls so that image pixel `topLeft` is at the window's top-left corner, within the
+    // scroll ranges; the scale stays one to one.
+    void ScrollTo(QPoint topLeft);
     bool overlayShown() const { return editor_.overlayShown(); }
     // The grid, tool and selection of this window, with their interaction rules.
     GridEditor& gridEditor() { return editor_; }
@@ -140,6 +151,10 @@ signals:
     // The selection, tool or display state changed: panes and command states need an update.
     void stateChanged();
     void closeRequested();
+    // The off-screen picture was rebuilt (display mode, filters, layers, balance).
+    void pictureChanged();
+    // The visible part of the picture moved or changed its size.
+    void visibleAreaChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -165,11 +180,14 @@ private:
     void gridChanged();
     void adjustGrid(AdjustMethod method);
     ViewScroll viewScroll() const;
+    // Tells the user and returns true when `path` is a scan of this document.
+    bool refuseOpenedImage(const QString& path) const;
     void repaintAll();
 
     std::shared_ptr<COrvaneDoc> document_;
     DisplayState display_;
     QImage offscreenImage_;
+    QImage reducedPicture_;
     GridEditor editor_;
     std::unique_ptr<PictureOverlaySurface> overlaySurface_;
     FindSettings findSettings_;

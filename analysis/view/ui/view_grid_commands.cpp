@@ -10,6 +10,7 @@
 #include "grid/ui/grid_parameters_dialog.h"
 #include "grid/ui/modal_dialog.h"
 #include "measure/extract_grid_data.h"
+#include "measure/genepix_results.h"
 #include "measure/selection_pairs.h"
 #include "measure/selection_statistics.h"
 #include "measure/spot_geometry.h"
@@ -24,6 +25,7 @@ namespace {
 
 const char* const kTextFilter = "ASCII Text Files (*.txt)";
 const char* const kGridFilter = "Grid Definition Files (*.grd)";
+const char* const kGenePixFilter = "GenePix Results (*.gpr)";
 
 std::string localPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
@@ -54,7 +56,7 @@ void COrvaneView::OnGridDefine() {
         WaitCursor wait;
         editor_.DefineGrid(dialog.values());
     } else if (dialog.valuesChanged()) {
-        // Load Map and the Zone rule change the fields at once; they stay after Cancel.
+        // Load Map, Load GAL and the Zone rule change the fields at once; they stay after Cancel.
         editor_.SetParameters(dialog.values());
     }
     gridChanged();
@@ -108,6 +110,24 @@ void COrvaneView::OnGridExtract() {
     StatusProgress progress;
     ExtractGridData(localPath(path), document_->image(), editor_.grid(), editor_.currentQuad(),
                     progress);
+}
+
+void COrvaneView::OnGridExportGenePix() {
+    RequireGridDisplay(editor_.tool(), editor_.currentQuad());
+    // Refused before the file is asked for: the export has no meaning on one layer.
+    if (document_->layerCount() < 2) throw CoreError(kTwoLayersRequiredMessage);
+    const QString path = chooseFile({true, "gpr", "genepix_results", kGenePixFilter});
+    if (path.isEmpty() || refuseOpenedImage(path)) return;
+    GenePixExportInfo info;
+    // The scans of layer 0 (635) and layer 1 (532), as orvane-batch names them.
+    for (int k = 0; k < 2; ++k) {
+        info.imageFiles.push_back({localPath(document_->loadedPaths().value(k)),
+                                   document_->loadedPages().value(k)});
+    }
+    WaitCursor wait;
+    StatusProgress progress;
+    WriteGenePixResults(localPath(path), document_->image(), editor_.grid(), editor_.currentQuad(),
+                        info, progress);
 }
 
 void COrvaneView::OnGridFind() {

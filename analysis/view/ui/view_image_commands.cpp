@@ -15,6 +15,12 @@ const char* const kTiffFilter = "TIFF Files (*.Tif)";
 
 }  // namespace
 
+bool COrvaneView::refuseOpenedImage(const QString& path) const {
+    if (!document_->IsLoadedFile(path)) return false;
+    OrvaneMessageBox(QString("%1 is an opened image and cannot be replaced by the export.").arg(path));
+    return true;
+}
+
 void COrvaneView::OnExportTiff() {
     if (document_->layerCount() == 0) return;
     const QString path = chooseFile({true, "Tif", "Export TIFF file", kTiffFilter});
@@ -24,15 +30,7 @@ void COrvaneView::OnExportTiff() {
 
 bool COrvaneView::ExportFile(const QString& path) {
     // The export never replaces a scan this document has loaded: that would destroy the data.
-    // Compared by canonical path, so that a link or a relative name is caught as well.
-    const QString target = QFileInfo(path).canonicalFilePath();
-    for (const QString& loaded : document_->loadedPaths()) {
-        if (!target.isEmpty() && QFileInfo(loaded).canonicalFilePath() == target) {
-            OrvaneMessageBox(QString("%1 is an opened image and cannot be replaced by the export.")
-                                 .arg(path));
-            return false;
-        }
-    }
+    if (refuseOpenedImage(path)) return false;
     return runReportingErrors([&] {
         WaitCursor wait;
         StatusProgress progress;

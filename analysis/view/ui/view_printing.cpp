@@ -6,10 +6,13 @@
 #include <limits>
 #include <memory>
 
+#include <QAction>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QSettings>
 
 #include "document/buffer.h"
 #include "document/ui/orvane_doc.h"
@@ -33,6 +36,35 @@ QPrinter& applicationPrinter() {
 }
 
 void releaseApplicationPrinter() { printerSlot().reset(); }
+
+namespace {
+
+const char* const kPreviewPagesKey = "Settings/PreviewPages";
+
+// Through the dialog's own mode button when it has one, so that its toolbar shows the mode.
+void showPreviewPages(QPrintPreviewDialog& preview, QPrintPreviewWidget& widget, int pages) {
+    const bool facing = pages == 2;
+    if (auto* mode = preview.findChild<QAction*>(facing ? "facingModeAction" : "singleModeAction")) {
+        mode->trigger();
+        if (widget.viewMode() == (facing ? QPrintPreviewWidget::FacingPagesView : QPrintPreviewWidget::SinglePageView))
+            return;
+    }
+    widget.setViewMode(facing ? QPrintPreviewWidget::FacingPagesView : QPrintPreviewWidget::SinglePageView);
+}
+
+}  // namespace
+
+int LoadPreviewPages() {
+    bool ok = false;
+    const int pages = QSettings().value(kPreviewPagesKey, 1).toInt(&ok);
+    return ok && pages == 2 ? 2 : 1;
+}
+
+void SavePreviewPages(int pages) {
+    QSettings settings;
+    settings.setValue(kPreviewPagesKey, pages == 2 ? 2 : 1);
+    settings.sync();
+}
 
 QRect COrvaneView::printRegion() const {
     const SelectionShape& s = selection();
@@ -98,7 +130,12 @@ void COrvaneView::OnFilePrintPreview() {
     QPrintPreviewDialog preview(&applicationPrinter(), this);
     connect(&preview, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter* printer) { PrintTo(*printer); });
+    // One page or two side by side, as the user left the preview last time.
+    auto* pages = preview.findChild<QPrintPreviewWidget*>();
+    if (pages) showPreviewPages(preview, *pages, LoadPreviewPages());
     preview.exec();
+    // The overview of all pages counts as more than one page side by side.
+    if (pages) SavePreviewPages(pages->viewMode() == QPrintPreviewWidget::SinglePageView ? 1 : 2);
 }
 
 }  // namespace orvane

@@ -1,0 +1,164 @@
+// Grid > Export GenePix Results...: the preconditions and messages of Extract Grid Data, the
+// two-layer rule before any dialog, the save dialog, the writer's errors in a message box, and
+// a file equal to orvane-batch extract --gpr for the same grid and scans (DateTime aside).
+#include <QAction>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QtTest>
+
+#include "app/child_frame.h"
+#include "app/main_frame.h"
+#include "document/ui/command_ids.h"
+#include "document/ui/orvane_doc.h"
+#include "grid/ui/grid_parameters_dialog.h"
+#include "grid/ui/modal_dialog.h"
+#include "gui_test_support.h"
+#include "view/ui/orvane_view.h"
+
+using namespace orvane;
+using namespace orvane::testing_support;
+
+namespace {
+
+const QString kNeedsGrid = "Please define / load grid and select grid display.";
+
+// Answers the Grid Parameters dialog with a grid of 2 x 1 quads of 4 x 3 spots and OK.
+void defineGrid(CMainFrame* frame) {
+    using D = CGridParametersDialog;
+    const std::map<int, QString> texts = {
+        {D::kCellsX, "4"},   {D::kCellsY, "3"},     {D::kStepX, "0.3"},  {D::kStepY, "0.3"},
+        {D::kOriginX, "1"},  {D::kOriginY, "1"},    {D::kDiamD, "0.16"}, {D::kDiamBg, "0.24"},
+        {D::kQuadsX, "2"},   {D::kQuadStepX, "1.5"}, {D::kQuadsY, "1"}};
+    setModalDialogHook([&](QDialog& d) {
+        for (const auto& [id, text] : texts) d.findChild<QLineEdit*>(QString::number(id))->setText(text);
+        d.accept();
+        return d.result();
+    });
+    frame->OnCommand(kGridDefine);
+    setModalDialogHook({});
+}
+
+// The file's lines without the DateTime record, which names the moment of writing.
+QStringList linesWithoutDateTime(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {"<cannot read " + path + ">"};
+    QStringList lines = QString::fromUtf8(file.readAll()).split("\r\n");
+    lines.removeIf([](const QString& line) { return line.startsWith("\"DateTime="); });
+    return lines;
+}
+
+// Spots of different brightness on both channels, so that every column carries a value.
+std::uint16_t redSample(std::uint32_t x, std::uint32_t y) { return std::uint16_t(300 + 37 * (x % 29) + 11 * y); }
+std::uint16_t greenSample(std::uint32_t x, std::uint32_t y) { return std::uint16_t(900 + 13 * x + 5 * (y % 17)); }
+
+}  // namespace
+
+class GenePixExportTest : public QObject {
+    Q_OBJECT
+private:
+    TempDir dir_;
+
+private slots:
+    void initTestCase() { isolateSettings(dir_); }
+    void cleanup() {
+        setModalDialogHook({});
+        processDeferredDeletes();
+    }
+
+    void enabledWithAWindowLikeExtract() {
+        auto app = startApp({writeScan(dir_, "enable.tif")});
+        CMainFrame* frame = app->mainFrame();
+        QVERIFY(frame->action(kGridExportGenePix)->isEnabled());
+        QCOMPARE(frame->action(kGridExportGenePix)->isEnabled(), frame->action(kGridExtract)->isEnabled());
+        frame->activeChild()->close();
+        processDeferredDeletes();
+        frame->updateActions();
+        QVERIFY(!frame->action(kGridExportGenePix)->isEnabled());
+    }
+
+    void needsTheGridDisplayThenTwoLayers() {
+        auto app = startApp({writeScan(dir_, "one.tif", 400, 300)});
+        CMainFrame* frame = app->mainFrame();
+        MessageRecorder messages;
+        FileDialogScript files({QString::fromStdString(dir_.file("never.gpr"))});
+        frame->OnCommand(kGridExportGenePix);
+        QCOMPARE(messages.texts, QStringList{kNeedsGrid});
+        defineGrid(frame);
+        frame->OnCommand(kSelectPoint);  // the grid is hidden: the same message as Extract
+        frame->OnCommand(kGridExportGenePix);
+        frame->OnCommand(kGridExtract);
+        QCOMPARE(messages.texts, (QStringList{kNeedsGrid, kNeedsGrid, kNeedsGrid}));
+        frame->OnCommand(kSelectGrid);
+        frame->OnCommand(kGridExportGenePix);
+        QCOMPARE(messages.texts.last(), QString("Two layers are required for this export"));
+        // Every refusal came before the save dialog.
+        QVERIFY(files.requests.empty());
+        QVERIFY(!QFile::exists(QString::fromStdString(dir_.file("never.gpr"))));
+    }
+
+    void writesWhatOrvaneBatchWrites() {
+        const QString red = writeScan(dir_, "red.tif", 400, 300, redSample);
+        const QString green = writeScan(dir_, "green.tif", 400, 300, greenSample);
+        auto app = startApp({red, green});
+        CMainFrame* frame = app->mainFrame();
+        defineGrid(frame);
+        // One marked spot, flagged bad in both files.
+        COrvaneView* view = frame->activeView();
+        GridQuad& quad = view->gridEditor().grid().quad(1, 0);
+        quad.Flags(2, 1) |= Marked;
+
+        const QString ours = QString::fromStdString(dir_.file("ours.gpr"));
+        const QString grid = QString::fromStdString(dir_.file("grid.grd"));
+        {
+            FileDialogScript files({grid, ours});
+            frame->OnCommand(kGridSave);
+            frame->OnCommand(kGridExportGenePix);
+            QCOMPARE(files.requests.size(), size_t(2));
+            const FileDialogRequest& request = files.requests[1];
+            QVERIFY(request.save);
+            QCOMPARE(request.filter, QString("GenePix Results (*.gpr)"));
+            QCOMPARE(request.defaultSuffix, QString("gpr"));
+        }
+        const QStringList mine = linesWithoutDateTime(ours);
+        QVERIFY2(mine.size() > 24 + 10, qPrintable(mine.join('\n')));  // 24 spots and the header
+        QVERIFY(mine.filter("\t-100\t0\t0").size() == 1);
+
+        const QString batch = qEnvironmentVariable("ORVANE_BATCH");
+        if (batch.isEmpty() || !QFile::exists(batch)) QSKIP("orvane-batch is not built");
+        const QString theirs = QString::fromStdString(dir_.file("theirs.gpr"));
+        QProcess process;
+        process.start(batch, {"extract", "--gpr", theirs, grid, red, green});
+        QVERIFY(process.waitForFinished(60000));
+        QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
+        const QStringList reference = linesWithoutDateTime(theirs);
+        for (qsizetype i = 0; i < std::min(mine.size(), reference.size()); ++i)
+            QVERIFY2(mine[i] == reference[i], qPrintable(QString("line %1:\n%2\n%3").arg(i).arg(mine[i], reference[i])));
+        QCOMPARE(mine.size(), reference.size());
+    }
+
+    void writerErrorsAndOpenedScansAreRefusedInAMessage() {
+        const QString red = writeScan(dir_, "r2.tif", 400, 300, redSample);
+        const QString green = writeScan(dir_, "g2.tif", 400, 300, greenSample);
+        auto app = startApp({red, green});
+        CMainFrame* frame = app->mainFrame();
+        defineGrid(frame);
+        const QByteArray scan = [&] {
+            QFile file(green);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        }();
+        MessageRecorder messages;
+        FileDialogScript files({QString::fromStdString(dir_.file("no/such/folder/out.gpr")), green});
+        frame->OnCommand(kGridExportGenePix);
+        QCOMPARE(messages.texts, QStringList{"Unable to open file."});
+        frame->OnCommand(kGridExportGenePix);
+        QCOMPARE(messages.texts.size(), 2);
+        QVERIFY(messages.texts[1].contains("is an opened image"));
+        QFile file(green);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll() == scan);
+    }
+};
+
+QTEST_MAIN(GenePixExportTest)
+#include "genepix_export_test.moc"

@@ -1,0 +1,201 @@
+// The "Overview" dock: a click or a drag scrolls the active view where the overview mapping
+// says, the rectangle follows the view's scrolling, the picture follows the active window, the
+// display mode and the grid, and it is made from the reduced picture without the overlay.
+#include <QAction>
+#include <QDockWidget>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QtTest>
+
+#include "app/child_frame.h"
+#include "app/main_frame.h"
+#include "document/ui/command_ids.h"
+#include "grid/ui/grid_parameters_dialog.h"
+#include "grid/ui/modal_dialog.h"
+#include "gui_test_support.h"
+#include "view/overview_mapping.h"
+#include "view/ui/orvane_view.h"
+#include "view/ui/overview_widget.h"
+
+using namespace orvane;
+using namespace orvane::testing_support;
+
+namespace {
+
+void sendMouse(QWidget* widget, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons held) {
+    QMouseEvent event(type, QPointF(pos), widget->mapToGlobal(QPointF(pos)), button, held, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+QPoint scrollOf(const COrvaneView* view) {
+    return {view->horizontalScrollBar()->value(), view->verticalScrollBar()->value()};
+}
+
+OverviewMapping expectedMapping(const COverviewWidget* overview, const COrvaneView* view) {
+    return OverviewMapping::Fit(view->imageWidth(), view->imageHeight(), overview->width(), overview->height());
+}
+
+// A 2 x 1 grid of 4 x 3 spots (the standard grid of the grid tests), defined through the dialog.
+void defineGrid(CMainFrame* frame) {
+    using D = CGridParametersDialog;
+    const std::map<int, QString> texts = {
+        {D::kCellsX, "4"},  {D::kCellsY, "3"},  {D::kStepX, "0.3"},  {D::kStepY, "0.3"},
+        {D::kOriginX, "1"}, {D::kOriginY, "1"}, {D::kDiamD, "0.16"}, {D::kDiamBg, "0.24"},
+        {D::kQuadsX, "2"},  {D::kQuadStepX, "1.5"}, {D::kQuadsY, "1"}};
+    setModalDialogHook([&](QDialog& d) {
+        for (const auto& [id, text] : texts) d.findChild<QLineEdit*>(QString::number(id))->setText(text);
+        d.accept();
+        return d.result();
+    });
+    frame->OnCommand(kGridDefine);
+    setModalDialogHook({});
+}
+
+std::uint16_t ramp(std::uint32_t x, std::uint32_t y) { return std::uint16_t(40 * x + 25 * y); }
+
+}  // namespace
+
+class OverviewTest : public QObject {
+    Q_OBJECT
+private:
+    TempDir dir_;
+    std::unique_ptr<COrvaneApp> app_;
+    CMainFrame* frame_ = nullptr;
+    COrvaneView* view_ = nullptr;
+    COverviewWidget* overview_ = nullptr;
+
+    // A 1200 x 900 scan in a 300 x 200 window, so that both directions scroll.
+    void openLarge() {
+        app_ = startApp({writeScan(dir_, "large.tif", 1200, 900, ramp)});
+        frame_ = app_->mainFrame();
+        view_ = frame_->activeView();
+        view_->parentWidget()->resize(300, 200);
+        overview_ = frame_->overview();
+        overview_->resize(240, 180);
+        QVERIFY(view_->viewport()->width() < 1200 && view_->viewport()->height() < 900);
+    }
+
+private slots:
+    void initTestCase() { isolateSettings(dir_); }
+    void cleanup() {
+        app_.reset();
+        processDeferredDeletes();
+    }
+
+    void dockSitsRightAndToggles() {
+        openLarge();
+        QDockWidget* dock = frame_->overviewDock();
+        QCOMPARE(dock->windowTitle(), QString("Overview"));
+        QCOMPARE(frame_->dockWidgetArea(dock), Qt::RightDockWidgetArea);
+        QCOMPARE(overview_->view(), view_);
+        QAction* toggle = dock->toggleViewAction();
+        QVERIFY(toggle->isChecked());
+        toggle->trigger();
+        QVERIFY(dock->isHidden());
+        toggle->trigger();
+        QVERIFY(!dock->isHidden());
+    }
+
+    void clickAndDragScrollWhereTheMappingSays() {
+        openLarge();
+        const QSize viewport = view_->viewport()->size();
+        const OverviewMapping m = expectedMapping(overview_, view_);
+        const OverviewRect picture = m.pictureRect();
+        const QPoint target((picture.left + picture.right) / 2 + 17, (picture.top + picture.bottom) / 2 - 9);
+        sendMouse(overview_, QEvent::MouseButtonPress, target, Qt::LeftButton, Qt::LeftButton);
+        const OverviewPoint wanted = m.ScrollFor({target.x(), target.y()}, viewport.width(), viewport.height());
+        QCOMPARE(scrollOf(view_), QPoint(wanted.x, wanted.y));
+        // Away from the borders the pixel under the click comes to the window's centre.
+        const OverviewPoint centre = m.ToImage({target.x(), target.y()});
+        QCOMPARE(scrollOf(view_) + QPoint(viewport.width() / 2, viewport.height() / 2), QPoint(centre.x, centre.y));
+
+        // A drag keeps scrolling; beyond the picture the view stops at its last position.
+        const QPoint corner(picture.right + 20, picture.bottom + 20);
+        sendMouse(overview_, QEvent::MouseMove, corner, Qt::NoButton, Qt::LeftButton);
+        QCOMPARE(scrollOf(view_), QPoint(1200 - viewport.width(), 900 - viewport.height()));
+        QCOMPARE(scrollOf(view_), QPoint(view_->horizontalScrollBar()->maximum(), view_->verticalScrollBar()->maximum()));
+        sendMouse(overview_, QEvent::MouseButtonRelease, corner, Qt::LeftButton, Qt::NoButton);
+        // Moving without the button does nothing.
+        sendMouse(overview_, QEvent::MouseMove, target, Qt::NoButton, Qt::NoButton);
+        QCOMPARE(scrollOf(view_), QPoint(1200 - viewport.width(), 900 - viewport.height()));
+        // The view keeps its one-to-one scale.
+        QCOMPARE(view_->offscreenImage().size(), QSize(1200, 900));
+    }
+
+    void rectangleFollowsTheViewsScrolling() {
+        openLarge();
+        const QSize viewport = view_->viewport()->size();
+        view_->horizontalScrollBar()->setValue(400);
+        view_->verticalScrollBar()->setValue(250);
+        const OverviewRect expected =
+            expectedMapping(overview_, view_).ToOverview({400, 250, 400 + viewport.width(), 250 + viewport.height()});
+        QCOMPARE(overview_->visibleRect(), expected);
+        // Drawn in yellow where it is said to be.
+        const QImage shot = overview_->grab().toImage();
+        QCOMPARE(shot.pixel(expected.left, expected.top), qRgb(255, 255, 0));
+        QCOMPARE(shot.pixel(expected.right - 1, expected.bottom - 1), qRgb(255, 255, 0));
+        view_->ScrollTo(QPoint(0, 0));
+        QCOMPARE(overview_->visibleRect().left, expectedMapping(overview_, view_).pictureRect().left);
+    }
+
+    void pictureFollowsTheActiveWindow() {
+        openLarge();
+        const QImage first = overview_->shownPicture();
+        QVERIFY(!first.isNull());
+        COrvaneView* second = app_->OpenDocumentFile(
+            writeScan(dir_, "dark.tif", 600, 600, [](std::uint32_t, std::uint32_t) { return std::uint16_t(5); }));
+        QVERIFY(second);
+        QCOMPARE(overview_->view(), second);
+        QVERIFY(overview_->shownPicture() != first);
+        // Square now: the picture keeps the aspect ratio of its image.
+        const OverviewRect place = overview_->mapping().pictureRect();
+        QCOMPARE(place.right - place.left, place.bottom - place.top);
+        frame_->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(view_->parentWidget()));
+        QCOMPARE(overview_->view(), view_);
+        QCOMPARE(overview_->shownPicture(), first);
+        // With no image window the overview is empty.
+        frame_->mdiArea()->closeAllSubWindows();
+        processDeferredDeletes();
+        frame_->updateActions();
+        QCOMPARE(overview_->view(), static_cast<COrvaneView*>(nullptr));
+        QVERIFY(overview_->shownPicture().isNull());
+        QCOMPARE(overview_->visibleRect(), OverviewRect{});
+    }
+
+    void pictureFollowsTheDisplayButNotTheOverlay() {
+        app_ = startApp({writeScan(dir_, "grid.tif", 400, 300, ramp)});
+        frame_ = app_->mainFrame();
+        view_ = frame_->activeView();
+        overview_ = frame_->overview();
+        const QImage before = overview_->shownPicture();
+        defineGrid(frame_);
+        QVERIFY(view_->overlayShown());
+        // The grid is drawn as outlines over the picture, never scaled into it.
+        QCOMPARE(overview_->shownPicture(), before);
+        QCOMPARE(view_->reducedPicture().size(), QSize(400, 300));
+        const std::vector<QPolygon> outlines = overview_->quadOutlines();
+        QCOMPARE(outlines.size(), size_t(2));
+        const OverviewMapping m = overview_->mapping();
+        // Quad [0][0]: corner spots at (100, 100) and (190, 160), spot radius 8.
+        const OverviewRect tl = m.ToOverview({92, 92, 92, 92});
+        QCOMPARE(outlines[0].point(0), QPoint(tl.left, tl.top));
+        frame_->OnCommand(kDisplayInverted);
+        QVERIFY(overview_->shownPicture() != before);
+        frame_->OnCommand(kDisplayInverted);
+        QCOMPARE(overview_->shownPicture(), before);
+        frame_->OnCommand(kFilterMean);
+        QVERIFY(overview_->shownPicture() != before);
+    }
+
+    void largePicturesAreReducedOnceForTheOverview() {
+        app_ = startApp({writeScan(dir_, "wide.tif", 2100, 300, ramp)});
+        view_ = app_->mainFrame()->activeView();
+        QCOMPARE(view_->reducedPicture().width(), COrvaneView::kReducedPictureSize);
+        QCOMPARE(view_->reducedPicture().height(), 146);  // 300 * 1024 / 2100, rounded
+    }
+};
+
+QTEST_MAIN(OverviewTest)
+#include "overview_test.moc"
