@@ -3,7 +3,6 @@
 // a file equal to orvane-batch extract --gpr for the same grid and scans (DateTime aside).
 #include <QAction>
 #include <QFile>
-#include <QLineEdit>
 #include <QProcess>
 #include <QtTest>
 
@@ -11,8 +10,6 @@
 #include "app/main_frame.h"
 #include "document/ui/command_ids.h"
 #include "document/ui/orvane_doc.h"
-#include "grid/ui/grid_parameters_dialog.h"
-#include "grid/ui/modal_dialog.h"
 #include "gui_test_support.h"
 #include "view/ui/orvane_view.h"
 
@@ -22,22 +19,6 @@ using namespace orvane::testing_support;
 namespace {
 
 const QString kNeedsGrid = "Please define / load grid and select grid display.";
-
-// Answers the Grid Parameters dialog with a grid of 2 x 1 quads of 4 x 3 spots and OK.
-void defineGrid(CMainFrame* frame) {
-    using D = CGridParametersDialog;
-    const std::map<int, QString> texts = {
-        {D::kCellsX, "4"},   {D::kCellsY, "3"},     {D::kStepX, "0.3"},  {D::kStepY, "0.3"},
-        {D::kOriginX, "1"},  {D::kOriginY, "1"},    {D::kDiamD, "0.16"}, {D::kDiamBg, "0.24"},
-        {D::kQuadsX, "2"},   {D::kQuadStepX, "1.5"}, {D::kQuadsY, "1"}};
-    setModalDialogHook([&](QDialog& d) {
-        for (const auto& [id, text] : texts) d.findChild<QLineEdit*>(QString::number(id))->setText(text);
-        d.accept();
-        return d.result();
-    });
-    frame->OnCommand(kGridDefine);
-    setModalDialogHook({});
-}
 
 // The file's lines without the DateTime record, which names the moment of writing.
 QStringList linesWithoutDateTime(const QString& path) {
@@ -84,7 +65,7 @@ private slots:
         FileDialogScript files({QString::fromStdString(dir_.file("never.gpr"))});
         frame->OnCommand(kGridExportGenePix);
         QCOMPARE(messages.texts, QStringList{kNeedsGrid});
-        defineGrid(frame);
+        defineStandardGrid(frame);
         frame->OnCommand(kSelectPoint);  // the grid is hidden: the same message as Extract
         frame->OnCommand(kGridExportGenePix);
         frame->OnCommand(kGridExtract);
@@ -102,7 +83,7 @@ private slots:
         const QString green = writeScan(dir_, "green.tif", 400, 300, greenSample);
         auto app = startApp({red, green});
         CMainFrame* frame = app->mainFrame();
-        defineGrid(frame);
+        defineStandardGrid(frame);
         // One marked spot, flagged bad in both files.
         COrvaneView* view = frame->activeView();
         GridQuad& quad = view->gridEditor().grid().quad(1, 0);
@@ -137,26 +118,47 @@ private slots:
         QCOMPARE(mine.size(), reference.size());
     }
 
-    void writerErrorsAndOpenedScansAreRefusedInAMessage() {
-        const QString red = writeScan(dir_, "r2.tif", 400, 300, redSample);
-        const QString green = writeScan(dir_, "g2.tif", 400, 300, greenSample);
+    void writerErrorsGoToAMessageBox() {
+        auto app = startApp({writeScan(dir_, "r2.tif", 400, 300, redSample), writeScan(dir_, "g2.tif", 400, 300, greenSample)});
+        defineStandardGrid(app->mainFrame());
+        MessageRecorder messages;
+        FileDialogScript files({QString::fromStdString(dir_.file("no/such/folder/out.gpr"))});
+        app->mainFrame()->OnCommand(kGridExportGenePix);
+        QCOMPARE(messages.texts, QStringList{"Unable to open file."});
+    }
+
+    // Regression: Extract Grid Data, Save Grid and Save Raw Data wrote over whatever file the
+    // save dialog named, an opened scan included.
+    void noCommandWritesOverAnOpenedScan_data() {
+        QTest::addColumn<int>("command");
+        QTest::newRow("export genepix") << int(kGridExportGenePix);
+        QTest::newRow("extract") << int(kGridExtract);
+        QTest::newRow("save grid") << int(kGridSave);
+        QTest::newRow("save raw data") << int(kSelectionSaveRaw);
+        QTest::newRow("export tiff") << int(kExportTiff);
+    }
+
+    void noCommandWritesOverAnOpenedScan() {
+        QFETCH(int, command);
+        const QString red = writeScan(dir_, "keep_red.tif", 400, 300, redSample);
+        const QString green = writeScan(dir_, "keep_green.tif", 400, 300, greenSample);
         auto app = startApp({red, green});
         CMainFrame* frame = app->mainFrame();
-        defineGrid(frame);
-        const QByteArray scan = [&] {
+        defineStandardGrid(frame);
+        frame->activeView()->SetSelection({ToolKind::Rectangle, 10, 10, 30, 30});
+        if (command != kSelectionSaveRaw) frame->OnCommand(kSelectGrid);
+        const auto bytes = [&] {
             QFile file(green);
             return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        }();
+        };
+        const QByteArray before = bytes();
         MessageRecorder messages;
-        FileDialogScript files({QString::fromStdString(dir_.file("no/such/folder/out.gpr")), green});
-        frame->OnCommand(kGridExportGenePix);
-        QCOMPARE(messages.texts, QStringList{"Unable to open file."});
-        frame->OnCommand(kGridExportGenePix);
-        QCOMPARE(messages.texts.size(), 2);
-        QVERIFY(messages.texts[1].contains("is an opened image"));
-        QFile file(green);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(file.readAll() == scan);
+        FileDialogScript files({green});
+        frame->OnCommand(command);
+        QCOMPARE(files.requests.size(), size_t(1));
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY2(messages.texts[0].contains("is an opened image"), qPrintable(messages.texts[0]));
+        QVERIFY(bytes() == before);
     }
 };
 

@@ -3,7 +3,6 @@
 // display mode and the grid, and it is made from the reduced picture without the overlay.
 #include <QAction>
 #include <QDockWidget>
-#include <QLineEdit>
 #include <QMdiArea>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -12,8 +11,6 @@
 #include "app/child_frame.h"
 #include "app/main_frame.h"
 #include "document/ui/command_ids.h"
-#include "grid/ui/grid_parameters_dialog.h"
-#include "grid/ui/modal_dialog.h"
 #include "gui_test_support.h"
 #include "view/overview_mapping.h"
 #include "view/ui/orvane_view.h"
@@ -35,22 +32,6 @@ QPoint scrollOf(const COrvaneView* view) {
 
 OverviewMapping expectedMapping(const COverviewWidget* overview, const COrvaneView* view) {
     return OverviewMapping::Fit(view->imageWidth(), view->imageHeight(), overview->width(), overview->height());
-}
-
-// A 2 x 1 grid of 4 x 3 spots (the standard grid of the grid tests), defined through the dialog.
-void defineGrid(CMainFrame* frame) {
-    using D = CGridParametersDialog;
-    const std::map<int, QString> texts = {
-        {D::kCellsX, "4"},  {D::kCellsY, "3"},  {D::kStepX, "0.3"},  {D::kStepY, "0.3"},
-        {D::kOriginX, "1"}, {D::kOriginY, "1"}, {D::kDiamD, "0.16"}, {D::kDiamBg, "0.24"},
-        {D::kQuadsX, "2"},  {D::kQuadStepX, "1.5"}, {D::kQuadsY, "1"}};
-    setModalDialogHook([&](QDialog& d) {
-        for (const auto& [id, text] : texts) d.findChild<QLineEdit*>(QString::number(id))->setText(text);
-        d.accept();
-        return d.result();
-    });
-    frame->OnCommand(kGridDefine);
-    setModalDialogHook({});
 }
 
 std::uint16_t ramp(std::uint32_t x, std::uint32_t y) { return std::uint16_t(40 * x + 25 * y); }
@@ -170,7 +151,7 @@ private slots:
         view_ = frame_->activeView();
         overview_ = frame_->overview();
         const QImage before = overview_->shownPicture();
-        defineGrid(frame_);
+        defineStandardGrid(frame_);
         QVERIFY(view_->overlayShown());
         // The grid is drawn as outlines over the picture, never scaled into it.
         QCOMPARE(overview_->shownPicture(), before);
