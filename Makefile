@@ -33,7 +33,7 @@ demo: build
 bench:
 	@scripts/install-deps --bench
 	@test -f build-release/build.ninja || cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release
-	cmake --build build-release -j $(JOBS) --target speed_bench auto_place_bench orvane-demo-slide orvane-batch
+	cmake --build build-release -j $(JOBS) --target speed_bench auto_place_bench grid_view_bench orvane-demo-slide orvane-batch
 	scripts/bench build-release
 
 # Every fuzz harness for FUZZ_SECONDS (default 30) each: clang, sanitizers, no GUI.

@@ -8,15 +8,20 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <sstream>
 #include <vector>
 
 #include <QApplication>
+#include <QEvent>
+#include <QFileInfo>
 #include <QMouseEvent>
 #include <QScrollBar>
 
 #include "app/main_frame.h"
 #include "app/orvane_app.h"
+#include "document/ui/shell_services.h"
 #include "printjob/load_map.h"
 #include "printjob/print_job_parameters.h"
 #include "view/ui/orvane_view.h"
@@ -34,9 +39,25 @@ void send(COrvaneView* view, QEvent::Type type, QPoint p, Qt::MouseButton button
     QApplication::sendEvent(w, &event);
 }
 
+// Counts the paint events of a widget, to show that the timed steps include their repaints.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        count += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+PaintCounter* paints = nullptr;
+
 // Runs `step` n times, each followed by the repaint it caused; returns the times in ms.
 std::vector<double> timeSteps(int n, const std::function<void(int)>& step) {
     std::vector<double> ms;
+    const int paintsBefore = paints->count;
     for (int i = 0; i < n; ++i) {
         const auto start = Clock::now();
         step(i);
@@ -44,6 +65,7 @@ std::vector<double> timeSteps(int n, const std::function<void(int)>& step) {
         ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
     }
     std::sort(ms.begin(), ms.end());
+    std::printf("%d steps, %d repaints of the view\n", n, paints->count - paintsBefore);
     return ms;
 }
 
@@ -63,16 +85,26 @@ int main(int argc, char** argv) {
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    const QString dir = QString::fromLocal8Bit(argv[1]);
+    // Opening a scan makes its folder the current directory: a relative DEMO_DIR would no longer
+    // name the overlay and the map.
+    const QString dir = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
+    // A message box would wait for a click that never comes offscreen: report it and stop.
+    setMessageBoxHook([](const QString& text, MessageIcon) {
+        std::fprintf(stderr, "grid_view_bench: %s\n", qPrintable(text));
+        std::exit(1);
+    });
     COrvaneApp app;
     if (!app.InitInstance({dir + "/demo_635.tif"})) return 1;
     COrvaneView* view = app.mainFrame()->activeView();
     view->OverlayFile(dir + "/demo_532.tif");
     view->parentWidget()->resize(1200, 800);
+    PaintCounter paintCounter(view->viewport());
+    paints = &paintCounter;
     QApplication::processEvents();
 
     GridParameters p;
-    LoadMapFile((dir + "/slide_map_data.txt").toStdString(), p, processPrintJobParameters());
+    std::ostringstream unknownParameters;  // the map's pin and zone lines, not ours to show
+    LoadMapFile((dir + "/slide_map_data.txt").toStdString(), p, processPrintJobParameters(), unknownParameters);
     p.quadsX = 4;
     p.quadsY = 16;
     p.cellsX = 12;
@@ -98,6 +130,10 @@ int main(int argc, char** argv) {
     const QPoint origin(view->horizontalScrollBar()->value(), view->verticalScrollBar()->value());
     const QPoint corner = QPoint(quad.TL.x, quad.TL.y) - origin;
     send(view, QEvent::MouseButtonPress, corner, Qt::LeftButton, Qt::LeftButton, Qt::ShiftModifier);
+    if (!editor.dragging()) {
+        std::fprintf(stderr, "grid_view_bench: the press on quad [1][5]'s corner started no drag\n");
+        return 1;
+    }
     report("whole-quad drag move (border only)", timeSteps(200, [&](int i) {
                const QPoint to = corner + QPoint(i % 20, (i / 20) % 10);
                send(view, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
@@ -105,11 +141,19 @@ int main(int argc, char** argv) {
     send(view, QEvent::MouseButtonRelease, corner, Qt::LeftButton, Qt::NoButton);
     QApplication::processEvents();
 
+    if (editor.dragging()) {
+        std::fprintf(stderr, "grid_view_bench: the drag did not end on release\n");
+        return 1;
+    }
     report("spot click (select, means, panes)", timeSteps(100, [&](int i) {
                const GridPoint c = *quad.SpotCentre(3 + i % 6, 4);
                const QPoint at = QPoint(c.x, c.y) - origin;
                send(view, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
                send(view, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
            }));
+    if (!editor.SelectedGridSpot()) {
+        std::fprintf(stderr, "grid_view_bench: the clicks selected no spot\n");
+        return 1;
+    }
     return 0;
 }

@@ -100,8 +100,8 @@ void rasterTargets(bench::Table& table, const std::string& red, const std::strin
     state.logDisplay = false;
     const std::size_t rasterBytes = ours.bytes.size();
     std::vector<std::uint8_t> source(rasterBytes, 7);
-    for (int channels : {1, 2}) {
-        state.channelOn = {true, channels == 2, false};
+    for (int channels : {1, 2, 3}) {
+        state.channelOn = {true, channels >= 2, channels == 3};
         table.compare("BuildRaster " + std::to_string(channels) + (channels == 1 ? " layer" : " layers") + ", linear",
                       1.5, "memcpy of the raster's size", [&] { build(state); },
                       [&] { std::memcpy(reference.bytes.data(), source.data(), rasterBytes); });

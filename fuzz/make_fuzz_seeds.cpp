@@ -216,6 +216,102 @@ void mapSeeds(const fs::path& out) {
     save(dir, "pins_outside_table", "pins_x = 5\npins_y = 9\nzone# 0,block_col#0,block_row#0,spot_col#0,spot_row#0\n");
 }
 
+// ---- GAL files -----------------------------------------------------------------------------
+
+// A GAL of block records (already "x, y, ...") and feature rows, with line ends `eol`.
+Bytes galText(const std::vector<std::string>& blocks, const std::vector<std::string>& rows,
+              const std::string& eol = "\n", const std::string& extraHeader = "") {
+    Bytes text = "ATF\t1.0" + eol + std::to_string(blocks.size() + 3) + "\t5" + eol;
+    text += "\"Type=GenePix ArrayList V1.0\"" + eol + "\"BlockCount=" + std::to_string(blocks.size()) + "\"" + eol;
+    text += "\"BlockType=0\"" + eol + extraHeader;
+    for (std::size_t i = 0; i < blocks.size(); ++i)
+        text += "\"Block" + std::to_string(i + 1) + "=" + blocks[i] + "\"" + eol;
+    text += "\"Block\"\t\"Column\"\t\"Row\"\t\"ID\"\t\"Name\"" + eol;
+    for (const std::string& row : rows) text += row + eol;
+    return text;
+}
+
+// quadsX x quadsY blocks of cellsX x cellsY features, block 1 top-left, row by row.
+std::vector<std::string> gridBlocks(int quadsX, int quadsY, int cellsX, int cellsY, double x0 = 3000,
+                                    double y0 = 18300, double quadStep = 4500) {
+    std::vector<std::string> blocks;
+    for (int qy = 0; qy < quadsY; ++qy)
+        for (int qx = 0; qx < quadsX; ++qx) {
+            std::ostringstream b;
+            b << x0 + quadStep * qx << ", " << y0 + quadStep * qy << ", 110, " << cellsX << ", 400, " << cellsY
+              << ", 400";
+            blocks.push_back(b.str());
+        }
+    return blocks;
+}
+
+// Every feature of every block, IDs numbered, every seventh one "empty".
+std::vector<std::string> allFeatures(int blocks, int cellsX, int cellsY) {
+    std::vector<std::string> rows;
+    int n = 0;
+    for (int b = 1; b <= blocks; ++b)
+        for (int r = 1; r <= cellsY; ++r)
+            for (int c = 1; c <= cellsX; ++c, ++n)
+                rows.push_back(std::to_string(b) + "\t" + std::to_string(c) + "\t" + std::to_string(r) + "\t" +
+                               (n % 7 == 3 ? std::string("empty") : std::to_string(8400 + n)) + "\t\"gene " +
+                               std::to_string(n) + "|clone, " + std::to_string(b) + "\"");
+    return rows;
+}
+
+void galSeeds(const fs::path& out) {
+    const fs::path dir = out / "gal_file_fuzzer";
+    // The layout of a public example: 4 x 12 blocks of 10 x 9 features, 4.5 mm apart.
+    save(dir, "example_layout", galText(gridBlocks(4, 12, 10, 9), allFeatures(2, 10, 9)));
+    save(dir, "one_block", galText(gridBlocks(1, 1, 3, 2), allFeatures(1, 3, 2)));
+    save(dir, "one_block_crlf", galText(gridBlocks(1, 1, 3, 2), allFeatures(1, 3, 2), "\r\n"));
+    save(dir, "four_by_sixteen", galText(gridBlocks(4, 16, 2, 2), allFeatures(64, 2, 2)));
+    save(dir, "one_column", galText(gridBlocks(1, 5, 4, 3), allFeatures(5, 4, 3)));
+    // Block 1 in the second row, features out of order and repeated, texts at and over 255.
+    const std::vector<std::string> sixBlocks = {
+        "1000, 5500, 100, 3, 200, 2, 250", "1000, 1500, 100, 3, 200, 2, 250", "5000, 1500, 100, 3, 200, 2, 250",
+        "9000, 1500, 100, 3, 200, 2, 250", "5000, 5500, 100, 3, 200, 2, 250", "9000, 5500, 100, 3, 200, 2, 250"};
+    save(dir, "six_blocks_out_of_order",
+         galText(sixBlocks, {"6\t3\t2\t\"W 6\"\t\"last\"", "1\t1\t1\tW-1\t\"first, of block 1\"",
+                             "1\t3\t2\tempty\t\"empty\"", "2\t2\t1\t\"EMPTY\"\tx", "1\t1\t1\tagain\tsecond",
+                             "3\t1\t1\t" + std::string(255, 'u') + "\t" + std::string(300, 'd'), "",
+                             "4\t2\t2\t\"\"\t\"\""}));
+    save(dir, "within_a_micrometre",
+         galText({"1000, 1500, 100, 3, 200, 2, 250", "5000.5, 1500.4, 100, 3, 200, 2, 250"}, {"2\t3\t2\tX\tY"}));
+    save(dir, "column_order",
+         "ATF\t1.0\n3\t6\n\"Type=GenePix ArrayList V1.0\"\n\"Block1=0, 0, 1e-3, 1, 1e-3, 1, 1e-3\"\n"
+         "\"Extra=1\"\n\"Name\"\t\"ID\"\t\"Row\"\t\"Column\"\t\"Block\"\t\"Other\"\nn\ti\t1\t1\t1\to\n");
+    save(dir, "huge_numbers",
+         galText({"1e300, 1e300, 1e300, 1000, 1e300, 100, 1e-300",
+                  "1.7e308, 1e300, 1e300, 1000, 1e300, 100, 1e-300"}, {"2\t1000\t100\tX\tY"}));
+
+    save(dir, "utf8_bom", "\xEF\xBB\xBF" + galText(gridBlocks(2, 1, 3, 2), allFeatures(2, 3, 2), "\r\n"));
+    // A fuzz finding: an ID holding NUL bytes.
+    save(dir, "nul_in_id", galText(gridBlocks(1, 1, 3, 2), {Bytes("1\t1\t2\t\x01\0\0\0y\tgene", 16)}));
+
+    // The refusals of the reader's tests.
+    const std::string ok = "1000, 1500, 100, 3, 200, 2, 250";
+    const std::vector<Bytes> refused = {
+        "", "ATF\t1.0\n", "ATF\t1.0\nabc\n",
+        galText({ok}, {}, "\n", "\"BlockType=1\"\n"), galText({ok}, {}, "\n", "\"Type=Something else\"\n"),
+        galText({"1000, 1500, 100, 3, 200, 2"}, {}), galText({"1000, 1500, 100, 3, -200, 2, 250"}, {}),
+        galText({"1000, 1500, 100, 10001, 200, 2, 250"}, {}), galText({"1000, 1500, 1e999, 3, 200, 2, 250"}, {}),
+        galText({ok, ok}, {}, "\n", "\"Block2=" + ok + "\"\n"), galText({ok}, {}, "\n", "\"Block3=" + ok + "\"\n"),
+        galText({ok}, {}, "\n", "\"Block65=" + ok + "\"\n"), galText({ok}, {}, "\n", "\"BlockCount=2\"\n"),
+        galText({ok}, {}, "\n", "no equals sign\n"), "ATF\t1.0\n1\t5\n\"Block1=" + ok + "\"\n",
+        "ATF\t1.0\n1\t3\n\"Block1=" + ok + "\"\n\"Block\"\t\"Column\"\t\"Row\"\n",
+        "ATF\t1.0\n0\t5\n\"Block\"\t\"Column\"\t\"Row\"\t\"ID\"\t\"Name\"\n",
+        galText({ok}, {"1\t4\t1\tX\tx", "1\t1\t3\tX\tx"}), galText({ok}, {"2\t1\t1\tX\tx", "0\t1\t1\tX\tx"}),
+        galText({ok}, {"1\tone\t1\tX\tx", "1\t1\t1"}),
+        galText({ok, "5000, 1500, 100, 3, 200, 2, 250", "10000, 1500, 100, 3, 200, 2, 250"}, {}),
+        galText({ok, "5000, 1500, 100, 3, 200, 2, 250", "1000, 5500, 100, 3, 200, 2, 250"}, {}),
+        galText({ok, "1000.4, 1500, 100, 3, 200, 2, 250"}, {}),
+        galText(gridBlocks(5, 1, 3, 2), {}), galText(gridBlocks(1, 17, 3, 2), {}),
+        galText({ok, "5000, 1500, 100, 3, 200, 3, 250"}, {}),
+        galText({"0, 0, 100, 10000, 200, 200, 250"}, {}),
+    };
+    for (std::size_t i = 0; i < refused.size(); ++i) save(dir, "refused_" + std::to_string(i), refused[i]);
+}
+
 // ---- orvane-batch numbers, rectangles and requests -----------------------------------------
 // FuzzedDataProvider takes integers from the end of the input: the selector is the last byte.
 
@@ -303,6 +399,7 @@ int main(int argc, char** argv) {
     gridSeeds(out);
     parameterSeeds(out);
     mapSeeds(out);
+    galSeeds(out);
     batchSeeds(out);
     robotSeeds(out);
     fs::remove_all(scratch);

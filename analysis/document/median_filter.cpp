@@ -7,6 +7,10 @@
 #include <algorithm>
 #include <stdexcept>
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
+
 #include "buffer.h"
 #include "image_processing.h"
 #include "parallel.h"
@@ -87,8 +91,59 @@ ORVANE_TARGET_AVX2 void interiorRow3x3Avx2(const std::uint16_t* above, const std
 }
 #endif
 
+#ifdef ORVANE_AVX2_BUILD
+// The samples x .. x + 31 of the three rows (zeros past the row's end) sorted column by column.
+struct SortedColumns {
+    __m512i low, mid, high;
+};
+
+ORVANE_TARGET_AVX512 inline SortedColumns sortedColumnsAt(const std::uint16_t* above, const std::uint16_t* here,
+                                                          const std::uint16_t* below, std::size_t w, std::size_t x) {
+    const __mmask32 in = x + 32 <= w ? ~__mmask32{0} : x >= w ? __mmask32{0} : static_cast<__mmask32>((1ULL << (w - x)) - 1);
+    const __m512i a = _mm512_maskz_loadu_epi16(in, above + x);
+    const __m512i b = _mm512_maskz_loadu_epi16(in, here + x);
+    const __m512i c = _mm512_maskz_loadu_epi16(in, below + x);
+    const __m512i lo = _mm512_min_epu16(a, b), hi = _mm512_max_epu16(a, b);
+    return {_mm512_min_epu16(lo, c), _mm512_max_epu16(lo, _mm512_min_epu16(hi, c)), _mm512_max_epu16(hi, c)};
+}
+
+ORVANE_TARGET_AVX512 inline __m512i median3(__m512i a, __m512i b, __m512i c) {
+    return _mm512_max_epu16(_mm512_min_epu16(a, b), _mm512_min_epu16(_mm512_max_epu16(a, b), c));
+}
+
+// The same selection 32 columns at a time with the sorted columns kept in registers: each
+// block of columns is loaded and sorted once, and the neighbours x - 1 and x + 1 of every
+// column come from the blocks before and after it through a two-source word permute. Columns
+// 0 and w - 1 get values from the zeros beyond the row; the caller overwrites both.
+ORVANE_TARGET_AVX512 void interiorRow3x3Avx512(const std::uint16_t* above, const std::uint16_t* here,
+                                               const std::uint16_t* below, std::size_t w, std::uint16_t*,
+                                               std::uint16_t*, std::uint16_t*, std::uint16_t* outRow) {
+    // Lane k takes word k - 1 (previous) or k + 1 (next) of the 64 words of two blocks.
+    const __m512i previous = _mm512_set_epi16(62, 61, 60, 59, 58, 57, 56, 55, 54, 53, 52, 51, 50, 49, 48, 47, 46, 45,
+                                              44, 43, 42, 41, 40, 39, 38, 37, 36, 35, 34, 33, 32, 31);
+    const __m512i next = _mm512_set_epi16(32, 31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19, 18, 17, 16, 15, 14,
+                                          13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1);
+    SortedColumns before{_mm512_setzero_si512(), _mm512_setzero_si512(), _mm512_setzero_si512()};
+    SortedColumns at = sortedColumnsAt(above, here, below, w, 0);
+    for (std::size_t x = 0; x < w; x += 32) {
+        const SortedColumns after = sortedColumnsAt(above, here, below, w, x + 32);
+        const __m512i maxLow = _mm512_max_epu16(_mm512_max_epu16(_mm512_permutex2var_epi16(before.low, previous, at.low), at.low),
+                                                _mm512_permutex2var_epi16(at.low, next, after.low));
+        const __m512i minHigh = _mm512_min_epu16(_mm512_min_epu16(_mm512_permutex2var_epi16(before.high, previous, at.high), at.high),
+                                                 _mm512_permutex2var_epi16(at.high, next, after.high));
+        const __m512i midMid = median3(_mm512_permutex2var_epi16(before.mid, previous, at.mid), at.mid,
+                                       _mm512_permutex2var_epi16(at.mid, next, after.mid));
+        const __mmask32 out = x + 32 <= w ? ~__mmask32{0} : static_cast<__mmask32>((1ULL << (w - x)) - 1);
+        _mm512_mask_storeu_epi16(outRow + x, out, median3(maxLow, midMid, minHigh));
+        before = at;
+        at = after;
+    }
+}
+#endif
+
 InteriorKernel interiorKernel() {
 #ifdef ORVANE_AVX2_BUILD
+    if (useAvx512Kernels()) return interiorRow3x3Avx512;
     if (useAvx2Kernels()) return interiorRow3x3Avx2;
 #endif
     return interiorRow3x3Portable;

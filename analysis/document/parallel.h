@@ -1,5 +1,6 @@
 // The thread count and thread number of the row-parallel loops (OpenMP when the compiler has
-// it, one thread otherwise), and whether the processor runs the kernels' AVX2 builds.
+// it, one thread otherwise), and whether the processor runs the kernels' AVX2 and AVX-512
+// builds.
 // Per-thread scratch buffers are allocated before a parallel loop, sized by maxThreads(),
 // because an exception must not leave a parallel region.
 #pragma once
@@ -34,6 +35,7 @@ inline int threadNumber() {
 #if defined(__x86_64__) && defined(__GNUC__)
 #define ORVANE_AVX2_BUILD 1
 #define ORVANE_TARGET_AVX2 [[gnu::target("avx2")]]
+#define ORVANE_TARGET_AVX512 [[gnu::target("avx512f,avx512bw")]]
 #endif
 
 // On by default; the tests switch it off to check the baseline builds against the AVX2 ones.
@@ -47,6 +49,22 @@ inline bool useAvx2Kernels() {
 #ifdef ORVANE_AVX2_BUILD
     static const bool has = __builtin_cpu_supports("avx2");
     return has && avx2KernelsAllowed();
+#else
+    return false;
+#endif
+}
+
+// The same for the few kernels written with AVX-512 (BW) intrinsics; the tests switch it off
+// to check the AVX2 builds on processors that have both.
+inline bool& avx512KernelsAllowed() {
+    static bool allowed = true;
+    return allowed;
+}
+
+inline bool useAvx512Kernels() {
+#ifdef ORVANE_AVX2_BUILD
+    static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+    return has && avx512KernelsAllowed() && avx2KernelsAllowed();
 #else
     return false;
 #endif

@@ -21,6 +21,8 @@ namespace {
 // Block positions that differ by less than this are one row or column of blocks.
 constexpr double kPositionTolerance = 1.0;  // micrometres
 
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
 [[noreturn]] void refuse(std::int64_t line, const std::string& what) {
     throw CoreError("GAL file, line " + std::to_string(line) + ": " + what);
 }
@@ -89,6 +91,9 @@ struct Reader {
         if (!std::getline(in, line)) return false;
         ++number;
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        // The slide map keeps its texts NUL-terminated: an ID cut at a NUL would silently become
+        // another ID. A text file holds none, so a NUL means a damaged file.
+        if (line.find('\0') != std::string::npos) refuse(number, "the line holds a NUL byte; a GAL file is plain text.");
         return true;
     }
 };
@@ -209,7 +214,10 @@ bool sameSize(const GalBlock& a, const GalBlock& b) {
 
 GalFile ParseGal(std::istream& in) {
     Reader r{in, 0, {}};
-    if (!r.next() || r.line.rfind("ATF", 0) != 0)
+    // Editors on Windows often save UTF-8 with a byte order mark.
+    const bool read = r.next();
+    if (read && r.line.rfind(kUtf8Bom, 0) == 0) r.line.erase(0, kUtf8Bom.size());
+    if (!read || r.line.rfind("ATF", 0) != 0)
         throw CoreError("Not a GenePix Array List (GAL) file: it does not begin with ATF.");
     if (!r.next()) refuse(r.number, "the file ends after its first line.");
     const std::vector<std::string_view> counts = split(trimmed(r.line), '\t');

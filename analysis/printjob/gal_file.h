@@ -40,10 +40,10 @@ struct GalFile {
     std::vector<GalFeature> features;
 };
 
-// Reads a GAL file (LF or CR LF line ends). Throws CoreError with a message that names the line
-// for anything malformed: not an ATF file, another block type than rectangular (0), a block
-// record that does not read as seven numbers, missing or repeated blocks, a Blockcount that
-// disagrees, a feature outside its block.
+// Reads a GAL file (LF or CR LF line ends, a UTF-8 byte order mark allowed). Throws CoreError
+// with a message that names the line for anything malformed: not an ATF file, another block type
+// than rectangular (0), a block record that does not read as seven numbers, missing or repeated
+// blocks, a Blockcount that disagrees, a feature outside its block, a NUL byte.
 GalFile ParseGal(std::istream& in);
 
 // Where each block lies in the grid of quads, and the grid's geometry in millimetres.

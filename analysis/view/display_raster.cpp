@@ -16,6 +16,9 @@ namespace {
 
 using raster::RowJob;
 
+// Above this many bytes a raster does not stay in the caches while it is built.
+constexpr std::int64_t kStreamingBytes = std::int64_t{32} << 20;
+
 // The loaded layers whose channel is on; the others read as zeros.
 struct Channels {
     const std::uint16_t* samples[kMaxLayers];  // null when the channel is off
@@ -103,17 +106,23 @@ void BuildRaster(const LayeredImage& image, const DisplayState& state, std::uint
     // A channel that is off reads a row of zeros, so that the kernel has no branch on it.
     auto zeros = allocateBuffer<std::uint16_t>(static_cast<std::uint64_t>(columns));
     std::fill_n(zeros.get(), columns, std::uint16_t{0});
-    // With one channel shown each pixel is a look-up; the table is worth it for larger boxes.
     const bool balanced = state.balanced();
+    // Linear mode where the processor has the byte kernel: any channels, balanced or not.
+    // A raster far larger than the caches, built from two or three layers, is written past the
+    // caches: its stores then do not read the lines first, which leaves the memory to the
+    // samples (measured: 10 % faster with two or three layers, 25 % slower with one).
+    const bool linearBytes = !state.logDisplay && raster::haveLinearRowKernel();
+    const bool streaming = stride * (y1 - y0) > kStreamingBytes && channels.shown >= 2;
+    // With one channel shown each pixel is a look-up; the table is worth it for larger boxes.
     const raster::ColourTable* table = nullptr;
-    if (!balanced && channels.shown == 1 && pixels > 4 * 65536) {
+    if (!balanced && !linearBytes && channels.shown == 1 && pixels > 4 * 65536) {
         const int channel = channels.samples[0] ? 0 : channels.samples[1] ? 1 : 2;
         table = &raster::singleChannelTable(channel, state.logDisplay, state.invertedDisplay, bitmapOrder);
     }
     // Linear with two channels shown: a table over the pairs of top bytes.
     const raster::ColourTable* pairTable = nullptr;
     int pairFirst = -1, pairSecond = -1;
-    if (!balanced && !state.logDisplay && channels.shown == 2 && pixels > 4 * 65536) {
+    if (!balanced && !linearBytes && !state.logDisplay && channels.shown == 2 && pixels > 4 * 65536) {
         for (int i = 0; i < kMaxLayers; ++i)
             if (channels.samples[i] != nullptr) (pairFirst < 0 ? pairFirst : pairSecond) = i;
         pairTable = &raster::twoChannelLinearTable(pairFirst, pairSecond, state.invertedDisplay, bitmapOrder);
@@ -127,7 +136,12 @@ void BuildRaster(const LayeredImage& image, const DisplayState& state, std::uint
             // Each thread keeps its own balanced rows.
             thread_local std::vector<std::uint16_t> scratch[kMaxLayers];
             const Channels row = balancedRow(channels, state, rowStart, columns, scratch);
-            kernel(rowJob(row, state, bitmapOrder, zeros.get(), 0), columns, out);
+            if (linearBytes)
+                raster::mapRowLinear(rowJob(row, state, bitmapOrder, zeros.get(), 0), columns, out, streaming);
+            else
+                kernel(rowJob(row, state, bitmapOrder, zeros.get(), 0), columns, out);
+        } else if (linearBytes) {
+            raster::mapRowLinear(rowJob(channels, state, bitmapOrder, zeros.get(), rowStart), columns, out, streaming);
         } else if (table != nullptr) {
             const int channel = channels.samples[0] ? 0 : channels.samples[1] ? 1 : 2;
             raster::mapRowFromTable(*table, channels.samples[channel] + rowStart, columns, out);

@@ -33,6 +33,14 @@ bool cpuHasAvx2();
 // mapRowAvx2 where the processor has it (and useAvx2Kernels() allows it), else mapRowPortable.
 RowKernel bestRowKernel();
 
+// Linear mode on processors with AVX-512 (BW and VBMI), when useAvx512Kernels() allows it:
+// every colour byte is a minimum or maximum of the samples' top bytes, so 64 pixels are mapped
+// at a time in bytes and interleaved by byte permutes. `streaming` writes the row with
+// non-temporal stores (for rasters far larger than the caches, which then are not read back
+// by the caches' owner before they are evicted anyway). Same bytes as mapRowPortable.
+bool haveLinearRowKernel();
+void mapRowLinear(const RowJob& job, std::int32_t count, std::uint8_t* out, bool streaming);
+
 // With one channel shown the colour depends on its sample alone: the 3 colour bytes of every
 // sample value (in the raster's byte order) in the low 3 bytes of a 32-bit word, built once
 // per mapping through the row kernel and kept for the life of the process.

@@ -22,6 +22,12 @@ bool readUnsigned(PyObject* arg, unsigned int& out);
 // (O, truth): true when the integer value is not 0; an absent argument is false.
 bool readTruth(PyObject* arg, bool& out);
 
+// A wrapper's Python name: the part of its argument form after the colon ("O:delete_X" -> "delete_X").
+constexpr const char* nameOf(const char* form) {
+  while (*form != ':') ++form;
+  return form + 1;
+}
+
 // Whether resolving a null pointer is an error.
 enum class Null { Refused, Allowed };
 

@@ -50,11 +50,6 @@ struct Forms<Flavor::Imp> {
   static constexpr const char* swigregister = "O:RobotControlImp_swigregister";
 };
 
-constexpr const char* nameOf(const char* form) {
-  while (*form != ':') ++form;
-  return form + 1;
-}
-
 template <Flavor F>
 bool resolveTarget(const PointerText& p, arx::RobotControl*& out) {
   if constexpr (F == Flavor::Interface) {

@@ -10,39 +10,21 @@ namespace {
 template <PtrType T>
 struct Exception;
 
-template <>
-struct Exception<PtrType::RobotParEx> {
-  using Type = arx::RobotParEx;
-  static constexpr const char* make = ":new_RobotParEx";
-  static constexpr const char* destroy = "O:delete_RobotParEx";
-  static constexpr const char* swigregister = "O:RobotParEx_swigregister";
-};
-template <>
-struct Exception<PtrType::ReadErrorEx> {
-  using Type = arx::ReadErrorEx;
-  static constexpr const char* make = ":new_ReadErrorEx";
-  static constexpr const char* destroy = "O:delete_ReadErrorEx";
-  static constexpr const char* swigregister = "O:ReadErrorEx_swigregister";
-};
-template <>
-struct Exception<PtrType::WriteErrorEx> {
-  using Type = arx::WriteErrorEx;
-  static constexpr const char* make = ":new_WriteErrorEx";
-  static constexpr const char* destroy = "O:delete_WriteErrorEx";
-  static constexpr const char* swigregister = "O:WriteErrorEx_swigregister";
-};
-template <>
-struct Exception<PtrType::UnreliableFlagEx> {
-  using Type = arx::UnreliableFlagEx;
-  static constexpr const char* make = ":new_UnreliableFlagEx";
-  static constexpr const char* destroy = "O:delete_UnreliableFlagEx";
-  static constexpr const char* swigregister = "O:UnreliableFlagEx_swigregister";
-};
+// The argument forms of an exception class's three functions, named after the class.
+#define ARXPY_EXCEPTION_FORMS(Name)                                        \
+  template <>                                                               \
+  struct Exception<PtrType::Name> {                                         \
+    using Type = arx::Name;                                                 \
+    static constexpr const char* make = ":new_" #Name;                      \
+    static constexpr const char* destroy = "O:delete_" #Name;               \
+    static constexpr const char* swigregister = "O:" #Name "_swigregister"; \
+  }
 
-constexpr const char* nameOf(const char* form) {
-  while (*form != ':') ++form;
-  return form + 1;
-}
+ARXPY_EXCEPTION_FORMS(RobotParEx);
+ARXPY_EXCEPTION_FORMS(ReadErrorEx);
+ARXPY_EXCEPTION_FORMS(WriteErrorEx);
+ARXPY_EXCEPTION_FORMS(UnreliableFlagEx);
+#undef ARXPY_EXCEPTION_FORMS
 
 template <PtrType T>
 PyObject* make(PyObject*, PyObject* args) {

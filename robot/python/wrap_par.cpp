@@ -24,32 +24,21 @@ struct UnsignedMember {
   const char* setForm;
 };
 
-constexpr std::array<UnsignedMember, 6> kMembers = {{
-    {&Par::accel, &Par::get_accel, &Par::set_accel, "O:RobotControlPar_accel_get",
-     "OO:RobotControlPar_accel_set", "Oi:RobotControlPar_get_accel",
-     "OiO:RobotControlPar_set_accel"},
-    {&Par::v_max, &Par::get_v_max, &Par::set_v_max, "O:RobotControlPar_v_max_get",
-     "OO:RobotControlPar_v_max_set", "Oi:RobotControlPar_get_v_max",
-     "OiO:RobotControlPar_set_v_max"},
-    {&Par::v_home_f, &Par::get_v_home_f, &Par::set_v_home_f, "O:RobotControlPar_v_home_f_get",
-     "OO:RobotControlPar_v_home_f_set", "Oi:RobotControlPar_get_v_home_f",
-     "OiO:RobotControlPar_set_v_home_f"},
-    {&Par::v_home_s, &Par::get_v_home_s, &Par::set_v_home_s, "O:RobotControlPar_v_home_s_get",
-     "OO:RobotControlPar_v_home_s_set", "Oi:RobotControlPar_get_v_home_s",
-     "OiO:RobotControlPar_set_v_home_s"},
-    {&Par::maxstep, &Par::get_maxstep, &Par::set_maxstep, "O:RobotControlPar_maxstep_get",
-     "OO:RobotControlPar_maxstep_set", "Oi:RobotControlPar_get_maxstep",
-     "OiO:RobotControlPar_set_maxstep"},
-    {&Par::homestep, &Par::get_homestep, &Par::set_homestep, "O:RobotControlPar_homestep_get",
-     "OO:RobotControlPar_homestep_set", "Oi:RobotControlPar_get_homestep",
-     "OiO:RobotControlPar_set_homestep"},
-}};
+// The accessors and argument forms of one member, all named after it.
+#define ARXPY_PAR_MEMBER(name)                                                              \
+  {&Par::name, &Par::get_##name, &Par::set_##name, "O:RobotControlPar_" #name "_get",       \
+   "OO:RobotControlPar_" #name "_set", "Oi:RobotControlPar_get_" #name,                    \
+   "OiO:RobotControlPar_set_" #name}
 
-// The function's name is the part of its form after the colon.
-constexpr const char* nameOf(const char* form) {
-  while (*form != ':') ++form;
-  return form + 1;
-}
+constexpr std::array<UnsignedMember, 6> kMembers = {{
+    ARXPY_PAR_MEMBER(accel),
+    ARXPY_PAR_MEMBER(v_max),
+    ARXPY_PAR_MEMBER(v_home_f),
+    ARXPY_PAR_MEMBER(v_home_s),
+    ARXPY_PAR_MEMBER(maxstep),
+    ARXPY_PAR_MEMBER(homestep),
+}};
+#undef ARXPY_PAR_MEMBER
 
 // Reads and resolves the record argument alone.
 bool record(PyObject* arg, Par*& out) {

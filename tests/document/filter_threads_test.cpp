@@ -1,6 +1,6 @@
 // The row-parallel filters against the naive window definition on images large enough to be
 // split between threads, for 1, 2 and 3 threads: the result must not depend on the split. The
-// baseline builds of the kernels are checked too (this processor may run the AVX2 ones).
+// AVX2 and baseline builds of the kernels are checked too (this processor may run AVX-512 ones).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -38,6 +38,18 @@ Samples randomSamples(std::size_t count, unsigned seed) {
         v = static_cast<std::uint16_t>(pick % 6 == 0 ? 0 : pick % 6 == 1 ? 65535 : pick % 6 == 2 ? 1000 + pick % 3 : pick);
     }
     return s;
+}
+
+// The kernel builds the processor may run: the best it has, AVX2 only, and the baseline.
+struct KernelLevel {
+    const char* name;
+    bool avx512, avx2;
+};
+constexpr KernelLevel kLevels[] = {{"best kernels", true, true}, {"AVX2 kernels", false, true}, {"baseline kernels", false, false}};
+
+void allowKernels(const KernelLevel& level) {
+    avx512KernelsAllowed() = level.avx512;
+    avx2KernelsAllowed() = level.avx2;
 }
 
 LayeredImage imageOf(std::int32_t width, std::int32_t height, const Samples& samples) {
@@ -84,11 +96,11 @@ TEST(FilterThreadsTest, ParallelFiltersMatchTheWindowDefinitionForAnyThreadCount
         for (std::int32_t y = 0; y < c.height; ++y)
             for (std::int32_t x = 0; x < c.width; ++x) want.push_back(reference(in, c.width, c.height, c.r, x, y, window));
         for (int threads : {1, 2, 3})
-        for (bool avx2 : {true, false}) {
+        for (const KernelLevel level : kLevels) {
             SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " r " << c.r << " threads " << threads
-                                            << (avx2 ? "" : ", baseline kernels"));
+                                            << ", " << level.name);
             setThreads(threads);
-            avx2KernelsAllowed() = avx2;
+            allowKernels(level);
             LayeredImage mean = imageOf(c.width, c.height, in);
             LayeredImage median = imageOf(c.width, c.height, in);
             MeanFilter(mean, c.r);
@@ -100,7 +112,31 @@ TEST(FilterThreadsTest, ParallelFiltersMatchTheWindowDefinitionForAnyThreadCount
         }
     }
     setThreads(2);
-    avx2KernelsAllowed() = true;
+    allowKernels(kLevels[0]);
+}
+
+// The 3 x 3 median's vector kernels work in blocks of 16 or 32 columns with masked or scalar
+// ends: every width around those blocks, on one thread, against the window definition.
+TEST(FilterThreadsTest, MedianKernelsMatchTheWindowDefinitionAtEveryWidthAroundTheirBlocks) {
+    setThreads(1);
+    const std::int32_t height = 5;
+    Samples window;
+    for (std::int32_t width = 1; width <= 99; ++width) {
+        const Samples in = randomSamples(static_cast<std::size_t>(width) * height, 100 + static_cast<unsigned>(width));
+        for (const KernelLevel level : kLevels) {
+            SCOPED_TRACE(testing::Message() << "width " << width << ", " << level.name);
+            allowKernels(level);
+            LayeredImage median = imageOf(width, height, in);
+            MedianFilter(median, 1);
+            for (std::int32_t y = 0; y < height; ++y)
+                for (std::int32_t x = 0; x < width; ++x)
+                    ASSERT_EQ(median.layers[0].samples[static_cast<std::size_t>(y) * width + x],
+                              reference(in, width, height, 1, x, y, window).median)
+                        << "at " << x << "," << y;
+        }
+    }
+    setThreads(2);
+    allowKernels(kLevels[0]);
 }
 
 }  // namespace

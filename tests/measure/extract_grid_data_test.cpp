@@ -17,22 +17,12 @@
 namespace orvane {
 namespace {
 
+using testing_support::linesOf;
 using testing_support::makeImage;
 using testing_support::readFile;
 using testing_support::uniformImage;
 
-std::string tempPath(const std::string& name) {
-    const auto dir = std::filesystem::temp_directory_path() / ("extract_test_" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
-    return (dir / name).string();
-}
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
+std::string tempPath(const std::string& name) { return testing_support::tempPath("extract_test", name); }
 
 // Two quads of 3 x 1 spots. Quad [1][0] reaches off the top-left corner of the image: its third
 // spot (6, -3) has a clipped square data box of 13 x 4 = 52 pixels and a clipped cell of

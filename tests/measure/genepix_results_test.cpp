@@ -21,26 +21,12 @@
 namespace orvane {
 namespace {
 
+using testing_support::linesOf;
 using testing_support::makeImage;
 using testing_support::readFile;
 using testing_support::uniformImage;
 
-std::string tempPath(const std::string& name) {
-    const auto dir = std::filesystem::temp_directory_path() / ("genepix_test_" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
-    return (dir / name).string();
-}
-
-// Lines without their CR LF or LF.
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
+std::string tempPath(const std::string& name) { return testing_support::tempPath("genepix_test", name); }
 
 std::vector<std::string> fieldsOf(const std::string& line, char separator = '\t') {
     std::vector<std::string> fields;

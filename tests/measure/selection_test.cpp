@@ -25,11 +25,7 @@ using testing_support::makeImage;
 using testing_support::readFile;
 using testing_support::uniformImage;
 
-std::string tempPath(const std::string& name) {
-    const auto dir = std::filesystem::temp_directory_path() / ("measure_test_" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
-    return (dir / name).string();
-}
+std::string tempPath(const std::string& name) { return testing_support::tempPath("measure_test", name); }
 
 TEST(GetSelectionAreaTest, EachToolGivesItsBoxAndKind) {
     struct Case {

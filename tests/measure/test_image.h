@@ -1,11 +1,15 @@
-// Small in-memory images for the measurement tests.
+// Small in-memory images and result-file helpers for the measurement tests.
 #pragma once
 
+#include <unistd.h>
+
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "document/layered_image.h"
 
@@ -37,6 +41,24 @@ inline std::string readFile(const std::string& path) {
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+// A path in this process's own folder below the temporary directory, one folder per suite.
+inline std::string tempPath(const std::string& suite, const std::string& name) {
+    const auto dir = std::filesystem::temp_directory_path() / (suite + "_" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    return (dir / name).string();
+}
+
+// Lines without their CR LF or LF.
+inline std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
 }
 
 }  // namespace orvane::testing_support

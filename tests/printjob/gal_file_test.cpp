@@ -180,6 +180,43 @@ TEST(GalFileTest, PositionsWithinAMicrometreAreOneRowOrColumn) {
     EXPECT_DOUBLE_EQ(p.quadStepY, 4.5) << "a single row keeps its template step";
 }
 
+TEST(GalFileTest, ByteOrderMarkIsNoPartOfTheFirstLine) {
+    GridParameters p;
+    std::istringstream in("\xEF\xBB\xBF" + galText({"1000, 1500, 100, 3, 200, 2, 250"}, {"1\t2\t2\tW\tx"}));
+    ApplyGal(ParseGal(in), p);
+    EXPECT_EQ(p.cellsX, 3);
+    EXPECT_EQ(p.GetSpotRecord(0, 0, 1, 1)->Uid(), "W");
+}
+
+// Found by fuzzing: an ID holding a NUL byte was stored cut at the NUL, so the spot silently got
+// another well's ID. Any NUL now refuses the file, naming its line; nothing changes.
+TEST(GalFileTest, NulBytesRefuseTheFile) {
+    using namespace std::string_literals;
+    const std::string ok = "1000, 1500, 100, 3, 200, 2, 250";
+    struct Case {
+        std::string text;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {galText({ok}, {"1\t1\t2\t\x01\0\0\0y\tgene"s}), "line 8: the line holds a NUL byte"},
+        {galText({ok}, {"1\t1\t2\tW\tgene\0 2"s}), "line 8: the line holds a NUL byte"},
+        {galText({ok}, {}, "\n", "\"Note=\0\"\n"s), "line 6: the line holds a NUL byte"},
+        {"ATF\t1.0\n3\t5\0\n"s, "line 2: the line holds a NUL byte"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        GridParameters p;
+        try {
+            std::istringstream in(c.text);
+            ApplyGal(ParseGal(in), p);
+            ADD_FAILURE() << "accepted";
+        } catch (const CoreError& error) {
+            EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << error.what();
+        }
+        EXPECT_FALSE(p.slideMap);
+    }
+}
+
 TEST(GalFileTest, MissingFile) {
     GridParameters p;
     try {

@@ -1,8 +1,9 @@
 // The fast display mapping (colour tables, vectorised kernels, parallel rows) against the
 // straightforward per-pixel pow() mapping: every one-channel value, random images of odd sizes,
-// every mode and channel combination, 1 and 2 threads, portable and AVX2 kernels.
+// every mode and channel combination, 1 and 2 threads, portable, AVX2 and AVX-512 kernels.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <random>
@@ -73,6 +74,18 @@ LayeredImage randomImage(std::int32_t width, std::int32_t height, int layers, st
     }
     image.layerCount = layers;
     return image;
+}
+
+// The kernel builds the processor may run: the best it has, AVX2 only, and the baseline.
+struct KernelLevel {
+    const char* name;
+    bool avx512, avx2;
+};
+constexpr KernelLevel kLevels[] = {{"best kernels", true, true}, {"AVX2 kernels", false, true}, {"baseline kernels", false, false}};
+
+void allowKernels(const KernelLevel& level) {
+    avx512KernelsAllowed() = level.avx512;
+    avx2KernelsAllowed() = level.avx2;
 }
 
 DisplayState displayState(bool log, bool inverted, std::array<bool, 3> on) {
@@ -174,17 +187,16 @@ TEST(RasterIdentityTest, LargeRandomImagesOnOneAndTwoThreads) {
     for (int layers : {2, 3}) {
         const LayeredImage image = randomImage(613, 433, layers, 100 + layers);
         for (int threads : {1, 2})
-        for (bool avx2 : {true, false}) {
+        for (const KernelLevel& level : kLevels) {
             setThreads(threads);
-            avx2KernelsAllowed() = avx2;
-            SCOPED_TRACE(std::to_string(layers) + " layers, threads " + std::to_string(threads) +
-                         (avx2 ? "" : ", baseline kernels"));
+            allowKernels(level);
+            SCOPED_TRACE(std::to_string(layers) + " layers, threads " + std::to_string(threads) + ", " + level.name);
             expectRasterMatchesReference(image, displayState(true, true, {true, true, true}), true);
             expectRasterMatchesReference(image, displayState(false, false, {true, true, layers == 2}), false);
         }
     }
     setThreads(2);
-    avx2KernelsAllowed() = true;
+    allowKernels(kLevels[0]);
 }
 
 // Linear with two channels shown goes through a table of the pairs of top bytes: every pair of
@@ -192,12 +204,47 @@ TEST(RasterIdentityTest, LargeRandomImagesOnOneAndTwoThreads) {
 TEST(RasterIdentityTest, TwoChannelLinearTables) {
     const LayeredImage image = randomImage(1027, 263, 3, 21);
     const std::array<std::array<bool, 3>, 3> pairs = {{{true, true, false}, {true, false, true}, {false, true, true}}};
+    for (const KernelLevel& level : kLevels)
     for (const auto& on : pairs)
         for (int mode = 0; mode < 4; ++mode) {
             SCOPED_TRACE("channels " + std::to_string(on[0]) + std::to_string(on[1]) + std::to_string(on[2]) + " mode " +
-                         std::to_string(mode));
+                         std::to_string(mode) + ", " + level.name);
+            allowKernels(level);
             expectRasterMatchesReference(image, displayState(false, mode & 2, on), mode & 1);
         }
+    allowKernels(kLevels[0]);
+}
+
+// The byte kernel of linear mode must give the portable kernel's bytes for every channel
+// combination, colour mode, byte order and row length, with plain and streaming stores at
+// every alignment of the row, and write nothing outside the row's pixels.
+TEST(RasterIdentityTest, LinearByteKernelMatchesPortable) {
+    if (!raster::haveLinearRowKernel()) GTEST_SKIP() << "no AVX-512 VBMI on this processor";
+    constexpr std::int32_t kLength = 203;
+    const LayeredImage image = randomImage(kLength, 1, 3, 91);
+    const std::uint16_t zeros[kLength] = {};
+    for (int mask = 0; mask < 8; ++mask)
+        for (int mode = 0; mode < 4; ++mode)
+            for (std::int32_t count : {1, 63, 64, 65, 127, 128, 129, 200, 203})
+                for (int offset = 0; offset < 64; offset += 4)
+                    for (bool streaming : {false, true}) {
+                        raster::RowJob job{};
+                        for (int i = 0; i < 3; ++i) {
+                            job.on[i] = mask & (1 << i);
+                            job.samples[i] = job.on[i] ? image.layers[i].samples.get() : zeros;
+                        }
+                        job.inverted = mode & 2;
+                        job.bitmapOrder = mode & 1;
+                        std::vector<std::uint8_t> portable(3 * kLength + 128, 0x5A);
+                        // A 64-byte aligned row plus `offset` bytes, as a raster row may start.
+                        alignas(64) std::uint8_t bytes[3 * kLength + 128];
+                        std::fill(std::begin(bytes), std::end(bytes), std::uint8_t{0x5A});
+                        raster::mapRowPortable(job, count, portable.data() + offset);
+                        raster::mapRowLinear(job, count, bytes + offset, streaming);
+                        ASSERT_TRUE(std::equal(portable.begin(), portable.end(), bytes))
+                            << "channels " << mask << " mode " << mode << " count " << count << " offset " << offset
+                            << (streaming ? " streaming" : "");
+                    }
 }
 
 // The AVX2 build of the kernel must give the portable build's bytes for every mode, channel
