@@ -33,6 +33,31 @@ QStringList linesWithoutDateTime(const QString& path) {
 std::uint16_t redSample(std::uint32_t x, std::uint32_t y) { return std::uint16_t(300 + 37 * (x % 29) + 11 * y); }
 std::uint16_t greenSample(std::uint32_t x, std::uint32_t y) { return std::uint16_t(900 + 13 * x + 5 * (y % 17)); }
 
+// One file of two 16-bit pages, as a scanner writes its two channels.
+QString writeTwoPages(const TempDir& dir, const std::string& name, std::uint32_t width, std::uint32_t height,
+                      std::uint16_t (*first)(std::uint32_t, std::uint32_t),
+                      std::uint16_t (*second)(std::uint32_t, std::uint32_t)) {
+    const std::string path = dir.file(name);
+    TIFF* tif = TIFFOpen(path.c_str(), "w");
+    if (!tif) return {};
+    for (auto sample : {first, second}) {
+        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
+        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);
+        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 16);
+        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+        std::vector<std::uint16_t> row(width);
+        for (std::uint32_t y = 0; y < height; ++y) {
+            for (std::uint32_t x = 0; x < width; ++x) row[x] = sample(x, y);
+            TIFFWriteScanline(tif, row.data(), y, 0);
+        }
+        TIFFWriteDirectory(tif);
+    }
+    TIFFClose(tif);
+    return QString::fromStdString(path);
+}
+
 }  // namespace
 
 class GenePixExportTest : public QObject {
@@ -78,16 +103,31 @@ private slots:
         QVERIFY(!QFile::exists(QString::fromStdString(dir_.file("never.gpr"))));
     }
 
+    void writesWhatOrvaneBatchWrites_data() {
+        QTest::addColumn<bool>("twoPages");
+        QTest::newRow("two scans") << false;
+        QTest::newRow("one scan of two pages") << true;
+    }
+
     void writesWhatOrvaneBatchWrites() {
-        const QString red = writeScan(dir_, "red.tif", 400, 300, redSample);
-        const QString green = writeScan(dir_, "green.tif", 400, 300, greenSample);
-        auto app = startApp({red, green});
+        QFETCH(bool, twoPages);
+        QStringList opened, named;  // what Orvane opens, what orvane-batch is given
+        if (twoPages) {
+            const QString both = writeTwoPages(dir_, "pages.tif", 400, 300, redSample, greenSample);
+            opened = {both};
+            named = {both + ":1", both + ":2"};
+        } else {
+            opened = {writeScan(dir_, "red.tif", 400, 300, redSample), writeScan(dir_, "green.tif", 400, 300, greenSample)};
+            named = opened;
+        }
+        setQuestionHook([](const QString&) { return true; });  // all pages as layers
+        auto app = startApp(opened);
+        setQuestionHook({});
         CMainFrame* frame = app->mainFrame();
+        QCOMPARE(frame->activeView()->GetDocument()->layerCount(), 2);
         defineStandardGrid(frame);
         // One marked spot, flagged bad in both files.
-        COrvaneView* view = frame->activeView();
-        GridQuad& quad = view->gridEditor().grid().quad(1, 0);
-        quad.Flags(2, 1) |= Marked;
+        frame->activeView()->gridEditor().grid().quad(1, 0).Flags(2, 1) |= Marked;
 
         const QString ours = QString::fromStdString(dir_.file("ours.gpr"));
         const QString grid = QString::fromStdString(dir_.file("grid.grd"));
@@ -103,13 +143,16 @@ private slots:
         }
         const QStringList mine = linesWithoutDateTime(ours);
         QVERIFY2(mine.size() > 24 + 10, qPrintable(mine.join('\n')));  // 24 spots and the header
-        QVERIFY(mine.filter("\t-100\t0\t0").size() == 1);
+        QCOMPARE(mine.filter("\t-100\t0\t0").size(), qsizetype(1));
+        // Each layer named by its file and page.
+        const QString pages = twoPages ? QString("%1 0\t%1 1").arg(opened[0]) : QString("%1 0\t%2 0").arg(opened[0], opened[1]);
+        QVERIFY2(mine.contains("\"ImageFiles=" + pages + "\""), qPrintable(mine.filter("ImageFiles").join('\n')));
 
         const QString batch = qEnvironmentVariable("ORVANE_BATCH");
         if (batch.isEmpty() || !QFile::exists(batch)) QSKIP("orvane-batch is not built");
         const QString theirs = QString::fromStdString(dir_.file("theirs.gpr"));
         QProcess process;
-        process.start(batch, {"extract", "--gpr", theirs, grid, red, green});
+        process.start(batch, QStringList{"extract", "--gpr", theirs, grid} + named);
         QVERIFY(process.waitForFinished(60000));
         QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
         const QStringList reference = linesWithoutDateTime(theirs);
