@@ -1,6 +1,7 @@
 // Grid > Export GenePix Results...: the preconditions and messages of Extract Grid Data, the
 // two-layer rule before any dialog, the save dialog, the writer's errors in a message box, and
-// a file equal to orvane-batch extract --gpr for the same grid and scans (DateTime aside).
+// a file equal to orvane-batch extract --gpr for the same grid and scans (DateTime aside); and
+// no command that writes a file writes it over an opened scan.
 #include <QAction>
 #include <QFile>
 #include <QProcess>
@@ -11,6 +12,8 @@
 #include "document/ui/command_ids.h"
 #include "document/ui/orvane_doc.h"
 #include "gui_test_support.h"
+#include "measure/ui/selection_pairs_dialog.h"
+#include "measure/ui/selection_statistics_dialog.h"
 #include "view/ui/orvane_view.h"
 
 using namespace orvane;
@@ -170,8 +173,8 @@ private slots:
         QCOMPARE(messages.texts, QStringList{"Unable to open file."});
     }
 
-    // Regression: Extract Grid Data, Save Grid and Save Raw Data wrote over whatever file the
-    // save dialog named, an opened scan included.
+    // Regression: Extract Grid Data, Save Grid, Save Raw Data and the Save Data buttons wrote over
+    // whatever file the save dialog named, an opened scan included.
     void noCommandWritesOverAnOpenedScan_data() {
         QTest::addColumn<int>("command");
         QTest::newRow("export genepix") << int(kGridExportGenePix);
@@ -179,6 +182,8 @@ private slots:
         QTest::newRow("save grid") << int(kGridSave);
         QTest::newRow("save raw data") << int(kSelectionSaveRaw);
         QTest::newRow("export tiff") << int(kExportTiff);
+        QTest::newRow("statistics save data") << int(kSelectionStatistics);
+        QTest::newRow("pairs save data") << int(kSelectionPairs);
     }
 
     void noCommandWritesOverAnOpenedScan() {
@@ -189,7 +194,15 @@ private slots:
         CMainFrame* frame = app->mainFrame();
         defineStandardGrid(frame);
         frame->activeView()->SetSelection({ToolKind::Rectangle, 10, 10, 30, 30});
-        if (command != kSelectionSaveRaw) frame->OnCommand(kSelectGrid);
+        const bool selectionCommand =
+            command == kSelectionSaveRaw || command == kSelectionStatistics || command == kSelectionPairs;
+        if (!selectionCommand) frame->OnCommand(kSelectGrid);
+        // The statistics and pairs dialogs are answered with their Save Data button.
+        setModalDialogHook([](QDialog& d) {
+            if (auto* statistics = qobject_cast<CSelectionStatisticsDialog*>(&d)) statistics->OnSaveData();
+            if (auto* pairs = qobject_cast<CSelectionPairsDialog*>(&d)) pairs->OnSaveData();
+            return int(QDialog::Accepted);
+        });
         const auto bytes = [&] {
             QFile file(green);
             return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();

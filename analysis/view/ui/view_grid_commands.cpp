@@ -168,6 +168,7 @@ void COrvaneView::OnSelectionStatistics() {
             SampleSelection(document_->image(), editor_.shape(), editor_.SelectedGridSpot()));
     }
     CSelectionStatisticsDialog dialog(statistics, this);
+    dialog.setRefuseTarget([this](const QString& path) { return refuseOpenedImage(path); });
     runModalDialog(dialog);
 }
 
@@ -179,6 +180,7 @@ void COrvaneView::OnSelectionPairs() {
             SamplePairsSelection(document_->image(), editor_.shape(), editor_.SelectedGridSpot()));
     }
     CSelectionPairsDialog dialog(pairs, this);
+    dialog.setRefuseTarget([this](const QString& path) { return refuseOpenedImage(path); });
     runModalDialog(dialog);
 }
 
