@@ -1,9 +1,9 @@
 // Grid > Export GenePix Results...: the preconditions and messages of Extract Grid Data, the
 // two-layer rule before any dialog, the save dialog, the writer's errors in a message box, and
-// a file equal to orvane-batch extract --gpr for the same grid and scans (DateTime aside).
+// a file equal to orvane-batch extract --gpr for the same grid and scans (DateTime aside); and
+// no command that writes a file writes it over an opened scan.
 #include <QAction>
 #include <QFile>
-#include <QLineEdit>
 #include <QProcess>
 #include <QtTest>
 
@@ -11,9 +11,9 @@
 #include "app/main_frame.h"
 #include "document/ui/command_ids.h"
 #include "document/ui/orvane_doc.h"
-#include "grid/ui/grid_parameters_dialog.h"
-#include "grid/ui/modal_dialog.h"
 #include "gui_test_support.h"
+#include "measure/ui/selection_pairs_dialog.h"
+#include "measure/ui/selection_statistics_dialog.h"
 #include "view/ui/orvane_view.h"
 
 using namespace orvane;
@@ -22,22 +22,6 @@ using namespace orvane::testing_support;
 namespace {
 
 const QString kNeedsGrid = "Please define / load grid and select grid display.";
-
-// Answers the Grid Parameters dialog with a grid of 2 x 1 quads of 4 x 3 spots and OK.
-void defineGrid(CMainFrame* frame) {
-    using D = CGridParametersDialog;
-    const std::map<int, QString> texts = {
-        {D::kCellsX, "4"},   {D::kCellsY, "3"},     {D::kStepX, "0.3"},  {D::kStepY, "0.3"},
-        {D::kOriginX, "1"},  {D::kOriginY, "1"},    {D::kDiamD, "0.16"}, {D::kDiamBg, "0.24"},
-        {D::kQuadsX, "2"},   {D::kQuadStepX, "1.5"}, {D::kQuadsY, "1"}};
-    setModalDialogHook([&](QDialog& d) {
-        for (const auto& [id, text] : texts) d.findChild<QLineEdit*>(QString::number(id))->setText(text);
-        d.accept();
-        return d.result();
-    });
-    frame->OnCommand(kGridDefine);
-    setModalDialogHook({});
-}
 
 // The file's lines without the DateTime record, which names the moment of writing.
 QStringList linesWithoutDateTime(const QString& path) {
@@ -51,6 +35,31 @@ QStringList linesWithoutDateTime(const QString& path) {
 // Spots of different brightness on both channels, so that every column carries a value.
 std::uint16_t redSample(std::uint32_t x, std::uint32_t y) { return std::uint16_t(300 + 37 * (x % 29) + 11 * y); }
 std::uint16_t greenSample(std::uint32_t x, std::uint32_t y) { return std::uint16_t(900 + 13 * x + 5 * (y % 17)); }
+
+// One file of two 16-bit pages, as a scanner writes its two channels.
+QString writeTwoPages(const TempDir& dir, const std::string& name, std::uint32_t width, std::uint32_t height,
+                      std::uint16_t (*first)(std::uint32_t, std::uint32_t),
+                      std::uint16_t (*second)(std::uint32_t, std::uint32_t)) {
+    const std::string path = dir.file(name);
+    TIFF* tif = TIFFOpen(path.c_str(), "w");
+    if (!tif) return {};
+    for (auto sample : {first, second}) {
+        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
+        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);
+        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 16);
+        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+        std::vector<std::uint16_t> row(width);
+        for (std::uint32_t y = 0; y < height; ++y) {
+            for (std::uint32_t x = 0; x < width; ++x) row[x] = sample(x, y);
+            TIFFWriteScanline(tif, row.data(), y, 0);
+        }
+        TIFFWriteDirectory(tif);
+    }
+    TIFFClose(tif);
+    return QString::fromStdString(path);
+}
 
 }  // namespace
 
@@ -84,7 +93,7 @@ private slots:
         FileDialogScript files({QString::fromStdString(dir_.file("never.gpr"))});
         frame->OnCommand(kGridExportGenePix);
         QCOMPARE(messages.texts, QStringList{kNeedsGrid});
-        defineGrid(frame);
+        defineStandardGrid(frame);
         frame->OnCommand(kSelectPoint);  // the grid is hidden: the same message as Extract
         frame->OnCommand(kGridExportGenePix);
         frame->OnCommand(kGridExtract);
@@ -97,16 +106,31 @@ private slots:
         QVERIFY(!QFile::exists(QString::fromStdString(dir_.file("never.gpr"))));
     }
 
+    void writesWhatOrvaneBatchWrites_data() {
+        QTest::addColumn<bool>("twoPages");
+        QTest::newRow("two scans") << false;
+        QTest::newRow("one scan of two pages") << true;
+    }
+
     void writesWhatOrvaneBatchWrites() {
-        const QString red = writeScan(dir_, "red.tif", 400, 300, redSample);
-        const QString green = writeScan(dir_, "green.tif", 400, 300, greenSample);
-        auto app = startApp({red, green});
+        QFETCH(bool, twoPages);
+        QStringList opened, named;  // what Orvane opens, what orvane-batch is given
+        if (twoPages) {
+            const QString both = writeTwoPages(dir_, "pages.tif", 400, 300, redSample, greenSample);
+            opened = {both};
+            named = {both + ":1", both + ":2"};
+        } else {
+            opened = {writeScan(dir_, "red.tif", 400, 300, redSample), writeScan(dir_, "green.tif", 400, 300, greenSample)};
+            named = opened;
+        }
+        setQuestionHook([](const QString&) { return true; });  // all pages as layers
+        auto app = startApp(opened);
+        setQuestionHook({});
         CMainFrame* frame = app->mainFrame();
-        defineGrid(frame);
+        QCOMPARE(frame->activeView()->GetDocument()->layerCount(), 2);
+        defineStandardGrid(frame);
         // One marked spot, flagged bad in both files.
-        COrvaneView* view = frame->activeView();
-        GridQuad& quad = view->gridEditor().grid().quad(1, 0);
-        quad.Flags(2, 1) |= Marked;
+        frame->activeView()->gridEditor().grid().quad(1, 0).Flags(2, 1) |= Marked;
 
         const QString ours = QString::fromStdString(dir_.file("ours.gpr"));
         const QString grid = QString::fromStdString(dir_.file("grid.grd"));
@@ -122,13 +146,16 @@ private slots:
         }
         const QStringList mine = linesWithoutDateTime(ours);
         QVERIFY2(mine.size() > 24 + 10, qPrintable(mine.join('\n')));  // 24 spots and the header
-        QVERIFY(mine.filter("\t-100\t0\t0").size() == 1);
+        QCOMPARE(mine.filter("\t-100\t0\t0").size(), qsizetype(1));
+        // Each layer named by its file and page.
+        const QString pages = twoPages ? QString("%1 0\t%1 1").arg(opened[0]) : QString("%1 0\t%2 0").arg(opened[0], opened[1]);
+        QVERIFY2(mine.contains("\"ImageFiles=" + pages + "\""), qPrintable(mine.filter("ImageFiles").join('\n')));
 
         const QString batch = qEnvironmentVariable("ORVANE_BATCH");
         if (batch.isEmpty() || !QFile::exists(batch)) QSKIP("orvane-batch is not built");
         const QString theirs = QString::fromStdString(dir_.file("theirs.gpr"));
         QProcess process;
-        process.start(batch, {"extract", "--gpr", theirs, grid, red, green});
+        process.start(batch, QStringList{"extract", "--gpr", theirs, grid} + named);
         QVERIFY(process.waitForFinished(60000));
         QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
         const QStringList reference = linesWithoutDateTime(theirs);
@@ -137,26 +164,57 @@ private slots:
         QCOMPARE(mine.size(), reference.size());
     }
 
-    void writerErrorsAndOpenedScansAreRefusedInAMessage() {
-        const QString red = writeScan(dir_, "r2.tif", 400, 300, redSample);
-        const QString green = writeScan(dir_, "g2.tif", 400, 300, greenSample);
+    void writerErrorsGoToAMessageBox() {
+        auto app = startApp({writeScan(dir_, "r2.tif", 400, 300, redSample), writeScan(dir_, "g2.tif", 400, 300, greenSample)});
+        defineStandardGrid(app->mainFrame());
+        MessageRecorder messages;
+        FileDialogScript files({QString::fromStdString(dir_.file("no/such/folder/out.gpr"))});
+        app->mainFrame()->OnCommand(kGridExportGenePix);
+        QCOMPARE(messages.texts, QStringList{"Unable to open file."});
+    }
+
+    // Regression: Extract Grid Data, Save Grid, Save Raw Data and the Save Data buttons wrote over
+    // whatever file the save dialog named, an opened scan included.
+    void noCommandWritesOverAnOpenedScan_data() {
+        QTest::addColumn<int>("command");
+        QTest::newRow("export genepix") << int(kGridExportGenePix);
+        QTest::newRow("extract") << int(kGridExtract);
+        QTest::newRow("save grid") << int(kGridSave);
+        QTest::newRow("save raw data") << int(kSelectionSaveRaw);
+        QTest::newRow("export tiff") << int(kExportTiff);
+        QTest::newRow("statistics save data") << int(kSelectionStatistics);
+        QTest::newRow("pairs save data") << int(kSelectionPairs);
+    }
+
+    void noCommandWritesOverAnOpenedScan() {
+        QFETCH(int, command);
+        const QString red = writeScan(dir_, "keep_red.tif", 400, 300, redSample);
+        const QString green = writeScan(dir_, "keep_green.tif", 400, 300, greenSample);
         auto app = startApp({red, green});
         CMainFrame* frame = app->mainFrame();
-        defineGrid(frame);
-        const QByteArray scan = [&] {
+        defineStandardGrid(frame);
+        frame->activeView()->SetSelection({ToolKind::Rectangle, 10, 10, 30, 30});
+        const bool selectionCommand =
+            command == kSelectionSaveRaw || command == kSelectionStatistics || command == kSelectionPairs;
+        if (!selectionCommand) frame->OnCommand(kSelectGrid);
+        // The statistics and pairs dialogs are answered with their Save Data button.
+        setModalDialogHook([](QDialog& d) {
+            if (auto* statistics = qobject_cast<CSelectionStatisticsDialog*>(&d)) statistics->OnSaveData();
+            if (auto* pairs = qobject_cast<CSelectionPairsDialog*>(&d)) pairs->OnSaveData();
+            return int(QDialog::Accepted);
+        });
+        const auto bytes = [&] {
             QFile file(green);
             return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        }();
+        };
+        const QByteArray before = bytes();
         MessageRecorder messages;
-        FileDialogScript files({QString::fromStdString(dir_.file("no/such/folder/out.gpr")), green});
-        frame->OnCommand(kGridExportGenePix);
-        QCOMPARE(messages.texts, QStringList{"Unable to open file."});
-        frame->OnCommand(kGridExportGenePix);
-        QCOMPARE(messages.texts.size(), 2);
-        QVERIFY(messages.texts[1].contains("is an opened image"));
-        QFile file(green);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(file.readAll() == scan);
+        FileDialogScript files({green});
+        frame->OnCommand(command);
+        QCOMPARE(files.requests.size(), size_t(1));
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY2(messages.texts[0].contains("is an opened image"), qPrintable(messages.texts[0]));
+        QVERIFY(bytes() == before);
     }
 };
 

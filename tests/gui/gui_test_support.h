@@ -1,19 +1,26 @@
 // Shared helpers of the GUI tests: 16-bit scans written in a temporary folder, settings kept
-// out of the user's home, message boxes and file dialogs answered by the test, and a started
-// application.
+// out of the user's home, message boxes and file dialogs answered by the test, a started
+// application and a standard grid defined through the Grid Parameters dialog.
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
 #include <QCoreApplication>
+#include <QDialog>
+#include <QLineEdit>
 #include <QSettings>
 #include <QStringList>
 
 #include "../document/tiff_fixture.h"
+#include "app/main_frame.h"
 #include "app/orvane_app.h"
+#include "document/ui/command_ids.h"
 #include "document/ui/shell_services.h"
+#include "grid/ui/grid_parameters_dialog.h"
+#include "grid/ui/modal_dialog.h"
 
 namespace orvane::testing_support {
 
@@ -89,6 +96,24 @@ inline std::unique_ptr<COrvaneApp> startApp(const QStringList& arguments, bool* 
     const bool ok = app->InitInstance(arguments);
     if (started) *started = ok;
     return app;
+}
+
+// Grid > Define Grid answered with 2 x 1 quads of 4 x 3 spots at 0.3 mm, origin (1, 1) mm,
+// quad step 1.5 mm, spot 0.16 mm and background 0.24 mm: on a scan of 100 pixels a millimetre,
+// quad [0][0] spans (100, 100) to (190, 160) and quad [1][0] starts at (250, 100).
+inline void defineStandardGrid(CMainFrame* frame) {
+    using D = CGridParametersDialog;
+    const std::map<int, QString> texts = {
+        {D::kCellsX, "4"},  {D::kCellsY, "3"},  {D::kStepX, "0.3"},  {D::kStepY, "0.3"},
+        {D::kOriginX, "1"}, {D::kOriginY, "1"}, {D::kDiamD, "0.16"}, {D::kDiamBg, "0.24"},
+        {D::kQuadsX, "2"},  {D::kQuadStepX, "1.5"}, {D::kQuadsY, "1"}};
+    setModalDialogHook([&](QDialog& d) {
+        for (const auto& [id, text] : texts) d.findChild<QLineEdit*>(QString::number(id))->setText(text);
+        d.accept();
+        return d.result();
+    });
+    frame->OnCommand(kGridDefine);
+    setModalDialogHook({});
 }
 
 }  // namespace orvane::testing_support

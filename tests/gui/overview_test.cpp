@@ -3,7 +3,6 @@
 // display mode and the grid, and it is made from the reduced picture without the overlay.
 #include <QAction>
 #include <QDockWidget>
-#include <QLineEdit>
 #include <QMdiArea>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -12,8 +11,6 @@
 #include "app/child_frame.h"
 #include "app/main_frame.h"
 #include "document/ui/command_ids.h"
-#include "grid/ui/grid_parameters_dialog.h"
-#include "grid/ui/modal_dialog.h"
 #include "gui_test_support.h"
 #include "view/overview_mapping.h"
 #include "view/ui/orvane_view.h"
@@ -37,21 +34,15 @@ OverviewMapping expectedMapping(const COverviewWidget* overview, const COrvaneVi
     return OverviewMapping::Fit(view->imageWidth(), view->imageHeight(), overview->width(), overview->height());
 }
 
-// A 2 x 1 grid of 4 x 3 spots (the standard grid of the grid tests), defined through the dialog.
-void defineGrid(CMainFrame* frame) {
-    using D = CGridParametersDialog;
-    const std::map<int, QString> texts = {
-        {D::kCellsX, "4"},  {D::kCellsY, "3"},  {D::kStepX, "0.3"},  {D::kStepY, "0.3"},
-        {D::kOriginX, "1"}, {D::kOriginY, "1"}, {D::kDiamD, "0.16"}, {D::kDiamBg, "0.24"},
-        {D::kQuadsX, "2"},  {D::kQuadStepX, "1.5"}, {D::kQuadsY, "1"}};
-    setModalDialogHook([&](QDialog& d) {
-        for (const auto& [id, text] : texts) d.findChild<QLineEdit*>(QString::number(id))->setText(text);
-        d.accept();
-        return d.result();
-    });
-    frame->OnCommand(kGridDefine);
-    setModalDialogHook({});
-}
+// Counts the paint events of a widget.
+struct PaintCounter : QObject {
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++count;
+        return false;
+    }
+    int count = 0;
+};
 
 std::uint16_t ramp(std::uint32_t x, std::uint32_t y) { return std::uint16_t(40 * x + 25 * y); }
 
@@ -132,10 +123,10 @@ private slots:
         const OverviewRect expected =
             expectedMapping(overview_, view_).ToOverview({400, 250, 400 + viewport.width(), 250 + viewport.height()});
         QCOMPARE(overview_->visibleRect(), expected);
-        // Drawn in yellow where it is said to be.
+        // Drawn in magenta where it is said to be.
         const QImage shot = overview_->grab().toImage();
-        QCOMPARE(shot.pixel(expected.left, expected.top), qRgb(255, 255, 0));
-        QCOMPARE(shot.pixel(expected.right - 1, expected.bottom - 1), qRgb(255, 255, 0));
+        QCOMPARE(shot.pixel(expected.left, expected.top), qRgb(255, 0, 255));
+        QCOMPARE(shot.pixel(expected.right - 1, expected.bottom - 1), qRgb(255, 0, 255));
         view_->ScrollTo(QPoint(0, 0));
         QCOMPARE(overview_->visibleRect().left, expectedMapping(overview_, view_).pictureRect().left);
     }
@@ -170,7 +161,7 @@ private slots:
         view_ = frame_->activeView();
         overview_ = frame_->overview();
         const QImage before = overview_->shownPicture();
-        defineGrid(frame_);
+        defineStandardGrid(frame_);
         QVERIFY(view_->overlayShown());
         // The grid is drawn as outlines over the picture, never scaled into it.
         QCOMPARE(overview_->shownPicture(), before);
@@ -187,6 +178,26 @@ private slots:
         QCOMPARE(overview_->shownPicture(), before);
         frame_->OnCommand(kFilterMean);
         QVERIFY(overview_->shownPicture() != before);
+    }
+
+    void outlinesFollowAQuadWhileItIsDragged() {
+        app_ = startApp({writeScan(dir_, "drag.tif", 400, 300, ramp)});
+        frame_ = app_->mainFrame();
+        view_ = frame_->activeView();
+        overview_ = frame_->overview();
+        defineStandardGrid(frame_);
+        QCoreApplication::processEvents();
+        PaintCounter paints(overview_);
+        const QPolygon before = overview_->quadOutlines().at(0);
+        // Quad [0][0]'s top-left corner mark, dragged 40 pixels right and down.
+        sendMouse(view_->viewport(), QEvent::MouseButtonPress, QPoint(102, 101), Qt::LeftButton, Qt::LeftButton);
+        QCoreApplication::processEvents();
+        paints.count = 0;
+        sendMouse(view_->viewport(), QEvent::MouseMove, QPoint(142, 141), Qt::NoButton, Qt::LeftButton);
+        QCoreApplication::processEvents();
+        QVERIFY(overview_->quadOutlines().at(0).point(0) != before.point(0));
+        QVERIFY2(paints.count > 0, "the overview was not repainted during the drag");
+        sendMouse(view_->viewport(), QEvent::MouseButtonRelease, QPoint(142, 141), Qt::LeftButton, Qt::NoButton);
     }
 
     void largePicturesAreReducedOnceForTheOverview() {

@@ -63,7 +63,7 @@ void CSelectionPairsDialog::paintEvent(QPaintEvent*) {
 
 void CSelectionPairsDialog::OnSaveData() {
     const QString path = chooseFile({true, "txt", "selection_pairs", "ASCII Text Files (*.txt)"});
-    if (path.isEmpty()) return;
+    if (path.isEmpty() || (refuseTarget_ && refuseTarget_(path))) return;
     runReportingErrors([&] { pairs_.SaveData(QFile::encodeName(path).toStdString()); });
 }
 

@@ -64,7 +64,7 @@ void CSelectionStatisticsDialog::paintEvent(QPaintEvent*) {
 
 void CSelectionStatisticsDialog::OnSaveData() {
     const QString path = chooseFile({true, "txt", "selection_data", "ASCII Text Files (*.txt)"});
-    if (path.isEmpty()) return;
+    if (path.isEmpty() || (refuseTarget_ && refuseTarget_(path))) return;
     runReportingErrors([&] { statistics_.SaveData(QFile::encodeName(path).toStdString()); });
 }
 

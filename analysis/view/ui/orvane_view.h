@@ -155,6 +155,8 @@ signals:
     void pictureChanged();
     // The visible part of the picture moved or changed its size.
     void visibleAreaChanged();
+    // A drag with the grid tool may have moved quads (stateChanged follows at the release).
+    void gridDragged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -9,7 +9,7 @@ namespace orvane {
 namespace {
 
 const QColor kBackground(128, 128, 128);  // the grey beside the picture, as in the image view
-const QColor kVisibleArea(255, 255, 0);
+const QColor kVisibleArea(255, 0, 255);  // stands out on pale and on inverted (dark) pictures
 const QColor kQuadOutline(0, 255, 0);
 
 // The outline of an exclusive rectangle on its own border pixels: a one-pixel pen strokes a
@@ -33,6 +33,7 @@ void COverviewWidget::setView(COrvaneView* view) {
         connect(view_, &COrvaneView::visibleAreaChanged, this, qOverload<>(&QWidget::update));
         // Grid and tool changes: the outlines follow.
         connect(view_, &COrvaneView::stateChanged, this, qOverload<>(&QWidget::update));
+        connect(view_, &COrvaneView::gridDragged, this, qOverload<>(&QWidget::update));
         connect(view_, &QObject::destroyed, this, &COverviewWidget::viewDestroyed);
     }
     rescalePicture();

@@ -75,7 +75,7 @@ void COrvaneView::OnGridLoad() {
 void COrvaneView::OnGridSave() {
     editor_.CheckSaveGrid();
     const QString path = chooseFile({true, "grd", "grid_definition", kGridFilter});
-    if (path.isEmpty()) return;
+    if (path.isEmpty() || refuseOpenedImage(path)) return;
     WaitCursor wait;
     SaveGrid(editor_.grid(), localPath(path));
 }
@@ -105,7 +105,7 @@ void COrvaneView::OnGridAutoPlace() {
 void COrvaneView::OnGridExtract() {
     RequireGridDisplay(editor_.tool(), editor_.currentQuad());
     const QString path = chooseFile({true, "txt", "spot_data", kTextFilter});
-    if (path.isEmpty()) return;
+    if (path.isEmpty() || refuseOpenedImage(path)) return;
     WaitCursor wait;
     StatusProgress progress;
     ExtractGridData(localPath(path), document_->image(), editor_.grid(), editor_.currentQuad(),
@@ -168,6 +168,7 @@ void COrvaneView::OnSelectionStatistics() {
             SampleSelection(document_->image(), editor_.shape(), editor_.SelectedGridSpot()));
     }
     CSelectionStatisticsDialog dialog(statistics, this);
+    dialog.setRefuseTarget([this](const QString& path) { return refuseOpenedImage(path); });
     runModalDialog(dialog);
 }
 
@@ -179,6 +180,7 @@ void COrvaneView::OnSelectionPairs() {
             SamplePairsSelection(document_->image(), editor_.shape(), editor_.SelectedGridSpot()));
     }
     CSelectionPairsDialog dialog(pairs, this);
+    dialog.setRefuseTarget([this](const QString& path) { return refuseOpenedImage(path); });
     runModalDialog(dialog);
 }
 
@@ -186,7 +188,7 @@ void COrvaneView::OnSelectionSaveRaw() {
     // The selection is checked before the file is asked for, with the statistics' messages.
     if (!editor_.SelectionAreaOf()) throw CoreError("Please select an object first");
     const QString path = chooseFile({true, "txt", "selection_raw_data", kTextFilter});
-    if (path.isEmpty()) return;
+    if (path.isEmpty() || refuseOpenedImage(path)) return;
     WaitCursor wait;
     SaveSelectionRawData(localPath(path), document_->image(), editor_.shape(),
                          editor_.SelectedGridSpot());

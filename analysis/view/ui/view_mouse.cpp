@@ -36,6 +36,7 @@ void COrvaneView::mouseMoveEvent(QMouseEvent* event) {
         horizontalScrollBar()->setValue(scroll->x);
         verticalScrollBar()->setValue(scroll->y);
     }
+    if (buttons.left && editor_.tool() == ToolKind::Grid) emit gridDragged();
     QAbstractScrollArea::mouseMoveEvent(event);
 }
 
