@@ -7,26 +7,21 @@
 #include <random>
 #include <vector>
 
-#ifdef _OPENMP
-#include <omp.h>
-#endif
-
 #include "document/buffer.h"
 #include "document/image_processing.h"
 #include "document/parallel.h"
+#include "../support/kernel_choice.h"
 
 namespace orvane {
 namespace {
 
-using Samples = std::vector<std::uint16_t>;
+using testing_support::allowKernels;
+using testing_support::KernelLevel;
+using testing_support::kLevels;
+using testing_support::randomImage;
+using testing_support::setThreads;
 
-void setThreads(int threads) {
-#ifdef _OPENMP
-    omp_set_num_threads(threads);
-#else
-    (void)threads;
-#endif
-}
+using Samples = std::vector<std::uint16_t>;
 
 // Flat areas with ties, extremes and noise: the median's comparisons see every ordering.
 Samples randomSamples(std::size_t count, unsigned seed) {
@@ -38,18 +33,6 @@ Samples randomSamples(std::size_t count, unsigned seed) {
         v = static_cast<std::uint16_t>(pick % 6 == 0 ? 0 : pick % 6 == 1 ? 65535 : pick % 6 == 2 ? 1000 + pick % 3 : pick);
     }
     return s;
-}
-
-// The kernel builds the processor may run: the best it has, AVX2 only, and the baseline.
-struct KernelLevel {
-    const char* name;
-    bool avx512, avx2;
-};
-constexpr KernelLevel kLevels[] = {{"best kernels", true, true}, {"AVX2 kernels", false, true}, {"baseline kernels", false, false}};
-
-void allowKernels(const KernelLevel& level) {
-    avx512KernelsAllowed() = level.avx512;
-    avx2KernelsAllowed() = level.avx2;
 }
 
 LayeredImage imageOf(std::int32_t width, std::int32_t height, const Samples& samples) {

@@ -7,49 +7,20 @@
 #include <string>
 #include <vector>
 
-#ifdef _OPENMP
-#include <omp.h>
-#endif
-
 #include "document/buffer.h"
 #include "document/parallel.h"
+#include "../support/kernel_choice.h"
 #include "view/display_raster.h"
 #include "view/raster_kernels.h"
 
 namespace orvane {
 namespace {
 
-void setThreads(int threads) {
-#ifdef _OPENMP
-    omp_set_num_threads(threads);
-#else
-    (void)threads;
-#endif
-}
-
-void allowKernels(bool avx512, bool avx2) {
-    avx512KernelsAllowed() = avx512;
-    avx2KernelsAllowed() = avx2;
-}
-
-LayeredImage randomImage(std::int32_t width, std::int32_t height, int layers, std::uint32_t seed) {
-    std::mt19937 random(seed);
-    std::uniform_int_distribution<int> full(0, 65535), small(0, 600), pick(0, 9);
-    LayeredImage image;
-    for (int i = 0; i < layers; ++i) {
-        ImageLayer& layer = image.layers[static_cast<std::size_t>(i)];
-        layer.width = width;
-        layer.height = height;
-        const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-        layer.samples = allocateBuffer<std::uint16_t>(count);
-        for (std::size_t k = 0; k < count; ++k) {
-            const int choice = pick(random);
-            layer.samples[k] = static_cast<std::uint16_t>(choice == 0 ? 0 : choice == 1 ? 65535 : choice < 6 ? full(random) : small(random));
-        }
-    }
-    image.layerCount = layers;
-    return image;
-}
+using testing_support::allowKernels;
+using testing_support::KernelLevel;
+using testing_support::kLevels;
+using testing_support::randomImage;
+using testing_support::setThreads;
 
 class Recording : public Progress {
 public:
@@ -118,17 +89,16 @@ TEST(Raster32Test, LargeImagesOnOneAndTwoThreadsWithEveryKernelBuild) {
                                    displayState(false, false, {true, true, false}), displayState(true, true, {true, true, true}),
                                    displayState(false, true, {true, true, true}), balanced};
     for (int threads : {1, 2})
-        for (int level = 0; level < 3; ++level) {
+        for (const KernelLevel& level : kLevels) {
             setThreads(threads);
-            allowKernels(level == 0, level < 2);
+            allowKernels(level);
             for (std::size_t s = 0; s < std::size(states); ++s) {
-                SCOPED_TRACE("threads " + std::to_string(threads) + " kernel level " + std::to_string(level) + " state " +
-                             std::to_string(s));
+                SCOPED_TRACE("threads " + std::to_string(threads) + ", " + level.name + ", state " + std::to_string(s));
                 expectSamePicture(image, states[s]);
             }
         }
     setThreads(2);
-    allowKernels(true, true);
+    allowKernels(kLevels[0]);
 }
 
 // The vector expansion takes eight pixels a step and stops early enough not to read past the

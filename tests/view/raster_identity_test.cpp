@@ -10,17 +10,20 @@
 #include <string>
 #include <vector>
 
-#ifdef _OPENMP
-#include <omp.h>
-#endif
-
 #include "document/buffer.h"
 #include "document/parallel.h"
+#include "../support/kernel_choice.h"
 #include "view/display_raster.h"
 #include "view/raster_kernels.h"
 
 namespace orvane {
 namespace {
+
+using testing_support::allowKernels;
+using testing_support::KernelLevel;
+using testing_support::kLevels;
+using testing_support::randomImage;
+using testing_support::setThreads;
 
 using Rgb = std::array<std::uint8_t, 3>;
 
@@ -45,47 +48,6 @@ Rgb referencePixel(const std::array<std::uint16_t, 3>& s, const std::array<bool,
     if (!inverted) return {static_cast<std::uint8_t>(c0), static_cast<std::uint8_t>(c1), static_cast<std::uint8_t>(c2)};
     return {static_cast<std::uint8_t>(255 - std::max(c1, c2)), static_cast<std::uint8_t>(255 - std::max(c2, c0)),
             static_cast<std::uint8_t>(255 - std::max(c0, c1))};
-}
-
-void setThreads(int threads) {
-#ifdef _OPENMP
-    omp_set_num_threads(threads);
-#else
-    (void)threads;
-#endif
-}
-
-// Random samples: half uniform over 0..65535, half small (where the logarithm is steepest),
-// with the extremes 0 and 65535 sprinkled in.
-LayeredImage randomImage(std::int32_t width, std::int32_t height, int layers, std::uint32_t seed) {
-    std::mt19937 random(seed);
-    std::uniform_int_distribution<int> full(0, 65535), small(0, 600), pick(0, 9);
-    LayeredImage image;
-    for (int i = 0; i < layers; ++i) {
-        ImageLayer& layer = image.layers[static_cast<std::size_t>(i)];
-        layer.width = width;
-        layer.height = height;
-        const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-        layer.samples = allocateBuffer<std::uint16_t>(count);
-        for (std::size_t k = 0; k < count; ++k) {
-            const int choice = pick(random);
-            layer.samples[k] = static_cast<std::uint16_t>(choice == 0 ? 0 : choice == 1 ? 65535 : choice < 6 ? full(random) : small(random));
-        }
-    }
-    image.layerCount = layers;
-    return image;
-}
-
-// The kernel builds the processor may run: the best it has, AVX2 only, and the baseline.
-struct KernelLevel {
-    const char* name;
-    bool avx512, avx2;
-};
-constexpr KernelLevel kLevels[] = {{"best kernels", true, true}, {"AVX2 kernels", false, true}, {"baseline kernels", false, false}};
-
-void allowKernels(const KernelLevel& level) {
-    avx512KernelsAllowed() = level.avx512;
-    avx2KernelsAllowed() = level.avx2;
 }
 
 DisplayState displayState(bool log, bool inverted, std::array<bool, 3> on) {
