@@ -12,6 +12,7 @@
 #include "batch/batch_commands.h"
 #include "batch_run.h"
 #include "batch/genepix_command.h"
+#include "../document/tiff_fixture.h"
 
 namespace orvane::batch {
 namespace {
@@ -19,19 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // A 16-bit grey scan of 64 x 32 pixels of one value, without resolution tags.
-void writeScan(const std::string& path, std::uint16_t value) {
-    TIFF* tif = TIFFOpen(path.c_str(), "w");
-    ASSERT_NE(tif, nullptr);
-    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 64u);
-    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 32u);
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 16);
-    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    std::vector<std::uint16_t> line(64, value);
-    for (std::uint32_t y = 0; y < 32; ++y) TIFFWriteScanline(tif, line.data(), y, 0);
-    TIFFClose(tif);
-}
+void writeScan(const std::string& path, std::uint16_t value) { ASSERT_TRUE(testing_support::writeUniformScan(path, 64, 32, value)); }
 
 std::vector<std::string> linesOf(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -10,6 +10,7 @@
 
 #include "batch/batch_commands.h"
 #include "batch_run.h"
+#include "../document/tiff_fixture.h"
 
 namespace orvane::batch {
 namespace {
@@ -25,17 +26,7 @@ protected:
         fs::create_directories(dir_);
         image_ = (dir_ / "scan.tif").string();
         // 16-bit grey, no resolution tags: 100 pixels per millimetre.
-        TIFF* tif = TIFFOpen(image_.c_str(), "w");
-        ASSERT_NE(tif, nullptr);
-        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 64u);
-        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 32u);
-        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 16);
-        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
-        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-        std::vector<std::uint16_t> line(64, 100);
-        for (std::uint32_t y = 0; y < 32; ++y) TIFFWriteScanline(tif, line.data(), y, 0);
-        TIFFClose(tif);
+        ASSERT_TRUE(testing_support::writeUniformScan(image_, 64, 32, 100));
     }
     void TearDown() override { fs::remove_all(dir_); }
 

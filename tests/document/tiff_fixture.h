@@ -117,6 +117,15 @@ inline bool writeTiff(const std::string& path, const TiffSpec& item) {
     return ok;
 }
 
+// A 16-bit grey scan of one value everywhere, without resolution tags (100 pixels a millimetre).
+inline bool writeUniformScan(const std::string& path, std::uint32_t width, std::uint32_t height, std::uint16_t value) {
+    TiffSpec spec;
+    spec.width = width;
+    spec.height = height;
+    spec.samples.assign(static_cast<std::size_t>(width) * height, value);
+    return writeTiff(path, spec);
+}
+
 // A little-endian 16-bit grey TIFF written byte by byte with its directory before the pixel
 // data, as some scanners write it: cutting its tail loses pixel rows, not the directory.
 // `dataBytes` pixel bytes follow the directory (fixtureSample values); width and height may

@@ -1,34 +1,19 @@
-// Painting and Save Data of the pairs dialog.
+// Painting of the pairs dialog.
 #include "measure/ui/selection_pairs_dialog.h"
 
 #include <algorithm>
 #include <vector>
 
-#include <QFile>
 #include <QPainter>
-#include <QPushButton>
 
-#include "document/ui/shell_services.h"
 #include "measure/ui/graph_painting.h"
 
 namespace orvane {
 
 CSelectionPairsDialog::CSelectionPairsDialog(const SelectionPairs& pairs, QWidget* parent)
-    : QDialog(parent), pairs_(pairs) {
-    setWindowTitle("Selected Data Pairs");
-    resize(492, 453);  // 328 x 279 dialog units
-    saveData_ = new QPushButton("Save Data", this);
-    ok_ = new QPushButton("OK", this);
-    ok_->setDefault(true);
-    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
-    connect(saveData_, &QPushButton::clicked, this, &CSelectionPairsDialog::OnSaveData);
-}
-
-void CSelectionPairsDialog::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
-    saveData_->setGeometry(width() - 85, 10, 75, 23);
-    ok_->setGeometry(width() - 85, 40, 75, 23);
-}
+    : CSelectionDataDialog("Selected Data Pairs", "selection_pairs",
+                           [&pairs](const std::string& path) { pairs.SaveData(path); }, parent),
+      pairs_(pairs) {}
 
 void CSelectionPairsDialog::paintEvent(QPaintEvent*) {
     QPainter painter(this);
@@ -59,12 +44,6 @@ void CSelectionPairsDialog::paintEvent(QPaintEvent*) {
     DrawTextAt(painter, w - 10, yb + 1, QString::number(pairs_.Xmax()), MaximumLabelColour(pairs_.Xmax()));
     DrawTextAt(painter, 11, yb - ph, QString::number(pairs_.Ymax()), MaximumLabelColour(pairs_.Ymax()));
     DrawTextAt(painter, 10, h - 57, QString("N of samples %1").arg(pairs_.n()), Qt::black);
-}
-
-void CSelectionPairsDialog::OnSaveData() {
-    const QString path = chooseFile({true, "txt", "selection_pairs", "ASCII Text Files (*.txt)"});
-    if (path.isEmpty() || (refuseTarget_ && refuseTarget_(path))) return;
-    runReportingErrors([&] { pairs_.SaveData(QFile::encodeName(path).toStdString()); });
 }
 
 }  // namespace orvane

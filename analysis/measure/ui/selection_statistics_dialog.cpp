@@ -1,36 +1,20 @@
-// Painting and Save Data of the statistics dialog.
+// Painting of the statistics dialog.
 #include "measure/ui/selection_statistics_dialog.h"
 
 #include <algorithm>
 
-#include <QFile>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPushButton>
 
-#include "document/ui/shell_services.h"
 #include "measure/ui/graph_painting.h"
 
 namespace orvane {
 
 CSelectionStatisticsDialog::CSelectionStatisticsDialog(const SelectionStatistics& statistics,
                                                        QWidget* parent)
-    : QDialog(parent), statistics_(statistics) {
-    setWindowTitle("Selected Data Statistics");
-    resize(492, 453);  // 328 x 279 dialog units
-    saveData_ = new QPushButton("Save Data", this);
-    ok_ = new QPushButton("OK", this);
-    ok_->setDefault(true);
-    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
-    connect(saveData_, &QPushButton::clicked, this, &CSelectionStatisticsDialog::OnSaveData);
-}
-
-void CSelectionStatisticsDialog::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
-    // 50 x 14 units at the right edge, Save Data above OK.
-    saveData_->setGeometry(width() - 85, 10, 75, 23);
-    ok_->setGeometry(width() - 85, 40, 75, 23);
-}
+    : CSelectionDataDialog("Selected Data Statistics", "selection_data",
+                           [&statistics](const std::string& path) { statistics.SaveData(path); }, parent),
+      statistics_(statistics) {}
 
 void CSelectionStatisticsDialog::paintEvent(QPaintEvent*) {
     QPainter painter(this);
@@ -60,12 +44,6 @@ void CSelectionStatisticsDialog::paintEvent(QPaintEvent*) {
     for (int k = 0; k < statistics_.layerCount(); ++k)
         DrawTextAt(painter, 10, h - 45 + 12 * k, QString::fromStdString(statistics_.StatisticsLine(k)),
                    LayerColour(k));
-}
-
-void CSelectionStatisticsDialog::OnSaveData() {
-    const QString path = chooseFile({true, "txt", "selection_data", "ASCII Text Files (*.txt)"});
-    if (path.isEmpty() || (refuseTarget_ && refuseTarget_(path))) return;
-    runReportingErrors([&] { statistics_.SaveData(QFile::encodeName(path).toStdString()); });
 }
 
 }  // namespace orvane

@@ -2,35 +2,21 @@
 // ten-step scale, a statistics line per layer, and Save Data.
 #pragma once
 
-#include <functional>
-
-#include <QDialog>
-
 #include "measure/selection_statistics.h"
-
-class QPushButton;
+#include "measure/ui/selection_data_dialog.h"
 
 namespace orvane {
 
-class CSelectionStatisticsDialog : public QDialog {
+class CSelectionStatisticsDialog : public CSelectionDataDialog {
     Q_OBJECT
 public:
     CSelectionStatisticsDialog(const SelectionStatistics& statistics, QWidget* parent = nullptr);
 
-    // Writes the Save Data file after its save dialog; cancelling writes nothing.
-    void OnSaveData();
-    // Asked before Save Data writes: true refuses the chosen file (the caller has told the user).
-    void setRefuseTarget(std::function<bool(const QString&)> refuse) { refuseTarget_ = std::move(refuse); }
-
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    std::function<bool(const QString&)> refuseTarget_;
     const SelectionStatistics& statistics_;
-    QPushButton* saveData_;
-    QPushButton* ok_;
 };
 
 }  // namespace orvane
