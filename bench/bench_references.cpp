@@ -16,7 +16,8 @@ void preadFile(const std::string& path, std::vector<char>& buffer) {
     if (fd < 0) std::exit(1);
     std::size_t done = 0;
     while (done < buffer.size()) {
-        const ssize_t got = pread(fd, buffer.data() + done, buffer.size() - done, static_cast<off_t>(done));
+        const ssize_t got =
+            pread(fd, buffer.data() + done, buffer.size() - done, static_cast<off_t>(done));
         if (got <= 0) break;
         done += static_cast<std::size_t>(got);
     }
@@ -63,7 +64,8 @@ void OneChannelTable::map(const std::uint16_t* samples, int width, int height, s
 }
 
 SumFactorTable::SumFactorTable() : factors(3 * 65535 + 1, 0.0) {
-    for (int s = 1; s <= 3 * 65535; ++s) factors[s] = std::pow(double(s), double(0.33f)) * double(6.3f) / double(s);
+    for (int s = 1; s <= 3 * 65535; ++s)
+        factors[s] = std::pow(double(s), double(0.33f)) * double(6.3f) / double(s);
 }
 
 void SumFactorTable::map(const std::uint16_t* const* layers, int channels, int width, int height,

@@ -20,7 +20,8 @@ void referenceLogPixel(const std::uint16_t* samples, int channels, std::uint8_t 
 struct OneChannelTable {
     std::vector<std::uint8_t> bytes;  // 3 a value
     OneChannelTable();
-    void map(const std::uint16_t* samples, int width, int height, std::uint8_t* raster, std::int64_t stride) const;
+    void map(const std::uint16_t* samples, int width, int height, std::uint8_t* raster,
+             std::int64_t stride) const;
 };
 
 // Two or three channels: a table of f(S) = S^0.33 x 6.3 / S, then per pixel the products with
@@ -28,8 +29,8 @@ struct OneChannelTable {
 struct SumFactorTable {
     std::vector<double> factors;
     SumFactorTable();
-    void map(const std::uint16_t* const* layers, int channels, int width, int height, std::uint8_t* raster,
-             std::int64_t stride) const;
+    void map(const std::uint16_t* const* layers, int channels, int width, int height,
+             std::uint8_t* raster, std::int64_t stride) const;
 };
 
 }  // namespace bench

@@ -104,7 +104,8 @@ int main(int argc, char** argv) {
 
     GridParameters p;
     std::ostringstream unknownParameters;  // the map's pin and zone lines, not ours to show
-    LoadMapFile((dir + "/slide_map_data.txt").toStdString(), p, processPrintJobParameters(), unknownParameters);
+    LoadMapFile((dir + "/slide_map_data.txt").toStdString(), p, processPrintJobParameters(),
+                unknownParameters);
     p.quadsX = 4;
     p.quadsY = 16;
     p.cellsX = 12;
@@ -131,7 +132,8 @@ int main(int argc, char** argv) {
     const QPoint corner = QPoint(quad.TL.x, quad.TL.y) - origin;
     send(view, QEvent::MouseButtonPress, corner, Qt::LeftButton, Qt::LeftButton, Qt::ShiftModifier);
     if (!editor.dragging()) {
-        std::fprintf(stderr, "grid_view_bench: the press on quad [1][5]'s corner started no drag\n");
+        std::fprintf(stderr,
+                     "grid_view_bench: the press on quad [1][5]'s corner started no drag\n");
         return 1;
     }
     report("whole-quad drag move (border only)", timeSteps(200, [&](int i) {

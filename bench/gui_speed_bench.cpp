@@ -38,7 +38,8 @@ protected:
 
 // Runs `step`, then the event loop until the viewport of the view `view()` returns has been
 // painted (the paint itself runs inside processEvents, before it returns).
-void stepUntilPainted(const std::function<void()>& step, const std::function<COrvaneView*()>& view) {
+void stepUntilPainted(const std::function<void()>& step,
+                      const std::function<COrvaneView*()>& view) {
     PaintCounter counter;
     qApp->installEventFilter(&counter);
     step();
@@ -86,9 +87,10 @@ int main(int argc, char** argv) {
 
     bench::Table table;
     // What File > Open does once its dialog has returned the file name.
-    table.absolute("GUI: File > Open of a 5 um layer to first paint", kLimitMs,
-                   [&] { stepUntilPainted([&] { app.OpenDocumentFile(red); }, activeView); }, 5,
-                   [&] { closeAllWindows(app); });
+    table.absolute(
+        "GUI: File > Open of a 5 um layer to first paint", kLimitMs,
+        [&] { stepUntilPainted([&] { app.OpenDocumentFile(red); }, activeView); }, 5,
+        [&] { closeAllWindows(app); });
     closeAllWindows(app);
 
     COrvaneView* view = app.OpenDocumentFile(red);
@@ -99,16 +101,21 @@ int main(int argc, char** argv) {
         void (COrvaneView::*before)();
         void (COrvaneView::*command)();
     } switches[] = {
-        {"GUI: display switch log to linear, 2 layers", &COrvaneView::OnDisplayLog, &COrvaneView::OnDisplayLinear},
-        {"GUI: display switch linear to log, 2 layers", &COrvaneView::OnDisplayLinear, &COrvaneView::OnDisplayLog},
-        {"GUI: display switch inverted/normal, 2 layers", &COrvaneView::OnDisplayLog, &COrvaneView::OnDisplayInverted},
+        {"GUI: display switch log to linear, 2 layers", &COrvaneView::OnDisplayLog,
+         &COrvaneView::OnDisplayLinear},
+        {"GUI: display switch linear to log, 2 layers", &COrvaneView::OnDisplayLinear,
+         &COrvaneView::OnDisplayLog},
+        {"GUI: display switch inverted/normal, 2 layers", &COrvaneView::OnDisplayLog,
+         &COrvaneView::OnDisplayInverted},
     };
     for (const auto& s : switches)
-        table.absolute(s.name, kLimitMs, [&] { stepUntilPainted([&] { (view->*s.command)(); }, activeView); }, 5,
-                       [&] {
-                           (view->*s.before)();
-                           QApplication::processEvents();
-                       });
+        table.absolute(
+            s.name, kLimitMs, [&] { stepUntilPainted([&] { (view->*s.command)(); }, activeView); },
+            5,
+            [&] {
+                (view->*s.before)();
+                QApplication::processEvents();
+            });
     const int failures = table.print();
     std::printf("%d target(s) missed\n", failures);
     return 0;

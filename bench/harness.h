@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
 #include <time.h>
+#include <unistd.h>
 
 namespace bench {
 
@@ -76,8 +76,8 @@ public:
     // the median times and the median of the per-round ratios: the two runs of a round see
     // about the same load from the rest of the machine.
     Row& compare(const std::string& target, double limit, const std::string& referenceName,
-                 const std::function<void()>& ours, const std::function<void()>& reference, int rounds = 5,
-                 const std::function<void()>& setup = nullptr) {
+                 const std::function<void()>& ours, const std::function<void()>& reference,
+                 int rounds = 5, const std::function<void()>& setup = nullptr) {
         std::vector<double> oursWall, oursCpu, refWall, refCpu, ratios;
         for (int i = 0; i < rounds; ++i) {
             if (setup) setup();
@@ -90,17 +90,25 @@ public:
             refCpu.push_back(r.cpu);
             ratios.push_back(cpuClock_ ? o.cpu / r.cpu : o.wall / r.wall);
         }
-        Row row{target, referenceName, median(oursWall) * 1e3, median(oursCpu) * 1e3, median(refWall) * 1e3,
-                median(refCpu) * 1e3, median(ratios), limit, ""};
+        Row row{target,
+                referenceName,
+                median(oursWall) * 1e3,
+                median(oursCpu) * 1e3,
+                median(refWall) * 1e3,
+                median(refCpu) * 1e3,
+                median(ratios),
+                limit,
+                ""};
         rows_.push_back(row);
-        std::fprintf(stderr, "  %-44s %8.1f ms (cpu %7.1f)  %-38s %8.1f ms (cpu %7.1f)  %5.2f x\n", target.c_str(),
-                     row.oursMs, row.oursCpuMs, referenceName.c_str(), row.referenceMs, row.referenceCpuMs, row.ratio);
+        std::fprintf(stderr, "  %-44s %8.1f ms (cpu %7.1f)  %-38s %8.1f ms (cpu %7.1f)  %5.2f x\n",
+                     target.c_str(), row.oursMs, row.oursCpuMs, referenceName.c_str(),
+                     row.referenceMs, row.referenceCpuMs, row.ratio);
         return rows_.back();
     }
 
     // A target with a fixed time limit instead of a reference operation.
-    Row& absolute(const std::string& target, double limitMs, const std::function<void()>& ours, int rounds = 5,
-                  const std::function<void()>& setup = nullptr) {
+    Row& absolute(const std::string& target, double limitMs, const std::function<void()>& ours,
+                  int rounds = 5, const std::function<void()>& setup = nullptr) {
         std::vector<double> wall, cpu;
         for (int i = 0; i < rounds; ++i) {
             if (setup) setup();
@@ -108,11 +116,13 @@ public:
             wall.push_back(o.wall);
             cpu.push_back(o.cpu);
         }
-        Row row{target, "fixed limit", median(wall) * 1e3, median(cpu) * 1e3, limitMs, limitMs, 0, 1.0, ""};
+        Row row{
+            target, "fixed limit", median(wall) * 1e3, median(cpu) * 1e3, limitMs, limitMs, 0, 1.0,
+            ""};
         row.ratio = (cpuClock_ ? row.oursCpuMs : row.oursMs) / limitMs;
         rows_.push_back(row);
-        std::fprintf(stderr, "  %-44s %8.1f ms (cpu %7.1f)  limit %8.1f ms\n", target.c_str(), row.oursMs, row.oursCpuMs,
-                     limitMs);
+        std::fprintf(stderr, "  %-44s %8.1f ms (cpu %7.1f)  limit %8.1f ms\n", target.c_str(),
+                     row.oursMs, row.oursCpuMs, limitMs);
         return rows_.back();
     }
 
@@ -121,17 +131,24 @@ public:
     // The table in Markdown, ready for the README.
     int print() const {
         int failures = 0;
-        std::printf("Deciding clock: %s\n\n", cpuClock_ ? "process CPU time (the machine is busy)" : "wall clock");
-        std::printf("| target | ours ms | (cpu ms) | reference | ref ms | (cpu ms) | ratio | limit | result |\n");
+        std::printf("Deciding clock: %s\n\n",
+                    cpuClock_ ? "process CPU time (the machine is busy)" : "wall clock");
+        std::printf(
+            "| target | ours ms | (cpu ms) | reference | ref ms | (cpu ms) | ratio | limit | "
+            "result |\n");
         std::printf("|---|---:|---:|---|---:|---:|---:|---:|---|\n");
         for (const Row& row : rows_) {
             // "(info)" rows are figures beside a target, not targets of their own.
             const bool info = row.target.rfind("(info)", 0) == 0;
             const bool pass = row.ratio <= row.limit;
             failures += pass || info ? 0 : 1;
-            std::printf("| %s | %.1f | %.1f | %s | %.1f | %.1f | %.2f | %.2f | %s%s%s |\n", row.target.c_str(), row.oursMs,
-                        row.oursCpuMs, row.reference.c_str(), row.referenceMs, row.referenceCpuMs, row.ratio, row.limit,
-                        info ? "info" : pass ? "PASS" : "FAIL", row.note.empty() ? "" : ", ", row.note.c_str());
+            std::printf("| %s | %.1f | %.1f | %s | %.1f | %.1f | %.2f | %.2f | %s%s%s |\n",
+                        row.target.c_str(), row.oursMs, row.oursCpuMs, row.reference.c_str(),
+                        row.referenceMs, row.referenceCpuMs, row.ratio, row.limit,
+                        info   ? "info"
+                        : pass ? "PASS"
+                               : "FAIL",
+                        row.note.empty() ? "" : ", ", row.note.c_str());
         }
         return failures;
     }

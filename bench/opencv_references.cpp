@@ -17,7 +17,8 @@ cv::Mat wrap(const std::uint16_t* samples, int width, int height) {
 }
 
 template <typename Filter>
-void striped(const std::uint16_t* in, std::uint16_t* out, int width, int height, int stripes, Filter filter) {
+void striped(const std::uint16_t* in, std::uint16_t* out, int width, int height, int stripes,
+             Filter filter) {
     const cv::Mat src = wrap(in, width, height);
     cv::Mat dst = wrap(out, width, height);
 #pragma omp parallel for schedule(static, 1) num_threads(stripes)
@@ -42,8 +43,10 @@ void cvMedianBlur3(const std::uint16_t* in, std::uint16_t* out, int width, int h
     cv::medianBlur(wrap(in, width, height), dst, 3);
 }
 
-void cvMedianBlur3Striped(const std::uint16_t* in, std::uint16_t* out, int width, int height, int stripes) {
-    striped(in, out, width, height, stripes, [](const cv::Mat& src, cv::Mat& dst) { cv::medianBlur(src, dst, 3); });
+void cvMedianBlur3Striped(const std::uint16_t* in, std::uint16_t* out, int width, int height,
+                          int stripes) {
+    striped(in, out, width, height, stripes,
+            [](const cv::Mat& src, cv::Mat& dst) { cv::medianBlur(src, dst, 3); });
 }
 
 void cvBlur3(const std::uint16_t* in, std::uint16_t* out, int width, int height) {
@@ -51,8 +54,10 @@ void cvBlur3(const std::uint16_t* in, std::uint16_t* out, int width, int height)
     cv::blur(wrap(in, width, height), dst, cv::Size(3, 3));
 }
 
-void cvBlur3Striped(const std::uint16_t* in, std::uint16_t* out, int width, int height, int stripes) {
-    striped(in, out, width, height, stripes, [](const cv::Mat& src, cv::Mat& dst) { cv::blur(src, dst, cv::Size(3, 3)); });
+void cvBlur3Striped(const std::uint16_t* in, std::uint16_t* out, int width, int height,
+                    int stripes) {
+    striped(in, out, width, height, stripes,
+            [](const cv::Mat& src, cv::Mat& dst) { cv::blur(src, dst, cv::Size(3, 3)); });
 }
 
 #else

@@ -16,8 +16,10 @@ double cvImread(const std::string& path);
 void cvMedianBlur3(const std::uint16_t* in, std::uint16_t* out, int width, int height);
 // The same, cut into `stripes` row stripes run on that many threads (OpenCV's median filter
 // uses one core by itself). The stripe edges are filtered as image edges: for timing only.
-void cvMedianBlur3Striped(const std::uint16_t* in, std::uint16_t* out, int width, int height, int stripes);
+void cvMedianBlur3Striped(const std::uint16_t* in, std::uint16_t* out, int width, int height,
+                          int stripes);
 void cvBlur3(const std::uint16_t* in, std::uint16_t* out, int width, int height);
-void cvBlur3Striped(const std::uint16_t* in, std::uint16_t* out, int width, int height, int stripes);
+void cvBlur3Striped(const std::uint16_t* in, std::uint16_t* out, int width, int height,
+                    int stripes);
 
 }  // namespace bench

@@ -27,10 +27,10 @@
 #include "document/tiff_loader.h"
 #include "grid/adjust_grid.h"
 #include "grid/define_grid.h"
-#include "measure/extract_grid_data.h"
-#include "printjob/load_map.h"
 #include "harness.h"
+#include "measure/extract_grid_data.h"
 #include "opencv_references.h"
+#include "printjob/load_map.h"
 #include "view/display_raster.h"
 
 namespace {
@@ -57,13 +57,16 @@ void loadingTargets(bench::Table& table, const std::string& path) {
     table.compare("LoadLayer of a 5 um layer", 2.0, "pread into a touched buffer", ours,
                   [&] { bench::preadFile(path, file); });
     if (bench::haveOpenCv())
-        table.compare("LoadLayer of a 5 um layer", 0.4, "cv::imread", ours, [&] { sink = sink + bench::cvImread(path); });
+        table.compare("LoadLayer of a 5 um layer", 0.4, "cv::imread", ours,
+                      [&] { sink = sink + bench::cvImread(path); });
 }
 
 // Whether two rasters agree on every pixel byte (padding excluded).
 bool sameRaster(const Raster& a, const Raster& b, std::int32_t width, std::int32_t height) {
     for (std::int32_t y = 0; y < height; ++y)
-        if (std::memcmp(a.bytes.data() + a.stride * y, b.bytes.data() + b.stride * y, 3 * std::size_t(width)) != 0) return false;
+        if (std::memcmp(a.bytes.data() + a.stride * y, b.bytes.data() + b.stride * y,
+                        3 * std::size_t(width)) != 0)
+            return false;
     return true;
 }
 
@@ -72,18 +75,26 @@ void rasterTargets(bench::Table& table, const std::string& red, const std::strin
     LayeredImage image;
     AppendLayer(image, red, progress);
     AppendLayer(image, green, progress);
-    AppendLayer(image, red, progress);  // the demo slide has two channels; the third repeats the first
+    AppendLayer(image, red,
+                progress);  // the demo slide has two channels; the third repeats the first
     const std::int32_t w = image.width(), h = image.height();
     Raster ours(w, h), reference(w, h);
     auto build = [&](const DisplayState& state) {
-        BuildRaster(image, state, ours.bytes.data(), ours.stride, true, 0, 2147483647, 0, 2147483647, progress);
+        BuildRaster(image, state, ours.bytes.data(), ours.stride, true, 0, 2147483647, 0,
+                    2147483647, progress);
     };
     DisplayState state = DisplayStateAfterLoading(image);  // logarithmic, inverted
 
     const bench::OneChannelTable oneTable;
     state.channelOn = {true, false, false};
-    table.compare("BuildRaster 1 layer, log", 1.0, "65536-entry table, all threads", [&] { build(state); },
-                  [&] { oneTable.map(image.layers[0].samples.get(), w, h, reference.bytes.data(), reference.stride); })
+    table
+        .compare(
+            "BuildRaster 1 layer, log", 1.0, "65536-entry table, all threads",
+            [&] { build(state); },
+            [&] {
+                oneTable.map(image.layers[0].samples.get(), w, h, reference.bytes.data(),
+                             reference.stride);
+            })
         .note = sameRaster(ours, reference, w, h) ? "identical" : "DIFFERENT";
 
     const bench::SumFactorTable sumTable;
@@ -91,9 +102,13 @@ void rasterTargets(bench::Table& table, const std::string& red, const std::strin
                                       image.layers[2].samples.get()};
     for (int channels : {2, 3}) {
         state.channelOn = {true, true, channels == 3};
-        table.compare("BuildRaster " + std::to_string(channels) + " layers, log", 1 / 1.5, "f(S) table, all threads",
-                      [&] { build(state); },
-                      [&] { sumTable.map(layers, channels, w, h, reference.bytes.data(), reference.stride); })
+        table
+            .compare(
+                "BuildRaster " + std::to_string(channels) + " layers, log", 1 / 1.5,
+                "f(S) table, all threads", [&] { build(state); },
+                [&] {
+                    sumTable.map(layers, channels, w, h, reference.bytes.data(), reference.stride);
+                })
             .note = sameRaster(ours, reference, w, h) ? "identical" : "DIFFERENT";
     }
 
@@ -102,9 +117,11 @@ void rasterTargets(bench::Table& table, const std::string& red, const std::strin
     std::vector<std::uint8_t> source(rasterBytes, 7);
     for (int channels : {1, 2, 3}) {
         state.channelOn = {true, channels >= 2, channels == 3};
-        table.compare("BuildRaster " + std::to_string(channels) + (channels == 1 ? " layer" : " layers") + ", linear",
-                      1.5, "memcpy of the raster's size", [&] { build(state); },
-                      [&] { std::memcpy(reference.bytes.data(), source.data(), rasterBytes); });
+        table.compare(
+            "BuildRaster " + std::to_string(channels) + (channels == 1 ? " layer" : " layers") +
+                ", linear",
+            1.5, "memcpy of the raster's size", [&] { build(state); },
+            [&] { std::memcpy(reference.bytes.data(), source.data(), rasterBytes); });
     }
 }
 
@@ -128,26 +145,35 @@ void filterTargets(bench::Table& table, const std::string& path) {
     std::vector<std::uint16_t> out(count, 0);
     const std::uint16_t* in = pristine.layers[0].samples.get();
     if (!bench::haveOpenCv()) {
-        table.absolute("MedianFilter r=1 (no OpenCV reference)", 1e9, [&] { MedianFilter(work, 1); }, 5, setup);
-        table.absolute("MeanFilter r=1 (no OpenCV reference)", 1e9, [&] { MeanFilter(work, 1); }, 5, setup);
+        table.absolute(
+            "MedianFilter r=1 (no OpenCV reference)", 1e9, [&] { MedianFilter(work, 1); }, 5,
+            setup);
+        table.absolute(
+            "MeanFilter r=1 (no OpenCV reference)", 1e9, [&] { MeanFilter(work, 1); }, 5, setup);
         return;
     }
-    bench::Row& median = table.compare("MedianFilter r=1", 0.8, "cv::medianBlur 3x3, 2 threads striped",
-                                       [&] { MedianFilter(work, 1); },
-                                       [&] { bench::cvMedianBlur3Striped(in, out.data(), w, h, 2); }, 5, setup);
+    bench::Row& median = table.compare(
+        "MedianFilter r=1", 0.8, "cv::medianBlur 3x3, 2 threads striped",
+        [&] { MedianFilter(work, 1); },
+        [&] { bench::cvMedianBlur3Striped(in, out.data(), w, h, 2); }, 5, setup);
     // Inside the image both compute the median of nine (OpenCV replicates the border instead).
     bench::cvMedianBlur3(in, out.data(), w, h);
     bool same = true;
     for (std::int32_t y = 1; y + 1 < h && same; ++y)
-        same = std::memcmp(work.layers[0].samples.get() + std::size_t(y) * w + 1, out.data() + std::size_t(y) * w + 1,
-                           2 * std::size_t(w - 2)) == 0;
+        same = std::memcmp(work.layers[0].samples.get() + std::size_t(y) * w + 1,
+                           out.data() + std::size_t(y) * w + 1, 2 * std::size_t(w - 2)) == 0;
     median.note = same ? "interior identical to OpenCV" : "interior DIFFERS from OpenCV";
-    table.compare("MeanFilter r=1", 0.5, "cv::blur 3x3", [&] { MeanFilter(work, 1); },
-                  [&] { bench::cvBlur3(in, out.data(), w, h); }, 5, setup);
-    table.compare("(info) MeanFilter r=1", 0.5, "cv::blur 3x3, 2 threads striped", [&] { MeanFilter(work, 1); },
-                  [&] { bench::cvBlur3Striped(in, out.data(), w, h, 2); }, 3, setup);
-    table.compare("(info) MedianFilter r=1", 0.8, "cv::medianBlur 3x3 as called", [&] { MedianFilter(work, 1); },
-                  [&] { bench::cvMedianBlur3(in, out.data(), w, h); }, 3, setup);
+    table.compare(
+        "MeanFilter r=1", 0.5, "cv::blur 3x3", [&] { MeanFilter(work, 1); },
+        [&] { bench::cvBlur3(in, out.data(), w, h); }, 5, setup);
+    table.compare(
+        "(info) MeanFilter r=1", 0.5, "cv::blur 3x3, 2 threads striped",
+        [&] { MeanFilter(work, 1); }, [&] { bench::cvBlur3Striped(in, out.data(), w, h, 2); }, 3,
+        setup);
+    table.compare(
+        "(info) MedianFilter r=1", 0.8, "cv::medianBlur 3x3 as called",
+        [&] { MedianFilter(work, 1); }, [&] { bench::cvMedianBlur3(in, out.data(), w, h); }, 3,
+        setup);
 }
 
 // The demo slide's grid as Define Grid lays it out from the slide map (spot diameter 0.14 mm,
@@ -163,7 +189,8 @@ std::unique_ptr<SpotGrid> demoGrid(const LayeredImage& image, const std::string&
     return grid;
 }
 
-void gridTargets(bench::Table& table, const std::string& red, const std::string& green, const std::string& mapPath) {
+void gridTargets(bench::Table& table, const std::string& red, const std::string& green,
+                 const std::string& mapPath) {
     NullProgress progress;
     LayeredImage image;
     AppendLayer(image, red, progress);
@@ -177,9 +204,11 @@ void gridTargets(bench::Table& table, const std::string& red, const std::string&
                    {"AdjustGrid 1DW, 2 layers", AdjustMethod::OneDimensionalWindow},
                    {"AdjustGrid CM, 2 layers", AdjustMethod::CentreOfMass}};
     for (const auto& m : methods)
-        table.absolute(m.name, 250.0, [&] { AdjustGrid(*grid, grid->quad(0, 0), image, m.method); }, 5, fresh);
+        table.absolute(
+            m.name, 250.0, [&] { AdjustGrid(*grid, grid->quad(0, 0), image, m.method); }, 5, fresh);
     fresh();
-    const std::string out = (std::filesystem::temp_directory_path() / "orvane-bench-spot-data.txt").string();
+    const std::string out =
+        (std::filesystem::temp_directory_path() / "orvane-bench-spot-data.txt").string();
     table.absolute("Extract Grid Data, 2 layers", 250.0,
                    [&] { ExtractGridData(out, image, *grid, grid->quad(0, 0), progress); });
     std::filesystem::remove(out);
@@ -200,14 +229,16 @@ std::uint64_t peakMemoryOf(const std::vector<std::string>& command) {
     if (spawned != 0) return 0;
     int status = 0;
     rusage usage{};
-    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return 0;
+    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return 0;
     return static_cast<std::uint64_t>(usage.ru_maxrss) * 1024;
 }
 
-void peakMemoryTarget(bench::Table& table, const std::string& batch, const std::string& red, const std::string& green,
-                      const std::string& mapPath) {
+void peakMemoryTarget(bench::Table& table, const std::string& batch, const std::string& red,
+                      const std::string& green, const std::string& mapPath) {
     const auto tmp = std::filesystem::temp_directory_path();
-    const std::string grd = (tmp / "orvane-bench-demo.grd").string(), out = (tmp / "orvane-bench-extract.txt").string();
+    const std::string grd = (tmp / "orvane-bench-demo.grd").string(),
+                      out = (tmp / "orvane-bench-extract.txt").string();
     if (peakMemoryOf({batch, "define-grid", "--map", mapPath, "-o", grd, red, green}) == 0) {
         std::fprintf(stderr, "  orvane-batch define-grid failed: no peak memory figure\n");
         return;
@@ -225,8 +256,8 @@ void peakMemoryTarget(bench::Table& table, const std::string& batch, const std::
     row.ratio = peak / layers;
     row.limit = 1.3;
     if (peak == 0) row.note = "extract failed";
-    std::fprintf(stderr, "  %-44s %8.1f MB  layers %8.1f MB  %5.2f x\n", row.target.c_str(), peak / 1e6, layers / 1e6,
-                 row.ratio);
+    std::fprintf(stderr, "  %-44s %8.1f MB  layers %8.1f MB  %5.2f x\n", row.target.c_str(),
+                 peak / 1e6, layers / 1e6, row.ratio);
     table.add(row);
     std::filesystem::remove(grd);
     std::filesystem::remove(out);
@@ -241,7 +272,8 @@ int main(int argc, char** argv) {
     }
     const std::string red = argv[1], green = argv[2];
     const std::string mapPath = argc > 3 ? argv[3] : "", batch = argc > 4 ? argv[4] : "";
-    std::fprintf(stderr, "speed_bench: %s, %s; medians of paired rounds%s\n", red.c_str(), green.c_str(),
+    std::fprintf(stderr, "speed_bench: %s, %s; medians of paired rounds%s\n", red.c_str(),
+                 green.c_str(),
                  bench::haveOpenCv() ? "" : "; OpenCV not built in (scripts/install-deps --bench)");
     // BENCH_ONLY=load|raster|filter|grid|memory runs one group (for working on one kernel).
     const char* only = std::getenv("BENCH_ONLY");

@@ -34,16 +34,17 @@ void integerCase(FuzzedDataProvider& provider) {
     std::int64_t max = provider.ConsumeIntegral<std::int64_t>();
     if (min > max) std::swap(min, max);
     const std::string text = provider.ConsumeRemainingBytesAsString();
-    if (orvane::batch::parseInteger(text, min, max) != referenceInteger(text, min, max)) std::abort();
+    if (orvane::batch::parseInteger(text, min, max) != referenceInteger(text, min, max))
+        std::abort();
 }
 
 void rectangleCase(FuzzedDataProvider& provider) {
     const std::string text = provider.ConsumeRemainingBytesAsString();
     const auto rectangle = orvane::batch::parseRectangle(text);
     if (!rectangle) return;
-    const std::string canonical = std::to_string(rectangle->x0) + "," + std::to_string(rectangle->y0) +
-                                  "," + std::to_string(rectangle->x1) + "," +
-                                  std::to_string(rectangle->y1);
+    const std::string canonical =
+        std::to_string(rectangle->x0) + "," + std::to_string(rectangle->y0) + "," +
+        std::to_string(rectangle->x1) + "," + std::to_string(rectangle->y1);
     if (orvane::batch::parseRectangle(canonical) != rectangle) std::abort();
 }
 
@@ -76,10 +77,10 @@ void requestCase(FuzzedDataProvider& provider, bool process) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider provider(data, size);
     switch (provider.ConsumeIntegralInRange(0, 3)) {
-        case 0: integerCase(provider); break;
-        case 1: rectangleCase(provider); break;
-        case 2: requestCase(provider, false); break;
-        default: requestCase(provider, true); break;
+    case 0: integerCase(provider); break;
+    case 1: rectangleCase(provider); break;
+    case 2: requestCase(provider, false); break;
+    default: requestCase(provider, true); break;
     }
     return 0;
 }

@@ -43,9 +43,9 @@ GridParameters sentinelParameters() {
 
 bool untouched(const GridParameters& p) {
     const GridParameters s = sentinelParameters();
-    return !p.slideMap && p.cellsX == s.cellsX && p.cellsY == s.cellsY && p.spotDiameter == s.spotDiameter &&
-           p.quadsX == s.quadsX && p.quadsY == s.quadsY && p.quadStepX == s.quadStepX &&
-           p.quadStepY == s.quadStepY && p.zone == s.zone;
+    return !p.slideMap && p.cellsX == s.cellsX && p.cellsY == s.cellsY &&
+           p.spotDiameter == s.spotDiameter && p.quadsX == s.quadsX && p.quadsY == s.quadsY &&
+           p.quadStepX == s.quadStepX && p.quadStepY == s.quadStepY && p.zone == s.zone;
 }
 
 // The parsed file on its own: contiguous blocks, every feature inside its block.
@@ -54,7 +54,8 @@ void checkParsed(const GalFile& gal) {
             gal.blocks.size() <= static_cast<std::size_t>(orvane::kMaxQuadsX * orvane::kMaxQuadsY));
     for (const orvane::GalBlock& b : gal.blocks) {
         require(std::isfinite(b.x) && std::isfinite(b.y) && b.x >= 0 && b.y >= 0);
-        require(positiveFinite(b.diameter) && positiveFinite(b.xSpacing) && positiveFinite(b.ySpacing));
+        require(positiveFinite(b.diameter) && positiveFinite(b.xSpacing) &&
+                positiveFinite(b.ySpacing));
         require(b.xFeatures >= 1 && b.xFeatures <= orvane::kMaxCells);
         require(b.yFeatures >= 1 && b.yFeatures <= orvane::kMaxCells);
     }
@@ -74,8 +75,10 @@ bool near(double blockMm, double gridMm, std::int32_t index) {
 // Every block on its own quad of the grid, the geometry of the first block.
 void checkGeometry(const GalFile& gal, const GalLayout& layout, const GridParameters& p) {
     require(p.quadsX == layout.quadsX && p.quadsY == layout.quadsY);
-    require(p.quadsX >= 1 && p.quadsX <= orvane::kMaxQuadsX && p.quadsY >= 1 && p.quadsY <= orvane::kMaxQuadsY);
-    require(static_cast<std::size_t>(p.quadsX) * static_cast<std::size_t>(p.quadsY) == gal.blocks.size());
+    require(p.quadsX >= 1 && p.quadsX <= orvane::kMaxQuadsX && p.quadsY >= 1 &&
+            p.quadsY <= orvane::kMaxQuadsY);
+    require(static_cast<std::size_t>(p.quadsX) * static_cast<std::size_t>(p.quadsY) ==
+            gal.blocks.size());
     require(layout.quadX.size() == gal.blocks.size() && layout.quadY.size() == gal.blocks.size());
     std::map<std::pair<std::int32_t, std::int32_t>, std::size_t> quads;
     for (std::size_t i = 0; i < gal.blocks.size(); ++i) {
@@ -89,9 +92,11 @@ void checkGeometry(const GalFile& gal, const GalLayout& layout, const GridParame
     }
     const orvane::GalBlock& b = gal.blocks.front();
     require(p.cellsX == b.xFeatures && p.cellsY == b.yFeatures);
-    require(positiveFinite(p.stepXmm) && positiveFinite(p.stepYmm) && positiveFinite(p.spotDiameter));
+    require(positiveFinite(p.stepXmm) && positiveFinite(p.stepYmm) &&
+            positiveFinite(p.spotDiameter));
     require(p.backgroundDiameter >= p.spotDiameter && std::isfinite(p.backgroundDiameter));
-    require(std::isfinite(p.originX) && std::isfinite(p.originY) && p.originX >= 0 && p.originY >= 0);
+    require(std::isfinite(p.originX) && std::isfinite(p.originY) && p.originX >= 0 &&
+            p.originY >= 0);
     if (p.quadsX > 1) require(positiveFinite(p.quadStepX));
     if (p.quadsY > 1) require(positiveFinite(p.quadStepY));
     require(p.relativeOffsets == 1 && p.zone == 0);
@@ -119,7 +124,9 @@ void checkMap(const GalFile& gal, const GalLayout& layout, const GridParameters&
     const std::int64_t count = std::int64_t{p.quadsX} * p.quadsY * p.cellsX * p.cellsY;
     require(map.recordCount() == count && count <= orvane::kMaxGalFeatures);
 
-    std::map<std::tuple<std::int32_t, std::int32_t, std::int32_t, std::int32_t>, const orvane::GalFeature*> last;
+    std::map<std::tuple<std::int32_t, std::int32_t, std::int32_t, std::int32_t>,
+             const orvane::GalFeature*>
+        last;
     for (const orvane::GalFeature& f : gal.features) {
         const std::size_t block = static_cast<std::size_t>(f.block - 1);
         last[{layout.quadX[block], layout.quadY[block], f.column - 1, f.row - 1}] = &f;
@@ -134,7 +141,8 @@ void checkMap(const GalFile& gal, const GalLayout& layout, const GridParameters&
     std::int64_t named = 0;
     for (std::int32_t i = 0; i < map.recordCount(); ++i) {
         const orvane::SlideMapRecord& r = map.records()[i];
-        require(r.Uid().size() < orvane::kSlideMapTextSize && r.Description().size() < orvane::kSlideMapTextSize);
+        require(r.Uid().size() < orvane::kSlideMapTextSize &&
+                r.Description().size() < orvane::kSlideMapTextSize);
         if (!r.Uid().empty() || !r.Description().empty()) ++named;
     }
     require(named <= static_cast<std::int64_t>(last.size()));

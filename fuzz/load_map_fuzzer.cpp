@@ -16,8 +16,8 @@ void checkMap(const orvane::GridParameters& params) {
     if (map.quadsX() != params.quadsX || map.quadsY() != params.quadsY ||
         map.spotsX() != params.cellsX || map.spotsY() != params.cellsY)
         std::abort();
-    const std::int64_t count = std::int64_t{params.quadsX} * params.quadsY * params.cellsX *
-                               params.cellsY;
+    const std::int64_t count =
+        std::int64_t{params.quadsX} * params.quadsY * params.cellsX * params.cellsY;
     if (map.recordCount() != count) std::abort();
     for (std::int32_t i = 0; i < map.recordCount(); ++i) {
         const orvane::SlideMapRecord& record = map.records()[i];

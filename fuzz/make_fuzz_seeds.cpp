@@ -25,7 +25,8 @@ using Bytes = std::string;
 
 void save(const fs::path& dir, const std::string& name, const Bytes& bytes) {
     fs::create_directories(dir);
-    std::ofstream(dir / name, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(dir / name, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 Bytes slurp(const fs::path& path) {
@@ -79,7 +80,8 @@ Bytes makeTiff(const fs::path& scratch, const TiffSpec& s) {
         const int planes = s.planar == PLANARCONFIG_SEPARATE ? s.samples : 1;
         for (int plane = 0; plane < planes; ++plane)
             for (std::uint32_t y = 0; y < s.height; ++y) {
-                for (std::size_t i = 0; i < rowBytes; ++i) row[i] = static_cast<std::uint8_t>(i * 37 + y * 11);
+                for (std::size_t i = 0; i < rowBytes; ++i)
+                    row[i] = static_cast<std::uint8_t>(i * 37 + y * 11);
                 TIFFWriteScanline(tif, row.data(), y, static_cast<std::uint16_t>(plane));
             }
     }
@@ -195,25 +197,31 @@ void parameterSeeds(const fs::path& out) {
 void mapSeeds(const fs::path& out) {
     const fs::path dir = out / "load_map_fuzzer";
     std::string map = kParameterFile;
-    map += "pin_x# 0, pin_y# 0, well_uid: A1, well_descr: kinase\n"
-           "pin_x# 1, pin_y# 0, well_uid: A2, well_descr: actin\n"
-           "pin_x# 0, pin_y# 1, well_uid: AB 12, well_descr: kinase 3\n"
-           "pin_x# 1, pin_y# 1, well_uid: NA, well_descr: empty\n";
+    map +=
+        "pin_x# 0, pin_y# 0, well_uid: A1, well_descr: kinase\n"
+        "pin_x# 1, pin_y# 0, well_uid: A2, well_descr: actin\n"
+        "pin_x# 0, pin_y# 1, well_uid: AB 12, well_descr: kinase 3\n"
+        "pin_x# 1, pin_y# 1, well_uid: NA, well_descr: empty\n";
     for (int block = 0; block < 2; ++block)
         for (int col = 0; col < 3; ++col)
             for (int row = 0; row < 2; ++row)
-                map += "zone# 0, block_col# " + std::to_string(block) + ", block_row# 0, spot_col# " +
-                       std::to_string(col) + ", spot_row# " + std::to_string(row) + "\n";
+                map += "zone# 0, block_col# " + std::to_string(block) +
+                       ", block_row# 0, spot_col# " + std::to_string(col) + ", spot_row# " +
+                       std::to_string(row) + "\n";
     save(dir, "two_blocks", map);
     save(dir, "no_zone_lines", kParameterFile);
     save(dir, "bad_pins",
-         "pin_x# 0, pin_y# 8, well_uid: A1, well_descr: x\npin_x# -1, pin_y# 0, well_uid: A1, well_descr: x\n"
-         "pin_x# 0, pin_y# 0, well_uid: A1 well_descr: x\npin_x# 0, pin_y# 0, well_uid: A1, well_descr:\n"
+         "pin_x# 0, pin_y# 8, well_uid: A1, well_descr: x\npin_x# -1, pin_y# 0, well_uid: A1, "
+         "well_descr: x\n"
+         "pin_x# 0, pin_y# 0, well_uid: A1 well_descr: x\npin_x# 0, pin_y# 0, well_uid: A1, "
+         "well_descr:\n"
          "zone# 0, block_col# 0, block_row# 0, spot_col# 1, spot_row# 1\n");
     save(dir, "negative_zone", "zone# 0, block_col# -1, block_row# 0, spot_col# 0, spot_row# 0\n");
     save(dir, "over_limits",
-         "grid_quad_ncols = 10\npins_x = 2\nzone# 0, block_col# 2, block_row# 0, spot_col# 0, spot_row# 0\n");
-    save(dir, "pins_outside_table", "pins_x = 5\npins_y = 9\nzone# 0,block_col#0,block_row#0,spot_col#0,spot_row#0\n");
+         "grid_quad_ncols = 10\npins_x = 2\nzone# 0, block_col# 2, block_row# 0, spot_col# 0, "
+         "spot_row# 0\n");
+    save(dir, "pins_outside_table",
+         "pins_x = 5\npins_y = 9\nzone# 0,block_col#0,block_row#0,spot_col#0,spot_row#0\n");
 }
 
 // ---- GAL files -----------------------------------------------------------------------------
@@ -222,7 +230,8 @@ void mapSeeds(const fs::path& out) {
 Bytes galText(const std::vector<std::string>& blocks, const std::vector<std::string>& rows,
               const std::string& eol = "\n", const std::string& extraHeader = "") {
     Bytes text = "ATF\t1.0" + eol + std::to_string(blocks.size() + 3) + "\t5" + eol;
-    text += "\"Type=GenePix ArrayList V1.0\"" + eol + "\"BlockCount=" + std::to_string(blocks.size()) + "\"" + eol;
+    text += "\"Type=GenePix ArrayList V1.0\"" + eol +
+            "\"BlockCount=" + std::to_string(blocks.size()) + "\"" + eol;
     text += "\"BlockType=0\"" + eol + extraHeader;
     for (std::size_t i = 0; i < blocks.size(); ++i)
         text += "\"Block" + std::to_string(i + 1) + "=" + blocks[i] + "\"" + eol;
@@ -232,14 +241,14 @@ Bytes galText(const std::vector<std::string>& blocks, const std::vector<std::str
 }
 
 // quadsX x quadsY blocks of cellsX x cellsY features, block 1 top-left, row by row.
-std::vector<std::string> gridBlocks(int quadsX, int quadsY, int cellsX, int cellsY, double x0 = 3000,
-                                    double y0 = 18300, double quadStep = 4500) {
+std::vector<std::string> gridBlocks(int quadsX, int quadsY, int cellsX, int cellsY,
+                                    double x0 = 3000, double y0 = 18300, double quadStep = 4500) {
     std::vector<std::string> blocks;
     for (int qy = 0; qy < quadsY; ++qy)
         for (int qx = 0; qx < quadsX; ++qx) {
             std::ostringstream b;
-            b << x0 + quadStep * qx << ", " << y0 + quadStep * qy << ", 110, " << cellsX << ", 400, " << cellsY
-              << ", 400";
+            b << x0 + quadStep * qx << ", " << y0 + quadStep * qy << ", 110, " << cellsX
+              << ", 400, " << cellsY << ", 400";
             blocks.push_back(b.str());
         }
     return blocks;
@@ -252,9 +261,10 @@ std::vector<std::string> allFeatures(int blocks, int cellsX, int cellsY) {
     for (int b = 1; b <= blocks; ++b)
         for (int r = 1; r <= cellsY; ++r)
             for (int c = 1; c <= cellsX; ++c, ++n)
-                rows.push_back(std::to_string(b) + "\t" + std::to_string(c) + "\t" + std::to_string(r) + "\t" +
-                               (n % 7 == 3 ? std::string("empty") : std::to_string(8400 + n)) + "\t\"gene " +
-                               std::to_string(n) + "|clone, " + std::to_string(b) + "\"");
+                rows.push_back(
+                    std::to_string(b) + "\t" + std::to_string(c) + "\t" + std::to_string(r) + "\t" +
+                    (n % 7 == 3 ? std::string("empty") : std::to_string(8400 + n)) + "\t\"gene " +
+                    std::to_string(n) + "|clone, " + std::to_string(b) + "\"");
     return rows;
 }
 
@@ -268,54 +278,75 @@ void galSeeds(const fs::path& out) {
     save(dir, "one_column", galText(gridBlocks(1, 5, 4, 3), allFeatures(5, 4, 3)));
     // Block 1 in the second row, features out of order and repeated, texts at and over 255.
     const std::vector<std::string> sixBlocks = {
-        "1000, 5500, 100, 3, 200, 2, 250", "1000, 1500, 100, 3, 200, 2, 250", "5000, 1500, 100, 3, 200, 2, 250",
-        "9000, 1500, 100, 3, 200, 2, 250", "5000, 5500, 100, 3, 200, 2, 250", "9000, 5500, 100, 3, 200, 2, 250"};
+        "1000, 5500, 100, 3, 200, 2, 250", "1000, 1500, 100, 3, 200, 2, 250",
+        "5000, 1500, 100, 3, 200, 2, 250", "9000, 1500, 100, 3, 200, 2, 250",
+        "5000, 5500, 100, 3, 200, 2, 250", "9000, 5500, 100, 3, 200, 2, 250"};
     save(dir, "six_blocks_out_of_order",
-         galText(sixBlocks, {"6\t3\t2\t\"W 6\"\t\"last\"", "1\t1\t1\tW-1\t\"first, of block 1\"",
-                             "1\t3\t2\tempty\t\"empty\"", "2\t2\t1\t\"EMPTY\"\tx", "1\t1\t1\tagain\tsecond",
-                             "3\t1\t1\t" + std::string(255, 'u') + "\t" + std::string(300, 'd'), "",
-                             "4\t2\t2\t\"\"\t\"\""}));
+         galText(sixBlocks,
+                 {"6\t3\t2\t\"W 6\"\t\"last\"", "1\t1\t1\tW-1\t\"first, of block 1\"",
+                  "1\t3\t2\tempty\t\"empty\"", "2\t2\t1\t\"EMPTY\"\tx", "1\t1\t1\tagain\tsecond",
+                  "3\t1\t1\t" + std::string(255, 'u') + "\t" + std::string(300, 'd'), "",
+                  "4\t2\t2\t\"\"\t\"\""}));
     save(dir, "within_a_micrometre",
-         galText({"1000, 1500, 100, 3, 200, 2, 250", "5000.5, 1500.4, 100, 3, 200, 2, 250"}, {"2\t3\t2\tX\tY"}));
-    save(dir, "column_order",
-         "ATF\t1.0\n3\t6\n\"Type=GenePix ArrayList V1.0\"\n\"Block1=0, 0, 1e-3, 1, 1e-3, 1, 1e-3\"\n"
-         "\"Extra=1\"\n\"Name\"\t\"ID\"\t\"Row\"\t\"Column\"\t\"Block\"\t\"Other\"\nn\ti\t1\t1\t1\to\n");
+         galText({"1000, 1500, 100, 3, 200, 2, 250", "5000.5, 1500.4, 100, 3, 200, 2, 250"},
+                 {"2\t3\t2\tX\tY"}));
+    save(
+        dir, "column_order",
+        "ATF\t1.0\n3\t6\n\"Type=GenePix ArrayList V1.0\"\n\"Block1=0, 0, 1e-3, 1, 1e-3, 1, 1e-3\"\n"
+        "\"Extra="
+        "1\"\n\"Name\"\t\"ID\"\t\"Row\"\t\"Column\"\t\"Block\"\t\"Other\"\nn\ti\t1\t1\t1\to\n");
     save(dir, "huge_numbers",
          galText({"1e300, 1e300, 1e300, 1000, 1e300, 100, 1e-300",
-                  "1.7e308, 1e300, 1e300, 1000, 1e300, 100, 1e-300"}, {"2\t1000\t100\tX\tY"}));
+                  "1.7e308, 1e300, 1e300, 1000, 1e300, 100, 1e-300"},
+                 {"2\t1000\t100\tX\tY"}));
 
-    save(dir, "utf8_bom", "\xEF\xBB\xBF" + galText(gridBlocks(2, 1, 3, 2), allFeatures(2, 3, 2), "\r\n"));
+    save(dir, "utf8_bom",
+         "\xEF\xBB\xBF" + galText(gridBlocks(2, 1, 3, 2), allFeatures(2, 3, 2), "\r\n"));
     // A fuzz finding: an ID holding NUL bytes.
-    save(dir, "nul_in_id", galText(gridBlocks(1, 1, 3, 2), {Bytes("1\t1\t2\t\x01\0\0\0y\tgene", 16)}));
+    save(dir, "nul_in_id",
+         galText(gridBlocks(1, 1, 3, 2), {Bytes("1\t1\t2\t\x01\0\0\0y\tgene", 16)}));
 
     // The refusals of the reader's tests.
     const std::string ok = "1000, 1500, 100, 3, 200, 2, 250";
     const std::vector<Bytes> refused = {
-        "", "ATF\t1.0\n", "ATF\t1.0\nabc\n",
-        galText({ok}, {}, "\n", "\"BlockType=1\"\n"), galText({ok}, {}, "\n", "\"Type=Something else\"\n"),
-        galText({"1000, 1500, 100, 3, 200, 2"}, {}), galText({"1000, 1500, 100, 3, -200, 2, 250"}, {}),
-        galText({"1000, 1500, 100, 10001, 200, 2, 250"}, {}), galText({"1000, 1500, 1e999, 3, 200, 2, 250"}, {}),
-        galText({ok, ok}, {}, "\n", "\"Block2=" + ok + "\"\n"), galText({ok}, {}, "\n", "\"Block3=" + ok + "\"\n"),
-        galText({ok}, {}, "\n", "\"Block65=" + ok + "\"\n"), galText({ok}, {}, "\n", "\"BlockCount=2\"\n"),
-        galText({ok}, {}, "\n", "no equals sign\n"), "ATF\t1.0\n1\t5\n\"Block1=" + ok + "\"\n",
+        "",
+        "ATF\t1.0\n",
+        "ATF\t1.0\nabc\n",
+        galText({ok}, {}, "\n", "\"BlockType=1\"\n"),
+        galText({ok}, {}, "\n", "\"Type=Something else\"\n"),
+        galText({"1000, 1500, 100, 3, 200, 2"}, {}),
+        galText({"1000, 1500, 100, 3, -200, 2, 250"}, {}),
+        galText({"1000, 1500, 100, 10001, 200, 2, 250"}, {}),
+        galText({"1000, 1500, 1e999, 3, 200, 2, 250"}, {}),
+        galText({ok, ok}, {}, "\n", "\"Block2=" + ok + "\"\n"),
+        galText({ok}, {}, "\n", "\"Block3=" + ok + "\"\n"),
+        galText({ok}, {}, "\n", "\"Block65=" + ok + "\"\n"),
+        galText({ok}, {}, "\n", "\"BlockCount=2\"\n"),
+        galText({ok}, {}, "\n", "no equals sign\n"),
+        "ATF\t1.0\n1\t5\n\"Block1=" + ok + "\"\n",
         "ATF\t1.0\n1\t3\n\"Block1=" + ok + "\"\n\"Block\"\t\"Column\"\t\"Row\"\n",
         "ATF\t1.0\n0\t5\n\"Block\"\t\"Column\"\t\"Row\"\t\"ID\"\t\"Name\"\n",
-        galText({ok}, {"1\t4\t1\tX\tx", "1\t1\t3\tX\tx"}), galText({ok}, {"2\t1\t1\tX\tx", "0\t1\t1\tX\tx"}),
+        galText({ok}, {"1\t4\t1\tX\tx", "1\t1\t3\tX\tx"}),
+        galText({ok}, {"2\t1\t1\tX\tx", "0\t1\t1\tX\tx"}),
         galText({ok}, {"1\tone\t1\tX\tx", "1\t1\t1"}),
         galText({ok, "5000, 1500, 100, 3, 200, 2, 250", "10000, 1500, 100, 3, 200, 2, 250"}, {}),
         galText({ok, "5000, 1500, 100, 3, 200, 2, 250", "1000, 5500, 100, 3, 200, 2, 250"}, {}),
         galText({ok, "1000.4, 1500, 100, 3, 200, 2, 250"}, {}),
-        galText(gridBlocks(5, 1, 3, 2), {}), galText(gridBlocks(1, 17, 3, 2), {}),
+        galText(gridBlocks(5, 1, 3, 2), {}),
+        galText(gridBlocks(1, 17, 3, 2), {}),
         galText({ok, "5000, 1500, 100, 3, 200, 3, 250"}, {}),
         galText({"0, 0, 100, 10000, 200, 200, 250"}, {}),
     };
-    for (std::size_t i = 0; i < refused.size(); ++i) save(dir, "refused_" + std::to_string(i), refused[i]);
+    for (std::size_t i = 0; i < refused.size(); ++i)
+        save(dir, "refused_" + std::to_string(i), refused[i]);
 }
 
 // ---- orvane-batch numbers, rectangles and requests -----------------------------------------
 // FuzzedDataProvider takes integers from the end of the input: the selector is the last byte.
 
-Bytes withSelector(const Bytes& body, std::uint8_t selector) { return body + static_cast<char>(selector); }
+Bytes withSelector(const Bytes& body, std::uint8_t selector) {
+    return body + static_cast<char>(selector);
+}
 
 // A command line as the harness splits it: arguments separated by NUL bytes.
 Bytes argumentBytes(std::initializer_list<const char*> args) {
@@ -338,16 +369,20 @@ void batchSeeds(const fs::path& out) {
                              "99999999999999999999", " 1", "1 ", "", "0x10", "1e3"})
         save(dir, "integer_" + std::to_string(n++), withSelector(text + range, 0));
     n = 0;
-    for (const char* text : {"1,2,3,4", "-5,0,-2147483648,2147483647", "1,2,3", "1,2,3,4,5", "1,,3,4",
-                             "+1,+2,+3,+4", "2147483648,0,0,0"})
+    for (const char* text : {"1,2,3,4", "-5,0,-2147483648,2147483647", "1,2,3", "1,2,3,4,5",
+                             "1,,3,4", "+1,+2,+3,+4", "2147483648,0,0,0"})
         save(dir, "rectangle_" + std::to_string(n++), withSelector(text, 1));
     save(dir, "export_args",
-         withSelector(argumentBytes({"--linear", "--channel-off", "2", "-o", "out.tif", "a.tif", "b.tif"}), 2));
+         withSelector(
+             argumentBytes({"--linear", "--channel-off", "2", "-o", "out.tif", "a.tif", "b.tif"}),
+             2));
     save(dir, "export_inline",
-         withSelector(argumentBytes({"--channel-off=3", "--no-invert", "-o", "o.tif", "--", "-x.tif"}), 2));
+         withSelector(
+             argumentBytes({"--channel-off=3", "--no-invert", "-o", "o.tif", "--", "-x.tif"}), 2));
     save(dir, "process_args",
-         withSelector(argumentBytes({"--mean", "--subtract-background", "1,2,30,40", "--median", "-o",
-                                     "out.tif", "in.tif"}), 3));
+         withSelector(argumentBytes({"--mean", "--subtract-background", "1,2,30,40", "--median",
+                                     "-o", "out.tif", "in.tif"}),
+                      3));
 }
 
 // ---- Robot: status reports, descriptors, uevents, simulator configuration -------------------
@@ -355,21 +390,25 @@ void batchSeeds(const fs::path& out) {
 void robotSeeds(const fs::path& out) {
     const fs::path dir = out / "status_report_fuzzer";
     // Status case: 19 report bytes from the front, selector 0 last.
-    const std::vector<std::uint8_t> status = {0, 0x05, 3, 1, 0, 0x10, 0x27, 0x00, 0, 0,
+    const std::vector<std::uint8_t> status = {0,    0x05, 3,    1, 0, 0x10, 0x27, 0x00, 0, 0,
                                               0xF0, 0xD8, 0xFF, 0, 1, 0xFF, 0xFF, 0x7F, 0};
     save(dir, "status", withSelector(Bytes(status.begin(), status.end()), 0));
     save(dir, "status_extremes", withSelector(Bytes(19, '\xff'), 0));
     const std::vector<std::uint8_t> controller = {
-        0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x15, 0x00, 0x26, 0xFF, 0x00, 0x75, 0x08, 0x95,
-        0x12, 0x09, 0x01, 0x81, 0x02, 0x95, 0x08, 0x09, 0x01, 0x91, 0x02, 0xC0};
+        0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x15, 0x00, 0x26, 0xFF, 0x00, 0x75, 0x08,
+        0x95, 0x12, 0x09, 0x01, 0x81, 0x02, 0x95, 0x08, 0x09, 0x01, 0x91, 0x02, 0xC0};
     save(dir, "descriptor", withSelector(Bytes(controller.begin(), controller.end()), 1));
-    save(dir, "descriptor_ids", withSelector(Bytes("\x85\x01\x75\x08\x95\x12\x81\x02\x85\x02\x95\x08\x91\x02", 14), 1));
-    save(dir, "uevent", withSelector("DRIVER=hid-generic\nHID_ID=0003:00004242:00004201\nHID_NAME=x\n", 2));
+    save(dir, "descriptor_ids",
+         withSelector(Bytes("\x85\x01\x75\x08\x95\x12\x81\x02\x85\x02\x95\x08\x91\x02", 14), 1));
+    save(dir, "uevent",
+         withSelector("DRIVER=hid-generic\nHID_ID=0003:00004242:00004201\nHID_NAME=x\n", 2));
     save(dir, "uevent_bad", withSelector("HID_ID=0003:000142424:00004201\n", 2));
     save(dir, "sim_config",
-         withSelector("vendor_id = 0x4242\nticks_per_report = 1000\nstart_position_2 = -5\n"
-                      "flag_range_1 = -2000 0\nstop_after_reports = 3 # fault\nfail_writes_after = 2\n"
-                      "accept_delay_reports = 1\ninput_report_length = 19\n", 3));
+         withSelector(
+             "vendor_id = 0x4242\nticks_per_report = 1000\nstart_position_2 = -5\n"
+             "flag_range_1 = -2000 0\nstop_after_reports = 3 # fault\nfail_writes_after = 2\n"
+             "accept_delay_reports = 1\ninput_report_length = 19\n",
+             3));
 
     // The protocol harness: a device that answers "all done, everything accepted" each time.
     const fs::path link = out / "robot_link_fuzzer";
@@ -393,7 +432,8 @@ int main(int argc, char** argv) {
     }
     orvane::setTiffMessageSink({});
     const fs::path out = argv[1];
-    const fs::path scratch = fs::temp_directory_path() / ("fuzz-seeds-" + std::to_string(::getpid()));
+    const fs::path scratch =
+        fs::temp_directory_path() / ("fuzz-seeds-" + std::to_string(::getpid()));
     fs::create_directories(scratch);
     tiffSeeds(out, scratch);
     gridSeeds(out);

@@ -17,12 +17,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto table = orvane::parameterTable(values);
     std::ostringstream listing;
     std::ostringstream diagnostics;
-    const std::int32_t count = orvane::ReadParameters(in, withListing ? &listing : nullptr, table,
-                                                      maxCount, diagnostics);
+    const std::int32_t count =
+        orvane::ReadParameters(in, withListing ? &listing : nullptr, table, maxCount, diagnostics);
     if (count < 0 || (maxCount != 0 && count > maxCount)) std::abort();
     // String values come from one line piece of at most 255 characters.
-    for (const std::string* text : {&values.setup_file_name, &values.job_file_name,
-                                    &values.print_start_date_time})
+    for (const std::string* text :
+         {&values.setup_file_name, &values.job_file_name, &values.print_start_date_time})
         if (text->size() > 255) std::abort();
     return 0;
 }

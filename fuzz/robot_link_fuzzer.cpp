@@ -23,13 +23,15 @@ public:
         // An exhausted script is a silent device, so that every wait ends.
         if (input_.remaining_bytes() == 0) return arx::HidReadResult::Timeout;
         const std::uint8_t kind = input_.ConsumeIntegral<std::uint8_t>();
-        if (kind >= 250) return kind == 250 ? arx::HidReadResult::Failed : arx::HidReadResult::Abandoned;
+        if (kind >= 250)
+            return kind == 250 ? arx::HidReadResult::Failed : arx::HidReadResult::Abandoned;
         const auto bytes = input_.ConsumeBytes<std::uint8_t>(length);
         for (std::size_t i = 0; i < length; ++i) buf[i] = i < bytes.size() ? bytes[i] : 0;
         return arx::HidReadResult::Ok;
     }
     long write(const std::uint8_t*, std::size_t length) override {
-        if (input_.remaining_bytes() > 0 && input_.ConsumeIntegral<std::uint8_t>() == 0xFF) return -1;
+        if (input_.remaining_bytes() > 0 && input_.ConsumeIntegral<std::uint8_t>() == 0xFF)
+            return -1;
         return static_cast<long>(length);
     }
 
@@ -56,24 +58,24 @@ private:
 void runOperation(arx::RobotControlImp& robot, FuzzedDataProvider& input) {
     const int axis = input.ConsumeIntegralInRange(0, 4);  // 0 and 4 are refused
     switch (input.ConsumeIntegralInRange(0, 10)) {
-        case 0: robot.init(); break;
-        case 1: robot.waitdone(); break;
-        case 2: robot.home(axis); break;
-        case 3: robot.idle(axis); break;
-        case 4: robot.coord(axis); break;
-        case 5: robot.hSensorState(axis); break;
-        case 6: {
-            const int steps = input.ConsumeIntegral<int>();
-            const int ramp = input.ConsumeIntegral<int>();
-            const bool rise = input.ConsumeBool();
-            const bool homing = input.ConsumeBool();
-            robot.move(axis, steps, ramp, rise, homing, input.ConsumeIntegral<int>());
-            break;
-        }
-        case 7: robot.flush(); break;
-        case 8: robot.setGPO(input.ConsumeIntegral<unsigned>(), input.ConsumeBool()); break;
-        case 9: robot.getStopButton(); break;
-        default: robot.aim(axis); break;
+    case 0: robot.init(); break;
+    case 1: robot.waitdone(); break;
+    case 2: robot.home(axis); break;
+    case 3: robot.idle(axis); break;
+    case 4: robot.coord(axis); break;
+    case 5: robot.hSensorState(axis); break;
+    case 6: {
+        const int steps = input.ConsumeIntegral<int>();
+        const int ramp = input.ConsumeIntegral<int>();
+        const bool rise = input.ConsumeBool();
+        const bool homing = input.ConsumeBool();
+        robot.move(axis, steps, ramp, rise, homing, input.ConsumeIntegral<int>());
+        break;
+    }
+    case 7: robot.flush(); break;
+    case 8: robot.setGPO(input.ConsumeIntegral<unsigned>(), input.ConsumeBool()); break;
+    case 9: robot.getStopButton(); break;
+    default: robot.aim(axis); break;
     }
 }
 

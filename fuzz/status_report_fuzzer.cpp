@@ -19,7 +19,8 @@ void statusCase(const std::uint8_t* bytes) {
     if (s.deviceCount != bytes[2] || s.pending != bytes[3]) std::abort();
     for (int k = 0; k < 3; ++k) {
         const std::uint8_t* block = bytes + 4 + 5 * k;
-        if (s.homeFlag[k] != (((bytes[1] >> k) & 1) != 0) || s.done[k] != (block[0] == 0)) std::abort();
+        if (s.homeFlag[k] != (((bytes[1] >> k) & 1) != 0) || s.done[k] != (block[0] == 0))
+            std::abort();
         const std::int32_t p = s.position[k];
         if (p < -0x800000 || p > 0x7FFFFF) std::abort();
         const auto raw = static_cast<std::uint32_t>(p) & 0xFFFFFFu;
@@ -51,14 +52,14 @@ void simConfigCase(const std::string& text) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider provider(data, size);
     switch (provider.ConsumeIntegralInRange(0, 3)) {
-        case 0: {
-            const auto bytes = provider.ConsumeBytes<std::uint8_t>(arx::kStatusReportBytes);
-            if (bytes.size() == arx::kStatusReportBytes) statusCase(bytes.data());
-            break;
-        }
-        case 1: descriptorCase(provider.ConsumeRemainingBytesAsString()); break;
-        case 2: ueventCase(provider.ConsumeRemainingBytesAsString()); break;
-        default: simConfigCase(provider.ConsumeRemainingBytesAsString()); break;
+    case 0: {
+        const auto bytes = provider.ConsumeBytes<std::uint8_t>(arx::kStatusReportBytes);
+        if (bytes.size() == arx::kStatusReportBytes) statusCase(bytes.data());
+        break;
+    }
+    case 1: descriptorCase(provider.ConsumeRemainingBytesAsString()); break;
+    case 2: ueventCase(provider.ConsumeRemainingBytesAsString()); break;
+    default: simConfigCase(provider.ConsumeRemainingBytesAsString()); break;
     }
     return 0;
 }

@@ -35,8 +35,8 @@ bool claimsHugeCompressedImage(const std::string& path) {
 // sanitizer catch a buffer smaller than width x height.
 void touchLayer(const orvane::ImageLayer& layer) {
     if (layer.width <= 0 || layer.height <= 0 || !layer.samples) std::abort();
-    const std::size_t last = static_cast<std::size_t>(layer.width) *
-                             static_cast<std::size_t>(layer.height) - 1;
+    const std::size_t last =
+        static_cast<std::size_t>(layer.width) * static_cast<std::size_t>(layer.height) - 1;
     volatile std::uint16_t sink = layer.samples[0];
     sink = layer.samples[last];
     (void)sink;

@@ -39,9 +39,9 @@ private:
 // Roughly standard normal noise for one pixel of one layer: a sum of four uniform 16-bit parts
 // of a hash (Irwin-Hall), scaled to unit variance. Pure, so threads may compute it in any order.
 inline double pixelNoise(std::uint64_t seed, int layer, std::int32_t x, std::int32_t y) {
-    const std::uint64_t key = seed * 0x100000001b3ULL ^
-                              (static_cast<std::uint64_t>(static_cast<std::uint32_t>(y)) << 32 |
-                               static_cast<std::uint32_t>(x));
+    const std::uint64_t key =
+        seed * 0x100000001b3ULL ^ (static_cast<std::uint64_t>(static_cast<std::uint32_t>(y)) << 32 |
+                                   static_cast<std::uint32_t>(x));
     const std::uint64_t h = mix64(key + static_cast<std::uint64_t>(layer) * 0x632be59bd9b4e019ULL);
     const double sum = static_cast<double>(h & 0xffff) + static_cast<double>((h >> 16) & 0xffff) +
                        static_cast<double>((h >> 32) & 0xffff) + static_cast<double>(h >> 48);

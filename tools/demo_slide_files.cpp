@@ -83,23 +83,26 @@ void writeChannelTiff(const std::string& path, const DemoSlide& slide, int chann
     std::unique_ptr<TIFF, TiffCloser> tif(TIFFOpen(partial.c_str(), "w"));
     if (!tif) fail("cannot create", partial);
     const std::uint32_t rowBytes = static_cast<std::uint32_t>(slide.width) * 2;
-    const std::uint32_t rowsPerStrip = std::max<std::uint32_t>(1, 262144 / std::max<std::uint32_t>(1, rowBytes));
-    bool ok = TIFFSetField(tif.get(), TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(slide.width)) &&
-              TIFFSetField(tif.get(), TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(slide.height)) &&
-              TIFFSetField(tif.get(), TIFFTAG_BITSPERSAMPLE, 16) &&
-              TIFFSetField(tif.get(), TIFFTAG_SAMPLESPERPIXEL, 1) &&
-              TIFFSetField(tif.get(), TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK) &&
-              TIFFSetField(tif.get(), TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
-              TIFFSetField(tif.get(), TIFFTAG_COMPRESSION, COMPRESSION_NONE) &&
-              TIFFSetField(tif.get(), TIFFTAG_ROWSPERSTRIP, rowsPerStrip) &&
-              TIFFSetField(tif.get(), TIFFTAG_XRESOLUTION, slide.scan.pixelsPerCm) &&
-              TIFFSetField(tif.get(), TIFFTAG_YRESOLUTION, slide.scan.pixelsPerCm) &&
-              TIFFSetField(tif.get(), TIFFTAG_RESOLUTIONUNIT, RESUNIT_CENTIMETER) &&
-              TIFFSetField(tif.get(), TIFFTAG_IMAGEDESCRIPTION, slide.scanInfo[channel].c_str()) &&
-              TIFFSetField(tif.get(), TIFFTAG_SOFTWARE, "orvane-demo-slide");
+    const std::uint32_t rowsPerStrip =
+        std::max<std::uint32_t>(1, 262144 / std::max<std::uint32_t>(1, rowBytes));
+    bool ok =
+        TIFFSetField(tif.get(), TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(slide.width)) &&
+        TIFFSetField(tif.get(), TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(slide.height)) &&
+        TIFFSetField(tif.get(), TIFFTAG_BITSPERSAMPLE, 16) &&
+        TIFFSetField(tif.get(), TIFFTAG_SAMPLESPERPIXEL, 1) &&
+        TIFFSetField(tif.get(), TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK) &&
+        TIFFSetField(tif.get(), TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
+        TIFFSetField(tif.get(), TIFFTAG_COMPRESSION, COMPRESSION_NONE) &&
+        TIFFSetField(tif.get(), TIFFTAG_ROWSPERSTRIP, rowsPerStrip) &&
+        TIFFSetField(tif.get(), TIFFTAG_XRESOLUTION, slide.scan.pixelsPerCm) &&
+        TIFFSetField(tif.get(), TIFFTAG_YRESOLUTION, slide.scan.pixelsPerCm) &&
+        TIFFSetField(tif.get(), TIFFTAG_RESOLUTIONUNIT, RESUNIT_CENTIMETER) &&
+        TIFFSetField(tif.get(), TIFFTAG_IMAGEDESCRIPTION, slide.scanInfo[channel].c_str()) &&
+        TIFFSetField(tif.get(), TIFFTAG_SOFTWARE, "orvane-demo-slide");
     for (std::int32_t y = 0; ok && y < slide.height; ++y) {
         // libtiff takes a non-const buffer but does not change it for uncompressed data.
-        auto* line = const_cast<std::uint16_t*>(samples + static_cast<std::size_t>(y) * static_cast<std::size_t>(slide.width));
+        auto* line = const_cast<std::uint16_t*>(
+            samples + static_cast<std::size_t>(y) * static_cast<std::size_t>(slide.width));
         ok = TIFFWriteScanline(tif.get(), line, static_cast<std::uint32_t>(y), 0) == 1;
     }
     ok = ok && TIFFFlush(tif.get()) == 1;
@@ -113,22 +116,28 @@ void writeChannelTiff(const std::string& path, const DemoSlide& slide, int chann
 
 void writeSlideMap(std::ostream& out, const DemoSlide& slide) {
     const PrintLayout& layout = slide.layout;
-    out << "// slide map data of the demo print job (orvane-demo-slide, seed " << slide.options.seed << ")\n";
+    out << "// slide map data of the demo print job (orvane-demo-slide, seed " << slide.options.seed
+        << ")\n";
     writeParameters(out, layout);
     char line[600];
     for (int row = 0; row < layout.spotsY; ++row) {
         for (int col = 0; col < layout.spotsX; ++col) {
             const int position = row * layout.spotsX + col;
             for (int pin = 0; pin < layout.pinCount(); ++pin) {
-                const Well& well = slide.wells[static_cast<std::size_t>(position * layout.pinCount() + pin)];
-                std::snprintf(line, sizeof line, "pin_x# %d, pin_y# %d, well_uid: %s, well_descr: %s\n",
-                              pin % layout.pinsX, pin / layout.pinsX, well.uid.c_str(), well.description.c_str());
+                const Well& well =
+                    slide.wells[static_cast<std::size_t>(position * layout.pinCount() + pin)];
+                std::snprintf(line, sizeof line,
+                              "pin_x# %d, pin_y# %d, well_uid: %s, well_descr: %s\n",
+                              pin % layout.pinsX, pin / layout.pinsX, well.uid.c_str(),
+                              well.description.c_str());
                 out << line;
             }
             for (int blockRow = 0; blockRow < layout.blockRows; ++blockRow) {
                 for (int blockCol = 0; blockCol < layout.blockCols; ++blockCol) {
-                    std::snprintf(line, sizeof line, "zone# 0, block_col# %d, block_row# %d, spot_col# %d, spot_row# %d\n",
-                                  blockCol, blockRow, col, row);
+                    std::snprintf(
+                        line, sizeof line,
+                        "zone# 0, block_col# %d, block_row# %d, spot_col# %d, spot_row# %d\n",
+                        blockCol, blockRow, col, row);
                     out << line;
                 }
             }
@@ -143,8 +152,9 @@ void writeTruth(std::ostream& out, const DemoSlide& slide) {
         << "# quad_x quad_y row col x y nominal_x nominal_y printed\n";
     char line[160];
     for (const Spot& spot : slide.spots) {
-        std::snprintf(line, sizeof line, "%d %d %d %d %.3f %.3f %d %d %d\n", spot.qx, spot.qy, spot.row,
-                      spot.col, spot.x, spot.y, spot.nominalX, spot.nominalY, spot.printed ? 1 : 0);
+        std::snprintf(line, sizeof line, "%d %d %d %d %.3f %.3f %d %d %d\n", spot.qx, spot.qy,
+                      spot.row, spot.col, spot.x, spot.y, spot.nominalX, spot.nominalY,
+                      spot.printed ? 1 : 0);
         out << line;
     }
 }
@@ -153,7 +163,8 @@ std::vector<std::string> writeDemoSlide(const DemoSlide& slide) {
     const std::filesystem::path dir(slide.options.outDir);
     std::filesystem::create_directories(dir);
     std::vector<std::string> written;
-    const std::size_t count = static_cast<std::size_t>(slide.width) * static_cast<std::size_t>(slide.height);
+    const std::size_t count =
+        static_cast<std::size_t>(slide.width) * static_cast<std::size_t>(slide.height);
     std::unique_ptr<std::uint16_t[]> samples(new std::uint16_t[count]);
     for (int channel = 0; channel < 2; ++channel) {
         renderChannel(slide, channel, samples.get());

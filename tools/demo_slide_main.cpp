@@ -14,7 +14,8 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: orvane-demo-slide [--pixel-um UM] [--seed N] [--placement-mm MM] [--pin-offset P] [-o DIR]\n";
+    "usage: orvane-demo-slide [--pixel-um UM] [--seed N] [--placement-mm MM] [--pin-offset P] [-o "
+    "DIR]\n";
 
 constexpr const char* kHelp =
     "Writes a demo slide scan into DIR (default demo-slide):\n"
@@ -62,12 +63,15 @@ int main(int argc, char** argv) {
         if (i + 1 >= argc) return usageError("unknown option or missing value: " + arg);
         const char* value = argv[++i];
         if (arg == "--pixel-um") {
-            if (!parseNumber(value, options.pixelUm) || !(options.pixelUm >= 2.0 && options.pixelUm <= 100.0))
+            if (!parseNumber(value, options.pixelUm) ||
+                !(options.pixelUm >= 2.0 && options.pixelUm <= 100.0))
                 return usageError("pixel size must be a number from 2 to 100");
         } else if (arg == "--seed") {
-            if (!parseSeed(value, options.seed)) return usageError("seed must be a non-negative integer");
+            if (!parseSeed(value, options.seed))
+                return usageError("seed must be a non-negative integer");
         } else if (arg == "--placement-mm") {
-            if (!parseNumber(value, options.placementMm) || !(options.placementMm >= 0.0 && options.placementMm <= 2.0))
+            if (!parseNumber(value, options.placementMm) ||
+                !(options.placementMm >= 0.0 && options.placementMm <= 2.0))
                 return usageError("placement error must be a number from 0 to 2");
         } else if (arg == "--pin-offset") {
             if (!parseNumber(value, options.pinOffsetPitch) ||
@@ -82,10 +86,12 @@ int main(int argc, char** argv) {
     try {
         const auto start = std::chrono::steady_clock::now();
         const orvane::demo::DemoSlide slide = orvane::demo::planDemoSlide(options);
-        for (const std::string& path : orvane::demo::writeDemoSlide(slide)) std::printf("%s\n", path.c_str());
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        std::fprintf(stderr, "orvane-demo-slide: %d x %d pixels, %zu spots, %.2f s\n", slide.width, slide.height,
-                     slide.spots.size(), seconds);
+        for (const std::string& path : orvane::demo::writeDemoSlide(slide))
+            std::printf("%s\n", path.c_str());
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        std::fprintf(stderr, "orvane-demo-slide: %d x %d pixels, %zu spots, %.2f s\n", slide.width,
+                     slide.height, slide.spots.size(), seconds);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "orvane-demo-slide: %s\n", error.what());
         return 1;

@@ -18,12 +18,13 @@ namespace {
 
 // One-word descriptions of the printed clones.
 constexpr const char* kGenes[] = {
-    "ACTB",  "GAPDH", "TP53",  "MYC",   "EGFR",  "KRAS",   "BRCA1", "BRCA2", "PTEN",  "CDK4",
-    "CDKN2A", "RB1",  "MDM2",  "ERBB2", "VEGFA", "HIF1A",  "STAT3", "JUN",   "FOS",   "EGR1",
-    "HSPA1A", "HSP90AA1", "TUBB", "RPLP0", "B2M", "HPRT1", "TBP",   "GUSB",  "PGK1",  "PPIA",
-    "CCND1", "CCNE1", "E2F1",  "BCL2",  "BAX",   "CASP3",  "CASP8", "FAS",   "TNF",   "IL6",
-    "IL1B",  "CXCL8", "NFKB1", "RELA",  "MAPK1", "MAPK3",  "AKT1",  "PIK3CA", "MTOR", "SOX2",
-    "kinase", "phosphatase", "ESTclone", "control"};
+    "ACTB",  "GAPDH", "TP53",   "MYC",         "EGFR",     "KRAS",     "BRCA1", "BRCA2",
+    "PTEN",  "CDK4",  "CDKN2A", "RB1",         "MDM2",     "ERBB2",    "VEGFA", "HIF1A",
+    "STAT3", "JUN",   "FOS",    "EGR1",        "HSPA1A",   "HSP90AA1", "TUBB",  "RPLP0",
+    "B2M",   "HPRT1", "TBP",    "GUSB",        "PGK1",     "PPIA",     "CCND1", "CCNE1",
+    "E2F1",  "BCL2",  "BAX",    "CASP3",       "CASP8",    "FAS",      "TNF",   "IL6",
+    "IL1B",  "CXCL8", "NFKB1",  "RELA",        "MAPK1",    "MAPK3",    "AKT1",  "PIK3CA",
+    "MTOR",  "SOX2",  "kinase", "phosphatase", "ESTclone", "control"};
 
 struct PinTraits {
     double offsetX = 0.0, offsetY = 0.0;  // pixels: a bent pin prints off the nominal position
@@ -62,10 +63,11 @@ std::vector<Well> planWells(const PrintLayout& layout, Rng& rng) {
     return wells;
 }
 
-std::vector<PinTraits> planPins(const PrintLayout& layout, const DemoOptions& options, double pxPerUm,
-                                Rng& rng) {
+std::vector<PinTraits> planPins(const PrintLayout& layout, const DemoOptions& options,
+                                double pxPerUm, Rng& rng) {
     // The same draws whatever the reach, so that other options leave the rest of the plan alone.
-    const double reachUm = options.pinOffsetPitch > 0.0 ? options.pinOffsetPitch * layout.spotStep * 1000.0 : 40.0;
+    const double reachUm =
+        options.pinOffsetPitch > 0.0 ? options.pinOffsetPitch * layout.spotStep * 1000.0 : 40.0;
     std::vector<PinTraits> pins(static_cast<std::size_t>(layout.pinCount()));
     for (PinTraits& pin : pins) {
         pin.offsetX = rng.uniform(-reachUm, reachUm) * pxPerUm;
@@ -116,8 +118,10 @@ void planSpots(DemoSlide& slide, const std::vector<PinTraits>& pins, Rng& rng) {
     // The slide's placement error, from a stream of its own so that it moves the spots only.
     Rng placementRng(slide.options.seed ^ 0x706c6163656dULL);
     const double reachUm = slide.options.placementMm * 1000.0;
-    const double placementX = reachUm > 0.0 ? placementRng.uniform(-reachUm, reachUm) * pxPerUm : 0.0;
-    const double placementY = reachUm > 0.0 ? placementRng.uniform(-reachUm, reachUm) * pxPerUm : 0.0;
+    const double placementX =
+        reachUm > 0.0 ? placementRng.uniform(-reachUm, reachUm) * pxPerUm : 0.0;
+    const double placementY =
+        reachUm > 0.0 ? placementRng.uniform(-reachUm, reachUm) * pxPerUm : 0.0;
     const LayeredImage image = scanGeometry(slide.scan);
     for (int qx = 0; qx < layout.quadsX(); ++qx) {
         for (int qy = 0; qy < layout.quadsY(); ++qy) {
@@ -170,7 +174,8 @@ std::string scanInfoText(const DemoSlide& slide, int channel) {
     std::snprintf(text, sizeof text, "SCANINFO:%s,%s>>%s,%s>>%.3f>>%d>>%d>>%d>>%d>>%.3f>>%d",
                   formatMm(slide.scan.widthMm).c_str(), formatMm(slide.scan.heightMm).c_str(),
                   formatMm(slide.scan.originX).c_str(), formatMm(slide.scan.originY).c_str(),
-                  slide.options.pixelUm, wavelength[channel], gain[channel], 100, 1, 0.0, channel + 1);
+                  slide.options.pixelUm, wavelength[channel], gain[channel], 100, 1, 0.0,
+                  channel + 1);
     return text;
 }
 
@@ -201,12 +206,15 @@ DemoSlide planDemoSlide(const DemoOptions& options) {
     slide.scan.originY = writtenMm(slide.scan.originY);
     // A whole number of pixels per centimetre, which the TIFF rational tags hold exactly.
     slide.scan.pixelsPerCm = static_cast<float>(std::lround(10000.0 / options.pixelUm));
-    slide.width = static_cast<std::int32_t>(std::lround(slide.scan.widthMm * slide.scan.pixelsPerCm / 10.0));
-    slide.height = static_cast<std::int32_t>(std::lround(slide.scan.heightMm * slide.scan.pixelsPerCm / 10.0));
+    slide.width =
+        static_cast<std::int32_t>(std::lround(slide.scan.widthMm * slide.scan.pixelsPerCm / 10.0));
+    slide.height =
+        static_cast<std::int32_t>(std::lround(slide.scan.heightMm * slide.scan.pixelsPerCm / 10.0));
 
     Rng rng(options.seed);
     slide.wells = planWells(layout, rng);
-    const std::vector<PinTraits> pins = planPins(layout, options, slide.scan.pixelsPerCm / 10000.0, rng);
+    const std::vector<PinTraits> pins =
+        planPins(layout, options, slide.scan.pixelsPerCm / 10000.0, rng);
     planSpots(slide, pins, rng);
     slide.specks = planSpecks(slide, rng);
     slide.backgroundLevel[0] = 256.0 + 48.0 * rng.uniform();

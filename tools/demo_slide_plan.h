@@ -9,20 +9,21 @@
 namespace orvane::demo {
 
 struct DemoOptions {
-    double pixelUm = 10.0;     // nominal pixel size; the resolution is a whole number of pixels per cm
+    double pixelUm = 10.0;  // nominal pixel size; the resolution is a whole number of pixels per cm
     std::uint64_t seed = 1;
     std::string outDir = "demo-slide";
-    double placementMm = 0.0;    // slide placement error: one random shift of up to this each way
-    double pinOffsetPitch = 0.0; // pin offsets up to this share of the spot pitch each way; 0: +-40 um
+    double placementMm = 0.0;  // slide placement error: one random shift of up to this each way
+    double pinOffsetPitch =
+        0.0;  // pin offsets up to this share of the spot pitch each way; 0: +-40 um
 };
 
 // The arraying robot's print job, in millimetres on the slide (as the slide map data file says).
 struct PrintLayout {
-    int pinsX = 2;             // print head pins across: quads per block in x
-    int pinsY = 4;             // pins down: quads per block in y
+    int pinsX = 2;  // print head pins across: quads per block in x
+    int pinsY = 4;  // pins down: quads per block in y
     int blockCols = 2;
     int blockRows = 3;
-    int spotsX = 12;           // spot positions per quad
+    int spotsX = 12;  // spot positions per quad
     int spotsY = 12;
     double spotStep = 0.35;    // spot pitch, both directions
     double quadStep = 4.5;     // pin pitch of the head: quad template step
@@ -37,31 +38,31 @@ struct PrintLayout {
 
 // The scanner's view of the slide.
 struct ScanSetup {
-    double originX = 0.2;      // SCANINFO scan origin, millimetres
+    double originX = 0.2;  // SCANINFO scan origin, millimetres
     double originY = 0.5;
-    double widthMm = 24.0;     // scanned area
+    double widthMm = 24.0;  // scanned area
     double heightMm = 73.0;
     float pixelsPerCm = 1000.0f;
 };
 
 struct Well {
-    std::string uid;           // "NA" for an empty well
-    std::string description;   // one word
-    double amount = 0.0;       // printed material: signal level of a spot of this well
-    double ratio = 1.0;        // red over green
+    std::string uid;          // "NA" for an empty well
+    std::string description;  // one word
+    double amount = 0.0;      // printed material: signal level of a spot of this well
+    double ratio = 1.0;       // red over green
     bool saturating = false;
     bool empty() const { return uid == "NA"; }
 };
 
 struct Spot {
     int qx = 0, qy = 0, col = 0, row = 0;
-    int nominalX = 0, nominalY = 0;    // where the nominal grid (Define Grid) puts the centre
-    double x = 0.0, y = 0.0;           // true centre in pixels, pixel (i, j) centred at (i, j)
-    int well = 0;                      // index into DemoSlide::wells
-    bool printed = false;              // false when the pin carried an empty well
-    double radius = 0.0;               // pixels, to the middle of the soft edge
-    double doughnut = 0.0;             // depth of the hollow centre, 0 for a full spot
-    double level[2] = {0.0, 0.0};      // peak signal per channel
+    int nominalX = 0, nominalY = 0;  // where the nominal grid (Define Grid) puts the centre
+    double x = 0.0, y = 0.0;         // true centre in pixels, pixel (i, j) centred at (i, j)
+    int well = 0;                    // index into DemoSlide::wells
+    bool printed = false;            // false when the pin carried an empty well
+    double radius = 0.0;             // pixels, to the middle of the soft edge
+    double doughnut = 0.0;           // depth of the hollow centre, 0 for a full spot
+    double level[2] = {0.0, 0.0};    // peak signal per channel
 };
 
 struct Speck {
@@ -79,12 +80,12 @@ struct DemoSlide {
     PrintLayout layout;
     ScanSetup scan;
     std::int32_t width = 0, height = 0;
-    std::string scanInfo[2];                 // ImageDescription of each channel
-    std::vector<Well> wells;                 // wells[position * pinCount + pin], pin = py * pinsX + px
-    std::vector<Spot> spots;                 // quad by quad (qx outer), then row, then col
+    std::string scanInfo[2];  // ImageDescription of each channel
+    std::vector<Well> wells;  // wells[position * pinCount + pin], pin = py * pinsX + px
+    std::vector<Spot> spots;  // quad by quad (qx outer), then row, then col
     std::vector<Speck> specks;
-    double backgroundLevel[2] = {0.0, 0.0};  // mean background per channel
-    double gradientX = 0.0, gradientY = 0.0; // relative change across the scan
+    double backgroundLevel[2] = {0.0, 0.0};   // mean background per channel
+    double gradientX = 0.0, gradientY = 0.0;  // relative change across the scan
 };
 
 inline constexpr const char* kChannelFile[2] = {"demo_635.tif", "demo_532.tif"};

@@ -24,7 +24,8 @@ void renderBackground(const DemoSlide& slide, int channel, std::uint16_t* sample
     const double base = slide.backgroundLevel[channel];
 #pragma omp parallel for schedule(static)
     for (std::int32_t y = 0; y < height; ++y) {
-        std::uint16_t* line = samples + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+        std::uint16_t* line =
+            samples + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
         const double fy = (y + 0.5) / height - 0.5;
         for (std::int32_t x = 0; x < width; ++x) {
             const double fx = (x + 0.5) / width - 0.5;
@@ -43,13 +44,18 @@ struct Blob {
 
 void addBlob(const DemoSlide& slide, int channel, const Blob& blob, std::uint16_t* samples) {
     const double reach = blob.radius + 8.0 * blob.edge + 1.0;
-    const std::int32_t x0 = std::max<std::int32_t>(0, static_cast<std::int32_t>(std::floor(blob.cx - reach)));
-    const std::int32_t x1 = std::min<std::int32_t>(slide.width - 1, static_cast<std::int32_t>(std::ceil(blob.cx + reach)));
-    const std::int32_t y0 = std::max<std::int32_t>(0, static_cast<std::int32_t>(std::floor(blob.cy - reach)));
-    const std::int32_t y1 = std::min<std::int32_t>(slide.height - 1, static_cast<std::int32_t>(std::ceil(blob.cy + reach)));
+    const std::int32_t x0 =
+        std::max<std::int32_t>(0, static_cast<std::int32_t>(std::floor(blob.cx - reach)));
+    const std::int32_t x1 = std::min<std::int32_t>(
+        slide.width - 1, static_cast<std::int32_t>(std::ceil(blob.cx + reach)));
+    const std::int32_t y0 =
+        std::max<std::int32_t>(0, static_cast<std::int32_t>(std::floor(blob.cy - reach)));
+    const std::int32_t y1 = std::min<std::int32_t>(
+        slide.height - 1, static_cast<std::int32_t>(std::ceil(blob.cy + reach)));
     const double hollowSpread = 2.0 * (0.45 * blob.radius) * (0.45 * blob.radius);
     for (std::int32_t y = y0; y <= y1; ++y) {
-        std::uint16_t* line = samples + static_cast<std::size_t>(y) * static_cast<std::size_t>(slide.width);
+        std::uint16_t* line =
+            samples + static_cast<std::size_t>(y) * static_cast<std::size_t>(slide.width);
         for (std::int32_t x = x0; x <= x1; ++x) {
             const double d2 = (x - blob.cx) * (x - blob.cx) + (y - blob.cy) * (y - blob.cy);
             const double d = std::sqrt(d2);
@@ -58,7 +64,8 @@ void addBlob(const DemoSlide& slide, int channel, const Blob& blob, std::uint16_
             double signal = blob.level * shape;
             if (signal < 0.5) continue;
             // Shot noise and a few percent of printing unevenness.
-            signal += (0.05 * signal + std::sqrt(signal)) * pixelNoise(slide.options.seed, channel + 2, x, y);
+            signal += (0.05 * signal + std::sqrt(signal)) *
+                      pixelNoise(slide.options.seed, channel + 2, x, y);
             line[x] = toSample(line[x] + signal);
         }
     }
@@ -78,13 +85,15 @@ void renderChannel(const DemoSlide& slide, int channel, std::uint16_t* samples) 
         for (int i = q * perQuad; i < (q + 1) * perQuad; ++i) {
             const Spot& spot = slide.spots[static_cast<std::size_t>(i)];
             if (!spot.printed) continue;
-            addBlob(slide, channel, {spot.x, spot.y, spot.radius, spotEdge, spot.doughnut, spot.level[channel]},
+            addBlob(slide, channel,
+                    {spot.x, spot.y, spot.radius, spotEdge, spot.doughnut, spot.level[channel]},
                     samples);
         }
     }
     // Dust lies on top of everything, with a sharp edge.
     for (const Speck& speck : slide.specks)
-        addBlob(slide, channel, {speck.x, speck.y, speck.radius, 0.3, 0.0, speck.level[channel]}, samples);
+        addBlob(slide, channel, {speck.x, speck.y, speck.radius, 0.3, 0.0, speck.level[channel]},
+                samples);
 }
 
 }  // namespace orvane::demo

@@ -69,7 +69,8 @@ private:
             const bool moved = changed_.wait_for(lock, std::chrono::seconds(seconds_),
                                                  [&] { return stopped_ || generation_ != seen; });
             if (!moved) {
-                std::fprintf(stderr, "orvane-grid-screenshots: step \"%s\" did not finish within %d s\n",
+                std::fprintf(stderr,
+                             "orvane-grid-screenshots: step \"%s\" did not finish within %d s\n",
                              step_.c_str(), seconds_);
                 std::fflush(stderr);
                 std::_Exit(3);
@@ -126,7 +127,8 @@ void click(COrvaneView* view, QPoint p) {
     QWidget* w = view->viewport();
     for (auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
         QMouseEvent event(type, QPointF(p), w->mapToGlobal(QPointF(p)), Qt::LeftButton,
-                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                          Qt::NoModifier);
         QApplication::sendEvent(w, &event);
     }
 }
@@ -148,7 +150,8 @@ void makePictures(CMainFrame* frame, const QString& dir, const QString& out, Wat
     COrvaneView* view = frame->activeView();
     if (view == nullptr) fail("no image window after opening the demo slide");
     setFileDialogHook([&](const FileDialogRequest& request) {
-        if (request.save || request.defaultSuffix != "txt") fail("unexpected file dialog: " + request.initialName);
+        if (request.save || request.defaultSuffix != "txt")
+            fail("unexpected file dialog: " + request.initialName);
         return dir + "/slide_map_data.txt";
     });
 
@@ -204,7 +207,8 @@ int main(int argc, char** argv) {
     setMessageBoxHook([](const QString& text, MessageIcon) { fail("message box: " + text); });
     setQuestionHook([](const QString& text) -> bool { fail("question: " + text); });
     COrvaneApp app;
-    if (!app.InitInstance({dir + "/demo_635.tif", dir + "/demo_532.tif"})) fail("Orvane did not start");
+    if (!app.InitInstance({dir + "/demo_635.tif", dir + "/demo_532.tif"}))
+        fail("Orvane did not start");
     CMainFrame* frame = app.mainFrame();
     // The image window filling the main window, as one works with a single slide.
     if (frame->activeView() != nullptr) frame->activeView()->parentWidget()->showMaximized();

@@ -37,7 +37,8 @@ CMainFrame::~CMainFrame() {
     setMessagePaneSink({});
     // The windows, views and the MDI area go after this part of the frame is gone; none of
     // their last signals may reach it.
-    for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
+    for (QObject* child : findChildren<QObject*>())
+        QObject::disconnect(child, nullptr, this, nullptr);
 }
 
 CChildFrame* CMainFrame::CreateChildFrame(std::shared_ptr<COrvaneDoc> document) {
@@ -160,7 +161,9 @@ void CMainFrame::OnAppTest() {
 
 void CMainFrame::OnViewToolbar() { toolBar_->setVisible(!toolBar_->isVisible()); }
 void CMainFrame::OnViewStatusBar() { statusBar()->setVisible(!statusBar()->isVisible()); }
-void CMainFrame::OnUpdateViewToolbar(CmdUi& ui) const { ui.checked = toolBar_ && toolBar_->isVisible(); }
+void CMainFrame::OnUpdateViewToolbar(CmdUi& ui) const {
+    ui.checked = toolBar_ && toolBar_->isVisible();
+}
 void CMainFrame::OnUpdateViewStatusBar(CmdUi& ui) const { ui.checked = statusBar()->isVisible(); }
 void CMainFrame::OnUpdateNeedsWindow(CmdUi& ui) const { ui.enabled = activeChild() != nullptr; }
 

@@ -28,22 +28,17 @@ constexpr int kSeparator = 0;
 // The message pane and the eight panes of the status bar, by their identifying texts; the
 // text's width is the pane's width. The UID and description panes carry trailing blanks.
 const char* const kPaneTexts[kPaneCount] = {
-    "",
-    "Grid Quad (x, y)",
-    "Grid Spot (x, y)",
-    "Spot UID",
-    "Spot Description",
-    "Spot Intensity (ch1/bg1, ch2/bg2, ch3/bg3)",
-    "Position X",
-    "Position Y",
-    "Point Intensity",
+    "",           "Grid Quad (x, y)", "Grid Spot (x, y)",
+    "Spot UID",   "Spot Description", "Spot Intensity (ch1/bg1, ch2/bg2, ch3/bg3)",
+    "Position X", "Position Y",       "Point Intensity",
 };
 constexpr int kPanePaddedLength[kPaneCount] = {0, 0, 0, 61, 57, 0, 0, 0, 0};
 
 constexpr int kToolbarIds[] = {
-    kSelectPoint, kSelectRectangle, kSelectCircleDiameter, kSelectCircleRadius, kSelectGrid,
-    kSeparator, kToolbarStatistics, kToolbarPairs, kSeparator, kDisplayLinear, kDisplayLog,
-    kSeparator, kDisplayInverted, kSeparator, kChannel1, kChannel2, kChannel3,
+    kSelectPoint, kSelectRectangle,   kSelectCircleDiameter, kSelectCircleRadius, kSelectGrid,
+    kSeparator,   kToolbarStatistics, kToolbarPairs,         kSeparator,          kDisplayLinear,
+    kDisplayLog,  kSeparator,         kDisplayInverted,      kSeparator,          kChannel1,
+    kChannel2,    kChannel3,
 };
 
 QList<QKeySequence> parseShortcuts(const char* keys) {
@@ -93,7 +88,8 @@ void CMainFrame::createMenus() {
     addMenu(menus128_, "&File",
             {kFileOpen, kSeparator, kFilePrintSetup, kSeparator, kFileMruFile1, mru2, mru3,
              kFileMruFile4, kSeparator, kAppExit});
-    addMenu(menus128_, "&View", {kViewToolbar, kViewStatusBar})->addAction(overviewDock_->toggleViewAction());
+    addMenu(menus128_, "&View", {kViewToolbar, kViewStatusBar})
+        ->addAction(overviewDock_->toggleViewAction());
     addMenu(menus128_, "&Help", {kAppAbout, kAppTest});
 
     addMenu(menus129_, "&File",
@@ -101,15 +97,17 @@ void CMainFrame::createMenus() {
              kFilePrintPreview, kFilePrintSetup, kSeparator, kFileMruFile1, mru2, mru3,
              kFileMruFile4, kSeparator, kAppExit});
     addMenu(menus129_, "&Edit", {kEditUndo, kSeparator, kEditCut, kEditCopy, kEditPaste});
-    addMenu(menus129_, "&View", {kViewToolbar, kViewStatusBar})->addAction(overviewDock_->toggleViewAction());
+    addMenu(menus129_, "&View", {kViewToolbar, kViewStatusBar})
+        ->addAction(overviewDock_->toggleViewAction());
     addMenu(menus129_, "&Image", {kSubtractBackground, kFilterMean, kFilterMedian});
     addMenu(menus129_, "&Selection", {kSelectionStatistics, kSelectionPairs, kSelectionSaveRaw});
     addMenu(menus129_, "&Grid",
             {kGridDefine, kGridLoad, kGridSave, kSeparator, kGridFind, kSeparator, kGridAdjust2DW,
-             kGridAdjust1DW, kGridAdjustCM, kGridAutoPlace, kSeparator, kGridExtract, kGridExportGenePix,
-             kGridHistogram});
-    windowMenu_ = addMenu(menus129_, "&Window",
-                          {kWindowNew, kWindowCascade, kWindowTileHorz, kWindowTileVert, kWindowArrange});
+             kGridAdjust1DW, kGridAdjustCM, kGridAutoPlace, kSeparator, kGridExtract,
+             kGridExportGenePix, kGridHistogram});
+    windowMenu_ =
+        addMenu(menus129_, "&Window",
+                {kWindowNew, kWindowCascade, kWindowTileHorz, kWindowTileVert, kWindowArrange});
     connect(windowMenu_, &QMenu::aboutToShow, this, &CMainFrame::fillWindowList);
     addMenu(menus129_, "&Help", {kAppAbout});
     setRecentFiles({});
@@ -136,7 +134,8 @@ void CMainFrame::fillWindowList() {
     windowList_.append(windowMenu_->addSeparator());
     for (qsizetype i = 0; i < frames.size() && i < 9; ++i) {
         CChildFrame* frame = frames[i];
-        QAction* entry = windowMenu_->addAction(QString("&%1 %2").arg(i + 1).arg(frame->windowTitle()));
+        QAction* entry =
+            windowMenu_->addAction(QString("&%1 %2").arg(i + 1).arg(frame->windowTitle()));
         entry->setCheckable(true);
         entry->setChecked(frame == activeChild());
         connect(entry, &QAction::triggered, this, [this, window = QPointer<CChildFrame>(frame)] {

@@ -48,9 +48,9 @@ bool COrvaneApp::InitInstance(const QStringList& arguments) {
     // libtiff's own texts (a truncated strip, an unreadable directory) reach the user as they
     // would with the platform's default handler: in a message box.
     setTiffMessageSink([](TiffMessageKind kind, const std::string& text) {
-        OrvaneMessageBox(QString::fromStdString(text),
-                         kind == TiffMessageKind::Error ? MessageIcon::Exclamation
-                                                        : MessageIcon::Information);
+        OrvaneMessageBox(QString::fromStdString(text), kind == TiffMessageKind::Error
+                                                           ? MessageIcon::Exclamation
+                                                           : MessageIcon::Information);
     });
 
     mainFrame_ = std::make_unique<CMainFrame>(*this);
@@ -72,7 +72,11 @@ bool COrvaneApp::ProcessShellCommand(const QStringList& rawArguments) {
     // that follow are resolved against the starting directory first.
     QStringList arguments;
     for (const QString& argument : rawArguments)
-        arguments.append(argument.startsWith('-') ? argument : QFileInfo(argument).absoluteFilePath());  // a new document is asked for: nothing is created
+        arguments.append(
+            argument.startsWith('-')
+                ? argument
+                : QFileInfo(argument)
+                      .absoluteFilePath());  // a new document is asked for: nothing is created
     const QString& first = arguments.front();
     if (first == "--help" || first == "-h") {
         std::fputs(kUsage, stdout);

@@ -24,7 +24,9 @@ QRect dialogUnits(const QFontMetrics& metrics, int x, int y, int width, int heig
 
 }  // namespace
 
-int TestListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kRows; }
+int TestListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kRows;
+}
 int TestListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 2; }
 
 QVariant TestListModel::data(const QModelIndex& index, int role) const {
@@ -35,7 +37,8 @@ QVariant TestListModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant TestListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole) return QString("col%1").arg(section);
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+        return QString("col%1").arg(section);
     if (orientation == Qt::Horizontal && role == Qt::TextAlignmentRole)
         return int(Qt::AlignLeft | Qt::AlignVCenter);
     return {};

@@ -26,8 +26,9 @@ void printGeneralHelp(std::ostream& stream) {
         name.resize(std::max<std::size_t>(name.size() + 2, 10), ' ');
         stream << "  " << name << command.summary << "\n";
     }
-    stream << "\nRun '" << kProgram << " COMMAND --help' for the options of a command.\n"
-           << "Exit status: 0 success, 1 failure (the message is on stderr), 2 wrong command line.\n";
+    stream
+        << "\nRun '" << kProgram << " COMMAND --help' for the options of a command.\n"
+        << "Exit status: 0 success, 1 failure (the message is on stderr), 2 wrong command line.\n";
 }
 
 const Command* findCommand(const std::string& name) {
@@ -36,7 +37,8 @@ const Command* findCommand(const std::string& name) {
     return nullptr;
 }
 
-int usageError(const std::string& prefix, const std::string& why, const std::string& synopsis, std::ostream& err) {
+int usageError(const std::string& prefix, const std::string& why, const std::string& synopsis,
+               std::ostream& err) {
     err << prefix << ": " << why << "\n";
     if (synopsis.empty())
         printGeneralUsage(err);
@@ -46,7 +48,8 @@ int usageError(const std::string& prefix, const std::string& why, const std::str
 }
 
 // Runs one subcommand; a failure prints the system's own message text, alone on its line.
-int runCommand(const Command& command, const std::vector<std::string>& args, CommandContext& context) {
+int runCommand(const Command& command, const std::vector<std::string>& args,
+               CommandContext& context) {
     const std::string prefix = std::string(kProgram) + " " + command.name;
     struct ClearOnExit {
         CommandContext& context;
@@ -56,7 +59,8 @@ int runCommand(const Command& command, const std::vector<std::string>& args, Com
         ClearOnExit clear{context};  // before the catch blocks print
         const ParsedArgs parsed = parseArgs(args, command.options);
         if (parsed.help) {
-            context.out << "usage: " << kProgram << " " << command.synopsis << "\n\n" << command.help;
+            context.out << "usage: " << kProgram << " " << command.synopsis << "\n\n"
+                        << command.help;
             return kExitSuccess;
         }
         return command.run(parsed, context);
@@ -83,11 +87,9 @@ const std::vector<Command>& batchCommands() {
 #ifdef ORVANE_BATCH_HAS_PROCESS
         processCommand(),
 #endif
-        paramsCommand(),
-        defineGridCommand(),
-        gridInfoCommand(),
-        adjustCommand(), extractCommand(), statsCommand(), pairsCommand(), histogramCommand(), findGenesCommand(),
-        placeCommand(),
+        paramsCommand(),    defineGridCommand(), gridInfoCommand(), adjustCommand(),
+        extractCommand(),   statsCommand(),      pairsCommand(),    histogramCommand(),
+        findGenesCommand(), placeCommand(),
     };
     return commands;
 }
@@ -104,7 +106,8 @@ int runBatch(const std::vector<std::string>& args, CommandContext& context) {
         return kExitSuccess;
     }
     const Command* command = findCommand(name);
-    if (command == nullptr) return usageError(kProgram, "unknown command '" + name + "'", "", context.err);
+    if (command == nullptr)
+        return usageError(kProgram, "unknown command '" + name + "'", "", context.err);
     return runCommand(*command, std::vector<std::string>(args.begin() + 1, args.end()), context);
 }
 

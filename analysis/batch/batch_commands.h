@@ -27,9 +27,9 @@ struct CommandContext {
 
 struct Command {
     std::string name;
-    std::string synopsis;     // the usage line after "orvane-batch "
-    std::string summary;      // one line for the general help
-    std::string help;         // what it does and its options, for --help
+    std::string synopsis;  // the usage line after "orvane-batch "
+    std::string summary;   // one line for the general help
+    std::string help;      // what it does and its options, for --help
     std::vector<OptionSpec> options;
     // Runs the parsed command; throws UsageError for a wrong command line, CoreError (or
     // another exception) with the message for a failure; returns the exit status otherwise.

@@ -20,11 +20,17 @@ std::string outputFrom(const ParsedArgs& args) {
 }  // namespace
 
 std::vector<OptionSpec> exportOptions() {
-    return {{"--linear", "", false}, {"--no-invert", "", false}, {"--channel-off", "", true}, {"--output", "-o", true}};
+    return {{"--linear", "", false},
+            {"--no-invert", "", false},
+            {"--channel-off", "", true},
+            {"--output", "-o", true}};
 }
 
 std::vector<OptionSpec> processOptions() {
-    return {{"--mean", "", false}, {"--median", "", false}, {"--subtract-background", "", true}, {"--output", "-o", true}};
+    return {{"--mean", "", false},
+            {"--median", "", false},
+            {"--subtract-background", "", true},
+            {"--output", "-o", true}};
 }
 
 ExportRequest exportRequestFrom(const ParsedArgs& args) {
@@ -37,7 +43,9 @@ ExportRequest exportRequestFrom(const ParsedArgs& args) {
             request.inverted = false;
         } else if (option.name == "--channel-off") {
             const std::optional<std::int64_t> channel = parseInteger(option.value, 1, 3);
-            if (!channel) throw UsageError("--channel-off takes 1 (red), 2 (green) or 3 (blue), not '" + option.value + "'");
+            if (!channel)
+                throw UsageError("--channel-off takes 1 (red), 2 (green) or 3 (blue), not '" +
+                                 option.value + "'");
             request.channelOff[static_cast<std::size_t>(*channel - 1)] = true;
         }
     }
@@ -59,7 +67,9 @@ ProcessRequest processRequestFrom(const ParsedArgs& args) {
             request.steps.push_back({ProcessStep::Kind::Median, {}});
         } else if (option.name == "--subtract-background") {
             const std::optional<Rectangle> rectangle = parseRectangle(option.value);
-            if (!rectangle) throw UsageError("--subtract-background takes X0,Y0,X1,Y1 in pixels, not '" + option.value + "'");
+            if (!rectangle)
+                throw UsageError("--subtract-background takes X0,Y0,X1,Y1 in pixels, not '" +
+                                 option.value + "'");
             request.steps.push_back({ProcessStep::Kind::SubtractBackground, *rectangle});
         }
     }

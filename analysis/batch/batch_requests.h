@@ -11,22 +11,22 @@
 namespace orvane::batch {
 
 struct ExportRequest {
-    bool linear = false;                   // --linear: linear instead of logarithmic mapping
-    bool inverted = true;                  // --no-invert: colours on black
-    std::array<bool, 3> channelOff{};      // --channel-off N, N = 1 red, 2 green, 3 blue
+    bool linear = false;               // --linear: linear instead of logarithmic mapping
+    bool inverted = true;              // --no-invert: colours on black
+    std::array<bool, 3> channelOff{};  // --channel-off N, N = 1 red, 2 green, 3 blue
     std::string output;
-    std::vector<std::string> inputs;       // the image, then up to two overlays
+    std::vector<std::string> inputs;  // the image, then up to two overlays
 };
 
 struct ProcessStep {
     enum class Kind { Mean, Median, SubtractBackground };
     Kind kind = Kind::Mean;
-    Rectangle rectangle;                   // for SubtractBackground
+    Rectangle rectangle;  // for SubtractBackground
     bool operator==(const ProcessStep&) const = default;
 };
 
 struct ProcessRequest {
-    std::vector<ProcessStep> steps;        // in command-line order
+    std::vector<ProcessStep> steps;  // in command-line order
     std::string output;
     std::string input;
 };

@@ -23,7 +23,8 @@ namespace {
 
 const OptionSpec* findSpec(const std::vector<OptionSpec>& items, std::string_view name) {
     for (const OptionSpec& item : items)
-        if (item.longName == name || (!item.shortName.empty() && item.shortName == name)) return &item;
+        if (item.longName == name || (!item.shortName.empty() && item.shortName == name))
+            return &item;
     return nullptr;
 }
 
@@ -64,7 +65,8 @@ ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<Opt
     return parsed;
 }
 
-std::optional<std::int64_t> parseInteger(std::string_view text, std::int64_t min, std::int64_t max) {
+std::optional<std::int64_t> parseInteger(std::string_view text, std::int64_t min,
+                                         std::int64_t max) {
     // from_chars accepts a minus sign but not a plus sign; both are fine on a command line.
     if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);
@@ -83,9 +85,11 @@ std::optional<Rectangle> parseRectangle(std::string_view text) {
     for (int i = 0; i < 4; ++i) {
         const std::size_t comma = text.find(',');
         const bool last = i == 3;
-        if (last != (comma == std::string_view::npos)) return std::nullopt;  // too few or too many parts
-        const std::optional<std::int64_t> value = parseInteger(
-            text.substr(0, comma), std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
+        if (last != (comma == std::string_view::npos))
+            return std::nullopt;  // too few or too many parts
+        const std::optional<std::int64_t> value =
+            parseInteger(text.substr(0, comma), std::numeric_limits<std::int32_t>::min(),
+                         std::numeric_limits<std::int32_t>::max());
         if (!value) return std::nullopt;
         values[i] = static_cast<std::int32_t>(*value);
         if (!last) text.remove_prefix(comma + 1);

@@ -18,19 +18,19 @@ public:
 };
 
 struct OptionSpec {
-    std::string longName;    // "--channel-off"
-    std::string shortName;   // "-o", or empty
+    std::string longName;   // "--channel-off"
+    std::string shortName;  // "-o", or empty
     bool takesValue = false;
 };
 
 struct ParsedOption {
-    std::string name;        // always the long name
-    std::string value;       // empty for a flag
+    std::string name;   // always the long name
+    std::string value;  // empty for a flag
 };
 
 struct ParsedArgs {
-    bool help = false;                     // -h or --help was given
-    std::vector<ParsedOption> options;     // in command-line order, repeats kept
+    bool help = false;                  // -h or --help was given
+    std::vector<ParsedOption> options;  // in command-line order, repeats kept
     std::vector<std::string> positionals;
 
     bool has(std::string_view name) const;

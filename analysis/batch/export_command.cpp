@@ -30,13 +30,16 @@ Command exportCommand() {
         "export",
         "export [--linear] [--no-invert] [--channel-off N]... -o OUT.tif IMAGE [OVERLAY...]",
         "write the displayed picture as an 8-bit RGB TIFF",
-        "Loads IMAGE and up to two OVERLAYs as Open and Overlay Image do, and writes the file that\n"
-        "File > Export 8-bit TIFF writes from the new view: logarithmic mapping, inverted colours,\n"
+        "Loads IMAGE and up to two OVERLAYs as Open and Overlay Image do, and writes the file "
+        "that\n"
+        "File > Export 8-bit TIFF writes from the new view: logarithmic mapping, inverted "
+        "colours,\n"
         "the channel of every loaded layer on, unless the options change it.\n"
         "options:\n"
         "  --linear           linear instead of logarithmic mapping\n"
         "  --no-invert        colours on black instead of inverted colours\n"
-        "  --channel-off N    switch channel N off: 1 red (IMAGE), 2 green, 3 blue; may be repeated\n"
+        "  --channel-off N    switch channel N off: 1 red (IMAGE), 2 green, 3 blue; may be "
+        "repeated\n"
         "  -o, --output OUT   the TIFF file to write (required); it replaces an existing file\n",
         exportOptions(),
         runExport,

@@ -53,7 +53,8 @@ int runDefineGrid(const ParsedArgs& args, CommandContext& context) {
     if (maps.size() > 1) throw UsageError("more than one --map given");
     const std::vector<std::string> gals = args.values("--gal");
     if (gals.size() > 1) throw UsageError("more than one --gal given");
-    if (!maps.empty() && !gals.empty()) throw UsageError("--map and --gal both give the layout; give one");
+    if (!maps.empty() && !gals.empty())
+        throw UsageError("--map and --gal both give the layout; give one");
     checkOutputIsNotInput(outputs[0], args.positionals);
     const auto settings = settingsOf(args);
     const LayeredImage image = loadInputs(args.positionals, context.progress);
@@ -103,7 +104,8 @@ Command paramsCommand() {
 Command defineGridCommand() {
     return Command{
         "define-grid",
-        "define-grid [--map SLIDE_MAP | --gal ARRAY.gal] [--set FIELD=VALUE]... -o GRID.grd IMAGE [OVERLAY...]",
+        "define-grid [--map SLIDE_MAP | --gal ARRAY.gal] [--set FIELD=VALUE]... -o GRID.grd IMAGE "
+        "[OVERLAY...]",
         "lay out a grid as Define Grid does and save it as a grid definition file",
         "Starts from the Grid Parameters of a new view; --map reads a slide map data file as\n"
         "the Load Map button does, --gal a GenePix Array List as the Load GAL... button does\n"

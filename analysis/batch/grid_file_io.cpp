@@ -10,8 +10,6 @@ SpotGrid loadGridFile(const std::string& path) {
     return grid;
 }
 
-void saveGridFile(const std::string& path, const SpotGrid& grid) {
-    SaveGrid(grid, path);
-}
+void saveGridFile(const std::string& path, const SpotGrid& grid) { SaveGrid(grid, path); }
 
 }  // namespace orvane::batch

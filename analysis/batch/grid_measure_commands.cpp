@@ -30,10 +30,12 @@ struct GridInputs {
 };
 
 GridInputs loadGridInputs(const ParsedArgs& args, CommandContext& context) {
-    if (args.positionals.size() < 2) throw UsageError("give the grid file, then the image and its overlays");
+    if (args.positionals.size() < 2)
+        throw UsageError("give the grid file, then the image and its overlays");
     GridInputs inputs;
     inputs.grid = loadGridFile(args.positionals[0]);
-    inputs.image = loadInputs({args.positionals.begin() + 1, args.positionals.end()}, context.progress);
+    inputs.image =
+        loadInputs({args.positionals.begin() + 1, args.positionals.end()}, context.progress);
     return inputs;
 }
 
@@ -56,7 +58,8 @@ int runAdjust(const ParsedArgs& args, CommandContext& context) {
     }
     const std::string output = singleOutput(args, "OUT.grd");
     const QuadIndex current = currentQuadFrom(args);
-    checkOutputIsNotInput(output, {args.positionals.begin() + (args.positionals.empty() ? 0 : 1), args.positionals.end()});
+    checkOutputIsNotInput(output, {args.positionals.begin() + (args.positionals.empty() ? 0 : 1),
+                                   args.positionals.end()});
     GridInputs inputs = loadGridInputs(args, context);
     const GridQuad& quad = currentQuadOf(inputs.grid, current);
     for (std::int64_t pass = 0; pass < times; ++pass) {
@@ -72,7 +75,8 @@ int runExtract(const ParsedArgs& args, CommandContext& context) {
     // -o, --gpr or both: the Spot Integral Intensity file and the GenePix Results of one run.
     const std::optional<std::string> gpr = singleValue(args, "--gpr");
     const std::optional<std::string> output =
-        gpr && !args.has("--output") ? std::nullopt : std::optional(singleOutput(args, "SPOT_DATA.txt"));
+        gpr && !args.has("--output") ? std::nullopt
+                                     : std::optional(singleOutput(args, "SPOT_DATA.txt"));
     if (gpr && gpr->empty()) throw UsageError("the --gpr file name is empty");
     if (gpr && output && *gpr == *output) throw UsageError("-o and --gpr name the same file");
     const QuadIndex current = currentQuadFrom(args);
@@ -99,7 +103,8 @@ int runHistogram(const ParsedArgs& args, CommandContext& context) {
     std::int64_t width = kDialogWidthPixels;
     if (const std::optional<std::string> text = singleValue(args, "--width")) {
         const std::optional<std::int64_t> value = parseInteger(*text, 25, 1000000);
-        if (!value) throw UsageError("--width takes a number of pixels from 25 up, not '" + *text + "'");
+        if (!value)
+            throw UsageError("--width takes a number of pixels from 25 up, not '" + *text + "'");
         width = *value;
     }
     const QuadIndex current = currentQuadFrom(args);
@@ -112,7 +117,8 @@ int runHistogram(const ParsedArgs& args, CommandContext& context) {
     context.out << "bins: " << bins.bins << "\nspots: " << histogram.means().m << "\n";
     for (int k = 0; k < histogram.means().layerCount; ++k) {
         context.out << "layer " << k << ":";
-        for (std::int32_t count : bins.counters[static_cast<std::size_t>(k)]) context.out << " " << count;
+        for (std::int32_t count : bins.counters[static_cast<std::size_t>(k)])
+            context.out << " " << count;
         context.out << "\n";
     }
     return context.out ? kExitSuccess : kExitFailure;
@@ -145,14 +151,21 @@ int runFind(const ParsedArgs& args, CommandContext& context) {
 Command adjustCommand() {
     return Command{
         "adjust",
-        "adjust --method 2dw|1dw|cm [--times N] [--current-quad QX,QY] -o OUT.grd GRID.grd IMAGE [OVERLAY...]",
+        "adjust --method 2dw|1dw|cm [--times N] [--current-quad QX,QY] -o OUT.grd GRID.grd IMAGE "
+        "[OVERLAY...]",
         "move every spot onto its signal (Adjust Grid 2DW, 1DW or CM) and save the grid",
-        std::string("Loads the grid file as Load Grid does and the scans as Open and Overlay Image do, runs\n"
-                    "Adjust Grid with the method N times (default 1; each pass starts from the adjusted\n"
-                    "centres) and saves the grid as Save Grid does.\n"
-                    "  --method 2dw|1dw|cm   two-dimensional window, one-dimensional window, centre of mass\n") +
+        std::string(
+            "Loads the grid file as Load Grid does and the scans as Open and Overlay Image do, "
+            "runs\n"
+            "Adjust Grid with the method N times (default 1; each pass starts from the adjusted\n"
+            "centres) and saves the grid as Save Grid does.\n"
+            "  --method 2dw|1dw|cm   two-dimensional window, one-dimensional window, centre of "
+            "mass\n") +
             kCurrentQuadHelp,
-        {{"--method", "", true}, {"--times", "", true}, {"--current-quad", "", true}, {"--output", "-o", true}},
+        {{"--method", "", true},
+         {"--times", "", true},
+         {"--current-quad", "", true},
+         {"--output", "-o", true}},
         runAdjust,
     };
 }
@@ -160,16 +173,18 @@ Command adjustCommand() {
 Command extractCommand() {
     return Command{
         "extract",
-        "extract [--current-quad QX,QY] [-o SPOT_DATA.txt] [--gpr OUT.gpr] GRID.grd IMAGE [OVERLAY...]",
+        "extract [--current-quad QX,QY] [-o SPOT_DATA.txt] [--gpr OUT.gpr] GRID.grd IMAGE "
+        "[OVERLAY...]",
         "write the Spot Integral Intensity file (Extract Grid Data) and/or GenePix Results",
-        std::string("Measures every spot that is not excluded on every layer and writes the Spot Integral\n"
-                    "Intensity file exactly as Grid > Extract Grid Data does.\n"
-                    "  -o, --output FILE     the Spot Integral Intensity file\n"
-                    "  --gpr OUT.gpr         (beside or instead of -o) GenePix Results as Grid > Export\n"
-                    "                        GenePix Results writes them, for limma and other tools: the\n"
-                    "                        56 columns of GenePix Pro 6.1, every spot of every quad in\n"
-                    "                        use (excluded spots flagged -75, marked ones -100), IMAGE as\n"
-                    "                        635 and the first OVERLAY as 532; needs two layers\n") +
+        std::string(
+            "Measures every spot that is not excluded on every layer and writes the Spot Integral\n"
+            "Intensity file exactly as Grid > Extract Grid Data does.\n"
+            "  -o, --output FILE     the Spot Integral Intensity file\n"
+            "  --gpr OUT.gpr         (beside or instead of -o) GenePix Results as Grid > Export\n"
+            "                        GenePix Results writes them, for limma and other tools: the\n"
+            "                        56 columns of GenePix Pro 6.1, every spot of every quad in\n"
+            "                        use (excluded spots flagged -75, marked ones -100), IMAGE as\n"
+            "                        635 and the first OVERLAY as 532; needs two layers\n") +
             kCurrentQuadHelp,
         {{"--current-quad", "", true}, {"--output", "-o", true}, {"--gpr", "", true}},
         runExtract,
@@ -181,11 +196,12 @@ Command histogramCommand() {
         "histogram",
         "histogram [--width PIXELS] [--current-quad QX,QY] GRID.grd IMAGE [OVERLAY...]",
         "print the grid data histogram's bins of the spot means (Grid Data Histogram)",
-        std::string("Measures the mean of every spot that is neither marked nor excluded on every layer,\n"
-                    "bins the means on the logarithmic axis of the histogram dialog and prints\n"
-                    "\"bins: B\", \"spots: M\" and one line a layer with its B bin counts.\n"
-                    "  --width PIXELS        the width of the dialog's client area (default 540): B is\n"
-                    "                        (PIXELS - 20) / 5, at most 2048\n") +
+        std::string(
+            "Measures the mean of every spot that is neither marked nor excluded on every layer,\n"
+            "bins the means on the logarithmic axis of the histogram dialog and prints\n"
+            "\"bins: B\", \"spots: M\" and one line a layer with its B bin counts.\n"
+            "  --width PIXELS        the width of the dialog's client area (default 540): B is\n"
+            "                        (PIXELS - 20) / 5, at most 2048\n") +
             kCurrentQuadHelp,
         {{"--width", "", true}, {"--current-quad", "", true}},
         runHistogram,
@@ -195,9 +211,11 @@ Command histogramCommand() {
 Command findGenesCommand() {
     return Command{
         "find",
-        "find --pattern TEXT [--match-case] [--whole-word] [--no-uid] [--no-descr] -o OUT.grd GRID.grd",
+        "find --pattern TEXT [--match-case] [--whole-word] [--no-uid] [--no-descr] -o OUT.grd "
+        "GRID.grd",
         "highlight the spots whose UID or description matches (Find / Highlight Genes)",
-        "Searches the well UIDs and descriptions of the grid's slide map as Find / Highlight Genes\n"
+        "Searches the well UIDs and descriptions of the grid's slide map as Find / Highlight "
+        "Genes\n"
         "does, replaces the highlights of the grid by the matches, saves the grid and prints\n"
         "\"Found N matching genes.\" or \"Pattern not found.\".\n"
         "  --pattern TEXT   at most 60 characters; an empty pattern matches every spot\n"
@@ -205,8 +223,12 @@ Command findGenesCommand() {
         "  --whole-word     the whole field must equal the pattern\n"
         "  --no-uid         do not search the UIDs\n"
         "  --no-descr       do not search the descriptions\n",
-        {{"--pattern", "", true}, {"--match-case", "", false}, {"--whole-word", "", false},
-         {"--no-uid", "", false}, {"--no-descr", "", false}, {"--output", "-o", true}},
+        {{"--pattern", "", true},
+         {"--match-case", "", false},
+         {"--whole-word", "", false},
+         {"--no-uid", "", false},
+         {"--no-descr", "", false},
+         {"--output", "-o", true}},
         runFind,
     };
 }

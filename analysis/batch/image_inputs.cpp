@@ -26,7 +26,8 @@ ScanName splitScanName(const std::string& name) {
 LayeredImage loadInputs(const std::vector<std::string>& paths, Progress& progress) {
     if (paths.empty()) throw UsageError("no image file given");
     if (paths.size() > static_cast<std::size_t>(kMaxLayers))
-        throw UsageError("at most " + std::to_string(kMaxLayers) + " image files (an image and two overlays)");
+        throw UsageError("at most " + std::to_string(kMaxLayers) +
+                         " image files (an image and two overlays)");
     LayeredImage image;
     for (const std::string& path : paths) {
         const ScanName scan = splitScanName(path);
@@ -39,7 +40,8 @@ void checkOutputIsNotInput(const std::string& output, const std::vector<std::str
     for (const std::string& input : inputs) {
         std::error_code error;
         const std::string file = splitScanName(input).path;
-        const bool same = output == input || output == file || std::filesystem::equivalent(output, file, error);
+        const bool same =
+            output == input || output == file || std::filesystem::equivalent(output, file, error);
         if (same) throw UsageError("the output file " + output + " is one of the input files");
     }
 }

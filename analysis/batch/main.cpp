@@ -16,10 +16,13 @@ int main(int argc, char** argv) {
     // progress line has been cleared.
     orvane::setTiffMessageSink([&progress](orvane::TiffMessageKind kind, const std::string& text) {
         progress.finish();
-        std::cerr << (kind == orvane::TiffMessageKind::Warning ? "warning: " : "") << text << std::endl;
+        std::cerr << (kind == orvane::TiffMessageKind::Warning ? "warning: " : "") << text
+                  << std::endl;
     });
-    orvane::batch::CommandContext context{std::cout, std::cerr, progress, [&progress] { progress.finish(); }};
-    const int status = orvane::batch::runBatch(std::vector<std::string>(argv + 1, argv + argc), context);
+    orvane::batch::CommandContext context{std::cout, std::cerr, progress,
+                                          [&progress] { progress.finish(); }};
+    const int status =
+        orvane::batch::runBatch(std::vector<std::string>(argv + 1, argv + argc), context);
     progress.finish();
     std::cout.flush();
     return std::cout ? status : orvane::batch::kExitFailure;

@@ -22,14 +22,17 @@ std::string singleOutput(const ParsedArgs& args, const std::string& example) {
     return *output;
 }
 
-std::optional<std::vector<std::int32_t>> parseIntegerList(const std::string& text, std::size_t count) {
+std::optional<std::vector<std::int32_t>> parseIntegerList(const std::string& text,
+                                                          std::size_t count) {
     std::vector<std::int32_t> values;
     std::size_t start = 0;
     while (true) {
         const std::size_t comma = text.find(',', start);
-        const std::string part = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        const std::optional<std::int64_t> value = parseInteger(
-            part, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
+        const std::string part =
+            text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        const std::optional<std::int64_t> value =
+            parseInteger(part, std::numeric_limits<std::int32_t>::min(),
+                         std::numeric_limits<std::int32_t>::max());
         if (!value) return std::nullopt;
         values.push_back(static_cast<std::int32_t>(*value));
         if (comma == std::string::npos) break;
@@ -43,14 +46,17 @@ QuadIndex currentQuadFrom(const ParsedArgs& args) {
     const std::optional<std::string> text = singleValue(args, "--current-quad");
     if (!text) return {};
     const auto values = parseIntegerList(*text, 2);
-    if (!values || (*values)[0] < 0 || (*values)[0] >= kMaxQuadsX || (*values)[1] < 0 || (*values)[1] >= kMaxQuadsY)
-        throw UsageError("--current-quad takes QX,QY with 0 <= QX < 4 and 0 <= QY < 16, not '" + *text + "'");
+    if (!values || (*values)[0] < 0 || (*values)[0] >= kMaxQuadsX || (*values)[1] < 0 ||
+        (*values)[1] >= kMaxQuadsY)
+        throw UsageError("--current-quad takes QX,QY with 0 <= QX < 4 and 0 <= QY < 16, not '" +
+                         *text + "'");
     return {(*values)[0], (*values)[1]};
 }
 
 std::vector<OptionSpec> selectionOptions() {
-    return {{"--rect", "", true}, {"--circle-diameter", "", true}, {"--circle-radius", "", true},
-            {"--spot", "", true}, {"--grid", "", true}, {"--output", "-o", true}};
+    return {{"--rect", "", true},          {"--circle-diameter", "", true},
+            {"--circle-radius", "", true}, {"--spot", "", true},
+            {"--grid", "", true},          {"--output", "-o", true}};
 }
 
 SelectionRequest selectionRequestFrom(const ParsedArgs& args) {
@@ -70,7 +76,8 @@ SelectionRequest selectionRequestFrom(const ParsedArgs& args) {
         ++given;
         const auto values = parseIntegerList(*text, 4);
         if (!values)
-            throw UsageError(std::string(option.name) + " takes four comma-separated integers, not '" + *text + "'");
+            throw UsageError(std::string(option.name) +
+                             " takes four comma-separated integers, not '" + *text + "'");
         request.shape.tool = option.tool;
         if (option.tool == ToolKind::Grid) {
             request.quad = {(*values)[0], (*values)[1]};
@@ -84,17 +91,21 @@ SelectionRequest selectionRequestFrom(const ParsedArgs& args) {
         }
     }
     if (given != 1)
-        throw UsageError("give exactly one of --rect, --circle-diameter, --circle-radius and --spot");
+        throw UsageError(
+            "give exactly one of --rect, --circle-diameter, --circle-radius and --spot");
     request.gridPath = singleValue(args, "--grid");
-    if (request.shape.tool == ToolKind::Grid && !request.gridPath) throw UsageError("--spot needs --grid GRID.grd");
-    if (request.shape.tool != ToolKind::Grid && request.gridPath) throw UsageError("--grid goes with --spot only");
+    if (request.shape.tool == ToolKind::Grid && !request.gridPath)
+        throw UsageError("--spot needs --grid GRID.grd");
+    if (request.shape.tool != ToolKind::Grid && request.gridPath)
+        throw UsageError("--grid goes with --spot only");
     return request;
 }
 
 std::optional<SelectedSpot> selectedSpotOf(const SpotGrid& grid, const SelectionRequest& request) {
     if (!grid.InUse(request.quad.qx, request.quad.qy)) return std::nullopt;
     const GridQuad& quad = grid.quad(request.quad.qx, request.quad.qy);
-    if (!quad.ValidSpot(request.col, request.row) || (quad.Flags(request.col, request.row) & Excluded) != 0)
+    if (!quad.ValidSpot(request.col, request.row) ||
+        (quad.Flags(request.col, request.row) & Excluded) != 0)
         return std::nullopt;
     const GridPoint centre = *quad.SpotCentre(request.col, request.row);
     return SelectedSpot{centre.x, centre.y, quad.spotRadius, quad.roundCells == 1};
@@ -102,8 +113,8 @@ std::optional<SelectedSpot> selectedSpotOf(const SpotGrid& grid, const Selection
 
 const GridQuad& currentQuadOf(const SpotGrid& grid, const QuadIndex& index) {
     if (!grid.InUse(index.qx, index.qy))
-        throw UsageError("--current-quad " + std::to_string(index.qx) + "," + std::to_string(index.qy) +
-                         " is not one of the grid's quads");
+        throw UsageError("--current-quad " + std::to_string(index.qx) + "," +
+                         std::to_string(index.qy) + " is not one of the grid's quads");
     const GridQuad& quad = grid.quad(index.qx, index.qy);
     RequireGridDisplay(ToolKind::Grid, quad);
     return quad;

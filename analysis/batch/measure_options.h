@@ -27,7 +27,8 @@ struct QuadIndex {
 QuadIndex currentQuadFrom(const ParsedArgs& args);
 
 // A list of `count` comma-separated 32-bit integers; none when it is not one.
-std::optional<std::vector<std::int32_t>> parseIntegerList(const std::string& text, std::size_t count);
+std::optional<std::vector<std::int32_t>> parseIntegerList(const std::string& text,
+                                                          std::size_t count);
 
 // The selection options of stats and pairs: one of --rect, --circle-diameter, --circle-radius
 // (X0,Y0,X1,Y1: the anchor and the end point of the drag) or --spot QX,QY,COL,ROW with --grid.

@@ -16,7 +16,8 @@ int runPlace(const ParsedArgs& args, CommandContext& context) {
     const std::vector<std::string> outputs = args.values("--output");
     if (outputs.empty()) throw UsageError("no output grid given (-o OUT.grd)");
     if (outputs.size() > 1) throw UsageError("more than one output grid given");
-    if (args.positionals.size() < 2) throw UsageError("a grid file and at least one image are needed");
+    if (args.positionals.size() < 2)
+        throw UsageError("a grid file and at least one image are needed");
     const std::string& gridPath = args.positionals.front();
     const std::vector<std::string> images(args.positionals.begin() + 1, args.positionals.end());
     // The grid may be written over its own file: it is read whole first and saved atomically.
@@ -40,7 +41,8 @@ Command placeCommand() {
         "move a grid's quads onto their printed blocks (Auto Place Grid)",
         "Loads the grid file GRID.grd (as Load Grid does), IMAGE and up to two OVERLAYs, and runs\n"
         "Grid > Auto Place Grid: the whole grid is shifted by the slide's placement found within\n"
-        "+-2 mm, then every quad by its own offset within half a spot pitch of it; a quad without a\n"
+        "+-2 mm, then every quad by its own offset within half a spot pitch of it; a quad without "
+        "a\n"
         "clear match keeps the common shift. Only the quads' corners move. Prints\n"
         "\"Placed N of M quads.\" and writes the grid to OUT.grd.\n"
         "options:\n"

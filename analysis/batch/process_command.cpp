@@ -12,19 +12,20 @@ namespace {
 
 void applyStep(LayeredImage& image, const ProcessStep& step, Progress& progress) {
     switch (step.kind) {
-        case ProcessStep::Kind::Mean:
-            progress.message("Filter Image (3x3 mean) ...");
-            MeanFilter(image, 1);
-            break;
-        case ProcessStep::Kind::Median:
-            progress.message("Filter Image (3x3 median) ...");
-            MedianFilter(image, 1);
-            break;
-        case ProcessStep::Kind::SubtractBackground:
-            // The rectangle as the Rectangle tool stores it; the operation orders its ends.
-            progress.message("Subtract Background ...");
-            SubtractBackground(image, step.rectangle.x0, step.rectangle.y0, step.rectangle.x1, step.rectangle.y1);
-            break;
+    case ProcessStep::Kind::Mean:
+        progress.message("Filter Image (3x3 mean) ...");
+        MeanFilter(image, 1);
+        break;
+    case ProcessStep::Kind::Median:
+        progress.message("Filter Image (3x3 median) ...");
+        MedianFilter(image, 1);
+        break;
+    case ProcessStep::Kind::SubtractBackground:
+        // The rectangle as the Rectangle tool stores it; the operation orders its ends.
+        progress.message("Subtract Background ...");
+        SubtractBackground(image, step.rectangle.x0, step.rectangle.y0, step.rectangle.x1,
+                           step.rectangle.y1);
+        break;
     }
 }
 
@@ -44,15 +45,18 @@ Command processCommand() {
         "process",
         "process [--mean] [--median] [--subtract-background X0,Y0,X1,Y1]... -o OUT.tif IMAGE",
         "filter a scan and subtract its background, writing a 16-bit scan",
-        "Loads IMAGE, applies the operations in the order given, and writes the result as a 16-bit\n"
+        "Loads IMAGE, applies the operations in the order given, and writes the result as a "
+        "16-bit\n"
         "grey TIFF with the source's resolution tags and ImageDescription, so that it loads back\n"
         "exactly like a scan.\n"
         "options (each may be repeated):\n"
         "  --mean             Filter Image (3x3 mean)\n"
         "  --median           Filter Image (3x3 median)\n"
         "  --subtract-background X0,Y0,X1,Y1\n"
-        "                     Subtract Background with the rectangle from pixel (X0, Y0) to (X1, Y1)\n"
-        "                     as the Rectangle tool stores it: columns and rows from the smaller to\n"
+        "                     Subtract Background with the rectangle from pixel (X0, Y0) to (X1, "
+        "Y1)\n"
+        "                     as the Rectangle tool stores it: columns and rows from the smaller "
+        "to\n"
         "                     the larger value, the larger one excluded\n"
         "  -o, --output OUT   the TIFF file to write (required); it replaces an existing file\n",
         processOptions(),

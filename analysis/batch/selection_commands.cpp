@@ -19,7 +19,8 @@ const char* const kSelectionHelp =
     "  --circle-diameter X0,Y0,X1,Y1  the circle whose diameter is the segment (X0,Y0)-(X1,Y1)\n"
     "  --circle-radius X0,Y0,X1,Y1    the circle around (X0,Y0) through (X1,Y1)\n"
     "  --spot QX,QY,COL,ROW --grid GRID.grd\n"
-    "                                 the grid tool's selected spot: quad (QX,QY), spot (COL,ROW),\n"
+    "                                 the grid tool's selected spot: quad (QX,QY), spot "
+    "(COL,ROW),\n"
     "                                 all 0-based, in the grid file as Save Grid wrote it\n"
     "in image pixels, as the mouse tools define them (the anchor, then the end of the drag).\n";
 
@@ -28,7 +29,8 @@ struct Inputs {
     std::optional<SelectedSpot> spot;
 };
 
-Inputs loadSelectionInputs(const ParsedArgs& args, const SelectionRequest& request, CommandContext& context) {
+Inputs loadSelectionInputs(const ParsedArgs& args, const SelectionRequest& request,
+                           CommandContext& context) {
     Inputs inputs;
     if (request.gridPath) inputs.spot = selectedSpotOf(loadGridFile(*request.gridPath), request);
     inputs.image = loadInputs(args.positionals, context.progress);
@@ -65,7 +67,8 @@ int runPairs(const ParsedArgs& args, CommandContext& context) {
     pairs.SetData(SamplePairsSelection(inputs.image, request.shape, inputs.spot));
     pairs.SaveData(output);
     context.clearProgress();
-    context.out << "N of samples " << pairs.n() << "\nXmax " << pairs.Xmax() << ", Ymax " << pairs.Ymax() << "\n";
+    context.out << "N of samples " << pairs.n() << "\nXmax " << pairs.Xmax() << ", Ymax "
+                << pairs.Ymax() << "\n";
     return context.out ? kExitSuccess : kExitFailure;
 }
 
@@ -76,15 +79,19 @@ Command statsCommand() {
     options.push_back({"--raw", "", false});
     return Command{
         "stats",
-        "stats (--rect | --circle-diameter | --circle-radius) X0,Y0,X1,Y1 [--raw] -o SELECTION_DATA.txt "
-        "IMAGE [OVERLAY...]\n       orvane-batch stats --spot QX,QY,COL,ROW --grid GRID.grd [--raw] -o "
+        "stats (--rect | --circle-diameter | --circle-radius) X0,Y0,X1,Y1 [--raw] -o "
+        "SELECTION_DATA.txt "
+        "IMAGE [OVERLAY...]\n       orvane-batch stats --spot QX,QY,COL,ROW --grid GRID.grd "
+        "[--raw] -o "
         "SELECTION_DATA.txt IMAGE [OVERLAY...]",
         "write the selection statistics file of an area (Show Selection Statistics, Save Data)",
-        std::string("Samples every layer inside the selection and writes the file that Save Data of the\n"
-                    "\"Selected Data Statistics\" dialog writes: the statistics line of each layer and the\n"
-                    "samples of each layer sorted; prints the statistics lines. With --raw writes what\n"
-                    "Selection > Save Raw Data writes instead: every pixel in sampling order with its\n"
-                    "coordinates and one value per layer.\n\n") +
+        std::string(
+            "Samples every layer inside the selection and writes the file that Save Data of the\n"
+            "\"Selected Data Statistics\" dialog writes: the statistics line of each layer and "
+            "the\n"
+            "samples of each layer sorted; prints the statistics lines. With --raw writes what\n"
+            "Selection > Save Raw Data writes instead: every pixel in sampling order with its\n"
+            "coordinates and one value per layer.\n\n") +
             kSelectionHelp,
         options,
         runStats,
@@ -94,14 +101,16 @@ Command statsCommand() {
 Command pairsCommand() {
     return Command{
         "pairs",
-        "pairs (--rect | --circle-diameter | --circle-radius) X0,Y0,X1,Y1 -o SELECTION_PAIRS.txt IMAGE "
+        "pairs (--rect | --circle-diameter | --circle-radius) X0,Y0,X1,Y1 -o SELECTION_PAIRS.txt "
+        "IMAGE "
         "OVERLAY [OVERLAY]\n       orvane-batch pairs --spot QX,QY,COL,ROW --grid GRID.grd -o "
         "SELECTION_PAIRS.txt IMAGE OVERLAY [OVERLAY]",
         "write the selection pairs file of an area (Show Selection Pairs, Save Data)",
-        std::string("Samples every layer inside the selection and writes, one pixel a row in sampling\n"
-                    "order, its index and its value on layer 0, layer 1 and layer 2 when loaded, after\n"
-                    "a header; prints the number of pairs and the largest value of layers 0 and 1.\n"
-                    "Two layers are required.\n\n") +
+        std::string(
+            "Samples every layer inside the selection and writes, one pixel a row in sampling\n"
+            "order, its index and its value on layer 0, layer 1 and layer 2 when loaded, after\n"
+            "a header; prints the number of pairs and the largest value of layers 0 and 1.\n"
+            "Two layers are required.\n\n") +
             kSelectionHelp,
         selectionOptions(),
         runPairs,

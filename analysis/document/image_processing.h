@@ -9,7 +9,8 @@
 
 namespace orvane {
 
-inline constexpr const char* kSelectBackgroundMessage = "Please select rectangle backgound area first";
+inline constexpr const char* kSelectBackgroundMessage =
+    "Please select rectangle backgound area first";
 
 // Each output sample is the mean (fraction dropped) of the window of half-width r around it,
 // cut off at the image edge. Every loaded layer gets a new buffer of exactly width x height

@@ -28,8 +28,10 @@ std::int32_t lengthToPixels(std::uint16_t unit, float resolution, double millime
 
 double pixelsToLength(std::uint16_t unit, float resolution, std::int32_t pixels) {
     const bool usable = std::isfinite(resolution) && resolution > 0.0f;
-    if (unit == kResolutionUnitInch && usable) return pixels * 25.4 / static_cast<double>(resolution);
-    if (unit == kResolutionUnitCentimetre && usable) return pixels * 10.0 / static_cast<double>(resolution);
+    if (unit == kResolutionUnitInch && usable)
+        return pixels * 25.4 / static_cast<double>(resolution);
+    if (unit == kResolutionUnitCentimetre && usable)
+        return pixels * 10.0 / static_cast<double>(resolution);
     return pixels * 0.01;
 }
 

@@ -63,16 +63,20 @@ void meanLayer(const std::uint16_t* in, std::int32_t width, std::int32_t height,
     for (int s = 0; s < stripes; ++s) {
         const auto yBegin = static_cast<std::int32_t>(std::int64_t{height} * s / stripes);
         const auto yEnd = static_cast<std::int32_t>(std::int64_t{height} * (s + 1) / stripes);
-        meanRows<Sum>(in, width, height, r, yBegin, yEnd, columns.get() + static_cast<std::size_t>(s) * static_cast<std::size_t>(width), out);
+        meanRows<Sum>(in, width, height, r, yBegin, yEnd,
+                      columns.get() + static_cast<std::size_t>(s) * static_cast<std::size_t>(width),
+                      out);
     }
 }
 
 // One row of the 3 x 3 window the menu command uses: column sums of the (up to) three rows,
 // then the sum of three neighbouring columns. With the divisor a constant inside the image the
 // compiler turns the division into a multiplication, and the loops vectorise.
-[[gnu::always_inline]] inline void meanRow3x3Body(const std::uint16_t* above, const std::uint16_t* __restrict here,
+[[gnu::always_inline]] inline void meanRow3x3Body(const std::uint16_t* above,
+                                                  const std::uint16_t* __restrict here,
                                                   const std::uint16_t* below, std::int32_t width,
-                                                  std::uint32_t* __restrict column, std::uint16_t* __restrict outRow) {
+                                                  std::uint32_t* __restrict column,
+                                                  std::uint16_t* __restrict outRow) {
     const auto w = static_cast<std::size_t>(width);
     if (above && below) {
         const std::uint16_t* __restrict a = above;
@@ -91,25 +95,28 @@ void meanLayer(const std::uint16_t* in, std::int32_t width, std::int32_t height,
     outRow[w - 1] = static_cast<std::uint16_t>((column[w - 2] + column[w - 1]) / (2 * rows));
     if (rows == 3) {
         for (std::size_t x = 1; x + 1 < w; ++x)
-            outRow[x] = static_cast<std::uint16_t>((column[x - 1] + column[x] + column[x + 1]) / 9u);
+            outRow[x] =
+                static_cast<std::uint16_t>((column[x - 1] + column[x] + column[x + 1]) / 9u);
     } else {
         for (std::size_t x = 1; x + 1 < w; ++x)
-            outRow[x] = static_cast<std::uint16_t>((column[x - 1] + column[x] + column[x + 1]) / (3 * rows));
+            outRow[x] = static_cast<std::uint16_t>((column[x - 1] + column[x] + column[x + 1]) /
+                                                   (3 * rows));
     }
 }
 
-using MeanRowKernel = void (*)(const std::uint16_t*, const std::uint16_t*, const std::uint16_t*, std::int32_t,
-                               std::uint32_t*, std::uint16_t*);
+using MeanRowKernel = void (*)(const std::uint16_t*, const std::uint16_t*, const std::uint16_t*,
+                               std::int32_t, std::uint32_t*, std::uint16_t*);
 
-void meanRow3x3Portable(const std::uint16_t* above, const std::uint16_t* here, const std::uint16_t* below,
-                        std::int32_t width, std::uint32_t* column, std::uint16_t* outRow) {
+void meanRow3x3Portable(const std::uint16_t* above, const std::uint16_t* here,
+                        const std::uint16_t* below, std::int32_t width, std::uint32_t* column,
+                        std::uint16_t* outRow) {
     meanRow3x3Body(above, here, below, width, column, outRow);
 }
 
 #ifdef ORVANE_AVX2_BUILD
 ORVANE_TARGET_AVX2 void meanRow3x3Avx2(const std::uint16_t* above, const std::uint16_t* here,
-                                       const std::uint16_t* below, std::int32_t width, std::uint32_t* column,
-                                       std::uint16_t* outRow) {
+                                       const std::uint16_t* below, std::int32_t width,
+                                       std::uint32_t* column, std::uint16_t* outRow) {
     meanRow3x3Body(above, here, below, width, column, outRow);
 }
 #endif
@@ -125,12 +132,14 @@ MeanRowKernel meanRowKernel() {
 void meanLayer3x3(std::uint16_t* samples, std::int32_t width, std::int32_t height, int stripes,
                   std::uint32_t* columns) {
     const MeanRowKernel kernel = meanRowKernel();
-    filterRowsInPlace(samples, width, height, stripes,
-                      [&](const std::uint16_t* above, const std::uint16_t* here, const std::uint16_t* below,
-                          std::uint16_t* out, int stripe) {
-                          kernel(above, here, below, width,
-                                 columns + static_cast<std::size_t>(stripe) * static_cast<std::size_t>(width), out);
-                      });
+    filterRowsInPlace(
+        samples, width, height, stripes,
+        [&](const std::uint16_t* above, const std::uint16_t* here, const std::uint16_t* below,
+            std::uint16_t* out, int stripe) {
+            kernel(above, here, below, width,
+                   columns + static_cast<std::size_t>(stripe) * static_cast<std::size_t>(width),
+                   out);
+        });
 }
 
 }  // namespace
@@ -141,23 +150,29 @@ void MeanFilter(LayeredImage& image, std::int32_t r) {
     const std::int32_t height = image.height();
     // A window wider than the image is cut to the image: clamping keeps x + r in range.
     r = std::min(r, std::max(width, height));
-    const std::uint64_t windowPixels = static_cast<std::uint64_t>(std::min<std::int64_t>(2 * std::int64_t{r} + 1, width)) *
-                                       static_cast<std::uint64_t>(std::min<std::int64_t>(2 * std::int64_t{r} + 1, height));
+    const std::uint64_t windowPixels =
+        static_cast<std::uint64_t>(std::min<std::int64_t>(2 * std::int64_t{r} + 1, width)) *
+        static_cast<std::uint64_t>(std::min<std::int64_t>(2 * std::int64_t{r} + 1, height));
     const bool narrow = windowPixels * 65535u <= std::numeric_limits<std::uint32_t>::max();
     if (r == 1) {
         // The menu's filter: in place, so no second layer buffer (scratch allocated up front,
         // before any layer changes).
         const int stripes = stripeCount(width, height);
-        auto columns = allocateBuffer<std::uint32_t>(checkedCount(stripes, width, sizeof(std::uint32_t)));
+        auto columns =
+            allocateBuffer<std::uint32_t>(checkedCount(stripes, width, sizeof(std::uint32_t)));
         for (std::int32_t i = 0; i < image.layerCount; ++i)
-            meanLayer3x3(image.layers[static_cast<std::size_t>(i)].samples.get(), width, height, stripes, columns.get());
+            meanLayer3x3(image.layers[static_cast<std::size_t>(i)].samples.get(), width, height,
+                         stripes, columns.get());
         return;
     }
     for (std::int32_t i = 0; i < image.layerCount; ++i) {
         ImageLayer& layer = image.layers[static_cast<std::size_t>(i)];
-        auto filtered = allocateBuffer<std::uint16_t>(checkedCount(width, height, sizeof(std::uint16_t)));
-        if (narrow) meanLayer<std::uint32_t>(layer.samples.get(), width, height, r, filtered.get());
-        else meanLayer<std::uint64_t>(layer.samples.get(), width, height, r, filtered.get());
+        auto filtered =
+            allocateBuffer<std::uint16_t>(checkedCount(width, height, sizeof(std::uint16_t)));
+        if (narrow)
+            meanLayer<std::uint32_t>(layer.samples.get(), width, height, r, filtered.get());
+        else
+            meanLayer<std::uint64_t>(layer.samples.get(), width, height, r, filtered.get());
         layer.samples = std::move(filtered);
     }
 }

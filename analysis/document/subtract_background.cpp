@@ -11,12 +11,13 @@ namespace orvane {
 
 namespace {
 
-std::uint16_t meanLevel(const ImageLayer& layer, std::int32_t width, std::int32_t left, std::int32_t top,
-                        std::int32_t right, std::int32_t bottom) {
+std::uint16_t meanLevel(const ImageLayer& layer, std::int32_t width, std::int32_t left,
+                        std::int32_t top, std::int32_t right, std::int32_t bottom) {
     std::uint64_t sum = 0;
     std::uint64_t n = 0;
     for (std::int32_t y = top; y < bottom; ++y) {
-        const std::uint16_t* row = layer.samples.get() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+        const std::uint16_t* row =
+            layer.samples.get() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
         for (std::int32_t x = left; x < right; ++x) sum += row[x];
         n += static_cast<std::uint64_t>(right - left);
     }
@@ -41,7 +42,8 @@ std::array<std::uint16_t, kMaxLayers> SubtractBackground(LayeredImage& image, st
         const std::uint16_t level = meanLevel(layer, width, left, top, right, bottom);
         levels[static_cast<std::size_t>(i)] = level;
         std::uint16_t* s = layer.samples.get();
-        for (std::size_t k = 0; k < count; ++k) s[k] = s[k] > level ? static_cast<std::uint16_t>(s[k] - level) : 0;
+        for (std::size_t k = 0; k < count; ++k)
+            s[k] = s[k] > level ? static_cast<std::uint16_t>(s[k] - level) : 0;
     }
     return levels;
 }

@@ -69,7 +69,8 @@ void WriteLayerTiff(const LayeredImage& image, int layerIndex, const std::string
     // libtiff may byte-swap a scanline in place, so each row goes through a copy.
     std::vector<std::uint16_t> row(static_cast<std::size_t>(image.width()));
     for (std::int32_t y = 0; y < image.height(); ++y) {
-        const std::uint16_t* source = layer.samples.get() + static_cast<std::size_t>(y) * row.size();
+        const std::uint16_t* source =
+            layer.samples.get() + static_cast<std::size_t>(y) * row.size();
         std::copy(source, source + row.size(), row.begin());
         file.check(TIFFWriteScanline(tif, row.data(), static_cast<std::uint32_t>(y), 0) != -1,
                    "Cannot write row " + std::to_string(y) + ".");

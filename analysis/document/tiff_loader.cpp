@@ -73,7 +73,7 @@ void checkFormat(TIFF* tif, std::int32_t& width, std::int32_t& height) {
 
 FileMetadata readMetadata(TIFF* tif, const LayeredImage& image) {
     FileMetadata meta{image.xResolution, image.yResolution, image.resolutionUnit,
-                      std::string(), image.scanOriginX, image.scanOriginY};
+                      std::string(),     image.scanOriginX, image.scanOriginY};
     // An absent tag leaves the document's value as it is.
     TIFFGetField(tif, TIFFTAG_XRESOLUTION, &meta.xResolution);
     TIFFGetField(tif, TIFFTAG_YRESOLUTION, &meta.yResolution);
@@ -87,14 +87,15 @@ FileMetadata readMetadata(TIFF* tif, const LayeredImage& image) {
 
 // An uncompressed file must at least hold its samples. Checked before allocating, so that a
 // truncated file or a header claiming 100000 x 100000 pixels costs no huge buffer.
-void checkUncompressedSize(TIFF* tif, const std::string& path, std::int32_t width, std::int32_t height) {
+void checkUncompressedSize(TIFF* tif, const std::string& path, std::int32_t width,
+                           std::int32_t height) {
     std::uint16_t compression = COMPRESSION_NONE;
     TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
     if (compression != COMPRESSION_NONE) return;
     std::error_code error;
     const std::uintmax_t fileSize = std::filesystem::file_size(path, error);
-    const std::uint64_t needed = std::uint64_t{2} * static_cast<std::uint64_t>(width) *
-                                 static_cast<std::uint64_t>(height);
+    const std::uint64_t needed =
+        std::uint64_t{2} * static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
     if (!error && fileSize < needed)
         throw TiffReadError(path + ": Read error: the file ends after " + std::to_string(fileSize) +
                             " bytes, too few for " + std::to_string(width) + " x " +
@@ -126,7 +127,8 @@ std::vector<Extent> plainStripExtents(TIFF* tif, std::int32_t width, std::int32_
     std::vector<Extent> extents;
     std::uint64_t row = 0;
     for (std::uint32_t s = 0; s < strips && row < static_cast<std::uint64_t>(height); ++s) {
-        const std::uint64_t rows = std::min<std::uint64_t>(rowsPerStrip, static_cast<std::uint64_t>(height) - row);
+        const std::uint64_t rows =
+            std::min<std::uint64_t>(rowsPerStrip, static_cast<std::uint64_t>(height) - row);
         const std::uint64_t offset = TIFFGetStrileOffset(tif, s);
         const std::uint64_t bytes = rows * rowBytes;
         if (offset == 0 || TIFFGetStrileByteCount(tif, s) < bytes) return {};
@@ -148,7 +150,8 @@ bool readExtents(int fd, const std::vector<Extent>& extents, std::uint16_t* samp
     std::vector<Extent> pieces;
     for (const Extent& e : extents)
         for (std::uint64_t done = 0; done < e.bytes; done += kPiece)
-            pieces.push_back({e.fileOffset + done, e.sampleIndex + done / 2, std::min(kPiece, e.bytes - done)});
+            pieces.push_back(
+                {e.fileOffset + done, e.sampleIndex + done / 2, std::min(kPiece, e.bytes - done)});
     bool complete = true;
     const auto count = static_cast<std::int64_t>(pieces.size());
 #pragma omp parallel for schedule(dynamic) reduction(&& : complete)
@@ -157,7 +160,8 @@ bool readExtents(int fd, const std::vector<Extent>& extents, std::uint16_t* samp
         auto* target = reinterpret_cast<char*>(samples + piece.sampleIndex);
         std::uint64_t done = 0;
         while (done < piece.bytes) {
-            const ssize_t got = pread(fd, target + done, piece.bytes - done, static_cast<off_t>(piece.fileOffset + done));
+            const ssize_t got = pread(fd, target + done, piece.bytes - done,
+                                      static_cast<off_t>(piece.fileOffset + done));
             if (got <= 0) break;
             done += static_cast<std::uint64_t>(got);
         }
@@ -169,21 +173,23 @@ bool readExtents(int fd, const std::vector<Extent>& extents, std::uint16_t* samp
 std::unique_ptr<std::uint16_t[]> readSamples(TIFF* tif, std::int32_t width, std::int32_t height,
                                              const TiffMessageCapture& capture) {
     // The spare row and column match what the filters expect to find replaced later.
-    auto samples = allocateBuffer<std::uint16_t>(checkedCount(std::int64_t{height} + 1,
-                                                              std::int64_t{width} + 1,
-                                                              sizeof(std::uint16_t)));
+    auto samples = allocateBuffer<std::uint16_t>(
+        checkedCount(std::int64_t{height} + 1, std::int64_t{width} + 1, sizeof(std::uint16_t)));
     const std::vector<Extent> extents = plainStripExtents(tif, width, height);
     if (!extents.empty() && readExtents(TIFFFileno(tif), extents, samples.get())) return samples;
     // Decoding files, and plain ones whose direct read failed: libtiff reads and reports.
     for (std::int32_t row = 0; row < height; ++row) {
-        void* rowStart = samples.get() + static_cast<std::size_t>(row) * static_cast<std::size_t>(width);
+        void* rowStart =
+            samples.get() + static_cast<std::size_t>(row) * static_cast<std::size_t>(width);
         if (TIFFReadScanline(tif, rowStart, static_cast<std::uint32_t>(row), 0) == -1)
-            throw TiffReadError(capture.text("Can not read row " + std::to_string(row) + " of the image."));
+            throw TiffReadError(
+                capture.text("Can not read row " + std::to_string(row) + " of the image."));
     }
     return samples;
 }
 
-void appendToCaption(LayeredImage& image, const std::string& path, int layerIndex, std::optional<int> page) {
+void appendToCaption(LayeredImage& image, const std::string& path, int layerIndex,
+                     std::optional<int> page) {
     std::string caption = image.caption;
     if (layerIndex > 0) caption += ", ";
     caption += CaptionBaseName(path);
@@ -196,7 +202,8 @@ void appendToCaption(LayeredImage& image, const std::string& path, int layerInde
 // with the number of pages it does have.
 void selectPage(TIFF* tif, const std::string& path, int page) {
     if (page >= 0 && page < 65535 && TIFFSetDirectory(tif, static_cast<tdir_t>(page)) == 1) return;
-    throw CoreError(path + " holds " + std::to_string(TIFFNumberOfDirectories(tif)) + " image(s); there is no image " +
+    throw CoreError(path + " holds " + std::to_string(TIFFNumberOfDirectories(tif)) +
+                    " image(s); there is no image " +
                     std::to_string(static_cast<long long>(page) + 1) + ".");
 }
 
@@ -204,10 +211,10 @@ void selectPage(TIFF* tif, const std::string& path, int page) {
 
 const char* ChannelSuffix(int layerIndex) {
     switch (layerIndex) {
-        case 0: return " (red)";
-        case 1: return " (green)";
-        case 2: return " (blue)";
-        default: return "";
+    case 0: return " (red)";
+    case 1: return " (green)";
+    case 2: return " (blue)";
+    default: return "";
     }
 }
 
@@ -236,8 +243,7 @@ void LoadLayer(LayeredImage& image, const std::string& path, const ImageLayer* r
 void LoadLayer(LayeredImage& image, const std::string& path, const ImageLayer* reference,
                Progress& progress, std::optional<int> page) {
     const int index = image.layerCount;
-    if (index < 0 || index >= kMaxLayers)
-        throw std::invalid_argument("LoadLayer: no free layer");
+    if (index < 0 || index >= kMaxLayers) throw std::invalid_argument("LoadLayer: no free layer");
     TiffMessageCapture capture;
     TiffHandle tif(TIFFOpen(path.c_str(), "r"));
     if (!tif) {
@@ -282,7 +288,8 @@ void AppendLayer(LayeredImage& image, const std::string& path, Progress& progres
     AppendLayer(image, path, progress, std::nullopt);
 }
 
-void AppendLayer(LayeredImage& image, const std::string& path, Progress& progress, std::optional<int> page) {
+void AppendLayer(LayeredImage& image, const std::string& path, Progress& progress,
+                 std::optional<int> page) {
     if (image.layerCount < 0 || image.layerCount >= kMaxLayers)
         throw std::invalid_argument("AppendLayer: three layers are loaded already");
     const ImageLayer* reference = image.layerCount > 0 ? &image.layers[0] : nullptr;
@@ -318,12 +325,14 @@ TiffPages InspectTiffPages(const std::string& path) {
 }
 
 void LoadPagesAsLayers(LayeredImage& image, const std::string& path, Progress& progress) {
-    if (image.layerCount != 0) throw std::invalid_argument("LoadPagesAsLayers: the image has layers already");
+    if (image.layerCount != 0)
+        throw std::invalid_argument("LoadPagesAsLayers: the image has layers already");
     const TiffPages pages = InspectTiffPages(path);
     if (!pages.alike) throw CoreError(kPagesDifferMessage);
     // Loaded aside, so that a page that fails leaves the document without any of them.
     LayeredImage loaded;
-    for (int page = 0; page < std::min(pages.count, kMaxLayers); ++page) AppendLayer(loaded, path, progress, page);
+    for (int page = 0; page < std::min(pages.count, kMaxLayers); ++page)
+        AppendLayer(loaded, path, progress, page);
     image = std::move(loaded);
 }
 

@@ -42,9 +42,11 @@ std::string CaptionBaseName(const std::string& path);
 void ParseScanInfo(const std::string& description, double& scanOriginX, double& scanOriginY);
 
 // Multi-page files (one page a channel, as many scanners write them).
-inline constexpr const char* kMultiPageQuestion = "This file holds %d images. Load them all as layers?";
+inline constexpr const char* kMultiPageQuestion =
+    "This file holds %d images. Load them all as layers?";
 inline constexpr const char* kPagesDifferMessage =
-    "The images of this file differ in size or format; only 16-bit grey images of one size can be layers.";
+    "The images of this file differ in size or format; only 16-bit grey images of one size can be "
+    "layers.";
 // Pages beyond this are not counted: a file of one image a channel has a handful.
 inline constexpr int kMaxTiffPages = 1000;
 
@@ -53,7 +55,8 @@ inline constexpr int kMaxTiffPages = 1000;
 // (CoreError) with the number of pages it has.
 void LoadLayer(LayeredImage& image, const std::string& path, const ImageLayer* reference,
                Progress& progress, std::optional<int> page);
-void AppendLayer(LayeredImage& image, const std::string& path, Progress& progress, std::optional<int> page);
+void AppendLayer(LayeredImage& image, const std::string& path, Progress& progress,
+                 std::optional<int> page);
 
 // The pages of a file: how many (up to kMaxTiffPages) and whether every one is a 16-bit grey
 // image of the first page's size. "Can not open requested file: %s" when libtiff cannot open it.

@@ -66,7 +66,8 @@ void deliverTiffMessage(TiffMessageKind kind, const std::string& text) {
         haveSink = sinkSet;
     }
     if (!haveSink) {
-        std::fprintf(stderr, "%s%s\n", kind == TiffMessageKind::Warning ? "Warning, " : "", text.c_str());
+        std::fprintf(stderr, "%s%s\n", kind == TiffMessageKind::Warning ? "Warning, " : "",
+                     text.c_str());
         return;
     }
     if (sink) sink(kind, text);

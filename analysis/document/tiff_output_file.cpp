@@ -32,13 +32,15 @@ std::string temporaryPathFor(const std::string& path) {
 
 void replaceAll(std::string& text, const std::string& from, const std::string& to) {
     if (from.empty()) return;
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+    for (std::size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size()))
         text.replace(at, from.size(), to);
 }
 
 }  // namespace
 
-TiffOutputFile::TiffOutputFile(const std::string& path) : path_(path), tempPath_(temporaryPathFor(path)) {
+TiffOutputFile::TiffOutputFile(const std::string& path)
+    : path_(path), tempPath_(temporaryPathFor(path)) {
     tif_ = TIFFOpen(tempPath_.c_str(), "w");
     if (tif_ == nullptr) {
         // TIFFOpen creates the file before it writes the header; when that write fails (a full

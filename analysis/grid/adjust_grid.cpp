@@ -18,22 +18,26 @@ struct Visit {
 };
 
 Visit visitOf(const LayeredImage& image, const Box& box) {
-    Visit v{std::max(box.left, 0), std::max(box.top, 0), std::min(box.right, image.width()),
-            std::min(box.bottom, image.height()), std::max(box.right - box.left, 0),
+    Visit v{std::max(box.left, 0),
+            std::max(box.top, 0),
+            std::min(box.right, image.width()),
+            std::min(box.bottom, image.height()),
+            std::max(box.right - box.left, 0),
             std::max(box.bottom - box.top, 0)};
     if (image.layerCount <= 0) v.x1 = v.x0, v.y1 = v.y0;  // nothing to read
     return v;
 }
 
 // Column and row profiles: the sum over every layer of the samples in each box column and row.
-void profiles(const LayeredImage& image, const Box& box, const Visit& v, std::vector<std::int64_t>& c,
-              std::vector<std::int64_t>& r) {
+void profiles(const LayeredImage& image, const Box& box, const Visit& v,
+              std::vector<std::int64_t>& c, std::vector<std::int64_t>& r) {
     c.assign(static_cast<std::size_t>(v.W), 0);
     r.assign(static_cast<std::size_t>(v.H), 0);
     for (int k = 0; k < image.layerCount && k < kMaxLayers; ++k) {
         const ImageLayer& layer = image.layers[static_cast<std::size_t>(k)];
         for (std::int32_t y = v.y0; y < v.y1; ++y) {
-            const std::uint16_t* row = &layer.samples[static_cast<std::size_t>(y) * static_cast<std::size_t>(layer.width)];
+            const std::uint16_t* row =
+                &layer.samples[static_cast<std::size_t>(y) * static_cast<std::size_t>(layer.width)];
             std::int64_t rowSum = 0;
             for (std::int32_t x = v.x0; x < v.x1; ++x) {
                 c[static_cast<std::size_t>(x - box.left)] += row[x];
@@ -107,11 +111,12 @@ std::optional<Displacement> TwoDimensionalWindow(const LayeredImage& image, cons
     if (wx < 0 || wy < 0) return std::nullopt;
     const std::vector<std::int32_t>& compress = compressionTable();
     const std::size_t W = static_cast<std::size_t>(v.W);
-    std::vector<std::int64_t> T(W, 0);                                  // the current row by column
-    std::vector<std::int64_t> A(W, 0);                                  // window sums by column
+    std::vector<std::int64_t> T(W, 0);  // the current row by column
+    std::vector<std::int64_t> A(W, 0);  // window sums by column
     // Row sums by column for the last wy + 1 rows: S[i][j] is needed until row j + wy. Rows
     // clipped away above the image keep their 0.
-    const std::size_t ring = static_cast<std::size_t>(std::clamp<std::int64_t>(std::int64_t{wy} + 1, 1, std::max(v.H, 1)));
+    const std::size_t ring = static_cast<std::size_t>(
+        std::clamp<std::int64_t>(std::int64_t{wy} + 1, 1, std::max(v.H, 1)));
     std::vector<std::int64_t> S(W * ring, 0);
     std::int64_t min = std::numeric_limits<std::int64_t>::max();
     std::int64_t max = 0;
@@ -133,7 +138,8 @@ std::optional<Displacement> TwoDimensionalWindow(const LayeredImage& image, cons
             std::int64_t& a = A[static_cast<std::size_t>(i)];
             std::int64_t* history = &S[static_cast<std::size_t>(i) * ring];
             // Read the row leaving the window before this row's sum may take its slot.
-            const std::int64_t leaving = j >= wy ? history[static_cast<std::size_t>(j - wy) % ring] : 0;
+            const std::int64_t leaving =
+                j >= wy ? history[static_cast<std::size_t>(j - wy) % ring] : 0;
             history[static_cast<std::size_t>(j) % ring] = h;
             a += h - leaving;
             // Full windows only; the first row and column of window positions do not compete.
@@ -172,8 +178,12 @@ void AdjustGrid(SpotGrid& grid, const GridQuad& currentQuad, const LayeredImage&
                     std::optional<Displacement> d;
                     switch (method) {
                     case AdjustMethod::CentreOfMass: d = CentreOfMass(image, box); break;
-                    case AdjustMethod::OneDimensionalWindow: d = OneDimensionalWindow(image, box, w, w); break;
-                    case AdjustMethod::TwoDimensionalWindow: d = TwoDimensionalWindow(image, box, w, w); break;
+                    case AdjustMethod::OneDimensionalWindow:
+                        d = OneDimensionalWindow(image, box, w, w);
+                        break;
+                    case AdjustMethod::TwoDimensionalWindow:
+                        d = TwoDimensionalWindow(image, box, w, w);
+                        break;
                     }
                     if (!d) continue;
                     quad.OffsetX(col, row) += d->dx;

@@ -37,7 +37,9 @@ struct Plane {
     std::int32_t height = 0;
     std::unique_ptr<float[]> v;
 
-    float* row(std::int32_t y) { return v.get() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width); }
+    float* row(std::int32_t y) {
+        return v.get() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+    }
     const float* row(std::int32_t y) const {
         return v.get() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
     }
@@ -70,7 +72,8 @@ Plane blockMeans(const LayeredImage& image, std::int32_t f) {
             for (std::int32_t y = y0; y < y1; ++y) {
                 const ImageLayer& layer = image.layers[static_cast<std::size_t>(k)];
                 const std::uint16_t* row =
-                    layer.samples.get() + static_cast<std::size_t>(y) * static_cast<std::size_t>(layer.width);
+                    layer.samples.get() +
+                    static_cast<std::size_t>(y) * static_cast<std::size_t>(layer.width);
                 for (std::size_t x = 0; x < columns.size(); ++x) columns[x] += row[x];
             }
         float* dst = out.row(by);
@@ -79,7 +82,8 @@ Plane blockMeans(const LayeredImage& image, std::int32_t f) {
             const std::int32_t x1 = std::min(x0 + f, W);
             std::uint64_t s = 0;
             for (std::int32_t x = x0; x < x1; ++x) s += columns[static_cast<std::size_t>(x)];
-            dst[bx] = static_cast<float>(static_cast<double>(s) / (static_cast<double>(y1 - y0) * (x1 - x0)));
+            dst[bx] = static_cast<float>(static_cast<double>(s) /
+                                         (static_cast<double>(y1 - y0) * (x1 - x0)));
         }
     }
     return out;
@@ -93,7 +97,8 @@ Plane shrink(const Plane& in, std::int32_t k) {
             double s = 0.0;
             int n = 0;
             for (std::int32_t y = by * k; y < std::min((by + 1) * k, in.height); ++y)
-                for (std::int32_t x = bx * k; x < std::min((bx + 1) * k, in.width); ++x, ++n) s += in.row(y)[x];
+                for (std::int32_t x = bx * k; x < std::min((bx + 1) * k, in.width); ++x, ++n)
+                    s += in.row(y)[x];
             out.row(by)[bx] = static_cast<float>(s / n);
         }
     return out;
@@ -128,13 +133,15 @@ Plane response(const Plane& a, std::int32_t spotSide, std::int32_t cellSide) {
         const std::size_t x1 = static_cast<std::size_t>(std::min(x + half + 1, a.width));
         const std::size_t y0 = static_cast<std::size_t>(std::max(y - half, 0));
         const std::size_t y1 = static_cast<std::size_t>(std::min(y + half + 1, a.height));
-        const double s = sum[y1 * stride + x1] - sum[y0 * stride + x1] - sum[y1 * stride + x0] + sum[y0 * stride + x0];
+        const double s = sum[y1 * stride + x1] - sum[y0 * stride + x1] - sum[y1 * stride + x0] +
+                         sum[y0 * stride + x0];
         return s / static_cast<double>((x1 - x0) * (y1 - y0));
     };
     Plane d = makePlane(a.width, a.height);
     for (std::int32_t y = 0; y < a.height; ++y)
         for (std::int32_t x = 0; x < a.width; ++x)
-            d.row(y)[x] = static_cast<float>(boxMean(x, y, spotSide / 2) - boxMean(x, y, cellSide / 2));
+            d.row(y)[x] =
+                static_cast<float>(boxMean(x, y, spotSide / 2) - boxMean(x, y, cellSide / 2));
     return d;
 }
 
@@ -180,11 +187,13 @@ Geometry geometryOf(const GridQuad& quad) {
 // The response of one reduction: cells of f x f pixels.
 Plane responseAt(const Plane& linear, const Geometry& g, std::int32_t f) {
     Plane a = makePlane(linear.width, linear.height);
-    std::copy(linear.v.get(), linear.v.get() + static_cast<std::size_t>(linear.width) * linear.height, a.v.get());
+    std::copy(linear.v.get(),
+              linear.v.get() + static_cast<std::size_t>(linear.width) * linear.height, a.v.get());
     compress(a);
     // A square of the disc's area: side = radius x sqrt(pi).
     const std::int32_t spotSide = oddNear(1.7725 * g.radius / f, 1);
-    const std::int32_t cellSide = oddNear(static_cast<double>(std::min(g.pitchX, g.pitchY)) / f, spotSide + 2);
+    const std::int32_t cellSide =
+        oddNear(static_cast<double>(std::min(g.pitchX, g.pitchY)) / f, spotSide + 2);
     return response(a, spotSide, cellSide);
 }
 
@@ -226,13 +235,14 @@ struct ScoreMap {
         return ex >= x0 && ey >= y0 && ex < x0 + w && ey < y0 + h;
     }
     double at(std::int32_t ex, std::int32_t ey) const {
-        return s[static_cast<std::size_t>(ey - y0) * static_cast<std::size_t>(w) + static_cast<std::size_t>(ex - x0)];
+        return s[static_cast<std::size_t>(ey - y0) * static_cast<std::size_t>(w) +
+                 static_cast<std::size_t>(ex - x0)];
     }
 };
 
 // Scores for e within (cx, cy) +- (hx, hy).
-ScoreMap scoreMap(const Plane& d, const Pattern& p, std::int32_t cx, std::int32_t cy, std::int32_t hx,
-                  std::int32_t hy) {
+ScoreMap scoreMap(const Plane& d, const Pattern& p, std::int32_t cx, std::int32_t cy,
+                  std::int32_t hx, std::int32_t hy) {
     ScoreMap m{cx - hx, cy - hy, 2 * hx + 1, 2 * hy + 1, {}};
     m.s.assign(static_cast<std::size_t>(m.w) * static_cast<std::size_t>(m.h), 0.0);
     for (std::size_t k = 0; k < p.x.size(); ++k) {
@@ -254,20 +264,24 @@ ScoreMap scoreMap(const Plane& d, const Pattern& p, std::int32_t cx, std::int32_
 
 // For every e within +-(rx, ry) of the map's centre, the best score within +-(hx, hy) of e,
 // added into `total` ((2rx+1) x (2ry+1), row-major). The map spans +-(rx+hx, ry+hy).
-void addWindowMaxima(const ScoreMap& m, std::int32_t rx, std::int32_t ry, std::int32_t hx, std::int32_t hy,
-                     std::vector<double>& total) {
+void addWindowMaxima(const ScoreMap& m, std::int32_t rx, std::int32_t ry, std::int32_t hx,
+                     std::int32_t hy, std::vector<double>& total) {
     const std::int32_t ow = 2 * rx + 1, oh = 2 * ry + 1;
     std::vector<double> across(static_cast<std::size_t>(ow) * static_cast<std::size_t>(m.h));
     for (std::int32_t j = 0; j < m.h; ++j)
         for (std::int32_t i = 0; i < ow; ++i) {
-            const double* s = &m.s[static_cast<std::size_t>(j) * static_cast<std::size_t>(m.w) + static_cast<std::size_t>(i)];
-            across[static_cast<std::size_t>(j) * ow + static_cast<std::size_t>(i)] = *std::max_element(s, s + 2 * hx + 1);
+            const double* s = &m.s[static_cast<std::size_t>(j) * static_cast<std::size_t>(m.w) +
+                                   static_cast<std::size_t>(i)];
+            across[static_cast<std::size_t>(j) * ow + static_cast<std::size_t>(i)] =
+                *std::max_element(s, s + 2 * hx + 1);
         }
     for (std::int32_t j = 0; j < oh; ++j)
         for (std::int32_t i = 0; i < ow; ++i) {
             double best = across[static_cast<std::size_t>(j) * ow + static_cast<std::size_t>(i)];
             for (std::int32_t t = 1; t <= 2 * hy; ++t)
-                best = std::max(best, across[static_cast<std::size_t>(j + t) * ow + static_cast<std::size_t>(i)]);
+                best = std::max(
+                    best,
+                    across[static_cast<std::size_t>(j + t) * ow + static_cast<std::size_t>(i)]);
             total[static_cast<std::size_t>(j) * ow + static_cast<std::size_t>(i)] += best;
         }
 }
@@ -288,7 +302,8 @@ Shift commonShift(const std::vector<double>& total, std::int32_t rx, std::int32_
     int n = 0;
     for (std::int32_t j = 0; j < oh; ++j)
         for (std::int32_t i = 0; i < ow; ++i)
-            if (total[static_cast<std::size_t>(j) * ow + static_cast<std::size_t>(i)] >= best - tolerance)
+            if (total[static_cast<std::size_t>(j) * ow + static_cast<std::size_t>(i)] >=
+                best - tolerance)
                 sx += i, sy += j, ++n;
     sx /= n, sy /= n;
     Shift nearest;
@@ -296,9 +311,11 @@ Shift commonShift(const std::vector<double>& total, std::int32_t rx, std::int32_
     for (std::int32_t j = 0; j < oh; ++j)
         for (std::int32_t i = 0; i < ow; ++i) {
             const double d = (i - sx) * (i - sx) + (j - sy) * (j - sy);
-            if (total[static_cast<std::size_t>(j) * ow + static_cast<std::size_t>(i)] >= best - tolerance &&
+            if (total[static_cast<std::size_t>(j) * ow + static_cast<std::size_t>(i)] >=
+                    best - tolerance &&
                 d < nearestDistance)
-                nearest = {static_cast<double>(i - rx), static_cast<double>(j - ry)}, nearestDistance = d;
+                nearest = {static_cast<double>(i - rx), static_cast<double>(j - ry)},
+                nearestDistance = d;
         }
     return nearest;
 }
@@ -317,8 +334,8 @@ struct QuadMatch {
 
 // The quad's best shift within (cx, cy) +- (hx, hy), and whether it stands clearly above the
 // rest of that area.
-QuadMatch matchQuad(const Plane& d, const Pattern& p, const ScoreMap& m, std::int32_t cx, std::int32_t cy,
-                    std::int32_t hx, std::int32_t hy, double noise) {
+QuadMatch matchQuad(const Plane& d, const Pattern& p, const ScoreMap& m, std::int32_t cx,
+                    std::int32_t cy, std::int32_t hx, std::int32_t hy, double noise) {
     QuadMatch match;
     if (p.x.empty()) return match;
     std::vector<double> area;
@@ -368,9 +385,11 @@ AutoPlaceResult AutoPlaceGrid(SpotGrid& grid, const LayeredImage& image) {
     std::vector<GridQuad*> quads;
     for (std::int32_t qx = 0; qx < kMaxQuadsX; ++qx)
         for (std::int32_t qy = 0; qy < kMaxQuadsY; ++qy)
-            if (grid.InUse(qx, qy) && grid.quad(qx, qy).defined != 0) quads.push_back(&grid.quad(qx, qy));
+            if (grid.InUse(qx, qy) && grid.quad(qx, qy).defined != 0)
+                quads.push_back(&grid.quad(qx, qy));
     result.quads = static_cast<std::int32_t>(quads.size());
-    if (quads.empty() || image.layerCount <= 0 || image.width() <= 0 || image.height() <= 0) return result;
+    if (quads.empty() || image.layerCount <= 0 || image.width() <= 0 || image.height() <= 0)
+        return result;
 
     const Geometry g = geometryOf(*quads.front());
     const std::int32_t f = std::max(1, std::min(g.pitchX, g.pitchY) / kFineCellsPerPitch);
@@ -395,25 +414,31 @@ AutoPlaceResult AutoPlaceGrid(SpotGrid& grid, const LayeredImage& image) {
     // The slide's placement on the coarse picture, each quad free within half a pitch of it.
     // A grid file's pitch need not suit the image's resolution; no shift beyond the picture or
     // beyond kMaxCoarseRange cells (far more than 2 mm for any pitch the dialog allows) is tried.
-    const std::int32_t rangeX = std::min({ceilDiv(std::abs(image.LengthToPixelsX(kAutoPlaceCommonRangeMm)), fc) + 1,
-                                          coarse.width + 1, kMaxCoarseRange});
-    const std::int32_t rangeY = std::min({ceilDiv(std::abs(image.LengthToPixelsY(kAutoPlaceCommonRangeMm)), fc) + 1,
-                                          coarse.height + 1, kMaxCoarseRange});
+    const std::int32_t rangeX =
+        std::min({ceilDiv(std::abs(image.LengthToPixelsX(kAutoPlaceCommonRangeMm)), fc) + 1,
+                  coarse.width + 1, kMaxCoarseRange});
+    const std::int32_t rangeY =
+        std::min({ceilDiv(std::abs(image.LengthToPixelsY(kAutoPlaceCommonRangeMm)), fc) + 1,
+                  coarse.height + 1, kMaxCoarseRange});
     const std::int32_t coarseHx = ceilDiv(g.pitchX, 2 * fc), coarseHy = ceilDiv(g.pitchY, 2 * fc);
-    std::vector<double> total(static_cast<std::size_t>(2 * rangeX + 1) * static_cast<std::size_t>(2 * rangeY + 1), 0.0);
+    std::vector<double> total(
+        static_cast<std::size_t>(2 * rangeX + 1) * static_cast<std::size_t>(2 * rangeY + 1), 0.0);
     for (const Pattern& p : coarsePatterns)
-        addWindowMaxima(scoreMap(coarse, p, 0, 0, rangeX + coarseHx, rangeY + coarseHy), rangeX, rangeY, coarseHx,
-                        coarseHy, total);
+        addWindowMaxima(scoreMap(coarse, p, 0, 0, rangeX + coarseHx, rangeY + coarseHy), rangeX,
+                        rangeY, coarseHx, coarseHy, total);
     const Shift coarseShift = commonShift(total, rangeX, rangeY);
 
     // The same on the fine picture, within two coarse cells of it; one pixel more than half a
     // pitch each way, so that rounding the centre to a cell cannot shorten the reach.
-    const auto cx = static_cast<std::int32_t>(std::lround((coarseShift.x + biasCoarseX) * kCoarseShrink - biasFineX));
-    const auto cy = static_cast<std::int32_t>(std::lround((coarseShift.y + biasCoarseY) * kCoarseShrink - biasFineY));
+    const auto cx = static_cast<std::int32_t>(
+        std::lround((coarseShift.x + biasCoarseX) * kCoarseShrink - biasFineX));
+    const auto cy = static_cast<std::int32_t>(
+        std::lround((coarseShift.y + biasCoarseY) * kCoarseShrink - biasFineY));
     const std::int32_t range = 2 * kCoarseShrink;
     const std::int32_t hx = ceilDiv(g.pitchX, 2 * f) + 1, hy = ceilDiv(g.pitchY, 2 * f) + 1;
     std::vector<ScoreMap> maps;
-    total.assign(static_cast<std::size_t>(2 * range + 1) * static_cast<std::size_t>(2 * range + 1), 0.0);
+    total.assign(static_cast<std::size_t>(2 * range + 1) * static_cast<std::size_t>(2 * range + 1),
+                 0.0);
     for (const Pattern& p : finePatterns) {
         maps.push_back(scoreMap(fine, p, cx, cy, range + hx, range + hy));
         addWindowMaxima(maps.back(), range, range, hx, hy, total);
@@ -429,7 +454,8 @@ AutoPlaceResult AutoPlaceGrid(SpotGrid& grid, const LayeredImage& image) {
         const QuadMatch match = matchQuad(fine, finePatterns[q], maps[q], ex, ey, hx, hy, noise);
         if (!match.found) continue;
         ++result.placed;
-        shifts[q] = {toPixels(match.shift.x, finePatterns[q].biasX, f), toPixels(match.shift.y, finePatterns[q].biasY, f)};
+        shifts[q] = {toPixels(match.shift.x, finePatterns[q].biasX, f),
+                     toPixels(match.shift.y, finePatterns[q].biasY, f)};
     }
     // Nothing recognisable anywhere: the common shift is a guess, so the grid stays.
     if (result.placed == 0) return result;

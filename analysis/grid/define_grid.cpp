@@ -52,7 +52,8 @@ std::string shortest(double value) {
 }
 
 std::string rangeMessage(const FieldSpec& item) {
-    return std::string(item.integer ? "Please enter an integer between " : "Please enter a number between ") +
+    return std::string(item.integer ? "Please enter an integer between "
+                                    : "Please enter a number between ") +
            shortest(item.low) + " and " + shortest(item.high) + ".";
 }
 
@@ -80,9 +81,7 @@ std::optional<std::string> readField(const FieldSpec& item, const std::string& t
 
 }  // namespace
 
-const char* GridFieldName(GridField field) {
-    return kFields[static_cast<std::size_t>(field)].name;
-}
+const char* GridFieldName(GridField field) { return kFields[static_cast<std::size_t>(field)].name; }
 
 std::optional<GridField> FindGridField(std::string_view name) {
     for (const FieldSpec& item : kFields)

@@ -302,7 +302,8 @@ bool GridEditor::CharKey(char c) {
             }
     } else if (key == 'X') {
         GridQuad& q = currentQuad();
-        if (q.HasSelection() && q.ValidSpot(q.selCol, q.selRow)) q.Flags(q.selCol, q.selRow) ^= Marked;
+        if (q.HasSelection() && q.ValidSpot(q.selCol, q.selRow))
+            q.Flags(q.selCol, q.selRow) ^= Marked;
     }
     redrawChangedSpots(currentQuad());
     return key == 'R' || key == 'X';
@@ -373,7 +374,8 @@ AutoPlaceResult GridEditor::AutoPlaceGrid() {
     AutoPlaceResult result;
     if (image_ == nullptr) return result;
     HideOverlay(false);
-    withRestore([&] { result = orvane::AutoPlaceGrid(grid_, *image_); }, [&] { ShowOverlay(false); });
+    withRestore([&] { result = orvane::AutoPlaceGrid(grid_, *image_); },
+                [&] { ShowOverlay(false); });
     ShowOverlay(false);
     return result;
 }

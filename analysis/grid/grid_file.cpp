@@ -109,9 +109,9 @@ void writeQuad(TranslatingWriter& w, const GridQuad& q) {
         w.i32(corner->x);
         w.i32(corner->y);
     }
-    for (std::int32_t v : {q.nx, q.ny, q.spotRadius, q.backgroundRadius, q.stepX, q.stepY,
-                           q.selCol, q.selRow, q.prevSelCol, q.prevSelRow, q.fullDisplay,
-                           q.roundCells, q.defined})
+    for (std::int32_t v :
+         {q.nx, q.ny, q.spotRadius, q.backgroundRadius, q.stepX, q.stepY, q.selCol, q.selRow,
+          q.prevSelCol, q.prevSelRow, q.fullDisplay, q.roundCells, q.defined})
         w.i32(v);
     w.zeros(16);
     if (!q.defined) return;
@@ -263,8 +263,7 @@ std::shared_ptr<const SlideMap> readMap(TranslatingReader& r, const StagedParame
 void checkQuadHeader(const GridQuad& q, std::int32_t qx, std::int32_t qy) {
     const std::string where = "quad [" + std::to_string(qx) + "][" + std::to_string(qy) + "] ";
     if (!q.defined) {
-        if (q.nx != 0 || q.ny != 0 || q.count != 0)
-            refuse(where + "is undefined but has spots.");
+        if (q.nx != 0 || q.ny != 0 || q.count != 0) refuse(where + "is undefined but has spots.");
         return;
     }
     if (q.nx < 1 || q.nx > kMaxCells || q.ny < 1 || q.ny > kMaxCells)

@@ -18,8 +18,10 @@ void describeQuad(const GridQuad& q, const std::string& key, std::ostream& out) 
     out << key << "backgroundRadius: " << q.backgroundRadius << "\n";
     out << key << "stepX: " << q.stepX << "\n" << key << "stepY: " << q.stepY << "\n";
     out << key << "selection: ";
-    if (q.HasSelection()) out << q.selCol << " " << q.selRow << "\n";
-    else out << "none\n";
+    if (q.HasSelection())
+        out << q.selCol << " " << q.selRow << "\n";
+    else
+        out << "none\n";
     std::int64_t counts[4] = {0, 0, 0, 0};
     if (q.defined)
         for (std::int32_t i = 0; i < q.count; ++i)

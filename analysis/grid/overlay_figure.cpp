@@ -19,9 +19,13 @@ OverlayPenKind penForFlags(std::uint8_t flags) {
     return OverlayPenKind::Spot;
 }
 
-OverlayPrimitive boxFigure(OverlayShape shape, OverlayPenKind pen, std::int64_t cx,
-                           std::int64_t cy, std::int64_t r) {
-    return {shape, pen, clampToInt32(cx - r), clampToInt32(cy - r), clampToInt32(cx + r),
+OverlayPrimitive boxFigure(OverlayShape shape, OverlayPenKind pen, std::int64_t cx, std::int64_t cy,
+                           std::int64_t r) {
+    return {shape,
+            pen,
+            clampToInt32(cx - r),
+            clampToInt32(cy - r),
+            clampToInt32(cx + r),
             clampToInt32(cy + r)};
 }
 
@@ -77,23 +81,22 @@ void appendCornerMarks(const GridQuad& q, OverlayFigure& out) {
 }
 
 std::size_t spotIndex(const GridQuad& q, std::int32_t col, std::int32_t row) {
-    return static_cast<std::size_t>(col) + static_cast<std::size_t>(row) * static_cast<std::size_t>(q.nx);
+    return static_cast<std::size_t>(col) +
+           static_cast<std::size_t>(row) * static_cast<std::size_t>(q.nx);
 }
 
 }  // namespace
 
 OverlayPen PenOf(OverlayPenKind kind, bool inverted) {
     switch (kind) {
-    case OverlayPenKind::Selection:
-        return {0, 127, 255, 1};
+    case OverlayPenKind::Selection: return {0, 127, 255, 1};
     case OverlayPenKind::Spot:
         return inverted ? OverlayPen{255, 0, 0, 1} : OverlayPen{0, 255, 255, 1};
     case OverlayPenKind::Highlight:
         return inverted ? OverlayPen{0, 0, 255, 1} : OverlayPen{255, 255, 0, 1};
     case OverlayPenKind::Selected:
         return inverted ? OverlayPen{0, 0, 255, 2} : OverlayPen{255, 255, 0, 2};
-    case OverlayPenKind::Background:
-        return {192, 192, 192, 1};
+    case OverlayPenKind::Background: return {192, 192, 192, 1};
     }
     return {};
 }
@@ -175,8 +178,7 @@ void DrawSelectionFigure(const SelectionShape& s, OverlayFigure& out) {
             boxFigure(OverlayShape::Ellipse, OverlayPenKind::Selection, s.x0, s.y0, length()));
         break;
     case ToolKind::Point:
-    case ToolKind::Grid:
-        break;
+    case ToolKind::Grid: break;
     }
 }
 

@@ -52,8 +52,7 @@ std::optional<SelectionArea> GetSelectionArea(const SelectionShape& s,
         if (!gridSpot) return std::nullopt;
         return SelectionArea{aroundCentre(gridSpot->cx, gridSpot->cy, gridSpot->spotRadius),
                              gridSpot->roundCells ? ShapeKind::Disc : ShapeKind::Rectangle};
-    case ToolKind::Point:
-        break;
+    case ToolKind::Point: break;
     }
     return std::nullopt;
 }

@@ -42,10 +42,12 @@ SpotText annotationOf(const GridParameters& p, std::int32_t qx, std::int32_t qy,
 
 void writeHeader(ResultFile& file, const GridParameters& p, const GridQuad& current) {
     file.printf("Spot Integral Intensity File\n");
-    file.printf("Grid: %d by %d, spot diameter %.3f, spot style ", p.cellsX, p.cellsY, p.spotDiameter);
+    file.printf("Grid: %d by %d, spot diameter %.3f, spot style ", p.cellsX, p.cellsY,
+                p.spotDiameter);
     file.printf(current.roundCells == 1 ? "round\n" : "square\n");
-    file.printf("XQN, YQN, XSN, YSN, Attr, UID, Descr, Data Area, Bkg Area, (N of Saturated Pixels, "
-                "Spot Integral Intensity, Spot Background Integral Intensity) x M\n");
+    file.printf(
+        "XQN, YQN, XSN, YSN, Attr, UID, Descr, Data Area, Bkg Area, (N of Saturated Pixels, "
+        "Spot Integral Intensity, Spot Background Integral Intensity) x M\n");
 }
 
 // Measures one spot on every layer, writes its fields after the annotation and adds its means
@@ -55,8 +57,10 @@ void measureSpot(ResultFile& file, const LayeredImage& image, const SpotAreas& a
     for (int k = 0; k < image.layerCount && k < kMaxLayers; ++k) {
         const std::int64_t n = SampleArea(list, image, areas.data, k, areas.kind);
         std::int64_t b = 0;
-        const std::int64_t nb = SampleBackground(b, image, areas.background, areas.inner, k, areas.kind);
-        summary.backgroundMeans[k] += nb != 0 ? static_cast<double>(b) / static_cast<double>(nb) : 0.0;
+        const std::int64_t nb =
+            SampleBackground(b, image, areas.background, areas.inner, k, areas.kind);
+        summary.backgroundMeans[k] +=
+            nb != 0 ? static_cast<double>(b) / static_cast<double>(nb) : 0.0;
         double s = 0.0;
         std::int64_t saturated = 0;
         for (std::int64_t i = 0; i < n; ++i) {
@@ -79,8 +83,8 @@ std::string floatQuotient(float numerator, float denominator, bool fixed = false
     return text;
 }
 
-void writeSummaries(ResultFile& file, const GridParameters& p, const std::vector<QuadSummary>& quads,
-                    int layers) {
+void writeSummaries(ResultFile& file, const GridParameters& p,
+                    const std::vector<QuadSummary>& quads, int layers) {
     for (std::int32_t qy = 0; qy < p.quadsY; ++qy)
         for (std::int32_t qx = 0; qx < p.quadsX; ++qx) {
             const QuadSummary& q = quads[static_cast<std::size_t>(qy * p.quadsX + qx)];
@@ -102,7 +106,8 @@ void ExtractGridData(const std::string& path, const LayeredImage& image, const S
     const GridParameters& p = grid.parameters;
     const SpotGeometry geometry = SpotGeometry::Of(currentQuad);
     const std::int64_t side = static_cast<std::int64_t>(geometry.spotRadius) + 1;
-    auto list = allocateBuffer<std::int32_t>(checkedCount(4 * side, side > 0 ? side : 0, sizeof(std::int32_t)));
+    auto list = allocateBuffer<std::int32_t>(
+        checkedCount(4 * side, side > 0 ? side : 0, sizeof(std::int32_t)));
     std::vector<QuadSummary> quads(static_cast<std::size_t>(std::max(p.quadsX, 0)) *
                                    static_cast<std::size_t>(std::max(p.quadsY, 0)));
 
@@ -117,7 +122,8 @@ void ExtractGridData(const std::string& path, const LayeredImage& image, const S
                 for (std::int32_t sx = 0; sx < p.cellsX; ++sx) {
                     if (!quad.ValidSpot(sx, sy) || (quad.Flags(sx, sy) & Excluded) != 0) continue;
                     ++summary.spots;
-                    const SpotAreas areas = SpotAreasAt(*quad.SpotCentre(sx, sy), geometry, quad.roundCells);
+                    const SpotAreas areas =
+                        SpotAreasAt(*quad.SpotCentre(sx, sy), geometry, quad.roundCells);
                     const SpotText text = annotationOf(p, qx, qy, sx, sy);
                     file.printf("%d, %d, %d, %d, %u, %s, %s, ", qx + 1, qy + 1, sx + 1, sy + 1,
                                 static_cast<unsigned>(quad.Flags(sx, sy)), text.uid.c_str(),

@@ -48,7 +48,8 @@ std::int32_t FindGenes(SpotGrid& grid, const FindSettings& settings) {
                 for (std::int32_t sx = 0; sx < quad.nx; ++sx) {
                     const SlideMapRecord* record = p.GetSpotRecord(qx, qy, sx, sy);
                     const std::string_view uid = record ? record->Uid() : std::string_view();
-                    const std::string_view descr = record ? record->Description() : std::string_view();
+                    const std::string_view descr =
+                        record ? record->Description() : std::string_view();
                     if (!SpotMatches(settings, uid, descr)) continue;
                     quad.Flags(sx, sy) |= Highlighted;
                     ++count;

@@ -24,17 +24,62 @@ namespace {
 constexpr const char* kEol = "\r\n";
 
 constexpr std::array<const char*, kGenePixColumnCount> kColumns = {
-    "Block", "Column", "Row", "Name", "ID", "X", "Y", "Dia.",
-    "F635 Median", "F635 Mean", "F635 SD", "F635 CV", "B635", "B635 Median", "B635 Mean",
-    "B635 SD", "B635 CV", "% > B635+1SD", "% > B635+2SD", "F635 % Sat.",
-    "F532 Median", "F532 Mean", "F532 SD", "F532 CV", "B532", "B532 Median", "B532 Mean",
-    "B532 SD", "B532 CV", "% > B532+1SD", "% > B532+2SD", "F532 % Sat.",
-    "Ratio of Medians (635/532)", "Ratio of Means (635/532)", "Median of Ratios (635/532)",
-    "Mean of Ratios (635/532)", "Ratios SD (635/532)", "Rgn Ratio (635/532)", "Rgn R2 (635/532)",
-    "F Pixels", "B Pixels", "Circularity", "Sum of Medians (635/532)", "Sum of Means (635/532)",
-    "Log Ratio (635/532)", "F635 Median - B635", "F532 Median - B532", "F635 Mean - B635",
-    "F532 Mean - B532", "F635 Total Intensity", "F532 Total Intensity", "SNR 635", "SNR 532",
-    "Flags", "Normalize", "Autoflag",
+    "Block",
+    "Column",
+    "Row",
+    "Name",
+    "ID",
+    "X",
+    "Y",
+    "Dia.",
+    "F635 Median",
+    "F635 Mean",
+    "F635 SD",
+    "F635 CV",
+    "B635",
+    "B635 Median",
+    "B635 Mean",
+    "B635 SD",
+    "B635 CV",
+    "% > B635+1SD",
+    "% > B635+2SD",
+    "F635 % Sat.",
+    "F532 Median",
+    "F532 Mean",
+    "F532 SD",
+    "F532 CV",
+    "B532",
+    "B532 Median",
+    "B532 Mean",
+    "B532 SD",
+    "B532 CV",
+    "% > B532+1SD",
+    "% > B532+2SD",
+    "F532 % Sat.",
+    "Ratio of Medians (635/532)",
+    "Ratio of Means (635/532)",
+    "Median of Ratios (635/532)",
+    "Mean of Ratios (635/532)",
+    "Ratios SD (635/532)",
+    "Rgn Ratio (635/532)",
+    "Rgn R2 (635/532)",
+    "F Pixels",
+    "B Pixels",
+    "Circularity",
+    "Sum of Medians (635/532)",
+    "Sum of Means (635/532)",
+    "Log Ratio (635/532)",
+    "F635 Median - B635",
+    "F532 Median - B532",
+    "F635 Mean - B635",
+    "F532 Mean - B532",
+    "F635 Total Intensity",
+    "F532 Total Intensity",
+    "SNR 635",
+    "SNR 532",
+    "Flags",
+    "Normalize",
+    "Autoflag",
 };
 
 // The measured features are the fixed discs (or squares) of the grid, never irregular shapes.
@@ -50,7 +95,8 @@ struct SpotBuffers {
 
     explicit SpotBuffers(const SpotGeometry& g) {
         const SpotAreas areas = SpotAreasAt({0, 0}, g, 0);
-        const std::uint64_t featureCount = checkedCount(SampleListCapacity(areas.data), 1, sizeof(std::int32_t));
+        const std::uint64_t featureCount =
+            checkedCount(SampleListCapacity(areas.data), 1, sizeof(std::int32_t));
         const std::uint64_t backgroundCount =
             checkedCount(SampleListCapacity(areas.background), 1, sizeof(std::int32_t));
         for (int k = 0; k < 2; ++k) {
@@ -79,20 +125,20 @@ std::string decimal(std::optional<double> v) {
     return text;
 }
 
-std::string micrometres(double millimetres) {
-    return integer(std::llround(millimetres * 1000.0));
-}
+std::string micrometres(double millimetres) { return integer(std::llround(millimetres * 1000.0)); }
 
 void appendChannel(std::string& row, const ChannelStatistics& c) {
-    for (std::int64_t v : {c.featureMedian, c.featureMean, c.featureSd, c.featureCv, c.backgroundMedian,
-                           c.backgroundMedian, c.backgroundMean, c.backgroundSd, c.backgroundCv,
-                           c.percentAbove1Sd, c.percentAbove2Sd, c.percentSaturated})
+    for (std::int64_t v :
+         {c.featureMedian, c.featureMean, c.featureSd, c.featureCv, c.backgroundMedian,
+          c.backgroundMedian, c.backgroundMean, c.backgroundSd, c.backgroundCv, c.percentAbove1Sd,
+          c.percentAbove2Sd, c.percentSaturated})
         row += "\t" + integer(v);
 }
 
 std::optional<double> snrOf(const ChannelStatistics& c) {
     if (c.backgroundSd == 0) return std::nullopt;
-    return static_cast<double>(c.featureMean - c.backgroundMean) / static_cast<double>(c.backgroundSd);
+    return static_cast<double>(c.featureMean - c.backgroundMean) /
+           static_cast<double>(c.backgroundSd);
 }
 
 int flagsOf(std::uint8_t spotFlags) {
@@ -103,17 +149,18 @@ int flagsOf(std::uint8_t spotFlags) {
 
 void appendRatios(std::string& row, const ChannelStatistics& red, const ChannelStatistics& green,
                   const RatioStatistics& r, std::uint8_t spotFlags) {
-    for (const std::optional<double>& v : {r.ratioOfMedians, r.ratioOfMeans, r.medianOfRatios,
-                                           r.meanOfRatios, r.ratiosSd, r.regressionRatio, r.regressionR2})
+    for (const std::optional<double>& v :
+         {r.ratioOfMedians, r.ratioOfMeans, r.medianOfRatios, r.meanOfRatios, r.ratiosSd,
+          r.regressionRatio, r.regressionR2})
         row += "\t" + decimal(v);
     row += "\t" + integer(red.featurePixels) + "\t" + integer(red.backgroundPixels) + "\t" +
            integer(kCircularity);
     row += "\t" + integer(red.medianMinusBackground() + green.medianMinusBackground());
     row += "\t" + integer(red.meanMinusBackground() + green.meanMinusBackground());
     row += "\t" + decimal(r.logRatio);
-    for (std::int64_t v : {red.medianMinusBackground(), green.medianMinusBackground(),
-                           red.meanMinusBackground(), green.meanMinusBackground(), red.totalIntensity,
-                           green.totalIntensity})
+    for (std::int64_t v :
+         {red.medianMinusBackground(), green.medianMinusBackground(), red.meanMinusBackground(),
+          green.meanMinusBackground(), red.totalIntensity, green.totalIntensity})
         row += "\t" + integer(v);
     row += "\t" + decimal(snrOf(red)) + "\t" + decimal(snrOf(green));
     row += "\t" + integer(flagsOf(spotFlags)) + "\t0\t0";
@@ -132,14 +179,17 @@ std::string measureRow(const LayeredImage& image, const SpotPlace& spot, const S
     ChannelStatistics channel[2];
     for (int k = 0; k < 2; ++k) {
         n[k] = SampleArea(b.feature[k].get(), image, areas.data, k, areas.kind);
-        nb[k] = SampleBackground(b.background[k].get(), image, areas.background, areas.inner, k, areas.kind);
-        channel[k] = ChannelStatisticsOf(b.feature[k].get(), n[k], b.background[k].get(), nb[k], b.scratch.get());
+        nb[k] = SampleBackground(b.background[k].get(), image, areas.background, areas.inner, k,
+                                 areas.kind);
+        channel[k] = ChannelStatisticsOf(b.feature[k].get(), n[k], b.background[k].get(), nb[k],
+                                         b.scratch.get());
     }
-    const PairSamples pair{b.feature[0].get(), b.feature[1].get(), n[0],
+    const PairSamples pair{b.feature[0].get(),    b.feature[1].get(),    n[0],
                            b.background[0].get(), b.background[1].get(), nb[0]};
     const RatioStatistics ratios = RatioStatisticsOf(channel[0], channel[1], pair, b.ratios.get());
 
-    std::string row = integer(spot.block) + "\t" + integer(spot.col + 1) + "\t" + integer(spot.row + 1);
+    std::string row =
+        integer(spot.block) + "\t" + integer(spot.col + 1) + "\t" + integer(spot.row + 1);
     row += "\t" + GenePixQuoted(spot.name) + "\t" + GenePixQuoted(spot.id);
     row += "\t" + micrometres(image.PixelsToLengthX(spot.centre.x));
     row += "\t" + micrometres(image.PixelsToLengthY(spot.centre.y));
@@ -191,7 +241,8 @@ std::string headerRecords(const LayeredImage& image, const GenePixExportInfo& in
 
 SpotPlace placeOf(const GridParameters& p, const GridQuad& quad, std::int32_t qx, std::int32_t qy,
                   std::int32_t sx, std::int32_t sy) {
-    SpotPlace spot{qy * p.quadsX + qx + 1, sx, sy, *quad.SpotCentre(sx, sy), quad.Flags(sx, sy), {}, {}};
+    SpotPlace spot{qy * p.quadsX + qx + 1, sx, sy, *quad.SpotCentre(sx, sy),
+                   quad.Flags(sx, sy),     {}, {}};
     if (const SlideMapRecord* record = p.GetSpotRecord(qx, qy, sx, sy)) {
         spot.id = std::string(record->Uid());
         spot.name = std::string(record->Description());
@@ -203,9 +254,7 @@ SpotPlace placeOf(const GridParameters& p, const GridQuad& quad, std::int32_t qx
 
 const std::array<const char*, kGenePixColumnCount>& GenePixColumnNames() { return kColumns; }
 
-std::string GenePixQuoted(const std::string& text) {
-    return "\"" + fieldText(text) + "\"";
-}
+std::string GenePixQuoted(const std::string& text) { return "\"" + fieldText(text) + "\""; }
 
 void WriteGenePixResults(const std::string& path, const LayeredImage& image, const SpotGrid& grid,
                          const GridQuad& currentQuad, const GenePixExportInfo& info,

@@ -55,9 +55,7 @@ void ResultFile::printf(const char* format, ...) {
     va_end(args);
 }
 
-void ResultFile::write(const std::string& text) {
-    std::fwrite(text.data(), 1, text.size(), file_);
-}
+void ResultFile::write(const std::string& text) { std::fwrite(text.data(), 1, text.size(), file_); }
 
 void ResultFile::fail(const std::string& what) {
     const int error = errno;

@@ -60,7 +60,8 @@ std::int64_t visitArea(const ImageLayer& layer, const Box& box, ShapeKind kind, 
             const std::int64_t hw = halfWidth(disc, y);
             const std::int64_t from = std::max<std::int64_t>(disc.cx - hw, 0);
             const std::int64_t to = std::min<std::int64_t>(disc.cx + hw, layer.width);
-            for (std::int64_t x = from; x < to; ++x, ++count) visit(static_cast<std::int32_t>(x), y);
+            for (std::int64_t x = from; x < to; ++x, ++count)
+                visit(static_cast<std::int32_t>(x), y);
         }
     }
     return count;
@@ -141,8 +142,8 @@ std::int64_t SampleBackground(std::int64_t& sum, const LayeredImage& image, cons
     const ImageLayer* l = layerOf(image, layer);
     if (l == nullptr) return 0;
     std::int64_t total = 0;
-    const std::int64_t count = visitBackground(*l, outer, inner, kind,
-                                               [&](std::int32_t x, std::int32_t y) { total += l->at(x, y); });
+    const std::int64_t count = visitBackground(
+        *l, outer, inner, kind, [&](std::int32_t x, std::int32_t y) { total += l->at(x, y); });
     sum = total;
     return count;
 }

@@ -11,7 +11,8 @@ namespace orvane {
 
 namespace {
 
-SelectionArea checkedArea(const SelectionShape& shape, const std::optional<SelectedSpot>& gridSpot) {
+SelectionArea checkedArea(const SelectionShape& shape,
+                          const std::optional<SelectedSpot>& gridSpot) {
     const std::optional<SelectionArea> area = GetSelectionArea(shape, gridSpot);
     if (!area) throw CoreError("Please select an object first");
     if (area->box.width() <= 0 || area->box.height() <= 0)
@@ -36,11 +37,14 @@ SelectionSamples SampleSelection(const LayeredImage& image, const SelectionShape
 }
 
 void SaveSelectionRawData(const std::string& path, const LayeredImage& image,
-                          const SelectionShape& shape, const std::optional<SelectedSpot>& gridSpot) {
+                          const SelectionShape& shape,
+                          const std::optional<SelectedSpot>& gridSpot) {
     const SelectionSamples samples = SampleSelection(image, shape, gridSpot);
     const std::int64_t capacity = SampleListCapacity(samples.area.box);
-    auto positions = allocateBuffer<PixelPosition>(checkedCount(capacity, 1, sizeof(PixelPosition)));
-    const std::int64_t n = SamplePositions(positions.get(), image, samples.area.box, samples.area.kind);
+    auto positions =
+        allocateBuffer<PixelPosition>(checkedCount(capacity, 1, sizeof(PixelPosition)));
+    const std::int64_t n =
+        SamplePositions(positions.get(), image, samples.area.box, samples.area.kind);
 
     ResultFile file(path);
     file.printf("Selection Raw Data File.\n");

@@ -24,13 +24,9 @@ void SelectionStatistics::SetData(SelectionSamples samples) {
     }
 }
 
-std::int32_t SelectionStatistics::Imin(int k) const {
-    return n() > 0 ? sorted(k)[0] : 0;
-}
+std::int32_t SelectionStatistics::Imin(int k) const { return n() > 0 ? sorted(k)[0] : 0; }
 
-std::int32_t SelectionStatistics::Imax(int k) const {
-    return n() > 0 ? sorted(k)[n() - 1] : 0;
-}
+std::int32_t SelectionStatistics::Imax(int k) const { return n() > 0 ? sorted(k)[n() - 1] : 0; }
 
 std::string SelectionStatistics::StatisticsLine(int k) const {
     char text[256];
@@ -46,7 +42,8 @@ void SelectionStatistics::SaveData(const std::string& path) const {
     file.printf("Selection Intensity Data File.\n");
     file.printf("Number of Layers %d.\n", layers);
     file.printf("Number of Data Samples %" PRId64 ".\n", n());
-    for (int k = 0; k < layers; ++k) file.printf("Layer %d, %s\n", k + 1, StatisticsLine(k).c_str());
+    for (int k = 0; k < layers; ++k)
+        file.printf("Layer %d, %s\n", k + 1, StatisticsLine(k).c_str());
     file.printf("Slection Data Samples (sorted):\n");
     for (std::int64_t j = 0; j < n(); ++j) {
         file.printf("%" PRId64, j);

@@ -18,7 +18,9 @@ public:
     int layerCount() const { return samples_.layerCount; }
     std::int64_t n() const { return samples_.n; }
     // Layer k's samples in ascending order.
-    const std::int32_t* sorted(int k) const { return samples_.layers[static_cast<std::size_t>(k)].get(); }
+    const std::int32_t* sorted(int k) const {
+        return samples_.layers[static_cast<std::size_t>(k)].get();
+    }
     double sum(int k) const { return sums_[static_cast<std::size_t>(k)]; }
     std::int32_t Imin(int k) const;
     std::int32_t Imax(int k) const;

@@ -14,8 +14,8 @@ std::int32_t offsetBy(std::int32_t v, std::int64_t d) {
 }
 
 Box around(GridPoint c, std::int32_t rx, std::int32_t ry) {
-    return {offsetBy(c.x, -static_cast<std::int64_t>(rx)), offsetBy(c.y, -static_cast<std::int64_t>(ry)),
-            offsetBy(c.x, rx), offsetBy(c.y, ry)};
+    return {offsetBy(c.x, -static_cast<std::int64_t>(rx)),
+            offsetBy(c.y, -static_cast<std::int64_t>(ry)), offsetBy(c.x, rx), offsetBy(c.y, ry)};
 }
 
 std::int32_t meanOf(std::int64_t sum, std::int64_t count) {
@@ -40,11 +40,12 @@ void RequireGridDisplay(ToolKind tool, const GridQuad& currentQuad) {
 }
 
 void SpotAreaMeans(const LayeredImage& image, const SpotAreas& areas, int layer,
-               std::int32_t& dataMean, std::int32_t& backgroundMean) {
+                   std::int32_t& dataMean, std::int32_t& backgroundMean) {
     std::int64_t sum = 0;
     const std::int64_t n = SampleArea(sum, image, areas.data, layer, areas.kind);
     dataMean = meanOf(sum, n);
-    const std::int64_t nb = SampleBackground(sum, image, areas.background, areas.inner, layer, areas.kind);
+    const std::int64_t nb =
+        SampleBackground(sum, image, areas.background, areas.inner, layer, areas.kind);
     backgroundMean = meanOf(sum, nb);
 }
 
@@ -56,7 +57,7 @@ SpotIntensity MeasureSpot(const LayeredImage& image, const GridQuad& quad, std::
     const SpotAreas areas = SpotAreasAt(*centre, SpotGeometry::Of(quad), quad.roundCells);
     for (int k = 0; k < image.layerCount && k < kMaxLayers; ++k)
         SpotAreaMeans(image, areas, k, result.spotMean[static_cast<std::size_t>(k)],
-                  result.backgroundMean[static_cast<std::size_t>(k)]);
+                      result.backgroundMean[static_cast<std::size_t>(k)]);
     return result;
 }
 

@@ -14,9 +14,7 @@ int SpotHistogram::BinCount(int clientWidth) {
     return std::clamp(bins, 0, kMaxHistogramBins);
 }
 
-float SpotHistogram::Scale(int bins) {
-    return static_cast<float>(bins / std::log(65535.0));
-}
+float SpotHistogram::Scale(int bins) { return static_cast<float>(bins / std::log(65535.0)); }
 
 int SpotHistogram::BinOf(std::int32_t mean, float scale, int bins) {
     if (bins <= 0) return -1;
@@ -49,7 +47,8 @@ SpotMeans MeasureGridSpotMeans(const LayeredImage& image, const SpotGrid& grid,
     const std::int32_t qxs = std::clamp(p.quadsX, 0, kMaxQuadsX);
     const std::int32_t qys = std::clamp(p.quadsY, 0, kMaxQuadsY);
     const std::uint64_t capacity =
-        checkedCount(checkedCount(p.cellsX, p.cellsY, 1), static_cast<std::int64_t>(qxs) * qys, sizeof(std::int32_t));
+        checkedCount(checkedCount(p.cellsX, p.cellsY, 1), static_cast<std::int64_t>(qxs) * qys,
+                     sizeof(std::int32_t));
     SpotMeans means;
     means.layerCount = std::clamp(image.layerCount, 0, kMaxLayers);
     for (int k = 0; k < means.layerCount; ++k) {
@@ -62,11 +61,14 @@ SpotMeans MeasureGridSpotMeans(const LayeredImage& image, const SpotGrid& grid,
             const GridQuad& quad = grid.quad(qx, qy);
             for (std::int32_t sy = 0; sy < p.cellsY; ++sy)
                 for (std::int32_t sx = 0; sx < p.cellsX; ++sx) {
-                    if (!quad.ValidSpot(sx, sy) || (quad.Flags(sx, sy) & (Marked | Excluded)) != 0) continue;
-                    const SpotAreas areas = SpotAreasAt(*quad.SpotCentre(sx, sy), geometry, quad.roundCells);
+                    if (!quad.ValidSpot(sx, sy) || (quad.Flags(sx, sy) & (Marked | Excluded)) != 0)
+                        continue;
+                    const SpotAreas areas =
+                        SpotAreasAt(*quad.SpotCentre(sx, sy), geometry, quad.roundCells);
                     for (int k = 0; k < means.layerCount; ++k)
-                        SpotAreaMeans(image, areas, k, means.dataMean[static_cast<std::size_t>(k)][means.m],
-                                  means.backgroundMean[static_cast<std::size_t>(k)][means.m]);
+                        SpotAreaMeans(image, areas, k,
+                                      means.dataMean[static_cast<std::size_t>(k)][means.m],
+                                      means.backgroundMean[static_cast<std::size_t>(k)][means.m]);
                     ++means.m;
                 }
         }

@@ -71,10 +71,14 @@ void regressionOf(const PairSamples& s, RatioStatistics& r) {
     if (n < 2) return;
     auto each = [&s](auto visit) {
         for (std::int64_t i = 0; i < s.featureCount; ++i) visit(s.greenFeature[i], s.redFeature[i]);
-        for (std::int64_t i = 0; i < s.backgroundCount; ++i) visit(s.greenBackground[i], s.redBackground[i]);
+        for (std::int64_t i = 0; i < s.backgroundCount; ++i)
+            visit(s.greenBackground[i], s.redBackground[i]);
     };
     double sx = 0.0, sy = 0.0;
-    each([&](double x, double y) { sx += x; sy += y; });
+    each([&](double x, double y) {
+        sx += x;
+        sy += y;
+    });
     const double mx = sx / static_cast<double>(n), my = sy / static_cast<double>(n);
     double sxx = 0.0, syy = 0.0, sxy = 0.0;
     each([&](double x, double y) {

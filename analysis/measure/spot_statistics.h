@@ -15,15 +15,15 @@ struct ChannelStatistics {
     std::int64_t featureMedian = 0;
     std::int64_t featureMean = 0;
     std::int64_t featureSd = 0;
-    std::int64_t featureCv = 0;          // 100 x SD / mean, 0 for a mean of 0
-    std::int64_t backgroundMedian = 0;   // also the background that is subtracted ("B635")
+    std::int64_t featureCv = 0;         // 100 x SD / mean, 0 for a mean of 0
+    std::int64_t backgroundMedian = 0;  // also the background that is subtracted ("B635")
     std::int64_t backgroundMean = 0;
     std::int64_t backgroundSd = 0;
     std::int64_t backgroundCv = 0;
-    std::int64_t percentAbove1Sd = 0;    // feature pixels above background median + 1 SD
+    std::int64_t percentAbove1Sd = 0;  // feature pixels above background median + 1 SD
     std::int64_t percentAbove2Sd = 0;
-    std::int64_t percentSaturated = 0;   // samples of 65534 or 65535
-    std::int64_t totalIntensity = 0;     // sum of the feature samples
+    std::int64_t percentSaturated = 0;  // samples of 65534 or 65535
+    std::int64_t totalIntensity = 0;    // sum of the feature samples
 
     // Both are corrected with the median background, as GenePix does with local backgrounds.
     std::int64_t medianMinusBackground() const { return featureMedian - backgroundMedian; }
@@ -46,7 +46,7 @@ struct RatioStatistics {
     std::optional<double> ratiosSd;
     std::optional<double> regressionRatio;
     std::optional<double> regressionR2;
-    std::optional<double> logRatio;       // log2 of the ratio of medians
+    std::optional<double> logRatio;  // log2 of the ratio of medians
 };
 
 // The sample lists of both channels visit the same pixels in the same order. Pixel ratios are

@@ -43,7 +43,8 @@ std::string_view trimmed(std::string_view text) {
 // A field without its blanks and surrounding quotes.
 std::string_view unquoted(std::string_view field) {
     field = trimmed(field);
-    if (field.size() >= 2 && field.front() == '"' && field.back() == '"') field = field.substr(1, field.size() - 2);
+    if (field.size() >= 2 && field.front() == '"' && field.back() == '"')
+        field = field.substr(1, field.size() - 2);
     return field;
 }
 
@@ -51,7 +52,8 @@ std::vector<std::string_view> split(std::string_view line, char separator) {
     std::vector<std::string_view> fields;
     for (std::size_t start = 0;;) {
         const std::size_t end = line.find(separator, start);
-        fields.push_back(line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+        fields.push_back(line.substr(
+            start, end == std::string_view::npos ? std::string_view::npos : end - start));
         if (end == std::string_view::npos) return fields;
         start = end + 1;
     }
@@ -65,7 +67,8 @@ std::optional<std::int64_t> integerField(std::string_view text) {
 
 std::optional<double> numberField(std::string_view text) {
     double value = 0;
-    if (parseFieldNumber(unquoted(text), value) != FieldParse::kOk || !std::isfinite(value)) return std::nullopt;
+    if (parseFieldNumber(unquoted(text), value) != FieldParse::kOk || !std::isfinite(value))
+        return std::nullopt;
     return value;
 }
 
@@ -79,7 +82,8 @@ std::optional<GalBlock> blockOf(std::string_view value) {
     if (!x || !y || !d || !nx || !ny || !sx || !sy) return std::nullopt;
     if (*x < 0 || *y < 0 || *d <= 0 || *sx <= 0 || *sy <= 0) return std::nullopt;
     if (*nx < 1 || *ny < 1 || *nx > kMaxCells || *ny > kMaxCells) return std::nullopt;
-    return GalBlock{*x, *y, *d, static_cast<std::int32_t>(*nx), *sx, static_cast<std::int32_t>(*ny), *sy};
+    return GalBlock{*x, *y, *d, static_cast<std::int32_t>(*nx), *sx, static_cast<std::int32_t>(*ny),
+                    *sy};
 }
 
 struct Reader {
@@ -93,7 +97,8 @@ struct Reader {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         // The slide map keeps its texts NUL-terminated: an ID cut at a NUL would silently become
         // another ID. A text file holds none, so a NUL means a damaged file.
-        if (line.find('\0') != std::string::npos) refuse(number, "the line holds a NUL byte; a GAL file is plain text.");
+        if (line.find('\0') != std::string::npos)
+            refuse(number, "the line holds a NUL byte; a GAL file is plain text.");
         return true;
     }
 };
@@ -116,32 +121,40 @@ std::optional<Columns> columnsOf(std::string_view line) {
 }
 
 // One "Key=Value" header record; block records go to `blocks` by number.
-void readRecord(const Reader& r, std::map<std::int64_t, GalBlock>& blocks, std::optional<std::int64_t>& count) {
+void readRecord(const Reader& r, std::map<std::int64_t, GalBlock>& blocks,
+                std::optional<std::int64_t>& count) {
     if (equalsIgnoringCase(unquoted(split(r.line, '\t').front()), "Block"))
         refuse(r.number, "the column titles lack Block, Column, Row or ID.");
     const std::string_view record = unquoted(r.line);
     const std::size_t equals = record.find('=');
-    if (equals == std::string_view::npos) refuse(r.number, "expected a header record Key=Value or the column titles.");
+    if (equals == std::string_view::npos)
+        refuse(r.number, "expected a header record Key=Value or the column titles.");
     const std::string_view key = trimmed(record.substr(0, equals));
     const std::string_view value = record.substr(equals + 1);
     if (equalsIgnoringCase(key, "Type")) {
         if (!equalsIgnoringCase(trimmed(value).substr(0, 17), "GenePix ArrayList"))
-            refuse(r.number, "the file is not a GenePix Array List (Type=" + std::string(value) + ").");
+            refuse(r.number,
+                   "the file is not a GenePix Array List (Type=" + std::string(value) + ").");
     } else if (equalsIgnoringCase(key, "BlockCount")) {
         count = integerField(value);
         if (!count || *count < 1) refuse(r.number, "Blockcount is not a positive number.");
     } else if (equalsIgnoringCase(key, "BlockType")) {
         const auto type = integerField(value);
-        if (!type || *type != 0) refuse(r.number, "only rectangular blocks (BlockType=0) can become a grid.");
+        if (!type || *type != 0)
+            refuse(r.number, "only rectangular blocks (BlockType=0) can become a grid.");
     } else if (key.size() > 5 && equalsIgnoringCase(key.substr(0, 5), "Block")) {
         const auto n = integerField(key.substr(5));
         if (!n || *n < 1 || *n > kMaxQuadsX * kMaxQuadsY)
-            refuse(r.number, std::string(key) + " is not a block of a grid of at most 4 x 16 blocks.");
+            refuse(r.number,
+                   std::string(key) + " is not a block of a grid of at most 4 x 16 blocks.");
         const auto block = blockOf(value);
         if (!block)
-            refuse(r.number, std::string(key) + " needs x, y, diameter, x features, x spacing, y features, y spacing"
-                             " (positive numbers, at most 10000 features a side).");
-        if (!blocks.emplace(*n, *block).second) refuse(r.number, std::string(key) + " is given twice.");
+            refuse(r.number,
+                   std::string(key) +
+                       " needs x, y, diameter, x features, x spacing, y features, y spacing"
+                       " (positive numbers, at most 10000 features a side).");
+        if (!blocks.emplace(*n, *block).second)
+            refuse(r.number, std::string(key) + " is given twice.");
     }
 }
 
@@ -155,8 +168,8 @@ std::vector<GalBlock> blockListOf(const Reader& r, const std::map<std::int64_t, 
         list.push_back(block);
     }
     if (count && *count != static_cast<std::int64_t>(list.size()))
-        refuse(r.number, "Blockcount=" + std::to_string(*count) + " but " + std::to_string(list.size()) +
-                             " blocks are described.");
+        refuse(r.number, "Blockcount=" + std::to_string(*count) + " but " +
+                             std::to_string(list.size()) + " blocks are described.");
     return list;
 }
 
@@ -164,9 +177,11 @@ GalFeature featureOf(const Reader& r, const Columns& c, const std::vector<GalBlo
     const std::vector<std::string_view> f = split(r.line, '\t');
     const std::size_t needed = std::max({c.block, c.column, c.row, c.id, c.name.value_or(0)}) + 1;
     if (f.size() < needed) refuse(r.number, "the row has fewer fields than the column titles.");
-    const auto block = integerField(f[c.block]), column = integerField(f[c.column]), row = integerField(f[c.row]);
+    const auto block = integerField(f[c.block]), column = integerField(f[c.column]),
+               row = integerField(f[c.row]);
     if (!block || *block < 1 || *block > static_cast<std::int64_t>(blocks.size()))
-        refuse(r.number, "Block is not one of the blocks 1 to " + std::to_string(blocks.size()) + ".");
+        refuse(r.number,
+               "Block is not one of the blocks 1 to " + std::to_string(blocks.size()) + ".");
     const GalBlock& b = blocks[static_cast<std::size_t>(*block - 1)];
     if (!column || *column < 1 || *column > b.xFeatures || !row || *row < 1 || *row > b.yFeatures)
         refuse(r.number, "Column or Row lies outside block " + std::to_string(*block) + ".");
@@ -180,16 +195,19 @@ struct Axis {
     std::vector<double> positions;
     std::int32_t indexOf(double v) const {
         for (std::size_t i = 0; i < positions.size(); ++i)
-            if (std::fabs(positions[i] - v) < kPositionTolerance) return static_cast<std::int32_t>(i);
+            if (std::fabs(positions[i] - v) < kPositionTolerance)
+                return static_cast<std::int32_t>(i);
         return -1;
     }
     double step() const {
-        return positions.size() > 1 ? (positions.back() - positions.front()) / static_cast<double>(positions.size() - 1)
+        return positions.size() > 1 ? (positions.back() - positions.front()) /
+                                          static_cast<double>(positions.size() - 1)
                                     : 0.0;
     }
     bool regular() const {
         for (std::size_t i = 0; i < positions.size(); ++i)
-            if (std::fabs(positions.front() + step() * static_cast<double>(i) - positions[i]) >= kPositionTolerance)
+            if (std::fabs(positions.front() + step() * static_cast<double>(i) - positions[i]) >=
+                kPositionTolerance)
                 return false;
         return true;
     }
@@ -201,7 +219,8 @@ Axis axisOf(const std::vector<GalBlock>& blocks, double GalBlock::*member) {
     for (const GalBlock& b : blocks) values.push_back(b.*member);
     std::sort(values.begin(), values.end());
     for (double v : values)
-        if (axis.positions.empty() || v - axis.positions.back() >= kPositionTolerance) axis.positions.push_back(v);
+        if (axis.positions.empty() || v - axis.positions.back() >= kPositionTolerance)
+            axis.positions.push_back(v);
     return axis;
 }
 
@@ -228,7 +247,9 @@ GalFile ParseGal(std::istream& in) {
     std::optional<std::int64_t> blockCount;
     std::optional<Columns> columns;
     while (!columns) {
-        if (!r.next()) refuse(r.number, "the file ends before the column titles Block, Column, Row, ID, Name.");
+        if (!r.next())
+            refuse(r.number,
+                   "the file ends before the column titles Block, Column, Row, ID, Name.");
         if (trimmed(r.line).empty()) continue;
         columns = columnsOf(r.line);
         if (!columns) readRecord(r, blocks, blockCount);
@@ -274,15 +295,18 @@ GalLayout LayoutGal(const GalFile& gal) {
 void ApplyGal(const GalFile& gal, GridParameters& params) {
     const GalLayout layout = LayoutGal(gal);
     const GalBlock& b = gal.blocks.front();
-    const std::int64_t features = static_cast<std::int64_t>(b.xFeatures) * b.yFeatures * layout.quadsX * layout.quadsY;
+    const std::int64_t features =
+        static_cast<std::int64_t>(b.xFeatures) * b.yFeatures * layout.quadsX * layout.quadsY;
     if (features > kMaxGalFeatures)
         throw CoreError("The GAL layout has " + std::to_string(features) + " features, more than " +
                         std::to_string(kMaxGalFeatures) + ".");
     auto map = std::make_shared<SlideMap>(layout.quadsX, layout.quadsY, b.xFeatures, b.yFeatures);
     for (const GalFeature& f : gal.features) {
         const std::size_t block = static_cast<std::size_t>(f.block - 1);
-        SlideMapRecord* record = map->GetSpotRecord(layout.quadX[block], layout.quadY[block], f.column - 1, f.row - 1);
-        record->SetUid(equalsIgnoringCase(f.id, "empty") ? std::string_view("") : std::string_view(f.id));
+        SlideMapRecord* record =
+            map->GetSpotRecord(layout.quadX[block], layout.quadY[block], f.column - 1, f.row - 1);
+        record->SetUid(equalsIgnoringCase(f.id, "empty") ? std::string_view("")
+                                                         : std::string_view(f.id));
         record->SetDescription(f.name);
     }
     GridParameters p = params;
@@ -293,7 +317,8 @@ void ApplyGal(const GalFile& gal, GridParameters& params) {
     p.stepYmm = b.ySpacing / 1000.0;
     p.spotDiameter = b.diameter / 1000.0;
     // The background ring of Load Map's defaults (1.5 spot diameters), kept inside the cell.
-    p.backgroundDiameter = std::max(p.spotDiameter, std::min(1.5 * p.spotDiameter, std::min(p.stepXmm, p.stepYmm)));
+    p.backgroundDiameter =
+        std::max(p.spotDiameter, std::min(1.5 * p.spotDiameter, std::min(p.stepXmm, p.stepYmm)));
     p.quadsX = layout.quadsX;
     p.quadsY = layout.quadsY;
     if (layout.quadsX > 1) p.quadStepX = layout.quadStepX;

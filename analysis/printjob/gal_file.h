@@ -14,7 +14,8 @@ namespace orvane {
 inline constexpr const char* kGalIrregularMessage =
     "The GAL blocks do not form a regular grid of at most 4 x 16 blocks.";
 inline constexpr const char* kGalSizesMessage =
-    "The GAL blocks differ in size: every block needs the same diameter, feature counts and spacings.";
+    "The GAL blocks differ in size: every block needs the same diameter, feature counts and "
+    "spacings.";
 // Far above real arrays (a few hundred thousand features); keeps a hostile file from asking for
 // a slide map of many gigabytes.
 inline constexpr std::int64_t kMaxGalFeatures = 1000000;

@@ -105,8 +105,10 @@ ZoneExtent scanZones(std::istream& in) {
         }
         extent.spotsX = std::max<std::int64_t>(extent.spotsX, zone->spotCol + std::int64_t{1});
         extent.spotsY = std::max<std::int64_t>(extent.spotsY, zone->spotRow + std::int64_t{1});
-        extent.blockCols = std::max<std::int64_t>(extent.blockCols, zone->blockCol + std::int64_t{1});
-        extent.blockRows = std::max<std::int64_t>(extent.blockRows, zone->blockRow + std::int64_t{1});
+        extent.blockCols =
+            std::max<std::int64_t>(extent.blockCols, zone->blockCol + std::int64_t{1});
+        extent.blockRows =
+            std::max<std::int64_t>(extent.blockRows, zone->blockRow + std::int64_t{1});
     }
     return extent;
 }
@@ -148,12 +150,12 @@ void applyStroke(SlideMap& map, const ZoneLine& zone, const PinTable& pins,
                  const PrintJobParameters& job) {
     for (std::int32_t i = 0; i < job.pins_x; ++i) {
         for (std::int32_t j = 0; j < job.pins_y; ++j) {
-            SlideMapRecord* record = map.GetSpotRecord(job.pins_x * zone.blockCol + i,
-                                                       job.pins_y * zone.blockRow + j,
-                                                       zone.spotCol, zone.spotRow);
+            SlideMapRecord* record =
+                map.GetSpotRecord(job.pins_x * zone.blockCol + i, job.pins_y * zone.blockRow + j,
+                                  zone.spotCol, zone.spotRow);
             if (!record) continue;
-            const PinEntry& pin = pins[static_cast<std::size_t>(i)]
-                                      [static_cast<std::size_t>(job.pins_y - 1 - j)];
+            const PinEntry& pin =
+                pins[static_cast<std::size_t>(i)][static_cast<std::size_t>(job.pins_y - 1 - j)];
             record->SetUid(pin.uid);
             record->SetDescription(pin.description);
         }
@@ -171,8 +173,8 @@ std::vector<std::string> fillMap(std::istream& in, SlideMap& map, const PrintJob
                 messages.emplace_back(kPinAssignmentMessage);
                 continue;
             }
-            PinEntry& entry = pins[static_cast<std::size_t>(pin->pinX)]
-                                  [static_cast<std::size_t>(pin->pinY)];
+            PinEntry& entry =
+                pins[static_cast<std::size_t>(pin->pinX)][static_cast<std::size_t>(pin->pinY)];
             entry.uid = pin->uid.substr(0, kSlideMapTextSize - 1);
             entry.description = pin->description.substr(0, kSlideMapTextSize - 1);
         } else if (const auto zone = ParseZoneLine(piece)) {
@@ -187,10 +189,10 @@ std::vector<std::string> fillMap(std::istream& in, SlideMap& map, const PrintJob
 std::optional<PinLine> ParsePinLine(std::string_view line) {
     LineScanner s(line);
     PinLine pin;
-    if (s.literal("pin_x#") && s.integer(pin.pinX) && s.literal(",") && s.blanks().literal("pin_y#") &&
-        s.integer(pin.pinY) && s.literal(",") && s.blanks().literal("well_uid:") &&
-        s.blanks().untilComma(pin.uid) && s.literal(",") && s.blanks().literal("well_descr:") &&
-        s.word(pin.description))
+    if (s.literal("pin_x#") && s.integer(pin.pinX) && s.literal(",") &&
+        s.blanks().literal("pin_y#") && s.integer(pin.pinY) && s.literal(",") &&
+        s.blanks().literal("well_uid:") && s.blanks().untilComma(pin.uid) && s.literal(",") &&
+        s.blanks().literal("well_descr:") && s.word(pin.description))
         return pin;
     return std::nullopt;
 }
@@ -220,8 +222,8 @@ std::vector<std::string> LoadMap(std::istream& in, GridParameters& params, Print
 
     // Without a map if the new one cannot be allocated: the old one no longer fits the fields.
     params.slideMap.reset();
-    auto map = std::make_shared<SlideMap>(params.quadsX, params.quadsY, params.cellsX,
-                                          params.cellsY);
+    auto map =
+        std::make_shared<SlideMap>(params.quadsX, params.quadsY, params.cellsX, params.cellsY);
     rewind(in, start);
     std::vector<std::string> messages = fillMap(in, *map, job);
     params.slideMap = std::move(map);

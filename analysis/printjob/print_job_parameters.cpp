@@ -133,15 +133,15 @@ bool convertValue(const ParameterEntry& entry, std::string_view token) {
         return true;
     }
     case kParamYesNo:
-        if (equalsIgnoringCase(token, "yes")) *static_cast<std::int32_t*>(entry.storage) = 1;
-        else if (equalsIgnoringCase(token, "no")) *static_cast<std::int32_t*>(entry.storage) = 0;
-        else return false;
+        if (equalsIgnoringCase(token, "yes"))
+            *static_cast<std::int32_t*>(entry.storage) = 1;
+        else if (equalsIgnoringCase(token, "no"))
+            *static_cast<std::int32_t*>(entry.storage) = 0;
+        else
+            return false;
         return true;
-    case kParamString:
-        *static_cast<std::string*>(entry.storage) = std::string(token);
-        return true;
-    default:
-        return false;
+    case kParamString: *static_cast<std::string*>(entry.storage) = std::string(token); return true;
+    default: return false;
     }
 }
 
@@ -185,8 +185,8 @@ std::int32_t ReadParameters(std::istream& in, std::ostream* listing,
         if (tokens.empty() || tokens[0].front() == '/') continue;
         const ParameterEntry* entry = findEntry(table, tokens[0]);
         if (!entry) {
-            diagnostics << "\nunknown parameter at line " << lineNumber << ", name \""
-                        << tokens[0] << "\"";
+            diagnostics << "\nunknown parameter at line " << lineNumber << ", name \"" << tokens[0]
+                        << "\"";
             continue;
         }
         if (tokens.size() < 2 || !convertValue(*entry, tokens[1])) {

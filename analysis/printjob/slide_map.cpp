@@ -35,9 +35,8 @@ SlideMap::SlideMap(std::int32_t quadsX, std::int32_t quadsY, std::int32_t spotsX
     : nqx_(quadsX), nqy_(quadsY), nsx_(spotsX), nsy_(spotsY), count_(0) {
     const std::uint64_t quads = checkedCount(quadsX, quadsY, 1);
     const std::uint64_t spots = checkedCount(spotsX, spotsY, 1);
-    const std::uint64_t count = checkedCount(static_cast<std::int64_t>(quads),
-                                             static_cast<std::int64_t>(spots),
-                                             sizeof(SlideMapRecord));
+    const std::uint64_t count = checkedCount(
+        static_cast<std::int64_t>(quads), static_cast<std::int64_t>(spots), sizeof(SlideMapRecord));
     // The grid file keeps the count as an int32; kMaxBufferBytes / 512 stays well below that.
     static_assert(kMaxBufferBytes / sizeof(SlideMapRecord) <= 0x7fffffff);
     records_ = allocateBuffer<SlideMapRecord>(count);

@@ -9,7 +9,9 @@ namespace orvane {
 namespace {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
 
 std::string_view trimBlanks(std::string_view text) {
     while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
@@ -71,8 +73,10 @@ FieldParse parseFieldInteger(std::string_view text, std::int64_t& value) {
     bool huge = false;
     for (; pos < text.size(); ++pos) {
         if (!isDigit(text[pos])) return FieldParse::kNotANumber;
-        if (magnitude > (std::numeric_limits<std::int64_t>::max() - 9) / 10) huge = true;
-        else magnitude = magnitude * 10 + (text[pos] - '0');
+        if (magnitude > (std::numeric_limits<std::int64_t>::max() - 9) / 10)
+            huge = true;
+        else
+            magnitude = magnitude * 10 + (text[pos] - '0');
     }
     if (huge) return FieldParse::kOutOfRange;
     value = negative ? -magnitude : magnitude;

@@ -32,7 +32,8 @@ Channels shownChannels(const LayeredImage& image, const DisplayState& state) {
     for (int i = 0; i < kMaxLayers; ++i) {
         const ImageLayer& layer = image.layers[static_cast<std::size_t>(i)];
         // A channel shows only a loaded layer, whatever the flag says.
-        if (state.channelOn[static_cast<std::size_t>(i)] && i < image.layerCount && layer.loaded()) {
+        if (state.channelOn[static_cast<std::size_t>(i)] && i < image.layerCount &&
+            layer.loaded()) {
             c.samples[i] = layer.samples.get();
             ++c.shown;
         }
@@ -72,8 +73,10 @@ Channels balancedRow(const Channels& channels, const DisplayState& state, std::s
         std::vector<std::uint16_t>& out = scratch[i];
         out.resize(static_cast<std::size_t>(count));
         for (std::int32_t k = 0; k < count; ++k) {
-            const double v = std::nearbyint(static_cast<double>(offset) + static_cast<double>(gain) * src[k]);
-            out[static_cast<std::size_t>(k)] = static_cast<std::uint16_t>(std::clamp(v, 0.0, 65535.0));
+            const double v =
+                std::nearbyint(static_cast<double>(offset) + static_cast<double>(gain) * src[k]);
+            out[static_cast<std::size_t>(k)] =
+                static_cast<std::uint16_t>(std::clamp(v, 0.0, 65535.0));
         }
         row.samples[i] = out.data();
     }
@@ -110,23 +113,30 @@ struct RasterTarget {
 // table (one channel shown, or linear with two), or the row kernel; balanced samples first.
 class RowMapper {
 public:
-    RowMapper(const LayeredImage& image, const DisplayState& state, bool bitmapOrder, std::int32_t columns,
-              std::int64_t pixels)
-        : state_(state), channels_(shownChannels(image, state)), bitmapOrder_(bitmapOrder), columns_(columns),
-          balanced_(state.balanced()), linearBytes_(!state.logDisplay && raster::haveLinearRowKernel()),
+    RowMapper(const LayeredImage& image, const DisplayState& state, bool bitmapOrder,
+              std::int32_t columns, std::int64_t pixels)
+        : state_(state),
+          channels_(shownChannels(image, state)),
+          bitmapOrder_(bitmapOrder),
+          columns_(columns),
+          balanced_(state.balanced()),
+          linearBytes_(!state.logDisplay && raster::haveLinearRowKernel()),
           kernel_(raster::bestRowKernel()) {
         // A channel that is off reads a row of zeros, so that the kernel has no branch on it.
         zeros_ = allocateBuffer<std::uint16_t>(static_cast<std::uint64_t>(columns));
         std::fill_n(zeros_.get(), columns, std::uint16_t{0});
-        if (balanced_ || linearBytes_ || pixels <= 4 * 65536) return;  // tables: worth it for larger boxes
+        if (balanced_ || linearBytes_ || pixels <= 4 * 65536)
+            return;  // tables: worth it for larger boxes
         for (int i = 0; i < kMaxLayers; ++i)
             if (channels_.samples[i] != nullptr) (first_ < 0 ? first_ : second_) = i;
         // With one channel shown each pixel is a look-up.
         if (channels_.shown == 1)
-            table_ = &raster::singleChannelTable(first_, state.logDisplay, state.invertedDisplay, bitmapOrder);
+            table_ = &raster::singleChannelTable(first_, state.logDisplay, state.invertedDisplay,
+                                                 bitmapOrder);
         // Linear with two channels shown: a table over the pairs of top bytes.
         if (!state.logDisplay && channels_.shown == 2)
-            pairTable_ = &raster::twoChannelLinearTable(first_, second_, state.invertedDisplay, bitmapOrder);
+            pairTable_ =
+                &raster::twoChannelLinearTable(first_, second_, state.invertedDisplay, bitmapOrder);
     }
 
     int shown() const { return channels_.shown; }
@@ -144,7 +154,8 @@ public:
             raster::mapRowFromPairTable(*pairTable_, channels_.samples[first_] + rowStart,
                                         channels_.samples[second_] + rowStart, columns_, out);
         } else {
-            mapSamples(rowJob(channels_, state_, bitmapOrder_, zeros_.get(), rowStart), out, streaming);
+            mapSamples(rowJob(channels_, state_, bitmapOrder_, zeros_.get(), rowStart), out,
+                       streaming);
         }
     }
 
@@ -169,8 +180,9 @@ private:
     int first_ = -1, second_ = -1;  // the shown channels, for the tables
 };
 
-void buildBox(const LayeredImage& image, const DisplayState& state, const RasterTarget& target, bool bitmapOrder,
-              std::int32_t x0, std::int32_t x1, std::int32_t y0, std::int32_t y1, Progress& progress) {
+void buildBox(const LayeredImage& image, const DisplayState& state, const RasterTarget& target,
+              bool bitmapOrder, std::int32_t x0, std::int32_t x1, std::int32_t y0, std::int32_t y1,
+              Progress& progress) {
     x0 = std::max(x0, 0);
     y0 = std::max(y0, 0);
     x1 = std::min(x1, image.width());
@@ -183,15 +195,18 @@ void buildBox(const LayeredImage& image, const DisplayState& state, const Raster
     // caches: its stores then do not read the lines first, which leaves the memory to the
     // samples (measured: up to 15 % faster with two or three layers, no gain with one). Only
     // the byte kernel of linear mode streams.
-    const bool streaming = target.pixels32 == nullptr && target.stride * (y1 - y0) > kStreamingBytes && mapper.shown() >= 2;
+    const bool streaming = target.pixels32 == nullptr &&
+                           target.stride * (y1 - y0) > kStreamingBytes && mapper.shown() >= 2;
     // The 32-bit target: one row of 3-byte pixels a thread, allocated before the parallel loop.
     const std::size_t rowBytes = 3 * static_cast<std::size_t>(columns);
     std::unique_ptr<std::uint8_t[]> threadRows;
     if (target.pixels32 != nullptr)
-        threadRows = allocateBuffer<std::uint8_t>(checkedCount(maxThreads(), static_cast<std::int64_t>(rowBytes), 1));
+        threadRows = allocateBuffer<std::uint8_t>(
+            checkedCount(maxThreads(), static_cast<std::int64_t>(rowBytes), 1));
     const auto width = static_cast<std::size_t>(image.width());
     auto mapRow = [&](std::int32_t y) {
-        const std::size_t rowStart = static_cast<std::size_t>(y) * width + static_cast<std::size_t>(x0);
+        const std::size_t rowStart =
+            static_cast<std::size_t>(y) * width + static_cast<std::size_t>(x0);
         if (target.pixels32 == nullptr) {
             mapper.map(rowStart, target.buffer + target.stride * (y - y0), streaming);
             return;
@@ -253,14 +268,16 @@ DisplayRaster BuildDisplayRaster(const LayeredImage& image, const DisplayState& 
 std::array<std::uint8_t, 3> MapPixel(const LayeredImage& image, const DisplayState& state,
                                      std::int32_t x, std::int32_t y) {
     const Channels channels = shownChannels(image, state);
-    const std::size_t index = static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width()) +
-                              static_cast<std::size_t>(x);
+    const std::size_t index =
+        static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width()) +
+        static_cast<std::size_t>(x);
     const std::uint16_t zero = 0;
     std::array<std::uint8_t, 3> rgb{};
     if (state.balanced()) {
         std::vector<std::uint16_t> scratch[kMaxLayers];
-        raster::mapRowPortable(rowJob(balancedRow(channels, state, index, 1, scratch), state, false, &zero, 0), 1,
-                               rgb.data());
+        raster::mapRowPortable(
+            rowJob(balancedRow(channels, state, index, 1, scratch), state, false, &zero, 0), 1,
+            rgb.data());
     } else {
         raster::mapRowPortable(rowJob(channels, state, false, &zero, index), 1, rgb.data());
     }
@@ -269,7 +286,8 @@ std::array<std::uint8_t, 3> MapPixel(const LayeredImage& image, const DisplaySta
 
 DisplayState DisplayStateAfterLoading(const LayeredImage& image) {
     DisplayState state;
-    for (int i = 0; i < kMaxLayers; ++i) state.channelOn[static_cast<std::size_t>(i)] = i < image.layerCount;
+    for (int i = 0; i < kMaxLayers; ++i)
+        state.channelOn[static_cast<std::size_t>(i)] = i < image.layerCount;
     state.imageWidth = image.width();
     state.imageHeight = image.height();
     return state;

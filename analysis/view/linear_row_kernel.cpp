@@ -47,18 +47,20 @@ const Shuffles& shuffles() {
 
 // The top bytes of 64 samples.
 ORVANE_TARGET_LINEAR inline __m512i topBytes(const std::uint16_t* samples, __m512i odd) {
-    return _mm512_permutex2var_epi8(_mm512_loadu_si512(samples), odd, _mm512_loadu_si512(samples + 32));
+    return _mm512_permutex2var_epi8(_mm512_loadu_si512(samples), odd,
+                                    _mm512_loadu_si512(samples + 32));
 }
 
 // Three colour planes of 64 pixels as 192 bytes of pixels: the first and middle colours by a
 // two-source permute, the last merged in under its mask.
-ORVANE_TARGET_LINEAR inline __m512i interleaved(__m512i first, __m512i middle, __m512i last, __m512i pixel,
-                                                __mmask64 lastColour) {
-    return _mm512_mask_permutexvar_epi8(_mm512_permutex2var_epi8(first, pixel, middle), lastColour, pixel, last);
+ORVANE_TARGET_LINEAR inline __m512i interleaved(__m512i first, __m512i middle, __m512i last,
+                                                __m512i pixel, __mmask64 lastColour) {
+    return _mm512_mask_permutexvar_epi8(_mm512_permutex2var_epi8(first, pixel, middle), lastColour,
+                                        pixel, last);
 }
 
-ORVANE_TARGET_LINEAR void linearBlocks(const RowJob& job, std::int32_t from, std::int32_t to, std::uint8_t* out,
-                                       bool streaming) {
+ORVANE_TARGET_LINEAR void linearBlocks(const RowJob& job, std::int32_t from, std::int32_t to,
+                                       std::uint8_t* out, bool streaming) {
     const Shuffles& sh = shuffles();
     const __m512i odd = _mm512_load_si512(sh.topBytes);
     const __m512i pixel0 = _mm512_load_si512(sh.pixel[0]), pixel1 = _mm512_load_si512(sh.pixel[1]),
@@ -108,7 +110,8 @@ void portablePart(const RowJob& job, std::int32_t from, std::int32_t to, std::ui
 }  // namespace
 
 bool haveLinearRowKernel() {
-    static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+    static const bool has = __builtin_cpu_supports("avx512f") &&
+                            __builtin_cpu_supports("avx512bw") &&
                             __builtin_cpu_supports("avx512vbmi");
     return has && useAvx512Kernels();
 }
@@ -118,7 +121,8 @@ void mapRowLinear(const RowJob& job, std::int32_t count, std::uint8_t* out, bool
     if (streaming) {
         // Non-temporal stores want 64-byte aligned addresses: the first head pixels go the
         // portable way, where 3 x head = -out (mod 64), i.e. head = 43 x -out (3 x 43 = 129).
-        const auto misalignment = static_cast<std::int32_t>((64 - reinterpret_cast<std::uintptr_t>(out) % 64) % 64);
+        const auto misalignment =
+            static_cast<std::int32_t>((64 - reinterpret_cast<std::uintptr_t>(out) % 64) % 64);
         head = std::min((misalignment * 43) % 64, count);
     }
     portablePart(job, 0, head, out);
@@ -134,7 +138,9 @@ void fenceStreamingStores() { _mm_sfence(); }
 bool haveLinearRowKernel() { return false; }
 void fenceStreamingStores() {}
 
-void mapRowLinear(const RowJob& job, std::int32_t count, std::uint8_t* out, bool) { mapRowPortable(job, count, out); }
+void mapRowLinear(const RowJob& job, std::int32_t count, std::uint8_t* out, bool) {
+    mapRowPortable(job, count, out);
+}
 
 #endif
 

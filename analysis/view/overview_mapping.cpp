@@ -13,13 +13,14 @@ std::int32_t rounded(double v) { return static_cast<std::int32_t>(std::lround(v)
 
 }  // namespace
 
-OverviewMapping OverviewMapping::Fit(std::int32_t imageWidth, std::int32_t imageHeight, std::int32_t areaWidth,
-                                     std::int32_t areaHeight) {
+OverviewMapping OverviewMapping::Fit(std::int32_t imageWidth, std::int32_t imageHeight,
+                                     std::int32_t areaWidth, std::int32_t areaHeight) {
     OverviewMapping m;
     if (imageWidth <= 0 || imageHeight <= 0 || areaWidth <= 0 || areaHeight <= 0) return m;
     m.imageWidth_ = imageWidth;
     m.imageHeight_ = imageHeight;
-    m.scale_ = std::min({1.0, static_cast<double>(areaWidth) / imageWidth, static_cast<double>(areaHeight) / imageHeight});
+    m.scale_ = std::min({1.0, static_cast<double>(areaWidth) / imageWidth,
+                         static_cast<double>(areaHeight) / imageHeight});
     const std::int32_t width = std::max(1, rounded(imageWidth * m.scale_));
     const std::int32_t height = std::max(1, rounded(imageHeight * m.scale_));
     m.picture_.left = (areaWidth - width) / 2;
@@ -30,8 +31,10 @@ OverviewMapping OverviewMapping::Fit(std::int32_t imageWidth, std::int32_t image
 }
 
 OverviewRect OverviewMapping::ToOverview(const OverviewRect& image) const {
-    return {picture_.left + rounded(image.left * scale_), picture_.top + rounded(image.top * scale_),
-            picture_.left + rounded(image.right * scale_), picture_.top + rounded(image.bottom * scale_)};
+    return {picture_.left + rounded(image.left * scale_),
+            picture_.top + rounded(image.top * scale_),
+            picture_.left + rounded(image.right * scale_),
+            picture_.top + rounded(image.bottom * scale_)};
 }
 
 OverviewPoint OverviewMapping::ToImage(OverviewPoint overview) const {
@@ -50,7 +53,8 @@ OverviewPoint OverviewMapping::ScrollFor(OverviewPoint overview, std::int32_t vi
     const auto scroll = [](std::int32_t c, std::int32_t viewport, std::int32_t size) {
         return std::clamp(c - viewport / 2, 0, std::max(0, size - viewport));
     };
-    return {scroll(centre.x, viewportWidth, imageWidth_), scroll(centre.y, viewportHeight, imageHeight_)};
+    return {scroll(centre.x, viewportWidth, imageWidth_),
+            scroll(centre.y, viewportHeight, imageHeight_)};
 }
 
 }  // namespace orvane

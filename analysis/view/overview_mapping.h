@@ -21,8 +21,8 @@ public:
     // An image of imageWidth x imageHeight pixels reduced, with its aspect kept, to fit an area
     // of areaWidth x areaHeight and centred in it; never enlarged. An empty image or area maps
     // nothing (scale 0).
-    static OverviewMapping Fit(std::int32_t imageWidth, std::int32_t imageHeight, std::int32_t areaWidth,
-                               std::int32_t areaHeight);
+    static OverviewMapping Fit(std::int32_t imageWidth, std::int32_t imageHeight,
+                               std::int32_t areaWidth, std::int32_t areaHeight);
 
     double scale() const { return scale_; }
     // Where the reduced picture lies in the area.
@@ -34,7 +34,8 @@ public:
     OverviewPoint ToImage(OverviewPoint overview) const;
     // The view's scroll position (its top-left image pixel) that centres a viewport of the
     // given size on the image pixel under the point, kept inside the image.
-    OverviewPoint ScrollFor(OverviewPoint overview, std::int32_t viewportWidth, std::int32_t viewportHeight) const;
+    OverviewPoint ScrollFor(OverviewPoint overview, std::int32_t viewportWidth,
+                            std::int32_t viewportHeight) const;
 
 private:
     std::int32_t imageWidth_ = 0, imageHeight_ = 0;

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstddef>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -28,7 +28,8 @@ namespace {
 // Third: whether channel 2 is read at all; with it off (the usual two-layer picture) its
 // sample is the constant 0 and its share of the work disappears.
 template <bool Log, bool Inverted, bool Bitmap, bool Third>
-[[gnu::always_inline]] inline void mapRowBody(const RowJob& job, std::int32_t count, std::uint8_t* __restrict out) {
+[[gnu::always_inline]] inline void mapRowBody(const RowJob& job, std::int32_t count,
+                                              std::uint8_t* __restrict out) {
     const std::uint16_t* __restrict a = job.samples[0];
     const std::uint16_t* __restrict b = job.samples[1];
     const std::uint16_t* __restrict c = job.samples[2];
@@ -79,7 +80,8 @@ template <bool Log, bool Inverted, bool Bitmap, bool Third>
 #endif
 
 int modeIndex(const RowJob& job) {
-    return (job.on[2] ? 8 : 0) + (job.log ? 4 : 0) + (job.inverted ? 2 : 0) + (job.bitmapOrder ? 1 : 0);
+    return (job.on[2] ? 8 : 0) + (job.log ? 4 : 0) + (job.inverted ? 2 : 0) +
+           (job.bitmapOrder ? 1 : 0);
 }
 
 // Every combination of the four flags for one kernel template, in modeIndex order.
@@ -152,7 +154,6 @@ bool cpuHasAvx2() {
 
 RowKernel bestRowKernel() { return useAvx2Kernels() ? mapRowAvx2 : mapRowPortable; }
 
-
 void expandToRgb32Portable(const std::uint8_t* bgr, std::int32_t count, std::uint32_t* out) {
     for (std::int32_t x = 0; x < count; ++x) {
         const std::uint8_t* p = bgr + 3 * static_cast<std::ptrdiff_t>(x);
@@ -165,10 +166,11 @@ namespace {
 
 // Eight pixels a step: each 128-bit half takes four triples (12 of the 16 bytes it loads) and
 // spreads them into words by a byte shuffle; the top bytes become 255.
-[[gnu::target("avx2")]] void expandAvx2(const std::uint8_t* bgr, std::int32_t count, std::uint32_t* out) {
+[[gnu::target("avx2")]] void expandAvx2(const std::uint8_t* bgr, std::int32_t count,
+                                        std::uint32_t* out) {
     std::int32_t x = 0;
-    const __m256i spread = _mm256_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1, 0, 1, 2, -1, 3, 4, 5,
-                                            -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m256i spread = _mm256_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1, 0,
+                                            1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
     const __m256i opaque = _mm256_set1_epi32(static_cast<int>(0xff000000u));
     // The second half's load reads 4 bytes past its 12: stop while that stays inside the row.
     for (; x + 10 <= count; x += 8) {
@@ -203,7 +205,11 @@ const ColourTable& singleChannelTable(int channel, bool log, bool inverted, bool
         std::vector<std::uint16_t> values(65536);
         for (std::size_t v = 0; v < values.size(); ++v) values[v] = static_cast<std::uint16_t>(v);
         const std::vector<std::uint16_t> zeros(values.size(), 0);
-        RowJob job{{zeros.data(), zeros.data(), zeros.data()}, {false, false, false}, log, inverted, bitmapOrder};
+        RowJob job{{zeros.data(), zeros.data(), zeros.data()},
+                   {false, false, false},
+                   log,
+                   inverted,
+                   bitmapOrder};
         job.samples[channel] = values.data();
         job.on[channel] = true;
         std::vector<std::uint8_t> bytes(3 * values.size());
@@ -229,7 +235,11 @@ const ColourTable& twoChannelLinearTable(int first, int second, bool inverted, b
             b[k] = static_cast<std::uint16_t>((k & 255) << 8);
         }
         const std::vector<std::uint16_t> zeros(a.size(), 0);
-        RowJob job{{zeros.data(), zeros.data(), zeros.data()}, {false, false, false}, false, inverted, bitmapOrder};
+        RowJob job{{zeros.data(), zeros.data(), zeros.data()},
+                   {false, false, false},
+                   false,
+                   inverted,
+                   bitmapOrder};
         job.samples[first] = a.data();
         job.samples[second] = b.data();
         job.on[first] = job.on[second] = true;
@@ -244,10 +254,12 @@ const ColourTable& twoChannelLinearTable(int first, int second, bool inverted, b
     return *tables[index];
 }
 
-void mapRowFromPairTable(const ColourTable& table, const std::uint16_t* first, const std::uint16_t* second,
-                         std::int32_t count, std::uint8_t* out) {
+void mapRowFromPairTable(const ColourTable& table, const std::uint16_t* first,
+                         const std::uint16_t* second, std::int32_t count, std::uint8_t* out) {
     std::int32_t k = 0;
-    auto at = [&](std::int32_t x) { return table[static_cast<std::size_t>((first[x] >> 8) << 8 | second[x] >> 8)]; };
+    auto at = [&](std::int32_t x) {
+        return table[static_cast<std::size_t>((first[x] >> 8) << 8 | second[x] >> 8)];
+    };
     if constexpr (std::endian::native == std::endian::little) {
         for (; k + 1 < count; ++k, out += 3) {
             const std::uint32_t t = at(k);

@@ -59,8 +59,8 @@ const ColourTable& singleChannelTable(int channel, bool log, bool inverted, bool
 // shown, `first` < `second`, the colour of every pair of top bytes (index (a >> 8) x 256 +
 // (b >> 8)), built and kept as above.
 const ColourTable& twoChannelLinearTable(int first, int second, bool inverted, bool bitmapOrder);
-void mapRowFromPairTable(const ColourTable& table, const std::uint16_t* first, const std::uint16_t* second,
-                         std::int32_t count, std::uint8_t* out);
+void mapRowFromPairTable(const ColourTable& table, const std::uint16_t* first,
+                         const std::uint16_t* second, std::int32_t count, std::uint8_t* out);
 
 // Maps `count` samples through the table into `out`, 3 bytes a pixel.
 void mapRowFromTable(const ColourTable& table, const std::uint16_t* samples, std::int32_t count,

@@ -9,9 +9,10 @@
 namespace arx {
 
 std::unique_ptr<HidBackend> makeDefaultHidBackend() {
-  const char* setting = std::getenv("ARXUSB_SIMULATOR");
-  if (setting && *setting && std::string(setting) != "0") return sim::makeSimulatedBackend(setting);
-  return std::make_unique<HidrawBackend>();
+    const char* setting = std::getenv("ARXUSB_SIMULATOR");
+    if (setting && *setting && std::string(setting) != "0")
+        return sim::makeSimulatedBackend(setting);
+    return std::make_unique<HidrawBackend>();
 }
 
 }  // namespace arx

@@ -13,8 +13,8 @@ namespace arx {
 
 // A command (output) report, bytes 0..8, and the displacement D it travels.
 struct CommandReport {
-  std::array<uint8_t, 9> bytes{};
-  int32_t displacement = 0;
+    std::array<uint8_t, 9> bytes{};
+    int32_t displacement = 0;
 };
 
 // Builds a command report: n as three nested 8-bit loop counts (a byte 0 stands for 256),
@@ -24,11 +24,11 @@ CommandReport makeCommandReport(int axis, int mode, int32_t a, int32_t v, int32_
 
 // The fields of a status (input) report.
 struct StatusReport {
-  std::array<int32_t, 3> position{};
-  std::array<bool, 3> done{};
-  std::array<bool, 3> homeFlag{};
-  uint8_t deviceCount = 0;
-  uint8_t pending = 0;
+    std::array<int32_t, 3> position{};
+    std::array<bool, 3> done{};
+    std::array<bool, 3> homeFlag{};
+    uint8_t deviceCount = 0;
+    uint8_t pending = 0;
 };
 
 // The status report needs bytes 0..18 of an input report.
@@ -45,46 +45,46 @@ StatusReport decodeStatusReport(const uint8_t* bytes);
 int32_t decodePosition24(const uint8_t* p);
 
 class HidLink {
- public:
-  explicit HidLink(std::unique_ptr<HidBackend> backend);
-  ~HidLink();
-  HidLink(const HidLink&) = delete;
-  HidLink& operator=(const HidLink&) = delete;
+public:
+    explicit HidLink(std::unique_ptr<HidBackend> backend);
+    ~HidLink();
+    HidLink(const HidLink&) = delete;
+    HidLink& operator=(const HidLink&) = delete;
 
-  // Opens the first device with these 16-bit ids; ids above 0xFFFF never match.
-  // Closes any device opened before.
-  bool open(uint32_t vendorId, uint32_t productId);
-  // Closes the device, if any.
-  void close();
-  bool isOpen() const { return device_ != nullptr; }
+    // Opens the first device with these 16-bit ids; ids above 0xFFFF never match.
+    // Closes any device opened before.
+    bool open(uint32_t vendorId, uint32_t productId);
+    // Closes the device, if any.
+    void close();
+    bool isOpen() const { return device_ != nullptr; }
 
-  // Reads the next status report; on a time-out or failure closes the device and throws
-  // ReadErrorEx (and so does every later read until the next successful open).
-  void readStatus();
-  // Reads status until the device has accepted every command sent and at most 3 wait.
-  void waitWritable();
-  // Waits until writable, then writes the report; WriteErrorEx when it is not written whole.
-  void send(const CommandReport& report);
+    // Reads the next status report; on a time-out or failure closes the device and throws
+    // ReadErrorEx (and so does every later read until the next successful open).
+    void readStatus();
+    // Reads status until the device has accepted every command sent and at most 3 wait.
+    void waitWritable();
+    // Waits until writable, then writes the report; WriteErrorEx when it is not written whole.
+    void send(const CommandReport& report);
 
-  // The diagnostic hook receives a label after each platform call, and the failure text of a
-  // failed read. It does nothing unless one is installed.
-  void setDiagnosticHook(std::function<void(const std::string&)> hook);
+    // The diagnostic hook receives a label after each platform call, and the failure text of a
+    // failed read. It does nothing unless one is installed.
+    void setDiagnosticHook(std::function<void(const std::string&)> hook);
 
-  HidCaps caps() const { return caps_; }
-  uint8_t sentCount() const { return sentCount_; }
-  void setSentCount(uint8_t count) { sentCount_ = count; }
-  const StatusReport& status() const { return status_; }
+    HidCaps caps() const { return caps_; }
+    uint8_t sentCount() const { return sentCount_; }
+    void setSentCount(uint8_t count) { sentCount_ = count; }
+    const StatusReport& status() const { return status_; }
 
- private:
-  void diagnose(const std::string& label) const;
-  bool tryDevice(const HidDeviceInfo& info, uint32_t vendorId, uint32_t productId);
+private:
+    void diagnose(const std::string& label) const;
+    bool tryDevice(const HidDeviceInfo& info, uint32_t vendorId, uint32_t productId);
 
-  std::unique_ptr<HidBackend> backend_;
-  std::unique_ptr<HidDevice> device_;
-  HidCaps caps_;
-  uint8_t sentCount_ = 0;
-  StatusReport status_;
-  std::function<void(const std::string&)> hook_;
+    std::unique_ptr<HidBackend> backend_;
+    std::unique_ptr<HidDevice> device_;
+    HidCaps caps_;
+    uint8_t sentCount_ = 0;
+    StatusReport status_;
+    std::function<void(const std::string&)> hook_;
 };
 
 }  // namespace arx

@@ -1,4 +1,5 @@
-// Parsers for what Linux sysfs tells about a hidraw device: the uevent ids and the report descriptor.
+// Parsers for what Linux sysfs tells about a hidraw device: the uevent ids and the report
+// descriptor.
 #pragma once
 
 #include <cstddef>
@@ -9,8 +10,8 @@
 namespace arx {
 
 struct UsbIds {
-  uint16_t vendorId = 0;
-  uint16_t productId = 0;
+    uint16_t vendorId = 0;
+    uint16_t productId = 0;
 };
 
 // The vendor and product id from a HID device's uevent text, line "HID_ID=bus:vendor:product"
@@ -22,9 +23,9 @@ std::optional<UsbIds> parseUeventIds(const std::string& text);
 // Windows' HID capabilities do, whether or not the device numbers its reports); 0 when the
 // device has no report of that kind.
 struct ReportLengths {
-  uint16_t input = 0;
-  uint16_t output = 0;
-  bool usesReportIds = false;
+    uint16_t input = 0;
+    uint16_t output = 0;
+    bool usesReportIds = false;
 };
 
 // Sums report size x report count of the Input and the Output main items per report id and

@@ -1,4 +1,5 @@
-// RobotControl, the robot-control interface; RobotControlImp, its USB HID implementation; the factory.
+// RobotControl, the robot-control interface; RobotControlImp, its USB HID implementation; the
+// factory.
 #pragma once
 
 #include <array>
@@ -14,77 +15,77 @@ namespace arx {
 
 // Every operation taking an axis throws RobotParEx for an axis outside 1..3 and touches nothing.
 class RobotControl {
- public:
-  // Virtual, so that an object handed out by the factory can be deleted through this interface.
-  virtual ~RobotControl() = default;
+public:
+    // Virtual, so that an object handed out by the factory can be deleted through this interface.
+    virtual ~RobotControl() = default;
 
-  // Copies the record (when given), opens the controller, waits until it is at rest.
-  // False when no controller with the record's ids is present.
-  virtual bool init(const RobotControlPar* par = nullptr) = 0;
-  // Waits until every command is accepted, the queue is empty and all axes are at rest.
-  virtual void waitdone() = 0;
-  // Homes the axis in up to three passes; prints a message when a flag fails to change.
-  virtual bool home(int axis) = 0;
-  // Sends the idle command of the axis.
-  virtual bool idle(int axis) = 0;
-  // The reported position, device direction (reads one status report).
-  virtual int coord(int axis) = 0;
-  // The commanded target, device direction (no I/O).
-  virtual int aim(int axis) = 0;
-  // The home flag of the axis (reads one status report).
-  virtual bool hSensorState(int axis) = 0;
-  // Commands one ramped motion; returns the displacement commanded, user direction.
-  virtual int move(int axis, int steps, int rampOffset = 0, bool rise = false,
-                   bool homing = false, int velocity = 0) = 0;
-  // Waits until the controller's queue is empty.
-  virtual void flush() = 0;
-  virtual void setGPO(unsigned int output, bool state) = 0;
-  virtual bool getStopButton() = 0;
+    // Copies the record (when given), opens the controller, waits until it is at rest.
+    // False when no controller with the record's ids is present.
+    virtual bool init(const RobotControlPar* par = nullptr) = 0;
+    // Waits until every command is accepted, the queue is empty and all axes are at rest.
+    virtual void waitdone() = 0;
+    // Homes the axis in up to three passes; prints a message when a flag fails to change.
+    virtual bool home(int axis) = 0;
+    // Sends the idle command of the axis.
+    virtual bool idle(int axis) = 0;
+    // The reported position, device direction (reads one status report).
+    virtual int coord(int axis) = 0;
+    // The commanded target, device direction (no I/O).
+    virtual int aim(int axis) = 0;
+    // The home flag of the axis (reads one status report).
+    virtual bool hSensorState(int axis) = 0;
+    // Commands one ramped motion; returns the displacement commanded, user direction.
+    virtual int move(int axis, int steps, int rampOffset = 0, bool rise = false,
+                     bool homing = false, int velocity = 0) = 0;
+    // Waits until the controller's queue is empty.
+    virtual void flush() = 0;
+    virtual void setGPO(unsigned int output, bool state) = 0;
+    virtual bool getStopButton() = 0;
 };
 
 class RobotControlImp : public RobotControl {
- public:
-  // Uses makeDefaultHidBackend(): the simulated controller under ARXUSB_SIMULATOR.
-  RobotControlImp();
-  explicit RobotControlImp(std::unique_ptr<HidBackend> backend);
-  // Closes the device handles it holds.
-  ~RobotControlImp() override;
-  RobotControlImp(const RobotControlImp&) = delete;
-  RobotControlImp& operator=(const RobotControlImp&) = delete;
+public:
+    // Uses makeDefaultHidBackend(): the simulated controller under ARXUSB_SIMULATOR.
+    RobotControlImp();
+    explicit RobotControlImp(std::unique_ptr<HidBackend> backend);
+    // Closes the device handles it holds.
+    ~RobotControlImp() override;
+    RobotControlImp(const RobotControlImp&) = delete;
+    RobotControlImp& operator=(const RobotControlImp&) = delete;
 
-  bool init(const RobotControlPar* par = nullptr) override;
-  void waitdone() override;
-  bool home(int axis) override;
-  bool idle(int axis) override;
-  int coord(int axis) override;
-  int aim(int axis) override;
-  bool hSensorState(int axis) override;
-  int move(int axis, int steps, int rampOffset = 0, bool rise = false, bool homing = false,
-           int velocity = 0) override;
-  void flush() override;
-  void setGPO(unsigned int output, bool state) override;
-  bool getStopButton() override;
+    bool init(const RobotControlPar* par = nullptr) override;
+    void waitdone() override;
+    bool home(int axis) override;
+    bool idle(int axis) override;
+    int coord(int axis) override;
+    int aim(int axis) override;
+    bool hSensorState(int axis) override;
+    int move(int axis, int steps, int rampOffset = 0, bool rise = false, bool homing = false,
+             int velocity = 0) override;
+    void flush() override;
+    void setGPO(unsigned int output, bool state) override;
+    bool getStopButton() override;
 
-  const RobotControlPar& parameters() const { return par_; }
-  HidLink& link() { return link_; }
-  const HidLink& link() const { return link_; }
+    const RobotControlPar& parameters() const { return par_; }
+    HidLink& link() { return link_; }
+    const HidLink& link() const { return link_; }
 
- private:
-  void checkFlag(int index, bool expected, const char* message) const;
-  void syncAimToPosition();
+private:
+    void checkFlag(int index, bool expected, const char* message) const;
+    void syncAimToPosition();
 
-  HidLink link_;
-  RobotControlPar par_;
-  std::array<int32_t, 3> aim_{};
+    HidLink link_;
+    RobotControlPar par_;
+    std::array<int32_t, 3> aim_{};
 };
 
 class RobotControlFactory {
- public:
-  // A new, uninitialised RobotControlImp with default parameters, owned by the caller;
-  // null when memory cannot be obtained.
-  RobotControl* getRobotControl();
+public:
+    // A new, uninitialised RobotControlImp with default parameters, owned by the caller;
+    // null when memory cannot be obtained.
+    RobotControl* getRobotControl();
 
-  static RobotControlFactory theFactory;
+    static RobotControlFactory theFactory;
 };
 
 }  // namespace arx

@@ -13,7 +13,7 @@ int32_t asSigned(unsigned int value) { return static_cast<int32_t>(value); }
 
 // 32-bit wrap-around, done unsigned so that it is defined.
 int32_t wrapAdd(int32_t x, int32_t y) {
-  return static_cast<int32_t>(static_cast<uint32_t>(x) + static_cast<uint32_t>(y));
+    return static_cast<int32_t>(static_cast<uint32_t>(x) + static_cast<uint32_t>(y));
 }
 int32_t wrapNegate(int32_t x) { return static_cast<int32_t>(0u - static_cast<uint32_t>(x)); }
 
@@ -23,9 +23,9 @@ constexpr int64_t kMaxPeriods = 16777216;
 // Steps of the two ramps, a*v*v. a and v each stay below 2^31, so a*v fits 64 bits but the
 // second product may not: it saturates, which only means "more than any distance".
 int64_t rampSteps(int64_t a, int64_t v) {
-  int64_t steps = 0;
-  if (__builtin_mul_overflow(a * v, v, &steps)) return INT64_MAX;
-  return steps;
+    int64_t steps = 0;
+    if (__builtin_mul_overflow(a * v, v, &steps)) return INT64_MAX;
+    return steps;
 }
 
 bool allDone(const StatusReport& s) { return s.done[0] && s.done[1] && s.done[2]; }
@@ -34,133 +34,132 @@ bool allDone(const StatusReport& s) { return s.done[0] && s.done[1] && s.done[2]
 
 RobotControlImp::RobotControlImp() : RobotControlImp(makeDefaultHidBackend()) {}
 
-RobotControlImp::RobotControlImp(std::unique_ptr<HidBackend> backend)
-    : link_(std::move(backend)) {}
+RobotControlImp::RobotControlImp(std::unique_ptr<HidBackend> backend) : link_(std::move(backend)) {}
 
 RobotControlImp::~RobotControlImp() { link_.close(); }
 
 bool RobotControlImp::init(const RobotControlPar* par) {
-  if (par) par_ = *par;
-  aim_ = {0, 0, 0};
-  if (!link_.open(par_.vendor_id, par_.product_id)) return false;
-  do {
-    link_.readStatus();
-  } while (link_.status().pending != 0 || !allDone(link_.status()));
-  link_.setSentCount(link_.status().deviceCount);
-  syncAimToPosition();
-  return true;
+    if (par) par_ = *par;
+    aim_ = {0, 0, 0};
+    if (!link_.open(par_.vendor_id, par_.product_id)) return false;
+    do {
+        link_.readStatus();
+    } while (link_.status().pending != 0 || !allDone(link_.status()));
+    link_.setSentCount(link_.status().deviceCount);
+    syncAimToPosition();
+    return true;
 }
 
 void RobotControlImp::syncAimToPosition() {
-  for (int k = 0; k < kAxisCount; ++k) aim_[k] = link_.status().position[k];
+    for (int k = 0; k < kAxisCount; ++k) aim_[k] = link_.status().position[k];
 }
 
 void RobotControlImp::waitdone() {
-  do {
-    link_.readStatus();
-  } while (link_.status().deviceCount != link_.sentCount() || link_.status().pending != 0 ||
-           !allDone(link_.status()));
+    do {
+        link_.readStatus();
+    } while (link_.status().deviceCount != link_.sentCount() || link_.status().pending != 0 ||
+             !allDone(link_.status()));
 }
 
 void RobotControlImp::flush() {
-  do {
-    link_.readStatus();
-  } while (link_.status().pending != 0);
+    do {
+        link_.readStatus();
+    } while (link_.status().pending != 0);
 }
 
 bool RobotControlImp::idle(int axis) {
-  axisIndex(axis);
-  link_.send(makeCommandReport(axis, IDLE_FLAG, 0, 0, 0, 0));
-  return true;
+    axisIndex(axis);
+    link_.send(makeCommandReport(axis, IDLE_FLAG, 0, 0, 0, 0));
+    return true;
 }
 
 int RobotControlImp::coord(int axis) {
-  const int i = axisIndex(axis);
-  link_.readStatus();
-  return link_.status().position[i];
+    const int i = axisIndex(axis);
+    link_.readStatus();
+    return link_.status().position[i];
 }
 
 int RobotControlImp::aim(int axis) { return aim_[axisIndex(axis)]; }
 
 bool RobotControlImp::hSensorState(int axis) {
-  const int i = axisIndex(axis);
-  link_.readStatus();
-  return link_.status().homeFlag[i];
+    const int i = axisIndex(axis);
+    link_.readStatus();
+    return link_.status().homeFlag[i];
 }
 
 int RobotControlImp::move(int axis, int steps, int rampOffset, bool rise, bool homing,
                           int velocity) {
-  const int i = axisIndex(axis);
-  const bool reversed = par_.flagdir[i] == NEGATIVE;
-  // 64-bit: the distance of INT_MIN steps and the product a*v*v must not overflow.
-  int64_t dist = reversed ? -int64_t{steps} : int64_t{steps};
-  int mode = 0;
-  if (dist < 0) {
-    mode = DIR_FLAG;
-    dist = -dist;
-  }
-  if (rise) mode |= RAISE_FLAG;
-  if (homing) mode |= DECEL_FLAG | CRESET_FLAG;
-  int64_t v = velocity != 0 ? velocity : asSigned(homing ? par_.v_home_s[i] : par_.v_max[i]);
-  // A speed of 0 or less has no motion to command: refuse it before anything is sent.
-  if (v <= 0) throw RobotParEx();
-  int64_t a = asSigned(par_.accel[i]);
-  if (a > dist - v) a = dist - v;
-  int32_t d = 0;
-  if (a >= 1) {
-    // Halve the speed until the two ramps leave at least one full-speed period.
-    while (dist - rampSteps(a, v) < v) v /= 2;
-    const int64_t n = (dist - rampSteps(a, v)) / v;
-    // Beyond this the loop counts would wrap and the axis travel another distance than booked.
-    if (n > kMaxPeriods) throw RobotParEx();
-    const CommandReport report = makeCommandReport(axis, mode, static_cast<int32_t>(a),
-                                                   static_cast<int32_t>(v),
-                                                   static_cast<int32_t>(n), rampOffset);
-    link_.send(report);
-    d = report.displacement;
-  }
-  if (mode & DIR_FLAG) d = -d;
-  aim_[i] = wrapAdd(aim_[i], d);
-  return reversed ? -d : d;
+    const int i = axisIndex(axis);
+    const bool reversed = par_.flagdir[i] == NEGATIVE;
+    // 64-bit: the distance of INT_MIN steps and the product a*v*v must not overflow.
+    int64_t dist = reversed ? -int64_t{steps} : int64_t{steps};
+    int mode = 0;
+    if (dist < 0) {
+        mode = DIR_FLAG;
+        dist = -dist;
+    }
+    if (rise) mode |= RAISE_FLAG;
+    if (homing) mode |= DECEL_FLAG | CRESET_FLAG;
+    int64_t v = velocity != 0 ? velocity : asSigned(homing ? par_.v_home_s[i] : par_.v_max[i]);
+    // A speed of 0 or less has no motion to command: refuse it before anything is sent.
+    if (v <= 0) throw RobotParEx();
+    int64_t a = asSigned(par_.accel[i]);
+    if (a > dist - v) a = dist - v;
+    int32_t d = 0;
+    if (a >= 1) {
+        // Halve the speed until the two ramps leave at least one full-speed period.
+        while (dist - rampSteps(a, v) < v) v /= 2;
+        const int64_t n = (dist - rampSteps(a, v)) / v;
+        // Beyond this the loop counts would wrap and the axis travel another distance than booked.
+        if (n > kMaxPeriods) throw RobotParEx();
+        const CommandReport report =
+            makeCommandReport(axis, mode, static_cast<int32_t>(a), static_cast<int32_t>(v),
+                              static_cast<int32_t>(n), rampOffset);
+        link_.send(report);
+        d = report.displacement;
+    }
+    if (mode & DIR_FLAG) d = -d;
+    aim_[i] = wrapAdd(aim_[i], d);
+    return reversed ? -d : d;
 }
 
 void RobotControlImp::checkFlag(int index, bool expected, const char* message) const {
-  if (link_.status().homeFlag[index] != expected) {
-    std::fputs(message, stdout);
-    std::fflush(stdout);
-  }
+    if (link_.status().homeFlag[index] != expected) {
+        std::fputs(message, stdout);
+        std::fflush(stdout);
+    }
 }
 
 bool RobotControlImp::home(int axis) {
-  const int i = axisIndex(axis);
-  const int32_t far = asSigned(par_.maxstep[i]);
-  const int fast = asSigned(par_.v_home_f[i]);
-  const int slow = asSigned(par_.v_home_s[i]);
-  waitdone();
-  link_.readStatus();
-  const bool f0 = link_.status().homeFlag[i];
-  if (f0) {
-    // Fast pass off the flag, then slowly back onto its rising edge.
-    move(axis, far, 0, false, true, fast);
+    const int i = axisIndex(axis);
+    const int32_t far = asSigned(par_.maxstep[i]);
+    const int fast = asSigned(par_.v_home_f[i]);
+    const int slow = asSigned(par_.v_home_s[i]);
     waitdone();
-    checkFlag(i, false, "\rERROR pass 1! flag dropped and flag is 1!\n");
-    move(axis, wrapNegate(far), 0, true, true, slow);
-    waitdone();
-    checkFlag(i, true, "\rERROR - pass 2! flag raised and flag is 0!\n");
-  } else {
-    // Fast onto the flag, slowly off it again, then slowly back onto its rising edge.
-    move(axis, wrapNegate(far), 0, true, true, fast);
-    waitdone();
-    checkFlag(i, true, "\rERROR pass 1! flag raised and flag is 0!\n");
-    move(axis, far, 0, false, true, slow);
-    waitdone();
-    checkFlag(i, false, "\rERROR - pass 2 ! flag dropped and flag is 1!\n");
-    move(axis, wrapNegate(far), 0, true, true, slow);
-    waitdone();
-    checkFlag(i, true, "\rERROR - pass 3 ! flag raised and flag is 0!\n");
-  }
-  syncAimToPosition();
-  return true;
+    link_.readStatus();
+    const bool f0 = link_.status().homeFlag[i];
+    if (f0) {
+        // Fast pass off the flag, then slowly back onto its rising edge.
+        move(axis, far, 0, false, true, fast);
+        waitdone();
+        checkFlag(i, false, "\rERROR pass 1! flag dropped and flag is 1!\n");
+        move(axis, wrapNegate(far), 0, true, true, slow);
+        waitdone();
+        checkFlag(i, true, "\rERROR - pass 2! flag raised and flag is 0!\n");
+    } else {
+        // Fast onto the flag, slowly off it again, then slowly back onto its rising edge.
+        move(axis, wrapNegate(far), 0, true, true, fast);
+        waitdone();
+        checkFlag(i, true, "\rERROR pass 1! flag raised and flag is 0!\n");
+        move(axis, far, 0, false, true, slow);
+        waitdone();
+        checkFlag(i, false, "\rERROR - pass 2 ! flag dropped and flag is 1!\n");
+        move(axis, wrapNegate(far), 0, true, true, slow);
+        waitdone();
+        checkFlag(i, true, "\rERROR - pass 3 ! flag raised and flag is 0!\n");
+    }
+    syncAimToPosition();
+    return true;
 }
 
 void RobotControlImp::setGPO(unsigned int, bool) {}

@@ -19,8 +19,8 @@ RobotControlPar::RobotControlPar()
       product_id(0x4201) {}
 
 int axisIndex(int axis) {
-  if (axis < AXIS_BASE || axis >= AXIS_BASE + kAxisCount) throw RobotParEx();
-  return axis - AXIS_BASE;
+    if (axis < AXIS_BASE || axis >= AXIS_BASE + kAxisCount) throw RobotParEx();
+    return axis - AXIS_BASE;
 }
 
 FLAG_DIR RobotControlPar::get_flagdir(int axis) const { return flagdir[axisIndex(axis)]; }
@@ -31,34 +31,34 @@ unsigned int RobotControlPar::get_v_max(int axis) const { return v_max[axisIndex
 void RobotControlPar::set_v_max(int axis, unsigned int value) { v_max[axisIndex(axis)] = value; }
 unsigned int RobotControlPar::get_v_home_f(int axis) const { return v_home_f[axisIndex(axis)]; }
 void RobotControlPar::set_v_home_f(int axis, unsigned int value) {
-  v_home_f[axisIndex(axis)] = value;
+    v_home_f[axisIndex(axis)] = value;
 }
 unsigned int RobotControlPar::get_v_home_s(int axis) const { return v_home_s[axisIndex(axis)]; }
 void RobotControlPar::set_v_home_s(int axis, unsigned int value) {
-  v_home_s[axisIndex(axis)] = value;
+    v_home_s[axisIndex(axis)] = value;
 }
 unsigned int RobotControlPar::get_homestep(int axis) const { return homestep[axisIndex(axis)]; }
 void RobotControlPar::set_homestep(int axis, unsigned int value) {
-  homestep[axisIndex(axis)] = value;
+    homestep[axisIndex(axis)] = value;
 }
 unsigned int RobotControlPar::get_maxstep(int axis) const { return maxstep[axisIndex(axis)]; }
 void RobotControlPar::set_maxstep(int axis, unsigned int value) {
-  maxstep[axisIndex(axis)] = value;
+    maxstep[axisIndex(axis)] = value;
 }
 
 void RobotControlPar::printout() const {
-  // The unsigned members print as signed decimal, as the controller's tools always showed them.
-  for (int i = 0; i < kAxisCount; ++i) {
-    std::printf("Axis %d\n", i);
-    std::printf("  flagdir  %d\n", static_cast<int>(flagdir[i]));
-    std::printf("  accel    %d\n", static_cast<int>(accel[i]));
-    std::printf("  v_max    %d\n", static_cast<int>(v_max[i]));
-    std::printf("  v_home_f %d\n", static_cast<int>(v_home_f[i]));
-    std::printf("  v_home_s %d\n", static_cast<int>(v_home_s[i]));
-    std::printf("  homestep %d\n", static_cast<int>(homestep[i]));
-    std::printf("  maxstep  %d\n", static_cast<int>(maxstep[i]));
-  }
-  std::fflush(stdout);
+    // The unsigned members print as signed decimal, as the controller's tools always showed them.
+    for (int i = 0; i < kAxisCount; ++i) {
+        std::printf("Axis %d\n", i);
+        std::printf("  flagdir  %d\n", static_cast<int>(flagdir[i]));
+        std::printf("  accel    %d\n", static_cast<int>(accel[i]));
+        std::printf("  v_max    %d\n", static_cast<int>(v_max[i]));
+        std::printf("  v_home_f %d\n", static_cast<int>(v_home_f[i]));
+        std::printf("  v_home_s %d\n", static_cast<int>(v_home_s[i]));
+        std::printf("  homestep %d\n", static_cast<int>(homestep[i]));
+        std::printf("  maxstep  %d\n", static_cast<int>(maxstep[i]));
+    }
+    std::fflush(stdout);
 }
 
 }  // namespace arx

@@ -6,39 +6,39 @@
 namespace arx {
 
 class RobotControlPar {
- public:
-  RobotControlPar();
+public:
+    RobotControlPar();
 
-  // Per-axis members, entry k for axis k + 1. Public: scripts read and replace them as arrays.
-  FLAG_DIR flagdir[3];
-  unsigned int accel[3];     // upper bound of the ramp length a
-  unsigned int v_max[3];     // default speed of an ordinary move
-  unsigned int v_home_f[3];  // speed of the first (fast) homing pass
-  unsigned int v_home_s[3];  // speed of the slow homing passes; default speed of a homing move
-  unsigned int maxstep[3];   // travel requested by each homing pass
-  unsigned int homestep[3];  // kept for callers; no operation uses it
-  unsigned int vendor_id;
-  unsigned int product_id;
+    // Per-axis members, entry k for axis k + 1. Public: scripts read and replace them as arrays.
+    FLAG_DIR flagdir[3];
+    unsigned int accel[3];     // upper bound of the ramp length a
+    unsigned int v_max[3];     // default speed of an ordinary move
+    unsigned int v_home_f[3];  // speed of the first (fast) homing pass
+    unsigned int v_home_s[3];  // speed of the slow homing passes; default speed of a homing move
+    unsigned int maxstep[3];   // travel requested by each homing pass
+    unsigned int homestep[3];  // kept for callers; no operation uses it
+    unsigned int vendor_id;
+    unsigned int product_id;
 
-  // Accessors take the axis number 1..3 and throw RobotParEx for any other;
-  // a refused set_ leaves the record unchanged.
-  FLAG_DIR get_flagdir(int axis) const;
-  void set_flagdir(int axis, FLAG_DIR value);
-  unsigned int get_accel(int axis) const;
-  void set_accel(int axis, unsigned int value);
-  unsigned int get_v_max(int axis) const;
-  void set_v_max(int axis, unsigned int value);
-  unsigned int get_v_home_f(int axis) const;
-  void set_v_home_f(int axis, unsigned int value);
-  unsigned int get_v_home_s(int axis) const;
-  void set_v_home_s(int axis, unsigned int value);
-  unsigned int get_homestep(int axis) const;
-  void set_homestep(int axis, unsigned int value);
-  unsigned int get_maxstep(int axis) const;
-  void set_maxstep(int axis, unsigned int value);
+    // Accessors take the axis number 1..3 and throw RobotParEx for any other;
+    // a refused set_ leaves the record unchanged.
+    FLAG_DIR get_flagdir(int axis) const;
+    void set_flagdir(int axis, FLAG_DIR value);
+    unsigned int get_accel(int axis) const;
+    void set_accel(int axis, unsigned int value);
+    unsigned int get_v_max(int axis) const;
+    void set_v_max(int axis, unsigned int value);
+    unsigned int get_v_home_f(int axis) const;
+    void set_v_home_f(int axis, unsigned int value);
+    unsigned int get_v_home_s(int axis) const;
+    void set_v_home_s(int axis, unsigned int value);
+    unsigned int get_homestep(int axis) const;
+    void set_homestep(int axis, unsigned int value);
+    unsigned int get_maxstep(int axis) const;
+    void set_maxstep(int axis, unsigned int value);
 
-  // Prints eight lines per axis on the process's standard output.
-  void printout() const;
+    // Prints eight lines per axis on the process's standard output.
+    void printout() const;
 };
 
 // Index 0..2 of an axis number, or RobotParEx when the number is outside 1..3.

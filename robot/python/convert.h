@@ -22,10 +22,11 @@ bool readUnsigned(PyObject* arg, unsigned int& out);
 // (O, truth): true when the integer value is not 0; an absent argument is false.
 bool readTruth(PyObject* arg, bool& out);
 
-// A wrapper's Python name: the part of its argument form after the colon ("O:delete_X" -> "delete_X").
+// A wrapper's Python name: the part of its argument form after the colon ("O:delete_X" ->
+// "delete_X").
 constexpr const char* nameOf(const char* form) {
-  while (*form != ':') ++form;
-  return form + 1;
+    while (*form != ':') ++form;
+    return form + 1;
 }
 
 // Whether resolving a null pointer is an error.
@@ -51,9 +52,9 @@ PyObject* shadowClass(PtrType type);
 PyObject* registerShadowClass(PtrType type, PyObject* args, const char* form);
 
 enum class Handout {
-  Borrowed,  // an object that lives on without Python: an array, the static factory
-  Owned,     // made by a new_ function: the instance gets thisown = 1
-  Unowned,   // made for the caller but given without ownership (the factory's product)
+    Borrowed,  // an object that lives on without Python: an array, the static factory
+    Owned,     // made by a new_ function: the instance gets thisown = 1
+    Unowned,   // made for the caller but given without ownership (the factory's product)
 };
 // The pointer result of a function: the registered class called with the pointer string, or
 // the string itself. A new object whose wrapping fails is deleted again.
@@ -71,25 +72,25 @@ PyObject* raiseLibraryException(PtrType type);
 // Runs a library call; its exceptions become Python exceptions and never leave the module.
 template <class Call>
 PyObject* guarded(Call&& call) {
-  try {
-    return call();
-  } catch (const arx::RobotParEx&) {
-    return raiseLibraryException(PtrType::RobotParEx);
-  } catch (const arx::ReadErrorEx&) {
-    return raiseLibraryException(PtrType::ReadErrorEx);
-  } catch (const arx::WriteErrorEx&) {
-    return raiseLibraryException(PtrType::WriteErrorEx);
-  } catch (const arx::UnreliableFlagEx&) {
-    return raiseLibraryException(PtrType::UnreliableFlagEx);
-  } catch (const std::bad_alloc&) {
-    return PyErr_NoMemory();
-  } catch (const std::exception& e) {
-    PyErr_SetString(PyExc_RuntimeError, e.what());
-    return nullptr;
-  } catch (...) {
-    PyErr_SetString(PyExc_RuntimeError, "unknown C++ exception in the robot library");
-    return nullptr;
-  }
+    try {
+        return call();
+    } catch (const arx::RobotParEx&) {
+        return raiseLibraryException(PtrType::RobotParEx);
+    } catch (const arx::ReadErrorEx&) {
+        return raiseLibraryException(PtrType::ReadErrorEx);
+    } catch (const arx::WriteErrorEx&) {
+        return raiseLibraryException(PtrType::WriteErrorEx);
+    } catch (const arx::UnreliableFlagEx&) {
+        return raiseLibraryException(PtrType::UnreliableFlagEx);
+    } catch (const std::bad_alloc&) {
+        return PyErr_NoMemory();
+    } catch (const std::exception& e) {
+        PyErr_SetString(PyExc_RuntimeError, e.what());
+        return nullptr;
+    } catch (...) {
+        PyErr_SetString(PyExc_RuntimeError, "unknown C++ exception in the robot library");
+        return nullptr;
+    }
 }
 
 // Flushes Python's sys.stdout before a call that prints on the process's standard output, so

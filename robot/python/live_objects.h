@@ -18,41 +18,41 @@
 namespace arxpy {
 
 struct LiveObject {
-  // RobotControlImp, RobotControl (an implementation of another kind), RobotControlFactory,
-  // RobotControlPar or one of the four exception types.
-  PtrType type;
-  // The object as its own type; a robot-control object as its RobotControl base, whose address
-  // is the one its pointer strings carry.
-  void* object;
-  bool deletable;  // false for the static factory
-  // Weak references to the shadow instances made for this object, disowned when it is deleted.
-  std::vector<PyObject*> shadows;
+    // RobotControlImp, RobotControl (an implementation of another kind), RobotControlFactory,
+    // RobotControlPar or one of the four exception types.
+    PtrType type;
+    // The object as its own type; a robot-control object as its RobotControl base, whose address
+    // is the one its pointer strings carry.
+    void* object;
+    bool deletable;  // false for the static factory
+    // Weak references to the shadow instances made for this object, disowned when it is deleted.
+    std::vector<PyObject*> shadows;
 };
 
 class LiveObjects {
- public:
-  // The address under which the object's pointer strings are written.
-  static const void* addressOf(const arx::RobotControl* control) { return control; }
+public:
+    // The address under which the object's pointer strings are written.
+    static const void* addressOf(const arx::RobotControl* control) { return control; }
 
-  void add(const void* address, PtrType type, void* object, bool deletable);
-  LiveObject* find(const void* address);
-  // The live record one of whose per-axis arrays (of the given array type) starts at address.
-  arx::RobotControlPar* recordOfArray(const void* address, PtrType arrayType);
-  // Remembers a shadow instance; instances without weak-reference support are not tracked.
-  void addShadow(const void* address, PyObject* instance);
-  // Deletes the object, forgets it, then sets "thisown" to 0 on every shadow instance still
-  // alive, so that none of them deletes it a second time. The caller holds the interpreter lock.
-  void destroy(const void* address);
+    void add(const void* address, PtrType type, void* object, bool deletable);
+    LiveObject* find(const void* address);
+    // The live record one of whose per-axis arrays (of the given array type) starts at address.
+    arx::RobotControlPar* recordOfArray(const void* address, PtrType arrayType);
+    // Remembers a shadow instance; instances without weak-reference support are not tracked.
+    void addShadow(const void* address, PyObject* instance);
+    // Deletes the object, forgets it, then sets "thisown" to 0 on every shadow instance still
+    // alive, so that none of them deletes it a second time. The caller holds the interpreter lock.
+    void destroy(const void* address);
 
-  // Freed storage is held back for this many later deletions, so that no new object takes the
-  // address of a deleted one meanwhile and a stale pointer string names nothing alive.
-  static constexpr std::size_t kRetiredLimit = 4096;
+    // Freed storage is held back for this many later deletions, so that no new object takes the
+    // address of a deleted one meanwhile and a stale pointer string names nothing alive.
+    static constexpr std::size_t kRetiredLimit = 4096;
 
- private:
-  void retire(void* storage);
+private:
+    void retire(void* storage);
 
-  std::map<std::uintptr_t, LiveObject> objects_;
-  std::deque<void*> retired_;  // destroyed objects' storage, oldest first
+    std::map<std::uintptr_t, LiveObject> objects_;
+    std::deque<void*> retired_;  // destroyed objects' storage, oldest first
 };
 
 // The registry of this process.

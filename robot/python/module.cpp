@@ -10,15 +10,15 @@ namespace arxpy {
 namespace {
 
 std::vector<PyMethodDef>& functionTable() {
-  static std::vector<PyMethodDef> table = [] {
-    std::vector<PyMethodDef> t;
-    addExceptionFunctions(t);
-    addParFunctions(t);
-    addControlFunctions(t);
-    t.push_back({nullptr, nullptr, 0, nullptr});
-    return t;
-  }();
-  return table;
+    static std::vector<PyMethodDef> table = [] {
+        std::vector<PyMethodDef> t;
+        addExceptionFunctions(t);
+        addParFunctions(t);
+        addControlFunctions(t);
+        t.push_back({nullptr, nullptr, 0, nullptr});
+        return t;
+    }();
+    return table;
 }
 
 PyModuleDef moduleDef = {
@@ -34,41 +34,45 @@ PyModuleDef moduleDef = {
 };
 
 bool addConstants(PyObject* module) {
-  const struct {
-    const char* name;
-    long value;
-  } constants[] = {
-      {"AXIS_BASE", arx::AXIS_BASE}, {"AX", arx::AX},
-      {"AY", arx::AY},               {"AZ", arx::AZ},
-      {"NEGATIVE", arx::NEGATIVE},   {"POSITIVE", arx::POSITIVE},
-  };
-  for (const auto& c : constants) {
-    if (PyModule_AddIntConstant(module, c.name, c.value) < 0) return false;
-  }
-  return true;
+    const struct {
+        const char* name;
+        long value;
+    } constants[] = {
+        {"AXIS_BASE", arx::AXIS_BASE},
+        {"AX", arx::AX},
+        {"AY", arx::AY},
+        {"AZ", arx::AZ},
+        {"NEGATIVE", arx::NEGATIVE},
+        {"POSITIVE", arx::POSITIVE},
+    };
+    for (const auto& c : constants) {
+        if (PyModule_AddIntConstant(module, c.name, c.value) < 0) return false;
+    }
+    return true;
 }
 
 }  // namespace
 }  // namespace arxpy
 
 PyMODINIT_FUNC PyInit__arxusb() {
-  using namespace arxpy;
-  PyObject* cvar = globalVariables();
-  if (cvar == nullptr) return nullptr;
-  moduleDef.m_methods = functionTable().data();
-  PyObject* module = PyModule_Create(&moduleDef);
-  static bool registered = false;
-  if (module != nullptr && !registered) {
-    // The static factory is handed out through cvar; it is never freed.
-    arx::RobotControlFactory* factory = &arx::RobotControlFactory::theFactory;
-    liveObjects().add(factory, PtrType::RobotControlFactory, factory, false);
-    registered = true;
-  }
-  if (module == nullptr || !addConstants(module) || PyModule_AddObjectRef(module, "cvar", cvar) < 0) {
-    Py_XDECREF(module);
+    using namespace arxpy;
+    PyObject* cvar = globalVariables();
+    if (cvar == nullptr) return nullptr;
+    moduleDef.m_methods = functionTable().data();
+    PyObject* module = PyModule_Create(&moduleDef);
+    static bool registered = false;
+    if (module != nullptr && !registered) {
+        // The static factory is handed out through cvar; it is never freed.
+        arx::RobotControlFactory* factory = &arx::RobotControlFactory::theFactory;
+        liveObjects().add(factory, PtrType::RobotControlFactory, factory, false);
+        registered = true;
+    }
+    if (module == nullptr || !addConstants(module) ||
+        PyModule_AddObjectRef(module, "cvar", cvar) < 0) {
+        Py_XDECREF(module);
+        Py_DECREF(cvar);
+        return nullptr;
+    }
     Py_DECREF(cvar);
-    return nullptr;
-  }
-  Py_DECREF(cvar);
-  return module;
+    return module;
 }

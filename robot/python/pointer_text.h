@@ -10,16 +10,16 @@ namespace arxpy {
 
 // Every library type that reaches Python as a pointer string.
 enum class PtrType {
-  RobotControl,
-  RobotControlImp,
-  RobotControlFactory,
-  RobotControlPar,
-  RobotParEx,
-  ReadErrorEx,
-  WriteErrorEx,
-  UnreliableFlagEx,
-  FlagDirArray,   // the flagdir member of a record
-  UnsignedArray,  // any other per-axis member of a record
+    RobotControl,
+    RobotControlImp,
+    RobotControlFactory,
+    RobotControlPar,
+    RobotParEx,
+    ReadErrorEx,
+    WriteErrorEx,
+    UnreliableFlagEx,
+    FlagDirArray,   // the flagdir member of a record
+    UnsignedArray,  // any other per-axis member of a record
 };
 inline constexpr std::size_t kPtrTypeCount = 10;
 
@@ -35,9 +35,9 @@ std::string formatPointer(const void* address, PtrType type);
 
 // What a pointer argument's text says, before anyone checks that the object exists.
 struct PointerText {
-  bool null = false;       // None or "NULL"
-  const void* address = nullptr;
-  std::string typeName;    // the text after the digits, not necessarily a known name
+    bool null = false;  // None or "NULL"
+    const void* address = nullptr;
+    std::string typeName;  // the text after the digits, not necessarily a known name
 };
 
 // Reads "NULL" or "_" + exactly kAddressDigits lowercase hex digits + a type name.

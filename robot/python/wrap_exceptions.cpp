@@ -11,14 +11,14 @@ template <PtrType T>
 struct Exception;
 
 // The argument forms of an exception class's three functions, named after the class.
-#define ARXPY_EXCEPTION_FORMS(Name)                                        \
-  template <>                                                               \
-  struct Exception<PtrType::Name> {                                         \
-    using Type = arx::Name;                                                 \
-    static constexpr const char* make = ":new_" #Name;                      \
-    static constexpr const char* destroy = "O:delete_" #Name;               \
-    static constexpr const char* swigregister = "O:" #Name "_swigregister"; \
-  }
+#define ARXPY_EXCEPTION_FORMS(Name)                                             \
+    template <>                                                                 \
+    struct Exception<PtrType::Name> {                                           \
+        using Type = arx::Name;                                                 \
+        static constexpr const char* make = ":new_" #Name;                      \
+        static constexpr const char* destroy = "O:delete_" #Name;               \
+        static constexpr const char* swigregister = "O:" #Name "_swigregister"; \
+    }
 
 ARXPY_EXCEPTION_FORMS(RobotParEx);
 ARXPY_EXCEPTION_FORMS(ReadErrorEx);
@@ -28,40 +28,40 @@ ARXPY_EXCEPTION_FORMS(UnreliableFlagEx);
 
 template <PtrType T>
 PyObject* make(PyObject*, PyObject* args) {
-  if (!PyArg_ParseTuple(args, Exception<T>::make)) return nullptr;
-  return guarded([] {
-    auto made = std::make_unique<typename Exception<T>::Type>();
-    void* object = made.get();
-    liveObjects().add(object, T, object, true);
-    made.release();  // the registry owns it now
-    return pointerResult(object, T, Handout::Owned);
-  });
+    if (!PyArg_ParseTuple(args, Exception<T>::make)) return nullptr;
+    return guarded([] {
+        auto made = std::make_unique<typename Exception<T>::Type>();
+        void* object = made.get();
+        liveObjects().add(object, T, object, true);
+        made.release();  // the registry owns it now
+        return pointerResult(object, T, Handout::Owned);
+    });
 }
 
 template <PtrType T>
 PyObject* destroy(PyObject*, PyObject* args) {
-  return deleteLive(args, Exception<T>::destroy, T);
+    return deleteLive(args, Exception<T>::destroy, T);
 }
 
 template <PtrType T>
 PyObject* swigregister(PyObject*, PyObject* args) {
-  return registerShadowClass(T, args, Exception<T>::swigregister);
+    return registerShadowClass(T, args, Exception<T>::swigregister);
 }
 
 template <PtrType T>
 void addException(std::vector<PyMethodDef>& table) {
-  table.push_back({nameOf(Exception<T>::make), make<T>, METH_VARARGS, nullptr});
-  table.push_back({nameOf(Exception<T>::destroy), destroy<T>, METH_VARARGS, nullptr});
-  table.push_back({nameOf(Exception<T>::swigregister), swigregister<T>, METH_VARARGS, nullptr});
+    table.push_back({nameOf(Exception<T>::make), make<T>, METH_VARARGS, nullptr});
+    table.push_back({nameOf(Exception<T>::destroy), destroy<T>, METH_VARARGS, nullptr});
+    table.push_back({nameOf(Exception<T>::swigregister), swigregister<T>, METH_VARARGS, nullptr});
 }
 
 }  // namespace
 
 void addExceptionFunctions(std::vector<PyMethodDef>& table) {
-  addException<PtrType::RobotParEx>(table);
-  addException<PtrType::ReadErrorEx>(table);
-  addException<PtrType::WriteErrorEx>(table);
-  addException<PtrType::UnreliableFlagEx>(table);
+    addException<PtrType::RobotParEx>(table);
+    addException<PtrType::ReadErrorEx>(table);
+    addException<PtrType::WriteErrorEx>(table);
+    addException<PtrType::UnreliableFlagEx>(table);
 }
 
 }  // namespace arxpy

@@ -15,20 +15,22 @@ using Par = arx::RobotControlPar;
 
 // The six per-axis members of 32-bit unsigned entries, with their function names and forms.
 struct UnsignedMember {
-  unsigned int (Par::*array)[3];
-  unsigned int (Par::*get)(int) const;
-  void (Par::*set)(int, unsigned int);
-  const char* arrayGetForm;
-  const char* arraySetForm;
-  const char* getForm;
-  const char* setForm;
+    unsigned int (Par::*array)[3];
+    unsigned int (Par::*get)(int) const;
+    void (Par::*set)(int, unsigned int);
+    const char* arrayGetForm;
+    const char* arraySetForm;
+    const char* getForm;
+    const char* setForm;
 };
 
 // The accessors and argument forms of one member, all named after it.
-#define ARXPY_PAR_MEMBER(name)                                                              \
-  {&Par::name, &Par::get_##name, &Par::set_##name, "O:RobotControlPar_" #name "_get",       \
-   "OO:RobotControlPar_" #name "_set", "Oi:RobotControlPar_get_" #name,                    \
-   "OiO:RobotControlPar_set_" #name}
+#define ARXPY_PAR_MEMBER(name)                                                             \
+    {                                                                                      \
+        &Par::name, &Par::get_##name, &Par::set_##name, "O:RobotControlPar_" #name "_get", \
+            "OO:RobotControlPar_" #name "_set", "Oi:RobotControlPar_get_" #name,           \
+            "OiO:RobotControlPar_set_" #name                                               \
+    }
 
 constexpr std::array<UnsignedMember, 6> kMembers = {{
     ARXPY_PAR_MEMBER(accel),
@@ -42,256 +44,256 @@ constexpr std::array<UnsignedMember, 6> kMembers = {{
 
 // Reads and resolves the record argument alone.
 bool record(PyObject* arg, Par*& out) {
-  PointerText p;
-  return readPointer(arg, PtrType::RobotControlPar, p) && resolvePar(p, Null::Refused, out);
+    PointerText p;
+    return readPointer(arg, PtrType::RobotControlPar, p) && resolvePar(p, Null::Refused, out);
 }
 
 PyObject* newRecord(const Par* source) {
-  return guarded([&]() -> PyObject* {
-    auto made = source != nullptr ? std::make_unique<Par>(*source) : std::make_unique<Par>();
-    Par* par = made.get();
-    liveObjects().add(par, PtrType::RobotControlPar, par, true);
-    made.release();  // the registry owns it now
-    return pointerResult(par, PtrType::RobotControlPar, Handout::Owned);
-  });
+    return guarded([&]() -> PyObject* {
+        auto made = source != nullptr ? std::make_unique<Par>(*source) : std::make_unique<Par>();
+        Par* par = made.get();
+        liveObjects().add(par, PtrType::RobotControlPar, par, true);
+        made.release();  // the registry owns it now
+        return pointerResult(par, PtrType::RobotControlPar, Handout::Owned);
+    });
 }
 
 PyObject* noMatchingConstructor() {
-  PyErr_SetString(PyExc_TypeError, "No matching function for overloaded 'new_RobotControlPar'");
-  return nullptr;
+    PyErr_SetString(PyExc_TypeError, "No matching function for overloaded 'new_RobotControlPar'");
+    return nullptr;
 }
 
 // Two constructors: none, or a record to copy. The copy is chosen for any argument that the
 // pointer conversion takes as a record (None included); a stale record is then a type error.
 PyObject* new_RobotControlPar(PyObject*, PyObject* args) {
-  Py_ssize_t count = PyTuple_GET_SIZE(args);
-  if (count == 0) {
-    if (!PyArg_ParseTuple(args, ":new_RobotControlPar")) return nullptr;
-    return newRecord(nullptr);
-  }
-  PyObject* arg = nullptr;
-  if (count != 1 || !PyArg_ParseTuple(args, "O:new_RobotControlPar", &arg)) {
-    return noMatchingConstructor();
-  }
-  PointerText p;
-  if (!readPointer(arg, PtrType::RobotControlPar, p)) {
-    if (!PyErr_ExceptionMatches(PyExc_TypeError)) return nullptr;
-    PyErr_Clear();
-    return noMatchingConstructor();
-  }
-  if (!p.null && p.typeName != typeName(PtrType::RobotControlPar)) return noMatchingConstructor();
-  Par* source = nullptr;
-  if (!resolvePar(p, Null::Refused, source)) return nullptr;
-  return newRecord(source);
+    Py_ssize_t count = PyTuple_GET_SIZE(args);
+    if (count == 0) {
+        if (!PyArg_ParseTuple(args, ":new_RobotControlPar")) return nullptr;
+        return newRecord(nullptr);
+    }
+    PyObject* arg = nullptr;
+    if (count != 1 || !PyArg_ParseTuple(args, "O:new_RobotControlPar", &arg)) {
+        return noMatchingConstructor();
+    }
+    PointerText p;
+    if (!readPointer(arg, PtrType::RobotControlPar, p)) {
+        if (!PyErr_ExceptionMatches(PyExc_TypeError)) return nullptr;
+        PyErr_Clear();
+        return noMatchingConstructor();
+    }
+    if (!p.null && p.typeName != typeName(PtrType::RobotControlPar)) return noMatchingConstructor();
+    Par* source = nullptr;
+    if (!resolvePar(p, Null::Refused, source)) return nullptr;
+    return newRecord(source);
 }
 
 PyObject* delete_RobotControlPar(PyObject*, PyObject* args) {
-  return deleteLive(args, "O:delete_RobotControlPar", PtrType::RobotControlPar);
+    return deleteLive(args, "O:delete_RobotControlPar", PtrType::RobotControlPar);
 }
 
 PyObject* RobotControlPar_swigregister(PyObject*, PyObject* args) {
-  return registerShadowClass(PtrType::RobotControlPar, args, "O:RobotControlPar_swigregister");
+    return registerShadowClass(PtrType::RobotControlPar, args, "O:RobotControlPar_swigregister");
 }
 
 PyObject* RobotControlPar_printout(PyObject*, PyObject* args) {
-  PyObject* self = nullptr;
-  Par* par = nullptr;
-  if (!PyArg_ParseTuple(args, "O:RobotControlPar_printout", &self)) return nullptr;
-  flushPythonStdout();
-  if (!record(self, par)) return nullptr;
-  return guarded([&] {
-    par->printout();
-    std::fflush(stdout);
-    Py_RETURN_NONE;
-  });
+    PyObject* self = nullptr;
+    Par* par = nullptr;
+    if (!PyArg_ParseTuple(args, "O:RobotControlPar_printout", &self)) return nullptr;
+    flushPythonStdout();
+    if (!record(self, par)) return nullptr;
+    return guarded([&] {
+        par->printout();
+        std::fflush(stdout);
+        Py_RETURN_NONE;
+    });
 }
 
 template <std::size_t M>
 PyObject* arrayGet(PyObject*, PyObject* args) {
-  PyObject* self = nullptr;
-  Par* par = nullptr;
-  if (!PyArg_ParseTuple(args, kMembers[M].arrayGetForm, &self) || !record(self, par)) {
-    return nullptr;
-  }
-  return pointerResult(par->*kMembers[M].array, PtrType::UnsignedArray, Handout::Borrowed);
+    PyObject* self = nullptr;
+    Par* par = nullptr;
+    if (!PyArg_ParseTuple(args, kMembers[M].arrayGetForm, &self) || !record(self, par)) {
+        return nullptr;
+    }
+    return pointerResult(par->*kMembers[M].array, PtrType::UnsignedArray, Handout::Borrowed);
 }
 
 // Copies the three entries of another record's array (or the record's own) into the record.
 template <std::size_t M>
 PyObject* arraySet(PyObject*, PyObject* args) {
-  PyObject* self = nullptr;
-  PyObject* value = nullptr;
-  if (!PyArg_ParseTuple(args, kMembers[M].arraySetForm, &self, &value)) return nullptr;
-  PointerText recordText, arrayText;
-  if (!readPointer(self, PtrType::RobotControlPar, recordText) ||
-      !readPointer(value, PtrType::UnsignedArray, arrayText)) {
-    return nullptr;
-  }
-  Par* par = nullptr;
-  unsigned int* source = nullptr;
-  if (!resolvePar(recordText, Null::Refused, par) || !resolveUnsignedArray(arrayText, source)) {
-    return nullptr;
-  }
-  unsigned int copy[3] = {source[0], source[1], source[2]};
-  std::copy(copy, copy + 3, par->*kMembers[M].array);
-  Py_RETURN_NONE;
+    PyObject* self = nullptr;
+    PyObject* value = nullptr;
+    if (!PyArg_ParseTuple(args, kMembers[M].arraySetForm, &self, &value)) return nullptr;
+    PointerText recordText, arrayText;
+    if (!readPointer(self, PtrType::RobotControlPar, recordText) ||
+        !readPointer(value, PtrType::UnsignedArray, arrayText)) {
+        return nullptr;
+    }
+    Par* par = nullptr;
+    unsigned int* source = nullptr;
+    if (!resolvePar(recordText, Null::Refused, par) || !resolveUnsignedArray(arrayText, source)) {
+        return nullptr;
+    }
+    unsigned int copy[3] = {source[0], source[1], source[2]};
+    std::copy(copy, copy + 3, par->*kMembers[M].array);
+    Py_RETURN_NONE;
 }
 
 template <std::size_t M>
 PyObject* axisGet(PyObject*, PyObject* args) {
-  PyObject* self = nullptr;
-  int axis = 0;
-  Par* par = nullptr;
-  if (!PyArg_ParseTuple(args, kMembers[M].getForm, &self, &axis) || !record(self, par)) {
-    return nullptr;
-  }
-  return guarded([&] { return PyLong_FromUnsignedLong((par->*kMembers[M].get)(axis)); });
+    PyObject* self = nullptr;
+    int axis = 0;
+    Par* par = nullptr;
+    if (!PyArg_ParseTuple(args, kMembers[M].getForm, &self, &axis) || !record(self, par)) {
+        return nullptr;
+    }
+    return guarded([&] { return PyLong_FromUnsignedLong((par->*kMembers[M].get)(axis)); });
 }
 
 template <std::size_t M>
 PyObject* axisSet(PyObject*, PyObject* args) {
-  PyObject* self = nullptr;
-  int axis = 0;
-  PyObject* valueArg = nullptr;
-  if (!PyArg_ParseTuple(args, kMembers[M].setForm, &self, &axis, &valueArg)) return nullptr;
-  PointerText p;
-  unsigned int value = 0;
-  Par* par = nullptr;
-  if (!readPointer(self, PtrType::RobotControlPar, p) || !readUnsigned(valueArg, value) ||
-      !resolvePar(p, Null::Refused, par)) {
-    return nullptr;
-  }
-  return guarded([&] {
-    (par->*kMembers[M].set)(axis, value);
-    Py_RETURN_NONE;
-  });
+    PyObject* self = nullptr;
+    int axis = 0;
+    PyObject* valueArg = nullptr;
+    if (!PyArg_ParseTuple(args, kMembers[M].setForm, &self, &axis, &valueArg)) return nullptr;
+    PointerText p;
+    unsigned int value = 0;
+    Par* par = nullptr;
+    if (!readPointer(self, PtrType::RobotControlPar, p) || !readUnsigned(valueArg, value) ||
+        !resolvePar(p, Null::Refused, par)) {
+        return nullptr;
+    }
+    return guarded([&] {
+        (par->*kMembers[M].set)(axis, value);
+        Py_RETURN_NONE;
+    });
 }
 
 PyObject* RobotControlPar_flagdir_get(PyObject*, PyObject* args) {
-  PyObject* self = nullptr;
-  Par* par = nullptr;
-  if (!PyArg_ParseTuple(args, "O:RobotControlPar_flagdir_get", &self) || !record(self, par)) {
-    return nullptr;
-  }
-  return pointerResult(par->flagdir, PtrType::FlagDirArray, Handout::Borrowed);
+    PyObject* self = nullptr;
+    Par* par = nullptr;
+    if (!PyArg_ParseTuple(args, "O:RobotControlPar_flagdir_get", &self) || !record(self, par)) {
+        return nullptr;
+    }
+    return pointerResult(par->flagdir, PtrType::FlagDirArray, Handout::Borrowed);
 }
 
 PyObject* RobotControlPar_flagdir_set(PyObject*, PyObject* args) {
-  PyObject* self = nullptr;
-  PyObject* value = nullptr;
-  if (!PyArg_ParseTuple(args, "OO:RobotControlPar_flagdir_set", &self, &value)) return nullptr;
-  PointerText recordText, arrayText;
-  if (!readPointer(self, PtrType::RobotControlPar, recordText) ||
-      !readPointer(value, PtrType::FlagDirArray, arrayText)) {
-    return nullptr;
-  }
-  Par* par = nullptr;
-  arx::FLAG_DIR* source = nullptr;
-  if (!resolvePar(recordText, Null::Refused, par) || !resolveFlagDirArray(arrayText, source)) {
-    return nullptr;
-  }
-  arx::FLAG_DIR copy[3] = {source[0], source[1], source[2]};
-  std::copy(copy, copy + 3, par->flagdir);
-  Py_RETURN_NONE;
+    PyObject* self = nullptr;
+    PyObject* value = nullptr;
+    if (!PyArg_ParseTuple(args, "OO:RobotControlPar_flagdir_set", &self, &value)) return nullptr;
+    PointerText recordText, arrayText;
+    if (!readPointer(self, PtrType::RobotControlPar, recordText) ||
+        !readPointer(value, PtrType::FlagDirArray, arrayText)) {
+        return nullptr;
+    }
+    Par* par = nullptr;
+    arx::FLAG_DIR* source = nullptr;
+    if (!resolvePar(recordText, Null::Refused, par) || !resolveFlagDirArray(arrayText, source)) {
+        return nullptr;
+    }
+    arx::FLAG_DIR copy[3] = {source[0], source[1], source[2]};
+    std::copy(copy, copy + 3, par->flagdir);
+    Py_RETURN_NONE;
 }
 
 PyObject* RobotControlPar_get_flagdir(PyObject*, PyObject* args) {
-  PyObject* self = nullptr;
-  int axis = 0;
-  Par* par = nullptr;
-  if (!PyArg_ParseTuple(args, "Oi:RobotControlPar_get_flagdir", &self, &axis) ||
-      !record(self, par)) {
-    return nullptr;
-  }
-  return guarded([&] { return PyLong_FromLong(par->get_flagdir(axis)); });
+    PyObject* self = nullptr;
+    int axis = 0;
+    Par* par = nullptr;
+    if (!PyArg_ParseTuple(args, "Oi:RobotControlPar_get_flagdir", &self, &axis) ||
+        !record(self, par)) {
+        return nullptr;
+    }
+    return guarded([&] { return PyLong_FromLong(par->get_flagdir(axis)); });
 }
 
 // Any int is a valid direction value: only NEGATIVE reverses the axis.
 PyObject* RobotControlPar_set_flagdir(PyObject*, PyObject* args) {
-  PyObject* self = nullptr;
-  int axis = 0;
-  int value = 0;
-  Par* par = nullptr;
-  if (!PyArg_ParseTuple(args, "Oii:RobotControlPar_set_flagdir", &self, &axis, &value) ||
-      !record(self, par)) {
-    return nullptr;
-  }
-  return guarded([&] {
-    par->set_flagdir(axis, static_cast<arx::FLAG_DIR>(value));
-    Py_RETURN_NONE;
-  });
+    PyObject* self = nullptr;
+    int axis = 0;
+    int value = 0;
+    Par* par = nullptr;
+    if (!PyArg_ParseTuple(args, "Oii:RobotControlPar_set_flagdir", &self, &axis, &value) ||
+        !record(self, par)) {
+        return nullptr;
+    }
+    return guarded([&] {
+        par->set_flagdir(axis, static_cast<arx::FLAG_DIR>(value));
+        Py_RETURN_NONE;
+    });
 }
 
 template <unsigned int Par::*Id>
 PyObject* idGet(PyObject* args, const char* form) {
-  PyObject* self = nullptr;
-  Par* par = nullptr;
-  if (!PyArg_ParseTuple(args, form, &self) || !record(self, par)) return nullptr;
-  return PyLong_FromUnsignedLong(par->*Id);
+    PyObject* self = nullptr;
+    Par* par = nullptr;
+    if (!PyArg_ParseTuple(args, form, &self) || !record(self, par)) return nullptr;
+    return PyLong_FromUnsignedLong(par->*Id);
 }
 
 template <unsigned int Par::*Id>
 PyObject* idSet(PyObject* args, const char* form) {
-  PyObject* self = nullptr;
-  PyObject* valueArg = nullptr;
-  if (!PyArg_ParseTuple(args, form, &self, &valueArg)) return nullptr;
-  PointerText p;
-  unsigned int value = 0;
-  Par* par = nullptr;
-  if (!readPointer(self, PtrType::RobotControlPar, p) || !readUnsigned(valueArg, value) ||
-      !resolvePar(p, Null::Refused, par)) {
-    return nullptr;
-  }
-  par->*Id = value;
-  Py_RETURN_NONE;
+    PyObject* self = nullptr;
+    PyObject* valueArg = nullptr;
+    if (!PyArg_ParseTuple(args, form, &self, &valueArg)) return nullptr;
+    PointerText p;
+    unsigned int value = 0;
+    Par* par = nullptr;
+    if (!readPointer(self, PtrType::RobotControlPar, p) || !readUnsigned(valueArg, value) ||
+        !resolvePar(p, Null::Refused, par)) {
+        return nullptr;
+    }
+    par->*Id = value;
+    Py_RETURN_NONE;
 }
 
 PyObject* RobotControlPar_vendor_id_get(PyObject*, PyObject* args) {
-  return idGet<&Par::vendor_id>(args, "O:RobotControlPar_vendor_id_get");
+    return idGet<&Par::vendor_id>(args, "O:RobotControlPar_vendor_id_get");
 }
 PyObject* RobotControlPar_vendor_id_set(PyObject*, PyObject* args) {
-  return idSet<&Par::vendor_id>(args, "OO:RobotControlPar_vendor_id_set");
+    return idSet<&Par::vendor_id>(args, "OO:RobotControlPar_vendor_id_set");
 }
 PyObject* RobotControlPar_product_id_get(PyObject*, PyObject* args) {
-  return idGet<&Par::product_id>(args, "O:RobotControlPar_product_id_get");
+    return idGet<&Par::product_id>(args, "O:RobotControlPar_product_id_get");
 }
 PyObject* RobotControlPar_product_id_set(PyObject*, PyObject* args) {
-  return idSet<&Par::product_id>(args, "OO:RobotControlPar_product_id_set");
+    return idSet<&Par::product_id>(args, "OO:RobotControlPar_product_id_set");
 }
 
 template <std::size_t M>
 void addMember(std::vector<PyMethodDef>& table) {
-  const UnsignedMember& m = kMembers[M];
-  table.push_back({nameOf(m.arrayGetForm), arrayGet<M>, METH_VARARGS, nullptr});
-  table.push_back({nameOf(m.arraySetForm), arraySet<M>, METH_VARARGS, nullptr});
-  table.push_back({nameOf(m.getForm), axisGet<M>, METH_VARARGS, nullptr});
-  table.push_back({nameOf(m.setForm), axisSet<M>, METH_VARARGS, nullptr});
+    const UnsignedMember& m = kMembers[M];
+    table.push_back({nameOf(m.arrayGetForm), arrayGet<M>, METH_VARARGS, nullptr});
+    table.push_back({nameOf(m.arraySetForm), arraySet<M>, METH_VARARGS, nullptr});
+    table.push_back({nameOf(m.getForm), axisGet<M>, METH_VARARGS, nullptr});
+    table.push_back({nameOf(m.setForm), axisSet<M>, METH_VARARGS, nullptr});
 }
 
 template <std::size_t... M>
 void addMembers(std::vector<PyMethodDef>& table, std::index_sequence<M...>) {
-  (addMember<M>(table), ...);
+    (addMember<M>(table), ...);
 }
 
 }  // namespace
 
 void addParFunctions(std::vector<PyMethodDef>& table) {
-  const PyMethodDef own[] = {
-      {"new_RobotControlPar", new_RobotControlPar, METH_VARARGS, nullptr},
-      {"delete_RobotControlPar", delete_RobotControlPar, METH_VARARGS, nullptr},
-      {"RobotControlPar_swigregister", RobotControlPar_swigregister, METH_VARARGS, nullptr},
-      {"RobotControlPar_printout", RobotControlPar_printout, METH_VARARGS, nullptr},
-      {"RobotControlPar_flagdir_get", RobotControlPar_flagdir_get, METH_VARARGS, nullptr},
-      {"RobotControlPar_flagdir_set", RobotControlPar_flagdir_set, METH_VARARGS, nullptr},
-      {"RobotControlPar_get_flagdir", RobotControlPar_get_flagdir, METH_VARARGS, nullptr},
-      {"RobotControlPar_set_flagdir", RobotControlPar_set_flagdir, METH_VARARGS, nullptr},
-      {"RobotControlPar_vendor_id_get", RobotControlPar_vendor_id_get, METH_VARARGS, nullptr},
-      {"RobotControlPar_vendor_id_set", RobotControlPar_vendor_id_set, METH_VARARGS, nullptr},
-      {"RobotControlPar_product_id_get", RobotControlPar_product_id_get, METH_VARARGS, nullptr},
-      {"RobotControlPar_product_id_set", RobotControlPar_product_id_set, METH_VARARGS, nullptr},
-  };
-  table.insert(table.end(), std::begin(own), std::end(own));
-  addMembers(table, std::make_index_sequence<kMembers.size()>{});
+    const PyMethodDef own[] = {
+        {"new_RobotControlPar", new_RobotControlPar, METH_VARARGS, nullptr},
+        {"delete_RobotControlPar", delete_RobotControlPar, METH_VARARGS, nullptr},
+        {"RobotControlPar_swigregister", RobotControlPar_swigregister, METH_VARARGS, nullptr},
+        {"RobotControlPar_printout", RobotControlPar_printout, METH_VARARGS, nullptr},
+        {"RobotControlPar_flagdir_get", RobotControlPar_flagdir_get, METH_VARARGS, nullptr},
+        {"RobotControlPar_flagdir_set", RobotControlPar_flagdir_set, METH_VARARGS, nullptr},
+        {"RobotControlPar_get_flagdir", RobotControlPar_get_flagdir, METH_VARARGS, nullptr},
+        {"RobotControlPar_set_flagdir", RobotControlPar_set_flagdir, METH_VARARGS, nullptr},
+        {"RobotControlPar_vendor_id_get", RobotControlPar_vendor_id_get, METH_VARARGS, nullptr},
+        {"RobotControlPar_vendor_id_set", RobotControlPar_vendor_id_set, METH_VARARGS, nullptr},
+        {"RobotControlPar_product_id_get", RobotControlPar_product_id_get, METH_VARARGS, nullptr},
+        {"RobotControlPar_product_id_set", RobotControlPar_product_id_set, METH_VARARGS, nullptr},
+    };
+    table.insert(table.end(), std::begin(own), std::end(own));
+    addMembers(table, std::make_index_sequence<kMembers.size()>{});
 }
 
 }  // namespace arxpy

@@ -25,7 +25,8 @@ namespace {
 namespace fs = std::filesystem;
 
 // A grey TIFF of the given size and bit depth, for the refusals.
-void writeGrey(const fs::path& path, std::uint32_t width, std::uint32_t height, std::uint16_t bits) {
+void writeGrey(const fs::path& path, std::uint32_t width, std::uint32_t height,
+               std::uint16_t bits) {
     TIFF* tif = TIFFOpen(path.c_str(), "w");
     ASSERT_NE(tif, nullptr);
     TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
@@ -43,7 +44,8 @@ class BatchCommandsTest : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         setTiffMessageSink({});  // libtiff's own texts are not what these tests check
-        dir_ = new fs::path(fs::temp_directory_path() / ("orvane_batch_test_" + std::to_string(::getpid())));
+        dir_ = new fs::path(fs::temp_directory_path() /
+                            ("orvane_batch_test_" + std::to_string(::getpid())));
         demo::DemoOptions options;
         options.pixelUm = 50.0;
         options.outDir = dir_->string();
@@ -61,9 +63,11 @@ fs::path* BatchCommandsTest::dir_ = nullptr;
 TEST_F(BatchCommandsTest, InfoPrintsTheDocument) {
     const RunResult result = run({"info", file("demo_635.tif"), file("demo_532.tif")});
     EXPECT_EQ(result.status, kExitSuccess) << result.err;
-    EXPECT_EQ(result.out,
-              "width: 480\nheight: 1460\nlayers: 2\nx_resolution: 200\ny_resolution: 200\nresolution_unit: 3\n"
-              "scan_origin_x: 0.2\nscan_origin_y: 0.5\ncaption: demo_635 (red), demo_532 (green)\n");
+    EXPECT_EQ(
+        result.out,
+        "width: 480\nheight: 1460\nlayers: 2\nx_resolution: 200\ny_resolution: "
+        "200\nresolution_unit: 3\n"
+        "scan_origin_x: 0.2\nscan_origin_y: 0.5\ncaption: demo_635 (red), demo_532 (green)\n");
     EXPECT_EQ(result.err, "");
 }
 
@@ -74,8 +78,10 @@ TEST_F(BatchCommandsTest, FailuresPrintTheSystemsMessage) {
         std::vector<std::string> args;
         std::string message;
     } cases[] = {
-        {{"info", file("missing.tif")}, "Can not open requested file: " + file("missing.tif") + "\n"},
-        {{"info", file("eight.tif")}, "Sorry, this version supports only 16-bit gray scale TIFF format.\n"},
+        {{"info", file("missing.tif")},
+         "Can not open requested file: " + file("missing.tif") + "\n"},
+        {{"info", file("eight.tif")},
+         "Sorry, this version supports only 16-bit gray scale TIFF format.\n"},
         {{"info", file("demo_635.tif"), file("small.tif")},
          "Only images with identical dimentions / color depth can be overlayed.\n"},
     };
@@ -105,7 +111,10 @@ TEST_F(BatchCommandsTest, ExportWritesWhatTheExportCommandWrites) {
         {{}, true, true, {true, true, false}},
         {{"--linear", "--no-invert"}, false, false, {true, true, false}},
         {{"--channel-off", "1"}, true, true, {false, true, false}},
-        {{"--channel-off", "3", "--channel-off", "2", "--linear"}, false, true, {true, false, false}},
+        {{"--channel-off", "3", "--channel-off", "2", "--linear"},
+         false,
+         true,
+         {true, false, false}},
     };
     LayeredImage image;
     NullProgress progress;
@@ -128,7 +137,8 @@ TEST_F(BatchCommandsTest, ExportWritesWhatTheExportCommandWrites) {
         ExportTiff(image, state, file("core.tif"), progress);
         const std::string expected = readAll(file("core.tif"));
         EXPECT_GT(expected.size(), 480u * 1460u * 3u);
-        EXPECT_TRUE(readAll(file("batch.tif")) == expected) << "export differs from the core's Export";
+        EXPECT_TRUE(readAll(file("batch.tif")) == expected)
+            << "export differs from the core's Export";
     }
 }
 
@@ -144,8 +154,8 @@ TEST_F(BatchCommandsTest, FailedExportLeavesNoFile) {
 // process applies the operations in the order given and writes a scan that loads back with the
 // source's resolution and description.
 TEST_F(BatchCommandsTest, ProcessAppliesStepsInOrderAndKeepsTheScanTags) {
-    const RunResult result = run({"process", "--subtract-background", "200,300,100,100", "--median", "--mean",
-                                  "-o", file("processed.tif"), file("demo_532.tif")});
+    const RunResult result = run({"process", "--subtract-background", "200,300,100,100", "--median",
+                                  "--mean", "-o", file("processed.tif"), file("demo_532.tif")});
     ASSERT_EQ(result.status, kExitSuccess) << result.err;
     EXPECT_EQ(result.out + result.err, "");
 

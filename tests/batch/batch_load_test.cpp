@@ -75,7 +75,8 @@ void processSlide(const fs::path& slide, const fs::path& work) {
 
 TEST(BatchLoad, FiftySlidesInARowWithoutHeapGrowth) {
     setTiffMessageSink({});
-    const fs::path dir = fs::temp_directory_path() / ("orvane_batch_load_" + std::to_string(::getpid()));
+    const fs::path dir =
+        fs::temp_directory_path() / ("orvane_batch_load_" + std::to_string(::getpid()));
     std::vector<fs::path> slides;
     for (int s = 0; s < kDistinctSlides; ++s) {
         demo::DemoOptions options;
@@ -91,16 +92,18 @@ TEST(BatchLoad, FiftySlidesInARowWithoutHeapGrowth) {
     processSlide(slides[0], work);
     const std::uint64_t heapAfterFirst = liveHeapBytes();
     const long rssAfterFirst = residentKb();
-    for (int i = 1; i < kSlides && !HasFailure(); ++i) processSlide(slides[static_cast<std::size_t>(i % kDistinctSlides)], work);
+    for (int i = 1; i < kSlides && !HasFailure(); ++i)
+        processSlide(slides[static_cast<std::size_t>(i % kDistinctSlides)], work);
     const std::uint64_t heapAfterLast = liveHeapBytes();
     const long rssAfterLast = residentKb();
     RecordProperty("heap_after_first", std::to_string(heapAfterFirst));
     RecordProperty("heap_after_last", std::to_string(heapAfterLast));
     RecordProperty("rss_kb_after_first", std::to_string(rssAfterFirst));
     RecordProperty("rss_kb_after_last", std::to_string(rssAfterLast));
-    std::printf("heap after slide 1: %llu bytes, after slide %d: %llu bytes; RSS %ld kB -> %ld kB\n",
-                static_cast<unsigned long long>(heapAfterFirst), kSlides,
-                static_cast<unsigned long long>(heapAfterLast), rssAfterFirst, rssAfterLast);
+    std::printf(
+        "heap after slide 1: %llu bytes, after slide %d: %llu bytes; RSS %ld kB -> %ld kB\n",
+        static_cast<unsigned long long>(heapAfterFirst), kSlides,
+        static_cast<unsigned long long>(heapAfterLast), rssAfterFirst, rssAfterLast);
     EXPECT_LE(heapAfterLast, heapAfterFirst + heapAfterFirst / 20);
     fs::remove_all(dir);
 }

@@ -23,9 +23,9 @@ TEST(ExportRequestTest, DefaultsAreTheNewViewsDisplayState) {
 }
 
 TEST(ExportRequestTest, OptionsChangeTheDisplayState) {
-    const ExportRequest request = exportFrom(
-        {"--linear", "--no-invert", "--channel-off", "1", "--channel-off=3", "--channel-off", "1", "--output",
-         "out.tif", "a.tif", "b.tif", "c.tif"});
+    const ExportRequest request =
+        exportFrom({"--linear", "--no-invert", "--channel-off", "1", "--channel-off=3",
+                    "--channel-off", "1", "--output", "out.tif", "a.tif", "b.tif", "c.tif"});
     EXPECT_TRUE(request.linear);
     EXPECT_FALSE(request.inverted);
     // Channel numbers count from 1 (red); naming a channel twice still switches it off.
@@ -43,7 +43,7 @@ TEST(ExportRequestTest, RefusesIncompleteOrWrongCommandLines) {
         {"--channel-off", "0", "-o", "out.tif", "a.tif"},  // channels are 1 to 3
         {"--channel-off", "4", "-o", "out.tif", "a.tif"},
         {"--channel-off", "red", "-o", "out.tif", "a.tif"},
-        {"-o", "a.tif", "a.tif"},                          // would replace its own input
+        {"-o", "a.tif", "a.tif"},  // would replace its own input
         {"-o", "b.tif", "a.tif", "b.tif"},
     };
     for (const std::vector<std::string>& args : cases) {
@@ -53,9 +53,9 @@ TEST(ExportRequestTest, RefusesIncompleteOrWrongCommandLines) {
 }
 
 TEST(ProcessRequestTest, StepsInCommandLineOrder) {
-    const ProcessRequest request = processFrom({"--median", "--subtract-background", "30,40,10,20", "--mean",
-                                                "--median", "--subtract-background=-1,-1,5,5", "-o", "out.tif",
-                                                "scan.tif"});
+    const ProcessRequest request =
+        processFrom({"--median", "--subtract-background", "30,40,10,20", "--mean", "--median",
+                     "--subtract-background=-1,-1,5,5", "-o", "out.tif", "scan.tif"});
     using Kind = ProcessStep::Kind;
     const std::vector<ProcessStep> expected = {{Kind::Median, {}},
                                                {Kind::SubtractBackground, {30, 40, 10, 20}},
@@ -70,12 +70,12 @@ TEST(ProcessRequestTest, StepsInCommandLineOrder) {
 
 TEST(ProcessRequestTest, RefusesIncompleteOrWrongCommandLines) {
     const std::vector<std::vector<std::string>> cases = {
-        {"--mean", "scan.tif"},                                         // no output
-        {"--mean", "-o", "out.tif"},                                    // no image
-        {"--mean", "-o", "out.tif", "a.tif", "b.tif"},                  // one image only
+        {"--mean", "scan.tif"},                                        // no output
+        {"--mean", "-o", "out.tif"},                                   // no image
+        {"--mean", "-o", "out.tif", "a.tif", "b.tif"},                 // one image only
         {"--subtract-background", "1,2,3", "-o", "out.tif", "a.tif"},  // three numbers
-        {"--subtract-background", "-o", "out.tif", "a.tif"},            // "-o" taken as the rectangle
-        {"--mean", "-o", "a.tif", "a.tif"},                             // would replace its input
+        {"--subtract-background", "-o", "out.tif", "a.tif"},  // "-o" taken as the rectangle
+        {"--mean", "-o", "a.tif", "a.tif"},                   // would replace its input
     };
     for (const std::vector<std::string>& args : cases) {
         SCOPED_TRACE(testing::PrintToString(args));

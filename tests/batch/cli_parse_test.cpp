@@ -13,7 +13,8 @@ const std::vector<OptionSpec> kSpecs = {
 
 TEST(ParseArgsTest, KeepsOptionsInOrderWithRepeats) {
     const ParsedArgs args = parseArgs(
-        {"a.tif", "--channel-off", "1", "-o", "out.tif", "--linear", "--channel-off=3", "b.tif"}, kSpecs);
+        {"a.tif", "--channel-off", "1", "-o", "out.tif", "--linear", "--channel-off=3", "b.tif"},
+        kSpecs);
     ASSERT_EQ(args.options.size(), 4u);
     EXPECT_EQ(args.options[0].name, "--channel-off");
     EXPECT_EQ(args.options[0].value, "1");
@@ -42,13 +43,13 @@ TEST(ParseArgsTest, HelpAnywhere) {
 
 TEST(ParseArgsTest, RefusesWrongOptions) {
     const std::vector<std::vector<std::string>> cases = {
-        {"--bogus"},                // unknown
-        {"-x"},                     // unknown short option
-        {"--channel-off"},          // value missing at the end
+        {"--bogus"},        // unknown
+        {"-x"},             // unknown short option
+        {"--channel-off"},  // value missing at the end
         {"a.tif", "-o"},
-        {"--linear=yes"},           // a flag takes no value
-        {"-o=out.tif"},             // short options take no inline value
-        {"--lin"},                  // no abbreviations
+        {"--linear=yes"},  // a flag takes no value
+        {"-o=out.tif"},    // short options take no inline value
+        {"--lin"},         // no abbreviations
     };
     for (const std::vector<std::string>& args : cases) {
         SCOPED_TRACE(args[0]);

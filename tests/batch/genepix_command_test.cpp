@@ -1,5 +1,5 @@
-// orvane-batch extract --gpr (the GenePix Results file from a grid file and two scans) and define-grid --gal
-// (the grid from a GenePix Array List), and their refusals.
+// orvane-batch extract --gpr (the GenePix Results file from a grid file and two scans) and
+// define-grid --gal (the grid from a GenePix Array List), and their refusals.
 #include <gtest/gtest.h>
 #include <tiffio.h>
 #include <unistd.h>
@@ -9,10 +9,10 @@
 #include <sstream>
 #include <vector>
 
-#include "batch/batch_commands.h"
-#include "batch_run.h"
-#include "batch/genepix_command.h"
 #include "../document/tiff_fixture.h"
+#include "batch/batch_commands.h"
+#include "batch/genepix_command.h"
+#include "batch_run.h"
 
 namespace orvane::batch {
 namespace {
@@ -20,7 +20,9 @@ namespace {
 namespace fs = std::filesystem;
 
 // A 16-bit grey scan of 64 x 32 pixels of one value, without resolution tags.
-void writeScan(const std::string& path, std::uint16_t value) { ASSERT_TRUE(testing_support::writeUniformScan(path, 64, 32, value)); }
+void writeScan(const std::string& path, std::uint16_t value) {
+    ASSERT_TRUE(testing_support::writeUniformScan(path, 64, 32, value));
+}
 
 std::vector<std::string> linesOf(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -41,9 +43,9 @@ protected:
         writeScan(red_, 400);
         writeScan(green_, 200);
         grid_ = path("g.grd");
-        const RunResult define = run({"define-grid", "--set", "cellsX=3", "--set", "cellsY=2", "--set", "stepXmm=0.1",
-                                "--set", "stepYmm=0.1", "--set", "originX=0.1", "--set", "originY=0.1",
-                                "-o", grid_, red_});
+        const RunResult define = run({"define-grid", "--set", "cellsX=3", "--set", "cellsY=2",
+                                      "--set", "stepXmm=0.1", "--set", "stepYmm=0.1", "--set",
+                                      "originX=0.1", "--set", "originY=0.1", "-o", grid_, red_});
         ASSERT_EQ(define.status, 0) << define.err;
     }
     void TearDown() override { fs::remove_all(dir_); }
@@ -67,7 +69,8 @@ TEST_F(GenePixCommandTest, WritesOneRowPerSpot) {
 
 TEST_F(GenePixCommandTest, BesideTheSpotIntegralIntensityFile) {
     const std::string out = path("out.gpr"), spots = path("spot_data.txt");
-    const RunResult r = run({"extract", "-o", spots, "--gpr", out, "--current-quad", "0,0", grid_, red_, green_});
+    const RunResult r =
+        run({"extract", "-o", spots, "--gpr", out, "--current-quad", "0,0", grid_, red_, green_});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(linesOf(out).size(), 21u);
     EXPECT_EQ(linesOf(spots).size(), 3u + 6u + 4u);
@@ -82,8 +85,10 @@ TEST_F(GenePixCommandTest, Refusals) {
     EXPECT_FALSE(fs::exists(spots)) << "neither file of the run is written";
     EXPECT_EQ(run({"extract", grid_, red_, green_}).status, 2) << "no output";
     EXPECT_EQ(run({"extract", "--gpr", "", grid_, red_, green_}).status, 2) << "empty name";
-    EXPECT_EQ(run({"extract", "--gpr", out, "-o", out, grid_, red_, green_}).status, 2) << "one file twice";
-    EXPECT_EQ(run({"extract", "--gpr", green_, grid_, red_, green_}).status, 2) << "output is an input";
+    EXPECT_EQ(run({"extract", "--gpr", out, "-o", out, grid_, red_, green_}).status, 2)
+        << "one file twice";
+    EXPECT_EQ(run({"extract", "--gpr", green_, grid_, red_, green_}).status, 2)
+        << "output is an input";
     const RunResult missing = run({"extract", "--gpr", out, path("missing.grd"), red_, green_});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err, "Unable to open file.\n");
@@ -108,7 +113,8 @@ TEST_F(GenePixCommandTest, PagesOfAMultiPageScan) {
     TIFFClose(tif);
     const RunResult info = run({"info", scan + ":2", scan + ":1"});
     ASSERT_EQ(info.status, 0) << info.err;
-    EXPECT_NE(info.out.find("caption: two[2] (red), two[1] (green)\n"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("caption: two[2] (red), two[1] (green)\n"), std::string::npos)
+        << info.out;
 
     const std::string out = path("pages.gpr");
     ASSERT_EQ(run({"extract", "--gpr", out, grid_, scan + ":1", scan + ":2"}).status, 0);
@@ -118,7 +124,8 @@ TEST_F(GenePixCommandTest, PagesOfAMultiPageScan) {
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err, scan + " holds 2 image(s); there is no image 3.\n");
     EXPECT_EQ(run({"info", scan + ":0"}).status, 2);
-    EXPECT_EQ(run({"extract", "--gpr", scan, grid_, scan + ":1", scan + ":2"}).status, 2) << "output is an input";
+    EXPECT_EQ(run({"extract", "--gpr", scan, grid_, scan + ":1", scan + ":2"}).status, 2)
+        << "output is an input";
 }
 
 TEST_F(GenePixCommandTest, DefineGridFromAnArrayList) {
@@ -132,9 +139,10 @@ TEST_F(GenePixCommandTest, DefineGridFromAnArrayList) {
     const RunResult define = run({"define-grid", "--gal", gal, "-o", grid, red_});
     ASSERT_EQ(define.status, 0) << define.err;
     const RunResult info = run({"grid-info", grid});
-    for (const char* line : {"cellsX: 2\n", "cellsY: 1\n", "quadsX: 2\n", "quadStepX: 0.3\n", "originX: 0.1\n",
-                             "spotDiameter: 0.05\n", "slideMapRecords: 4\n", "quad[0][0].TL: 10 5\n",
-                             "quad[1][0].TL: 40 5\n", "quad[0][0].excluded: 1\n", "quad[1][0].excluded: 1\n"}) {
+    for (const char* line :
+         {"cellsX: 2\n", "cellsY: 1\n", "quadsX: 2\n", "quadStepX: 0.3\n", "originX: 0.1\n",
+          "spotDiameter: 0.05\n", "slideMapRecords: 4\n", "quad[0][0].TL: 10 5\n",
+          "quad[1][0].TL: 40 5\n", "quad[0][0].excluded: 1\n", "quad[1][0].excluded: 1\n"}) {
         SCOPED_TRACE(line);
         EXPECT_NE(info.out.find(line), std::string::npos) << info.out;
     }
@@ -145,9 +153,11 @@ TEST_F(GenePixCommandTest, DefineGridFromAnArrayList) {
 
     EXPECT_EQ(run({"define-grid", "--gal", gal, "--map", gal, "-o", grid, red_}).status, 2);
     std::ofstream(path("bad.gal"), std::ios::binary) << "ATF\t1.0\n1\t5\n\"BlockType=3\"\n";
-    const RunResult bad = run({"define-grid", "--gal", path("bad.gal"), "-o", path("bad.grd"), red_});
+    const RunResult bad =
+        run({"define-grid", "--gal", path("bad.gal"), "-o", path("bad.grd"), red_});
     EXPECT_EQ(bad.status, 1);
-    EXPECT_EQ(bad.err, "GAL file, line 3: only rectangular blocks (BlockType=0) can become a grid.\n");
+    EXPECT_EQ(bad.err,
+              "GAL file, line 3: only rectangular blocks (BlockType=0) can become a grid.\n");
     EXPECT_FALSE(fs::exists(path("bad.grd")));
 }
 

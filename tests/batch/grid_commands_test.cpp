@@ -8,9 +8,9 @@
 #include <sstream>
 #include <vector>
 
+#include "../document/tiff_fixture.h"
 #include "batch/batch_commands.h"
 #include "batch_run.h"
-#include "../document/tiff_fixture.h"
 
 namespace orvane::batch {
 namespace {
@@ -80,11 +80,11 @@ TEST_F(GridCommandsTest, DefineGridFromAMapAndGridInfo) {
 
     const RunResult info = run({"grid-info", grid});
     ASSERT_EQ(info.status, 0) << info.err;
-    for (const char* line : {"cellsX: 2\n", "quadsX: 2\n", "quadsY: 1\n", "stepXmm: 0.1\n",
-                             "relativeOffsets: 1\n", "slideMap: yes\n", "slideMapRecords: 8\n",
-                             "quad[0][0].TL: 10 5\n", "quad[0][0].BR: 20 15\n",
-                             "quad[1][0].TL: 40 5\n", "quad[0][0].excluded: 2\n",
-                             "quad[1][0].excluded: 4\n"}) {
+    for (const char* line :
+         {"cellsX: 2\n", "quadsX: 2\n", "quadsY: 1\n", "stepXmm: 0.1\n", "relativeOffsets: 1\n",
+          "slideMap: yes\n", "slideMapRecords: 8\n", "quad[0][0].TL: 10 5\n",
+          "quad[0][0].BR: 20 15\n", "quad[1][0].TL: 40 5\n", "quad[0][0].excluded: 2\n",
+          "quad[1][0].excluded: 4\n"}) {
         SCOPED_TRACE(line);
         EXPECT_NE(info.out.find(line), std::string::npos) << info.out;
     }
@@ -94,7 +94,7 @@ TEST_F(GridCommandsTest, DefineGridSettingsAndTheirMessages) {
     const std::string map = write("slide_map_data.txt", kMap);
     const std::string grid = (dir_ / "g.grd").string();
     const RunResult zone = run({"define-grid", "--map", map, "--set", "zone=1", "--set",
-                              "relativeOffsets=1", "-o", grid, image_});
+                                "relativeOffsets=1", "-o", grid, image_});
     ASSERT_EQ(zone.status, 0) << zone.err;
     EXPECT_NE(run({"grid-info", grid}).out.find("quad[0][0].TL: 20 6\n"), std::string::npos);
 

@@ -37,7 +37,8 @@ class MeasureCommandsTest : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         setTiffMessageSink({});
-        dir_ = new fs::path(fs::temp_directory_path() / ("orvane_measure_cli_" + std::to_string(::getpid())));
+        dir_ = new fs::path(fs::temp_directory_path() /
+                            ("orvane_measure_cli_" + std::to_string(::getpid())));
         demo::DemoOptions options;
         options.pixelUm = 25.0;
         options.outDir = dir_->string();
@@ -78,22 +79,25 @@ protected:
 fs::path* MeasureCommandsTest::dir_ = nullptr;
 
 TEST_F(MeasureCommandsTest, ExtractWritesTheCoresFile) {
-    const RunResult result = run({"extract", "-o", file("spot_data.txt"), file("grid.grd"), file("demo_635.tif"),
-                                  file("demo_532.tif")});
+    const RunResult result = run({"extract", "-o", file("spot_data.txt"), file("grid.grd"),
+                                  file("demo_635.tif"), file("demo_532.tif")});
     ASSERT_EQ(result.status, kExitSuccess) << result.err;
     EXPECT_EQ(result.err, "");
     const SpotGrid grid = loadGrid("grid.grd");
     NullProgress progress;
     ExtractGridData(file("expected_spot_data.txt"), loadImage(), grid, grid.quad(0, 0), progress);
     EXPECT_EQ(readFile(file("spot_data.txt")), readFile(file("expected_spot_data.txt")));
-    EXPECT_EQ(readFile(file("spot_data.txt")).rfind("Spot Integral Intensity File\nGrid: 12 by 12", 0), 0u);
+    EXPECT_EQ(
+        readFile(file("spot_data.txt")).rfind("Spot Integral Intensity File\nGrid: 12 by 12", 0),
+        0u);
 }
 
 TEST_F(MeasureCommandsTest, AdjustSavesTheAdjustedGrid) {
     for (const char* method : {"2dw", "1dw", "cm"}) {
         SCOPED_TRACE(method);
-        const RunResult result = run({"adjust", "--method", method, "--times", "2", "--current-quad", "1,2", "-o",
-                                      file("adjusted.grd"), file("grid.grd"), file("demo_635.tif"), file("demo_532.tif")});
+        const RunResult result = run(
+            {"adjust", "--method", method, "--times", "2", "--current-quad", "1,2", "-o",
+             file("adjusted.grd"), file("grid.grd"), file("demo_635.tif"), file("demo_532.tif")});
         ASSERT_EQ(result.status, kExitSuccess) << result.err;
         SpotGrid expected = loadGrid("grid.grd");
         const AdjustMethod m = std::string(method) == "2dw"   ? AdjustMethod::TwoDimensionalWindow
@@ -116,8 +120,8 @@ TEST_F(MeasureCommandsTest, AdjustSavesTheAdjustedGrid) {
 }
 
 TEST_F(MeasureCommandsTest, StatsAndPairsFiles) {
-    RunResult result = run({"stats", "--rect", "30,40,10,20", "-o", file("selection_data.txt"), file("demo_635.tif"),
-                            file("demo_532.tif")});
+    RunResult result = run({"stats", "--rect", "30,40,10,20", "-o", file("selection_data.txt"),
+                            file("demo_635.tif"), file("demo_532.tif")});
     ASSERT_EQ(result.status, kExitSuccess) << result.err;
     EXPECT_EQ(result.out.rfind("N of samples 400\nLayer 1, Imin ", 0), 0u) << result.out;
     SelectionStatistics statistics;
@@ -125,13 +129,16 @@ TEST_F(MeasureCommandsTest, StatsAndPairsFiles) {
     statistics.SaveData(file("expected_selection_data.txt"));
     EXPECT_EQ(readFile(file("selection_data.txt")), readFile(file("expected_selection_data.txt")));
 
-    result = run({"pairs", "--circle-radius", "100,100,103,104", "-o", file("pairs.txt"), file("demo_635.tif"),
-                  file("demo_532.tif")});
+    result = run({"pairs", "--circle-radius", "100,100,103,104", "-o", file("pairs.txt"),
+                  file("demo_635.tif"), file("demo_532.tif")});
     ASSERT_EQ(result.status, kExitSuccess) << result.err;
     const std::string pairs = readFile(file("pairs.txt"));
-    EXPECT_EQ(pairs.rfind("Selection Pairs Data File.\nNumber of Layers 2.\nNumber of Data Samples ", 0), 0u);
+    EXPECT_EQ(
+        pairs.rfind("Selection Pairs Data File.\nNumber of Layers 2.\nNumber of Data Samples ", 0),
+        0u);
 
-    result = run({"stats", "--raw", "--circle-diameter", "0,0,9,0", "-o", file("raw.txt"), file("demo_635.tif")});
+    result = run({"stats", "--raw", "--circle-diameter", "0,0,9,0", "-o", file("raw.txt"),
+                  file("demo_635.tif")});
     ASSERT_EQ(result.status, kExitSuccess) << result.err;
     EXPECT_NE(readFile(file("raw.txt")).find("Number of Data Samples "), std::string::npos);
 }
@@ -146,8 +153,9 @@ TEST_F(MeasureCommandsTest, SpotSelectionFromTheGrid) {
         if (excluded && excludedCol < 0) excludedCol = c;
     }
     ASSERT_GE(col, 0);
-    RunResult result = run({"stats", "--spot", "0,0," + std::to_string(col) + ",0", "--grid", file("grid.grd"), "-o",
-                            file("spot_selection.txt"), file("demo_635.tif")});
+    RunResult result =
+        run({"stats", "--spot", "0,0," + std::to_string(col) + ",0", "--grid", file("grid.grd"),
+             "-o", file("spot_selection.txt"), file("demo_635.tif")});
     ASSERT_EQ(result.status, kExitSuccess) << result.err;
     const GridPoint c = *grid.quad(0, 0).SpotCentre(col, 0);
     const int r = grid.quad(0, 0).spotRadius;
@@ -157,8 +165,8 @@ TEST_F(MeasureCommandsTest, SpotSelectionFromTheGrid) {
     statistics.SaveData(file("expected_spot_selection.txt"));
     EXPECT_EQ(readFile(file("spot_selection.txt")), readFile(file("expected_spot_selection.txt")));
     if (excludedCol >= 0) {
-        result = run({"stats", "--spot", "0,0," + std::to_string(excludedCol) + ",0", "--grid", file("grid.grd"),
-                      "-o", file("excluded.txt"), file("demo_635.tif")});
+        result = run({"stats", "--spot", "0,0," + std::to_string(excludedCol) + ",0", "--grid",
+                      file("grid.grd"), "-o", file("excluded.txt"), file("demo_635.tif")});
         EXPECT_EQ(result.status, kExitFailure);
         EXPECT_EQ(result.err, "Please select an object first\n");
     }
@@ -169,13 +177,19 @@ TEST_F(MeasureCommandsTest, ChecksGiveTheCommandsMessages) {
         std::vector<std::string> args;
         std::string message;
     } cases[] = {
-        {{"stats", "--rect", "10,10,20,10", "-o", file("x.txt"), file("demo_635.tif")}, "Please select non-zero area first\n"},
-        {{"stats", "--spot", "0,0,99,0", "--grid", file("grid.grd"), "-o", file("x.txt"), file("demo_635.tif")},
+        {{"stats", "--rect", "10,10,20,10", "-o", file("x.txt"), file("demo_635.tif")},
+         "Please select non-zero area first\n"},
+        {{"stats", "--spot", "0,0,99,0", "--grid", file("grid.grd"), "-o", file("x.txt"),
+          file("demo_635.tif")},
          "Please select an object first\n"},
-        {{"pairs", "--rect", "10,10,20,20", "-o", file("x.txt"), file("demo_635.tif")}, "Two layers are required for this graph\n"},
-        {{"find", "--pattern", "P01", "-o", file("x.grd"), file("bare.grd")}, "Find requires annotated grid\n"},
-        {{"extract", "-o", file("x.txt"), file("missing.grd"), file("demo_635.tif")}, "Unable to open file.\n"},
-        {{"extract", "-o", file("no-such-folder/x.txt"), file("grid.grd"), file("demo_635.tif")}, "Unable to open file.\n"},
+        {{"pairs", "--rect", "10,10,20,20", "-o", file("x.txt"), file("demo_635.tif")},
+         "Two layers are required for this graph\n"},
+        {{"find", "--pattern", "P01", "-o", file("x.grd"), file("bare.grd")},
+         "Find requires annotated grid\n"},
+        {{"extract", "-o", file("x.txt"), file("missing.grd"), file("demo_635.tif")},
+         "Unable to open file.\n"},
+        {{"extract", "-o", file("no-such-folder/x.txt"), file("grid.grd"), file("demo_635.tif")},
+         "Unable to open file.\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
@@ -190,13 +204,16 @@ TEST_F(MeasureCommandsTest, UsageErrors) {
     const std::vector<std::vector<std::string>> cases = {
         {"adjust", "-o", file("a.grd"), file("grid.grd"), file("demo_635.tif")},
         {"adjust", "--method", "3dw", "-o", file("a.grd"), file("grid.grd"), file("demo_635.tif")},
-        {"adjust", "--method", "cm", "--times", "0", "-o", file("a.grd"), file("grid.grd"), file("demo_635.tif")},
-        {"adjust", "--method", "cm", "--current-quad", "4,0", "-o", file("a.grd"), file("grid.grd"), file("demo_635.tif")},
+        {"adjust", "--method", "cm", "--times", "0", "-o", file("a.grd"), file("grid.grd"),
+         file("demo_635.tif")},
+        {"adjust", "--method", "cm", "--current-quad", "4,0", "-o", file("a.grd"), file("grid.grd"),
+         file("demo_635.tif")},
         {"adjust", "--method", "cm", "-o", file("a.grd"), file("grid.grd")},
         {"extract", "-o", file("demo_635.tif"), file("grid.grd"), file("demo_635.tif")},
         {"stats", "-o", file("s.txt"), file("demo_635.tif")},
         {"stats", "--rect", "1,2,3", "-o", file("s.txt"), file("demo_635.tif")},
-        {"stats", "--rect", "1,2,3,4", "--circle-radius", "1,2,3,4", "-o", file("s.txt"), file("demo_635.tif")},
+        {"stats", "--rect", "1,2,3,4", "--circle-radius", "1,2,3,4", "-o", file("s.txt"),
+         file("demo_635.tif")},
         {"stats", "--spot", "0,0,1,1", "-o", file("s.txt"), file("demo_635.tif")},
         {"histogram", "--width", "10", file("grid.grd"), file("demo_635.tif")},
         {"find", "-o", file("f.grd"), file("grid.grd")},
@@ -206,12 +223,14 @@ TEST_F(MeasureCommandsTest, UsageErrors) {
         SCOPED_TRACE(testing::PrintToString(args));
         const RunResult result = run(args);
         EXPECT_EQ(result.status, kExitUsage) << result.err;
-        EXPECT_NE(result.err.find("usage: orvane-batch " + args[0]), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find("usage: orvane-batch " + args[0]), std::string::npos)
+            << result.err;
     }
 }
 
 TEST_F(MeasureCommandsTest, HistogramPrintsTheBins) {
-    const RunResult result = run({"histogram", "--width", "620", file("grid.grd"), file("demo_635.tif"), file("demo_532.tif")});
+    const RunResult result = run({"histogram", "--width", "620", file("grid.grd"),
+                                  file("demo_635.tif"), file("demo_532.tif")});
     ASSERT_EQ(result.status, kExitSuccess) << result.err;
     std::istringstream lines(result.out);
     std::string line;
@@ -236,16 +255,19 @@ TEST_F(MeasureCommandsTest, HistogramPrintsTheBins) {
 }
 
 TEST_F(MeasureCommandsTest, FindHighlightsAndSaves) {
-    RunResult result = run({"find", "--pattern", "p01-a01", "--no-descr", "-o", file("found.grd"), file("grid.grd")});
+    RunResult result = run(
+        {"find", "--pattern", "p01-a01", "--no-descr", "-o", file("found.grd"), file("grid.grd")});
     ASSERT_EQ(result.status, kExitSuccess) << result.err;
     ASSERT_EQ(result.out.rfind("Found ", 0), 0u) << result.out;
     const SpotGrid found = loadGrid("found.grd");
     int highlighted = 0;
     for (int qx = 0; qx < found.parameters.quadsX; ++qx)
         for (int qy = 0; qy < found.parameters.quadsY; ++qy)
-            for (int s = 0; s < found.quad(qx, qy).count; ++s) highlighted += found.quad(qx, qy).flags[s] & Highlighted;
+            for (int s = 0; s < found.quad(qx, qy).count; ++s)
+                highlighted += found.quad(qx, qy).flags[s] & Highlighted;
     EXPECT_EQ(result.out, "Found " + std::to_string(highlighted) + " matching genes.\n");
-    result = run({"find", "--pattern", "p01-a01", "--match-case", "-o", file("found.grd"), file("found.grd")});
+    result = run({"find", "--pattern", "p01-a01", "--match-case", "-o", file("found.grd"),
+                  file("found.grd")});
     ASSERT_EQ(result.status, kExitSuccess) << result.err;
     EXPECT_EQ(result.out, "Pattern not found.\n");
 }

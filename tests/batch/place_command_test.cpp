@@ -29,7 +29,8 @@ protected:
     // Load Map and Define Grid lay out on it.
     static void SetUpTestSuite() {
         setTiffMessageSink({});
-        dir_ = new fs::path(fs::temp_directory_path() / ("orvane_place_test_" + std::to_string(::getpid())));
+        dir_ = new fs::path(fs::temp_directory_path() /
+                            ("orvane_place_test_" + std::to_string(::getpid())));
         demo::DemoOptions options;
         options.pixelUm = 20.0;
         options.seed = 3;
@@ -64,8 +65,8 @@ fs::path* PlaceCommandTest::dir_ = nullptr;
 demo::DemoSlide* PlaceCommandTest::slide_ = nullptr;
 
 TEST_F(PlaceCommandTest, PlacesTheQuadsAndWritesTheGrid) {
-    const RunResult r = run({"place", "-o", path("placed.grd"), path("nominal.grd"), path(demo::kChannelFile[0]),
-                             path(demo::kChannelFile[1])});
+    const RunResult r = run({"place", "-o", path("placed.grd"), path("nominal.grd"),
+                             path(demo::kChannelFile[0]), path(demo::kChannelFile[1])});
     ASSERT_EQ(r.status, kExitSuccess) << r.err;
     EXPECT_EQ(r.out, "Placed 48 of 48 quads.\n");
     EXPECT_EQ(r.err, "");
@@ -78,11 +79,13 @@ TEST_F(PlaceCommandTest, PlacesTheQuadsAndWritesTheGrid) {
         dx[SpotGrid::slot(spot.qx, spot.qy)] += (spot.x - c.x) / 144.0;
         dy[SpotGrid::slot(spot.qx, spot.qy)] += (spot.y - c.y) / 144.0;
     }
-    for (std::size_t q = 0; q < dx.size(); ++q) EXPECT_LT(std::hypot(dx[q], dy[q]), 1.5) << "slot " << q;
+    for (std::size_t q = 0; q < dx.size(); ++q)
+        EXPECT_LT(std::hypot(dx[q], dy[q]), 1.5) << "slot " << q;
 
     // The grid file may be replaced in place.
     fs::copy_file(path("nominal.grd"), path("again.grd"), fs::copy_options::overwrite_existing);
-    const RunResult again = run({"place", "-o", path("again.grd"), path("again.grd"), path(demo::kChannelFile[0])});
+    const RunResult again =
+        run({"place", "-o", path("again.grd"), path("again.grd"), path(demo::kChannelFile[0])});
     EXPECT_EQ(again.status, kExitSuccess) << again.err;
     EXPECT_EQ(again.out, "Placed 48 of 48 quads.\n");
 }
@@ -96,10 +99,16 @@ TEST_F(PlaceCommandTest, RefusesAWrongCommandLine) {
     };
     const std::vector<Case> cases = {
         {{"place", path("nominal.grd"), red}, kExitUsage, "no output grid given"},
-        {{"place", "-o", path("x.grd"), path("nominal.grd")}, kExitUsage, "a grid file and at least one image"},
+        {{"place", "-o", path("x.grd"), path("nominal.grd")},
+         kExitUsage,
+         "a grid file and at least one image"},
         {{"place", "-o", red, path("nominal.grd"), red}, kExitUsage, "is one of the input files"},
-        {{"place", "-o", path("x.grd"), path("missing.grd"), red}, kExitFailure, "Unable to open file."},
-        {{"place", "-o", path("x.grd"), red, red}, kExitFailure, ""},  // an image is not a grid file
+        {{"place", "-o", path("x.grd"), path("missing.grd"), red},
+         kExitFailure,
+         "Unable to open file."},
+        {{"place", "-o", path("x.grd"), red, red},
+         kExitFailure,
+         ""},  // an image is not a grid file
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.back());

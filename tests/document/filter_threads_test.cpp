@@ -7,10 +7,10 @@
 #include <random>
 #include <vector>
 
+#include "../support/kernel_choice.h"
 #include "document/buffer.h"
 #include "document/image_processing.h"
 #include "document/parallel.h"
-#include "../support/kernel_choice.h"
 
 namespace orvane {
 namespace {
@@ -30,7 +30,10 @@ Samples randomSamples(std::size_t count, unsigned seed) {
     Samples s(count);
     for (auto& v : s) {
         const int pick = any(random);
-        v = static_cast<std::uint16_t>(pick % 6 == 0 ? 0 : pick % 6 == 1 ? 65535 : pick % 6 == 2 ? 1000 + pick % 3 : pick);
+        v = static_cast<std::uint16_t>(pick % 6 == 0   ? 0
+                                       : pick % 6 == 1 ? 65535
+                                       : pick % 6 == 2 ? 1000 + pick % 3
+                                                       : pick);
     }
     return s;
 }
@@ -40,7 +43,8 @@ LayeredImage imageOf(std::int32_t width, std::int32_t height, const Samples& sam
     ImageLayer& layer = image.layers[0];
     layer.width = width;
     layer.height = height;
-    layer.samples = allocateBuffer<std::uint16_t>(static_cast<std::uint64_t>(width + 1) * (height + 1));
+    layer.samples =
+        allocateBuffer<std::uint16_t>(static_cast<std::uint64_t>(width + 1) * (height + 1));
     std::copy(samples.begin(), samples.end(), layer.samples.get());
     image.layerCount = 1;
     return image;
@@ -52,8 +56,8 @@ struct Reference {
     std::uint16_t mean, median;
 };
 
-Reference reference(const Samples& s, std::int32_t w, std::int32_t h, std::int32_t r, std::int32_t x, std::int32_t y,
-                    Samples& window) {
+Reference reference(const Samples& s, std::int32_t w, std::int32_t h, std::int32_t r,
+                    std::int32_t x, std::int32_t y, Samples& window) {
     window.clear();
     for (std::int32_t wy = std::max(y - r, 0); wy <= std::min(y + r, h - 1); ++wy)
         for (std::int32_t wx = std::max(x - r, 0); wx <= std::min(x + r, w - 1); ++wx)
@@ -77,22 +81,25 @@ TEST(FilterThreadsTest, ParallelFiltersMatchTheWindowDefinitionForAnyThreadCount
         std::vector<Reference> want;
         Samples window;
         for (std::int32_t y = 0; y < c.height; ++y)
-            for (std::int32_t x = 0; x < c.width; ++x) want.push_back(reference(in, c.width, c.height, c.r, x, y, window));
+            for (std::int32_t x = 0; x < c.width; ++x)
+                want.push_back(reference(in, c.width, c.height, c.r, x, y, window));
         for (int threads : {1, 2, 3})
-        for (const KernelLevel level : kLevels) {
-            SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " r " << c.r << " threads " << threads
-                                            << ", " << level.name);
-            setThreads(threads);
-            allowKernels(level);
-            LayeredImage mean = imageOf(c.width, c.height, in);
-            LayeredImage median = imageOf(c.width, c.height, in);
-            MeanFilter(mean, c.r);
-            MedianFilter(median, c.r);
-            for (std::size_t k = 0; k < want.size(); ++k) {
-                ASSERT_EQ(mean.layers[0].samples[k], want[k].mean) << "mean at " << k % c.width << "," << k / c.width;
-                ASSERT_EQ(median.layers[0].samples[k], want[k].median) << "median at " << k % c.width << "," << k / c.width;
+            for (const KernelLevel level : kLevels) {
+                SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " r " << c.r
+                                                << " threads " << threads << ", " << level.name);
+                setThreads(threads);
+                allowKernels(level);
+                LayeredImage mean = imageOf(c.width, c.height, in);
+                LayeredImage median = imageOf(c.width, c.height, in);
+                MeanFilter(mean, c.r);
+                MedianFilter(median, c.r);
+                for (std::size_t k = 0; k < want.size(); ++k) {
+                    ASSERT_EQ(mean.layers[0].samples[k], want[k].mean)
+                        << "mean at " << k % c.width << "," << k / c.width;
+                    ASSERT_EQ(median.layers[0].samples[k], want[k].median)
+                        << "median at " << k % c.width << "," << k / c.width;
+                }
             }
-        }
     }
     setThreads(2);
     allowKernels(kLevels[0]);
@@ -105,7 +112,8 @@ TEST(FilterThreadsTest, MedianKernelsMatchTheWindowDefinitionAtEveryWidthAroundT
     const std::int32_t height = 5;
     Samples window;
     for (std::int32_t width = 1; width <= 99; ++width) {
-        const Samples in = randomSamples(static_cast<std::size_t>(width) * height, 100 + static_cast<unsigned>(width));
+        const Samples in = randomSamples(static_cast<std::size_t>(width) * height,
+                                         100 + static_cast<unsigned>(width));
         for (const KernelLevel level : kLevels) {
             SCOPED_TRACE(testing::Message() << "width " << width << ", " << level.name);
             allowKernels(level);

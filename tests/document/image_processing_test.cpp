@@ -21,7 +21,8 @@ LayeredImage imageOf(std::int32_t width, std::int32_t height, const std::vector<
         layer.width = width;
         layer.height = height;
         // The loader's spare row and column, as a freshly loaded layer has them.
-        layer.samples = allocateBuffer<std::uint16_t>(static_cast<std::uint64_t>(width + 1) * (height + 1));
+        layer.samples =
+            allocateBuffer<std::uint16_t>(static_cast<std::uint64_t>(width + 1) * (height + 1));
         std::copy(layers[i].begin(), layers[i].end(), layer.samples.get());
     }
     image.layerCount = static_cast<std::int32_t>(layers.size());
@@ -30,14 +31,18 @@ LayeredImage imageOf(std::int32_t width, std::int32_t height, const std::vector<
 
 Samples samplesOf(const LayeredImage& image, int layer) {
     const ImageLayer& l = image.layers[static_cast<std::size_t>(layer)];
-    return Samples(l.samples.get(), l.samples.get() + static_cast<std::size_t>(image.width()) * image.height());
+    return Samples(l.samples.get(),
+                   l.samples.get() + static_cast<std::size_t>(image.width()) * image.height());
 }
 
 // The window of (x, y) written out directly from the border rule.
-Samples window(const Samples& s, std::int32_t w, std::int32_t h, std::int32_t r, std::int32_t x, std::int32_t y) {
+Samples window(const Samples& s, std::int32_t w, std::int32_t h, std::int32_t r, std::int32_t x,
+               std::int32_t y) {
     Samples values;
-    for (std::int64_t wy = std::max<std::int64_t>(std::int64_t{y} - r, 0); wy <= std::min<std::int64_t>(std::int64_t{y} + r, h - 1); ++wy)
-        for (std::int64_t wx = std::max<std::int64_t>(std::int64_t{x} - r, 0); wx <= std::min<std::int64_t>(std::int64_t{x} + r, w - 1); ++wx)
+    for (std::int64_t wy = std::max<std::int64_t>(std::int64_t{y} - r, 0);
+         wy <= std::min<std::int64_t>(std::int64_t{y} + r, h - 1); ++wy)
+        for (std::int64_t wx = std::max<std::int64_t>(std::int64_t{x} - r, 0);
+             wx <= std::min<std::int64_t>(std::int64_t{x} + r, w - 1); ++wx)
             values.push_back(s[static_cast<std::size_t>(wy * w + wx)]);
     return values;
 }
@@ -60,13 +65,17 @@ Samples randomSamples(std::size_t count, unsigned seed) {
     for (auto& v : s) {
         const int pick = any(random);
         // Plenty of extremes and ties next to arbitrary values.
-        v = static_cast<std::uint16_t>(pick % 5 == 0 ? 0 : pick % 5 == 1 ? 65535 : pick % 5 == 2 ? pick % 4 : pick);
+        v = static_cast<std::uint16_t>(pick % 5 == 0   ? 0
+                                       : pick % 5 == 1 ? 65535
+                                       : pick % 5 == 2 ? pick % 4
+                                                       : pick);
     }
     return s;
 }
 
 TEST(ImageFilterTest, BothFiltersMatchTheReferenceAtEveryPixel) {
-    const std::pair<std::int32_t, std::int32_t> sizes[] = {{1, 1}, {2, 7}, {7, 2}, {3, 3}, {17, 13}, {1, 9}, {4, 4}};
+    const std::pair<std::int32_t, std::int32_t> sizes[] = {{1, 1},   {2, 7}, {7, 2}, {3, 3},
+                                                           {17, 13}, {1, 9}, {4, 4}};
     const std::int32_t radii[] = {0, 1, 2, 3, 9, 100, 2147483647};
     unsigned seed = 1;
     for (auto [w, h] : sizes)
@@ -86,8 +95,10 @@ TEST(ImageFilterTest, BothFiltersMatchTheReferenceAtEveryPixel) {
                     for (std::int32_t x = 0; x < w; ++x) {
                         const Samples win = window(in, w, h, r, x, y);
                         const std::size_t k = static_cast<std::size_t>(y) * w + x;
-                        ASSERT_EQ(gotMean[k], referenceMean(win)) << "mean layer " << layer << " at " << x << "," << y;
-                        ASSERT_EQ(gotMedian[k], referenceMedian(win)) << "median layer " << layer << " at " << x << "," << y;
+                        ASSERT_EQ(gotMean[k], referenceMean(win))
+                            << "mean layer " << layer << " at " << x << "," << y;
+                        ASSERT_EQ(gotMedian[k], referenceMedian(win))
+                            << "median layer " << layer << " at " << x << "," << y;
                     }
             }
         }
@@ -118,7 +129,8 @@ TEST(ImageFilterTest, IsolatedBrightPixel) {
     for (std::int32_t y = 0; y < 7; ++y)
         for (std::int32_t x = 0; x < 7; ++x) {
             const bool near = std::abs(x - 3) <= 1 && std::abs(y - 3) <= 1;
-            EXPECT_EQ(mean.layers[0].at(x, y), near ? 200 : 100) << x << "," << y;  // 900 / 9 spread
+            EXPECT_EQ(mean.layers[0].at(x, y), near ? 200 : 100)
+                << x << "," << y;  // 900 / 9 spread
         }
 }
 
@@ -158,7 +170,8 @@ TEST(ImageFilterTest, WideMeanWindowSumsExactly) {
     Samples all(static_cast<std::size_t>(n) * n, 65535);
     all[0] = 0;
     for (auto [x, y] : {std::pair{0, 0}, {150, 150}, {299, 299}, {0, 299}})
-        EXPECT_EQ(image.layers[0].at(x, y), referenceMean(window(all, n, n, 150, x, y))) << x << "," << y;
+        EXPECT_EQ(image.layers[0].at(x, y), referenceMean(window(all, n, n, 150, x, y)))
+            << x << "," << y;
 }
 
 TEST(ImageFilterTest, NegativeRadiusAndNoLayers) {
@@ -191,7 +204,8 @@ TEST(SubtractBackgroundTest, DraggedEitherWayGivesTheSameResult) {
 
 TEST(SubtractBackgroundTest, EmptyBoxSubtractsNothing) {
     const Samples s = randomSamples(4 * 4, 6);
-    for (auto box : {std::array{2, 2, 2, 3}, std::array{1, 1, 3, 1}, std::array{10, 10, 20, 20}, std::array{-5, -5, 0, 0}}) {
+    for (auto box : {std::array{2, 2, 2, 3}, std::array{1, 1, 3, 1}, std::array{10, 10, 20, 20},
+                     std::array{-5, -5, 0, 0}}) {
         LayeredImage image = imageOf(4, 4, {s});
         const auto levels = SubtractBackground(image, box[0], box[1], box[2], box[3]);
         EXPECT_EQ(levels[0], 0);

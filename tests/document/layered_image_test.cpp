@@ -15,17 +15,18 @@ struct ConversionCase {
 
 TEST(LayeredImageTest, LengthToPixelsTruncatesTowardZero) {
     const ConversionCase cases[] = {
-        {0, 0.0f, 1.0, 100},           // no unit: 100 pixels per millimetre
-        {2, 2540.0f, 1.0, 100},        // inch
-        {2, 300.0f, 1.0, 11},          // 11.81 truncates
-        {3, 1000.0f, 1.0, 100},        // centimetre
-        {3, 1000.0f, -0.019, -1},      // toward zero, not down
-        {1, 500.0f, 0.5, 50},          // unit 1 means none
-        {2, 0.0f, 1.0, 100},           // inch without a resolution tag: as without unit
+        {0, 0.0f, 1.0, 100},       // no unit: 100 pixels per millimetre
+        {2, 2540.0f, 1.0, 100},    // inch
+        {2, 300.0f, 1.0, 11},      // 11.81 truncates
+        {3, 1000.0f, 1.0, 100},    // centimetre
+        {3, 1000.0f, -0.019, -1},  // toward zero, not down
+        {1, 500.0f, 0.5, 50},      // unit 1 means none
+        {2, 0.0f, 1.0, 100},       // inch without a resolution tag: as without unit
         {3, 0.0f, 2.0, 200},
     };
     for (const ConversionCase& c : cases) {
-        SCOPED_TRACE(testing::Message() << "unit " << c.unit << " res " << c.resolution << " mm " << c.millimetres);
+        SCOPED_TRACE(testing::Message()
+                     << "unit " << c.unit << " res " << c.resolution << " mm " << c.millimetres);
         LayeredImage image;
         image.resolutionUnit = c.unit;
         image.xResolution = c.resolution;

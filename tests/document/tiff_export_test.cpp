@@ -30,14 +30,16 @@ LayeredImage rampImage(std::int32_t width, std::int32_t height) {
     image.layers[0].height = height;
     const std::size_t count = static_cast<std::size_t>(width) * height;
     image.layers[0].samples = allocateBuffer<std::uint16_t>(count);
-    for (std::size_t k = 0; k < count; ++k) image.layers[0].samples[k] = static_cast<std::uint16_t>(k * 611);
+    for (std::size_t k = 0; k < count; ++k)
+        image.layers[0].samples[k] = static_cast<std::uint16_t>(k * 611);
     image.layerCount = 1;
     return image;
 }
 
 std::vector<std::string> filesIn(const std::filesystem::path& dir) {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir)) names.push_back(entry.path().filename().string());
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -67,7 +69,8 @@ TEST(TiffExportTest, WritesRgbTagsTwoStripsAndTheExportRaster) {
     NullProgress quiet;
     const DisplayRaster raster = BuildDisplayRaster(image, state, false, quiet);
     for (std::int32_t y = 0; y < 100; ++y)
-        ASSERT_TRUE(std::equal(raster.row(y), raster.row(y) + 300, back->pixels.begin() + 300 * y)) << "row " << y;
+        ASSERT_TRUE(std::equal(raster.row(y), raster.row(y) + 300, back->pixels.begin() + 300 * y))
+            << "row " << y;
     ASSERT_GE(progress.texts.size(), 3u);
     EXPECT_EQ(progress.texts.front(), "Processing Tiff File, 00% completed ...");
     EXPECT_EQ(progress.texts[progress.texts.size() - 3], "Ready");
@@ -91,7 +94,8 @@ TEST(TiffExportTest, PixelValuesEqualTheScreensAndRowsSkipThePadding) {
     const auto b = readRgbTiff(dir.file("initial.tif"));
     ASSERT_TRUE(a && b);
     EXPECT_EQ(a->scanlineSize, 303);
-    EXPECT_EQ(std::vector<std::uint8_t>(a->pixels.begin(), a->pixels.begin() + 3), (std::vector<std::uint8_t>{255, 0, 0}));
+    EXPECT_EQ(std::vector<std::uint8_t>(a->pixels.begin(), a->pixels.begin() + 3),
+              (std::vector<std::uint8_t>{255, 0, 0}));
     EXPECT_EQ(std::vector<std::uint8_t>(b->pixels.begin() + 3, b->pixels.begin() + 6),
               (std::vector<std::uint8_t>{255, 255, 255}));
     // Last pixel of the first row and first of the second: no padding byte in between.
@@ -148,7 +152,8 @@ TEST(TiffExportTest, OutOfMemoryLeavesNoFileAndKeepsTheOldOne) {
     EXPECT_THROW(ExportTiff(image, DisplayState{}, path, progress), OutOfMemoryError);
     EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"keep.tif"});
     EXPECT_EQ(contents(path), "the picture from yesterday");
-    EXPECT_THROW(ExportTiff(image, DisplayState{}, dir.file("new.tif"), progress), OutOfMemoryError);
+    EXPECT_THROW(ExportTiff(image, DisplayState{}, dir.file("new.tif"), progress),
+                 OutOfMemoryError);
     EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"keep.tif"});
 }
 
@@ -177,7 +182,8 @@ TEST(LayerTiffWriterTest, WrittenLayerLoadsBackLikeTheScan) {
     EXPECT_EQ(copy.scanOriginX, 12.5);
     EXPECT_EQ(copy.scanOriginY, 3.25);
     for (std::int32_t y = 0; y < 7; ++y)
-        for (std::int32_t x = 0; x < 13; ++x) EXPECT_EQ(copy.layers[0].at(x, y), original.layers[0].at(x, y));
+        for (std::int32_t x = 0; x < 13; ++x)
+            EXPECT_EQ(copy.layers[0].at(x, y), original.layers[0].at(x, y));
     EXPECT_THROW(WriteLayerTiff(original, 1, dir.file("none.tif")), std::invalid_argument);
 }
 

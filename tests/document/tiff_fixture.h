@@ -21,7 +21,8 @@ namespace orvane::testing_support {
 class TempDir {
 public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "orvane-test-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "orvane-test-XXXXXX").string();
         if (mkdtemp(pattern.data()) == nullptr) std::abort();
         path_ = pattern;
     }
@@ -81,7 +82,8 @@ inline bool writeTiff(const std::string& path, const TiffSpec& item) {
     const std::size_t bytes = item.bitsPerSample / 8;
     auto value = [&](std::uint32_t x, std::uint32_t y, std::uint32_t s) -> std::uint16_t {
         if (item.samples.empty()) return fixtureSample(x, y);
-        return item.samples[(static_cast<std::size_t>(y) * item.width + x) * item.samplesPerPixel + s];
+        return item
+            .samples[(static_cast<std::size_t>(y) * item.width + x) * item.samplesPerPixel + s];
     };
     bool ok = true;
     if (item.tiled) {
@@ -107,10 +109,13 @@ inline bool writeTiff(const std::string& path, const TiffSpec& item) {
                 for (std::uint32_t x = 0; x < item.width; ++x)
                     for (std::uint32_t s = 0; s < spp; ++s) {
                         const std::uint16_t v = value(x, y, plane + s);
-                        if (bytes == 1) row[x * spp + s] = static_cast<std::uint8_t>(v);
-                        else std::memcpy(&row[(x * spp + s) * 2], &v, 2);
+                        if (bytes == 1)
+                            row[x * spp + s] = static_cast<std::uint8_t>(v);
+                        else
+                            std::memcpy(&row[(x * spp + s) * 2], &v, 2);
                     }
-                ok = ok && TIFFWriteScanline(tif, row.data(), y, static_cast<std::uint16_t>(plane)) != -1;
+                ok = ok &&
+                     TIFFWriteScanline(tif, row.data(), y, static_cast<std::uint16_t>(plane)) != -1;
             }
     }
     TIFFClose(tif);
@@ -118,7 +123,8 @@ inline bool writeTiff(const std::string& path, const TiffSpec& item) {
 }
 
 // A 16-bit grey scan of one value everywhere, without resolution tags (100 pixels a millimetre).
-inline bool writeUniformScan(const std::string& path, std::uint32_t width, std::uint32_t height, std::uint16_t value) {
+inline bool writeUniformScan(const std::string& path, std::uint32_t width, std::uint32_t height,
+                             std::uint16_t value) {
     TiffSpec spec;
     spec.width = width;
     spec.height = height;
@@ -130,13 +136,20 @@ inline bool writeUniformScan(const std::string& path, std::uint32_t width, std::
 // data, as some scanners write it: cutting its tail loses pixel rows, not the directory.
 // `dataBytes` pixel bytes follow the directory (fixtureSample values); width and height may
 // claim far more than that.
-inline void writeDirectoryFirstTiff(const std::string& path, std::uint32_t width, std::uint32_t height,
-                                    std::uint32_t rowsPerStrip, std::uint64_t dataBytes) {
+inline void writeDirectoryFirstTiff(const std::string& path, std::uint32_t width,
+                                    std::uint32_t height, std::uint32_t rowsPerStrip,
+                                    std::uint64_t dataBytes) {
     // The header's first bytes are there from the start: GCC 12 warns (wrongly) about a vector
     // insert of an initializer list into an empty vector.
     std::vector<std::uint8_t> out{'I', 'I', 42, 0};
-    auto put16 = [&](std::uint32_t v) { out.push_back(v & 0xFF); out.push_back((v >> 8) & 0xFF); };
-    auto put32 = [&](std::uint32_t v) { put16(v & 0xFFFF); put16(v >> 16); };
+    auto put16 = [&](std::uint32_t v) {
+        out.push_back(v & 0xFF);
+        out.push_back((v >> 8) & 0xFF);
+    };
+    auto put32 = [&](std::uint32_t v) {
+        put16(v & 0xFFFF);
+        put16(v >> 16);
+    };
     const std::uint32_t strips = (height + rowsPerStrip - 1) / rowsPerStrip;
     const std::uint32_t entries = 10;
     const std::uint32_t ifdEnd = 8 + 2 + entries * 12 + 4;
@@ -146,9 +159,16 @@ inline void writeDirectoryFirstTiff(const std::string& path, std::uint32_t width
     const std::uint64_t stripBytes = std::uint64_t{width} * 2 * rowsPerStrip;
     put32(8);
     put16(entries);
-    auto entry = [&](std::uint16_t tag, std::uint16_t type, std::uint32_t count, std::uint32_t value) {
-        put16(tag); put16(type); put32(count);
-        if (type == 3 && count == 1) { put16(value); put16(0); } else put32(value);
+    auto entry = [&](std::uint16_t tag, std::uint16_t type, std::uint32_t count,
+                     std::uint32_t value) {
+        put16(tag);
+        put16(type);
+        put32(count);
+        if (type == 3 && count == 1) {
+            put16(value);
+            put16(0);
+        } else
+            put32(value);
     };
     entry(256, 4, 1, width);
     entry(257, 4, 1, height);
@@ -162,11 +182,13 @@ inline void writeDirectoryFirstTiff(const std::string& path, std::uint32_t width
     entry(284, 3, 1, 1);
     put32(0);
     if (strips > 1) {
-        for (std::uint32_t s = 0; s < strips; ++s) put32(static_cast<std::uint32_t>(dataAt + s * stripBytes));
+        for (std::uint32_t s = 0; s < strips; ++s)
+            put32(static_cast<std::uint32_t>(dataAt + s * stripBytes));
         for (std::uint32_t s = 0; s < strips; ++s) put32(static_cast<std::uint32_t>(stripBytes));
     }
     for (std::uint64_t i = 0; i < dataBytes / 2; ++i)
-        put16(fixtureSample(static_cast<std::uint32_t>(i % width), static_cast<std::uint32_t>(i / width)));
+        put16(fixtureSample(static_cast<std::uint32_t>(i % width),
+                            static_cast<std::uint32_t>(i / width)));
     FILE* f = std::fopen(path.c_str(), "wb");
     if (f == nullptr) std::abort();
     std::fwrite(out.data(), 1, out.size(), f);
@@ -181,7 +203,8 @@ inline void truncateFile(const std::string& path, std::uintmax_t size) {
 // An 8-bit RGB file read back: its tags and pixel bytes.
 struct RgbTiff {
     std::uint32_t width = 0, height = 0, rowsPerStrip = 0;
-    std::uint16_t bitsPerSample = 0, samplesPerPixel = 0, photometric = 0, planar = 0, compression = 0;
+    std::uint16_t bitsPerSample = 0, samplesPerPixel = 0, photometric = 0, planar = 0,
+                  compression = 0;
     std::uint32_t strips = 0;
     std::int64_t scanlineSize = 0;
     std::vector<std::uint8_t> pixels;  // rows of 3 x width bytes
@@ -203,7 +226,8 @@ inline std::optional<RgbTiff> readRgbTiff(const std::string& path) {
     out.scanlineSize = TIFFScanlineSize64(tif);
     out.pixels.resize(static_cast<std::size_t>(out.scanlineSize) * out.height);
     for (std::uint32_t y = 0; y < out.height; ++y)
-        if (TIFFReadScanline(tif, &out.pixels[static_cast<std::size_t>(out.scanlineSize) * y], y, 0) == -1) {
+        if (TIFFReadScanline(tif, &out.pixels[static_cast<std::size_t>(out.scanlineSize) * y], y,
+                             0) == -1) {
             TIFFClose(tif);
             return std::nullopt;
         }

@@ -66,7 +66,8 @@ TEST(TiffLoaderTest, LoadsSamplesRowMajorWithLayerCountAndCaption) {
 
 TEST(TiffLoaderTest, ThreeLayersGiveColourSuffixesAndAFourthIsRefused) {
     TempDir dir;
-    for (const char* name : {"first.tif", "second.tif", "third.tif"}) ASSERT_TRUE(writeTiff(dir.file(name), {}));
+    for (const char* name : {"first.tif", "second.tif", "third.tif"})
+        ASSERT_TRUE(writeTiff(dir.file(name), {}));
     LayeredImage image;
     NullProgress progress;
     AppendLayer(image, dir.file("first.tif"), progress);
@@ -216,12 +217,12 @@ TEST(TiffLoaderTest, ScanInfoFollowsScanfMatching) {
     const Case cases[] = {
         {"SCANINFO:0,0>>12.5,3.25>>1.5>>1>>2>>3>>4>>0.5>>6", 12.5, 3.25},
         {"SCANINFO:0,0>>12.5,3.25", 12.5, 3.25},
-        {"SCANINFO:1,2", -1.0, -2.0},             // ends after the second value
-        {"SCANINFO:1,2>>7.5", 7.5, -2.0},         // third value only
-        {"SCANINFO:1,2>>7.5;8", 7.5, -2.0},       // separator mismatch stops the match
-        {"scaninfo:1,2>>3,4", -1.0, -2.0},        // literal text is case-sensitive
+        {"SCANINFO:1,2", -1.0, -2.0},               // ends after the second value
+        {"SCANINFO:1,2>>7.5", 7.5, -2.0},           // third value only
+        {"SCANINFO:1,2>>7.5;8", 7.5, -2.0},         // separator mismatch stops the match
+        {"scaninfo:1,2>>3,4", -1.0, -2.0},          // literal text is case-sensitive
         {"Scanned SCANINFO:1,2>>3,4", -1.0, -2.0},  // must begin with the keyword
-        {"SCANINFO: 1, 2>> 3e1, -4", 30.0, -4.0}, // numbers skip leading blanks
+        {"SCANINFO: 1, 2>> 3e1, -4", 30.0, -4.0},   // numbers skip leading blanks
         {"", -1.0, -2.0},
     };
     for (const Case& c : cases) {

@@ -26,7 +26,8 @@ LayeredImage testImage() {
         layer.width = 120;
         layer.height = 90;
         layer.samples.reset(new std::uint16_t[120 * 90]);
-        for (int i = 0; i < 120 * 90; ++i) layer.samples[i] = static_cast<std::uint16_t>(i * (7 + k));
+        for (int i = 0; i < 120 * 90; ++i)
+            layer.samples[i] = static_cast<std::uint16_t>(i * (7 + k));
     }
     image.imageDescription = "SCANINFO:0,0>>1.5,2.5";
     return image;
@@ -38,7 +39,8 @@ struct Writer {
 };
 
 const Writer kWriters[] = {
-    {"export.tif", [](const LayeredImage& image, const std::string& path) {
+    {"export.tif",
+     [](const LayeredImage& image, const std::string& path) {
          DisplayState state;
          state.channelOn = {true, true, false};
          state.imageWidth = image.layers[0].width;
@@ -46,7 +48,8 @@ const Writer kWriters[] = {
          NullProgress progress;
          ExportTiff(image, state, path, progress);
      }},
-    {"processed.tif", [](const LayeredImage& image, const std::string& path) { WriteLayerTiff(image, 1, path); }},
+    {"processed.tif",
+     [](const LayeredImage& image, const std::string& path) { WriteLayerTiff(image, 1, path); }},
 };
 
 class TiffOutputFaults : public ::testing::Test {
@@ -69,7 +72,8 @@ TEST_F(TiffOutputFaults, FullFileSystemKeepsThePreviousFile) {
     const LayeredImage image = testImage();
     for (const Writer& writer : kWriters) {
         SCOPED_TRACE(writer.name);
-        expectSafeOnFullFileSystem(writer.name, [&](const std::string& path) { writer.write(image, path); });
+        expectSafeOnFullFileSystem(writer.name,
+                                   [&](const std::string& path) { writer.write(image, path); });
     }
 }
 

@@ -34,7 +34,8 @@ void writePages(const std::string& path, const std::vector<Page>& pages) {
         TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
         TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
         TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-        if (&page == &pages.front()) TIFFSetField(tif, TIFFTAG_IMAGEDESCRIPTION, "SCANINFO:0,0>>1.5,2.5");
+        if (&page == &pages.front())
+            TIFFSetField(tif, TIFFTAG_IMAGEDESCRIPTION, "SCANINFO:0,0>>1.5,2.5");
         std::vector<std::uint16_t> row16(page.width);
         std::vector<std::uint8_t> row8(page.width);
         for (std::uint32_t y = 0; y < page.height; ++y) {
@@ -42,7 +43,8 @@ void writePages(const std::string& path, const std::vector<Page>& pages) {
                 row16[x] = static_cast<std::uint16_t>(page.base + x + 10 * y);
                 row8[x] = static_cast<std::uint8_t>(x);
             }
-            void* row = page.bits == 16 ? static_cast<void*>(row16.data()) : static_cast<void*>(row8.data());
+            void* row = page.bits == 16 ? static_cast<void*>(row16.data())
+                                        : static_cast<void*>(row8.data());
             ASSERT_EQ(TIFFWriteScanline(tif, row, y, 0), 1);
         }
         TIFFWriteDirectory(tif);
@@ -81,7 +83,8 @@ TEST(TiffPagesTest, InspectCountsPagesAndComparesThem) {
 TEST(TiffPagesTest, PagesBecomeLayersWithNumberedCaptions) {
     TempDir dir;
     const std::string path = dir.file("scan.multi.tif");
-    writePages(path, {Page{8, 5, 16, 100}, Page{8, 5, 16, 200}, Page{8, 5, 16, 300}, Page{8, 5, 16, 400}});
+    writePages(
+        path, {Page{8, 5, 16, 100}, Page{8, 5, 16, 200}, Page{8, 5, 16, 300}, Page{8, 5, 16, 400}});
     LayeredImage image;
     NullProgress progress;
     LoadPagesAsLayers(image, path, progress);

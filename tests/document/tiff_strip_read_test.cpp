@@ -28,8 +28,8 @@ struct Layout {
     std::uint16_t fillOrder;
 };
 
-void writeScan(const std::string& path, const Layout& layout, std::uint32_t width, std::uint32_t height,
-               const std::vector<std::uint16_t>& samples) {
+void writeScan(const std::string& path, const Layout& layout, std::uint32_t width,
+               std::uint32_t height, const std::vector<std::uint16_t>& samples) {
     TIFF* tif = TIFFOpen(path.c_str(), layout.mode);
     ASSERT_NE(tif, nullptr);
     TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);

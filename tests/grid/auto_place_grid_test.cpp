@@ -43,8 +43,8 @@ void addLayer(LayeredImage& image) {
 void addDisc(ImageLayer& layer, std::int32_t cx, std::int32_t cy, std::uint16_t level) {
     for (std::int32_t y = cy - kRadius; y <= cy + kRadius; ++y)
         for (std::int32_t x = cx - kRadius; x <= cx + kRadius; ++x)
-            if ((x - cx) * (x - cx) + (y - cy) * (y - cy) <= kRadius * kRadius && x >= 0 && y >= 0 &&
-                x < layer.width && y < layer.height)
+            if ((x - cx) * (x - cx) + (y - cy) * (y - cy) <= kRadius * kRadius && x >= 0 &&
+                y >= 0 && x < layer.width && y < layer.height)
                 layer.samples[static_cast<std::size_t>(y) * layer.width + x] += level;
 }
 
@@ -59,22 +59,26 @@ Slide makeSlide(GridPoint placement, const std::vector<GridPoint>& empty = {}) {
     for (std::int32_t qx = 0; qx < kQuadsX; ++qx)
         for (std::int32_t qy = 0; qy < kQuadsY; ++qy) {
             const GridPoint tl = nominalTL(qx, qy);
-            s.grid.quad(qx, qy).InitQuad(tl.x, tl.y, tl.x + (kNx - 1) * kPitch, tl.y + (kNy - 1) * kPitch, kNx, kNy,
-                                         kRadius, kRadius + 3, 1);
+            s.grid.quad(qx, qy).InitQuad(tl.x, tl.y, tl.x + (kNx - 1) * kPitch,
+                                         tl.y + (kNy - 1) * kPitch, kNx, kNy, kRadius, kRadius + 3,
+                                         1);
             if (std::find(empty.begin(), empty.end(), GridPoint{qx, qy}) != empty.end()) continue;
             const GridPoint pin = kPin[qx * kQuadsY + qy];
             for (std::int32_t row = 0; row < kNy; ++row)
                 for (std::int32_t col = 0; col < kNx; ++col)
                     addDisc(s.image.layers[static_cast<std::size_t>(qx % 2)],
-                            tl.x + col * kPitch + placement.x + pin.x, tl.y + row * kPitch + placement.y + pin.y,
+                            tl.x + col * kPitch + placement.x + pin.x,
+                            tl.y + row * kPitch + placement.y + pin.y,
                             static_cast<std::uint16_t>(600 + (col * 7 + row * 5 + qx) % 9 * 300));
         }
     return s;
 }
 
 void expectNear(GridPoint actual, GridPoint expected, std::int32_t tolerance) {
-    EXPECT_LE(std::abs(actual.x - expected.x), tolerance) << "x: " << actual.x << " vs " << expected.x;
-    EXPECT_LE(std::abs(actual.y - expected.y), tolerance) << "y: " << actual.y << " vs " << expected.y;
+    EXPECT_LE(std::abs(actual.x - expected.x), tolerance)
+        << "x: " << actual.x << " vs " << expected.x;
+    EXPECT_LE(std::abs(actual.y - expected.y), tolerance)
+        << "y: " << actual.y << " vs " << expected.y;
 }
 
 GridPoint plus(GridPoint a, GridPoint b) { return {a.x + b.x, a.y + b.y}; }
@@ -84,7 +88,8 @@ GridPoint plus(GridPoint a, GridPoint b) { return {a.x + b.x, a.y + b.y}; }
 TEST(AutoPlaceGrid, PlacesEveryQuadOnItsBlock) {
     const GridPoint placements[] = {{0, 0}, {31, -17}, {-150, 120}, {149, -149}, {-60, 100}};
     for (const GridPoint placement : placements) {
-        SCOPED_TRACE(testing::Message() << "placement (" << placement.x << ", " << placement.y << ")");
+        SCOPED_TRACE(testing::Message()
+                     << "placement (" << placement.x << ", " << placement.y << ")");
         Slide s = makeSlide(placement);
         const AutoPlaceResult result = AutoPlaceGrid(s.grid, s.image);
         EXPECT_EQ(result.placed, kQuadsX * kQuadsY);
@@ -95,7 +100,8 @@ TEST(AutoPlaceGrid, PlacesEveryQuadOnItsBlock) {
             for (std::int32_t qy = 0; qy < kQuadsY; ++qy) {
                 SCOPED_TRACE(testing::Message() << "quad " << qx << ", " << qy);
                 const GridQuad& quad = s.grid.quad(qx, qy);
-                const GridPoint expected = plus(plus(nominalTL(qx, qy), placement), kPin[qx * kQuadsY + qy]);
+                const GridPoint expected =
+                    plus(plus(nominalTL(qx, qy), placement), kPin[qx * kQuadsY + qy]);
                 expectNear(quad.TL, expected, 1);
                 // The quad moves as a whole: the other corners keep their distances.
                 EXPECT_EQ(quad.BR.x - quad.TL.x, (kNx - 1) * kPitch);
@@ -123,7 +129,8 @@ TEST(AutoPlaceGrid, EmptyBlockKeepsTheCommonShiftAndIsCounted) {
 TEST(AutoPlaceGrid, ExcludedSpotsAreLeftOutOfThePattern) {
     Slide s = makeSlide({20, 20});
     GridQuad& quad = s.grid.quad(1, 0);
-    for (std::int32_t i = 0; i < quad.count; ++i) quad.flags[static_cast<std::size_t>(i)] |= Excluded;
+    for (std::int32_t i = 0; i < quad.count; ++i)
+        quad.flags[static_cast<std::size_t>(i)] |= Excluded;
     const AutoPlaceResult result = AutoPlaceGrid(s.grid, s.image);
     EXPECT_EQ(result.placed, 5);
     EXPECT_EQ(quad.TL, plus(nominalTL(1, 0), result.commonOffset));
@@ -136,7 +143,8 @@ TEST(AutoPlaceGrid, NothingToFindLeavesTheGridAlone) {
     EXPECT_EQ(result.quads, 6);
     EXPECT_EQ(result.commonOffset, GridPoint{});
     for (std::int32_t qx = 0; qx < kQuadsX; ++qx)
-        for (std::int32_t qy = 0; qy < kQuadsY; ++qy) EXPECT_EQ(s.grid.quad(qx, qy).TL, nominalTL(qx, qy));
+        for (std::int32_t qy = 0; qy < kQuadsY; ++qy)
+            EXPECT_EQ(s.grid.quad(qx, qy).TL, nominalTL(qx, qy));
 
     SpotGrid undefined;
     const AutoPlaceResult none = AutoPlaceGrid(undefined, s.image);

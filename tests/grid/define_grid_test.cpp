@@ -125,8 +125,8 @@ TEST(ZoneChange, OriginComesFromThePrintJob) {
 
 TEST(ZoneChange, InvalidFieldsLeaveTheOriginAlone) {
     PrintJobParameters job;
-    for (auto [field, value] : {std::pair{GridField::zone, "3"}, {GridField::zone, ""},
-                                {GridField::cellsX, "x"}}) {
+    for (auto [field, value] :
+         {std::pair{GridField::zone, "3"}, {GridField::zone, ""}, {GridField::cellsX, "x"}}) {
         GridFieldTexts texts = defaults();
         text(texts, field) = value;
         GridParameters p;

@@ -18,8 +18,9 @@ GridQuad makeQuad(int nx, int ny, int roundCells = 1) {
 }
 
 std::size_t countOf(const OverlayFigure& f, OverlayShape shape, OverlayPenKind pen) {
-    return static_cast<std::size_t>(std::count_if(f.primitives.begin(), f.primitives.end(),
-        [&](const OverlayPrimitive& p) { return p.shape == shape && p.pen == pen; }));
+    return static_cast<std::size_t>(
+        std::count_if(f.primitives.begin(), f.primitives.end(),
+                      [&](const OverlayPrimitive& p) { return p.shape == shape && p.pen == pen; }));
 }
 
 TEST(OverlayPens, ColoursInBothDisplayModes) {
@@ -97,7 +98,8 @@ TEST(DrawQuad, CornerMarksFollowTheQuadShape) {
     GridQuad q = makeQuad(1, 4);
     OverlayFigure f;
     DrawQuad(q, kEverywhere, f);
-    const OverlayPrimitive blRight{OverlayShape::Line, OverlayPenKind::Highlight, 96, 194, 104, 194};
+    const OverlayPrimitive blRight{
+        OverlayShape::Line, OverlayPenKind::Highlight, 96, 194, 104, 194};
     EXPECT_NE(std::find(f.primitives.begin(), f.primitives.end(), blRight), f.primitives.end());
 }
 
@@ -175,10 +177,12 @@ TEST(SelectionFigure, EachToolDrawsItsOutline) {
     const Case cases[] = {
         {ToolKind::Point, {}},
         {ToolKind::Grid, {}},
-        {ToolKind::Rectangle, {{OverlayShape::Rectangle, OverlayPenKind::Selection, 10, 20, 16, 28}}},
+        {ToolKind::Rectangle,
+         {{OverlayShape::Rectangle, OverlayPenKind::Selection, 10, 20, 16, 28}}},
         {ToolKind::CircleByDiameter,
          {{OverlayShape::Ellipse, OverlayPenKind::Selection, 8, 19, 18, 29}}},
-        {ToolKind::CircleByRadius, {{OverlayShape::Ellipse, OverlayPenKind::Selection, 0, 10, 20, 30}}},
+        {ToolKind::CircleByRadius,
+         {{OverlayShape::Ellipse, OverlayPenKind::Selection, 0, 10, 20, 30}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.tool));
@@ -193,8 +197,8 @@ TEST(SelectionFigure, DiameterCentreTruncatesTowardZero) {
     // Centre (-3 + 0) / 2 = -1 (not -2); length 3, radius 1.
     DrawSelectionFigure({ToolKind::CircleByDiameter, -3, 0, 0, 0}, f);
     ASSERT_EQ(f.primitives.size(), 1u);
-    EXPECT_EQ(f.primitives[0], (OverlayPrimitive{OverlayShape::Ellipse, OverlayPenKind::Selection,
-                                                 -2, -1, 0, 1}));
+    EXPECT_EQ(f.primitives[0],
+              (OverlayPrimitive{OverlayShape::Ellipse, OverlayPenKind::Selection, -2, -1, 0, 1}));
 }
 
 TEST(OverlayFigureBounds, CoversThePenWidth) {

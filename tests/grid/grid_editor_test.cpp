@@ -31,7 +31,8 @@ public:
     OverlayClip ClipBox() const override { return {0, 0, 600, 400}; }
 
     static Key key(const OverlayPrimitive& p, bool inverted) {
-        return {static_cast<int>(p.shape), static_cast<int>(p.pen), p.x0, p.y0, p.x1, p.y1, inverted};
+        return {
+            static_cast<int>(p.shape), static_cast<int>(p.pen), p.x0, p.y0, p.x1, p.y1, inverted};
     }
     void toggle(const Key& k) {
         if (!inverted.erase(k)) inverted.insert({k, 1});
@@ -336,15 +337,35 @@ TEST_F(GridEditorTest, AutoScrollAndPanning) {
     // Image 1000 x 800 in a 300 x 200 window: maxX = 700, maxY = 600.
     const Case cases[] = {
         {"inside", 100, 100, {true, false, false}, {50, 50, 300, 200, 1000, 800}, std::nullopt},
-        {"right of the window", 320, 100, {true, false, false}, {50, 50, 300, 200, 1000, 800},
+        {"right of the window",
+         320,
+         100,
+         {true, false, false},
+         {50, 50, 300, 200, 1000, 800},
          ScrollPosition{70, 50}},
-        {"left of the window", -30, -10, {false, false, true}, {50, 50, 300, 200, 1000, 800},
+        {"left of the window",
+         -30,
+         -10,
+         {false, false, true},
+         {50, 50, 300, 200, 1000, 800},
          ScrollPosition{20, 40}},
-        {"clamped at zero", -80, 100, {true, false, false}, {50, 50, 300, 200, 1000, 800},
+        {"clamped at zero",
+         -80,
+         100,
+         {true, false, false},
+         {50, 50, 300, 200, 1000, 800},
          ScrollPosition{0, 50}},
-        {"fully scrolled right", 350, 100, {true, false, false}, {700, 0, 300, 200, 1000, 800},
+        {"fully scrolled right",
+         350,
+         100,
+         {true, false, false},
+         {700, 0, 300, 200, 1000, 800},
          std::nullopt},
-        {"below", 100, 260, {true, false, false}, {0, 590, 300, 200, 1000, 800},
+        {"below",
+         100,
+         260,
+         {true, false, false},
+         {0, 590, 300, 200, 1000, 800},
          ScrollPosition{0, 600}},
         {"no button", 500, 500, {false, false, false}, {0, 0, 300, 200, 1000, 800}, std::nullopt},
     };

@@ -23,7 +23,8 @@ SpotGrid testGrid() {
     p.cellsX = 10;
     p.cellsY = 8;
     auto map = std::make_shared<SlideMap>(2, 1, 10, 8);
-    for (std::int32_t i = 0; i < map->recordCount(); ++i) map->records()[i].SetUid(std::string("W").append(std::to_string(i)));
+    for (std::int32_t i = 0; i < map->recordCount(); ++i)
+        map->records()[i].SetUid(std::string("W").append(std::to_string(i)));
     p.slideMap = map;
     grid.quad(0, 0).InitQuad(10, 10, 100, 80, 10, 8, 3, 5, 1);
     grid.quad(1, 0).InitQuad(110, 10, 200, 80, 10, 8, 3, 5, 1);

@@ -47,7 +47,8 @@ std::string translate(const std::string& c) {
 }
 
 void putI32(std::string& c, std::size_t offset, std::int32_t v) {
-    for (int i = 0; i < 4; ++i) c[offset + i] = static_cast<char>((static_cast<std::uint32_t>(v) >> (8 * i)) & 0xff);
+    for (int i = 0; i < 4; ++i)
+        c[offset + i] = static_cast<char>((static_cast<std::uint32_t>(v) >> (8 * i)) & 0xff);
 }
 
 std::int32_t getI32(const std::string& c, std::size_t offset) {
@@ -56,8 +57,8 @@ std::int32_t getI32(const std::string& c, std::size_t offset) {
     return static_cast<std::int32_t>(u);
 }
 
-constexpr std::size_t kParams = 43;            // content offset of the parameter block
-constexpr std::size_t kFirstQuad = 43 + 208;   // without a map
+constexpr std::size_t kParams = 43;           // content offset of the parameter block
+constexpr std::size_t kFirstQuad = 43 + 208;  // without a map
 
 SpotGrid definedGrid(std::int32_t quadsX = 1, std::int32_t quadsY = 1) {
     SpotGrid grid;

@@ -7,6 +7,8 @@
 
 namespace orvane {
 
-inline void PrintTo(const GridPoint& p, std::ostream* os) { *os << "(" << p.x << ", " << p.y << ")"; }
+inline void PrintTo(const GridPoint& p, std::ostream* os) {
+    *os << "(" << p.x << ", " << p.y << ")";
+}
 
 }  // namespace orvane

@@ -101,7 +101,15 @@ TEST(GridQuad, SpotCentreInterpolatesWithTruncationTowardZero) {
         {"negative: -7*1/2 = -3", {0, 0}, {-7, 0}, {0, 5}, {-7, 5}, 3, 2, 1, 0, {-3, 0}},
         {"negative rows: -7/2", {0, 0}, {4, 0}, {0, -7}, {4, -7}, 2, 3, 0, 1, {0, -3}},
         {"nx 1: column on TL-BL", {5, 5}, {99, 99}, {9, 25}, {99, 99}, 1, 3, 0, 1, {7, 15}},
-        {"ny 1: bottom corners unused", {0, 0}, {20, 10}, {500, 500}, {900, 900}, 3, 1, 1, 0,
+        {"ny 1: bottom corners unused",
+         {0, 0},
+         {20, 10},
+         {500, 500},
+         {900, 900},
+         3,
+         1,
+         1,
+         0,
          {10, 5}},
         {"nx ny 1: TL", {4, 6}, {50, 50}, {60, 60}, {70, 70}, 1, 1, 0, 0, {4, 6}},
         // A trapezoid: middle rows lie between the moved edges, not on a rectangle.
@@ -155,7 +163,7 @@ TEST(GridQuad, SelectionKeepsBitTwoAndIndicesInStep) {
     q.ClearSelection();
     EXPECT_FALSE(q.HasSelection());
     EXPECT_EQ(q.Flags(2, 1), Marked);  // only bit 2 cleared
-    q.ClearSelection();               // nothing selected: no-op
+    q.ClearSelection();                // nothing selected: no-op
     EXPECT_EQ(q.Flags(2, 1), Marked);
 }
 
@@ -205,8 +213,8 @@ TEST(GridQuad, HitCornerWithinFourPixels) {
         const GridPoint* expected;
     };
     const std::vector<Case> cases = {
-        {100, 100, &q.TL}, {104, 104, &q.TL}, {96, 96, &q.TL},  {105, 100, nullptr},
-        {100, 95, nullptr}, {95, 100, nullptr}, {200, 100, &q.TR}, {196, 163, &q.BR},
+        {100, 100, &q.TL},  {104, 104, &q.TL},   {96, 96, &q.TL},   {105, 100, nullptr},
+        {100, 95, nullptr}, {95, 100, nullptr},  {200, 100, &q.TR}, {196, 163, &q.BR},
         {100, 164, &q.BL},  {150, 130, nullptr},
     };
     for (const Case& c : cases) {
@@ -231,9 +239,9 @@ TEST(GridQuad, HitSpotColumnZeroReachesAFullPitchFurther) {
         bool inside;
     };
     const std::vector<Case> cases = {
-        {86, 0, true},    {104, 0, true},  {105, 1, true}, {114, 1, true}, {115, 2, true},
-        {194, 9, true},   {195, 10, false},
-        {85, -1, false},  // (5 - 100 + 85) * 9 / 90 = -1: column 0 ends just above 85
+        {86, 0, true},   {104, 0, true},   {105, 1, true},  {114, 1, true}, {115, 2, true},
+        {194, 9, true},  {195, 10, false}, {85, -1, false},  // (5 - 100 + 85) * 9 / 90 = -1: column
+                                                             // 0 ends just above 85
         {75, -2, false},
     };
     for (const Case& c : cases) {

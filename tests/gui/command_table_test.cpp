@@ -49,7 +49,8 @@ private slots:
             if (isUnhandledByDesign(row.id)) {
                 QVERIFY2(targets == 0, qPrintable(QString("%1 must stay unhandled").arg(row.id)));
             } else {
-                QVERIFY2(targets >= 1, qPrintable(QString("command %1 has no handler").arg(row.id)));
+                QVERIFY2(targets >= 1,
+                         qPrintable(QString("command %1 has no handler").arg(row.id)));
             }
         }
     }
@@ -76,8 +77,8 @@ private slots:
                               "Export 8-bit TIFF...\tCtrl+S", "&Close", "-", "&Print...\tCtrl+P",
                               "Print Pre&view", "P&rint Setup...", "-",
                               "&1 " + app->recentFiles().files().first(), "-", "E&xit"}));
-        QCOMPARE(menus["&Edit"], (QStringList{"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X",
-                                              "&Copy\tCtrl+C", "&Paste\tCtrl+V"}));
+        QCOMPARE(menus["&Edit"], (QStringList{"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C",
+                                              "&Paste\tCtrl+V"}));
         QCOMPARE(menus["&View"], (QStringList{"&Toolbar", "&Status Bar", "Overview"}));
         QCOMPARE(menus["&Image"], (QStringList{"Subtract Background", "Filter Image (3x3 mean)",
                                                "Filter Image (3x3 median)"}));
@@ -98,28 +99,38 @@ private slots:
         QTest::addColumn<int>("id");
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("prompt");
-        QTest::newRow("open") << int(kFileOpen) << "Ctrl+O" << "Open an existing document";
-        QTest::newRow("new") << int(kFileNew) << "Ctrl+N" << "Create a new document";
-        QTest::newRow("print") << int(kFilePrint) << "Ctrl+P" << "Print the active document";
+        QTest::newRow("open") << int(kFileOpen) << "Ctrl+O"
+                              << "Open an existing document";
+        QTest::newRow("new") << int(kFileNew) << "Ctrl+N"
+                             << "Create a new document";
+        QTest::newRow("print") << int(kFilePrint) << "Ctrl+P"
+                               << "Print the active document";
         QTest::newRow("find") << int(kGridFind) << "Ctrl+F"
                               << "Find and highlight Genes in a grid by their UID / Description";
-        QTest::newRow("overlay") << int(kOverlayImage) << "Ctrl+L" << "Add another image as overlay";
+        QTest::newRow("overlay") << int(kOverlayImage) << "Ctrl+L"
+                                 << "Add another image as overlay";
         // Ctrl+S exports: it never saves over the opened scan.
-        QTest::newRow("export") << int(kExportTiff) << "Ctrl+S"
-                                << "Export scaled / postprocessed RGB image (not usable for data extraction).";
-        QTest::newRow("undo") << int(kEditUndo) << "Ctrl+Z, Alt+Backspace" << "Undo the last action";
+        QTest::newRow("export")
+            << int(kExportTiff) << "Ctrl+S"
+            << "Export scaled / postprocessed RGB image (not usable for data extraction).";
+        QTest::newRow("undo") << int(kEditUndo) << "Ctrl+Z, Alt+Backspace"
+                              << "Undo the last action";
         QTest::newRow("cut") << int(kEditCut) << "Ctrl+X, Shift+Del"
                              << "Cut the selection and put it on the Clipboard";
         QTest::newRow("copy") << int(kEditCopy) << "Ctrl+C, Ctrl+Ins"
                               << "Copy the selection and put it on the Clipboard";
-        QTest::newRow("paste") << int(kEditPaste) << "Ctrl+V, Shift+Ins" << "Insert Clipboard contents";
-        QTest::newRow("next pane") << int(kNextPane) << "F6" << "Switch to the next window pane";
+        QTest::newRow("paste") << int(kEditPaste) << "Ctrl+V, Shift+Ins"
+                               << "Insert Clipboard contents";
+        QTest::newRow("next pane") << int(kNextPane) << "F6"
+                                   << "Switch to the next window pane";
         QTest::newRow("previous pane") << int(kPrevPane) << "Shift+F6"
                                        << "Switch back to the previous window pane";
         QTest::newRow("histogram") << int(kGridHistogram) << ""
                                    << "View Data Histogram / Adjust Image balance.";
-        QTest::newRow("linear") << int(kDisplayLinear) << "" << "Linear Intesity Display";
-        QTest::newRow("channel 1") << int(kChannel1) << "" << "";
+        QTest::newRow("linear") << int(kDisplayLinear) << ""
+                                << "Linear Intesity Display";
+        QTest::newRow("channel 1") << int(kChannel1) << ""
+                                   << "";
     }
 
     void acceleratorsAndPrompts() {

@@ -34,8 +34,9 @@ private slots:
     void exportWritesWhatOrvaneBatchWrites() {
         const QString red = writeScan(dir_, "red.tif", 101, 70,
                                       [](std::uint32_t x, std::uint32_t y) { return 600 * x + y; });
-        const QString green = writeScan(dir_, "green.tif", 101, 70,
-                                        [](std::uint32_t x, std::uint32_t y) { return 900 * y + x; });
+        const QString green =
+            writeScan(dir_, "green.tif", 101, 70,
+                      [](std::uint32_t x, std::uint32_t y) { return 900 * y + x; });
         auto app = startApp({red, green});
         CMainFrame* frame = app->mainFrame();
         frame->OnCommand(kDisplayLinear);
@@ -54,7 +55,8 @@ private slots:
         if (batch.isEmpty() || !QFile::exists(batch)) QSKIP("orvane-batch is not built");
         const QString theirs = QString::fromStdString(dir_.file("theirs.tif"));
         QProcess process;
-        process.start(batch, {"export", "--linear", "--channel-off", "1", "-o", theirs, red, green});
+        process.start(batch,
+                      {"export", "--linear", "--channel-off", "1", "-o", theirs, red, green});
         QVERIFY(process.waitForFinished(60000));
         QCOMPARE(process.exitCode(), 0);
         QVERIFY(contents(ours) == contents(theirs));

@@ -33,12 +33,16 @@ QStringList linesWithoutDateTime(const QString& path) {
 }
 
 // Spots of different brightness on both channels, so that every column carries a value.
-std::uint16_t redSample(std::uint32_t x, std::uint32_t y) { return std::uint16_t(300 + 37 * (x % 29) + 11 * y); }
-std::uint16_t greenSample(std::uint32_t x, std::uint32_t y) { return std::uint16_t(900 + 13 * x + 5 * (y % 17)); }
+std::uint16_t redSample(std::uint32_t x, std::uint32_t y) {
+    return std::uint16_t(300 + 37 * (x % 29) + 11 * y);
+}
+std::uint16_t greenSample(std::uint32_t x, std::uint32_t y) {
+    return std::uint16_t(900 + 13 * x + 5 * (y % 17));
+}
 
 // One file of two 16-bit pages, as a scanner writes its two channels.
-QString writeTwoPages(const TempDir& dir, const std::string& name, std::uint32_t width, std::uint32_t height,
-                      std::uint16_t (*first)(std::uint32_t, std::uint32_t),
+QString writeTwoPages(const TempDir& dir, const std::string& name, std::uint32_t width,
+                      std::uint32_t height, std::uint16_t (*first)(std::uint32_t, std::uint32_t),
                       std::uint16_t (*second)(std::uint32_t, std::uint32_t)) {
     const std::string path = dir.file(name);
     TIFF* tif = TIFFOpen(path.c_str(), "w");
@@ -79,7 +83,8 @@ private slots:
         auto app = startApp({writeScan(dir_, "enable.tif")});
         CMainFrame* frame = app->mainFrame();
         QVERIFY(frame->action(kGridExportGenePix)->isEnabled());
-        QCOMPARE(frame->action(kGridExportGenePix)->isEnabled(), frame->action(kGridExtract)->isEnabled());
+        QCOMPARE(frame->action(kGridExportGenePix)->isEnabled(),
+                 frame->action(kGridExtract)->isEnabled());
         frame->activeChild()->close();
         processDeferredDeletes();
         frame->updateActions();
@@ -120,7 +125,8 @@ private slots:
             opened = {both};
             named = {both + ":1", both + ":2"};
         } else {
-            opened = {writeScan(dir_, "red.tif", 400, 300, redSample), writeScan(dir_, "green.tif", 400, 300, greenSample)};
+            opened = {writeScan(dir_, "red.tif", 400, 300, redSample),
+                      writeScan(dir_, "green.tif", 400, 300, greenSample)};
             named = opened;
         }
         setQuestionHook([](const QString&) { return true; });  // all pages as layers
@@ -148,8 +154,10 @@ private slots:
         QVERIFY2(mine.size() > 24 + 10, qPrintable(mine.join('\n')));  // 24 spots and the header
         QCOMPARE(mine.filter("\t-100\t0\t0").size(), qsizetype(1));
         // Each layer named by its file and page.
-        const QString pages = twoPages ? QString("%1 0\t%1 1").arg(opened[0]) : QString("%1 0\t%2 0").arg(opened[0], opened[1]);
-        QVERIFY2(mine.contains("\"ImageFiles=" + pages + "\""), qPrintable(mine.filter("ImageFiles").join('\n')));
+        const QString pages = twoPages ? QString("%1 0\t%1 1").arg(opened[0])
+                                       : QString("%1 0\t%2 0").arg(opened[0], opened[1]);
+        QVERIFY2(mine.contains("\"ImageFiles=" + pages + "\""),
+                 qPrintable(mine.filter("ImageFiles").join('\n')));
 
         const QString batch = qEnvironmentVariable("ORVANE_BATCH");
         if (batch.isEmpty() || !QFile::exists(batch)) QSKIP("orvane-batch is not built");
@@ -160,12 +168,14 @@ private slots:
         QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
         const QStringList reference = linesWithoutDateTime(theirs);
         for (qsizetype i = 0; i < std::min(mine.size(), reference.size()); ++i)
-            QVERIFY2(mine[i] == reference[i], qPrintable(QString("line %1:\n%2\n%3").arg(i).arg(mine[i], reference[i])));
+            QVERIFY2(mine[i] == reference[i],
+                     qPrintable(QString("line %1:\n%2\n%3").arg(i).arg(mine[i], reference[i])));
         QCOMPARE(mine.size(), reference.size());
     }
 
     void writerErrorsGoToAMessageBox() {
-        auto app = startApp({writeScan(dir_, "r2.tif", 400, 300, redSample), writeScan(dir_, "g2.tif", 400, 300, greenSample)});
+        auto app = startApp({writeScan(dir_, "r2.tif", 400, 300, redSample),
+                             writeScan(dir_, "g2.tif", 400, 300, greenSample)});
         defineStandardGrid(app->mainFrame());
         MessageRecorder messages;
         FileDialogScript files({QString::fromStdString(dir_.file("no/such/folder/out.gpr"))});
@@ -194,12 +204,13 @@ private slots:
         CMainFrame* frame = app->mainFrame();
         defineStandardGrid(frame);
         frame->activeView()->SetSelection({ToolKind::Rectangle, 10, 10, 30, 30});
-        const bool selectionCommand =
-            command == kSelectionSaveRaw || command == kSelectionStatistics || command == kSelectionPairs;
+        const bool selectionCommand = command == kSelectionSaveRaw ||
+                                      command == kSelectionStatistics || command == kSelectionPairs;
         if (!selectionCommand) frame->OnCommand(kSelectGrid);
         // The statistics and pairs dialogs are answered with their Save Data button.
         setModalDialogHook([](QDialog& d) {
-            if (auto* statistics = qobject_cast<CSelectionStatisticsDialog*>(&d)) statistics->OnSaveData();
+            if (auto* statistics = qobject_cast<CSelectionStatisticsDialog*>(&d))
+                statistics->OnSaveData();
             if (auto* pairs = qobject_cast<CSelectionPairsDialog*>(&d)) pairs->OnSaveData();
             return int(QDialog::Accepted);
         });

@@ -36,7 +36,9 @@ using Texts = std::map<int, QString>;
 // Answers every modal dialog with `script` while alive.
 class DialogScript {
 public:
-    explicit DialogScript(std::function<int(QDialog&)> script) { setModalDialogHook(std::move(script)); }
+    explicit DialogScript(std::function<int(QDialog&)> script) {
+        setModalDialogHook(std::move(script));
+    }
     ~DialogScript() { setModalDialogHook({}); }
 };
 
@@ -45,13 +47,14 @@ public:
 // radius 8 and background radius 12.
 Texts standardGrid() {
     using D = CGridParametersDialog;
-    return {{D::kCellsX, "4"},     {D::kCellsY, "3"},     {D::kStepX, "0.3"},   {D::kStepY, "0.3"},
-            {D::kOriginX, "1"},    {D::kOriginY, "1"},    {D::kDiamD, "0.16"},  {D::kDiamBg, "0.24"},
-            {D::kQuadsX, "2"},     {D::kQuadStepX, "1.5"}, {D::kQuadsY, "1"}};
+    return {{D::kCellsX, "4"},  {D::kCellsY, "3"},      {D::kStepX, "0.3"},  {D::kStepY, "0.3"},
+            {D::kOriginX, "1"}, {D::kOriginY, "1"},     {D::kDiamD, "0.16"}, {D::kDiamBg, "0.24"},
+            {D::kQuadsX, "2"},  {D::kQuadStepX, "1.5"}, {D::kQuadsY, "1"}};
 }
 
 void setTexts(QDialog& dialog, const Texts& texts) {
-    for (const auto& [id, text] : texts) dialog.findChild<QLineEdit*>(QString::number(id))->setText(text);
+    for (const auto& [id, text] : texts)
+        dialog.findChild<QLineEdit*>(QString::number(id))->setText(text);
 }
 
 void defineGrid(CMainFrame* frame, const Texts& texts = standardGrid()) {
@@ -73,7 +76,9 @@ void mouse(COrvaneView* view, QEvent::Type type, QPoint pos, Qt::MouseButton but
 void press(COrvaneView* v, QPoint p, Qt::KeyboardModifiers m = Qt::NoModifier) {
     mouse(v, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton, m);
 }
-void drag(COrvaneView* v, QPoint p) { mouse(v, QEvent::MouseMove, p, Qt::NoButton, Qt::LeftButton); }
+void drag(COrvaneView* v, QPoint p) {
+    mouse(v, QEvent::MouseMove, p, Qt::NoButton, Qt::LeftButton);
+}
 void release(COrvaneView* v, QPoint p) {
     mouse(v, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
 }
@@ -90,7 +95,10 @@ int countPixels(const QImage& image, QRect area, QRgb colour) {
 }
 
 // What NOT-XOR with `pen` makes of `pixel`.
-QRgb notXor(QRgb pixel, QRgb pen) { return qRgb(~(qRed(pixel) ^ qRed(pen)) & 255, ~(qGreen(pixel) ^ qGreen(pen)) & 255, ~(qBlue(pixel) ^ qBlue(pen)) & 255); }
+QRgb notXor(QRgb pixel, QRgb pen) {
+    return qRgb(~(qRed(pixel) ^ qRed(pen)) & 255, ~(qGreen(pixel) ^ qGreen(pen)) & 255,
+                ~(qBlue(pixel) ^ qBlue(pen)) & 255);
+}
 
 QString paneText(CMainFrame* frame, int index) { return frame->pane(index)->text(); }
 
@@ -111,7 +119,8 @@ private:
         view_->parentWidget()->resize(500, 400);
     }
     void openUniform(std::uint16_t value = 1000) {
-        open(writeScan(dir_, "uniform.tif", 400, 300, [value](std::uint32_t, std::uint32_t) { return value; }));
+        open(writeScan(dir_, "uniform.tif", 400, 300,
+                       [value](std::uint32_t, std::uint32_t) { return value; }));
     }
 
 private slots:
@@ -131,7 +140,8 @@ private slots:
         // The inverted display's spot pen (255, 0, 0) on the spots, highlight pen (0, 0, 255)
         // on the corner marks.
         const QRgb ground = clean.pixel(0, 0);
-        QVERIFY(countPixels(withGrid, QRect(110, 110, 40, 40), notXor(ground, qRgb(255, 0, 0))) > 20);
+        QVERIFY(countPixels(withGrid, QRect(110, 110, 40, 40), notXor(ground, qRgb(255, 0, 0))) >
+                20);
         QVERIFY(countPixels(withGrid, QRect(90, 90, 12, 12), notXor(ground, qRgb(0, 0, 255))) > 5);
         view_->gridEditor().DrawOverlay(false);
         QCOMPARE(view_->offscreenImage(), clean);
@@ -198,7 +208,8 @@ private slots:
         QCOMPARE(paneText(frame_, 5), QString("IA: (1000/1000, 0/0, 0/0)"));
         const QImage selected = view_->offscreenImage().copy();
         QTest::keyClick(view_, Qt::Key_X, Qt::NoModifier);
-        QCOMPARE(view_->gridEditor().grid().quad(0, 0).Flags(1, 1), std::uint8_t(Selected | Marked));
+        QCOMPARE(view_->gridEditor().grid().quad(0, 0).Flags(1, 1),
+                 std::uint8_t(Selected | Marked));
         QTest::keyClick(view_, Qt::Key_X, Qt::NoModifier);
         QCOMPARE(view_->offscreenImage(), selected);
         QTest::keyClick(view_, Qt::Key_X, Qt::NoModifier);
@@ -215,12 +226,18 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("message");
         using D = CGridParametersDialog;
-        QTest::newRow("cells not an integer") << int(D::kCellsX) << "1.5" << "Please enter an integer.";
-        QTest::newRow("cells out of range") << int(D::kCellsY) << "0" << "Please enter an integer between 1 and 10000.";
-        QTest::newRow("step not a number") << int(D::kStepX) << "x" << "Please enter a number.";
-        QTest::newRow("diameter out of range") << int(D::kDiamD) << "0.01" << "Please enter a number between 0.05 and 25.";
-        QTest::newRow("quads out of range") << int(D::kQuadsY) << "17" << "Please enter an integer between 1 and 16.";
-        QTest::newRow("origin y out of range") << int(D::kOriginY) << "76" << "Please enter a number between 0 and 75.";
+        QTest::newRow("cells not an integer") << int(D::kCellsX) << "1.5"
+                                              << "Please enter an integer.";
+        QTest::newRow("cells out of range") << int(D::kCellsY) << "0"
+                                            << "Please enter an integer between 1 and 10000.";
+        QTest::newRow("step not a number") << int(D::kStepX) << "x"
+                                           << "Please enter a number.";
+        QTest::newRow("diameter out of range") << int(D::kDiamD) << "0.01"
+                                               << "Please enter a number between 0.05 and 25.";
+        QTest::newRow("quads out of range") << int(D::kQuadsY) << "17"
+                                            << "Please enter an integer between 1 and 16.";
+        QTest::newRow("origin y out of range") << int(D::kOriginY) << "76"
+                                               << "Please enter a number between 0 and 75.";
     }
 
     void dialogValidationMessagesAndFocus() {
@@ -263,13 +280,14 @@ private slots:
         {
             QFile file(QString::fromStdString(map));
             QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("pins_x = 2\npins_y = 2\n"
-                       "pin_x# 0, pin_y# 0, well_uid: A1, well_descr: alpha\n"
-                       "pin_x# 1, pin_y# 0, well_uid: A2, well_descr: beta\n"
-                       "pin_x# 0, pin_y# 1, well_uid: na, well_descr: empty\n"
-                       "pin_x# 1, pin_y# 1, well_uid: B2, well_descr: delta\n"
-                       "zone# 0, block_col# 0, block_row# 0, spot_col# 0, spot_row# 0\n"
-                       "zone# 0, block_col# 0, block_row# 0, spot_col# 1, spot_row# 0\n");
+            file.write(
+                "pins_x = 2\npins_y = 2\n"
+                "pin_x# 0, pin_y# 0, well_uid: A1, well_descr: alpha\n"
+                "pin_x# 1, pin_y# 0, well_uid: A2, well_descr: beta\n"
+                "pin_x# 0, pin_y# 1, well_uid: na, well_descr: empty\n"
+                "pin_x# 1, pin_y# 1, well_uid: B2, well_descr: delta\n"
+                "zone# 0, block_col# 0, block_row# 0, spot_col# 0, spot_row# 0\n"
+                "zone# 0, block_col# 0, block_row# 0, spot_col# 1, spot_row# 0\n");
         }
         FileDialogScript files({QString::fromStdString(map)});
         DialogScript script([](QDialog& d) {
@@ -277,7 +295,10 @@ private slots:
             dialog.OnLoadMap();
             // The map's origin lies on the slide; keep the grid on this small image.
             using D = CGridParametersDialog;
-            setTexts(d, {{D::kOriginX, "1"}, {D::kOriginY, "1"}, {D::kQuadStepX, "1"}, {D::kQuadStepY, "1"}});
+            setTexts(d, {{D::kOriginX, "1"},
+                         {D::kOriginY, "1"},
+                         {D::kQuadStepX, "1"},
+                         {D::kQuadStepY, "1"}});
             d.findChild<QCheckBox*>("1018")->setChecked(true);
             d.accept();
             return d.result();
@@ -361,8 +382,9 @@ private slots:
         // A uniform scan shows no block: nothing is placed and the grid stays.
         const GridPoint before = view_->gridEditor().grid().quad(0, 0).TL;
         frame_->OnCommand(kGridAutoPlace);
-        QCOMPARE(paneText(frame_, 0), QString("Placed 0 of %1 quads.").arg(view_->gridEditor().grid().parameters.quadsX *
-                                                                        view_->gridEditor().grid().parameters.quadsY));
+        QCOMPARE(paneText(frame_, 0), QString("Placed 0 of %1 quads.")
+                                          .arg(view_->gridEditor().grid().parameters.quadsX *
+                                               view_->gridEditor().grid().parameters.quadsY));
         QVERIFY(view_->gridEditor().grid().quad(0, 0).TL == before);
         frame_->OnCommand(kGridAdjustCM);
         QCOMPARE(view_->gridEditor().grid().quad(0, 0).OffsetX(0, 0), -1);

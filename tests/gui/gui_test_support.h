@@ -104,11 +104,12 @@ inline std::unique_ptr<COrvaneApp> startApp(const QStringList& arguments, bool* 
 inline void defineStandardGrid(CMainFrame* frame) {
     using D = CGridParametersDialog;
     const std::map<int, QString> texts = {
-        {D::kCellsX, "4"},  {D::kCellsY, "3"},  {D::kStepX, "0.3"},  {D::kStepY, "0.3"},
-        {D::kOriginX, "1"}, {D::kOriginY, "1"}, {D::kDiamD, "0.16"}, {D::kDiamBg, "0.24"},
+        {D::kCellsX, "4"},  {D::kCellsY, "3"},      {D::kStepX, "0.3"},  {D::kStepY, "0.3"},
+        {D::kOriginX, "1"}, {D::kOriginY, "1"},     {D::kDiamD, "0.16"}, {D::kDiamBg, "0.24"},
         {D::kQuadsX, "2"},  {D::kQuadStepX, "1.5"}, {D::kQuadsY, "1"}};
     setModalDialogHook([&](QDialog& d) {
-        for (const auto& [id, text] : texts) d.findChild<QLineEdit*>(QString::number(id))->setText(text);
+        for (const auto& [id, text] : texts)
+            d.findChild<QLineEdit*>(QString::number(id))->setText(text);
         d.accept();
         return d.result();
     });

@@ -28,7 +28,8 @@ QString writeGal(const TempDir& dir, const std::string& name, const QStringList&
     QString text = QString("ATF\t1.0\r\n%1\t5\r\n").arg(blocks.size() + 3);
     text += "\"Type=GenePix ArrayList V1.0\"\r\n";
     text += QString("\"BlockCount=%1\"\r\n\"BlockType=0\"\r\n").arg(blocks.size());
-    for (qsizetype i = 0; i < blocks.size(); ++i) text += QString("\"Block%1=%2\"\r\n").arg(i + 1).arg(blocks[i]);
+    for (qsizetype i = 0; i < blocks.size(); ++i)
+        text += QString("\"Block%1=%2\"\r\n").arg(i + 1).arg(blocks[i]);
     text += "\"Block\"\t\"Column\"\t\"Row\"\t\"ID\"\t\"Name\"\r\n";
     for (const QString& row : rows) text += row + "\r\n";
     const QString path = QString::fromStdString(dir.file(name));
@@ -46,7 +47,9 @@ QString writeRegularGal(const TempDir& dir) {
                      "2\t3\t2\tW-12\t\"last well\""});
 }
 
-QString text(const QDialog& dialog, int id) { return dialog.findChild<QLineEdit*>(QString::number(id))->text(); }
+QString text(const QDialog& dialog, int id) {
+    return dialog.findChild<QLineEdit*>(QString::number(id))->text();
+}
 
 QStringList allTexts(const QDialog& dialog) {
     QStringList texts;
@@ -78,13 +81,15 @@ private slots:
         QVERIFY(!files.requests[0].save);
         QCOMPARE(files.requests[0].filter, QString("GenePix Array List Files (*.gal)"));
         const std::pair<int, QString> expected[] = {
-            {D::kCellsX, "3"},       {D::kCellsY, "2"},     {D::kStepX, "0.2"},   {D::kStepY, "0.25"},
-            {D::kDiamD, "0.1"},      {D::kDiamBg, "0.15"},  {D::kQuadsX, "2"},    {D::kQuadsY, "1"},
-            {D::kQuadStepX, "1.5"},  {D::kOriginX, "1"},    {D::kOriginY, "1"},   {D::kZone, "0"},
+            {D::kCellsX, "3"},      {D::kCellsY, "2"},    {D::kStepX, "0.2"}, {D::kStepY, "0.25"},
+            {D::kDiamD, "0.1"},     {D::kDiamBg, "0.15"}, {D::kQuadsX, "2"},  {D::kQuadsY, "1"},
+            {D::kQuadStepX, "1.5"}, {D::kOriginX, "1"},   {D::kOriginY, "1"}, {D::kZone, "0"},
         };
         for (const auto& [id, value] : expected) {
-            QVERIFY2(text(dialog, id) == value,
-                     qPrintable(QString("control %1: %2, expected %3").arg(id).arg(text(dialog, id), value)));
+            QVERIFY2(
+                text(dialog, id) == value,
+                qPrintable(
+                    QString("control %1: %2, expected %3").arg(id).arg(text(dialog, id), value)));
         }
         QVERIFY(dialog.valuesChanged());
         const GridParameters& values = dialog.values();
@@ -102,11 +107,13 @@ private slots:
     void refusalsShowTheReadersTextAndChangeNothing_data() {
         QTest::addColumn<QStringList>("blocks");
         QTest::addColumn<QString>("message");
-        QTest::newRow("irregular") << QStringList{"1000, 1000, 100, 3, 200, 2, 250", "2500, 1000, 100, 3, 200, 2, 250",
-                                                  "1700, 2000, 100, 3, 200, 2, 250"}
-                                   << QString(kGalIrregularMessage);
-        QTest::newRow("sizes differ") << QStringList{"1000, 1000, 100, 3, 200, 2, 250", "2500, 1000, 100, 4, 200, 2, 250"}
-                                      << QString(kGalSizesMessage);
+        QTest::newRow("irregular")
+            << QStringList{"1000, 1000, 100, 3, 200, 2, 250", "2500, 1000, 100, 3, 200, 2, 250",
+                           "1700, 2000, 100, 3, 200, 2, 250"}
+            << QString(kGalIrregularMessage);
+        QTest::newRow("sizes differ")
+            << QStringList{"1000, 1000, 100, 3, 200, 2, 250", "2500, 1000, 100, 4, 200, 2, 250"}
+            << QString(kGalSizesMessage);
         QTest::newRow("missing file") << QStringList{} << QString("Unable to open file.");
     }
 

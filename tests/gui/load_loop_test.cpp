@@ -100,9 +100,10 @@ private:
         frame->OnCommand(kOverlayImage);
         frame->OnCommand(kOverlayImage);
         const LayeredImage& image = view->GetDocument()->image();
-        if (image.layerCount != 3 || image.width() != width_ || image.height() != height_) return false;
-        for (int id : {kDisplayLinear, kChannel2, kDisplayInverted, kChannel2, kChannel3, kDisplayLog,
-                       kChannel1, kDisplayInverted, kChannel1, kChannel3})
+        if (image.layerCount != 3 || image.width() != width_ || image.height() != height_)
+            return false;
+        for (int id : {kDisplayLinear, kChannel2, kDisplayInverted, kChannel2, kChannel3,
+                       kDisplayLog, kChannel1, kDisplayInverted, kChannel1, kChannel3})
             frame->OnCommand(id);
         const std::uint16_t before = image.layers[1].at(width_ / 2, height_ / 2);
         frame->OnCommand(kFilterMean);
@@ -139,13 +140,15 @@ private slots:
         QVERIFY(round(frame));
         const std::uint64_t heapAfterFirst = liveHeapBytesWithoutPixmapCache();
         const long rssAfterFirst = residentKb();
-        for (int i = 2; i <= kRounds; ++i) QVERIFY2(round(frame), qPrintable(QString("round %1").arg(i)));
+        for (int i = 2; i <= kRounds; ++i)
+            QVERIFY2(round(frame), qPrintable(QString("round %1").arg(i)));
         const std::uint64_t heapAfterLast = liveHeapBytesWithoutPixmapCache();
         const long rssAfterLast = residentKb();
-        std::printf("%d x %d pixels (%g um): live heap %llu bytes after round 1, %llu after round %d; "
-                    "RSS %ld kB -> %ld kB\n",
-                    width_, height_, pixelUm(), static_cast<unsigned long long>(heapAfterFirst),
-                    static_cast<unsigned long long>(heapAfterLast), kRounds, rssAfterFirst, rssAfterLast);
+        std::printf(
+            "%d x %d pixels (%g um): live heap %llu bytes after round 1, %llu after round %d; "
+            "RSS %ld kB -> %ld kB\n",
+            width_, height_, pixelUm(), static_cast<unsigned long long>(heapAfterFirst),
+            static_cast<unsigned long long>(heapAfterLast), kRounds, rssAfterFirst, rssAfterLast);
         QVERIFY2(heapAfterLast <= heapAfterFirst + heapAfterFirst / 20,
                  qPrintable(QString("heap %1 -> %2").arg(heapAfterFirst).arg(heapAfterLast)));
     }

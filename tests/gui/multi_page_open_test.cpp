@@ -14,7 +14,8 @@ using namespace orvane::testing_support;
 namespace {
 
 // Pages of 16-bit grey (or 8-bit when bits says so) with sample (x, y) = base + x.
-QString writePages(const TempDir& dir, const std::string& name, const std::vector<std::pair<std::uint32_t, int>>& pages) {
+QString writePages(const TempDir& dir, const std::string& name,
+                   const std::vector<std::pair<std::uint32_t, int>>& pages) {
     const std::string path = dir.file(name);
     TIFF* tif = TIFFOpen(path.c_str(), "w");
     int base = 100;

@@ -21,8 +21,10 @@ using namespace orvane::testing_support;
 
 namespace {
 
-void sendMouse(QWidget* widget, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons held) {
-    QMouseEvent event(type, QPointF(pos), widget->mapToGlobal(QPointF(pos)), button, held, Qt::NoModifier);
+void sendMouse(QWidget* widget, QEvent::Type type, QPoint pos, Qt::MouseButton button,
+               Qt::MouseButtons held) {
+    QMouseEvent event(type, QPointF(pos), widget->mapToGlobal(QPointF(pos)), button, held,
+                      Qt::NoModifier);
     QApplication::sendEvent(widget, &event);
 }
 
@@ -31,7 +33,8 @@ QPoint scrollOf(const COrvaneView* view) {
 }
 
 OverviewMapping expectedMapping(const COverviewWidget* overview, const COrvaneView* view) {
-    return OverviewMapping::Fit(view->imageWidth(), view->imageHeight(), overview->width(), overview->height());
+    return OverviewMapping::Fit(view->imageWidth(), view->imageHeight(), overview->width(),
+                                overview->height());
 }
 
 // Counts the paint events of a widget.
@@ -94,19 +97,23 @@ private slots:
         const QSize viewport = view_->viewport()->size();
         const OverviewMapping m = expectedMapping(overview_, view_);
         const OverviewRect picture = m.pictureRect();
-        const QPoint target((picture.left + picture.right) / 2 + 17, (picture.top + picture.bottom) / 2 - 9);
+        const QPoint target((picture.left + picture.right) / 2 + 17,
+                            (picture.top + picture.bottom) / 2 - 9);
         sendMouse(overview_, QEvent::MouseButtonPress, target, Qt::LeftButton, Qt::LeftButton);
-        const OverviewPoint wanted = m.ScrollFor({target.x(), target.y()}, viewport.width(), viewport.height());
+        const OverviewPoint wanted =
+            m.ScrollFor({target.x(), target.y()}, viewport.width(), viewport.height());
         QCOMPARE(scrollOf(view_), QPoint(wanted.x, wanted.y));
         // Away from the borders the pixel under the click comes to the window's centre.
         const OverviewPoint centre = m.ToImage({target.x(), target.y()});
-        QCOMPARE(scrollOf(view_) + QPoint(viewport.width() / 2, viewport.height() / 2), QPoint(centre.x, centre.y));
+        QCOMPARE(scrollOf(view_) + QPoint(viewport.width() / 2, viewport.height() / 2),
+                 QPoint(centre.x, centre.y));
 
         // A drag keeps scrolling; beyond the picture the view stops at its last position.
         const QPoint corner(picture.right + 20, picture.bottom + 20);
         sendMouse(overview_, QEvent::MouseMove, corner, Qt::NoButton, Qt::LeftButton);
         QCOMPARE(scrollOf(view_), QPoint(1200 - viewport.width(), 900 - viewport.height()));
-        QCOMPARE(scrollOf(view_), QPoint(view_->horizontalScrollBar()->maximum(), view_->verticalScrollBar()->maximum()));
+        QCOMPARE(scrollOf(view_), QPoint(view_->horizontalScrollBar()->maximum(),
+                                         view_->verticalScrollBar()->maximum()));
         sendMouse(overview_, QEvent::MouseButtonRelease, corner, Qt::LeftButton, Qt::NoButton);
         // Moving without the button does nothing.
         sendMouse(overview_, QEvent::MouseMove, target, Qt::NoButton, Qt::NoButton);
@@ -121,14 +128,16 @@ private slots:
         view_->horizontalScrollBar()->setValue(400);
         view_->verticalScrollBar()->setValue(250);
         const OverviewRect expected =
-            expectedMapping(overview_, view_).ToOverview({400, 250, 400 + viewport.width(), 250 + viewport.height()});
+            expectedMapping(overview_, view_)
+                .ToOverview({400, 250, 400 + viewport.width(), 250 + viewport.height()});
         QCOMPARE(overview_->visibleRect(), expected);
         // Drawn in magenta where it is said to be.
         const QImage shot = overview_->grab().toImage();
         QCOMPARE(shot.pixel(expected.left, expected.top), qRgb(255, 0, 255));
         QCOMPARE(shot.pixel(expected.right - 1, expected.bottom - 1), qRgb(255, 0, 255));
         view_->ScrollTo(QPoint(0, 0));
-        QCOMPARE(overview_->visibleRect().left, expectedMapping(overview_, view_).pictureRect().left);
+        QCOMPARE(overview_->visibleRect().left,
+                 expectedMapping(overview_, view_).pictureRect().left);
     }
 
     void pictureFollowsTheActiveWindow() {
@@ -136,7 +145,8 @@ private slots:
         const QImage first = overview_->shownPicture();
         QVERIFY(!first.isNull());
         COrvaneView* second = app_->OpenDocumentFile(
-            writeScan(dir_, "dark.tif", 600, 600, [](std::uint32_t, std::uint32_t) { return std::uint16_t(5); }));
+            writeScan(dir_, "dark.tif", 600, 600,
+                      [](std::uint32_t, std::uint32_t) { return std::uint16_t(5); }));
         QVERIFY(second);
         QCOMPARE(overview_->view(), second);
         QVERIFY(overview_->shownPicture() != first);
@@ -190,14 +200,17 @@ private slots:
         PaintCounter paints(overview_);
         const QPolygon before = overview_->quadOutlines().at(0);
         // Quad [0][0]'s top-left corner mark, dragged 40 pixels right and down.
-        sendMouse(view_->viewport(), QEvent::MouseButtonPress, QPoint(102, 101), Qt::LeftButton, Qt::LeftButton);
+        sendMouse(view_->viewport(), QEvent::MouseButtonPress, QPoint(102, 101), Qt::LeftButton,
+                  Qt::LeftButton);
         QCoreApplication::processEvents();
         paints.count = 0;
-        sendMouse(view_->viewport(), QEvent::MouseMove, QPoint(142, 141), Qt::NoButton, Qt::LeftButton);
+        sendMouse(view_->viewport(), QEvent::MouseMove, QPoint(142, 141), Qt::NoButton,
+                  Qt::LeftButton);
         QCoreApplication::processEvents();
         QVERIFY(overview_->quadOutlines().at(0).point(0) != before.point(0));
         QVERIFY2(paints.count > 0, "the overview was not repainted during the drag");
-        sendMouse(view_->viewport(), QEvent::MouseButtonRelease, QPoint(142, 141), Qt::LeftButton, Qt::NoButton);
+        sendMouse(view_->viewport(), QEvent::MouseButtonRelease, QPoint(142, 141), Qt::LeftButton,
+                  Qt::NoButton);
     }
 
     void largePicturesAreReducedOnceForTheOverview() {

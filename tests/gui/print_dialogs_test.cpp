@@ -89,8 +89,9 @@ private slots:
         auto app = startApp({scan_});
         SavePreviewPages(2);
         const QString file = QSettings().fileName();
-        QVERIFY2(file.startsWith(QDir(QString::fromStdString(dir_.file("settings"))).absolutePath()),
-                 qPrintable(file));
+        QVERIFY2(
+            file.startsWith(QDir(QString::fromStdString(dir_.file("settings"))).absolutePath()),
+            qPrintable(file));
         QVERIFY(file.contains("Local AppWizard-Generated Applications"));
     }
 
@@ -131,7 +132,9 @@ private slots:
         auto app = startApp({scan_});
         MessageRecorder messages;
         bool sawPrintDialog = false;
-        ModalCloser closer([&](QDialog& dialog) { sawPrintDialog = qobject_cast<QPrintDialog*>(&dialog) != nullptr; });
+        ModalCloser closer([&](QDialog& dialog) {
+            sawPrintDialog = qobject_cast<QPrintDialog*>(&dialog) != nullptr;
+        });
         app->mainFrame()->OnCommand(kFilePrint);
         QCOMPARE(closer.count, 1);
         QVERIFY(sawPrintDialog);

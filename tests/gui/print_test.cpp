@@ -58,11 +58,14 @@ private slots:
         QTest::addColumn<QLine>("stored");  // the anchor (x0, y0) to the end point (x1, y1)
         QTest::addColumn<QRect>("expected");
         const QRect whole(0, 0, 400, 300);
-        QTest::newRow("rectangle tool") << int(ToolKind::Rectangle) << QLine(10, 20, 210, 120)
-                                        << QRect(10, 20, 200, 100);
-        QTest::newRow("empty rectangle") << int(ToolKind::Rectangle) << QLine(10, 20, 10, 120) << whole;
-        QTest::newRow("dragged up-left") << int(ToolKind::Rectangle) << QLine(210, 120, 10, 20) << whole;
-        QTest::newRow("other tool") << int(ToolKind::CircleByRadius) << QLine(10, 20, 210, 120) << whole;
+        QTest::newRow("rectangle tool")
+            << int(ToolKind::Rectangle) << QLine(10, 20, 210, 120) << QRect(10, 20, 200, 100);
+        QTest::newRow("empty rectangle")
+            << int(ToolKind::Rectangle) << QLine(10, 20, 10, 120) << whole;
+        QTest::newRow("dragged up-left")
+            << int(ToolKind::Rectangle) << QLine(210, 120, 10, 20) << whole;
+        QTest::newRow("other tool")
+            << int(ToolKind::CircleByRadius) << QLine(10, 20, 210, 120) << whole;
         QTest::newRow("point tool") << int(ToolKind::Point) << QLine(10, 20, 210, 120) << whole;
     }
 
@@ -72,7 +75,8 @@ private slots:
         QFETCH(QRect, expected);
         auto app = startApp({scan_});
         COrvaneView* view = app->mainFrame()->activeView();
-        view->SetSelection({static_cast<ToolKind>(tool), stored.x1(), stored.y1(), stored.x2(), stored.y2()});
+        view->SetSelection(
+            {static_cast<ToolKind>(tool), stored.x1(), stored.y1(), stored.x2(), stored.y2()});
         QCOMPARE(view->printRegion(), expected);
     }
 
@@ -119,8 +123,8 @@ private slots:
         MessageRecorder messages;
         const QString pdf = QString::fromStdString(dir_.file("none.pdf"));
         bool started = true;
-        auto app = startApp({"--print-to-pdf", pdf, QString::fromStdString(dir_.file("missing.tif"))},
-                            &started);
+        auto app = startApp(
+            {"--print-to-pdf", pdf, QString::fromStdString(dir_.file("missing.tif"))}, &started);
         QVERIFY(!started);
         QCOMPARE(app->exitCode(), 1);
         QVERIFY(!QFile::exists(pdf));

@@ -25,7 +25,9 @@ namespace {
 // Answers every modal dialog with `script` while alive.
 class DialogScript {
 public:
-    explicit DialogScript(std::function<int(QDialog&)> script) { setModalDialogHook(std::move(script)); }
+    explicit DialogScript(std::function<int(QDialog&)> script) {
+        setModalDialogHook(std::move(script));
+    }
     ~DialogScript() { setModalDialogHook({}); }
 };
 
@@ -48,7 +50,8 @@ QStringList writeScans(const TempDir& dir, int layers, std::uint32_t width, std:
     return paths;
 }
 
-std::vector<std::string> batchArguments(std::initializer_list<std::string> head, const QStringList& scans) {
+std::vector<std::string> batchArguments(std::initializer_list<std::string> head,
+                                        const QStringList& scans) {
     std::vector<std::string> args(head);
     for (const QString& scan : scans) args.push_back(scan.toStdString());
     return args;
@@ -72,9 +75,11 @@ QString firstDifference(const std::string& actual, const std::string& expected) 
     }
 }
 
-void mouse(COrvaneView* view, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons held) {
+void mouse(COrvaneView* view, QEvent::Type type, QPoint pos, Qt::MouseButton button,
+           Qt::MouseButtons held) {
     QWidget* w = view->viewport();
-    QMouseEvent event(type, QPointF(pos), w->mapToGlobal(QPointF(pos)), button, held, Qt::NoModifier);
+    QMouseEvent event(type, QPointF(pos), w->mapToGlobal(QPointF(pos)), button, held,
+                      Qt::NoModifier);
     QApplication::sendEvent(w, &event);
 }
 
@@ -123,7 +128,8 @@ private:
         args.insert(args.begin() + 1, {"-o", expected});
         const batch::RunResult result = batch::run(args);
         QVERIFY2(result.status == 0, result.err.c_str());
-        const QString difference = firstDifference(readFile(written.toStdString()), readFile(expected));
+        const QString difference =
+            firstDifference(readFile(written.toStdString()), readFile(expected));
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
     }
 
@@ -137,12 +143,17 @@ private:
         const std::vector<std::pair<const char*, AreaCase>> cases = {
             {"rectangle", {kSelectRectangle, "--rect", {5, 4}, {30, 20}}},
             {"rectangle dragged up and left", {kSelectRectangle, "--rect", {30, 20}, {5, 4}}},
-            {"rectangle past the right and bottom edges", {kSelectRectangle, "--rect", {40, 25}, {90, 70}}},
+            {"rectangle past the right and bottom edges",
+             {kSelectRectangle, "--rect", {40, 25}, {90, 70}}},
             {"rectangle over the whole scan", {kSelectRectangle, "--rect", {0, 0}, {60, 42}}},
-            {"circle by diameter", {kSelectCircleDiameter, "--circle-diameter", {10, 10}, {31, 22}}},
-            {"circle by diameter, vertical", {kSelectCircleDiameter, "--circle-diameter", {20, 3}, {20, 30}}},
-            {"circle by radius at the corner", {kSelectCircleRadius, "--circle-radius", {2, 3}, {12, 9}}},
-            {"circle by radius past the edge", {kSelectCircleRadius, "--circle-radius", {55, 38}, {45, 30}}},
+            {"circle by diameter",
+             {kSelectCircleDiameter, "--circle-diameter", {10, 10}, {31, 22}}},
+            {"circle by diameter, vertical",
+             {kSelectCircleDiameter, "--circle-diameter", {20, 3}, {20, 30}}},
+            {"circle by radius at the corner",
+             {kSelectCircleRadius, "--circle-radius", {2, 3}, {12, 9}}},
+            {"circle by radius past the edge",
+             {kSelectCircleRadius, "--circle-radius", {55, 38}, {45, 30}}},
         };
         // Every shape with three layers; the first and the corner circle also with fewer, whose
         // files have fewer columns.
@@ -179,8 +190,14 @@ private:
         saveDataThroughDialog(frame, dialogCommand, written);
         if (QTest::currentTestFailed()) return;
         QVERIFY2(messages.texts.isEmpty(), qPrintable(messages.texts.join("; ")));
-        const std::string corners = QString("%1,%2,%3,%4").arg(from.x()).arg(from.y()).arg(to.x()).arg(to.y()).toStdString();
-        compareWithBatch(written, batchArguments({batchCommand, option.toStdString(), corners}, scans));
+        const std::string corners = QString("%1,%2,%3,%4")
+                                        .arg(from.x())
+                                        .arg(from.y())
+                                        .arg(to.x())
+                                        .arg(to.y())
+                                        .toStdString();
+        compareWithBatch(written,
+                         batchArguments({batchCommand, option.toStdString(), corners}, scans));
     }
 
     // A 2 x 1 grid of 4 x 3 spots on 100 pixels per millimetre, adjusted so that the spots sit
@@ -201,11 +218,12 @@ private:
         {
             using D = CGridParametersDialog;
             const std::map<int, QString> texts = {
-                {D::kCellsX, "4"},   {D::kCellsY, "3"},    {D::kStepX, "0.3"},     {D::kStepY, "0.3"},
-                {D::kOriginX, "1"},  {D::kOriginY, "1"},   {D::kDiamD, "0.16"},    {D::kDiamBg, "0.24"},
-                {D::kQuadsX, "2"},   {D::kQuadsY, "1"},    {D::kQuadStepX, "1.5"}};
+                {D::kCellsX, "4"},  {D::kCellsY, "3"},  {D::kStepX, "0.3"},    {D::kStepY, "0.3"},
+                {D::kOriginX, "1"}, {D::kOriginY, "1"}, {D::kDiamD, "0.16"},   {D::kDiamBg, "0.24"},
+                {D::kQuadsX, "2"},  {D::kQuadsY, "1"},  {D::kQuadStepX, "1.5"}};
             DialogScript define([&](QDialog& d) {
-                for (const auto& [id, text] : texts) d.findChild<QLineEdit*>(QString::number(id))->setText(text);
+                for (const auto& [id, text] : texts)
+                    d.findChild<QLineEdit*>(QString::number(id))->setText(text);
                 d.accept();
                 return d.result();
             });
@@ -228,7 +246,9 @@ private:
         if (QTest::currentTestFailed()) return;
         QVERIFY2(messages.texts.isEmpty(), qPrintable(messages.texts.join("; ")));
         const std::string spot = "1,0," + std::to_string(column) + "," + std::to_string(row);
-        compareWithBatch(written, batchArguments({batchCommand, "--spot", spot, "--grid", grid.toStdString()}, scans));
+        compareWithBatch(
+            written,
+            batchArguments({batchCommand, "--spot", spot, "--grid", grid.toStdString()}, scans));
     }
 
     void spotRows(int minLayers) {

@@ -67,9 +67,8 @@ private slots:
         QVERIFY(frame->childFrames().isEmpty());
         QCOMPARE(frame->windowTitle(), QString("Orvane"));
         QCOMPARE(menuTitles(frame), (QStringList{"&File", "&View", "&Help"}));
-        QCOMPARE(menuItems(frame, "&File"),
-                 (QStringList{"&Open...\tCtrl+O", "-", "P&rint Setup...", "-", "Recent File", "-",
-                              "E&xit"}));
+        QCOMPARE(menuItems(frame, "&File"), (QStringList{"&Open...\tCtrl+O", "-", "P&rint Setup...",
+                                                         "-", "Recent File", "-", "E&xit"}));
         QCOMPARE(menuItems(frame, "&Help"), (QStringList{"&About Orvane...", "Test"}));
         QVERIFY(!frame->action(kFileMruFile1)->isEnabled());  // the empty list
         QVERIFY(!frame->action(kFilePrint)->isEnabled());     // no view to print
@@ -144,8 +143,9 @@ private slots:
         QCOMPARE(dialogs.requests.size(), size_t(1));
         QCOMPARE(dialogs.requests[0].initialName, QString("Overlay TIFF file"));
         QCOMPARE(dialogs.requests[0].filter, QString("TIFF Files (*.Tif)"));
-        QCOMPARE(messages.texts,
-                 QStringList{"Only images with identical dimentions / color depth can be overlayed."});
+        QCOMPARE(
+            messages.texts,
+            QStringList{"Only images with identical dimentions / color depth can be overlayed."});
         QCOMPARE(frame->activeView()->GetDocument()->layerCount(), 1);
         QCOMPARE(frame->activeChild()->windowTitle(), QString("a.tif"));
         QVERIFY(frame->action(kOverlayImage)->isEnabled());
@@ -162,7 +162,8 @@ private slots:
         QVERIFY(app->OpenDocumentFile(bogus) == nullptr);
         QVERIFY(app->OpenDocumentFile(QString::fromStdString(dir_.file("missing.tif"))) == nullptr);
         QVERIFY(app->mainFrame()->childFrames().isEmpty());
-        QCOMPARE(messages.texts.size(), 3);  // libtiff's own text, the open failure, the missing file
+        QCOMPARE(messages.texts.size(),
+                 3);  // libtiff's own text, the open failure, the missing file
         QCOMPARE(messages.texts.last(), QString("Failed to open document."));
         QVERIFY(app->recentFiles().files().isEmpty());
     }

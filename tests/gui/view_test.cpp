@@ -136,8 +136,9 @@ private slots:
     }
 
     void panesAfterAClick() {
-        const QString path = writeScan(dir_, "panes.tif", 40, 30,
-                                       [](std::uint32_t x, std::uint32_t y) { return 100 * x + y; });
+        const QString path =
+            writeScan(dir_, "panes.tif", 40, 30,
+                      [](std::uint32_t x, std::uint32_t y) { return 100 * x + y; });
         auto app = startApp({path});
         CMainFrame* frame = app->mainFrame();
         COrvaneView* view = frame->activeView();
@@ -203,7 +204,8 @@ private slots:
         QCOMPARE(texts.last(), QString("Ready"));
         texts.clear();
         MessageRecorder messages;
-        QVERIFY(app->mainFrame()->activeView()->OverlayFile(writeScan(dir_, "progress2.tif", 20, 100)));
+        QVERIFY(
+            app->mainFrame()->activeView()->OverlayFile(writeScan(dir_, "progress2.tif", 20, 100)));
         QCOMPARE(texts.first(), QString("Loading Tiff File ..."));
         QCOMPARE(texts.last(), QString("Ready"));
         setMessagePaneSink({});
@@ -211,9 +213,9 @@ private slots:
 
     void filtersChangeTheSamplesAndThisPicture() {
         // A single bright pixel in a flat area: the median filter removes it.
-        const QString path = writeScan(dir_, "spike.tif", 9, 9, [](std::uint32_t x, std::uint32_t y) {
-            return x == 4 && y == 4 ? 60000 : 100;
-        });
+        const QString path = writeScan(
+            dir_, "spike.tif", 9, 9,
+            [](std::uint32_t x, std::uint32_t y) { return x == 4 && y == 4 ? 60000 : 100; });
         auto app = startApp({path});
         CMainFrame* frame = app->mainFrame();
         COrvaneView* view = frame->activeView();

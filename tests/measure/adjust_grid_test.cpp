@@ -30,7 +30,8 @@ TEST(AdjustMethodsTest, BrightSquareMovesOnePixelUpAndLeftForEveryMethod) {
         const LayeredImage image = brightSquare(layers, 65535);
         EXPECT_EQ(CentreOfMass(image, kSquareBox), (Displacement{-1, -1}));
         EXPECT_EQ(OneDimensionalWindow(image, kSquareBox, 20, 20), (Displacement{-1, -1}));
-        EXPECT_EQ(TwoDimensionalWindow(image, kSquareBox, 20, 20), (std::optional<Displacement>{{-1, -1}}));
+        EXPECT_EQ(TwoDimensionalWindow(image, kSquareBox, 20, 20),
+                  (std::optional<Displacement>{{-1, -1}}));
     }
 }
 
@@ -72,14 +73,16 @@ TEST(AdjustMethodsTest, ZeroWidthBox) {
 }
 
 // Naive 2DW over every full window, for comparison with the running sums.
-std::optional<Displacement> naiveTwoDimensionalWindow(const LayeredImage& image, const Box& b, int wx, int wy) {
+std::optional<Displacement> naiveTwoDimensionalWindow(const LayeredImage& image, const Box& b,
+                                                      int wx, int wy) {
     const int W = b.right - b.left, H = b.bottom - b.top;
     auto t = [&](int i, int j) -> std::int64_t {
         const int x = b.left + i, y = b.top + j;
         if (x < 0 || y < 0 || x >= image.width() || y >= image.height()) return 0;
         std::int64_t s = 0;
         for (int k = 0; k < image.layerCount; ++k)
-            s += static_cast<std::int64_t>(std::pow(double(image.layers[k].at(x, y)), double(0.33f)) * 10.0);
+            s += static_cast<std::int64_t>(
+                std::pow(double(image.layers[k].at(x, y)), double(0.33f)) * 10.0);
         return s;
     };
     std::int64_t min = INT64_MAX, max = 0;
@@ -113,7 +116,8 @@ TEST(AdjustMethodsTest, TwoDimensionalWindowMatchesTheNaiveSearch) {
             for (int w : {4, 7}) {
                 const Box box{left, top, left + 18, top + 16};
                 SCOPED_TRACE(testing::Message() << left << "," << top << " w " << w);
-                EXPECT_EQ(TwoDimensionalWindow(image, box, w, w), naiveTwoDimensionalWindow(image, box, w, w));
+                EXPECT_EQ(TwoDimensionalWindow(image, box, w, w),
+                          naiveTwoDimensionalWindow(image, box, w, w));
             }
 }
 
@@ -147,7 +151,8 @@ TEST(AdjustGridTest, MovesSpotsOntoTheirSignalAndSkipsExcludedOnes) {
 
 TEST(AdjustGridTest, SecondCentreOfMassPassStaysNearby) {
     const LayeredImage image = makeImage(300, 300, 1, [](int, int x, int y) {
-        return static_cast<std::uint16_t>(40000 * std::exp(-((x - 113) * (x - 113) + (y - 211) * (y - 211)) / 30.0));
+        return static_cast<std::uint16_t>(
+            40000 * std::exp(-((x - 113) * (x - 113) + (y - 211) * (y - 211)) / 30.0));
     });
     SpotGrid grid = squareGrid();
     AdjustGrid(grid, grid.quad(0, 0), image, AdjustMethod::CentreOfMass);

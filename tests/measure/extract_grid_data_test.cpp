@@ -22,7 +22,9 @@ using testing_support::makeImage;
 using testing_support::readFile;
 using testing_support::uniformImage;
 
-std::string tempPath(const std::string& name) { return testing_support::tempPath("extract_test", name); }
+std::string tempPath(const std::string& name) {
+    return testing_support::tempPath("extract_test", name);
+}
 
 // Two quads of 3 x 1 spots. Quad [1][0] reaches off the top-left corner of the image: its third
 // spot (6, -3) has a clipped square data box of 13 x 4 = 52 pixels and a clipped cell of
@@ -59,11 +61,14 @@ TEST(ExtractGridDataTest, OneLayerFileByteForByte) {
     // (excluding 2 hw - 1 columns per crossing row: 121 pixels) is 899.
     const double spotSum = 131 * 60.0 + 65533 + 65534 + 65535;
     char spot1[128];
-    std::snprintf(spot1, sizeof spot1, "1, 1, 2, 1, 3, NA, NA, 134, 899, 2, %.3e, 5.394e+04", spotSum);
+    std::snprintf(spot1, sizeof spot1, "1, 1, 2, 1, 3, NA, NA, 134, 899, 2, %.3e, 5.394e+04",
+                  spotSum);
     const float avg0 = static_cast<float>(static_cast<float>(spotSum / 134 + 60.0) / 2.0f);
     char summary0[128];
-    std::snprintf(summary0, sizeof summary0, "layer 0, avg intensity %.3e, avg bkg 6.000e+01, avg SNR %.3f",
-                  static_cast<double>(avg0), static_cast<double>(static_cast<float>(spotSum / 134 + 60.0) / 120.0f));
+    std::snprintf(summary0, sizeof summary0,
+                  "layer 0, avg intensity %.3e, avg bkg 6.000e+01, avg SNR %.3f",
+                  static_cast<double>(avg0),
+                  static_cast<double>(static_cast<float>(spotSum / 134 + 60.0) / 120.0f));
     const std::vector<std::string> expected = {
         "Spot Integral Intensity File",
         "Grid: 3 by 1, spot diameter 0.140, spot style square",
@@ -83,7 +88,8 @@ TEST(ExtractGridDataTest, OneLayerFileByteForByte) {
     };
     const std::vector<std::string> lines = linesOf(readFile(path));
     ASSERT_EQ(lines.size(), expected.size()) << readFile(path);
-    for (std::size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(lines[i], expected[i]) << "line " << i + 1;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        EXPECT_EQ(lines[i], expected[i]) << "line " << i + 1;
     EXPECT_EQ(readFile(path).back(), '\n');
 }
 
@@ -93,13 +99,15 @@ TEST(ExtractGridDataTest, ThreeLayersRepeatTheLastFieldsAndMapTextsAppear) {
     map->GetSpotRecord(1, 0, 2, 0)->SetUid("W42");
     map->GetSpotRecord(1, 0, 2, 0)->SetDescription("kinase");
     grid.parameters.slideMap = map;
-    const LayeredImage image = makeImage(200, 100, 3, [](int k, int, int) { return static_cast<std::uint16_t>(60 * (k + 1)); });
+    const LayeredImage image = makeImage(
+        200, 100, 3, [](int k, int, int) { return static_cast<std::uint16_t>(60 * (k + 1)); });
     const std::string path = tempPath("spot_data3.txt");
     NullProgress progress;
     ExtractGridData(path, image, grid, grid.quad(1, 0), progress);
     const std::vector<std::string> lines = linesOf(readFile(path));
-    EXPECT_EQ(lines[8], "2, 1, 3, 1, 0, W42, kinase, 52, 224, 0, 3.120e+03, 1.344e+04, 0, 6.240e+03, "
-                        "2.688e+04, 0, 9.360e+03, 4.032e+04");
+    EXPECT_EQ(lines[8],
+              "2, 1, 3, 1, 0, W42, kinase, 52, 224, 0, 3.120e+03, 1.344e+04, 0, 6.240e+03, "
+              "2.688e+04, 0, 9.360e+03, 4.032e+04");
     EXPECT_EQ(lines[3].substr(0, 20), "1, 1, 1, 1, 0, , , 1") << "a map record without texts";
     ASSERT_EQ(lines.size(), 19u);
     EXPECT_EQ(lines[13], "layer 2, avg intensity 1.800e+02, avg bkg 1.800e+02, avg SNR 1.000");
@@ -113,11 +121,16 @@ TEST(ExtractGridDataTest, QuadWithoutMeasuredSpotsReadsNa) {
     NullProgress progress;
     ExtractGridData(path, image, grid, grid.quad(0, 0), progress);
     const std::string text = readFile(path);
-    EXPECT_NE(text.find("\nQuad X 0, Y 0, spots 0\nlayer 0, avg intensity NA, avg bkg NA, avg SNR NA\n"),
-              std::string::npos) << text;
-    EXPECT_NE(text.find("spot style round\n"), std::string::npos) << "the current quad decides the style";
-    EXPECT_NE(text.find("\nQuad X 1, Y 0, spots 3\nlayer 0, avg intensity 0.000e+00, avg bkg 0.000e+00, avg SNR NA\n"),
-              std::string::npos) << text;
+    EXPECT_NE(
+        text.find("\nQuad X 0, Y 0, spots 0\nlayer 0, avg intensity NA, avg bkg NA, avg SNR NA\n"),
+        std::string::npos)
+        << text;
+    EXPECT_NE(text.find("spot style round\n"), std::string::npos)
+        << "the current quad decides the style";
+    EXPECT_NE(text.find("\nQuad X 1, Y 0, spots 3\nlayer 0, avg intensity 0.000e+00, avg bkg "
+                        "0.000e+00, avg SNR NA\n"),
+              std::string::npos)
+        << text;
 }
 
 TEST(ExtractGridDataTest, UnwritableTargetIsReportedAndLeavesNothing) {
@@ -125,7 +138,8 @@ TEST(ExtractGridDataTest, UnwritableTargetIsReportedAndLeavesNothing) {
     const LayeredImage image = uniformImage(20, 20, 1, 1);
     NullProgress progress;
     try {
-        ExtractGridData("/nonexistent-folder/spot_data.txt", image, grid, grid.quad(0, 0), progress);
+        ExtractGridData("/nonexistent-folder/spot_data.txt", image, grid, grid.quad(0, 0),
+                        progress);
         ADD_FAILURE() << "no error";
     } catch (const CoreError& e) {
         EXPECT_STREQ(e.what(), "Unable to open file.");

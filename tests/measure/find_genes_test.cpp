@@ -33,26 +33,31 @@ std::string highlights(const SpotGrid& grid) {
 }
 
 TEST(FindGenesTest, EveryOptionCombination) {
-    struct Case { const char* pattern; bool matchCase, wholeWord, uid, descr; const char* expected; };
+    struct Case {
+        const char* pattern;
+        bool matchCase, wholeWord, uid, descr;
+        const char* expected;
+    };
     const Case cases[] = {
         {"abc", false, false, true, true, "1100"},
         {"abc", true, false, true, true, "0000"},
         {"AbC", true, false, true, false, "0100"},
         {"Abc", true, false, false, true, "0100"},
-        {"AB", false, true, true, false, "0000"},   // whole word: AB is not AB1
+        {"AB", false, true, true, false, "0000"},  // whole word: AB is not AB1
         {"AB", false, false, true, false, "1110"},
         {"ab", false, true, false, true, "0010"},
         {"ab", true, true, true, true, "0010"},
         {"AB1", true, true, true, true, "0010"},
         {"abc", false, false, false, false, "0000"},
-        {"", false, false, true, true, "1111"},     // every text contains the empty text
-        {"", false, true, true, true, "0001"},      // only empty fields equal it
+        {"", false, false, true, true, "1111"},  // every text contains the empty text
+        {"", false, true, true, true, "0001"},   // only empty fields equal it
         {"", false, true, false, true, "0001"},
         {"kinase", false, false, true, false, "0000"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << '"' << c.pattern << "\" case " << c.matchCase << " whole " << c.wholeWord
-                                        << " uid " << c.uid << " descr " << c.descr);
+        SCOPED_TRACE(testing::Message()
+                     << '"' << c.pattern << "\" case " << c.matchCase << " whole " << c.wholeWord
+                     << " uid " << c.uid << " descr " << c.descr);
         SpotGrid grid = annotatedGrid();
         const FindSettings settings{c.pattern, c.matchCase, c.wholeWord, c.uid, c.descr};
         const std::int32_t count = FindGenes(grid, settings);

@@ -37,7 +37,9 @@ const Fixture& demoFixture() {
         demo::DemoOptions options;
         options.pixelUm = 10.0;
         options.seed = 1;
-        options.outDir = (std::filesystem::temp_directory_path() / ("fitting_" + std::to_string(getpid()))).string();
+        options.outDir =
+            (std::filesystem::temp_directory_path() / ("fitting_" + std::to_string(getpid())))
+                .string();
         f->slide = demo::planDemoSlide(options);
         demo::writeDemoSlide(f->slide);
         NullProgress progress;
@@ -58,8 +60,8 @@ const Fixture& demoFixture() {
 
 struct Quality {
     int spots = 0;
-    int within = 0;     // within 1.5 pixels of the true centre
-    int moved = 0;      // spots the adjustment moved
+    int within = 0;  // within 1.5 pixels of the true centre
+    int moved = 0;   // spots the adjustment moved
     int movedWithin = 0;
     double meanError = 0.0;
 };
@@ -83,7 +85,8 @@ Quality adjustAndCompare(AdjustMethod method, int passes) {
     const SpotGrid& nominal = f.grid;
     for (const demo::Spot& spot : f.slide.spots) {
         const GridQuad& quad = grid.quad(spot.qx, spot.qy);
-        if (!quad.ValidSpot(spot.col, spot.row) || (quad.Flags(spot.col, spot.row) & Excluded) != 0) continue;
+        if (!quad.ValidSpot(spot.col, spot.row) || (quad.Flags(spot.col, spot.row) & Excluded) != 0)
+            continue;
         const GridPoint c = *quad.SpotCentre(spot.col, spot.row);
         const double error = std::hypot(c.x - spot.x, c.y - spot.y);
         ++q.spots;
@@ -113,10 +116,11 @@ TEST(FittingQualityTest, ExcludedSpotsAreTheUnprintedOnes) {
 }
 
 void report(const char* name, int passes, const Quality& q) {
-    std::printf("fitting %s x%d: %d of %d spots within 1.5 px (%.1f%%), mean error %.2f px; "
-                "%d moved, %.1f%% of them within 1.5 px\n",
-                name, passes, q.within, q.spots, 100.0 * q.within / q.spots, q.meanError, q.moved,
-                q.moved ? 100.0 * q.movedWithin / q.moved : 0.0);
+    std::printf(
+        "fitting %s x%d: %d of %d spots within 1.5 px (%.1f%%), mean error %.2f px; "
+        "%d moved, %.1f%% of them within 1.5 px\n",
+        name, passes, q.within, q.spots, 100.0 * q.within / q.spots, q.meanError, q.moved,
+        q.moved ? 100.0 * q.movedWithin / q.moved : 0.0);
 }
 
 // 2DW moves a spot only when the darkest window of its box is below three quarters of the

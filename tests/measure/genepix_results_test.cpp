@@ -26,7 +26,9 @@ using testing_support::makeImage;
 using testing_support::readFile;
 using testing_support::uniformImage;
 
-std::string tempPath(const std::string& name) { return testing_support::tempPath("genepix_test", name); }
+std::string tempPath(const std::string& name) {
+    return testing_support::tempPath("genepix_test", name);
+}
 
 std::vector<std::string> fieldsOf(const std::string& line, char separator = '\t') {
     std::vector<std::string> fields;
@@ -38,7 +40,8 @@ std::vector<std::string> fieldsOf(const std::string& line, char separator = '\t'
 }
 
 std::string unquoted(const std::string& text) {
-    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') return text.substr(1, text.size() - 2);
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
+        return text.substr(1, text.size() - 2);
     return text;
 }
 
@@ -51,7 +54,8 @@ SpotGrid latticeGrid() {
     p.quadsX = p.quadsY = 2;
     for (int qx = 0; qx < 2; ++qx)
         for (int qy = 0; qy < 2; ++qy)
-            grid.quad(qx, qy).InitQuad(15 + 60 * qx, 15 + 60 * qy, 30 + 60 * qx, 30 + 60 * qy, 2, 2, 4, 6, 1);
+            grid.quad(qx, qy).InitQuad(15 + 60 * qx, 15 + 60 * qy, 30 + 60 * qx, 30 + 60 * qy, 2, 2,
+                                       4, 6, 1);
     return grid;
 }
 
@@ -89,7 +93,8 @@ Export exportOf(const SpotGrid& grid, const LayeredImage& image, const std::stri
     e.lines = linesOf(readFile(path));
     const std::size_t records = static_cast<std::size_t>(std::stoi(fieldsOf(e.lines.at(1)).at(0)));
     for (const std::string& c : fieldsOf(e.lines.at(2 + records))) e.columns.push_back(unquoted(c));
-    for (std::size_t i = 3 + records; i < e.lines.size(); ++i) e.rows.push_back(fieldsOf(e.lines[i]));
+    for (std::size_t i = 3 + records; i < e.lines.size(); ++i)
+        e.rows.push_back(fieldsOf(e.lines[i]));
     return e;
 }
 
@@ -127,7 +132,8 @@ TEST(GenePixResultsTest, HeaderAndColumnsFollowTheGenePixExample) {
     const std::vector<std::string> exampleColumns = fieldsOf(example[32]);
     ASSERT_GE(exampleColumns.size(), 56u);
     ASSERT_EQ(e.columns.size(), 56u);
-    for (std::size_t i = 0; i < 56; ++i) EXPECT_EQ(e.columns[i], unquoted(exampleColumns[i])) << "column " << i + 1;
+    for (std::size_t i = 0; i < 56; ++i)
+        EXPECT_EQ(e.columns[i], unquoted(exampleColumns[i])) << "column " << i + 1;
     for (const std::vector<std::string>& row : e.rows) EXPECT_EQ(row.size(), 56u);
     EXPECT_EQ(readFile(tempPath("layout.gpr")).substr(0, 9), "ATF\t1.0\r\n") << "CR LF line ends";
 }
@@ -158,18 +164,37 @@ TEST(GenePixResultsTest, ValuesOfABrightSpot) {
     const Export e = exportOf(latticeGrid(), latticeImage(), "values.gpr");
     // Disc of R = 4: 40 pixels, 29 of them inside the bright disc of radius 3.
     const std::map<std::string, std::string> expected = {
-        {"F635 Median", "1000"}, {"F635 Mean", "753"}, {"B635", "100"}, {"B635 Median", "100"},
-        {"B635 Mean", "100"}, {"B635 SD", "0"}, {"F532 Median", "500"}, {"F532 Mean", "390"},
-        {"B532", "100"}, {"F Pixels", "40"}, {"% > B635+1SD", "72"}, {"F635 % Sat.", "0"},
-        {"Ratio of Medians (635/532)", "2.250"}, {"Ratio of Means (635/532)", "2.252"},
-        {"Median of Ratios (635/532)", "2.250"}, {"Log Ratio (635/532)", "1.170"},
-        {"Sum of Medians (635/532)", "1300"}, {"Sum of Means (635/532)", "943"},
-        {"F635 Median - B635", "900"}, {"F532 Mean - B532", "290"}, {"F635 Total Intensity", "30100"},
-        {"F532 Total Intensity", "15600"}, {"SNR 635", "Error"}, {"Circularity", "100"},
-        {"Flags", "0"}, {"Normalize", "0"}, {"Autoflag", "0"},
+        {"F635 Median", "1000"},
+        {"F635 Mean", "753"},
+        {"B635", "100"},
+        {"B635 Median", "100"},
+        {"B635 Mean", "100"},
+        {"B635 SD", "0"},
+        {"F532 Median", "500"},
+        {"F532 Mean", "390"},
+        {"B532", "100"},
+        {"F Pixels", "40"},
+        {"% > B635+1SD", "72"},
+        {"F635 % Sat.", "0"},
+        {"Ratio of Medians (635/532)", "2.250"},
+        {"Ratio of Means (635/532)", "2.252"},
+        {"Median of Ratios (635/532)", "2.250"},
+        {"Log Ratio (635/532)", "1.170"},
+        {"Sum of Medians (635/532)", "1300"},
+        {"Sum of Means (635/532)", "943"},
+        {"F635 Median - B635", "900"},
+        {"F532 Mean - B532", "290"},
+        {"F635 Total Intensity", "30100"},
+        {"F532 Total Intensity", "15600"},
+        {"SNR 635", "Error"},
+        {"Circularity", "100"},
+        {"Flags", "0"},
+        {"Normalize", "0"},
+        {"Autoflag", "0"},
     };
     for (std::size_t r : {0u, 5u, 15u})
-        for (const auto& [column, value] : expected) EXPECT_EQ(e.value(r, column), value) << column << " row " << r;
+        for (const auto& [column, value] : expected)
+            EXPECT_EQ(e.value(r, column), value) << column << " row " << r;
 }
 
 TEST(GenePixResultsTest, AreasAgreeWithTheSpotIntegralIntensityFile) {
@@ -202,7 +227,8 @@ TEST(GenePixResultsTest, AreasAgreeWithTheSpotIntegralIntensityFile) {
         EXPECT_EQ(total, f[13]);
         // The spot file keeps four digits of the background sum.
         const double backgroundMean = std::stod(f[11]) / std::stod(f[8]);
-        EXPECT_NEAR(std::stod(e.value(r, "B635 Mean")), backgroundMean, 0.5 + backgroundMean * 5e-4);
+        EXPECT_NEAR(std::stod(e.value(r, "B635 Mean")), backgroundMean,
+                    0.5 + backgroundMean * 5e-4);
     }
 }
 
@@ -230,9 +256,10 @@ TEST(GenePixResultsTest, FlagsNamesAndIds) {
 
 TEST(GenePixResultsTest, UndefinedRatiosReadError) {
     const Export e = exportOf(latticeGrid(), uniformImage(120, 120, 2, 300), "flat.gpr");
-    for (const char* column : {"Ratio of Medians (635/532)", "Ratio of Means (635/532)", "Median of Ratios (635/532)",
-                               "Mean of Ratios (635/532)", "Ratios SD (635/532)", "Rgn Ratio (635/532)",
-                               "Rgn R2 (635/532)", "Log Ratio (635/532)", "SNR 635", "SNR 532"})
+    for (const char* column :
+         {"Ratio of Medians (635/532)", "Ratio of Means (635/532)", "Median of Ratios (635/532)",
+          "Mean of Ratios (635/532)", "Ratios SD (635/532)", "Rgn Ratio (635/532)",
+          "Rgn R2 (635/532)", "Log Ratio (635/532)", "SNR 635", "SNR 532"})
         EXPECT_EQ(e.value(0, column), "Error") << column;
     EXPECT_EQ(e.value(0, "F635 Median - B635"), "0");
 }
@@ -249,7 +276,8 @@ TEST(GenePixResultsTest, OneLayerIsRefusedBeforeTheFileIsTouched) {
         EXPECT_STREQ(error.what(), "Two layers are required for this export");
     }
     EXPECT_FALSE(std::filesystem::exists(path));
-    EXPECT_THROW(WriteGenePixResults("/nonexistent-folder/x.gpr", latticeImage(), grid, grid.quad(0, 0), {}, progress),
+    EXPECT_THROW(WriteGenePixResults("/nonexistent-folder/x.gpr", latticeImage(), grid,
+                                     grid.quad(0, 0), {}, progress),
                  CoreError);
 }
 

@@ -1,6 +1,6 @@
 // Every result file of the measurements (Spot Integral Intensity, GenePix Results, selection
-// statistics, pairs and raw data) under injected write failures: the previous file survives byte for byte and no
-// temporary file is left behind.
+// statistics, pairs and raw data) under injected write failures: the previous file survives byte
+// for byte and no temporary file is left behind.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -45,13 +45,15 @@ struct Writer {
 std::vector<Writer> writers() {
     const SelectionShape box{ToolKind::Rectangle, 2, 3, 70, 50};
     return {
-        {"spot_data", [](const std::string& path) {
+        {"spot_data",
+         [](const std::string& path) {
              const LayeredImage image = testImage();
              const SpotGrid grid = testGrid();
              NullProgress progress;
              ExtractGridData(path, image, grid, grid.quad(0, 0), progress);
          }},
-        {"genepix.gpr", [](const std::string& path) {
+        {"genepix.gpr",
+         [](const std::string& path) {
              const LayeredImage image = testImage();
              const SpotGrid grid = testGrid();
              GenePixExportInfo info;
@@ -59,17 +61,20 @@ std::vector<Writer> writers() {
              NullProgress progress;
              WriteGenePixResults(path, image, grid, grid.quad(0, 0), info, progress);
          }},
-        {"selection_data", [box](const std::string& path) {
+        {"selection_data",
+         [box](const std::string& path) {
              SelectionStatistics stats;
              stats.SetData(SampleSelection(testImage(), box));
              stats.SaveData(path);
          }},
-        {"selection_pairs", [box](const std::string& path) {
+        {"selection_pairs",
+         [box](const std::string& path) {
              SelectionPairs pairs;
              pairs.SetData(SamplePairsSelection(testImage(), box));
              pairs.SaveData(path);
          }},
-        {"raw_data", [box](const std::string& path) { SaveSelectionRawData(path, testImage(), box); }},
+        {"raw_data",
+         [box](const std::string& path) { SaveSelectionRawData(path, testImage(), box); }},
     };
 }
 

@@ -15,10 +15,13 @@ using testing_support::uniformImage;
 
 // Each sample encodes its own position, so a list shows which pixels were visited in order.
 LayeredImage positionImage(int w, int h) {
-    return makeImage(w, h, 2, [](int k, int x, int y) { return static_cast<std::uint16_t>(k * 10000 + y * 100 + x); });
+    return makeImage(w, h, 2, [](int k, int x, int y) {
+        return static_cast<std::uint16_t>(k * 10000 + y * 100 + x);
+    });
 }
 
-std::vector<std::int32_t> listOf(const LayeredImage& image, Box box, ShapeKind kind, int layer = 0) {
+std::vector<std::int32_t> listOf(const LayeredImage& image, Box box, ShapeKind kind,
+                                 int layer = 0) {
     std::vector<std::int32_t> list(static_cast<std::size_t>(SampleListCapacity(box)) + 1, -1);
     const std::int64_t n = SampleArea(list.data(), image, box, layer, kind);
     EXPECT_EQ(list[static_cast<std::size_t>(n)], -1) << "wrote past the count";
@@ -34,7 +37,8 @@ std::vector<std::int32_t> referenceDisc(const LayeredImage& image, Box b) {
         const int d = y > cy ? y - cy : cy - y;
         const int hw = d * d <= r * r ? static_cast<int>(std::sqrt(double(r * r - d * d))) : 0;
         for (int x = cx - hw; x < cx + hw; ++x)
-            if (x >= 0 && y >= 0 && x < image.width() && y < image.height()) out.push_back(image.layers[0].at(x, y));
+            if (x >= 0 && y >= 0 && x < image.width() && y < image.height())
+                out.push_back(image.layers[0].at(x, y));
     }
     return out;
 }
@@ -43,7 +47,8 @@ TEST(SamplingTest, RectangleVisitsRowsTopFirstLeftToRight) {
     const LayeredImage image = positionImage(8, 8);
     EXPECT_EQ(listOf(image, {2, 3, 5, 5}, ShapeKind::Rectangle),
               (std::vector<std::int32_t>{302, 303, 304, 402, 403, 404}));
-    EXPECT_EQ(listOf(image, {2, 3, 5, 5}, ShapeKind::Rectangle, 1)[0], 10302) << "reads the given layer";
+    EXPECT_EQ(listOf(image, {2, 3, 5, 5}, ShapeKind::Rectangle, 1)[0], 10302)
+        << "reads the given layer";
 }
 
 TEST(SamplingTest, DiscRowsAtTheRadiusAreEmpty) {
@@ -58,7 +63,8 @@ TEST(SamplingTest, DiscMatchesReferenceOverManyBoxes) {
         for (int y0 = -6; y0 < 12; y0 += 2)
             for (int size = 0; size < 14; size += 3) {
                 const Box b{x0, y0, x0 + size, y0 + size + (size % 2)};
-                SCOPED_TRACE(testing::Message() << "box " << b.left << "," << b.top << "," << b.right << "," << b.bottom);
+                SCOPED_TRACE(testing::Message() << "box " << b.left << "," << b.top << ","
+                                                << b.right << "," << b.bottom);
                 EXPECT_EQ(listOf(image, b, ShapeKind::Disc), referenceDisc(image, b));
             }
 }
@@ -66,13 +72,18 @@ TEST(SamplingTest, DiscMatchesReferenceOverManyBoxes) {
 TEST(SamplingTest, ClipsWithoutWrapping) {
     const LayeredImage image = positionImage(8, 8);
     // A disc centred on (0, 0): only its lower-right quarter, rows 0 and 1.
-    EXPECT_EQ(listOf(image, {-2, -2, 2, 2}, ShapeKind::Disc), (std::vector<std::int32_t>{0, 1, 100}));
-    EXPECT_EQ(listOf(image, {6, 6, 10, 10}, ShapeKind::Rectangle), (std::vector<std::int32_t>{606, 607, 706, 707}));
+    EXPECT_EQ(listOf(image, {-2, -2, 2, 2}, ShapeKind::Disc),
+              (std::vector<std::int32_t>{0, 1, 100}));
+    EXPECT_EQ(listOf(image, {6, 6, 10, 10}, ShapeKind::Rectangle),
+              (std::vector<std::int32_t>{606, 607, 706, 707}));
 }
 
 TEST(SamplingTest, EmptyBoxesAndUnknownKindsVisitNothing) {
     const LayeredImage image = uniformImage(8, 8, 1, 7);
-    struct Case { Box box; ShapeKind kind; };
+    struct Case {
+        Box box;
+        ShapeKind kind;
+    };
     const Case cases[] = {
         {{3, 3, 3, 6}, ShapeKind::Rectangle}, {{3, 3, 2, 6}, ShapeKind::Rectangle},
         {{3, 3, 6, 3}, ShapeKind::Rectangle}, {{3, 3, 3, 6}, ShapeKind::Disc},
@@ -80,7 +91,8 @@ TEST(SamplingTest, EmptyBoxesAndUnknownKindsVisitNothing) {
         {{20, 20, 30, 30}, ShapeKind::Disc},  {{0, 0, 8, 8}, static_cast<ShapeKind>(2)},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.box.left << "," << c.box.top << "," << c.box.right << "," << c.box.bottom);
+        SCOPED_TRACE(testing::Message() << c.box.left << "," << c.box.top << "," << c.box.right
+                                        << "," << c.box.bottom);
         std::int64_t sum = 99;
         EXPECT_EQ(SampleArea(sum, image, c.box, 0, c.kind), 0);
         EXPECT_EQ(sum, 0);
@@ -143,11 +155,13 @@ TEST(SamplingBackgroundTest, DiscSharesOnlyTheLeftColumnWithTheDataArea) {
     const Box data{3, 3, 7, 7};
     std::int64_t sum = 0;
     const std::int64_t nb = SampleBackground(sum, image, {0, 0, 10, 10}, data, 0, ShapeKind::Disc);
-    // Rows 4 and 6 (hw = 1) drop only column 5; row 5 (hw = 2) drops 4, 5, 6; row 3 (d = r) is whole.
+    // Rows 4 and 6 (hw = 1) drop only column 5; row 5 (hw = 2) drops 4, 5, 6; row 3 (d = r) is
+    // whole.
     EXPECT_EQ(nb, 100 - 1 - 1 - 3);
     const std::int64_t n = SampleArea(sum, image, data, 0, ShapeKind::Disc);
     EXPECT_EQ(n, 8);
-    // Columns cx - hw (4 in rows 4 and 6, 3 in row 5) are in both areas; cx + hw in neither data area.
+    // Columns cx - hw (4 in rows 4 and 6, 3 in row 5) are in both areas; cx + hw in neither data
+    // area.
     std::int64_t both = 0;
     for (int y = 0; y < 10; ++y)
         for (int x = 0; x < 10; ++x) {
@@ -164,9 +178,11 @@ TEST(SamplingBackgroundTest, DiscSharesOnlyTheLeftColumnWithTheDataArea) {
 TEST(SamplingBackgroundTest, ClipsTheOuterBox) {
     const LayeredImage image = uniformImage(6, 6, 1, 2);
     std::int64_t sum = 0;
-    EXPECT_EQ(SampleBackground(sum, image, {-3, -3, 3, 3}, {-1, -1, 1, 1}, 0, ShapeKind::Rectangle), 8);
+    EXPECT_EQ(SampleBackground(sum, image, {-3, -3, 3, 3}, {-1, -1, 1, 1}, 0, ShapeKind::Rectangle),
+              8);
     EXPECT_EQ(sum, 16);
-    EXPECT_EQ(SampleBackground(sum, image, {0, 0, 6, 6}, {0, 0, 6, 6}, 0, static_cast<ShapeKind>(7)), 0);
+    EXPECT_EQ(
+        SampleBackground(sum, image, {0, 0, 6, 6}, {0, 0, 6, 6}, 0, static_cast<ShapeKind>(7)), 0);
 }
 
 }  // namespace

@@ -25,7 +25,9 @@ using testing_support::makeImage;
 using testing_support::readFile;
 using testing_support::uniformImage;
 
-std::string tempPath(const std::string& name) { return testing_support::tempPath("measure_test", name); }
+std::string tempPath(const std::string& name) {
+    return testing_support::tempPath("measure_test", name);
+}
 
 TEST(GetSelectionAreaTest, EachToolGivesItsBoxAndKind) {
     struct Case {
@@ -35,18 +37,28 @@ TEST(GetSelectionAreaTest, EachToolGivesItsBoxAndKind) {
         ShapeKind kind;
     };
     const Case cases[] = {
-        {"rectangle normalised", {ToolKind::Rectangle, 9, 8, 3, 2}, {3, 2, 9, 8}, ShapeKind::Rectangle},
+        {"rectangle normalised",
+         {ToolKind::Rectangle, 9, 8, 3, 2},
+         {3, 2, 9, 8},
+         ShapeKind::Rectangle},
         // A 3-4-5 segment: length 5, r = 2, centre (1, 2).
         {"diameter", {ToolKind::CircleByDiameter, 0, 0, 3, 4}, {-1, 0, 3, 4}, ShapeKind::Disc},
-        {"diameter truncates toward zero", {ToolKind::CircleByDiameter, -3, -3, 0, 0}, {-3, -3, 1, 1}, ShapeKind::Disc},
+        {"diameter truncates toward zero",
+         {ToolKind::CircleByDiameter, -3, -3, 0, 0},
+         {-3, -3, 1, 1},
+         ShapeKind::Disc},
         {"radius", {ToolKind::CircleByRadius, 10, 10, 13, 14}, {5, 5, 15, 15}, ShapeKind::Disc},
-        {"radius zero", {ToolKind::CircleByRadius, 10, 10, 10, 10}, {10, 10, 10, 10}, ShapeKind::Disc},
+        {"radius zero",
+         {ToolKind::CircleByRadius, 10, 10, 10, 10},
+         {10, 10, 10, 10},
+         ShapeKind::Disc},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const auto area = GetSelectionArea(c.shape);
         ASSERT_TRUE(area.has_value());
-        EXPECT_EQ(area->box, c.box) << area->box.left << "," << area->box.top << "," << area->box.right << "," << area->box.bottom;
+        EXPECT_EQ(area->box, c.box) << area->box.left << "," << area->box.top << ","
+                                    << area->box.right << "," << area->box.bottom;
         EXPECT_EQ(area->kind, c.kind);
     }
 }
@@ -80,7 +92,10 @@ TEST(GetSelectionAreaTest, SelectedSpotOfTheCurrentQuad) {
 
 TEST(SampleSelectionTest, RefusesWithTheCommandsMessages) {
     const LayeredImage image = uniformImage(10, 10, 2, 5);
-    struct Case { SelectionShape shape; const char* message; };
+    struct Case {
+        SelectionShape shape;
+        const char* message;
+    };
     const Case cases[] = {
         {{ToolKind::Point, 1, 1, 5, 5}, "Please select an object first"},
         {{ToolKind::Grid, 1, 1, 5, 5}, "Please select an object first"},
@@ -120,13 +135,18 @@ SelectionSamples rampSamples(int n, int layers) {
     s.layerCount = layers;
     for (int k = 0; k < layers; ++k) {
         s.layers[static_cast<std::size_t>(k)].reset(new std::int32_t[static_cast<std::size_t>(n)]);
-        for (int i = 0; i < n; ++i) s.layers[static_cast<std::size_t>(k)][i] = ((i * 37) % n + 1) * (k + 1);
+        for (int i = 0; i < n; ++i)
+            s.layers[static_cast<std::size_t>(k)][i] = ((i * 37) % n + 1) * (k + 1);
     }
     return s;
 }
 
 TEST(SelectionStatisticsTest, ScaleIndexAndMaximum) {
-    struct Case { int n; std::int64_t i99; std::int32_t m; };
+    struct Case {
+        int n;
+        std::int64_t i99;
+        std::int32_t m;
+    };
     // Layer 1 holds twice layer 0, so it decides M: twice the sorted value at i99.
     const Case cases[] = {{99, 98, 198}, {150, 148, 298}, {100, 98, 198}, {1, 0, 2}};
     for (const Case& c : cases) {
@@ -172,7 +192,8 @@ TEST(SelectionStatisticsTest, SaveDataWritesHeaderLinesAndSortedRows) {
 
 TEST(SelectionPairsTest, MaximaAndPairsFile) {
     const LayeredImage image = makeImage(2, 2, 3, [](int k, int x, int y) {
-        return static_cast<std::uint16_t>(k * 100 + y * 2 + x + (k == 1 && x == 0 && y == 1 ? 65000 : 0));
+        return static_cast<std::uint16_t>(k * 100 + y * 2 + x +
+                                          (k == 1 && x == 0 && y == 1 ? 65000 : 0));
     });
     SelectionPairs pairs;
     pairs.SetData(SamplePairsSelection(image, {ToolKind::Rectangle, 0, 0, 2, 2}));
@@ -194,7 +215,8 @@ TEST(SelectionPairsTest, MaximaAndPairsFile) {
 }
 
 TEST(SelectionRawDataTest, SamplesInSamplingOrderWithCoordinates) {
-    const LayeredImage image = makeImage(5, 5, 1, [](int, int x, int y) { return static_cast<std::uint16_t>(10 * y + x); });
+    const LayeredImage image = makeImage(
+        5, 5, 1, [](int, int x, int y) { return static_cast<std::uint16_t>(10 * y + x); });
     const std::string path = tempPath("raw.txt");
     // Disc box (0,0)-(4,4): rows 1 to 3.
     SaveSelectionRawData(path, image, {ToolKind::CircleByDiameter, 0, 2, 4, 2});
@@ -207,15 +229,21 @@ TEST(SelectionRawDataTest, SamplesInSamplingOrderWithCoordinates) {
 
 TEST(ResultFileTest, UncommittedFileKeepsThePreviousContent) {
     const std::string path = tempPath("kept.txt");
-    { std::FILE* f = std::fopen(path.c_str(), "w"); std::fputs("old\n", f); std::fclose(f); }
+    {
+        std::FILE* f = std::fopen(path.c_str(), "w");
+        std::fputs("old\n", f);
+        std::fclose(f);
+    }
     {
         ResultFile file(path);
         file.printf("partial");
         // no Commit: as when a measurement throws half-way
     }
     EXPECT_EQ(readFile(path), "old\n");
-    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(path).parent_path()))
-        EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << "left behind: " << entry.path();
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::filesystem::path(path).parent_path()))
+        EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos)
+            << "left behind: " << entry.path();
 }
 
 TEST(ResultFileTest, ReportsUnopenableFolders) {
@@ -236,7 +264,11 @@ TEST(ResultFileTest, ReportsUnopenableFolders) {
 // A disk that fills up half-way: the file size limit makes the writes fail with EFBIG.
 TEST(ResultFileTest, WriteErrorThrowsAndKeepsThePreviousFile) {
     const std::string path = tempPath("full.txt");
-    { std::FILE* f = std::fopen(path.c_str(), "w"); std::fputs("old\n", f); std::fclose(f); }
+    {
+        std::FILE* f = std::fopen(path.c_str(), "w");
+        std::fputs("old\n", f);
+        std::fclose(f);
+    }
     struct rlimit saved;
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);

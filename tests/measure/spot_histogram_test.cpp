@@ -20,8 +20,12 @@ TEST(SpotHistogramTest, BinsOfA620PixelWindow) {
     const int bins = 120;
     const float s = SpotHistogram::Scale(bins);
     EXPECT_FLOAT_EQ(s, static_cast<float>(120 / std::log(65535.0)));
-    struct Case { std::int32_t mean; int bin; };
-    const Case cases[] = {{0, 0}, {1, 0}, {2, 7}, {100, 49}, {1000, 74}, {65534, 119}, {65535, 119}};
+    struct Case {
+        std::int32_t mean;
+        int bin;
+    };
+    const Case cases[] = {{0, 0},     {1, 0},       {2, 7},      {100, 49},
+                          {1000, 74}, {65534, 119}, {65535, 119}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mean);
         EXPECT_EQ(SpotHistogram::BinOf(c.mean, s, bins), c.bin);

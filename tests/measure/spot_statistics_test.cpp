@@ -17,8 +17,9 @@ using testing_support::makeImage;
 
 ChannelStatistics statsOf(std::vector<std::int32_t> feature, std::vector<std::int32_t> background) {
     std::vector<std::int32_t> scratch(std::max(feature.size(), background.size()) + 1);
-    return ChannelStatisticsOf(feature.data(), static_cast<std::int64_t>(feature.size()), background.data(),
-                               static_cast<std::int64_t>(background.size()), scratch.data());
+    return ChannelStatisticsOf(feature.data(), static_cast<std::int64_t>(feature.size()),
+                               background.data(), static_cast<std::int64_t>(background.size()),
+                               scratch.data());
 }
 
 TEST(SpotStatisticsTest, MediansOfOddAndEvenCounts) {
@@ -45,7 +46,8 @@ TEST(SpotStatisticsTest, MeansSpreadsAndPercentages) {
     EXPECT_EQ(s.featureMean, 21862);
     EXPECT_EQ(s.totalIntensity, 131169);
     double squares = 0;
-    for (double v : {10.0, 20.0, 30.0, 40.0, 65534.0, 65535.0}) squares += (v - 21861.5) * (v - 21861.5);
+    for (double v : {10.0, 20.0, 30.0, 40.0, 65534.0, 65535.0})
+        squares += (v - 21861.5) * (v - 21861.5);
     const double sd = std::sqrt(squares / 5);
     EXPECT_EQ(s.featureSd, std::llround(sd));
     EXPECT_EQ(s.featureCv, static_cast<std::int64_t>(100 * sd / 21861.5)) << "CV truncates";
@@ -86,14 +88,14 @@ struct Pair {
     std::vector<std::int32_t> redF, greenF, redB, greenB;
     RatioStatistics compute() const {
         std::vector<std::int32_t> scratch(std::max(redF.size(), redB.size()) + 1);
-        const ChannelStatistics red = ChannelStatisticsOf(redF.data(), std::ssize(redF), redB.data(),
-                                                          std::ssize(redB), scratch.data());
-        const ChannelStatistics green = ChannelStatisticsOf(greenF.data(), std::ssize(greenF), greenB.data(),
-                                                            std::ssize(greenB), scratch.data());
+        const ChannelStatistics red = ChannelStatisticsOf(
+            redF.data(), std::ssize(redF), redB.data(), std::ssize(redB), scratch.data());
+        const ChannelStatistics green = ChannelStatisticsOf(
+            greenF.data(), std::ssize(greenF), greenB.data(), std::ssize(greenB), scratch.data());
         std::vector<double> ratios(redF.size() + 1);
         return RatioStatisticsOf(red, green,
-                                 {redF.data(), greenF.data(), std::ssize(redF), redB.data(), greenB.data(),
-                                  std::ssize(redB)},
+                                 {redF.data(), greenF.data(), std::ssize(redF), redB.data(),
+                                  greenB.data(), std::ssize(redB)},
                                  ratios.data());
     }
 };
@@ -110,7 +112,9 @@ TEST(SpotStatisticsTest, RatiosOfMediansAndMeansUseTheMedianBackground) {
     EXPECT_DOUBLE_EQ(*r.medianOfRatios, 2.0);
     EXPECT_DOUBLE_EQ(*r.meanOfRatios, 7.75 / 3);
     const double m = 7.75 / 3;
-    EXPECT_NEAR(*r.ratiosSd, std::sqrt(((4 - m) * (4 - m) + (2 - m) * (2 - m) + (1.75 - m) * (1.75 - m)) / 2), 1e-12);
+    EXPECT_NEAR(*r.ratiosSd,
+                std::sqrt(((4 - m) * (4 - m) + (2 - m) * (2 - m) + (1.75 - m) * (1.75 - m)) / 2),
+                1e-12);
 }
 
 TEST(SpotStatisticsTest, UndefinedRatiosAreAbsent) {
@@ -125,7 +129,8 @@ TEST(SpotStatisticsTest, UndefinedRatiosAreAbsent) {
     EXPECT_FALSE(flat.regressionRatio) << "green does not vary";
     EXPECT_FALSE(flat.regressionR2);
     // A negative ratio has no logarithm; pixels with a zero denominator are left out of the rest.
-    const RatioStatistics negative = Pair{{5, 5, 5}, {12, 10, 14}, {10, 10, 10}, {10, 10, 10}}.compute();
+    const RatioStatistics negative =
+        Pair{{5, 5, 5}, {12, 10, 14}, {10, 10, 10}, {10, 10, 10}}.compute();
     ASSERT_TRUE(negative.ratioOfMedians);
     EXPECT_DOUBLE_EQ(*negative.ratioOfMedians, -5.0 / 2.0);
     EXPECT_FALSE(negative.logRatio);
@@ -148,22 +153,26 @@ TEST(SpotStatisticsTest, RegressionOverFeatureAndBackgroundPixels) {
 // The list mode of SampleBackground visits what the sum mode sums, in rows top first and left
 // to right, for every kind, clipped or not.
 TEST(SamplingBackgroundTest, ListModeMatchesSumModeAndOrder) {
-    const LayeredImage image =
-        makeImage(17, 13, 1, [](int, int x, int y) { return static_cast<std::uint16_t>(y * 100 + x); });
+    const LayeredImage image = makeImage(
+        17, 13, 1, [](int, int x, int y) { return static_cast<std::uint16_t>(y * 100 + x); });
     struct Case {
         Box outer, inner;
         ShapeKind kind;
     };
     const Case cases[] = {
-        {{0, 0, 10, 10}, {3, 3, 7, 7}, ShapeKind::Disc},   {{-4, -3, 6, 5}, {-2, -2, 4, 4}, ShapeKind::Disc},
-        {{8, 6, 20, 16}, {11, 9, 17, 15}, ShapeKind::Disc}, {{0, 0, 10, 10}, {3, 3, 7, 7}, ShapeKind::Rectangle},
-        {{12, 9, 19, 15}, {14, 10, 16, 12}, ShapeKind::Rectangle}, {{2, 2, 9, 9}, {0, 0, 17, 13}, ShapeKind::Rectangle},
+        {{0, 0, 10, 10}, {3, 3, 7, 7}, ShapeKind::Disc},
+        {{-4, -3, 6, 5}, {-2, -2, 4, 4}, ShapeKind::Disc},
+        {{8, 6, 20, 16}, {11, 9, 17, 15}, ShapeKind::Disc},
+        {{0, 0, 10, 10}, {3, 3, 7, 7}, ShapeKind::Rectangle},
+        {{12, 9, 19, 15}, {14, 10, 16, 12}, ShapeKind::Rectangle},
+        {{2, 2, 9, 9}, {0, 0, 17, 13}, ShapeKind::Rectangle},
         {{0, 0, 5, 5}, {1, 1, 3, 3}, static_cast<ShapeKind>(2)},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "outer " << c.outer.left << "," << c.outer.top << " kind "
-                                          << static_cast<int>(c.kind));
-        std::vector<std::int32_t> list(static_cast<std::size_t>(SampleListCapacity(c.outer)) + 1, -1);
+        SCOPED_TRACE(::testing::Message() << "outer " << c.outer.left << "," << c.outer.top
+                                          << " kind " << static_cast<int>(c.kind));
+        std::vector<std::int32_t> list(static_cast<std::size_t>(SampleListCapacity(c.outer)) + 1,
+                                       -1);
         const std::int64_t n = SampleBackground(list.data(), image, c.outer, c.inner, 0, c.kind);
         std::int64_t sum = 0;
         EXPECT_EQ(SampleBackground(sum, image, c.outer, c.inner, 0, c.kind), n);

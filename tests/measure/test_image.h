@@ -45,7 +45,8 @@ inline std::string readFile(const std::string& path) {
 
 // A path in this process's own folder below the temporary directory, one folder per suite.
 inline std::string tempPath(const std::string& suite, const std::string& name) {
-    const auto dir = std::filesystem::temp_directory_path() / (suite + "_" + std::to_string(getpid()));
+    const auto dir =
+        std::filesystem::temp_directory_path() / (suite + "_" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     return (dir / name).string();
 }

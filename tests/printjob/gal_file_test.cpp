@@ -13,11 +13,13 @@
 namespace orvane {
 namespace {
 
-// A GAL of `blocks` block records (already formatted "x, y, ...") and feature rows, line ends `eol`.
+// A GAL of `blocks` block records (already formatted "x, y, ...") and feature rows, line ends
+// `eol`.
 std::string galText(const std::vector<std::string>& blocks, const std::vector<std::string>& rows,
                     const std::string& eol = "\n", const std::string& extraHeader = "") {
     std::string text = "ATF\t1.0" + eol + std::to_string(blocks.size() + 3) + "\t5" + eol;
-    text += "\"Type=GenePix ArrayList V1.0\"" + eol + "\"BlockCount=" + std::to_string(blocks.size()) + "\"" + eol;
+    text += "\"Type=GenePix ArrayList V1.0\"" + eol +
+            "\"BlockCount=" + std::to_string(blocks.size()) + "\"" + eol;
     text += "\"BlockType=0\"" + eol + extraHeader;
     for (std::size_t i = 0; i < blocks.size(); ++i)
         text += "\"Block" + std::to_string(i + 1) + "=" + blocks[i] + "\"" + eol;
@@ -33,17 +35,19 @@ GalFile parse(const std::string& text) {
 
 // 3 x 2 blocks of 3 x 2 features, listed out of row order: block 1 sits in the second row.
 const std::vector<std::string> kSixBlocks = {
-    "1000, 5500, 100, 3, 200, 2, 250", "1000, 1500, 100, 3, 200, 2, 250", "5000, 1500, 100, 3, 200, 2, 250",
-    "9000, 1500, 100, 3, 200, 2, 250", "5000, 5500, 100, 3, 200, 2, 250", "9000, 5500, 100, 3, 200, 2, 250",
+    "1000, 5500, 100, 3, 200, 2, 250", "1000, 1500, 100, 3, 200, 2, 250",
+    "5000, 1500, 100, 3, 200, 2, 250", "9000, 1500, 100, 3, 200, 2, 250",
+    "5000, 5500, 100, 3, 200, 2, 250", "9000, 5500, 100, 3, 200, 2, 250",
 };
 
 TEST(GalFileTest, RegularLayoutSetsTheGridAndTheMap) {
     for (const char* eol : {"\n", "\r\n"}) {
         SCOPED_TRACE(eol[0] == '\r' ? "CR LF" : "LF");
-        const GalFile gal = parse(galText(kSixBlocks,
-                                          {"1\t1\t1\tW-1\t\"first, of block 1\"", "1\t3\t2\tempty\t\"empty\"",
-                                           "2\t2\t1\t\"EMPTY\"\tx", "6\t3\t2\t\"W 6\"\t\"last\""},
-                                          eol));
+        const GalFile gal =
+            parse(galText(kSixBlocks,
+                          {"1\t1\t1\tW-1\t\"first, of block 1\"", "1\t3\t2\tempty\t\"empty\"",
+                           "2\t2\t1\t\"EMPTY\"\tx", "6\t3\t2\t\"W 6\"\t\"last\""},
+                          eol));
         ASSERT_EQ(gal.blocks.size(), 6u);
         EXPECT_EQ(gal.blocks[0].y, 5500);
         EXPECT_EQ(gal.blocks[0].xFeatures, 3);
@@ -105,7 +109,8 @@ TEST(GalFileTest, TheExampleArrayListLoads) {
     EXPECT_EQ(p.GetSpotRecord(0, 0, 0, 0)->Description(), "ndv0450|GABAb1 (14400)");
     EXPECT_EQ(p.GetSpotRecord(0, 0, 0, 2)->Uid(), "") << "empty";
     EXPECT_EQ(p.GetSpotRecord(3, 11, 9, 8)->Uid(), "12485");
-    EXPECT_EQ(p.GetSpotRecord(3, 11, 9, 8)->Description(), "H3018D09|Mus musculus actin, beta, cytoplasmic (Actb), mRNA");
+    EXPECT_EQ(p.GetSpotRecord(3, 11, 9, 8)->Description(),
+              "H3018D09|Mus musculus actin, beta, cytoplasmic (Actb), mRNA");
 }
 
 TEST(GalFileTest, RefusalsNameTheProblemAndChangeNothing) {
@@ -129,12 +134,15 @@ TEST(GalFileTest, RefusalsNameTheProblemAndChangeNothing) {
         {galText({ok, ok}, {}, "\n", "\"Block2=" + ok + "\"\n"), "Block2 is given twice"},
         {galText({ok}, {}, "\n", "\"Block3=" + ok + "\"\n"), "Block2 is missing"},
         {galText({ok}, {}, "\n", "\"Block65=" + ok + "\"\n"), "Block65 is not a block"},
-        {galText({ok}, {}, "\n", "\"BlockCount=2\"\n"), "line 8: Blockcount=2 but 1 blocks are described"},
+        {galText({ok}, {}, "\n", "\"BlockCount=2\"\n"),
+         "line 8: Blockcount=2 but 1 blocks are described"},
         {galText({ok}, {}, "\n", "no equals sign\n"), "line 6: expected a header record"},
         {"ATF\t1.0\n1\t5\n\"Block1=" + ok + "\"\n", "ends before the column titles"},
-        {"ATF\t1.0\n1\t3\n\"Block1=" + ok + "\"\n\"Block\"\t\"Column\"\t\"Row\"\n", "line 4: the column titles lack"},
+        {"ATF\t1.0\n1\t3\n\"Block1=" + ok + "\"\n\"Block\"\t\"Column\"\t\"Row\"\n",
+         "line 4: the column titles lack"},
         {galText({}, {}), "Blockcount is not a positive number"},
-        {"ATF\t1.0\n0\t5\n\"Block\"\t\"Column\"\t\"Row\"\t\"ID\"\t\"Name\"\n", "line 3: the header records describe no block"},
+        {"ATF\t1.0\n0\t5\n\"Block\"\t\"Column\"\t\"Row\"\t\"ID\"\t\"Name\"\n",
+         "line 3: the header records describe no block"},
         {galText({ok}, {"1\t4\t1\tX\tx"}), "line 8: Column or Row lies outside block 1"},
         {galText({ok}, {"1\t1\t3\tX\tx"}), "Column or Row lies outside block 1"},
         {galText({ok}, {"2\t1\t1\tX\tx"}), "Block is not one of the blocks 1 to 1"},
@@ -142,11 +150,14 @@ TEST(GalFileTest, RefusalsNameTheProblemAndChangeNothing) {
         {galText({ok}, {"1\tone\t1\tX\tx"}), "Column or Row lies outside"},
         {galText({ok}, {"1\t1\t1"}), "fewer fields than the column titles"},
         // Layouts that are not a regular grid of at most 4 x 16 blocks of one size.
-        {galText({ok, "5000, 1500, 100, 3, 200, 2, 250", "10000, 1500, 100, 3, 200, 2, 250"}, {}), "regular grid"},
-        {galText({ok, "5000, 1500, 100, 3, 200, 2, 250", "1000, 5500, 100, 3, 200, 2, 250"}, {}), "regular grid"},
+        {galText({ok, "5000, 1500, 100, 3, 200, 2, 250", "10000, 1500, 100, 3, 200, 2, 250"}, {}),
+         "regular grid"},
+        {galText({ok, "5000, 1500, 100, 3, 200, 2, 250", "1000, 5500, 100, 3, 200, 2, 250"}, {}),
+         "regular grid"},
         {galText({ok, "1000.4, 1500, 100, 3, 200, 2, 250"}, {}), "regular grid"},
         {galText({ok, "2000, 1500, 100, 3, 200, 2, 250", "3000, 1500, 100, 3, 200, 2, 250",
-                  "4000, 1500, 100, 3, 200, 2, 250", "5000, 1500, 100, 3, 200, 2, 250"}, {}),
+                  "4000, 1500, 100, 3, 200, 2, 250", "5000, 1500, 100, 3, 200, 2, 250"},
+                 {}),
          "at most 4 x 16"},
         {galText({ok, "5000, 1500, 100, 3, 200, 3, 250"}, {}), "differ in size"},
         {galText({ok, "5000, 1500, 120, 3, 200, 2, 250"}, {}), "differ in size"},
@@ -172,7 +183,8 @@ TEST(GalFileTest, RefusalsNameTheProblemAndChangeNothing) {
 
 TEST(GalFileTest, PositionsWithinAMicrometreAreOneRowOrColumn) {
     GridParameters p;
-    std::istringstream in(galText({"1000, 1500, 100, 3, 200, 2, 250", "5000.5, 1500.4, 100, 3, 200, 2, 250"}, {}));
+    std::istringstream in(
+        galText({"1000, 1500, 100, 3, 200, 2, 250", "5000.5, 1500.4, 100, 3, 200, 2, 250"}, {}));
     ApplyGal(ParseGal(in), p);
     EXPECT_EQ(p.quadsX, 2);
     EXPECT_EQ(p.quadsY, 1);
@@ -182,7 +194,8 @@ TEST(GalFileTest, PositionsWithinAMicrometreAreOneRowOrColumn) {
 
 TEST(GalFileTest, ByteOrderMarkIsNoPartOfTheFirstLine) {
     GridParameters p;
-    std::istringstream in("\xEF\xBB\xBF" + galText({"1000, 1500, 100, 3, 200, 2, 250"}, {"1\t2\t2\tW\tx"}));
+    std::istringstream in("\xEF\xBB\xBF" +
+                          galText({"1000, 1500, 100, 3, 200, 2, 250"}, {"1\t2\t2\tW\tx"}));
     ApplyGal(ParseGal(in), p);
     EXPECT_EQ(p.cellsX, 3);
     EXPECT_EQ(p.GetSpotRecord(0, 0, 1, 1)->Uid(), "W");

@@ -48,19 +48,21 @@ TEST(ParsePinLine, FieldsAndBlanks) {
 }
 
 TEST(ParsePinLine, IncompleteLinesAreNotPinLines) {
-    for (const char* line : {"pin_x# 0, pin_y# 1, well_uid: A1, well_descr:",
-                             "pin_x# 0, pin_y# 1, well_uid: A1 well_descr: x",
-                             "pin_x# 0, pin_y# 1, well_uid: , well_descr: x",  // blank UID: %[^,] needs a character
-                             " pin_x# 0, pin_y# 1, well_uid: A1, well_descr: x",
-                             "pin_x #0, pin_y# 1, well_uid: A1, well_descr: x",
-                             "pin_x# 99999999999, pin_y# 1, well_uid: A1, well_descr: x", ""}) {
+    for (const char* line :
+         {"pin_x# 0, pin_y# 1, well_uid: A1, well_descr:",
+          "pin_x# 0, pin_y# 1, well_uid: A1 well_descr: x",
+          "pin_x# 0, pin_y# 1, well_uid: , well_descr: x",  // blank UID: %[^,] needs a character
+          " pin_x# 0, pin_y# 1, well_uid: A1, well_descr: x",
+          "pin_x #0, pin_y# 1, well_uid: A1, well_descr: x",
+          "pin_x# 99999999999, pin_y# 1, well_uid: A1, well_descr: x", ""}) {
         SCOPED_TRACE(line);
         EXPECT_FALSE(ParsePinLine(line));
     }
 }
 
 TEST(ParseZoneLine, FieldsAndRefusals) {
-    const auto zone = ParseZoneLine("zone# 2, block_col# 1, block_row# 0, spot_col# 3, spot_row# 5");
+    const auto zone =
+        ParseZoneLine("zone# 2, block_col# 1, block_row# 0, spot_col# 3, spot_row# 5");
     ASSERT_TRUE(zone);
     EXPECT_EQ(zone->zone, 2);
     EXPECT_EQ(zone->blockCol, 1);
@@ -95,10 +97,11 @@ TEST(LoadMap, SetsTheGeometryFields) {
     start.lockMode = 2;
     start.dragFullGrid = 1;
     start.spotDiameter = 1.0;
-    const MapRun run = loadMap(std::string(kPins) +
-                                   "grid_step_x 0.4\nzone_0_origin_x 7.25\n"
-                                   "zone# 0, block_col# 1, block_row# 0, spot_col# 3, spot_row# 5\n",
-                               start);
+    const MapRun run =
+        loadMap(std::string(kPins) +
+                    "grid_step_x 0.4\nzone_0_origin_x 7.25\n"
+                    "zone# 0, block_col# 1, block_row# 0, spot_col# 3, spot_row# 5\n",
+                start);
     const GridParameters& p = run.params;
     EXPECT_EQ(p.cellsX, 4);
     EXPECT_EQ(p.cellsY, 6);
@@ -170,7 +173,8 @@ struct RefusalCase {
 };
 
 TEST(LoadMap, RefusedGeometryLeavesFieldsAndMapUnchanged) {
-    const std::string zoneBlock2 = "zone# 0, block_col# 2, block_row# 0, spot_col# 0, spot_row# 0\n";
+    const std::string zoneBlock2 =
+        "zone# 0, block_col# 2, block_row# 0, spot_col# 0, spot_row# 0\n";
     const std::vector<RefusalCase> cases = {
         {"6 quads in x over grid_quad_ncols", "pins_x 2\n" + zoneBlock2, kMapGeometrySpecsMessage},
         {"6 quads in x within the job's specs", "pins_x 2\ngrid_quad_ncols 6\n" + zoneBlock2,
@@ -181,25 +185,29 @@ TEST(LoadMap, RefusedGeometryLeavesFieldsAndMapUnchanged) {
         {"rows over grid_quad_nrows",
          "zone# 0, block_col# 0, block_row# 1, spot_col# 0, spot_row# 0\n",
          kMapGeometrySpecsMessage},
-        {"17 quads in y", "pins_y 1\ngrid_quad_nrows 99\n"
-                          "zone# 0, block_col# 0, block_row# 16, spot_col# 0, spot_row# 0\n",
+        {"17 quads in y",
+         "pins_y 1\ngrid_quad_nrows 99\n"
+         "zone# 0, block_col# 0, block_row# 16, spot_col# 0, spot_row# 0\n",
          kMapLimitsMessage},
         {"spot_col at int max",
          "grid_spot_ncols 2147483647\n"
          "zone# 0, block_col# 0, block_row# 0, spot_col# 2147483647, spot_row# 0\n",
          kMapGeometrySpecsMessage},
-        {"negative block index",
-         "zone# 0, block_col# -1, block_row# 0, spot_col# 0, spot_row# 0\n", kZoneIndexMessage},
-        {"negative spot index",
-         "zone# 0, block_col# 0, block_row# 0, spot_col# 0, spot_row# -3\n", kZoneIndexMessage},
-        {"pins_y above the pin table", "pins_y 9\ngrid_quad_nrows 99\n"
-                                       "zone# 0, block_col# 0, block_row# 0, spot_col# 0, spot_row# 0\n",
+        {"negative block index", "zone# 0, block_col# -1, block_row# 0, spot_col# 0, spot_row# 0\n",
+         kZoneIndexMessage},
+        {"negative spot index", "zone# 0, block_col# 0, block_row# 0, spot_col# 0, spot_row# -3\n",
+         kZoneIndexMessage},
+        {"pins_y above the pin table",
+         "pins_y 9\ngrid_quad_nrows 99\n"
+         "zone# 0, block_col# 0, block_row# 0, spot_col# 0, spot_row# 0\n",
          kPinCountMessage},
-        {"pins_x of zero", "pins_x 0\n"
-                           "zone# 0, block_col# 0, block_row# 0, spot_col# 0, spot_row# 0\n",
+        {"pins_x of zero",
+         "pins_x 0\n"
+         "zone# 0, block_col# 0, block_row# 0, spot_col# 0, spot_row# 0\n",
          kPinCountMessage},
-        {"negative pins", "pins_x -2\n"
-                          "zone# 0, block_col# 0, block_row# 0, spot_col# 0, spot_row# 0\n",
+        {"negative pins",
+         "pins_x -2\n"
+         "zone# 0, block_col# 0, block_row# 0, spot_col# 0, spot_row# 0\n",
          kPinCountMessage},
     };
     for (const RefusalCase& c : cases) {
@@ -226,8 +234,9 @@ TEST(LoadMap, RefusedGeometryLeavesFieldsAndMapUnchanged) {
 TEST(LoadMap, ParametersChangeEvenWhenTheGeometryIsRefused) {
     GridParameters p;
     PrintJobParameters job;
-    std::istringstream in("grid_step_x 0.9\n"
-                          "zone# 0, block_col# 0, block_row# 0, spot_col# 50, spot_row# 0\n");
+    std::istringstream in(
+        "grid_step_x 0.9\n"
+        "zone# 0, block_col# 0, block_row# 0, spot_col# 50, spot_row# 0\n");
     std::ostringstream out;
     EXPECT_THROW(LoadMap(in, p, job, out), CoreError);
     EXPECT_EQ(job.grid_step_x, 0.9);
@@ -242,15 +251,16 @@ TEST(LoadMap, ReadsParametersOnlyUpToTheHundredth) {
 }
 
 TEST(LoadMap, LongUidsAreCutTo255) {
-    const MapRun run = loadMap("pins_x 1\npins_y 1\npin_x# 0, pin_y# 0, well_uid: " +
-                               std::string(600, 'u') + ", well_descr: d\n"
-                               "zone# 0, block_col# 0, block_row# 0, spot_col# 0, spot_row# 0\n");
+    const MapRun run =
+        loadMap("pins_x 1\npins_y 1\npin_x# 0, pin_y# 0, well_uid: " + std::string(600, 'u') +
+                ", well_descr: d\n"
+                "zone# 0, block_col# 0, block_row# 0, spot_col# 0, spot_row# 0\n");
     EXPECT_EQ(uidAt(run.params, 0, 0, 0, 0), std::string(255, 'u'));
 }
 
 TEST(LoadMap, GarbledFilesNeverCrash) {
-    const std::string good = std::string(kPins) +
-                             "zone# 0, block_col# 1, block_row# 0, spot_col# 3, spot_row# 5\n";
+    const std::string good =
+        std::string(kPins) + "zone# 0, block_col# 1, block_row# 0, spot_col# 3, spot_row# 5\n";
     std::mt19937 random(99);
     for (int round = 0; round < 300; ++round) {
         std::string garbled = good;

@@ -56,7 +56,8 @@ TEST(ReadParameters, CommentsAndBlankLinesAreSkippedSilently) {
 
 TEST(ReadParameters, DiagnosticsNameTheLineAndToken) {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"grid_step_x = abc\n", "\nparse error at line 1, name \"grid_step_x\", assuming default value"},
+        {"grid_step_x = abc\n",
+         "\nparse error at line 1, name \"grid_step_x\", assuming default value"},
         {"\n\nPins_X\n", "\nparse error at line 3, name \"Pins_X\", assuming default value"},
         {"pins_x = 99999999999\n",
          "\nparse error at line 1, name \"pins_x\", assuming default value"},
@@ -92,7 +93,8 @@ TEST(ReadParameters, YesNoEntriesAcceptAnyCase) {
     std::int32_t flag = 7;
     const std::vector<ParameterEntry> table = {{"wash", kParamYesNo, &flag},
                                                {"sentinel", kParamSentinel, nullptr}};
-    for (auto [text, expected] : {std::pair{"wash YES\n", 1}, {"wash no\n", 0}, {"wash Yes\n", 1}}) {
+    for (auto [text, expected] :
+         {std::pair{"wash YES\n", 1}, {"wash no\n", 0}, {"wash Yes\n", 1}}) {
         std::istringstream in(text);
         std::ostringstream out;
         EXPECT_EQ(ReadParameters(in, nullptr, table, 0, out), 1);
@@ -129,7 +131,8 @@ TEST(ReadParameters, LongLinesAreReadIn255CharacterPieces) {
     EXPECT_EQ(run.diagnostics, "\nparse error at line 3, name \"pins_y\", assuming default value");
     // A line of exactly 255 characters is one line.
     const ReaderRun exact = read("// " + std::string(252, 'c') + "\npins_y x\n");
-    EXPECT_EQ(exact.diagnostics, "\nparse error at line 2, name \"pins_y\", assuming default value");
+    EXPECT_EQ(exact.diagnostics,
+              "\nparse error at line 2, name \"pins_y\", assuming default value");
 }
 
 TEST(ReadParameters, StringValueIsBoundedByThePiece) {
@@ -145,9 +148,10 @@ TEST(ReadParameters, ListingFormatsEveryEntry) {
     const std::string text = listing.str();
     EXPECT_EQ(text.rfind("\nparameter file processed, the following parameters will be used :", 0),
               0u);
-    for (const char* part : {"\nsetup_file_name = set.txt\n", "\nprint_start_date_time = Fri May 19 12:56:03 2000\n",
-                             "\npins_x = 2\n", "\nprespot_step = 0.275\n", "\ngrid_offs_y = 0.000\n",
-                             "\nzone_2_origin_y = 3.500\n"}) {
+    for (const char* part :
+         {"\nsetup_file_name = set.txt\n", "\nprint_start_date_time = Fri May 19 12:56:03 2000\n",
+          "\npins_x = 2\n", "\nprespot_step = 0.275\n", "\ngrid_offs_y = 0.000\n",
+          "\nzone_2_origin_y = 3.500\n"}) {
         SCOPED_TRACE(part);
         EXPECT_NE(text.find(part), std::string::npos);
     }

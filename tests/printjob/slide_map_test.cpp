@@ -21,8 +21,12 @@ TEST(SlideMap, RecordIndexFollowsQuadThenSpotOrder) {
 
 TEST(SlideMap, NoRecordOutsideItsOwnDimensions) {
     const SlideMap map(2, 3, 4, 5);
-    for (auto [qx, qy, sx, sy] : {std::tuple{2, 0, 0, 0}, {0, 3, 0, 0}, {0, 0, 4, 0},
-                                  {0, 0, 0, 5}, {-1, 0, 0, 0}, {0, 0, 0, -1}}) {
+    for (auto [qx, qy, sx, sy] : {std::tuple{2, 0, 0, 0},
+                                  {0, 3, 0, 0},
+                                  {0, 0, 4, 0},
+                                  {0, 0, 0, 5},
+                                  {-1, 0, 0, 0},
+                                  {0, 0, 0, -1}}) {
         SCOPED_TRACE(testing::Message() << qx << qy << sx << sy);
         EXPECT_EQ(map.GetSpotRecord(qx, qy, sx, sy), nullptr);
     }

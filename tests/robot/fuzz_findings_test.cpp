@@ -12,19 +12,19 @@ using testing::SimRig;
 // Fault: the ramp a*v*v overflowed 64 bits (undefined behaviour) for a long ramp at a high
 // speed; robot_link_fuzzer found it with accel and velocity near 2^30.
 TEST(FuzzFindings, RampOfAHugeAccelAtHighSpeedDoesNotOverflow) {
-  SimRig rig;
-  RobotControlPar par;
-  par.set_accel(1, 1u << 30);
-  ASSERT_TRUE(rig.robot.init(&par));
-  const int steps = (1 << 30) + (1 << 20);
-  // a*v*v starts at 2^68; v is halved to 1, then n = 2^20 periods.
-  EXPECT_EQ(rig.robot.move(1, steps, 0, false, false, 1 << 19), steps);
-  EXPECT_EQ(rig.robot.aim(1), steps);
-  expectChat(rig, {"00 01 00 01 00 01 00 00 10"});
-  // The largest speed and ramp on the longest move: refused by the loop counts, not overflowed.
-  par.set_accel(2, 1u << 30);
-  ASSERT_TRUE(rig.robot.init(&par));
-  EXPECT_THROW(rig.robot.move(2, 2147483647, 0, false, false, 1 << 30), RobotParEx);
+    SimRig rig;
+    RobotControlPar par;
+    par.set_accel(1, 1u << 30);
+    ASSERT_TRUE(rig.robot.init(&par));
+    const int steps = (1 << 30) + (1 << 20);
+    // a*v*v starts at 2^68; v is halved to 1, then n = 2^20 periods.
+    EXPECT_EQ(rig.robot.move(1, steps, 0, false, false, 1 << 19), steps);
+    EXPECT_EQ(rig.robot.aim(1), steps);
+    expectChat(rig, {"00 01 00 01 00 01 00 00 10"});
+    // The largest speed and ramp on the longest move: refused by the loop counts, not overflowed.
+    par.set_accel(2, 1u << 30);
+    ASSERT_TRUE(rig.robot.init(&par));
+    EXPECT_THROW(rig.robot.move(2, 2147483647, 0, false, false, 1 << 30), RobotParEx);
 }
 
 }  // namespace

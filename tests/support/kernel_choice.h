@@ -28,8 +28,9 @@ struct KernelLevel {
     const char* name;
     bool avx512, avx2;
 };
-inline constexpr KernelLevel kLevels[] = {
-    {"best kernels", true, true}, {"AVX2 kernels", false, true}, {"baseline kernels", false, false}};
+inline constexpr KernelLevel kLevels[] = {{"best kernels", true, true},
+                                          {"AVX2 kernels", false, true},
+                                          {"baseline kernels", false, false}};
 
 inline void allowKernels(const KernelLevel& level) {
     avx512KernelsAllowed() = level.avx512;
@@ -38,7 +39,8 @@ inline void allowKernels(const KernelLevel& level) {
 
 // Random samples: half uniform over 0..65535, half small (where the logarithm is steepest),
 // with the extremes 0 and 65535 sprinkled in.
-inline LayeredImage randomImage(std::int32_t width, std::int32_t height, int layers, std::uint32_t seed) {
+inline LayeredImage randomImage(std::int32_t width, std::int32_t height, int layers,
+                                std::uint32_t seed) {
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> full(0, 65535), small(0, 600), pick(0, 9);
     LayeredImage image;
@@ -46,7 +48,8 @@ inline LayeredImage randomImage(std::int32_t width, std::int32_t height, int lay
         ImageLayer& layer = image.layers[static_cast<std::size_t>(i)];
         layer.width = width;
         layer.height = height;
-        const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+        const std::size_t count =
+            static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
         layer.samples = allocateBuffer<std::uint16_t>(count);
         for (std::size_t k = 0; k < count; ++k) {
             const int choice = pick(random);

@@ -31,7 +31,8 @@ namespace orvane::testing_support {
 class FaultDir {
 public:
     FaultDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "orvane-faults-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "orvane-faults-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) std::abort();
         path_ = pattern;
     }
@@ -80,8 +81,8 @@ inline std::string fileBytes(const std::string& path) {
 }
 
 inline void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(),
-                                                                  static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 // The names in a folder, sorted.
@@ -104,7 +105,8 @@ inline std::vector<std::uint64_t> limitsFor(std::uint64_t size) {
 // file size capped at points inside it: every capped run must throw CoreError, leave the earlier
 // content of `target` byte for byte and leave nothing else in its folder. A last run without a
 // cap must write the complete file again.
-inline void expectSafeUnderWriteFaults(const std::string& target, const std::function<void()>& write) {
+inline void expectSafeUnderWriteFaults(const std::string& target,
+                                       const std::function<void()>& write) {
     const std::filesystem::path dir = std::filesystem::path(target).parent_path();
     write();
     const std::string complete = fileBytes(target);
@@ -124,7 +126,8 @@ inline void expectSafeUnderWriteFaults(const std::string& target, const std::fun
     }
     write();
     EXPECT_EQ(fileBytes(target), complete);
-    EXPECT_EQ(folderListing(dir), std::vector<std::string>{std::filesystem::path(target).filename().string()});
+    EXPECT_EQ(folderListing(dir),
+              std::vector<std::string>{std::filesystem::path(target).filename().string()});
 }
 
 // Runs `body` in a child process whose private mount namespace has a 64 KiB tmpfs at a fresh

@@ -53,7 +53,8 @@ TEST(DemoSlideErrors, PlacementMovesEverySpotAlikeAndPinsReachFurther) {
 
     DemoOptions bent = plain;
     bent.pinOffsetPitch = 0.4;
-    const double pitchPx = bent.pinOffsetPitch * a.layout.spotStep * 100.0;  // 0.4 pitch at 100 px/mm
+    const double pitchPx =
+        bent.pinOffsetPitch * a.layout.spotStep * 100.0;  // 0.4 pitch at 100 px/mm
     double reach = 0.0;
     for (const auto& [quad, shift] : quadShifts(planDemoSlide(bent))) {
         // The jitter of 144 spots averages to well under a pixel.
@@ -81,18 +82,20 @@ TEST(AutoPlaceQuality, TwoSeedsWithLargeErrors) {
         std::uint64_t seed;
         int minimumPercent;
     };
-    for (const Case& c : {Case{10.0, 1, 99}, Case{10.0, 2, 99}, Case{20.0, 1, 99}, Case{20.0, 2, 99}}) {
+    for (const Case& c :
+         {Case{10.0, 1, 99}, Case{10.0, 2, 99}, Case{20.0, 1, 99}, Case{20.0, 2, 99}}) {
         SCOPED_TRACE(testing::Message() << c.pixelUm << " um, seed " << c.seed);
         DemoOptions options = withErrors(c.seed);
         options.pixelUm = c.pixelUm;
         const DemoScan scan = makeDemoScan(options);
         const Fit without = runPipeline(scan, false);
         const Fit fit = runPipeline(scan, true);
-        std::printf("%g um, seed %d: without auto place %d of %d within 1.5 px; with it %d of %d (%.2f%%), "
-                    "%d of %d found spots (%.2f%%), worst quad %.2f px\n",
-                    c.pixelUm, static_cast<int>(c.seed), without.within, without.spots, fit.within, fit.spots,
-                    100.0 * fit.within / fit.spots, fit.foundWithin, fit.found,
-                    100.0 * fit.foundWithin / fit.found, fit.worstQuad);
+        std::printf(
+            "%g um, seed %d: without auto place %d of %d within 1.5 px; with it %d of %d (%.2f%%), "
+            "%d of %d found spots (%.2f%%), worst quad %.2f px\n",
+            c.pixelUm, static_cast<int>(c.seed), without.within, without.spots, fit.within,
+            fit.spots, 100.0 * fit.within / fit.spots, fit.foundWithin, fit.found,
+            100.0 * fit.foundWithin / fit.found, fit.worstQuad);
         EXPECT_EQ(fit.placed, 48);
         EXPECT_EQ(fit.quads, 48);
         EXPECT_LT(fit.worstQuad, 1.5);
@@ -114,7 +117,8 @@ TEST(AutoPlaceQuality, EmptyBlocksKeepTheCommonShift) {
         double x0 = 1e9, x1 = -1e9, y0 = 1e9, y1 = -1e9;
         for (const Spot& spot : scan.slide.spots)
             if (spot.qx == qx && spot.qy == qy)
-                x0 = std::min(x0, spot.x), x1 = std::max(x1, spot.x), y0 = std::min(y0, spot.y), y1 = std::max(y1, spot.y);
+                x0 = std::min(x0, spot.x), x1 = std::max(x1, spot.x), y0 = std::min(y0, spot.y),
+                y1 = std::max(y1, spot.y);
         // The bottom 150 rows hold no spot.
         for (ImageLayer& layer : scan.image.layers)
             for (auto y = static_cast<std::int32_t>(y0) - 10; layer.loaded() && y < y1 + 10; ++y)

@@ -59,7 +59,7 @@ struct Fit {
     int spots = 0;   // non-excluded spots
     int within = 0;  // within 1.5 pixels of the true centre
     double meanError = 0.0;
-    int found = 0;   // spots the 2DW window found signal for (the others keep their place)
+    int found = 0;  // spots the 2DW window found signal for (the others keep their place)
     int foundWithin = 0;
     int placed = 0;  // quads Auto Place placed (when it ran)
     int quads = 0;
@@ -70,7 +70,8 @@ struct Fit {
 inline double worstQuadResidual(const DemoScan& scan, const SpotGrid& grid) {
     double worst = 0.0;
     const int perQuad = scan.slide.layout.positionCount();
-    for (std::size_t first = 0; first + static_cast<std::size_t>(perQuad) <= scan.slide.spots.size(); first += perQuad) {
+    for (std::size_t first = 0;
+         first + static_cast<std::size_t>(perQuad) <= scan.slide.spots.size(); first += perQuad) {
         double dx = 0.0, dy = 0.0;
         for (std::size_t i = first; i < first + static_cast<std::size_t>(perQuad); ++i) {
             const Spot& spot = scan.slide.spots[i];
@@ -83,7 +84,8 @@ inline double worstQuadResidual(const DemoScan& scan, const SpotGrid& grid) {
 }
 
 // A copy of the laid-out grid, Auto Place when asked, one adjustment pass, and the comparison.
-inline Fit runPipeline(const DemoScan& scan, bool autoPlace, AdjustMethod method = AdjustMethod::TwoDimensionalWindow) {
+inline Fit runPipeline(const DemoScan& scan, bool autoPlace,
+                       AdjustMethod method = AdjustMethod::TwoDimensionalWindow) {
     SpotGrid grid;
     grid.parameters = scan.grid.parameters;
     for (std::size_t i = 0; i < grid.quads.size(); ++i) {
@@ -106,14 +108,18 @@ inline Fit runPipeline(const DemoScan& scan, bool autoPlace, AdjustMethod method
     const GridQuad& current = grid.quad(0, 0);
     for (const Spot& spot : scan.slide.spots) {
         const GridPoint c = *grid.quad(spot.qx, spot.qy).SpotCentre(spot.col, spot.row);
-        const Box box{c.x - current.stepX / 2, c.y - current.stepY / 2, c.x + current.stepX / 2, c.y + current.stepY / 2};
-        found.push_back(TwoDimensionalWindow(scan.image, box, 2 * current.spotRadius, 2 * current.spotRadius).has_value());
+        const Box box{c.x - current.stepX / 2, c.y - current.stepY / 2, c.x + current.stepX / 2,
+                      c.y + current.stepY / 2};
+        found.push_back(
+            TwoDimensionalWindow(scan.image, box, 2 * current.spotRadius, 2 * current.spotRadius)
+                .has_value());
     }
     AdjustGrid(grid, grid.quad(0, 0), scan.image, method);
     for (std::size_t i = 0; i < scan.slide.spots.size(); ++i) {
         const Spot& spot = scan.slide.spots[i];
         const GridQuad& quad = grid.quad(spot.qx, spot.qy);
-        if (!quad.ValidSpot(spot.col, spot.row) || (quad.Flags(spot.col, spot.row) & Excluded) != 0) continue;
+        if (!quad.ValidSpot(spot.col, spot.row) || (quad.Flags(spot.col, spot.row) & Excluded) != 0)
+            continue;
         const GridPoint c = *quad.SpotCentre(spot.col, spot.row);
         const double error = std::hypot(c.x - spot.x, c.y - spot.y);
         ++fit.spots;

@@ -25,7 +25,9 @@ TEST(DemoSlideGridTest, LoadMapAndDefineGridLandOnTheNominalCentres) {
         DemoOptions options;
         options.pixelUm = pixelUm;
         options.seed = 21;
-        options.outDir = (fs::temp_directory_path() / ("orvane_grid_check_" + std::to_string(::getpid()))).string();
+        options.outDir =
+            (fs::temp_directory_path() / ("orvane_grid_check_" + std::to_string(::getpid())))
+                .string();
         const DemoSlide slide = planDemoSlide(options);
         writeDemoSlide(slide);
 
@@ -35,9 +37,10 @@ TEST(DemoSlideGridTest, LoadMapAndDefineGridLandOnTheNominalCentres) {
         AppendLayer(image, (fs::path(options.outDir) / kChannelFile[1]).string(), progress);
         SpotGrid grid;
         PrintJobParameters job;
-        std::ostringstream diagnostics;  // the pin and zone lines are "unknown parameters" to the reader
-        const std::vector<std::string> pinErrors =
-            LoadMapFile((fs::path(options.outDir) / kMapFile).string(), grid.parameters, job, diagnostics);
+        std::ostringstream
+            diagnostics;  // the pin and zone lines are "unknown parameters" to the reader
+        const std::vector<std::string> pinErrors = LoadMapFile(
+            (fs::path(options.outDir) / kMapFile).string(), grid.parameters, job, diagnostics);
         EXPECT_TRUE(pinErrors.empty());
         DefineGridLayout(grid, image);
         fs::remove_all(options.outDir);
@@ -53,9 +56,10 @@ TEST(DemoSlideGridTest, LoadMapAndDefineGridLandOnTheNominalCentres) {
             ASSERT_TRUE(centre);
             if (centre->x != spot.nominalX || centre->y != spot.nominalY) {
                 if (++misplaced <= 3)
-                    ADD_FAILURE() << "quad " << spot.qx << "," << spot.qy << " spot " << spot.col << "," << spot.row
-                                  << ": grid (" << centre->x << ", " << centre->y << "), nominal (" << spot.nominalX
-                                  << ", " << spot.nominalY << ")";
+                    ADD_FAILURE() << "quad " << spot.qx << "," << spot.qy << " spot " << spot.col
+                                  << "," << spot.row << ": grid (" << centre->x << ", " << centre->y
+                                  << "), nominal (" << spot.nominalX << ", " << spot.nominalY
+                                  << ")";
             }
             const bool isExcluded = (quad.Flags(spot.col, spot.row) & Excluded) != 0;
             excluded += isExcluded;

@@ -1,8 +1,8 @@
 // The demo slide generator: its files load back as scans, its slide map agrees with the picture
 // and the truth file, and a seed always gives the same files.
 #include <gtest/gtest.h>
-#include <unistd.h>
 #include <tiffio.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -33,7 +33,8 @@ std::string readAll(const fs::path& path) {
 }
 
 fs::path freshDir(const std::string& name) {
-    const fs::path dir = fs::temp_directory_path() / ("orvane_tools_test_" + name + "_" + std::to_string(::getpid()));
+    const fs::path dir = fs::temp_directory_path() /
+                         ("orvane_tools_test_" + name + "_" + std::to_string(::getpid()));
     fs::remove_all(dir);
     return dir;
 }
@@ -94,9 +95,11 @@ TEST_F(DemoSlideFiles, ChannelsLoadBackAsScans) {
         int n[5] = {};
         double focus = 0;
         int channelNumber = 0;
-        ASSERT_EQ(std::sscanf(description, "SCANINFO:%lf,%lf>>%lf,%lf>>%lf>>%d>>%d>>%d>>%d>>%lf>>%d", &v[0], &v[1],
-                              &v[2], &v[3], &v[4], &n[0], &n[1], &n[2], &n[3], &focus, &channelNumber),
-                  11)
+        ASSERT_EQ(
+            std::sscanf(description, "SCANINFO:%lf,%lf>>%lf,%lf>>%lf>>%d>>%d>>%d>>%d>>%lf>>%d",
+                        &v[0], &v[1], &v[2], &v[3], &v[4], &n[0], &n[1], &n[2], &n[3], &focus,
+                        &channelNumber),
+            11)
             << description;
         EXPECT_DOUBLE_EQ(v[2], 0.2);  // the scan origin, non-zero
         EXPECT_DOUBLE_EQ(v[3], 0.5);
@@ -131,12 +134,13 @@ MapLines readMap(const fs::path& path) {
     while (std::getline(in, line)) {
         int px, py, zone, bc, br, sc, sr;
         char uid[256], descr[256];
-        if (std::sscanf(line.c_str(), "pin_x# %d, pin_y# %d, well_uid: %255[^,], well_descr: %255s", &px, &py, uid,
-                        descr) == 4) {
+        if (std::sscanf(line.c_str(), "pin_x# %d, pin_y# %d, well_uid: %255[^,], well_descr: %255s",
+                        &px, &py, uid, descr) == 4) {
             ++map.pinLines;
             if (std::string(uid) == "NA") ++map.naWells;
             if (px >= 0 && px < 4 && py >= 0 && py < 8) pins[px][py] = uid;
-        } else if (std::sscanf(line.c_str(), "zone# %d, block_col# %d, block_row# %d, spot_col# %d, spot_row# %d",
+        } else if (std::sscanf(line.c_str(),
+                               "zone# %d, block_col# %d, block_row# %d, spot_col# %d, spot_row# %d",
                                &zone, &bc, &br, &sc, &sr) == 5) {
             ++map.zoneLines;
             map.maxBlockCol = std::max(map.maxBlockCol, bc);
@@ -150,7 +154,8 @@ MapLines readMap(const fs::path& path) {
                     map.records[{pinsX * bc + i, pinsY * br + j, sc, sr}] = pins[i][pinsY - 1 - j];
         } else {
             char name[256], value[256];
-            if (std::sscanf(line.c_str(), "%255s = %255s", name, value) == 2) map.parameters[name] = value;
+            if (std::sscanf(line.c_str(), "%255s = %255s", name, value) == 2)
+                map.parameters[name] = value;
         }
     }
     return map;
@@ -169,8 +174,8 @@ std::vector<TruthSpot> readTruth(const fs::path& path) {
     while (std::getline(in, line)) {
         if (line.empty() || line[0] == '#') continue;
         TruthSpot s{};
-        EXPECT_EQ(std::sscanf(line.c_str(), "%d %d %d %d %lf %lf %d %d %d", &s.qx, &s.qy, &s.row, &s.col, &s.x, &s.y,
-                              &s.nominalX, &s.nominalY, &s.printed),
+        EXPECT_EQ(std::sscanf(line.c_str(), "%d %d %d %d %lf %lf %d %d %d", &s.qx, &s.qy, &s.row,
+                              &s.col, &s.x, &s.y, &s.nominalX, &s.nominalY, &s.printed),
                   9)
             << line;
         spots.push_back(s);
@@ -212,10 +217,12 @@ TEST_F(DemoSlideFiles, TruthAgreesWithTheMapAndTheNominalGrid) {
     const double oy = std::stod(map.parameters.at("zone_0_origin_y")) - image.scanOriginY - 0.9;
     const double step = std::stod(map.parameters.at("grid_step_x"));
     const double quadStep = std::stod(map.parameters.at("grid_quad_step_x"));
-    const double maxShift = (40.0 + 30.0) / 40.0 * std::sqrt(2.0);  // pin offset + jitter, 40 um pixels
+    const double maxShift =
+        (40.0 + 30.0) / 40.0 * std::sqrt(2.0);  // pin offset + jitter, 40 um pixels
 
     for (const TruthSpot& s : truth) {
-        SCOPED_TRACE(testing::Message() << "quad " << s.qx << "," << s.qy << " spot " << s.col << "," << s.row);
+        SCOPED_TRACE(testing::Message()
+                     << "quad " << s.qx << "," << s.qy << " spot " << s.col << "," << s.row);
         const std::string& uid = map.records.at({s.qx, s.qy, s.col, s.row});
         EXPECT_EQ(s.printed, uid == "NA" ? 0 : 1) << uid;
         if (s.col == 0 && s.row == 0) {
@@ -236,23 +243,33 @@ TEST(DemoSlidePicture, SpotsLieAtTheirTrueCentres) {
     DemoOptions options;
     options.seed = 3;
     const DemoSlide slide = planDemoSlide(options);
-    std::vector<std::uint16_t> samples(static_cast<std::size_t>(slide.width) * static_cast<std::size_t>(slide.height));
+    std::vector<std::uint16_t> samples(static_cast<std::size_t>(slide.width) *
+                                       static_cast<std::size_t>(slide.height));
     renderChannel(slide, 1, samples.data());
     int checked = 0;
     for (const Spot& spot : slide.spots) {
-        if (!spot.printed || spot.doughnut > 0.0 || spot.level[1] < 3000.0 || spot.level[1] > 30000.0) continue;
-        const auto dusty = [&](const Speck& speck) { return std::hypot(speck.x - spot.x, speck.y - spot.y) < 25.0; };
-        if (std::any_of(slide.specks.begin(), slide.specks.end(), dusty)) continue;  // dust moves the centroid
+        if (!spot.printed || spot.doughnut > 0.0 || spot.level[1] < 3000.0 ||
+            spot.level[1] > 30000.0)
+            continue;
+        const auto dusty = [&](const Speck& speck) {
+            return std::hypot(speck.x - spot.x, speck.y - spot.y) < 25.0;
+        };
+        if (std::any_of(slide.specks.begin(), slide.specks.end(), dusty))
+            continue;  // dust moves the centroid
         double sum = 0, sx = 0, sy = 0;
-        const int cx = static_cast<int>(std::lround(spot.x)), cy = static_cast<int>(std::lround(spot.y));
+        const int cx = static_cast<int>(std::lround(spot.x)),
+                  cy = static_cast<int>(std::lround(spot.y));
         for (int y = cy - 12; y <= cy + 12; ++y) {
             for (int x = cx - 12; x <= cx + 12; ++x) {
-                const double w = std::max(0.0, samples[static_cast<std::size_t>(y) * slide.width + x] - 2.0 * slide.backgroundLevel[1]);
+                const double w =
+                    std::max(0.0, samples[static_cast<std::size_t>(y) * slide.width + x] -
+                                      2.0 * slide.backgroundLevel[1]);
                 sum += w, sx += w * x, sy += w * y;
             }
         }
         ASSERT_GT(sum, 0.0);
-        EXPECT_NEAR(sx / sum, spot.x, 0.5) << "quad " << spot.qx << "," << spot.qy << " spot " << spot.col << "," << spot.row;
+        EXPECT_NEAR(sx / sum, spot.x, 0.5)
+            << "quad " << spot.qx << "," << spot.qy << " spot " << spot.col << "," << spot.row;
         EXPECT_NEAR(sy / sum, spot.y, 0.5);
         ++checked;
     }
@@ -264,7 +281,8 @@ TEST(DemoSlideOptions, PixelSizeSetsResolutionAndSize) {
         double um;
         float perCm;
         std::int32_t width, height;
-    } cases[] = {{10.0, 1000.0f, 2400, 7300}, {5.0, 2000.0f, 4800, 14600}, {40.0, 250.0f, 600, 1825}};
+    } cases[] = {
+        {10.0, 1000.0f, 2400, 7300}, {5.0, 2000.0f, 4800, 14600}, {40.0, 250.0f, 600, 1825}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.um);
         DemoOptions options;
@@ -289,7 +307,8 @@ TEST(DemoSlideOptions, SameSeedSameFilesOtherSeedOtherFiles) {
         options.seed = seeds[run];
         options.outDir = freshDir("seed" + std::to_string(run)).string();
         writeDemoSlide(planDemoSlide(options));
-        for (const char* name : names) runs[run].push_back(readAll(fs::path(options.outDir) / name));
+        for (const char* name : names)
+            runs[run].push_back(readAll(fs::path(options.outDir) / name));
         fs::remove_all(options.outDir);
     }
     for (std::size_t i = 0; i < std::size(names); ++i) {

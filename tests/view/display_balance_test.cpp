@@ -12,7 +12,9 @@ namespace {
 
 using testing_support::makeImage;
 
-std::uint16_t sampleAt(int k, int x, int y) { return static_cast<std::uint16_t>((k + 1) * 997 * (x + 3 * y) % 65536); }
+std::uint16_t sampleAt(int k, int x, int y) {
+    return static_cast<std::uint16_t>((k + 1) * 997 * (x + 3 * y) % 65536);
+}
 
 TEST(DisplayBalance, IdentityIsThePlainMappingAndOtherBalancesTransformTheSamples) {
     const LayeredImage image = makeImage(17, 13, 2, sampleAt);
@@ -30,7 +32,8 @@ TEST(DisplayBalance, IdentityIsThePlainMappingAndOtherBalancesTransformTheSample
     const LayeredImage transformed = makeImage(17, 13, 2, [](int k, int x, int y) {
         const double v = sampleAt(k, x, y);
         if (k == 0) return static_cast<std::uint16_t>(v);
-        return static_cast<std::uint16_t>(std::clamp(std::nearbyint(-300.0 + 1.7f * v), 0.0, 65535.0));
+        return static_cast<std::uint16_t>(
+            std::clamp(std::nearbyint(-300.0 + 1.7f * v), 0.0, 65535.0));
     });
     for (bool log : {false, true}) {
         SCOPED_TRACE(log ? "log" : "linear");

@@ -21,7 +21,8 @@ public:
 };
 
 // An image of `layerValues.size()` layers, every sample of layer i equal to layerValues[i].
-LayeredImage uniformImage(std::int32_t width, std::int32_t height, std::vector<std::uint16_t> layerValues) {
+LayeredImage uniformImage(std::int32_t width, std::int32_t height,
+                          std::vector<std::uint16_t> layerValues) {
     LayeredImage image;
     for (std::size_t i = 0; i < layerValues.size(); ++i) {
         ImageLayer& layer = image.layers[i];
@@ -60,10 +61,19 @@ TEST(DisplayRasterTest, MappingExamples) {
         {"log 1000", {1000}, state(log, plain, {true, false, false}), {61, 0, 0}},
         {"two log", {60000, 20000}, state(log, plain, {true, true, false}), {196, 65, 65}},
         {"two log inverted", {60000, 20000}, state(log, inv, {true, true, false}), {190, 59, 59}},
-        {"three linear", {30000, 30000, 30000}, state(lin, plain, {true, true, true}), {117, 117, 117}},
+        {"three linear",
+         {30000, 30000, 30000},
+         state(lin, plain, {true, true, true}),
+         {117, 117, 117}},
         {"three log", {30000, 30000, 30000}, state(log, plain, {true, true, true}), {90, 90, 90}},
-        {"red off linear", {40000, 10000, 20000}, state(lin, plain, {false, true, true}), {39, 39, 78}},
-        {"red off inverted", {40000, 10000, 20000}, state(lin, inv, {false, true, true}), {177, 177, 216}},
+        {"red off linear",
+         {40000, 10000, 20000},
+         state(lin, plain, {false, true, true}),
+         {39, 39, 78}},
+        {"red off inverted",
+         {40000, 10000, 20000},
+         state(lin, inv, {false, true, true}),
+         {177, 177, 216}},
         {"zeros log", {0, 0, 0}, state(log, plain, {true, true, true}), {0, 0, 0}},
         {"zeros linear", {0, 0, 0}, state(lin, plain, {true, true, true}), {0, 0, 0}},
         {"zeros log inverted", {0, 0, 0}, state(log, inv, {true, true, true}), {255, 255, 255}},
@@ -89,12 +99,15 @@ Rgb referenceMapping(const std::uint16_t s[3], const DisplayState& st) {
     for (int i = 0; i < 3; ++i) v[i] = st.channelOn[i] ? s[i] : 0;
     const std::int64_t sum = v[0] + v[1] + v[2];
     for (int i = 0; i < 3; ++i) {
-        if (!st.channelOn[i]) out[i] = 0;
-        else if (!st.logDisplay) out[i] = v[i] / 256;
-        else if (sum == 0) out[i] = 0;
+        if (!st.channelOn[i])
+            out[i] = 0;
+        else if (!st.logDisplay)
+            out[i] = v[i] / 256;
+        else if (sum == 0)
+            out[i] = 0;
         else {
-            const double f = std::pow(static_cast<double>(sum), 0.33000001311302185) * 6.300000190734863 /
-                             static_cast<double>(sum);
+            const double f = std::pow(static_cast<double>(sum), 0.33000001311302185) *
+                             6.300000190734863 / static_cast<double>(sum);
             out[i] = static_cast<std::int64_t>(std::trunc(static_cast<double>(v[i]) * f));
         }
     }
@@ -102,8 +115,10 @@ Rgb referenceMapping(const std::uint16_t s[3], const DisplayState& st) {
     const std::int64_t c1 = st.channelOn[1] ? out[1] : std::min(out[2], c0);
     const std::int64_t c2 = st.channelOn[2] ? out[2] : std::min(c0, c1);
     if (!st.invertedDisplay)
-        return {static_cast<std::uint8_t>(c0), static_cast<std::uint8_t>(c1), static_cast<std::uint8_t>(c2)};
-    return {static_cast<std::uint8_t>(255 - std::max(c1, c2)), static_cast<std::uint8_t>(255 - std::max(c2, c0)),
+        return {static_cast<std::uint8_t>(c0), static_cast<std::uint8_t>(c1),
+                static_cast<std::uint8_t>(c2)};
+    return {static_cast<std::uint8_t>(255 - std::max(c1, c2)),
+            static_cast<std::uint8_t>(255 - std::max(c2, c0)),
             static_cast<std::uint8_t>(255 - std::max(c0, c1))};
 }
 
@@ -116,11 +131,14 @@ TEST(DisplayRasterTest, EveryStateMatchesTheReferenceOnRandomAndExtremeSamples) 
         for (std::int32_t k = 0; k < width * height; ++k) {
             const int pick = any(random);
             // Mix full-range values with the extremes and small values where rounding bites.
-            image.layers[i].samples[k] = static_cast<std::uint16_t>(
-                pick % 7 == 0 ? 0 : pick % 7 == 1 ? 65535 : pick % 7 == 2 ? pick % 300 : pick);
+            image.layers[i].samples[k] = static_cast<std::uint16_t>(pick % 7 == 0   ? 0
+                                                                    : pick % 7 == 1 ? 65535
+                                                                    : pick % 7 == 2 ? pick % 300
+                                                                                    : pick);
         }
     for (int mode = 0; mode < 32; ++mode) {
-        const DisplayState st = state(mode & 1, mode & 2, {bool(mode & 4), bool(mode & 8), bool(mode & 16)});
+        const DisplayState st =
+            state(mode & 1, mode & 2, {bool(mode & 4), bool(mode & 8), bool(mode & 16)});
         SCOPED_TRACE(mode);
         NullProgress progress;
         for (bool bitmap : {false, true}) {
@@ -174,13 +192,15 @@ TEST(DisplayRasterTest, ByteOrderOfARedPixel) {
 }
 
 TEST(DisplayRasterTest, StrideIsThreeBytesAPixelRoundedUpToFour) {
-    const std::pair<std::int32_t, std::int64_t> cases[] = {{0, 0}, {1, 4}, {4, 12}, {5, 16}, {101, 304}, {2147483647, 6442450944}};
+    const std::pair<std::int32_t, std::int64_t> cases[] = {
+        {0, 0}, {1, 4}, {4, 12}, {5, 16}, {101, 304}, {2147483647, 6442450944}};
     for (auto [width, stride] : cases) EXPECT_EQ(RasterStride(width), stride) << width;
 }
 
 TEST(DisplayRasterTest, ClipsTheBoxAndLeavesPaddingAlone) {
     LayeredImage image = uniformImage(6, 4, {0});
-    for (std::int32_t k = 0; k < 24; ++k) image.layers[0].samples[k] = static_cast<std::uint16_t>(k * 2700);
+    for (std::int32_t k = 0; k < 24; ++k)
+        image.layers[0].samples[k] = static_cast<std::uint16_t>(k * 2700);
     const DisplayState st = state(false, false, {true, false, false});
     const std::int64_t stride = RasterStride(6);
     std::vector<std::uint8_t> buffer(static_cast<std::size_t>(stride * 4), 0xAB);
@@ -192,22 +212,26 @@ TEST(DisplayRasterTest, ClipsTheBoxAndLeavesPaddingAlone) {
             const std::uint8_t* p = &buffer[static_cast<std::size_t>(r * stride + 3 * x)];
             EXPECT_EQ((Rgb{p[0], p[1], p[2]}), want) << x << "," << r;
         }
-        for (std::int64_t pad = 18; pad < stride; ++pad) EXPECT_EQ(buffer[static_cast<std::size_t>(r * stride + pad)], 0xAB);
+        for (std::int64_t pad = 18; pad < stride; ++pad)
+            EXPECT_EQ(buffer[static_cast<std::size_t>(r * stride + pad)], 0xAB);
     }
     // Rows past the clipped box are untouched.
-    EXPECT_TRUE(std::all_of(buffer.begin() + 2 * stride, buffer.end(), [](std::uint8_t b) { return b == 0xAB; }));
+    EXPECT_TRUE(std::all_of(buffer.begin() + 2 * stride, buffer.end(),
+                            [](std::uint8_t b) { return b == 0xAB; }));
 }
 
 TEST(DisplayRasterTest, SubBoxStartsAtItsOwnCorner) {
     LayeredImage image = uniformImage(6, 4, {0});
-    for (std::int32_t k = 0; k < 24; ++k) image.layers[0].samples[k] = static_cast<std::uint16_t>(k * 2700);
+    for (std::int32_t k = 0; k < 24; ++k)
+        image.layers[0].samples[k] = static_cast<std::uint16_t>(k * 2700);
     const DisplayState st = state(false, false, {true, false, false});
     std::vector<std::uint8_t> buffer(64, 0);
     NullProgress progress;
     BuildRaster(image, st, buffer.data(), 12, false, 2, 5, 1, 3, progress);
     for (std::int32_t r = 0; r < 2; ++r)
         for (std::int32_t k = 0; k < 3; ++k)
-            EXPECT_EQ(buffer[static_cast<std::size_t>(r * 12 + 3 * k)], MapPixel(image, st, 2 + k, 1 + r)[0]);
+            EXPECT_EQ(buffer[static_cast<std::size_t>(r * 12 + 3 * k)],
+                      MapPixel(image, st, 2 + k, 1 + r)[0]);
 }
 
 TEST(DisplayRasterTest, EmptyBoxAfterClippingWritesNothingAndReportsNothing) {
@@ -215,10 +239,11 @@ TEST(DisplayRasterTest, EmptyBoxAfterClippingWritesNothingAndReportsNothing) {
     const DisplayState st;
     std::vector<std::uint8_t> buffer(64, 0xAB);
     RecordingProgress progress;
-    BuildRaster(image, st, buffer.data(), 12, true, 4, 10, 0, 4, progress);   // right of the image
-    BuildRaster(image, st, buffer.data(), 12, true, 2, 2, 0, 4, progress);    // zero width
-    BuildRaster(image, st, buffer.data(), 12, true, 0, 4, -5, 0, progress);   // above the image
-    EXPECT_TRUE(std::all_of(buffer.begin(), buffer.end(), [](std::uint8_t b) { return b == 0xAB; }));
+    BuildRaster(image, st, buffer.data(), 12, true, 4, 10, 0, 4, progress);  // right of the image
+    BuildRaster(image, st, buffer.data(), 12, true, 2, 2, 0, 4, progress);   // zero width
+    BuildRaster(image, st, buffer.data(), 12, true, 0, 4, -5, 0, progress);  // above the image
+    EXPECT_TRUE(
+        std::all_of(buffer.begin(), buffer.end(), [](std::uint8_t b) { return b == 0xAB; }));
     EXPECT_TRUE(progress.texts.empty());
 }
 
@@ -245,8 +270,9 @@ TEST(DisplayRasterTest, ProgressAtEveryRowWhoseShareIsAMultipleOfFive) {
     EXPECT_EQ(twoHundred[1], "Processing Tiff File, 00% completed ...");
     EXPECT_EQ(twoHundred[39], "Processing Tiff File, 95% completed ...");
     // Seven rows: 0, 14, 28, 42, 57, 71, 85.
-    EXPECT_EQ(progressOfRows(7), (std::vector<std::string>{"Processing Tiff File, 00% completed ...",
-                                                           "Processing Tiff File, 85% completed ...", "Ready"}));
+    EXPECT_EQ(progressOfRows(7),
+              (std::vector<std::string>{"Processing Tiff File, 00% completed ...",
+                                        "Processing Tiff File, 85% completed ...", "Ready"}));
 }
 
 TEST(DisplayRasterTest, StateAfterLoadingShowsEveryLoadedLayer) {

@@ -40,7 +40,8 @@ TEST(OverviewMappingTest, VisibleAreaAndClicksMapBothWays) {
     EXPECT_EQ(m.ScrollFor({100, 200}, 300, 200), (OverviewPoint{352, 152}));
     EXPECT_EQ(m.ScrollFor({1, 151}, 300, 200), (OverviewPoint{0, 0}));
     EXPECT_EQ(m.ScrollFor({199, 249}, 300, 200), (OverviewPoint{700, 300}));
-    EXPECT_EQ(m.ScrollFor({100, 200}, 2000, 1000), (OverviewPoint{0, 0})) << "a viewport larger than the image";
+    EXPECT_EQ(m.ScrollFor({100, 200}, 2000, 1000), (OverviewPoint{0, 0}))
+        << "a viewport larger than the image";
     // Round trip: the outline of the scrolled viewport contains the click.
     const OverviewPoint scroll = m.ScrollFor({100, 200}, 300, 200);
     const OverviewRect outline = m.ToOverview({scroll.x, scroll.y, scroll.x + 300, scroll.y + 200});

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "../support/kernel_choice.h"
 #include "document/buffer.h"
 #include "document/parallel.h"
-#include "../support/kernel_choice.h"
 #include "view/display_raster.h"
 #include "view/raster_kernels.h"
 
@@ -35,7 +35,8 @@ void expectSamePicture(const LayeredImage& image, const DisplayState& state) {
     const std::int64_t stride = RasterStride(w);
     std::vector<std::uint8_t> raster(static_cast<std::size_t>(stride * h), 0);
     Recording rasterTexts, pictureTexts;
-    BuildRaster(image, state, raster.data(), stride, true, 0, 2147483647, 0, 2147483647, rasterTexts);
+    BuildRaster(image, state, raster.data(), stride, true, 0, 2147483647, 0, 2147483647,
+                rasterTexts);
     const std::int64_t perRow = w + 3;
     std::vector<std::uint32_t> picture(static_cast<std::size_t>(perRow * h), 0x12345678u);
     BuildRaster32(image, state, picture.data(), perRow, pictureTexts);
@@ -44,11 +45,13 @@ void expectSamePicture(const LayeredImage& image, const DisplayState& state) {
     for (std::int32_t y = 0; y < h && mismatches < 5; ++y) {
         for (std::int32_t x = 0; x < w && mismatches < 5; ++x) {
             const std::uint8_t* bgr = raster.data() + stride * y + 3 * x;
-            const std::uint32_t want = 0xff000000u | std::uint32_t{bgr[2]} << 16 | std::uint32_t{bgr[1]} << 8 | bgr[0];
+            const std::uint32_t want =
+                0xff000000u | std::uint32_t{bgr[2]} << 16 | std::uint32_t{bgr[1]} << 8 | bgr[0];
             const std::uint32_t got = picture[static_cast<std::size_t>(perRow * y + x)];
             if (got != want) {
                 ++mismatches;
-                ADD_FAILURE() << "pixel (" << x << ", " << y << "): got " << std::hex << got << ", want " << want;
+                ADD_FAILURE() << "pixel (" << x << ", " << y << "): got " << std::hex << got
+                              << ", want " << want;
             }
         }
         for (std::int64_t pad = w; pad < perRow; ++pad)
@@ -73,9 +76,11 @@ TEST(Raster32Test, SmallImagesEveryModeAndChannelSet) {
         const LayeredImage image = randomImage(size.width, size.height, 3, 5 + size.width);
         for (int mask = 0; mask < 8; ++mask)
             for (int mode = 0; mode < 4; ++mode) {
-                SCOPED_TRACE(std::to_string(size.width) + " x " + std::to_string(size.height) + " channels " +
-                             std::to_string(mask) + " mode " + std::to_string(mode));
-                expectSamePicture(image, displayState(mode & 2, mode & 1, {bool(mask & 1), bool(mask & 2), bool(mask & 4)}));
+                SCOPED_TRACE(std::to_string(size.width) + " x " + std::to_string(size.height) +
+                             " channels " + std::to_string(mask) + " mode " + std::to_string(mode));
+                expectSamePicture(image,
+                                  displayState(mode & 2, mode & 1,
+                                               {bool(mask & 1), bool(mask & 2), bool(mask & 4)}));
             }
     }
 }
@@ -85,15 +90,19 @@ TEST(Raster32Test, LargeImagesOnOneAndTwoThreadsWithEveryKernelBuild) {
     const LayeredImage image = randomImage(1027, 263, 3, 17);
     DisplayState balanced = displayState(false, true, {true, true, false});
     balanced.channelGain[1] = 1.5f;
-    const DisplayState states[] = {displayState(true, true, {true, false, false}), displayState(false, true, {false, true, false}),
-                                   displayState(false, false, {true, true, false}), displayState(true, true, {true, true, true}),
-                                   displayState(false, true, {true, true, true}), balanced};
+    const DisplayState states[] = {displayState(true, true, {true, false, false}),
+                                   displayState(false, true, {false, true, false}),
+                                   displayState(false, false, {true, true, false}),
+                                   displayState(true, true, {true, true, true}),
+                                   displayState(false, true, {true, true, true}),
+                                   balanced};
     for (int threads : {1, 2})
         for (const KernelLevel& level : kLevels) {
             setThreads(threads);
             allowKernels(level);
             for (std::size_t s = 0; s < std::size(states); ++s) {
-                SCOPED_TRACE("threads " + std::to_string(threads) + ", " + level.name + ", state " + std::to_string(s));
+                SCOPED_TRACE("threads " + std::to_string(threads) + ", " + level.name + ", state " +
+                             std::to_string(s));
                 expectSamePicture(image, states[s]);
             }
         }
@@ -114,7 +123,8 @@ TEST(Raster32Test, ExpansionMatchesPortableAtEveryLength) {
         raster::expandToRgb32(row.data(), count, got.data());
         EXPECT_EQ(got, want) << "count " << count;
         if (count > 0) {
-            EXPECT_EQ(want[0], 0xff000000u | std::uint32_t{bgr[2]} << 16 | std::uint32_t{bgr[1]} << 8 | bgr[0]);
+            EXPECT_EQ(want[0], 0xff000000u | std::uint32_t{bgr[2]} << 16 |
+                                   std::uint32_t{bgr[1]} << 8 | bgr[0]);
         }
         EXPECT_EQ(want[static_cast<std::size_t>(count)], 7u);
     }

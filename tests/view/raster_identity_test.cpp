@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "../support/kernel_choice.h"
 #include "document/buffer.h"
 #include "document/parallel.h"
-#include "../support/kernel_choice.h"
 #include "view/display_raster.h"
 #include "view/raster_kernels.h"
 
@@ -28,7 +28,8 @@ using testing_support::setThreads;
 using Rgb = std::array<std::uint8_t, 3>;
 
 // The mapping exactly as written: one pow() per pixel, no table.
-Rgb referencePixel(const std::array<std::uint16_t, 3>& s, const std::array<bool, 3>& on, bool log, bool inverted) {
+Rgb referencePixel(const std::array<std::uint16_t, 3>& s, const std::array<bool, 3>& on, bool log,
+                   bool inverted) {
     std::int64_t sum = 0;
     for (int i = 0; i < 3; ++i) sum += on[i] ? s[i] : 0;
     int out[3] = {0, 0, 0};
@@ -38,15 +39,19 @@ Rgb referencePixel(const std::array<std::uint16_t, 3>& s, const std::array<bool,
             out[i] = s[i] / 256;
         } else if (sum != 0) {
             const double S = static_cast<double>(sum);
-            const double f = std::pow(S, static_cast<double>(0.33f)) * static_cast<double>(6.3f) / S;
+            const double f =
+                std::pow(S, static_cast<double>(0.33f)) * static_cast<double>(6.3f) / S;
             out[i] = static_cast<int>(std::trunc(static_cast<double>(s[i]) * f));
         }
     }
     const int c0 = on[0] ? out[0] : std::min(out[1], out[2]);
     const int c1 = on[1] ? out[1] : std::min(out[2], c0);
     const int c2 = on[2] ? out[2] : std::min(c0, c1);
-    if (!inverted) return {static_cast<std::uint8_t>(c0), static_cast<std::uint8_t>(c1), static_cast<std::uint8_t>(c2)};
-    return {static_cast<std::uint8_t>(255 - std::max(c1, c2)), static_cast<std::uint8_t>(255 - std::max(c2, c0)),
+    if (!inverted)
+        return {static_cast<std::uint8_t>(c0), static_cast<std::uint8_t>(c1),
+                static_cast<std::uint8_t>(c2)};
+    return {static_cast<std::uint8_t>(255 - std::max(c1, c2)),
+            static_cast<std::uint8_t>(255 - std::max(c2, c0)),
             static_cast<std::uint8_t>(255 - std::max(c0, c1))};
 }
 
@@ -60,11 +65,13 @@ DisplayState displayState(bool log, bool inverted, std::array<bool, 3> on) {
 
 // Builds the whole raster and compares every pixel with the reference; the padding bytes at
 // the end of each row must stay as they were.
-void expectRasterMatchesReference(const LayeredImage& image, const DisplayState& state, bool bitmapOrder) {
+void expectRasterMatchesReference(const LayeredImage& image, const DisplayState& state,
+                                  bool bitmapOrder) {
     const std::int64_t stride = RasterStride(image.width());
     std::vector<std::uint8_t> buffer(static_cast<std::size_t>(stride * image.height()), 0xA5);
     NullProgress progress;
-    BuildRaster(image, state, buffer.data(), stride, bitmapOrder, 0, 2147483647, 0, 2147483647, progress);
+    BuildRaster(image, state, buffer.data(), stride, bitmapOrder, 0, 2147483647, 0, 2147483647,
+                progress);
     std::array<bool, 3> on{};
     for (int i = 0; i < 3; ++i) on[i] = state.channelOn[i] && i < image.layerCount;
     int mismatches = 0;
@@ -78,13 +85,15 @@ void expectRasterMatchesReference(const LayeredImage& image, const DisplayState&
             const Rgb got{row[3 * x], row[3 * x + 1], row[3 * x + 2]};
             if (got != want) {
                 ++mismatches;
-                ADD_FAILURE() << "pixel (" << x << ", " << y << ") samples " << s[0] << " " << s[1] << " " << s[2]
-                              << ": got " << int(got[0]) << " " << int(got[1]) << " " << int(got[2]) << ", want "
-                              << int(want[0]) << " " << int(want[1]) << " " << int(want[2]);
+                ADD_FAILURE() << "pixel (" << x << ", " << y << ") samples " << s[0] << " " << s[1]
+                              << " " << s[2] << ": got " << int(got[0]) << " " << int(got[1]) << " "
+                              << int(got[2]) << ", want " << int(want[0]) << " " << int(want[1])
+                              << " " << int(want[2]);
             }
         }
         for (std::int64_t pad = 3 * std::int64_t{image.width()}; pad < stride; ++pad)
-            if (row[pad] != 0xA5) ADD_FAILURE() << "padding byte " << pad << " of row " << y << " was written";
+            if (row[pad] != 0xA5)
+                ADD_FAILURE() << "padding byte " << pad << " of row " << y << " was written";
     }
 }
 
@@ -92,9 +101,11 @@ TEST(RasterIdentityTest, EveryOneChannelValueThroughTheColourTables) {
     for (int channel = 0; channel < 3; ++channel)
         for (int mode = 0; mode < 8; ++mode) {
             const bool log = mode & 4, inverted = mode & 2, bitmap = mode & 1;
-            SCOPED_TRACE("channel " + std::to_string(channel) + " log " + std::to_string(log) + " inverted " +
-                         std::to_string(inverted) + " bitmap " + std::to_string(bitmap));
-            const raster::ColourTable& table = raster::singleChannelTable(channel, log, inverted, bitmap);
+            SCOPED_TRACE("channel " + std::to_string(channel) + " log " + std::to_string(log) +
+                         " inverted " + std::to_string(inverted) + " bitmap " +
+                         std::to_string(bitmap));
+            const raster::ColourTable& table =
+                raster::singleChannelTable(channel, log, inverted, bitmap);
             std::array<bool, 3> on{};
             on[channel] = true;
             int mismatches = 0;
@@ -107,8 +118,9 @@ TEST(RasterIdentityTest, EveryOneChannelValueThroughTheColourTables) {
                 const Rgb got{std::uint8_t(t), std::uint8_t(t >> 8), std::uint8_t(t >> 16)};
                 if (got != want) {
                     ++mismatches;
-                    ADD_FAILURE() << "value " << v << ": got " << int(got[0]) << " " << int(got[1]) << " "
-                                  << int(got[2]) << ", want " << int(want[0]) << " " << int(want[1]) << " " << int(want[2]);
+                    ADD_FAILURE() << "value " << v << ": got " << int(got[0]) << " " << int(got[1])
+                                  << " " << int(got[2]) << ", want " << int(want[0]) << " "
+                                  << int(want[1]) << " " << int(want[2]);
                 }
             }
         }
@@ -118,12 +130,14 @@ TEST(RasterIdentityTest, EveryOneChannelValueThroughTheColourTables) {
 // length not a multiple of 4 pixels (the table row writes four pixels as three words).
 TEST(RasterIdentityTest, OneChannelRasterOfEveryValue) {
     LayeredImage image = randomImage(1027, 263, 2, 5);
-    for (std::size_t k = 0; k < 1027u * 263u; ++k) image.layers[1].samples[k] = static_cast<std::uint16_t>(k * 40503u);
+    for (std::size_t k = 0; k < 1027u * 263u; ++k)
+        image.layers[1].samples[k] = static_cast<std::uint16_t>(k * 40503u);
     for (int threads : {1, 2}) {
         setThreads(threads);
         for (int mode = 0; mode < 8; ++mode) {
             SCOPED_TRACE("threads " + std::to_string(threads) + " mode " + std::to_string(mode));
-            expectRasterMatchesReference(image, displayState(mode & 4, mode & 2, {false, true, false}), mode & 1);
+            expectRasterMatchesReference(
+                image, displayState(mode & 4, mode & 2, {false, true, false}), mode & 1);
         }
     }
     setThreads(2);
@@ -137,10 +151,13 @@ TEST(RasterIdentityTest, RandomImagesEveryModeAndChannelCombination) {
         const LayeredImage image = randomImage(size.width, size.height, 3, 11 + size.width);
         for (int mask = 0; mask < 8; ++mask)
             for (int mode = 0; mode < 8; ++mode) {
-                SCOPED_TRACE(std::to_string(size.width) + " x " + std::to_string(size.height) + " channels " +
-                             std::to_string(mask) + " mode " + std::to_string(mode));
-                expectRasterMatchesReference(image, displayState(mode & 4, mode & 2, {bool(mask & 1), bool(mask & 2), bool(mask & 4)}),
-                                             mode & 1);
+                SCOPED_TRACE(std::to_string(size.width) + " x " + std::to_string(size.height) +
+                             " channels " + std::to_string(mask) + " mode " + std::to_string(mode));
+                expectRasterMatchesReference(
+                    image,
+                    displayState(mode & 4, mode & 2,
+                                 {bool(mask & 1), bool(mask & 2), bool(mask & 4)}),
+                    mode & 1);
             }
     }
 }
@@ -149,13 +166,16 @@ TEST(RasterIdentityTest, LargeRandomImagesOnOneAndTwoThreads) {
     for (int layers : {2, 3}) {
         const LayeredImage image = randomImage(613, 433, layers, 100 + layers);
         for (int threads : {1, 2})
-        for (const KernelLevel& level : kLevels) {
-            setThreads(threads);
-            allowKernels(level);
-            SCOPED_TRACE(std::to_string(layers) + " layers, threads " + std::to_string(threads) + ", " + level.name);
-            expectRasterMatchesReference(image, displayState(true, true, {true, true, true}), true);
-            expectRasterMatchesReference(image, displayState(false, false, {true, true, layers == 2}), false);
-        }
+            for (const KernelLevel& level : kLevels) {
+                setThreads(threads);
+                allowKernels(level);
+                SCOPED_TRACE(std::to_string(layers) + " layers, threads " +
+                             std::to_string(threads) + ", " + level.name);
+                expectRasterMatchesReference(image, displayState(true, true, {true, true, true}),
+                                             true);
+                expectRasterMatchesReference(
+                    image, displayState(false, false, {true, true, layers == 2}), false);
+            }
     }
     setThreads(2);
     allowKernels(kLevels[0]);
@@ -165,15 +185,17 @@ TEST(RasterIdentityTest, LargeRandomImagesOnOneAndTwoThreads) {
 // channels, both colour modes and byte orders, on an image large enough for the table.
 TEST(RasterIdentityTest, TwoChannelLinearTables) {
     const LayeredImage image = randomImage(1027, 263, 3, 21);
-    const std::array<std::array<bool, 3>, 3> pairs = {{{true, true, false}, {true, false, true}, {false, true, true}}};
+    const std::array<std::array<bool, 3>, 3> pairs = {
+        {{true, true, false}, {true, false, true}, {false, true, true}}};
     for (const KernelLevel& level : kLevels)
-    for (const auto& on : pairs)
-        for (int mode = 0; mode < 4; ++mode) {
-            SCOPED_TRACE("channels " + std::to_string(on[0]) + std::to_string(on[1]) + std::to_string(on[2]) + " mode " +
-                         std::to_string(mode) + ", " + level.name);
-            allowKernels(level);
-            expectRasterMatchesReference(image, displayState(false, mode & 2, on), mode & 1);
-        }
+        for (const auto& on : pairs)
+            for (int mode = 0; mode < 4; ++mode) {
+                SCOPED_TRACE("channels " + std::to_string(on[0]) + std::to_string(on[1]) +
+                             std::to_string(on[2]) + " mode " + std::to_string(mode) + ", " +
+                             level.name);
+                allowKernels(level);
+                expectRasterMatchesReference(image, displayState(false, mode & 2, on), mode & 1);
+            }
     allowKernels(kLevels[0]);
 }
 
@@ -205,8 +227,8 @@ TEST(RasterIdentityTest, LinearByteKernelMatchesPortable) {
                         raster::mapRowLinear(job, count, bytes + offset, streaming);
                         raster::fenceStreamingStores();
                         ASSERT_TRUE(std::equal(portable.begin(), portable.end(), bytes))
-                            << "channels " << mask << " mode " << mode << " count " << count << " offset " << offset
-                            << (streaming ? " streaming" : "");
+                            << "channels " << mask << " mode " << mode << " count " << count
+                            << " offset " << offset << (streaming ? " streaming" : "");
                     }
 }
 
@@ -230,7 +252,8 @@ TEST(RasterIdentityTest, Avx2KernelMatchesPortable) {
                 std::vector<std::uint8_t> portable(3 * 67, 0), avx2(3 * 67, 0);
                 raster::mapRowPortable(job, count, portable.data());
                 raster::mapRowAvx2(job, count, avx2.data());
-                ASSERT_EQ(portable, avx2) << "channels " << mask << " mode " << mode << " count " << count;
+                ASSERT_EQ(portable, avx2)
+                    << "channels " << mask << " mode " << mode << " count " << count;
             }
 }
 
@@ -246,13 +269,17 @@ TEST(RasterIdentityTest, LargeLinearRasterWrittenPastTheCaches) {
         setThreads(threads);
         std::vector<std::uint8_t> raster(static_cast<std::size_t>(stride * height), 0xA5);
         NullProgress progress;
-        BuildRaster(image, displayState(false, true, {true, true, false}), raster.data(), stride, true, 0, 2147483647, 0,
-                    2147483647, progress);
+        BuildRaster(image, displayState(false, true, {true, true, false}), raster.data(), stride,
+                    true, 0, 2147483647, 0, 2147483647, progress);
         std::vector<std::uint8_t> want(static_cast<std::size_t>(stride), 0xA5);
         for (std::int32_t y = 0; y < height; ++y) {
             const std::size_t start = static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
-            const raster::RowJob job{{image.layers[0].samples.get() + start, image.layers[1].samples.get() + start, zeros.data()},
-                                     {true, true, false}, false, true, true};
+            const raster::RowJob job{{image.layers[0].samples.get() + start,
+                                      image.layers[1].samples.get() + start, zeros.data()},
+                                     {true, true, false},
+                                     false,
+                                     true,
+                                     true};
             raster::mapRowPortable(job, width, want.data());
             ASSERT_TRUE(std::equal(want.begin(), want.end(), raster.begin() + stride * y))
                 << "row " << y << ", threads " << threads;
@@ -283,7 +310,8 @@ TEST(RasterIdentityTest, ProgressTextsInRowOrderOnTwoThreads) {
         setThreads(threads);
         Recording progress;
         std::vector<std::uint8_t> buffer(static_cast<std::size_t>(RasterStride(700) * 230));
-        BuildRaster(image, DisplayStateAfterLoading(image), buffer.data(), RasterStride(700), true, 0, 700, 0, 230, progress);
+        BuildRaster(image, DisplayStateAfterLoading(image), buffer.data(), RasterStride(700), true,
+                    0, 700, 0, 230, progress);
         EXPECT_EQ(progress.texts, expected) << "threads " << threads;
     }
     setThreads(2);

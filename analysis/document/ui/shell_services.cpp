@@ -60,8 +60,8 @@ void setMessageBoxHook(MessageBoxHook hook) { messageBoxHook() = std::move(hook)
 bool OrvaneQuestion(const QString& text) {
     if (questionHook()) return questionHook()(text);
     QApplication::setOverrideCursor(Qt::ArrowCursor);
-    const QMessageBox::StandardButton answer =
-        QMessageBox::question(QApplication::activeWindow(), kAppTitle, text, QMessageBox::Yes | QMessageBox::No);
+    const QMessageBox::StandardButton answer = QMessageBox::question(
+        QApplication::activeWindow(), kAppTitle, text, QMessageBox::Yes | QMessageBox::No);
     QApplication::restoreOverrideCursor();
     return answer == QMessageBox::Yes;
 }

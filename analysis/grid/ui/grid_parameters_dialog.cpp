@@ -64,12 +64,12 @@ QCheckBox* CGridParametersDialog::makeCheck(int id, const char* text, GridField 
 QWidget* CGridParametersDialog::buildQuadGridGroup() {
     auto* group = new QGroupBox("Quad Grid Parameters", this);
     auto* grid = new QGridLayout(group);
-    addPairRow(grid, 0, "Cells", "X:", makeEdit(kCellsX, GridField::cellsX), "Y:",
-               makeEdit(kCellsY, GridField::cellsY));
-    addPairRow(grid, 1, "Step", "X:", makeEdit(kStepX, GridField::stepXmm), "Y:",
-               makeEdit(kStepY, GridField::stepYmm));
-    addPairRow(grid, 2, "Diam", "D:", makeEdit(kDiamD, GridField::spotDiameter), "Bg:",
-               makeEdit(kDiamBg, GridField::backgroundDiameter));
+    addPairRow(grid, 0, "Cells", "X:", makeEdit(kCellsX, GridField::cellsX),
+               "Y:", makeEdit(kCellsY, GridField::cellsY));
+    addPairRow(grid, 1, "Step", "X:", makeEdit(kStepX, GridField::stepXmm),
+               "Y:", makeEdit(kStepY, GridField::stepYmm));
+    addPairRow(grid, 2, "Diam", "D:", makeEdit(kDiamD, GridField::spotDiameter),
+               "Bg:", makeEdit(kDiamBg, GridField::backgroundDiameter));
     grid->addWidget(makeCheck(kRoundCells, "Use Round Cells", GridField::roundCells), 3, 0, 1, 5);
     return group;
 }
@@ -77,18 +77,18 @@ QWidget* CGridParametersDialog::buildQuadGridGroup() {
 QWidget* CGridParametersDialog::buildTemplateGroup() {
     auto* group = new QGroupBox("Quad Template", this);
     auto* grid = new QGridLayout(group);
-    addPairRow(grid, 0, "Quads", "X:", makeEdit(kQuadsX, GridField::quadsX), "Y:",
-               makeEdit(kQuadsY, GridField::quadsY));
-    addPairRow(grid, 1, "Step", "X:", makeEdit(kQuadStepX, GridField::quadStepX), "Y:",
-               makeEdit(kQuadStepY, GridField::quadStepY));
+    addPairRow(grid, 0, "Quads", "X:", makeEdit(kQuadsX, GridField::quadsX),
+               "Y:", makeEdit(kQuadsY, GridField::quadsY));
+    addPairRow(grid, 1, "Step", "X:", makeEdit(kQuadStepX, GridField::quadStepX),
+               "Y:", makeEdit(kQuadStepY, GridField::quadStepY));
     return group;
 }
 
 QWidget* CGridParametersDialog::buildOffsetsGroup() {
     auto* group = new QGroupBox("Offsets", this);
     auto* grid = new QGridLayout(group);
-    addPairRow(grid, 0, "Origin", "X:", makeEdit(kOriginX, GridField::originX), "Y:",
-               makeEdit(kOriginY, GridField::originY));
+    addPairRow(grid, 0, "Origin", "X:", makeEdit(kOriginX, GridField::originX),
+               "Y:", makeEdit(kOriginY, GridField::originY));
     grid->addWidget(new QLabel("Zone"), 1, 0);
     grid->addWidget(makeEdit(kZone, GridField::zone), 1, 2);
     grid->addWidget(makeCheck(kRelativeOffsets, "Relative Offsets", GridField::relativeOffsets), 2,
@@ -103,8 +103,9 @@ QWidget* CGridParametersDialog::buildEditSettingsGroup() {
     auto* column = new QVBoxLayout(group);
     column->addWidget(makeCheck(kDragFullGrid, "Drag Full Grid", GridField::dragFullGrid));
     // The radio group's values 0, 1, 2 in this order.
-    const std::array<std::pair<int, const char*>, 3> locks = {
-        {{kQuadUnlocked, "Quad Unlocked"}, {kQuadLocked, "Quad Locked"}, {kQuadPinLock, "Quad Pin Lock"}}};
+    const std::array<std::pair<int, const char*>, 3> locks = {{{kQuadUnlocked, "Quad Unlocked"},
+                                                               {kQuadLocked, "Quad Locked"},
+                                                               {kQuadPinLock, "Quad Pin Lock"}}};
     for (std::size_t i = 0; i < locks.size(); ++i) {
         auto* radio = new QRadioButton(locks[i].second, this);
         radio->setObjectName(QString::number(locks[i].first));
@@ -153,12 +154,13 @@ void CGridParametersDialog::build() {
 // Tab order follows the groups: the layout, the template, the offsets, the edit settings,
 // then the buttons, the two layout files last.
 void CGridParametersDialog::setTabOrder() {
-    const GridField order[] = {GridField::cellsX,     GridField::cellsY,       GridField::stepXmm,
-                               GridField::stepYmm,    GridField::spotDiameter, GridField::backgroundDiameter,
-                               GridField::roundCells, GridField::quadsX,       GridField::quadsY,
-                               GridField::quadStepX,  GridField::quadStepY,    GridField::originX,
-                               GridField::originY,    GridField::zone,         GridField::relativeOffsets,
-                               GridField::dragFullGrid};
+    const GridField order[] = {
+        GridField::cellsX,      GridField::cellsY,       GridField::stepXmm,
+        GridField::stepYmm,     GridField::spotDiameter, GridField::backgroundDiameter,
+        GridField::roundCells,  GridField::quadsX,       GridField::quadsY,
+        GridField::quadStepX,   GridField::quadStepY,    GridField::originX,
+        GridField::originY,     GridField::zone,         GridField::relativeOffsets,
+        GridField::dragFullGrid};
     QWidget* previous = nullptr;
     const auto chain = [&](QWidget* next) {
         if (previous != nullptr) QWidget::setTabOrder(previous, next);
@@ -232,8 +234,7 @@ void CGridParametersDialog::OnZoneChanged() {
 }
 
 void CGridParametersDialog::OnLoadMap() {
-    const QString path =
-        chooseFile({false, "txt", "slide_map_data", "ASCII Text Files (*.txt)"});
+    const QString path = chooseFile({false, "txt", "slide_map_data", "ASCII Text Files (*.txt)"});
     if (path.isEmpty()) return;
     std::vector<std::string> pinMessages;
     const GridParameters before = values_;
@@ -242,10 +243,12 @@ void CGridParametersDialog::OnLoadMap() {
         pinMessages = LoadMapFile(QFile::encodeName(path).toStdString(), values_,
                                   processPrintJobParameters(), std::cout);
     });
-    for (const std::string& message : pinMessages) OrvaneMessageBox(QString::fromStdString(message));
+    for (const std::string& message : pinMessages)
+        OrvaneMessageBox(QString::fromStdString(message));
     // An out-of-memory abandon still leaves the new geometry set, so compare rather than trust
     // the outcome.
-    if (values_.slideMap != before.slideMap || FormatGridFields(values_) != FormatGridFields(before))
+    if (values_.slideMap != before.slideMap ||
+        FormatGridFields(values_) != FormatGridFields(before))
         valuesChanged_ = true;
     fillControls();
 }

@@ -44,15 +44,9 @@ void PaintOverlayFigure(QImage& picture, const OverlayFigure& figure, bool inver
             painter.setPen(qtPen(current, inverted));
         }
         switch (p.shape) {
-        case OverlayShape::Line:
-            painter.drawLine(p.x0, p.y0, p.x1, p.y1);
-            break;
-        case OverlayShape::Ellipse:
-            painter.drawEllipse(outlineRect(p));
-            break;
-        case OverlayShape::Rectangle:
-            painter.drawRect(outlineRect(p));
-            break;
+        case OverlayShape::Line: painter.drawLine(p.x0, p.y0, p.x1, p.y1); break;
+        case OverlayShape::Ellipse: painter.drawEllipse(outlineRect(p)); break;
+        case OverlayShape::Rectangle: painter.drawRect(outlineRect(p)); break;
         }
     }
 }

@@ -24,7 +24,8 @@ void DrawTextAt(QPainter& painter, int x, int y, const QString& text, const QCol
     painter.drawText(QRect(x, y, 2000, 100), Qt::AlignLeft | Qt::AlignTop, text);
 }
 
-void DrawGraphFrame(QPainter& painter, int w, int yb, int ph, std::int64_t yMax, std::int64_t xMax) {
+void DrawGraphFrame(QPainter& painter, int w, int yb, int ph, std::int64_t yMax,
+                    std::int64_t xMax) {
     const int pw = w - 20;
     const QColor grey(96, 96, 96);
     QPen dotted(grey);

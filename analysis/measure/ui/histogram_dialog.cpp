@@ -103,7 +103,8 @@ void CHistogramDialog::paintEvent(QPaintEvent*) {
         const auto& counters = bins.counters[static_cast<std::size_t>(k)];
         QPainterPath path(QPointF(10, yb));
         for (int b = 0; b < bins.bins; ++b)
-            path.lineTo(10 + 5 * b, yb - counters[static_cast<std::size_t>(b)] * std::int64_t{ph} / c);
+            path.lineTo(10 + 5 * b,
+                        yb - counters[static_cast<std::size_t>(b)] * std::int64_t{ph} / c);
         painter.setPen(QPen(LayerColour(k), 1));
         painter.setBrush(Qt::NoBrush);
         painter.drawPath(path);

@@ -9,7 +9,8 @@
 namespace orvane {
 
 CSelectionDataDialog::CSelectionDataDialog(const QString& title, const QString& defaultName,
-                                           std::function<void(const std::string&)> writeData, QWidget* parent)
+                                           std::function<void(const std::string&)> writeData,
+                                           QWidget* parent)
     : QDialog(parent), defaultName_(defaultName), writeData_(std::move(writeData)) {
     setWindowTitle(title);
     resize(492, 453);  // 328 x 279 dialog units

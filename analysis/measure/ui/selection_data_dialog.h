@@ -20,7 +20,9 @@ public:
     // Writes the Save Data file after its save dialog; cancelling writes nothing.
     void OnSaveData();
     // Asked before Save Data writes: true refuses the chosen file (the caller has told the user).
-    void setRefuseTarget(std::function<bool(const QString&)> refuse) { refuseTarget_ = std::move(refuse); }
+    void setRefuseTarget(std::function<bool(const QString&)> refuse) {
+        refuseTarget_ = std::move(refuse);
+    }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -11,8 +11,9 @@
 namespace orvane {
 
 CSelectionPairsDialog::CSelectionPairsDialog(const SelectionPairs& pairs, QWidget* parent)
-    : CSelectionDataDialog("Selected Data Pairs", "selection_pairs",
-                           [&pairs](const std::string& path) { pairs.SaveData(path); }, parent),
+    : CSelectionDataDialog(
+          "Selected Data Pairs", "selection_pairs",
+          [&pairs](const std::string& path) { pairs.SaveData(path); }, parent),
       pairs_(pairs) {}
 
 void CSelectionPairsDialog::paintEvent(QPaintEvent*) {
@@ -31,8 +32,8 @@ void CSelectionPairsDialog::paintEvent(QPaintEvent*) {
     for (std::int64_t i = 0; i < pairs_.n(); ++i) {
         const int x = 10 + static_cast<int>(pw * pairs_.x()[i] / xmax);
         const int y = yb - static_cast<int>(pairs_.y()[i] * std::int64_t{ph} / ymax);
-        for (const QPoint& p : {QPoint(x, y), QPoint(x + 1, y), QPoint(x - 1, y), QPoint(x, y + 1),
-                                QPoint(x, y - 1)})
+        for (const QPoint& p :
+             {QPoint(x, y), QPoint(x + 1, y), QPoint(x - 1, y), QPoint(x, y + 1), QPoint(x, y - 1)})
             points.push_back(p);
         if (points.size() >= (1u << 20)) {
             painter.drawPoints(points.data(), static_cast<int>(points.size()));
@@ -41,8 +42,10 @@ void CSelectionPairsDialog::paintEvent(QPaintEvent*) {
     }
     if (!points.empty()) painter.drawPoints(points.data(), static_cast<int>(points.size()));
     DrawGraphFrame(painter, w, yb, ph, pairs_.Ymax(), pairs_.Xmax());
-    DrawTextAt(painter, w - 10, yb + 1, QString::number(pairs_.Xmax()), MaximumLabelColour(pairs_.Xmax()));
-    DrawTextAt(painter, 11, yb - ph, QString::number(pairs_.Ymax()), MaximumLabelColour(pairs_.Ymax()));
+    DrawTextAt(painter, w - 10, yb + 1, QString::number(pairs_.Xmax()),
+               MaximumLabelColour(pairs_.Xmax()));
+    DrawTextAt(painter, 11, yb - ph, QString::number(pairs_.Ymax()),
+               MaximumLabelColour(pairs_.Ymax()));
     DrawTextAt(painter, 10, h - 57, QString("N of samples %1").arg(pairs_.n()), Qt::black);
 }
 

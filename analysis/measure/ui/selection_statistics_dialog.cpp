@@ -12,8 +12,9 @@ namespace orvane {
 
 CSelectionStatisticsDialog::CSelectionStatisticsDialog(const SelectionStatistics& statistics,
                                                        QWidget* parent)
-    : CSelectionDataDialog("Selected Data Statistics", "selection_data",
-                           [&statistics](const std::string& path) { statistics.SaveData(path); }, parent),
+    : CSelectionDataDialog(
+          "Selected Data Statistics", "selection_data",
+          [&statistics](const std::string& path) { statistics.SaveData(path); }, parent),
       statistics_(statistics) {}
 
 void CSelectionStatisticsDialog::paintEvent(QPaintEvent*) {
@@ -31,7 +32,8 @@ void CSelectionStatisticsDialog::paintEvent(QPaintEvent*) {
         const std::int32_t* s = statistics_.sorted(k);
         QPainterPath path(QPointF(10, yb));
         for (int j = 0; j < pw; ++j)
-            path.lineTo(10 + j, yb - s[static_cast<std::int64_t>(j) * n / pw] * std::int64_t{ph} / m);
+            path.lineTo(10 + j,
+                        yb - s[static_cast<std::int64_t>(j) * n / pw] * std::int64_t{ph} / m);
         path.lineTo(w - 10, yb - s[n - 1] * std::int64_t{ph} / m);
         painter.setPen(QPen(LayerColour(k), 1));
         painter.setBrush(Qt::NoBrush);
@@ -42,8 +44,8 @@ void CSelectionStatisticsDialog::paintEvent(QPaintEvent*) {
                MaximumLabelColour(statistics_.M()));
     DrawTextAt(painter, 10, h - 57, QString("N of samples %1").arg(n), Qt::black);
     for (int k = 0; k < statistics_.layerCount(); ++k)
-        DrawTextAt(painter, 10, h - 45 + 12 * k, QString::fromStdString(statistics_.StatisticsLine(k)),
-                   LayerColour(k));
+        DrawTextAt(painter, 10, h - 45 + 12 * k,
+                   QString::fromStdString(statistics_.StatisticsLine(k)), LayerColour(k));
 }
 
 }  // namespace orvane

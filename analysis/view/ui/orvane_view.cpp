@@ -29,8 +29,10 @@ QImage pictureImage(std::int32_t width, std::int32_t height) {
     } catch (const OutOfMemoryError&) {
         return QImage();
     }
-    QImage image(reinterpret_cast<uchar*>(pixels.get()), width, height, qsizetype{width} * 4, QImage::Format_RGB32,
-                 [](void* buffer) { delete[] static_cast<std::uint32_t*>(buffer); }, pixels.get());
+    QImage image(
+        reinterpret_cast<uchar*>(pixels.get()), width, height, qsizetype{width} * 4,
+        QImage::Format_RGB32, [](void* buffer) { delete[] static_cast<std::uint32_t*>(buffer); },
+        pixels.get());
     if (!image.isNull()) pixels.release();  // the image owns it now
     return image;
 }
@@ -53,9 +55,10 @@ QImage reducedCopy(const QImage& picture) {
     if (picture.width() <= limit && picture.height() <= limit) return picture.copy();
     const QSize target = picture.size().scaled(limit, limit, Qt::KeepAspectRatio);
     const QSize sampled = target * 2;
-    const QImage source = picture.width() > sampled.width() && picture.height() > sampled.height()
-                              ? picture.scaled(sampled, Qt::IgnoreAspectRatio, Qt::FastTransformation)
-                              : picture;
+    const QImage source =
+        picture.width() > sampled.width() && picture.height() > sampled.height()
+            ? picture.scaled(sampled, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+            : picture;
     return source.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
@@ -70,9 +73,11 @@ COrvaneView::COrvaneView(std::shared_ptr<COrvaneDoc> document, QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     document_->AddView(this);
     // The overlay is inverted into the picture; only the part it touched needs repainting.
-    overlaySurface_ = std::make_unique<PictureOverlaySurface>(&offscreenImage_, [this](const QRect& r) {
-        viewport()->update(r.translated(-horizontalScrollBar()->value(), -verticalScrollBar()->value()));
-    });
+    overlaySurface_ =
+        std::make_unique<PictureOverlaySurface>(&offscreenImage_, [this](const QRect& r) {
+            viewport()->update(
+                r.translated(-horizontalScrollBar()->value(), -verticalScrollBar()->value()));
+        });
     editor_.SetImage(&document_->image());
     editor_.SetSurface(overlaySurface_.get());
 }
@@ -132,7 +137,8 @@ void COrvaneView::scrollContentsBy(int, int) {
 }
 
 QRect COrvaneView::visibleImageRect() const {
-    const QRect shown(QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()), viewport()->size());
+    const QRect shown(QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()),
+                      viewport()->size());
     return shown & QRect(0, 0, display_.imageWidth, display_.imageHeight);
 }
 
@@ -158,7 +164,8 @@ void COrvaneView::paintEvent(QPaintEvent* event) {
     }
     const QRect exposed = event->rect() & picture;
     // The overlay is part of the picture (inverted into it), so painting is one copy.
-    if (!exposed.isEmpty()) painter.drawImage(exposed, offscreenImage_, exposed.translated(-origin));
+    if (!exposed.isEmpty())
+        painter.drawImage(exposed, offscreenImage_, exposed.translated(-origin));
 }
 
 void COrvaneView::SetSelection(const SelectionShape& shape) {
@@ -183,10 +190,8 @@ QString COrvaneView::paneText(int paneId) const {
     case kPaneGridSpot:
     case kPaneSpotUid:
     case kPaneSpotDescription:
-    case kPaneSpotIntensity:
-        return gridPaneText(paneId);
-    default:
-        return {};
+    case kPaneSpotIntensity: return gridPaneText(paneId);
+    default: return {};
     }
 }
 
@@ -202,7 +207,9 @@ void COrvaneView::OnSelectCircleDiameter() { setTool(ToolKind::CircleByDiameter)
 void COrvaneView::OnSelectCircleRadius() { setTool(ToolKind::CircleByRadius); }
 void COrvaneView::OnSelectGrid() { setTool(ToolKind::Grid); }
 
-void COrvaneView::OnUpdateSelectPoint(CmdUi& ui) const { ui.checked = selection().tool == ToolKind::Point; }
+void COrvaneView::OnUpdateSelectPoint(CmdUi& ui) const {
+    ui.checked = selection().tool == ToolKind::Point;
+}
 void COrvaneView::OnUpdateSelectRectangle(CmdUi& ui) const {
     ui.checked = selection().tool == ToolKind::Rectangle;
 }
@@ -212,7 +219,9 @@ void COrvaneView::OnUpdateSelectCircleDiameter(CmdUi& ui) const {
 void COrvaneView::OnUpdateSelectCircleRadius(CmdUi& ui) const {
     ui.checked = selection().tool == ToolKind::CircleByRadius;
 }
-void COrvaneView::OnUpdateSelectGrid(CmdUi& ui) const { ui.checked = selection().tool == ToolKind::Grid; }
+void COrvaneView::OnUpdateSelectGrid(CmdUi& ui) const {
+    ui.checked = selection().tool == ToolKind::Grid;
+}
 
 std::span<const CommandEntry<COrvaneView>> COrvaneView::commandMap() {
     using V = COrvaneView;

@@ -9,12 +9,14 @@ namespace orvane {
 namespace {
 
 const QColor kBackground(128, 128, 128);  // the grey beside the picture, as in the image view
-const QColor kVisibleArea(255, 0, 255);  // stands out on pale and on inverted (dark) pictures
+const QColor kVisibleArea(255, 0, 255);   // stands out on pale and on inverted (dark) pictures
 const QColor kQuadOutline(0, 255, 0);
 
 // The outline of an exclusive rectangle on its own border pixels: a one-pixel pen strokes a
 // QRect one pixel wider and higher than the rectangle itself.
-QRect outlineRect(const OverviewRect& r) { return QRect(r.left, r.top, r.right - r.left - 1, r.bottom - r.top - 1); }
+QRect outlineRect(const OverviewRect& r) {
+    return QRect(r.left, r.top, r.right - r.left - 1, r.bottom - r.top - 1);
+}
 
 }  // namespace
 
@@ -53,7 +55,8 @@ OverviewRect COverviewWidget::visibleRect() const {
     if (!view_) return {};
     const QRect shown = view_->visibleImageRect();
     if (shown.isEmpty()) return {};
-    return mapping().ToOverview({shown.left(), shown.top(), shown.left() + shown.width(), shown.top() + shown.height()});
+    return mapping().ToOverview(
+        {shown.left(), shown.top(), shown.left() + shown.width(), shown.top() + shown.height()});
 }
 
 std::vector<QPolygon> COverviewWidget::quadOutlines() const {
@@ -72,7 +75,8 @@ std::vector<QPolygon> COverviewWidget::quadOutlines() const {
             if (q.defined == 0) continue;
             // The corner spots' centres widened by a spot radius: the block as printed.
             const std::int32_t r = q.spotRadius;
-            outlines.push_back(QPolygon({at(q.TL, -r, -r), at(q.TR, r, -r), at(q.BR, r, r), at(q.BL, -r, r)}));
+            outlines.push_back(
+                QPolygon({at(q.TL, -r, -r), at(q.TR, r, -r), at(q.BR, r, r), at(q.BL, -r, r)}));
         }
     }
     return outlines;
@@ -111,8 +115,8 @@ void COverviewWidget::paintEvent(QPaintEvent*) {
 void COverviewWidget::scrollViewTo(QPoint overviewPoint) {
     if (!view_) return;
     const QSize viewport = view_->viewport()->size();
-    const OverviewPoint topLeft =
-        mapping().ScrollFor({overviewPoint.x(), overviewPoint.y()}, viewport.width(), viewport.height());
+    const OverviewPoint topLeft = mapping().ScrollFor({overviewPoint.x(), overviewPoint.y()},
+                                                      viewport.width(), viewport.height());
     view_->ScrollTo(QPoint(topLeft.x, topLeft.y));
 }
 

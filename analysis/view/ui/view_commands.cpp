@@ -70,6 +70,8 @@ bool COrvaneView::OverlayFile(const QString& path) {
     return true;
 }
 
-void COrvaneView::OnUpdateOverlayImage(CmdUi& ui) const { ui.enabled = document_->layerCount() < 3; }
+void COrvaneView::OnUpdateOverlayImage(CmdUi& ui) const {
+    ui.enabled = document_->layerCount() < 3;
+}
 
 }  // namespace orvane

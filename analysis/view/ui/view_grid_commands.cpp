@@ -121,8 +121,8 @@ void COrvaneView::OnGridExportGenePix() {
     GenePixExportInfo info;
     // The scans of layer 0 (635) and layer 1 (532), as orvane-batch names them.
     for (int k = 0; k < 2; ++k) {
-        info.imageFiles.push_back({localPath(document_->loadedPaths().value(k)),
-                                   document_->loadedPages().value(k)});
+        info.imageFiles.push_back(
+            {localPath(document_->loadedPaths().value(k)), document_->loadedPages().value(k)});
     }
     WaitCursor wait;
     StatusProgress progress;
@@ -151,8 +151,10 @@ void COrvaneView::OnGridHistogram() {
     CHistogramDialog dialog(histogram_, this);
     connect(&dialog, &CHistogramDialog::applyToImage, this, [this] {
         for (int k = 0; k < kMaxLayers; ++k) {
-            display_.channelOffset[static_cast<std::size_t>(k)] = histogram_.offset[static_cast<std::size_t>(k)];
-            display_.channelGain[static_cast<std::size_t>(k)] = histogram_.gain[static_cast<std::size_t>(k)];
+            display_.channelOffset[static_cast<std::size_t>(k)] =
+                histogram_.offset[static_cast<std::size_t>(k)];
+            display_.channelGain[static_cast<std::size_t>(k)] =
+                histogram_.gain[static_cast<std::size_t>(k)];
         }
         RebuildDisplay();
         repaintAll();

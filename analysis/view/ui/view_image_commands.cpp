@@ -17,7 +17,8 @@ const char* const kTiffFilter = "TIFF Files (*.Tif)";
 
 bool COrvaneView::refuseOpenedImage(const QString& path) const {
     if (!document_->IsLoadedFile(path)) return false;
-    OrvaneMessageBox(QString("%1 is an opened image and cannot be replaced by the export.").arg(path));
+    OrvaneMessageBox(
+        QString("%1 is an opened image and cannot be replaced by the export.").arg(path));
     return true;
 }
 

@@ -10,7 +10,7 @@ namespace orvane {
 
 ViewScroll COrvaneView::viewScroll() const {
     return {horizontalScrollBar()->value(), verticalScrollBar()->value(), viewport()->width(),
-            viewport()->height(), display_.imageWidth, display_.imageHeight};
+            viewport()->height(),           display_.imageWidth,          display_.imageHeight};
 }
 
 void COrvaneView::mousePressEvent(QMouseEvent* event) {

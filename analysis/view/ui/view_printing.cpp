@@ -44,12 +44,15 @@ const char* const kPreviewPagesKey = "Settings/PreviewPages";
 // Through the dialog's own mode button when it has one, so that its toolbar shows the mode.
 void showPreviewPages(QPrintPreviewDialog& preview, QPrintPreviewWidget& widget, int pages) {
     const bool facing = pages == 2;
-    if (auto* mode = preview.findChild<QAction*>(facing ? "facingModeAction" : "singleModeAction")) {
+    if (auto* mode =
+            preview.findChild<QAction*>(facing ? "facingModeAction" : "singleModeAction")) {
         mode->trigger();
-        if (widget.viewMode() == (facing ? QPrintPreviewWidget::FacingPagesView : QPrintPreviewWidget::SinglePageView))
+        if (widget.viewMode() ==
+            (facing ? QPrintPreviewWidget::FacingPagesView : QPrintPreviewWidget::SinglePageView))
             return;
     }
-    widget.setViewMode(facing ? QPrintPreviewWidget::FacingPagesView : QPrintPreviewWidget::SinglePageView);
+    widget.setViewMode(facing ? QPrintPreviewWidget::FacingPagesView
+                              : QPrintPreviewWidget::SinglePageView);
 }
 
 }  // namespace
