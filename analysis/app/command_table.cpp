@@ -37,6 +37,12 @@ constexpr CommandSpec kCommands[] = {
     // View
     {kViewToolbar, "&Toolbar", "Show or hide the toolbar\nToggle ToolBar", true, ""},
     {kViewStatusBar, "&Status Bar", "Show or hide the status bar\nToggle StatusBar", true, ""},
+    {kZoomIn, "Zoom In\tCtrl++", "Enlarge the picture\nZoom In", false, "Ctrl++;Ctrl+="},
+    {kZoomOut, "Zoom Out\tCtrl+-", "Reduce the picture\nZoom Out", false, "Ctrl+-"},
+    {kZoomFit, "Fit in Window\tCtrl+0", "Show the whole scan in the window\nFit in Window", false,
+     "Ctrl+0"},
+    {kZoomActual, "Actual Pixels\tCtrl+1", "One screen pixel per image pixel\nActual Pixels", false,
+     "Ctrl+1"},
     // Image
     {kSubtractBackground, "Subtract Background", "", false, ""},
     {kFilterMean, "Filter Image (3x3 mean)", "", false, ""},

@@ -129,6 +129,7 @@ void CMainFrame::updatePanes() {
         // A pane whose owner is not active stays empty.
         panes_[i]->setText(view ? view->paneText(kPaneIds[i]) : QString());
     }
+    if (zoomPane_) zoomPane_->setText(view ? view->zoomText() : QString());
 }
 
 void CMainFrame::updateTitle() {

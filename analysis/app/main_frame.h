@@ -107,6 +107,8 @@ private:
     QMenu* windowMenu_ = nullptr;
     QList<QAction*> windowList_;  // the open windows at the end of the Window menu
     std::array<QLabel*, kPaneCount> panes_{};
+    QLabel* zoomPane_ = nullptr;
+    QToolBar* zoomBar_ = nullptr;
     int currentMenu_ = 0;
 };
 

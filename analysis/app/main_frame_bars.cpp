@@ -41,6 +41,9 @@ constexpr int kToolbarIds[] = {
     kChannel2,    kChannel3,
 };
 
+// The zoom commands have a bar of their own, so that toolbar 128 keeps its buttons.
+constexpr int kZoomToolbarIds[] = {kZoomIn, kZoomOut, kZoomFit, kZoomActual};
+
 QList<QKeySequence> parseShortcuts(const char* keys) {
     QList<QKeySequence> sequences;
     for (const QString& key : QString(keys).split(';', Qt::SkipEmptyParts))
@@ -97,7 +100,9 @@ void CMainFrame::createMenus() {
              kFilePrintPreview, kFilePrintSetup, kSeparator, kFileMruFile1, mru2, mru3,
              kFileMruFile4, kSeparator, kAppExit});
     addMenu(menus129_, "&Edit", {kEditUndo, kSeparator, kEditCut, kEditCopy, kEditPaste});
-    addMenu(menus129_, "&View", {kViewToolbar, kViewStatusBar})
+    addMenu(menus129_, "&View",
+            {kViewToolbar, kViewStatusBar, kSeparator, kZoomIn, kZoomOut, kZoomFit, kZoomActual,
+             kSeparator})
         ->addAction(overviewDock_->toggleViewAction());
     addMenu(menus129_, "&Image", {kSubtractBackground, kFilterMean, kFilterMedian});
     addMenu(menus129_, "&Selection", {kSelectionStatistics, kSelectionPairs, kSelectionSaveRaw});
@@ -173,6 +178,7 @@ bool CMainFrame::OnCreate() {
     if (!createToolBar() || !createStatusBar()) return false;
     setDockOptions(dockOptions() | QMainWindow::AnimatedDocks);
     addToolBar(Qt::TopToolBarArea, toolBar_);
+    addToolBar(Qt::TopToolBarArea, zoomBar_);
     updateActions();
     return true;
 }
@@ -196,6 +202,14 @@ bool CMainFrame::createToolBar() {
         // their prompt in the message pane.
         if (QWidget* widget = toolBar_->widgetForAction(button)) widget->installEventFilter(this);
     }
+    zoomBar_ = new QToolBar("Zoom", this);
+    zoomBar_->setObjectName("zoomToolbar");
+    zoomBar_->setIconSize(QSize(16, 15));
+    for (int id : kZoomToolbarIds) {
+        QAction* button = action(id);
+        button->setIcon(toolbarIcon(id));
+        zoomBar_->addAction(button);
+    }
     return true;
 }
 
@@ -213,6 +227,13 @@ bool CMainFrame::createStatusBar() {
         panes_[i]->setFixedWidth(metrics.horizontalAdvance(text) + 8);
         bar->addPermanentWidget(panes_[i]);
     }
+    // The active window's zoom, after the nine panes of the design.
+    zoomPane_ = new QLabel(bar);
+    zoomPane_->setObjectName("zoomPane");
+    zoomPane_->setFrameShape(QFrame::Panel);
+    zoomPane_->setFrameShadow(QFrame::Sunken);
+    zoomPane_->setFixedWidth(metrics.horizontalAdvance("1600%") + 8);
+    bar->addPermanentWidget(zoomPane_);
     setMessagePaneSink([this](const QString& text) {
         panes_[0]->setText(text);
         // Progress texts appear while a long command still holds the event loop.

@@ -90,6 +90,26 @@ void drawInverted(QPainter& p) {
     p.fillRect(10, 5, 3, 5, Qt::black);
 }
 
+// A magnifier with a plus, a minus, a frame (fit) or "1" (actual pixels) in its lens.
+void drawZoom(QPainter& p, int commandId) {
+    p.drawEllipse(1, 1, 9, 9);
+    p.setPen(QPen(Qt::black, 2));
+    p.drawLine(10, 10, 14, 14);
+    p.setPen(Qt::black);
+    switch (commandId) {
+    case kZoomIn:
+        p.drawLine(3, 6, 8, 6);
+        p.drawLine(5, 4, 5, 8);
+        break;
+    case kZoomOut: p.drawLine(3, 6, 8, 6); break;
+    case kZoomFit: p.drawRect(3, 4, 5, 4); break;
+    default:
+        p.drawLine(6, 3, 6, 8);
+        p.drawLine(5, 4, 6, 3);
+        break;
+    }
+}
+
 void drawChannel(QPainter& p, QColor colour, int number) {
     p.setBrush(colour);
     p.drawEllipse(1, 1, 13, 12);
@@ -122,6 +142,10 @@ QIcon toolbarIcon(int commandId) {
     case kChannel1: drawChannel(p, QColor(200, 0, 0), 1); break;
     case kChannel2: drawChannel(p, QColor(0, 150, 0), 2); break;
     case kChannel3: drawChannel(p, QColor(0, 0, 200), 3); break;
+    case kZoomIn:
+    case kZoomOut:
+    case kZoomFit:
+    case kZoomActual: drawZoom(p, commandId); break;
     default: break;
     }
     p.end();

@@ -7,6 +7,7 @@
 
 #include <tiffio.h>
 
+#include "document/buffer.h"
 #include "tiff_output_file.h"
 
 namespace orvane {
@@ -14,6 +15,7 @@ namespace orvane {
 namespace {
 
 constexpr std::uint32_t kExportRowsPerStrip = 64;
+constexpr std::int32_t kExportBandRows = 4 * kExportRowsPerStrip;
 
 // The export's tags, set in this order.
 void setExportTags(TIFF* tif, std::int32_t width, std::int32_t height) {
@@ -33,15 +35,27 @@ void ExportTiff(const LayeredImage& image, const DisplayState& state, const std:
                 Progress& progress) {
     if (image.layerCount <= 0) return;
     TiffOutputFile file(path);
-    setExportTags(file.tiff(), image.width(), image.height());
-    DisplayRaster raster = BuildDisplayRaster(image, state, false, progress);
-    progress.message("Saving Tiff File ...");
-    // Each scanline is 3 x width bytes; the raster's row padding is not written.
-    for (std::int32_t y = 0; y < raster.height; ++y) {
-        std::uint8_t* row = raster.bytes.get() + raster.stride * y;
-        file.check(TIFFWriteScanline(file.tiff(), row, static_cast<std::uint32_t>(y), 0) != -1,
-                   "Cannot write row " + std::to_string(y) + ".");
+    const std::int32_t width = image.width(), height = image.height();
+    setExportTags(file.tiff(), width, height);
+    // Band by band, so that no raster of the whole scan is ever held (a 2 um scan's would be
+    // 1.3 GB); the bytes written are those of one whole-image BuildRaster, row for row.
+    const std::int64_t stride = RasterStride(width);
+    const std::int32_t bandRows = std::min<std::int32_t>(height, kExportBandRows);
+    auto band = allocateBuffer<std::uint8_t>(checkedCount(stride, bandRows, 1));
+    NullProgress quiet;
+    for (std::int32_t y0 = 0; y0 < height; y0 += bandRows) {
+        const std::int32_t y1 = std::min(height, y0 + bandRows);
+        for (std::int32_t y = y0; y < y1; ++y) ReportRowProgress(y, height, progress);
+        BuildRaster(image, state, band.get(), stride, false, 0, width, y0, y1, quiet);
+        // Each scanline is 3 x width bytes; the raster's row padding is not written.
+        for (std::int32_t y = y0; y < y1; ++y) {
+            std::uint8_t* row = band.get() + stride * (y - y0);
+            file.check(TIFFWriteScanline(file.tiff(), row, static_cast<std::uint32_t>(y), 0) != -1,
+                       "Cannot write row " + std::to_string(y) + ".");
+        }
     }
+    progress.message("Ready");
+    progress.message("Saving Tiff File ...");
     file.commit();
     progress.message("Ready");
 }

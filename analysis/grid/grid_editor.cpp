@@ -139,7 +139,7 @@ void GridEditor::makeCurrent(std::int32_t qx, std::int32_t qy) {
 bool GridEditor::startCornerDrag(std::int32_t x, std::int32_t y, bool shift) {
     for (std::int32_t qx = 0; qx < grid_.parameters.quadsX && qx < kMaxQuadsX; ++qx) {
         for (std::int32_t qy = 0; qy < grid_.parameters.quadsY && qy < kMaxQuadsY; ++qy) {
-            GridPoint* corner = grid_.quad(qx, qy).HitCorner(x, y);
+            GridPoint* corner = grid_.quad(qx, qy).HitCorner(x, y, scaleNum_, scaleDen_);
             if (corner == nullptr) continue;
             makeCurrent(qx, qy);
             HideOverlay(true);
@@ -211,16 +211,25 @@ ScrollPosition GridEditor::autoScroll(std::int32_t wx, std::int32_t wy, ScrollPo
 std::optional<ScrollPosition> GridEditor::MouseMove(std::int32_t wx, std::int32_t wy,
                                                     const MouseButtons& buttons,
                                                     const ViewScroll& view) {
+    return MouseMove(wx, wy, addClamped(wx, view.scrollX), addClamped(wy, view.scrollY), buttons,
+                     view);
+}
+
+std::optional<ScrollPosition> GridEditor::MouseMove(std::int32_t wx, std::int32_t wy,
+                                                    std::int32_t x, std::int32_t y,
+                                                    const MouseButtons& buttons,
+                                                    const ViewScroll& view) {
     if (!buttons.left && !buttons.middle && !buttons.right) return std::nullopt;
-    const std::int32_t x = addClamped(wx, view.scrollX);
-    const std::int32_t y = addClamped(wy, view.scrollY);
     const ScrollPosition current{view.scrollX, view.scrollY};
     ScrollPosition s = current;
     if (buttons.middle) {
-        // Panning keeps the image point under the cursor where the middle button went down.
+        // Panning keeps the image point under the cursor where the middle button went down;
+        // the scroll position counts screen pixels, so the image distance is scaled.
         if (panning_) {
-            s.x = addClamped(s.x, -(static_cast<std::int64_t>(x) - panAnchor_.x));
-            s.y = addClamped(s.y, -(static_cast<std::int64_t>(y) - panAnchor_.y));
+            s.x = addClamped(
+                s.x, -(static_cast<std::int64_t>(x) - panAnchor_.x) * scaleNum_ / scaleDen_);
+            s.y = addClamped(
+                s.y, -(static_cast<std::int64_t>(y) - panAnchor_.y) * scaleNum_ / scaleDen_);
         }
     } else {
         s = autoScroll(wx, wy, s, view);

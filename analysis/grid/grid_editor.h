@@ -40,7 +40,8 @@ struct MouseButtons {
 };
 
 // The view's scroll state for a mouse move: the scroll position (the image point at the
-// window's top-left corner), the client size and the image size.
+// window's top-left corner at 1:1; the content pixel there at other zooms), the client size and
+// the image size (at other zooms the size of the content, the image at the view's scale).
 struct ViewScroll {
     std::int32_t scrollX = 0;
     std::int32_t scrollY = 0;
@@ -76,6 +77,12 @@ public:
     void SetSurface(OverlaySurface* surface) { surface_ = surface; }
     void SetInvertedDisplay(bool inverted) { inverted_ = inverted; }
     bool invertedDisplay() const { return inverted_; }
+    // The view's zoom, scaleNum / scaleDen screen pixels per image pixel (1:1 at first): the
+    // corner grab distance is 4 screen pixels, and panning moves by screen pixels.
+    void SetScale(std::int64_t scaleNum, std::int64_t scaleDen) {
+        scaleNum_ = scaleNum > 0 ? scaleNum : 1;
+        scaleDen_ = scaleDen > 0 ? scaleDen : 1;
+    }
 
     // --- State -----------------------------------------------------------------------------
     ToolKind tool() const { return shape_.tool; }
@@ -124,6 +131,11 @@ public:
     // the view should move to, or none to stay.
     std::optional<ScrollPosition> MouseMove(std::int32_t wx, std::int32_t wy,
                                             const MouseButtons& buttons, const ViewScroll& view);
+    // The same with the image point (x, y) under the pointer given by the view, which maps
+    // window points through its zoom; the first form takes x = wx + scrollX (1:1).
+    std::optional<ScrollPosition> MouseMove(std::int32_t wx, std::int32_t wy, std::int32_t x,
+                                            std::int32_t y, const MouseButtons& buttons,
+                                            const ViewScroll& view);
     void LeftButtonUp();
     void MiddleButtonDown(std::int32_t x, std::int32_t y);
     void MiddleButtonUp();
@@ -166,6 +178,8 @@ private:
     const LayeredImage* image_ = nullptr;
     OverlaySurface* surface_ = nullptr;
     bool inverted_ = true;
+    std::int64_t scaleNum_ = 1;
+    std::int64_t scaleDen_ = 1;
 
     SpotGrid grid_;
     SelectionShape shape_;

@@ -123,6 +123,18 @@ GridPoint* GridQuad::HitCorner(std::int32_t x, std::int32_t y) {
     return const_cast<GridPoint*>(static_cast<const GridQuad*>(this)->HitCorner(x, y));
 }
 
+GridPoint* GridQuad::HitCorner(std::int32_t x, std::int32_t y, std::int64_t scaleNum,
+                               std::int64_t scaleDen) {
+    if (nx < 1 || ny < 1) return nullptr;
+    const std::int64_t reach = 4 * scaleDen;
+    for (GridPoint* corner : {&TL, &TR, &BL, &BR}) {
+        const std::int64_t dx = static_cast<std::int64_t>(x) - corner->x;
+        const std::int64_t dy = static_cast<std::int64_t>(y) - corner->y;
+        if (std::abs(dx) * scaleNum <= reach && std::abs(dy) * scaleNum <= reach) return corner;
+    }
+    return nullptr;
+}
+
 namespace {
 
 // The cell of coordinate v along one axis of n spots spanning `extent` pixels from `start`:

@@ -95,6 +95,10 @@ struct GridQuad {
     // (x, y); none for a quad without spots.
     GridPoint* HitCorner(std::int32_t x, std::int32_t y);
     const GridPoint* HitCorner(std::int32_t x, std::int32_t y) const;
+    // The same within 4 screen pixels at a zoom of scaleNum / scaleDen screen pixels per image
+    // pixel: |dx| x scaleNum <= 4 x scaleDen. At 1:1 this is HitCorner(x, y).
+    GridPoint* HitCorner(std::int32_t x, std::int32_t y, std::int64_t scaleNum,
+                         std::int64_t scaleDen);
 
     // The spot cell under (x, y), from the TL and BR corners only.
     SpotHit HitSpot(std::int32_t x, std::int32_t y) const;

@@ -93,6 +93,16 @@ void reportRow(Progress& progress, std::int32_t y, std::int32_t y0, std::int32_t
 
 }  // namespace
 
+void ReportRowProgress(std::int32_t y, std::int32_t rows, Progress& progress) {
+    if (rows > 0 && y >= 0 && y < rows) reportRow(progress, y, 0, rows);
+}
+
+void ReportRebuildProgress(std::int32_t height, Progress& progress) {
+    if (height <= 0) return;
+    for (std::int32_t y = 0; y < height; ++y) reportRow(progress, y, 0, height);
+    progress.message("Ready");
+}
+
 std::int64_t RasterStride(std::int32_t width) {
     return (std::int64_t{3} * std::max(width, 0) + 3) & ~std::int64_t{3};
 }
@@ -246,10 +256,16 @@ void BuildRaster(const LayeredImage& image, const DisplayState& state, std::uint
 
 void BuildRaster32(const LayeredImage& image, const DisplayState& state, std::uint32_t* pixels,
                    std::int64_t pixelsPerRow, Progress& progress) {
+    BuildRaster32Box(image, state, pixels, pixelsPerRow, 0, 2147483647, 0, 2147483647, progress);
+}
+
+void BuildRaster32Box(const LayeredImage& image, const DisplayState& state, std::uint32_t* pixels,
+                      std::int64_t pixelsPerRow, std::int32_t x0, std::int32_t x1, std::int32_t y0,
+                      std::int32_t y1, Progress& progress) {
     RasterTarget target;
     target.pixels32 = pixels;
     target.pixelsPerRow = pixelsPerRow;
-    buildBox(image, state, target, true, 0, 2147483647, 0, 2147483647, progress);
+    buildBox(image, state, target, true, x0, x1, y0, y1, progress);
 }
 
 DisplayRaster BuildDisplayRaster(const LayeredImage& image, const DisplayState& state,

@@ -51,6 +51,19 @@ void BuildRaster(const LayeredImage& image, const DisplayState& state, std::uint
 void BuildRaster32(const LayeredImage& image, const DisplayState& state, std::uint32_t* pixels,
                    std::int64_t pixelsPerRow, Progress& progress);
 
+// BuildRaster32 for the box x0..x1-1, y0..y1-1 (clipped as BuildRaster clips): pixel (x, y)
+// goes to pixels[(y - y0) * pixelsPerRow + (x - x0)] of the clipped box.
+void BuildRaster32Box(const LayeredImage& image, const DisplayState& state, std::uint32_t* pixels,
+                      std::int64_t pixelsPerRow, std::int32_t x0, std::int32_t x1, std::int32_t y0,
+                      std::int32_t y1, Progress& progress);
+
+// The progress texts a whole-image build of `height` rows shows (every fifth percent, then
+// "Ready"), without mapping anything: for callers that map only part of the image at once but
+// report the rebuild of the picture as before.
+void ReportRebuildProgress(std::int32_t height, Progress& progress);
+// The text of row y of `rows` in that sequence, when the row has one.
+void ReportRowProgress(std::int32_t y, std::int32_t rows, Progress& progress);
+
 // A whole-image raster, top row first.
 struct DisplayRaster {
     std::int32_t width = 0;

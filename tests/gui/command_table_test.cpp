@@ -79,7 +79,9 @@ private slots:
                               "&1 " + app->recentFiles().files().first(), "-", "E&xit"}));
         QCOMPARE(menus["&Edit"], (QStringList{"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C",
                                               "&Paste\tCtrl+V"}));
-        QCOMPARE(menus["&View"], (QStringList{"&Toolbar", "&Status Bar", "Overview"}));
+        QCOMPARE(menus["&View"],
+                 (QStringList{"&Toolbar", "&Status Bar", "-", "Zoom In\tCtrl++", "Zoom Out\tCtrl+-",
+                              "Fit in Window\tCtrl+0", "Actual Pixels\tCtrl+1", "-", "Overview"}));
         QCOMPARE(menus["&Image"], (QStringList{"Subtract Background", "Filter Image (3x3 mean)",
                                                "Filter Image (3x3 median)"}));
         QCOMPARE(menus["&Selection"], (QStringList{"Show Selection Statistics...",
@@ -131,6 +133,14 @@ private slots:
                                 << "Linear Intesity Display";
         QTest::newRow("channel 1") << int(kChannel1) << ""
                                    << "";
+        QTest::newRow("zoom in") << int(kZoomIn) << "Ctrl++, Ctrl+="
+                                 << "Enlarge the picture";
+        QTest::newRow("zoom out") << int(kZoomOut) << "Ctrl+-"
+                                  << "Reduce the picture";
+        QTest::newRow("fit") << int(kZoomFit) << "Ctrl+0"
+                             << "Show the whole scan in the window";
+        QTest::newRow("actual pixels") << int(kZoomActual) << "Ctrl+1"
+                                       << "One screen pixel per image pixel";
     }
 
     void acceleratorsAndPrompts() {

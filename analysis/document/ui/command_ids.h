@@ -65,6 +65,10 @@ enum CommandId : int {
     kSelectionSaveRaw = 32803,
     kGridAutoPlace = 32804,
     kGridExportGenePix = 32805,
+    kZoomIn = 32810,
+    kZoomOut = 32811,
+    kZoomFit = 32812,
+    kZoomActual = 32813,
 };
 
 // Resource numbers of the two menus: 128 while no image window is open, 129 while one is active.

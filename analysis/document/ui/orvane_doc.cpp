@@ -44,6 +44,7 @@ bool COrvaneDoc::OnOpenDocument(const QString& path) {
         else
             AppendLayer(image_, file, progress);
     });
+    NoteLayersChanged();  // also after a failed load, which may have left a layer behind
     if (!loaded) return false;
     const QFileInfo info(path);
     pathName_ = info.absoluteFilePath();
@@ -63,6 +64,7 @@ bool COrvaneDoc::OverlayFile(const QString& path) {
         StatusProgress progress;
         AppendLayer(image_, QFile::encodeName(path).toStdString(), progress);
     });
+    NoteLayersChanged();
     if (!loaded) return false;
     loadedPaths_.append(QFileInfo(path).absoluteFilePath());
     loadedPages_.append(0);
@@ -80,9 +82,15 @@ bool COrvaneDoc::IsLoadedFile(const QString& path) const {
     return false;
 }
 
-void COrvaneDoc::MeanFilter(int radius) { orvane::MeanFilter(image_, radius); }
+void COrvaneDoc::MeanFilter(int radius) {
+    NoteLayersChanged();
+    orvane::MeanFilter(image_, radius);
+}
 
-void COrvaneDoc::MedianFilter(int radius) { orvane::MedianFilter(image_, radius); }
+void COrvaneDoc::MedianFilter(int radius) {
+    NoteLayersChanged();
+    orvane::MedianFilter(image_, radius);
+}
 
 void COrvaneDoc::AddView(COrvaneView* view) {
     views_.push_back(view);

@@ -34,6 +34,10 @@ public:
     void MeanFilter(int radius);
     void MedianFilter(int radius);
 
+    // Counts every change of the layers' samples (open, overlay, filters, and what callers
+    // report with NoteLayersChanged), so that copies made from them know when they are stale.
+    std::uint64_t layersGeneration() const { return layersGeneration_; }
+    void NoteLayersChanged() { ++layersGeneration_; }
     LayeredImage& image() { return image_; }
     const LayeredImage& image() const { return image_; }
     std::int32_t layerCount() const { return image_.layerCount; }
@@ -64,6 +68,7 @@ private:
     void setTitle(const QString& title);
 
     LayeredImage image_;
+    std::uint64_t layersGeneration_ = 1;
     QString title_;
     QString pathName_;
     QStringList loadedPaths_;

@@ -1,41 +1,28 @@
-// The image view: initial update, off-screen picture, painting with the grey background,
-// scrolling, the mouse anchor, the position and intensity panes, and the command map.
+// The image view: initial update, the picture of the visible part, painting with the grey
+// background and the overlay, scrolling, the position and intensity panes, and the command map.
 #include "view/ui/orvane_view.h"
+
+#include <algorithm>
+#include <climits>
 
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QRegion>
 #include <QScrollBar>
+#include <QTimer>
 
 #include "document/buffer.h"
 #include "document/ui/command_ids.h"
 #include "document/ui/orvane_doc.h"
 #include "document/ui/shell_services.h"
 #include "grid/ui/overlay_painter.h"
+#include "view/zoomed_raster.h"
 
 namespace orvane {
 namespace {
 
 const QColor kBackgroundGrey(128, 128, 128);
-
-// The off-screen picture in a buffer of the core's allocator, which asks the kernel for huge
-// pages: a fresh 5 um picture (280 MB) otherwise costs more in page faults than its mapping.
-// A null image when the memory is not there.
-QImage pictureImage(std::int32_t width, std::int32_t height) {
-    std::unique_ptr<std::uint32_t[]> pixels;
-    try {
-        pixels = allocateBuffer<std::uint32_t>(checkedCount(width, height, sizeof(std::uint32_t)));
-    } catch (const OutOfMemoryError&) {
-        return QImage();
-    }
-    QImage image(
-        reinterpret_cast<uchar*>(pixels.get()), width, height, qsizetype{width} * 4,
-        QImage::Format_RGB32, [](void* buffer) { delete[] static_cast<std::uint32_t*>(buffer); },
-        pixels.get());
-    if (!image.isNull()) pixels.release();  // the image owns it now
-    return image;
-}
 
 // Page step one tenth of the extent, line step one tenth of the page step (integer divisions),
 // at least one pixel so that tiny pictures still scroll by keys.
@@ -46,20 +33,8 @@ void setScrollSteps(QScrollBar* bar, int extent, int visible) {
     bar->setSingleStep(std::max(1, page / 10));
 }
 
-// The picture reduced for the overview while it holds no overlay. Made here, once per rebuild,
-// so that the overview never has to scale the full picture (a 5 um slide has ~10^8 pixels).
-// Smoothing every pixel of such a picture takes ~80 ms, more than the rebuild itself: it is
-// first sampled down to twice the size wanted, and only that is smoothed (~5 ms).
-QImage reducedCopy(const QImage& picture) {
-    const int limit = COrvaneView::kReducedPictureSize;
-    if (picture.width() <= limit && picture.height() <= limit) return picture.copy();
-    const QSize target = picture.size().scaled(limit, limit, Qt::KeepAspectRatio);
-    const QSize sampled = target * 2;
-    const QImage source =
-        picture.width() > sampled.width() && picture.height() > sampled.height()
-            ? picture.scaled(sampled, Qt::IgnoreAspectRatio, Qt::FastTransformation)
-            : picture;
-    return source.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+int toInt(std::int64_t v) {
+    return static_cast<int>(std::clamp<std::int64_t>(v, INT32_MIN / 2, INT32_MAX / 2));
 }
 
 }  // namespace
@@ -72,12 +47,11 @@ COrvaneView::COrvaneView(std::shared_ptr<COrvaneDoc> document, QWidget* parent)
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     document_->AddView(this);
-    // The overlay is inverted into the picture; only the part it touched needs repainting.
-    overlaySurface_ =
-        std::make_unique<PictureOverlaySurface>(&offscreenImage_, [this](const QRect& r) {
-            viewport()->update(
-                r.translated(-horizontalScrollBar()->value(), -verticalScrollBar()->value()));
-        });
+    // The overlay is drawn over the picture at each paint; only the part a figure touched
+    // needs repainting.
+    overlaySurface_ = std::make_unique<PictureOverlaySurface>(
+        [this] { return QSize(display_.imageWidth, display_.imageHeight); },
+        [this](const QRect& r) { viewport()->update(windowRectOf(r)); });
     editor_.SetImage(&document_->image());
     editor_.SetSurface(overlaySurface_.get());
 }
@@ -88,41 +62,142 @@ void COrvaneView::OnInitialUpdate() {
     const LayeredImage& image = document_->image();
     display_.imageWidth = image.layerCount > 0 ? image.width() : 0;
     display_.imageHeight = image.layerCount > 0 ? image.height() : 0;
+    zoom_ = ZoomScale();
+    editor_.SetScale(1, 1);
     updateScrollBars();
-    offscreenImage_ = QImage();
+    invalidatePicture();
+    hasPicture_ = false;
     if (display_.imageWidth > 0 && display_.imageHeight > 0) {
-        offscreenImage_ = pictureImage(display_.imageWidth, display_.imageHeight);
-        if (offscreenImage_.isNull()) {
+        // The window holds a picture of its own size only; that is what can fail here.
+        picture_ = QImage(viewport()->size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+        if (picture_.isNull()) {
             OrvaneMessageBox("Unable to create compatible DDB.");
             return;
         }
+        hasPicture_ = true;
     }
     display_.logDisplay = true;
     RebuildDisplay();
 }
 
 void COrvaneView::RebuildDisplay() {
-    if (offscreenImage_.isNull()) return;
+    if (!hasPicture_) return;
     const LayeredImage& image = document_->image();
     if (image.layerCount == 0) return;
     WaitCursor wait;
     StatusProgress progress;
-    // Straight into the screen's 32-bit pixels (0xffRRGGBB, what qRgb makes), with no 3-byte
-    // raster of the whole picture in between.
-    auto* pixels = reinterpret_cast<std::uint32_t*>(offscreenImage_.bits());
-    BuildRaster32(image, display_, pixels, offscreenImage_.bytesPerLine() / 4, progress);
-    reducedPicture_ = reducedCopy(offscreenImage_);
+    // The visible part takes milliseconds; the texts are those of the whole picture's rebuild.
+    ReportRebuildProgress(image.height(), progress);
+    invalidatePicture();
+    NullProgress quiet;
+    ensurePicture(quiet);
+    makeReducedPicture();
     // The fresh picture carries no overlay: draw it again, in the pens of the display mode.
+    overlaySurface_->Clear();
     editor_.SetInvertedDisplay(display_.invertedDisplay);
     editor_.PictureRenewed();
     emit pictureChanged();
 }
 
+void COrvaneView::invalidatePicture() { pictureValid_ = false; }
+
+QPoint COrvaneView::scrollPosition() const {
+    return QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+}
+
+const ReducedLayers* COrvaneView::reducedLayers(bool build) {
+    const LayeredImage& image = document_->image();
+    if (reducedGeneration_ != document_->layersGeneration() || !reduced_.built()) {
+        if (!build) return nullptr;
+        reduced_.Clear();
+        WaitCursor wait;
+        reduced_.Build(image);
+        reducedGeneration_ = document_->layersGeneration();
+    }
+    return &reduced_;
+}
+
+bool COrvaneView::ensurePicture(Progress& progress) {
+    if (!hasPicture_) return false;
+    const QSize size = viewport()->size().expandedTo(QSize(1, 1));
+    const QPoint origin = scrollPosition();
+    if (pictureValid_ && picture_.size() == size && pictureOrigin_ == origin &&
+        pictureScale_ == zoom_)
+        return true;
+    if (picture_.size() != size) {
+        picture_ = QImage(size, QImage::Format_RGB32);
+        if (picture_.isNull()) return false;
+    }
+    const LayeredImage& image = document_->image();
+    const ScreenBox box =
+        ContentPart(zoom_, display_.imageWidth, display_.imageHeight,
+                    {origin.x(), origin.y(), std::int64_t{origin.x()} + size.width(),
+                     std::int64_t{origin.y()} + size.height()});
+    if (box.right > box.left && box.bottom > box.top) {
+        // Below 1/2 the reduced copies serve; they are made the first time they are needed.
+        const ReducedLayers* reduced =
+            ReductionLevel(zoom_) >= ReducedLayers::kFirstLevel ? reducedLayers(true) : nullptr;
+        auto* pixels = reinterpret_cast<std::uint32_t*>(
+            picture_.scanLine(static_cast<int>(box.top - origin.y())));
+        pixels += box.left - origin.x();
+        BuildZoomed32(image, reduced, display_, zoom_, box, pixels, picture_.bytesPerLine() / 4,
+                      progress);
+    }
+    pictureOrigin_ = origin;
+    pictureScale_ = zoom_;
+    pictureValid_ = true;
+    return true;
+}
+
+void COrvaneView::makeReducedPicture() {
+    // The overview's picture, sampled (not averaged) down to twice the size wanted and smoothed
+    // from there, as cheap at 2 um as at 5 um: it reads about two million samples.
+    const std::int32_t w = display_.imageWidth, h = display_.imageHeight;
+    const int limit = kReducedPictureSize;
+    const LayeredImage& image = document_->image();
+    reducedPicture_ = QImage();
+    if (w <= 0 || h <= 0) return;
+    const QSize target = QSize(w, h).scaled(limit, limit, Qt::KeepAspectRatio);
+    const bool small = w <= limit && h <= limit;
+    const QSize sampled =
+        small ? QSize(w, h)
+              : QSize(std::min(w, target.width() * 2), std::min(h, target.height() * 2));
+    LayeredImage samples;
+    samples.layerCount = image.layerCount;
+    for (int i = 0; i < image.layerCount; ++i) {
+        const ImageLayer& from = image.layers[static_cast<std::size_t>(i)];
+        ImageLayer& to = samples.layers[static_cast<std::size_t>(i)];
+        to.width = sampled.width();
+        to.height = sampled.height();
+        to.samples =
+            allocateBuffer<std::uint16_t>(checkedCount(sampled.width(), sampled.height(), 2));
+        for (int y = 0; y < sampled.height(); ++y) {
+            const std::int32_t sy =
+                static_cast<std::int32_t>(std::int64_t{y} * h / sampled.height());
+            for (int x = 0; x < sampled.width(); ++x) {
+                const std::int32_t sx =
+                    static_cast<std::int32_t>(std::int64_t{x} * w / sampled.width());
+                to.samples[static_cast<std::size_t>(y) * static_cast<std::size_t>(to.width) +
+                           static_cast<std::size_t>(x)] = from.at(sx, sy);
+            }
+        }
+    }
+    QImage picture(sampled, QImage::Format_RGB32);
+    if (picture.isNull()) return;
+    NullProgress quiet;
+    BuildRaster32(samples, display_, reinterpret_cast<std::uint32_t*>(picture.bits()),
+                  picture.bytesPerLine() / 4, quiet);
+    reducedPicture_ =
+        small ? picture : picture.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
 void COrvaneView::repaintAll() { viewport()->update(); }
 
 void COrvaneView::updateScrollBars() {
-    setScrollSteps(horizontalScrollBar(), display_.imageWidth, viewport()->width());
-    setScrollSteps(verticalScrollBar(), display_.imageHeight, viewport()->height());
+    setScrollSteps(horizontalScrollBar(), toInt(zoom_.ContentSize(display_.imageWidth)),
+                   viewport()->width());
+    setScrollSteps(verticalScrollBar(), toInt(zoom_.ContentSize(display_.imageHeight)),
+                   viewport()->height());
 }
 
 void COrvaneView::resizeEvent(QResizeEvent* event) {
@@ -137,35 +212,82 @@ void COrvaneView::scrollContentsBy(int, int) {
 }
 
 QRect COrvaneView::visibleImageRect() const {
-    const QRect shown(QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()),
-                      viewport()->size());
+    if (display_.imageWidth <= 0 || display_.imageHeight <= 0) return {};
+    const QPoint topLeft = toImage(QPoint(0, 0));
+    // Below 1:1 the last window pixel covers more than its first image pixel.
+    const QPoint end(toInt(zoom_.CoveredEnd(std::int64_t{viewport()->width() - 1} +
+                                            horizontalScrollBar()->value())),
+                     toInt(zoom_.CoveredEnd(std::int64_t{viewport()->height() - 1} +
+                                            verticalScrollBar()->value())));
+    const QRect shown(topLeft, QPoint(end.x() - 1, end.y() - 1));
     return shown & QRect(0, 0, display_.imageWidth, display_.imageHeight);
 }
 
 void COrvaneView::ScrollTo(QPoint topLeft) {
-    horizontalScrollBar()->setValue(topLeft.x());
-    verticalScrollBar()->setValue(topLeft.y());
+    horizontalScrollBar()->setValue(toInt(zoom_.ToScreen(topLeft.x())));
+    verticalScrollBar()->setValue(toInt(zoom_.ToScreen(topLeft.y())));
 }
 
 QPoint COrvaneView::toImage(QPoint windowPoint) const {
-    return windowPoint + QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    return QPoint(
+        toInt(zoom_.ToImage(std::int64_t{windowPoint.x()} + horizontalScrollBar()->value())),
+        toInt(zoom_.ToImage(std::int64_t{windowPoint.y()} + verticalScrollBar()->value())));
+}
+
+QPoint COrvaneView::toWindow(QPoint imagePoint) const {
+    return QPoint(toInt(zoom_.ToScreen(imagePoint.x()) - horizontalScrollBar()->value()),
+                  toInt(zoom_.ToScreen(imagePoint.y()) - verticalScrollBar()->value()));
+}
+
+QRect COrvaneView::windowRectOf(const QRect& imageRect) const {
+    // The corners' blocks, widened by the widest pen and the small squares drawn below 1:1.
+    const QPoint a = toWindow(imageRect.topLeft());
+    const QPoint b = toWindow(imageRect.bottomRight() + QPoint(1, 1));
+    return QRect(a, b).normalized().adjusted(-4, -4, 4, 4);
 }
 
 void COrvaneView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
-    const QPoint origin(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
-    const QRect picture(origin, QSize(display_.imageWidth, display_.imageHeight));
+    const QPoint scroll = scrollPosition();
+    const QRect content(-scroll, QSize(toInt(zoom_.ContentSize(display_.imageWidth)),
+                                       toInt(zoom_.ContentSize(display_.imageHeight))));
     // Grey beside and below the picture; the picture's own area is only copied, never erased.
-    const QRegion grey = QRegion(event->rect()) - QRegion(picture);
+    const QRegion grey = QRegion(event->rect()) - QRegion(content);
     for (const QRect& r : grey) painter.fillRect(r, kBackgroundGrey);
-    if (offscreenImage_.isNull()) {
-        painter.fillRect(event->rect() & picture, kBackgroundGrey);
+    const QRect exposed = event->rect() & content;
+    if (exposed.isEmpty()) return;
+    NullProgress quiet;
+    if (!ensurePicture(quiet)) {
+        painter.fillRect(exposed, kBackgroundGrey);
         return;
     }
-    const QRect exposed = event->rect() & picture;
-    // The overlay is part of the picture (inverted into it), so painting is one copy.
-    if (!exposed.isEmpty())
-        painter.drawImage(exposed, offscreenImage_, exposed.translated(-origin));
+    // The clean picture's exposed part, with the overlay inverted into a copy of it.
+    QImage frame = picture_.copy(exposed);
+    OverlayTransform t{zoom_.num(), zoom_.den(), std::int64_t{scroll.x()} + exposed.left(),
+                       std::int64_t{scroll.y()} + exposed.top()};
+    PaintShownOverlay(frame, overlaySurface_->shown(), editor_.invertedDisplay(), t);
+    if (editor_.tool() == ToolKind::Grid && editor_.overlayShown())
+        PaintQuadOutlines(frame, editor_.grid(), editor_.invertedDisplay(), t);
+    painter.drawImage(exposed.topLeft(), frame);
+    // The reduced copies for zooming out are made once the window shows its first picture.
+    if (!reducedScheduled_ && reducedGeneration_ != document_->layersGeneration()) {
+        reducedScheduled_ = true;
+        QTimer::singleShot(0, this, [this] {
+            reducedScheduled_ = false;
+            runReportingErrors([&] { reducedLayers(true); });
+        });
+    }
+}
+
+QImage COrvaneView::offscreenImage() const {
+    if (!hasPicture_ || document_->layerCount() == 0) return QImage();
+    QImage whole(display_.imageWidth, display_.imageHeight, QImage::Format_RGB32);
+    if (whole.isNull()) return whole;
+    NullProgress quiet;
+    BuildRaster32(document_->image(), display_, reinterpret_cast<std::uint32_t*>(whole.bits()),
+                  whole.bytesPerLine() / 4, quiet);
+    PaintShownOverlay(whole, overlaySurface_->shown(), editor_.invertedDisplay(), {});
+    return whole;
 }
 
 void COrvaneView::SetSelection(const SelectionShape& shape) {
@@ -245,6 +367,10 @@ std::span<const CommandEntry<COrvaneView>> COrvaneView::commandMap() {
         {kSelectCircleDiameter, &V::OnSelectCircleDiameter, &V::OnUpdateSelectCircleDiameter},
         {kSelectCircleRadius, &V::OnSelectCircleRadius, &V::OnUpdateSelectCircleRadius},
         {kSelectGrid, &V::OnSelectGrid, &V::OnUpdateSelectGrid},
+        {kZoomIn, &V::OnZoomIn, &V::OnUpdateZoom},
+        {kZoomOut, &V::OnZoomOut, &V::OnUpdateZoom},
+        {kZoomFit, &V::OnZoomFit, &V::OnUpdateZoom},
+        {kZoomActual, &V::OnZoomActual, &V::OnUpdateZoom},
         {kGridDefine, &V::OnGridDefine, &V::OnUpdateGridCommand},
         {kGridLoad, &V::OnGridLoad, &V::OnUpdateGridCommand},
         {kGridSave, &V::OnGridSave, &V::OnUpdateGridCommand},

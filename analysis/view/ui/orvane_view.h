@@ -1,6 +1,7 @@
-// COrvaneView: the scrolling view of one document in one image window. It keeps its own display
-// state and off-screen picture, paints by copying it, fills the position and intensity panes,
-// and handles the display, image, print, tool and grid commands.
+// COrvaneView: the scrolling, zooming view of one document in one image window. It keeps its own
+// display state, zoom and a picture of just the visible part, paints by copying it with the
+// overlay on top, fills the position and intensity panes, and handles the display, zoom, image,
+// print, tool and grid commands.
 #pragma once
 
 #include <memory>
@@ -16,6 +17,8 @@
 #include "measure/find_genes.h"
 #include "measure/spot_histogram.h"
 #include "view/display_raster.h"
+#include "view/reduced_layers.h"
+#include "view/zoom_scale.h"
 
 class QPainter;
 class QPrinter;
@@ -86,6 +89,11 @@ public:
     void OnSelectCircleDiameter();
     void OnSelectCircleRadius();
     void OnSelectGrid();
+    // Zoom commands (view_zoom.cpp).
+    void OnZoomIn();
+    void OnZoomOut();
+    void OnZoomFit();
+    void OnZoomActual();
 
     // Grid, selection and measurement commands: filled in with the grid and measurement
     // windows (view_grid_commands.cpp).
@@ -118,8 +126,30 @@ public:
     void OnUpdateSelectCircleRadius(CmdUi& ui) const;
     void OnUpdateSelectGrid(CmdUi& ui) const;
     void OnUpdateGridCommand(CmdUi& ui) const;
+    void OnUpdateZoom(CmdUi& ui) const;
 
     static std::span<const CommandEntry<COrvaneView>> commandMap();
+
+    // --- Zoom (view_zoom.cpp) ------------------------------------------------------------------
+    // Screen pixels per image pixel; every window opens at 1:1.
+    const ZoomScale& zoom() const { return zoom_; }
+    // The scale at which the whole picture fits the window.
+    ZoomScale fitScale() const;
+    // Sets the scale, keeping the image pixel under window point `anchor` where it is.
+    void SetZoom(const ZoomScale& scale, QPoint anchor);
+    void SetZoom(const ZoomScale& scale);  // about the window's centre
+    // The zoom as the status bar shows it: "100%", "25%".
+    QString zoomText() const;
+    // The image pixel under a window point, and the window point of an image pixel (the first
+    // screen pixel of its block), at the current zoom and scroll position.
+    QPoint toImage(QPoint windowPoint) const;
+    QPoint toWindow(QPoint imagePoint) const;
+    // Scrolls so that image pixel `point` is in the window's centre (as near as the scroll
+    // ranges allow), at any zoom.
+    void CentreOn(QPoint point);
+    // Scrolls only when image pixel `point` is not inside the window with `margin` window
+    // pixels to spare; then centres it.
+    void EnsureVisible(QPoint point, int margin = 16);
 
     // State, for the frame, the printer and the tests.
     const DisplayState& displayState() const { return display_; }
@@ -127,8 +157,12 @@ public:
     void SetSelection(const SelectionShape& shape);
     std::int32_t imageWidth() const { return display_.imageWidth; }
     std::int32_t imageHeight() const { return display_.imageHeight; }
-    // The picture as shown: the display raster with the overlay inverted into it.
-    const QImage& offscreenImage() const { return offscreenImage_; }
+    // The whole picture as the window shows it at 1:1: the display raster with the overlay
+    // inverted into it. Made on request (tests, small pictures): the window itself only ever
+    // holds its visible part. Null when there is no picture.
+    QImage offscreenImage() const;
+    // The picture of the visible part, as last built (without the overlay), the window's size.
+    const QImage& visiblePicture() const { return picture_; }
     // The display raster without the overlay, reduced (aspect kept) to at most
     // kReducedPictureSize on its longer side; made once per rebuild of the picture, for the
     // slide overview.
@@ -137,7 +171,7 @@ public:
     // The part of the picture the window shows, in image pixels (empty without a picture).
     QRect visibleImageRect() const;
     // Scrolls so that image pixel `topLeft` is at the window's top-left corner, within the
-    // scroll ranges; the scale stays one to one.
+    // scroll ranges, at the current zoom.
     void ScrollTo(QPoint topLeft);
     bool overlayShown() const { return editor_.overlayShown(); }
     // The grid, tool and selection of this window, with their interaction rules.
@@ -166,6 +200,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 public:
     void closeFrame() { emit closeRequested(); }
@@ -175,7 +210,16 @@ private:
     void channelUpdate(int channel, CmdUi& ui) const;
     void setTool(ToolKind tool);
     void updateScrollBars();
-    QPoint toImage(QPoint windowPoint) const;
+    // The picture of the visible part, built when the scroll position, zoom, window size or
+    // display changed since the last one; false when it cannot be allocated.
+    bool ensurePicture(Progress& progress);
+    void invalidatePicture();
+    // The reduced copies for drawing below 1/2, rebuilt when the document's layers changed.
+    const ReducedLayers* reducedLayers(bool build);
+    void makeReducedPicture();
+    QPoint scrollPosition() const;
+    // An area of image pixels as window pixels, widened for pens and marks.
+    QRect windowRectOf(const QRect& imageRect) const;
     QString gridPaneText(int paneId) const;
     bool hasGrid() const;
     // After any change of the grid or tool: panes, command states and the cursor follow.
@@ -188,7 +232,16 @@ private:
 
     std::shared_ptr<COrvaneDoc> document_;
     DisplayState display_;
-    QImage offscreenImage_;
+    bool hasPicture_ = false;  // set at the initial update; off when the picture failed
+    ZoomScale zoom_;
+    // The visible part, mapped at pictureScale_ from content pixel pictureOrigin_ on.
+    QImage picture_;
+    ZoomScale pictureScale_;
+    QPoint pictureOrigin_;
+    bool pictureValid_ = false;
+    ReducedLayers reduced_;
+    std::uint64_t reducedGeneration_ = 0;
+    bool reducedScheduled_ = false;
     QImage reducedPicture_;
     GridEditor editor_;
     std::unique_ptr<PictureOverlaySurface> overlaySurface_;

@@ -114,10 +114,10 @@ void COverviewWidget::paintEvent(QPaintEvent*) {
 
 void COverviewWidget::scrollViewTo(QPoint overviewPoint) {
     if (!view_) return;
-    const QSize viewport = view_->viewport()->size();
-    const OverviewPoint topLeft = mapping().ScrollFor({overviewPoint.x(), overviewPoint.y()},
-                                                      viewport.width(), viewport.height());
-    view_->ScrollTo(QPoint(topLeft.x, topLeft.y));
+    // The image pixel under the point comes to the window's centre, at the view's zoom (at 1:1
+    // this is OverviewMapping::ScrollFor).
+    const OverviewPoint p = mapping().ToImage({overviewPoint.x(), overviewPoint.y()});
+    view_->CentreOn(QPoint(p.x, p.y));
 }
 
 void COverviewWidget::mousePressEvent(QMouseEvent* event) {

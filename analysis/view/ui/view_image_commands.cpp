@@ -48,6 +48,7 @@ void COrvaneView::OnSubtractBackground() {
     }
     {
         WaitCursor wait;
+        document_->NoteLayersChanged();
         SubtractBackground(document_->image(), selection().x0, selection().y0, selection().x1,
                            selection().y1);
     }

@@ -9,8 +9,13 @@
 namespace orvane {
 
 ViewScroll COrvaneView::viewScroll() const {
-    return {horizontalScrollBar()->value(), verticalScrollBar()->value(), viewport()->width(),
-            viewport()->height(),           display_.imageWidth,          display_.imageHeight};
+    // Scroll limits count screen pixels: the image's size at the view's zoom.
+    return {horizontalScrollBar()->value(),
+            verticalScrollBar()->value(),
+            viewport()->width(),
+            viewport()->height(),
+            static_cast<std::int32_t>(zoom_.ContentSize(display_.imageWidth)),
+            static_cast<std::int32_t>(zoom_.ContentSize(display_.imageHeight))};
 }
 
 void COrvaneView::mousePressEvent(QMouseEvent* event) {
@@ -32,7 +37,8 @@ void COrvaneView::mouseMoveEvent(QMouseEvent* event) {
                                (held & Qt::RightButton) != 0};
     if (!buttons.left && !buttons.middle && !buttons.right) return;
     const QPoint w = event->position().toPoint();
-    if (const auto scroll = editor_.MouseMove(w.x(), w.y(), buttons, viewScroll())) {
+    const QPoint p = toImage(w);
+    if (const auto scroll = editor_.MouseMove(w.x(), w.y(), p.x(), p.y(), buttons, viewScroll())) {
         horizontalScrollBar()->setValue(scroll->x);
         verticalScrollBar()->setValue(scroll->y);
     }
