@@ -9,6 +9,7 @@
 #include <memory>
 #include <span>
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QMainWindow>
 
@@ -108,6 +109,10 @@ private:
     QList<QAction*> windowList_;  // the open windows at the end of the Window menu
     std::array<QLabel*, kPaneCount> panes_{};
     QLabel* zoomPane_ = nullptr;
+    QElapsedTimer messageClock_;
+    qint64 lastMessageMs_ = -1000;
+    qint64 burstStartMs_ = 0;
+    qint64 lastRepaintMs_ = -1000;
     QToolBar* zoomBar_ = nullptr;
     int currentMenu_ = 0;
 };

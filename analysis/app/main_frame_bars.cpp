@@ -234,10 +234,20 @@ bool CMainFrame::createStatusBar() {
     zoomPane_->setFrameShadow(QFrame::Sunken);
     zoomPane_->setFixedWidth(metrics.horizontalAdvance("1600%") + 8);
     bar->addPermanentWidget(zoomPane_);
+    messageClock_.start();
     setMessagePaneSink([this](const QString& text) {
         panes_[0]->setText(text);
-        // Progress texts appear while a long command still holds the event loop.
-        panes_[0]->repaint();
+        // Progress texts appear while a long command still holds the event loop: once it has
+        // run for 50 ms, at most every 50 ms. A burst of texts from a command that ends sooner
+        // (a display switch maps only the window's part) is shown by the next paint instead;
+        // painting each text at once would cost more than the command itself.
+        const qint64 now = messageClock_.elapsed();
+        if (now - lastMessageMs_ > 500) burstStartMs_ = now;
+        lastMessageMs_ = now;
+        if (now - burstStartMs_ >= 50 && now - lastRepaintMs_ >= 50) {
+            panes_[0]->repaint();
+            lastRepaintMs_ = now;
+        }
     });
     return true;
 }

@@ -150,45 +150,47 @@ bool COrvaneView::ensurePicture(Progress& progress) {
 }
 
 void COrvaneView::makeReducedPicture() {
-    // The overview's picture, sampled (not averaged) down to twice the size wanted and smoothed
-    // from there, as cheap at 2 um as at 5 um: it reads about two million samples.
+    // The overview's picture: the whole scan at the largest zoom (1:1 at most) that fits
+    // kReducedPictureSize, mapped from the maxima of the reduced copies like the view below 1:1.
+    // Until those copies exist (they are made after the first paint) it is sampled instead, so
+    // that opening a 2 um scan does not read all of its samples before the first picture.
     const std::int32_t w = display_.imageWidth, h = display_.imageHeight;
-    const int limit = kReducedPictureSize;
     const LayeredImage& image = document_->image();
     reducedPicture_ = QImage();
-    if (w <= 0 || h <= 0) return;
-    const QSize target = QSize(w, h).scaled(limit, limit, Qt::KeepAspectRatio);
-    const bool small = w <= limit && h <= limit;
-    const QSize sampled =
-        small ? QSize(w, h)
-              : QSize(std::min(w, target.width() * 2), std::min(h, target.height() * 2));
-    LayeredImage samples;
-    samples.layerCount = image.layerCount;
-    for (int i = 0; i < image.layerCount; ++i) {
-        const ImageLayer& from = image.layers[static_cast<std::size_t>(i)];
-        ImageLayer& to = samples.layers[static_cast<std::size_t>(i)];
-        to.width = sampled.width();
-        to.height = sampled.height();
-        to.samples =
-            allocateBuffer<std::uint16_t>(checkedCount(sampled.width(), sampled.height(), 2));
-        for (int y = 0; y < sampled.height(); ++y) {
-            const std::int32_t sy =
-                static_cast<std::int32_t>(std::int64_t{y} * h / sampled.height());
-            for (int x = 0; x < sampled.width(); ++x) {
-                const std::int32_t sx =
-                    static_cast<std::int32_t>(std::int64_t{x} * w / sampled.width());
-                to.samples[static_cast<std::size_t>(y) * static_cast<std::size_t>(to.width) +
-                           static_cast<std::size_t>(x)] = from.at(sx, sy);
+    if (w <= 0 || h <= 0 || image.layerCount == 0) return;
+    ZoomScale scale = ZoomScale::Fit(w, h, kReducedPictureSize, kReducedPictureSize);
+    if (!scale.below1()) scale = ZoomScale();
+    const QSize size(toInt(scale.ContentSize(w)), toInt(scale.ContentSize(h)));
+    QImage picture(size, QImage::Format_RGB32);
+    if (picture.isNull()) return;
+    auto* pixels = reinterpret_cast<std::uint32_t*>(picture.bits());
+    const std::int64_t perRow = picture.bytesPerLine() / 4;
+    NullProgress quiet;
+    const bool haveReduced =
+        reducedGeneration_ == document_->layersGeneration() && reduced_.built();
+    if (haveReduced || ReductionLevel(scale) < ReducedLayers::kFirstLevel) {
+        BuildZoomed32(image, haveReduced ? &reduced_ : nullptr, display_, scale,
+                      {0, 0, size.width(), size.height()}, pixels, perRow, quiet);
+    } else {
+        LayeredImage samples;
+        samples.layerCount = image.layerCount;
+        for (int i = 0; i < image.layerCount; ++i) {
+            const ImageLayer& from = image.layers[static_cast<std::size_t>(i)];
+            ImageLayer& to = samples.layers[static_cast<std::size_t>(i)];
+            to.width = size.width();
+            to.height = size.height();
+            to.samples = allocateBuffer<std::uint16_t>(checkedCount(to.width, to.height, 2));
+            for (int y = 0; y < to.height; ++y) {
+                const auto sy = static_cast<std::int32_t>(scale.ToImage(y));
+                for (int x = 0; x < to.width; ++x)
+                    to.samples[static_cast<std::size_t>(y) * static_cast<std::size_t>(to.width) +
+                               static_cast<std::size_t>(x)] =
+                        from.at(static_cast<std::int32_t>(scale.ToImage(x)), sy);
             }
         }
+        BuildRaster32(samples, display_, pixels, perRow, quiet);
     }
-    QImage picture(sampled, QImage::Format_RGB32);
-    if (picture.isNull()) return;
-    NullProgress quiet;
-    BuildRaster32(samples, display_, reinterpret_cast<std::uint32_t*>(picture.bits()),
-                  picture.bytesPerLine() / 4, quiet);
-    reducedPicture_ =
-        small ? picture : picture.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    reducedPicture_ = picture;
 }
 
 void COrvaneView::repaintAll() { viewport()->update(); }
@@ -270,11 +272,16 @@ void COrvaneView::paintEvent(QPaintEvent* event) {
         PaintQuadOutlines(frame, editor_.grid(), editor_.invertedDisplay(), t);
     painter.drawImage(exposed.topLeft(), frame);
     // The reduced copies for zooming out are made once the window shows its first picture.
+    // (a moment later, so that the first picture is on the screen while they are made); the
+    // overview's picture is then made from their maxima.
     if (!reducedScheduled_ && reducedGeneration_ != document_->layersGeneration()) {
         reducedScheduled_ = true;
-        QTimer::singleShot(0, this, [this] {
+        QTimer::singleShot(100, this, [this] {
             reducedScheduled_ = false;
-            runReportingErrors([&] { reducedLayers(true); });
+            if (reducedGeneration_ == document_->layersGeneration()) return;
+            if (!runReportingErrors([&] { reducedLayers(true); })) return;
+            makeReducedPicture();
+            emit pictureChanged();
         });
     }
 }
