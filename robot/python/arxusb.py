@@ -238,9 +238,11 @@ class RobotControl(_Wrapper):
         return self._call("close")
 
     def __enter__(self):
+        """Returns the object itself, for `with RobotControlImp() as robot:`."""
         return self
 
     def __exit__(self, *exc_info):
+        """Closes the device handles (see close()); exceptions of the block go on."""
         self.close()
         return False
 

@@ -236,3 +236,14 @@ def test_the_stubs_type_every_function_and_method():
         public = {attr for attr in vars(cls) if not attr.startswith("_")}
         inherited = set().union(*(classes.get(base.__name__, set()) for base in cls.__mro__[1:]))
         assert public <= classes[name] | inherited, name
+
+
+def test_every_method_explains_itself():
+    for cls in (arxusb.RobotControl, arxusb.RobotControlImp, arxusb.RobotControlFactory,
+                arxusb.RobotControlPar):
+        for name in dir(cls):
+            if not name.startswith("_") and callable(getattr(cls, name)):
+                assert getattr(cls, name).__doc__, (cls.__name__, name)
+    move = arxusb.RobotControlImp.move.__doc__
+    for fact in ("motor steps", "velocity units", "NEGATIVE", "not sent and returns 0", "Raises"):
+        assert fact in move
