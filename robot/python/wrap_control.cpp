@@ -1,5 +1,7 @@
 // The RobotControl, RobotControlImp and RobotControlFactory functions of _arxusb. The
 // RobotControl_ functions take Imp objects too; the RobotControlImp_ ones take only those.
+#include <cxxabi.h>
+
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -337,6 +339,10 @@ PyObject* run(const PointerText& p, Kind kind, Returns returns, Operation operat
     }
     try {
         result = operation(*control);
+    } catch (abi::__forced_unwind&) {
+        // A daemon thread that takes the lock back while the interpreter shuts down is ended by
+        // an unwinding that must go on.
+        throw;
     } catch (...) {
         failure = std::current_exception();
     }
