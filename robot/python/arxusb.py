@@ -31,6 +31,7 @@ out objects): RobotControlPar(other) copies a record, RobotControlPar(other.this
 
 import re
 import struct
+import textwrap
 
 import _arxusb
 
@@ -345,12 +346,13 @@ def _axis_accessors(member, meaning):
         return flat_set(self, axis, value)
 
     get.__name__, set_.__name__ = "get_" + member, "set_" + member
-    get.__doc__ = ("The axis' %s: %s.\n\naxis: AX, AY or AZ (1, 2, 3). Returns an int.\n"
-                   "Raises RobotParEx for an axis outside 1..3." % (member, meaning))
-    set_.__doc__ = ("Set the axis' %s: %s.\n\naxis: AX, AY or AZ (1, 2, 3); value: an int%s. "
-                    "Returns None.\nRaises RobotParEx for an axis outside 1..3 (the record is "
-                    "left unchanged)." % (member, meaning,
-                                          "" if member == "flagdir" else " 0 .. 2**32-1"))
+    get.__doc__ = (textwrap.fill("The axis' %s: %s." % (member, meaning), 76) +
+                   "\n\naxis: AX, AY or AZ (1, 2, 3). Returns an int.\n"
+                   "Raises RobotParEx for an axis outside 1..3.")
+    set_.__doc__ = (textwrap.fill("Set the axis' %s: %s." % (member, meaning), 76) +
+                    "\n\naxis: AX, AY or AZ (1, 2, 3); value: an int%s. Returns None.\n"
+                    "Raises RobotParEx for an axis outside 1..3 (the record is left "
+                    "unchanged)." % ("" if member == "flagdir" else " 0 .. 2**32-1"))
     return get, set_
 
 
@@ -366,11 +368,7 @@ class RobotControlPar(_Wrapper):
     _new = _arxusb.new_RobotControlPar
     _delete = _arxusb.delete_RobotControlPar
 
-    for _member, _meaning in _MEMBERS:
-        locals()[_member] = _array_property(_member, _meaning)
-        locals()["get_" + _member], locals()["set_" + _member] = _axis_accessors(_member,
-                                                                                 _meaning)
-    del _member, _meaning
+    # The array properties and the get_/set_ accessors of each member are added below.
 
     vendor_id = property(_arxusb.RobotControlPar_vendor_id_get,
                          _arxusb.RobotControlPar_vendor_id_set,
@@ -401,6 +399,13 @@ class RobotControlPar(_Wrapper):
             return "<%s: deleted>" % name
         return "<%s %s>" % (name, " ".join(fields))
 
+
+for _member, _meaning in _MEMBERS:
+    setattr(RobotControlPar, _member, _array_property(_member, _meaning))
+    for _accessor in _axis_accessors(_member, _meaning):
+        _accessor.__qualname__ = "RobotControlPar." + _accessor.__name__
+        setattr(RobotControlPar, _accessor.__name__, _accessor)
+del _member, _meaning, _accessor
 
 _arxusb.RobotControlPar_swigregister(RobotControlPar)
 
