@@ -103,4 +103,5 @@ def test_every_function_documents_its_arguments_and_result(name):
 
 def test_the_overloaded_constructor_documents_both_forms():
     doc = _arxusb.new_RobotControlPar.__doc__
-    assert doc.startswith("new_RobotControlPar() or new_RobotControlPar(other)") and "Returns" in doc
+    assert doc.startswith("new_RobotControlPar() or new_RobotControlPar(other)")
+    assert "Returns" in doc
