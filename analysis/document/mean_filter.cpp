@@ -8,9 +8,9 @@
 #include <limits>
 #include <stdexcept>
 
-#include "buffer.h"
+#include "base/allocator.h"
+#include "base/parallel.h"
 #include "image_processing.h"
-#include "parallel.h"
 #include "rows_in_place.h"
 
 namespace orvane {

@@ -17,8 +17,8 @@
 #include <ostream>
 #include <vector>
 
-#include "document/buffer.h"
-#include "document/core_error.h"
+#include "base/allocator.h"
+#include "base/core_error.h"
 
 namespace orvane {
 

@@ -8,10 +8,10 @@
 #include <QRegion>
 #include <QScrollBar>
 
-#include "document/buffer.h"
-#include "document/ui/command_ids.h"
-#include "document/ui/orvane_doc.h"
-#include "document/ui/shell_services.h"
+#include "app/command_ids.h"
+#include "app/orvane_doc.h"
+#include "app/shell_services.h"
+#include "base/allocator.h"
 #include "grid/ui/overlay_painter.h"
 
 namespace orvane {

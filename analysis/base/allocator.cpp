@@ -1,5 +1,5 @@
 // Size checks for large core buffers.
-#include "buffer.h"
+#include "base/allocator.h"
 
 #if defined(__linux__)
 #include <sys/mman.h>
