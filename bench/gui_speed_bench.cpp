@@ -25,8 +25,8 @@
 #include "app/main_frame.h"
 #include "app/orvane_app.h"
 #include "document/tiff_loader.h"
+#include "grid/layout_files.h"
 #include "harness.h"
-#include "printjob/load_map.h"
 #include "printjob/print_job_parameters.h"
 #include "view/ui/orvane_view.h"
 

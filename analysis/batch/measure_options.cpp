@@ -3,7 +3,7 @@
 
 #include <limits>
 
-#include "document/core_error.h"
+#include "base/core_error.h"
 #include "measure/spot_geometry.h"
 
 namespace orvane::batch {

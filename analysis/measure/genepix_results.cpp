@@ -10,8 +10,8 @@
 #include <memory>
 #include <optional>
 
-#include "document/buffer.h"
-#include "document/core_error.h"
+#include "base/allocator.h"
+#include "base/core_error.h"
 #include "measure/result_file.h"
 #include "measure/sampling.h"
 #include "measure/spot_geometry.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "document/buffer.h"
+#include "base/allocator.h"
 
 namespace orvane {
 namespace {

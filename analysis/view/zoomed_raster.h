@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
+#include "base/progress.h"
 #include "document/layered_image.h"
-#include "document/progress.h"
 #include "view/display_raster.h"
 #include "view/reduced_layers.h"
 #include "view/zoom_scale.h"

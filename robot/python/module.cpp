@@ -56,7 +56,8 @@ bool addConstants(PyObject* module) {
 }  // namespace
 }  // namespace arxpy
 
-PyMODINIT_FUNC PyInit__arxusb() {
+// CPython finds the module by this name, reserved identifier or not.
+PyMODINIT_FUNC PyInit__arxusb() {  // NOLINT(bugprone-reserved-identifier)
     using namespace arxpy;
     PyObject* cvar = globalVariables();
     if (cvar == nullptr) return nullptr;

@@ -421,7 +421,7 @@ PyObject* new_RobotControlImp(PyObject*, PyObject* args) {
         auto made = std::make_unique<arx::RobotControlImp>();
         arx::RobotControl* control = made.get();
         addControl(control);
-        made.release();  // the registry owns it now
+        static_cast<void>(made.release());  // the registry owns it now
         return pointerResult(LiveObjects::addressOf(control), PtrType::RobotControlImp,
                              Handout::Owned);
     });
@@ -433,7 +433,7 @@ PyObject* new_RobotControlFactory(PyObject*, PyObject* args) {
         auto made = std::make_unique<arx::RobotControlFactory>();
         arx::RobotControlFactory* factory = made.get();
         liveObjects().add(factory, PtrType::RobotControlFactory, factory, true);
-        made.release();
+        static_cast<void>(made.release());
         return pointerResult(factory, PtrType::RobotControlFactory, Handout::Owned);
     });
 }
@@ -462,7 +462,7 @@ PyObject* RobotControlFactory_getRobotControl(PyObject*, PyObject* args) {
         if (control == nullptr) Py_RETURN_NONE;
         std::unique_ptr<arx::RobotControl> made(control);
         addControl(control);
-        made.release();
+        static_cast<void>(made.release());
         return pointerResult(LiveObjects::addressOf(control), PtrType::RobotControl,
                              Handout::Unowned);
     });

@@ -36,7 +36,7 @@ PyObject* make(PyObject*, PyObject* args) {
         auto made = std::make_unique<typename Exception<T>::Type>();
         void* object = made.get();
         liveObjects().add(object, T, object, true);
-        made.release();  // the registry owns it now
+        static_cast<void>(made.release());  // the registry owns it now
         return pointerResult(object, T, Handout::Owned);
     });
 }

@@ -54,7 +54,7 @@ PyObject* newRecord(const Par* source) {
         auto made = source != nullptr ? std::make_unique<Par>(*source) : std::make_unique<Par>();
         Par* par = made.get();
         liveObjects().add(par, PtrType::RobotControlPar, par, true);
-        made.release();  // the registry owns it now
+        static_cast<void>(made.release());  // the registry owns it now
         return pointerResult(par, PtrType::RobotControlPar, Handout::Owned);
     });
 }

@@ -10,9 +10,9 @@
 #include <QWheelEvent>
 
 #include "app/child_frame.h"
+#include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "app/orvane_app.h"
-#include "document/ui/command_ids.h"
 #include "gui_test_support.h"
 #include "view/ui/overview_widget.h"
 

@@ -16,7 +16,7 @@
 #include "document/tiff_loader.h"
 #include "grid/adjust_grid.h"
 #include "grid/define_grid.h"
-#include "printjob/load_map.h"
+#include "grid/layout_files.h"
 
 namespace orvane {
 namespace {

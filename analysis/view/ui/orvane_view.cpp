@@ -12,10 +12,10 @@
 #include <QScrollBar>
 #include <QTimer>
 
-#include "document/buffer.h"
-#include "document/ui/command_ids.h"
-#include "document/ui/orvane_doc.h"
-#include "document/ui/shell_services.h"
+#include "app/command_ids.h"
+#include "app/orvane_doc.h"
+#include "app/shell_services.h"
+#include "base/allocator.h"
 #include "grid/ui/overlay_painter.h"
 #include "view/zoomed_raster.h"
 

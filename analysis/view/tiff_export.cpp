@@ -1,5 +1,5 @@
 // The 8-bit RGB export of the displayed picture and the 16-bit grey writer of one layer.
-#include "tiff_export.h"
+#include "view/tiff_export.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -7,8 +7,8 @@
 
 #include <tiffio.h>
 
-#include "document/buffer.h"
-#include "tiff_output_file.h"
+#include "base/allocator.h"
+#include "document/tiff_output_file.h"
 
 namespace orvane {
 
