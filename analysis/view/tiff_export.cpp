@@ -7,7 +7,7 @@
 
 #include <tiffio.h>
 
-#include "tiff_output_file.h"
+#include "document/tiff_output_file.h"
 
 namespace orvane {
 
