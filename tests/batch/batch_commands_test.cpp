@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <vector>
 
@@ -40,17 +41,16 @@ class BatchCommandsTest : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         setTiffMessageSink({});  // libtiff's own texts are not what these tests check
-        dir_ = new testing_support::TempDir("orvane_batch_test");
+        dir_ = std::make_unique<testing_support::TempDir>("orvane_batch_test");
         demo::DemoOptions options;
         options.pixelUm = 50.0;
         options.outDir = dir_->path().string();
         demo::writeDemoSlide(demo::planDemoSlide(options));
     }
-    static void TearDownTestSuite() { delete dir_; }
+    static void TearDownTestSuite() { dir_.reset(); }
     static std::string file(const std::string& name) { return dir_->file(name); }
-    static testing_support::TempDir* dir_;
+    static inline std::unique_ptr<testing_support::TempDir> dir_;
 };
-testing_support::TempDir* BatchCommandsTest::dir_ = nullptr;
 
 TEST_F(BatchCommandsTest, InfoPrintsTheDocument) {
     const RunResult result = run({"info", file("demo_635.tif"), file("demo_532.tif")});

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <vector>
 
@@ -31,7 +32,7 @@ class MeasureCommandsTest : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         setTiffMessageSink({});
-        dir_ = new testing_support::TempDir("orvane_measure_cli");
+        dir_ = std::make_unique<testing_support::TempDir>("orvane_measure_cli");
         demo::DemoOptions options;
         options.pixelUm = 25.0;
         options.outDir = dir_->path().string();
@@ -50,7 +51,7 @@ protected:
         DefineGridLayout(bare, image);
         SaveGrid(bare, file("bare.grd"));
     }
-    static void TearDownTestSuite() { delete dir_; }
+    static void TearDownTestSuite() { dir_.reset(); }
     static std::string file(const std::string& name) { return dir_->file(name); }
     static LayeredImage loadImage(int layers = 2) {
         LayeredImage image;
@@ -64,9 +65,8 @@ protected:
         LoadGrid(file(name), grid);
         return grid;
     }
-    static testing_support::TempDir* dir_;
+    static inline std::unique_ptr<testing_support::TempDir> dir_;
 };
-testing_support::TempDir* MeasureCommandsTest::dir_ = nullptr;
 
 TEST_F(MeasureCommandsTest, ExtractWritesTheCoresFile) {
     const RunResult result = run({"extract", "-o", file("spot_data.txt"), file("grid.grd"),

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <memory>
 #include <sstream>
 #include <vector>
 
@@ -30,7 +31,7 @@ protected:
     // Load Map and Define Grid lay out on it.
     static void SetUpTestSuite() {
         setTiffMessageSink({});
-        dir_ = new testing_support::TempDir("orvane_place_test");
+        dir_ = std::make_unique<testing_support::TempDir>("orvane_place_test");
         demo::DemoOptions options;
         options.pixelUm = 20.0;
         options.seed = 3;
@@ -51,16 +52,15 @@ protected:
         SaveGrid(grid, path("nominal.grd"));
     }
     static void TearDownTestSuite() {
-        delete dir_;
+        dir_.reset();
         delete slide_;
     }
     static std::string path(const std::string& name) { return dir_->file(name); }
 
-    static testing_support::TempDir* dir_;
+    static inline std::unique_ptr<testing_support::TempDir> dir_;
     static demo::DemoSlide* slide_;
 };
 
-testing_support::TempDir* PlaceCommandTest::dir_ = nullptr;
 demo::DemoSlide* PlaceCommandTest::slide_ = nullptr;
 
 TEST_F(PlaceCommandTest, PlacesTheQuadsAndWritesTheGrid) {

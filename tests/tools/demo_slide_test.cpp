@@ -33,7 +33,7 @@ protected:
         DemoOptions options;
         options.pixelUm = 40.0;
         options.seed = 7;
-        dir_ = new testing_support::TempDir("orvane_tools_test");
+        dir_ = std::make_unique<testing_support::TempDir>("orvane_tools_test");
         options.outDir = dir_->file("files");
         slide_ = new DemoSlide(planDemoSlide(options));
         writeDemoSlide(*slide_);
@@ -41,13 +41,12 @@ protected:
     static void TearDownTestSuite() {
         delete slide_;
         slide_ = nullptr;
-        delete dir_;  // the slide's files with it
+        dir_.reset();  // the slide's files with it
     }
     static fs::path file(const char* name) { return fs::path(slide_->options.outDir) / name; }
-    static testing_support::TempDir* dir_;
+    static inline std::unique_ptr<testing_support::TempDir> dir_;
     static DemoSlide* slide_;
 };
-testing_support::TempDir* DemoSlideFiles::dir_ = nullptr;
 DemoSlide* DemoSlideFiles::slide_ = nullptr;
 
 struct TiffCloser {
