@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../measure/test_image.h"
+#include "../support/test_images.h"
 #include "grid/grid_editor.h"
 #include "view/zoom_scale.h"
 

@@ -9,11 +9,11 @@
 #include <QTest>
 #include <QWheelEvent>
 
+#include "../support/gui_test.h"
 #include "app/child_frame.h"
 #include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "app/orvane_app.h"
-#include "gui_test_support.h"
 #include "view/ui/overview_widget.h"
 
 using namespace orvane;
@@ -45,7 +45,7 @@ void moveHeld(QWidget* widget, QPoint at) {
 class ZoomViewTest : public QObject {
     Q_OBJECT
 private:
-    TempDir dir_;
+    TempDir dir_{"orvane-zoom-test"};
     std::unique_ptr<COrvaneApp> app_;
     CMainFrame* frame_ = nullptr;
     COrvaneView* view_ = nullptr;

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "../support/kernel_choice.h"
+#include "../support/test_images.h"
 #include "view/display_raster.h"
 #include "view/reduced_layers.h"
 #include "view/zoomed_raster.h"
