@@ -30,8 +30,10 @@ int main(int argc, char** argv) {
     std::size_t spots = 0;
     bench::Table table;
     table.absolute("spot results, 9216 spots, 2 layers, 5 um", 250.0, [&] {
-        spots = orvane::MeasureSpotResults(scan.image, scan.grid, scan.grid.quad(0, 0), progress)
-                    .spots.size();
+        spots =
+            orvane::MeasureSpotResults(scan.image, scan.grid, scan.grid.quad(0, 0), progress,
+                                       orvane::kMeasuringSpotsText, orvane::RatioDetail::LogRatio)
+                .spots.size();
     });
     std::printf("%zu spots measured on %d thread(s), %d x %d pixels\n", spots, orvane::maxThreads(),
                 scan.image.width(), scan.image.height());

@@ -28,7 +28,8 @@ int runResults(const ParsedArgs& args, CommandContext& context) {
     const GridInputs inputs = loadGridInputs(args, context.progress);
     const GridQuad& quad = currentQuadOf(inputs.grid, current);
     WriteSpotResultsTable(output,
-                          MeasureSpotResults(inputs.image, inputs.grid, quad, context.progress));
+                          MeasureSpotResults(inputs.image, inputs.grid, quad, context.progress,
+                                             kMeasuringSpotsText, RatioDetail::LogRatio));
     context.clearProgress();
     return kExitSuccess;
 }
@@ -56,7 +57,8 @@ int runMarkNotFound(const ParsedArgs& args, CommandContext& context) {
     GridInputs inputs = loadGridInputs(args, context.progress);
     const GridQuad& quad = currentQuadOf(inputs.grid, current);
     const SpotResults results =
-        MeasureSpotResults(inputs.image, inputs.grid, quad, context.progress);
+        MeasureSpotResults(inputs.image, inputs.grid, quad, context.progress, kMeasuringSpotsText,
+                           RatioDetail::LogRatio);
     const MarkNotFoundResult marked = MarkSpotsNotFound(inputs.grid, results, rule);
     saveGridFile(output, inputs.grid);
     context.clearProgress();

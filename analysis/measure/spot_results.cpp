@@ -39,8 +39,8 @@ struct SpotBuffers {
     }
 };
 
-void measureSpot(const LayeredImage& image, int layers, const SpotAreas& areas, SpotBuffers& b,
-                 SpotResult& spot) {
+void measureSpot(const LayeredImage& image, int layers, const SpotAreas& areas, RatioDetail detail,
+                 SpotBuffers& b, SpotResult& spot) {
     std::int64_t n[kMaxLayers] = {}, nb[kMaxLayers] = {};
     for (int k = 0; k < layers; ++k) {
         n[k] = SampleArea(b.feature[k].get(), image, areas.data, k, areas.kind);
@@ -50,6 +50,10 @@ void measureSpot(const LayeredImage& image, int layers, const SpotAreas& areas, 
             b.feature[k].get(), n[k], b.background[k].get(), nb[k], b.scratch.get());
     }
     if (layers < 2) return;
+    if (detail == RatioDetail::LogRatio) {
+        spot.ratios = MedianRatiosOf(spot.channels[0], spot.channels[1]);
+        return;
+    }
     const PairSamples pair{b.feature[0].get(),    b.feature[1].get(),    n[0],
                            b.background[0].get(), b.background[1].get(), nb[0]};
     spot.ratios = RatioStatisticsOf(spot.channels[0], spot.channels[1], pair, b.ratios.get());
@@ -84,7 +88,7 @@ std::string cellText(const std::string& text) {
 
 SpotResults MeasureSpotResults(const LayeredImage& image, const SpotGrid& grid,
                                const GridQuad& currentQuad, Progress& progress,
-                               const std::string& progressText) {
+                               const std::string& progressText, RatioDetail detail) {
     SpotResults results;
     const int layers = std::clamp(image.layerCount, 0, kMaxLayers);
     results.layerCount = layers;
@@ -92,6 +96,12 @@ SpotResults MeasureSpotResults(const LayeredImage& image, const SpotGrid& grid,
     const GridParameters& p = grid.parameters;
     const SpotGeometry geometry = SpotGeometry::Of(currentQuad);
     const int threads = std::max(1, maxThreads());
+    // Pixels sampled per spot: below kParallelPixels a quad's spots run on the calling thread,
+    // as the filters' small images do (starting threads costs more).
+    const SpotAreas extent = SpotAreasAt({0, 0}, geometry, 0);
+    const std::int64_t spotPixels =
+        (SampleListCapacity(extent.data) + SampleListCapacity(extent.background)) *
+        std::max(layers, 1);
     std::vector<SpotBuffers> buffers;
     buffers.reserve(static_cast<std::size_t>(threads));
     for (int t = 0; t < threads; ++t) buffers.emplace_back(geometry, layers);
@@ -107,12 +117,13 @@ SpotResults MeasureSpotResults(const LayeredImage& image, const SpotGrid& grid,
                         results.spots.push_back(placeOf(p, quad, qx, qy, sx, sy));
             const auto count = static_cast<std::int64_t>(results.spots.size() - first);
             SpotResult* spots = results.spots.data() + first;
-#pragma omp parallel for schedule(dynamic, 8) if (count > 16 && threads > 1)
+            const bool parallel = threads > 1 && count * spotPixels >= kParallelPixels;
+#pragma omp parallel for schedule(dynamic, 8) if (parallel)
             for (std::int64_t i = 0; i < count; ++i) {
                 SpotResult& spot = spots[i];
                 const SpotAreas areas = SpotAreasAt(spot.centre, geometry, quad.roundCells);
-                measureSpot(image, layers, areas, buffers[static_cast<std::size_t>(threadNumber())],
-                            spot);
+                measureSpot(image, layers, areas, detail,
+                            buffers[static_cast<std::size_t>(threadNumber())], spot);
             }
             progress.message(progressText);
         }

@@ -44,13 +44,21 @@ struct SpotResults {
     std::vector<SpotResult> spots;
 };
 
+// What is computed of the layer 1/2 pair: every ratio column of the GenePix file, or only the
+// ratios of medians and means and the log ratio (all the table, the plot and marking read; the
+// pixel-pair statistics cost about a third of the time).
+enum class RatioDetail { All, LogRatio };
+
+inline constexpr const char* kMeasuringSpotsText = "Measuring spots ...";
+
 // Measures every spot of every defined quad in use on every layer, with the areas of Extract
 // Grid Data: the radii and pitch of `currentQuad`, each quad's own shape. `progressText` goes to
 // `progress` after each quad. OutOfMemoryError for the buffers. Runs over the spots of a quad in
 // parallel where the build has OpenMP; the results do not depend on the thread count.
 SpotResults MeasureSpotResults(const LayeredImage& image, const SpotGrid& grid,
                                const GridQuad& currentQuad, Progress& progress,
-                               const std::string& progressText = "Measuring spots ...");
+                               const std::string& progressText = kMeasuringSpotsText,
+                               RatioDetail detail = RatioDetail::All);
 
 // (mean - background mean) / background SD as GenePix computes its SNR; none for an SD of 0.
 std::optional<double> SpotSnr(const ChannelStatistics& c);

@@ -2,6 +2,7 @@
 // table's columns and cells, and the not-found marking rule at the threshold's edges.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -42,8 +43,8 @@ SpotGrid sampleGrid() {
 }
 
 // Spots of varied brightness on a textured background; a few saturated pixels.
-LayeredImage sampleImage(int layers) {
-    return makeImage(130, 130, layers, [](int k, int x, int y) {
+LayeredImage sampleImage(int layers, int size = 130) {
+    return makeImage(size, size, layers, [](int k, int x, int y) {
         const int dx = x % 15 <= 7 ? x % 15 : x % 15 - 15;
         const int dy = y % 15 <= 7 ? y % 15 : y % 15 - 15;
         const int texture = (x * 37 + y * 91 + k * 17) % 53;
@@ -78,6 +79,26 @@ TEST(SpotResultsTest, GenePixFileIsUnchanged) {
         EXPECT_EQ(fnv1a(text), 12471238065022565810ull) << text;
     }
     testing_support::setThreads(maxThreads());
+}
+
+// A grid large enough to run its quads' spots on several threads gives what one thread gives.
+TEST(SpotResultsTest, ThreadsGiveTheSameResults) {
+    SpotGrid grid;
+    grid.parameters.cellsX = grid.parameters.cellsY = 8;
+    grid.parameters.quadsX = 2;
+    for (int qx = 0; qx < 2; ++qx)
+        grid.quad(qx, 0).InitQuad(15 + 240 * qx, 15, 225 + 240 * qx, 225, 8, 8, 4, 6, 1);
+    const LayeredImage image = sampleImage(3, 480);
+    std::string texts[2];
+    for (int threads : {1, 2}) {
+        testing_support::setThreads(threads);
+        NullProgress progress;
+        texts[threads - 1] =
+            SpotResultsTableText(MeasureSpotResults(image, grid, grid.quad(0, 0), progress));
+    }
+    testing_support::setThreads(maxThreads());
+    EXPECT_EQ(texts[0], texts[1]);
+    EXPECT_EQ(std::count(texts[0].begin(), texts[0].end(), '\n'), 1 + 128);
 }
 
 TEST(SpotResultsTest, ColumnsAndCellsPerLayerCount) {

@@ -61,7 +61,8 @@ void CSpotReview::recompute() {
             WaitCursor wait;
             StatusProgress progress;
             results = std::make_shared<SpotResults>(MeasureSpotResults(
-                view_->GetDocument()->image(), editor.grid(), editor.currentQuad(), progress));
+                view_->GetDocument()->image(), editor.grid(), editor.currentQuad(), progress,
+                kMeasuringSpotsText, RatioDetail::LogRatio));
             showMessagePaneText("Ready");
         });
     }

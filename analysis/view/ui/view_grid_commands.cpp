@@ -157,7 +157,8 @@ void COrvaneView::OnGridMarkNotFound() {
         WaitCursor wait;
         StatusProgress progress;
         const SpotResults results =
-            MeasureSpotResults(document_->image(), editor_.grid(), editor_.currentQuad(), progress);
+            MeasureSpotResults(document_->image(), editor_.grid(), editor_.currentQuad(), progress,
+                               kMeasuringSpotsText, RatioDetail::LogRatio);
         marked = MarkSpotsNotFound(editor_.grid(), results, notFoundRule_);
         editor_.RedrawAllChangedSpots();
     }
