@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "document/core_error.h"
-#include "printjob/gal_file.h"
+#include "base/core_error.h"
+#include "grid/layout_files.h"
 
 namespace orvane {
 namespace {
