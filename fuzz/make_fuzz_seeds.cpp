@@ -13,6 +13,8 @@
 #include <tiffio.h>
 #include <unistd.h>
 
+#include "../tests/support/temp_dir.h"
+#include "../tests/support/tiff_writer.h"
 #include "document/tiff_messages.h"
 #include "grid/grid_file.h"
 #include "printjob/slide_map.h"
@@ -22,6 +24,7 @@ namespace fs = std::filesystem;
 namespace {
 
 using Bytes = std::string;
+using orvane::testing_support::TempDir;
 
 void save(const fs::path& dir, const std::string& name, const Bytes& bytes) {
     fs::create_directories(dir);
@@ -29,16 +32,9 @@ void save(const fs::path& dir, const std::string& name, const Bytes& bytes) {
         .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-Bytes slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
-
 // ---- TIFF ----------------------------------------------------------------------------------
 
-struct TiffSpec {
+struct SeedTiff {
     std::uint32_t width = 7, height = 5;
     std::uint16_t bits = 16, samples = 1, photometric = PHOTOMETRIC_MINISBLACK;
     std::uint16_t planar = PLANARCONFIG_CONTIG, compression = COMPRESSION_NONE;
@@ -48,53 +44,46 @@ struct TiffSpec {
     bool resolution = false;
 };
 
-Bytes makeTiff(const fs::path& scratch, const TiffSpec& s) {
-    const fs::path path = scratch / "seed.tif";
-    TIFF* tif = TIFFOpen(path.c_str(), "w");
-    if (tif == nullptr) return {};
-    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, s.width);
-    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, s.height);
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, s.bits);
-    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, s.samples);
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, s.photometric);
-    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, s.planar);
-    TIFFSetField(tif, TIFFTAG_COMPRESSION, s.compression);
-    if (s.description != nullptr) TIFFSetField(tif, TIFFTAG_IMAGEDESCRIPTION, s.description);
+// The file's bytes, written by the tests' TIFF writer: in strips, byte i of row y's scanline is
+// i * 37 + y * 11 (mod 256); tiles are 0x5A throughout.
+Bytes makeTiff(const TempDir& scratch, const SeedTiff& s) {
+    orvane::testing_support::TiffSpec spec;
+    spec.width = s.width;
+    spec.height = s.height;
+    spec.bitsPerSample = s.bits;
+    spec.samplesPerPixel = s.samples;
+    spec.photometric = s.photometric;
+    spec.planar = s.planar;
+    spec.compression = s.compression;
+    spec.tileSize = s.tile;
+    spec.rowsPerStrip = s.rowsPerStrip != 0 ? s.rowsPerStrip : s.height;
+    if (s.description != nullptr) spec.description = s.description;
     if (s.resolution) {
-        TIFFSetField(tif, TIFFTAG_XRESOLUTION, 2540.0f);
-        TIFFSetField(tif, TIFFTAG_YRESOLUTION, 2540.0f);
-        TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
+        spec.xResolution = spec.yResolution = 2540.0f;
+        spec.resolutionUnit = RESUNIT_INCH;
     }
-    const std::uint32_t bytesPerSample = s.bits / 8 > 0 ? s.bits / 8 : 1;
-    if (s.tile != 0) {
-        TIFFSetField(tif, TIFFTAG_TILEWIDTH, s.tile);
-        TIFFSetField(tif, TIFFTAG_TILELENGTH, s.tile);
-        std::vector<std::uint8_t> tileData(TIFFTileSize(tif), 0x5A);
-        for (std::uint32_t y = 0; y < s.height; y += s.tile)
-            for (std::uint32_t x = 0; x < s.width; x += s.tile)
-                TIFFWriteTile(tif, tileData.data(), x, y, 0, 0);
-    } else {
-        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, s.rowsPerStrip != 0 ? s.rowsPerStrip : s.height);
-        const std::size_t rowBytes = std::size_t{s.width} * s.samples * bytesPerSample;
-        std::vector<std::uint8_t> row(rowBytes);
-        const int planes = s.planar == PLANARCONFIG_SEPARATE ? s.samples : 1;
-        for (int plane = 0; plane < planes; ++plane)
-            for (std::uint32_t y = 0; y < s.height; ++y) {
-                for (std::size_t i = 0; i < rowBytes; ++i)
-                    row[i] = static_cast<std::uint8_t>(i * 37 + y * 11);
-                TIFFWriteScanline(tif, row.data(), y, static_cast<std::uint16_t>(plane));
-            }
-    }
-    TIFFClose(tif);
-    Bytes bytes = slurp(path);
+    const std::uint32_t bytes = s.bits / 8 > 0 ? s.bits / 8 : 1;
+    const std::uint32_t perPixel = s.planar == PLANARCONFIG_SEPARATE ? 1 : s.samples;
+    spec.sample = [&](std::uint32_t x, std::uint32_t y, std::uint32_t sample) {
+        std::uint32_t value = 0;
+        for (std::uint32_t k = 0; k < bytes; ++k) {
+            const std::uint32_t i = (x * perPixel + sample % perPixel) * bytes + k;
+            const std::uint32_t byte = s.tile != 0 ? 0x5A : (i * 37 + y * 11) & 0xFF;
+            value |= byte << (8 * k);
+        }
+        return value;
+    };
+    const std::string path = scratch.file("seed.tif");
+    if (!orvane::testing_support::writeTiff(path, spec)) return {};
+    Bytes bytesOut = orvane::testing_support::readFile(path);
     fs::remove(path);
-    return bytes;
+    return bytesOut;
 }
 
-void tiffSeeds(const fs::path& out, const fs::path& scratch) {
+void tiffSeeds(const fs::path& out, const TempDir& scratch) {
     const fs::path dir = out / "tiff_load_fuzzer";
     const char* scanInfo = "SCANINFO:0,0>>12.5,3.25>>5>>1>>2>>3>>4>>0.5>>6";
-    std::vector<std::pair<std::string, TiffSpec>> items = {
+    std::vector<std::pair<std::string, SeedTiff>> items = {
         {"grey16", {}},
         {"one_pixel", {.width = 1, .height = 1}},
         {"scaninfo_resolution", {.description = scanInfo, .resolution = true}},
@@ -432,9 +421,7 @@ int main(int argc, char** argv) {
     }
     orvane::setTiffMessageSink({});
     const fs::path out = argv[1];
-    const fs::path scratch =
-        fs::temp_directory_path() / ("fuzz-seeds-" + std::to_string(::getpid()));
-    fs::create_directories(scratch);
+    const TempDir scratch("fuzz-seeds");
     tiffSeeds(out, scratch);
     gridSeeds(out);
     parameterSeeds(out);
@@ -442,6 +429,5 @@ int main(int argc, char** argv) {
     galSeeds(out);
     batchSeeds(out);
     robotSeeds(out);
-    fs::remove_all(scratch);
     return 0;
 }

@@ -1,14 +1,16 @@
 // The dispatcher of orvane-batch and its info subcommand: exit statuses, usage and help texts,
 // the system's messages on stderr, and the key: value lines of info.
 #include <gtest/gtest.h>
-#include <tiffio.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <vector>
 
+#include "../support/temp_dir.h"
+#include "../support/tiff_writer.h"
 #include "batch/batch_commands.h"
 #include "batch_run.h"
 #include "demo_slide_files.h"
@@ -27,38 +29,28 @@ namespace fs = std::filesystem;
 // A grey TIFF of the given size and bit depth, for the refusals.
 void writeGrey(const fs::path& path, std::uint32_t width, std::uint32_t height,
                std::uint16_t bits) {
-    TIFF* tif = TIFFOpen(path.c_str(), "w");
-    ASSERT_NE(tif, nullptr);
-    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
-    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, bits);
-    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    std::vector<std::uint8_t> line(width * bits / 8, 0);
-    for (std::uint32_t y = 0; y < height; ++y) TIFFWriteScanline(tif, line.data(), y, 0);
-    TIFFClose(tif);
+    testing_support::TiffSpec spec;
+    spec.width = width;
+    spec.height = height;
+    spec.bitsPerSample = bits;
+    spec.samples.assign(std::size_t{width} * height, 0);
+    ASSERT_TRUE(testing_support::writeTiff(path.string(), spec));
 }
 
 class BatchCommandsTest : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         setTiffMessageSink({});  // libtiff's own texts are not what these tests check
-        dir_ = new fs::path(fs::temp_directory_path() /
-                            ("orvane_batch_test_" + std::to_string(::getpid())));
+        dir_ = std::make_unique<testing_support::TempDir>("orvane_batch_test");
         demo::DemoOptions options;
         options.pixelUm = 50.0;
-        options.outDir = dir_->string();
+        options.outDir = dir_->path().string();
         demo::writeDemoSlide(demo::planDemoSlide(options));
     }
-    static void TearDownTestSuite() {
-        fs::remove_all(*dir_);
-        delete dir_;
-    }
-    static std::string file(const std::string& name) { return (*dir_ / name).string(); }
-    static fs::path* dir_;
+    static void TearDownTestSuite() { dir_.reset(); }
+    static std::string file(const std::string& name) { return dir_->file(name); }
+    static inline std::unique_ptr<testing_support::TempDir> dir_;
 };
-fs::path* BatchCommandsTest::dir_ = nullptr;
 
 TEST_F(BatchCommandsTest, InfoPrintsTheDocument) {
     const RunResult result = run({"info", file("demo_635.tif"), file("demo_532.tif")});
@@ -72,8 +64,8 @@ TEST_F(BatchCommandsTest, InfoPrintsTheDocument) {
 }
 
 TEST_F(BatchCommandsTest, FailuresPrintTheSystemsMessage) {
-    writeGrey(*dir_ / "eight.tif", 8, 8, 8);
-    writeGrey(*dir_ / "small.tif", 8, 8, 16);
+    writeGrey(dir_->path() / "eight.tif", 8, 8, 8);
+    writeGrey(dir_->path() / "small.tif", 8, 8, 16);
     const struct {
         std::vector<std::string> args;
         std::string message;
@@ -92,13 +84,6 @@ TEST_F(BatchCommandsTest, FailuresPrintTheSystemsMessage) {
         EXPECT_EQ(result.err, c.message);
         EXPECT_EQ(result.out, "");
     }
-}
-
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 // The export is the file the core's Export writes for the display state the options describe.
@@ -135,9 +120,9 @@ TEST_F(BatchCommandsTest, ExportWritesWhatTheExportCommandWrites) {
         state.invertedDisplay = c.inverted;
         state.channelOn = c.channelOn;
         ExportTiff(image, state, file("core.tif"), progress);
-        const std::string expected = readAll(file("core.tif"));
+        const std::string expected = testing_support::readFile(file("core.tif"));
         EXPECT_GT(expected.size(), 480u * 1460u * 3u);
-        EXPECT_TRUE(readAll(file("batch.tif")) == expected)
+        EXPECT_TRUE(testing_support::readFile(file("batch.tif")) == expected)
             << "export differs from the core's Export";
     }
 }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/temp_dir.h"
 #include "batch/batch_commands.h"
 #include "demo_slide_files.h"
 #include "demo_slide_plan.h"
@@ -75,8 +76,8 @@ void processSlide(const fs::path& slide, const fs::path& work) {
 
 TEST(BatchLoad, FiftySlidesInARowWithoutHeapGrowth) {
     setTiffMessageSink({});
-    const fs::path dir =
-        fs::temp_directory_path() / ("orvane_batch_load_" + std::to_string(::getpid()));
+    const testing_support::TempDir temp("orvane_batch_load");
+    const fs::path& dir = temp.path();
     std::vector<fs::path> slides;
     for (int s = 0; s < kDistinctSlides; ++s) {
         demo::DemoOptions options;
@@ -105,7 +106,6 @@ TEST(BatchLoad, FiftySlidesInARowWithoutHeapGrowth) {
         static_cast<unsigned long long>(heapAfterFirst), kSlides,
         static_cast<unsigned long long>(heapAfterLast), rssAfterFirst, rssAfterLast);
     EXPECT_LE(heapAfterLast, heapAfterFirst + heapAfterFirst / 20);
-    fs::remove_all(dir);
 }
 
 }  // namespace

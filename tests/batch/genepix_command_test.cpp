@@ -1,7 +1,6 @@
 // orvane-batch extract --gpr (the GenePix Results file from a grid file and two scans) and
 // define-grid --gal (the grid from a GenePix Array List), and their refusals.
 #include <gtest/gtest.h>
-#include <tiffio.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -9,7 +8,8 @@
 #include <sstream>
 #include <vector>
 
-#include "../document/tiff_fixture.h"
+#include "../support/temp_dir.h"
+#include "../support/tiff_writer.h"
 #include "batch/batch_commands.h"
 #include "batch/genepix_command.h"
 #include "batch_run.h"
@@ -34,10 +34,6 @@ std::vector<std::string> linesOf(const std::string& path) {
 class GenePixCommandTest : public testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("orvane_gpr_command_" + std::to_string(::getpid()) + "_" +
-                testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
         red_ = path("red.tif");
         green_ = path("green.tif");
         writeScan(red_, 400);
@@ -48,10 +44,10 @@ protected:
                                       "originX=0.1", "--set", "originY=0.1", "-o", grid_, red_});
         ASSERT_EQ(define.status, 0) << define.err;
     }
-    void TearDown() override { fs::remove_all(dir_); }
     std::string path(const std::string& name) const { return (dir_ / name).string(); }
 
-    fs::path dir_;
+    testing_support::TempDir temp_{"orvane_gpr_command"};
+    const std::filesystem::path dir_ = temp_.path();
     std::string red_, green_, grid_;
 };
 
@@ -97,20 +93,12 @@ TEST_F(GenePixCommandTest, Refusals) {
 
 TEST_F(GenePixCommandTest, PagesOfAMultiPageScan) {
     const std::string scan = path("two.tif");
-    TIFF* tif = TIFFOpen(scan.c_str(), "w");
-    ASSERT_NE(tif, nullptr);
-    for (std::uint16_t value : {std::uint16_t{400}, std::uint16_t{200}}) {
-        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 64u);
-        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 32u);
-        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 16);
-        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
-        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-        std::vector<std::uint16_t> line(64, value);
-        for (std::uint32_t y = 0; y < 32; ++y) TIFFWriteScanline(tif, line.data(), y, 0);
-        TIFFWriteDirectory(tif);
-    }
-    TIFFClose(tif);
+    testing_support::TiffSpec red, green;
+    red.width = green.width = 64;
+    red.height = green.height = 32;
+    red.samples.assign(64 * 32, 400);
+    green.samples.assign(64 * 32, 200);
+    ASSERT_TRUE(testing_support::writeTiffPages(scan, {red, green}));
     const RunResult info = run({"info", scan + ":2", scan + ":1"});
     ASSERT_EQ(info.status, 0) << info.err;
     EXPECT_NE(info.out.find("caption: two[2] (red), two[1] (green)\n"), std::string::npos)

@@ -8,7 +8,8 @@
 #include <sstream>
 #include <vector>
 
-#include "../document/tiff_fixture.h"
+#include "../support/temp_dir.h"
+#include "../support/tiff_writer.h"
 #include "batch/batch_commands.h"
 #include "batch_run.h"
 
@@ -20,28 +21,18 @@ namespace fs = std::filesystem;
 class GridCommandsTest : public testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("orvane_grid_commands_" + std::to_string(::getpid()) + "_" +
-                testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
         image_ = (dir_ / "scan.tif").string();
         // 16-bit grey, no resolution tags: 100 pixels per millimetre.
         ASSERT_TRUE(testing_support::writeUniformScan(image_, 64, 32, 100));
     }
-    void TearDown() override { fs::remove_all(dir_); }
 
-    std::string write(const std::string& name, const std::string& text) {
-        const std::string path = (dir_ / name).string();
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
-    }
-
-    fs::path dir_;
+    testing_support::TempDir temp_{"orvane_grid_commands"};
+    const std::filesystem::path dir_ = temp_.path();
     std::string image_;
 };
 
 TEST_F(GridCommandsTest, ParamsPrintsDiagnosticsAndListing) {
-    const std::string file = write("job.txt", "pins_x = 3\nbogus 1\ngrid_step_x abc\n");
+    const std::string file = temp_.write("job.txt", "pins_x = 3\nbogus 1\ngrid_step_x abc\n");
     const RunResult r = run({"params", file});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out.rfind("\nunknown parameter at line 2, name \"bogus\""
@@ -69,7 +60,7 @@ const char* kMap =
     "zone# 0, block_col# 0, block_row# 0, spot_col# 1, spot_row# 1\n";
 
 TEST_F(GridCommandsTest, DefineGridFromAMapAndGridInfo) {
-    const std::string map = write("slide_map_data.txt", kMap);
+    const std::string map = temp_.write("slide_map_data.txt", kMap);
     const std::string grid = (dir_ / "g.grd").string();
     // Relative offsets back on, so the origin is measured from the image corner.
     const RunResult define =
@@ -91,7 +82,7 @@ TEST_F(GridCommandsTest, DefineGridFromAMapAndGridInfo) {
 }
 
 TEST_F(GridCommandsTest, DefineGridSettingsAndTheirMessages) {
-    const std::string map = write("slide_map_data.txt", kMap);
+    const std::string map = temp_.write("slide_map_data.txt", kMap);
     const std::string grid = (dir_ / "g.grd").string();
     const RunResult zone = run({"define-grid", "--map", map, "--set", "zone=1", "--set",
                                 "relativeOffsets=1", "-o", grid, image_});
@@ -126,7 +117,7 @@ TEST_F(GridCommandsTest, DefineGridSettingsAndTheirMessages) {
 }
 
 TEST_F(GridCommandsTest, MapWithoutZoneLinesIsRefusedByTheDialogChecks) {
-    const std::string map = write("empty_map.txt", "pins_x 2\n");
+    const std::string map = temp_.write("empty_map.txt", "pins_x 2\n");
     const RunResult r = run({"define-grid", "--map", map, "-o", (dir_ / "g.grd").string(), image_});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "cellsX: Please enter an integer between 1 and 10000.\n");
@@ -140,7 +131,7 @@ TEST_F(GridCommandsTest, GridInfoRefusesDamagedFiles) {
         std::ifstream in(grid, std::ios::binary);
         bytes.assign(std::istreambuf_iterator<char>(in), {});
     }
-    const std::string cut = write("cut.grd", bytes.substr(0, bytes.size() - 7));
+    const std::string cut = temp_.write("cut.grd", bytes.substr(0, bytes.size() - 7));
     const RunResult r = run({"grid-info", cut});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Invalid grid definition file: it ends early.\n");

@@ -5,9 +5,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <vector>
 
+#include "../support/temp_dir.h"
 #include "batch/batch_commands.h"
 #include "batch_run.h"
 #include "demo_slide_files.h"
@@ -26,22 +28,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 class MeasureCommandsTest : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         setTiffMessageSink({});
-        dir_ = new fs::path(fs::temp_directory_path() /
-                            ("orvane_measure_cli_" + std::to_string(::getpid())));
+        dir_ = std::make_unique<testing_support::TempDir>("orvane_measure_cli");
         demo::DemoOptions options;
         options.pixelUm = 25.0;
-        options.outDir = dir_->string();
+        options.outDir = dir_->path().string();
         demo::writeDemoSlide(demo::planDemoSlide(options));
         // The grid as define-grid lays it out from the slide map.
         SpotGrid grid;
@@ -57,11 +51,8 @@ protected:
         DefineGridLayout(bare, image);
         SaveGrid(bare, file("bare.grd"));
     }
-    static void TearDownTestSuite() {
-        fs::remove_all(*dir_);
-        delete dir_;
-    }
-    static std::string file(const std::string& name) { return (*dir_ / name).string(); }
+    static void TearDownTestSuite() { dir_.reset(); }
+    static std::string file(const std::string& name) { return dir_->file(name); }
     static LayeredImage loadImage(int layers = 2) {
         LayeredImage image;
         NullProgress progress;
@@ -74,9 +65,8 @@ protected:
         LoadGrid(file(name), grid);
         return grid;
     }
-    static fs::path* dir_;
+    static inline std::unique_ptr<testing_support::TempDir> dir_;
 };
-fs::path* MeasureCommandsTest::dir_ = nullptr;
 
 TEST_F(MeasureCommandsTest, ExtractWritesTheCoresFile) {
     const RunResult result = run({"extract", "-o", file("spot_data.txt"), file("grid.grd"),
@@ -86,10 +76,11 @@ TEST_F(MeasureCommandsTest, ExtractWritesTheCoresFile) {
     const SpotGrid grid = loadGrid("grid.grd");
     NullProgress progress;
     ExtractGridData(file("expected_spot_data.txt"), loadImage(), grid, grid.quad(0, 0), progress);
-    EXPECT_EQ(readFile(file("spot_data.txt")), readFile(file("expected_spot_data.txt")));
-    EXPECT_EQ(
-        readFile(file("spot_data.txt")).rfind("Spot Integral Intensity File\nGrid: 12 by 12", 0),
-        0u);
+    EXPECT_EQ(testing_support::readFile(file("spot_data.txt")),
+              testing_support::readFile(file("expected_spot_data.txt")));
+    EXPECT_EQ(testing_support::readFile(file("spot_data.txt"))
+                  .rfind("Spot Integral Intensity File\nGrid: 12 by 12", 0),
+              0u);
 }
 
 TEST_F(MeasureCommandsTest, AdjustSavesTheAdjustedGrid) {
@@ -127,12 +118,13 @@ TEST_F(MeasureCommandsTest, StatsAndPairsFiles) {
     SelectionStatistics statistics;
     statistics.SetData(SampleSelection(loadImage(), {ToolKind::Rectangle, 30, 40, 10, 20}));
     statistics.SaveData(file("expected_selection_data.txt"));
-    EXPECT_EQ(readFile(file("selection_data.txt")), readFile(file("expected_selection_data.txt")));
+    EXPECT_EQ(testing_support::readFile(file("selection_data.txt")),
+              testing_support::readFile(file("expected_selection_data.txt")));
 
     result = run({"pairs", "--circle-radius", "100,100,103,104", "-o", file("pairs.txt"),
                   file("demo_635.tif"), file("demo_532.tif")});
     ASSERT_EQ(result.status, kExitSuccess) << result.err;
-    const std::string pairs = readFile(file("pairs.txt"));
+    const std::string pairs = testing_support::readFile(file("pairs.txt"));
     EXPECT_EQ(
         pairs.rfind("Selection Pairs Data File.\nNumber of Layers 2.\nNumber of Data Samples ", 0),
         0u);
@@ -140,7 +132,8 @@ TEST_F(MeasureCommandsTest, StatsAndPairsFiles) {
     result = run({"stats", "--raw", "--circle-diameter", "0,0,9,0", "-o", file("raw.txt"),
                   file("demo_635.tif")});
     ASSERT_EQ(result.status, kExitSuccess) << result.err;
-    EXPECT_NE(readFile(file("raw.txt")).find("Number of Data Samples "), std::string::npos);
+    EXPECT_NE(testing_support::readFile(file("raw.txt")).find("Number of Data Samples "),
+              std::string::npos);
 }
 
 TEST_F(MeasureCommandsTest, SpotSelectionFromTheGrid) {
@@ -163,7 +156,8 @@ TEST_F(MeasureCommandsTest, SpotSelectionFromTheGrid) {
     statistics.SetData(SampleSelection(loadImage(1), {ToolKind::Grid, 0, 0, 0, 0},
                                        SelectedSpot{c.x, c.y, r, grid.quad(0, 0).roundCells == 1}));
     statistics.SaveData(file("expected_spot_selection.txt"));
-    EXPECT_EQ(readFile(file("spot_selection.txt")), readFile(file("expected_spot_selection.txt")));
+    EXPECT_EQ(testing_support::readFile(file("spot_selection.txt")),
+              testing_support::readFile(file("expected_spot_selection.txt")));
     if (excludedCol >= 0) {
         result = run({"stats", "--spot", "0,0," + std::to_string(excludedCol) + ",0", "--grid",
                       file("grid.grd"), "-o", file("excluded.txt"), file("demo_635.tif")});

@@ -5,9 +5,11 @@
 
 #include <cmath>
 #include <filesystem>
+#include <memory>
 #include <sstream>
 #include <vector>
 
+#include "../support/temp_dir.h"
 #include "batch/batch_commands.h"
 #include "batch_run.h"
 #include "demo_slide_files.h"
@@ -29,14 +31,13 @@ protected:
     // Load Map and Define Grid lay out on it.
     static void SetUpTestSuite() {
         setTiffMessageSink({});
-        dir_ = new fs::path(fs::temp_directory_path() /
-                            ("orvane_place_test_" + std::to_string(::getpid())));
+        dir_ = std::make_unique<testing_support::TempDir>("orvane_place_test");
         demo::DemoOptions options;
         options.pixelUm = 20.0;
         options.seed = 3;
         options.placementMm = 1.5;
         options.pinOffsetPitch = 0.4;
-        options.outDir = dir_->string();
+        options.outDir = dir_->path().string();
         slide_ = new demo::DemoSlide(demo::planDemoSlide(options));
         demo::writeDemoSlide(*slide_);
         LayeredImage image;
@@ -51,17 +52,15 @@ protected:
         SaveGrid(grid, path("nominal.grd"));
     }
     static void TearDownTestSuite() {
-        fs::remove_all(*dir_);
-        delete dir_;
+        dir_.reset();
         delete slide_;
     }
-    static std::string path(const std::string& name) { return (*dir_ / name).string(); }
+    static std::string path(const std::string& name) { return dir_->file(name); }
 
-    static fs::path* dir_;
+    static inline std::unique_ptr<testing_support::TempDir> dir_;
     static demo::DemoSlide* slide_;
 };
 
-fs::path* PlaceCommandTest::dir_ = nullptr;
 demo::DemoSlide* PlaceCommandTest::slide_ = nullptr;
 
 TEST_F(PlaceCommandTest, PlacesTheQuadsAndWritesTheGrid) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "../support/kernel_choice.h"
+#include "../support/test_images.h"
 #include "base/allocator.h"
 #include "base/parallel.h"
 #include "document/image_processing.h"
@@ -39,15 +40,7 @@ Samples randomSamples(std::size_t count, unsigned seed) {
 }
 
 LayeredImage imageOf(std::int32_t width, std::int32_t height, const Samples& samples) {
-    LayeredImage image;
-    ImageLayer& layer = image.layers[0];
-    layer.width = width;
-    layer.height = height;
-    layer.samples =
-        allocateBuffer<std::uint16_t>(static_cast<std::uint64_t>(width + 1) * (height + 1));
-    std::copy(samples.begin(), samples.end(), layer.samples.get());
-    image.layerCount = 1;
-    return image;
+    return testing_support::imageOf(width, height, {samples}, true);
 }
 
 // The window of (x, y) from the border rule, its mean (fraction dropped) and its value of

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "../support/test_images.h"
 #include "base/allocator.h"
 #include "document/image_processing.h"
 
@@ -14,19 +15,9 @@ namespace {
 
 using Samples = std::vector<std::uint16_t>;
 
+// With the loader's spare row and column, as a freshly loaded layer has them.
 LayeredImage imageOf(std::int32_t width, std::int32_t height, const std::vector<Samples>& layers) {
-    LayeredImage image;
-    for (std::size_t i = 0; i < layers.size(); ++i) {
-        ImageLayer& layer = image.layers[i];
-        layer.width = width;
-        layer.height = height;
-        // The loader's spare row and column, as a freshly loaded layer has them.
-        layer.samples =
-            allocateBuffer<std::uint16_t>(static_cast<std::uint64_t>(width + 1) * (height + 1));
-        std::copy(layers[i].begin(), layers[i].end(), layer.samples.get());
-    }
-    image.layerCount = static_cast<std::int32_t>(layers.size());
-    return image;
+    return testing_support::imageOf(width, height, layers, true);
 }
 
 Samples samplesOf(const LayeredImage& image, int layer) {

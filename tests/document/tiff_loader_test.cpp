@@ -4,9 +4,11 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "../support/recording_progress.h"
+#include "../support/temp_dir.h"
+#include "../support/tiff_writer.h"
 #include "document/tiff_loader.h"
 #include "document/tiff_messages.h"
-#include "tiff_fixture.h"
 
 namespace orvane {
 namespace {
@@ -15,11 +17,7 @@ using testing_support::TempDir;
 using testing_support::TiffSpec;
 using testing_support::writeTiff;
 
-class RecordingProgress : public Progress {
-public:
-    void message(const std::string& text) override { texts.push_back(text); }
-    std::vector<std::string> texts;
-};
+using testing_support::RecordingProgress;
 
 // Collects libtiff's texts that reach the sink during one test.
 class SinkRecorder {
@@ -177,7 +175,7 @@ TEST(TiffLoaderTest, OverlayKeepsTheFirstFilesResolutionAndDescription) {
     EXPECT_FLOAT_EQ(image.xResolution, 1000.0f);
     EXPECT_FLOAT_EQ(image.yResolution, 500.0f);
     EXPECT_EQ(image.resolutionUnit, RESUNIT_CENTIMETER);
-    EXPECT_EQ(image.imageDescription, *first.description);
+    EXPECT_EQ(image.imageDescription, first.description);
     EXPECT_DOUBLE_EQ(image.scanOriginX, 12.5);
     EXPECT_DOUBLE_EQ(image.scanOriginY, 3.25);
     EXPECT_EQ(image.LengthToPixelsX(1.0), 100);
@@ -204,7 +202,7 @@ TEST(TiffLoaderTest, LongDescriptionIsCutTo1023Characters) {
     ASSERT_TRUE(writeTiff(dir.file("long.tif"), item));
     LayeredImage image;
     ASSERT_EQ(loadMessage(image, dir.file("long.tif")), "");
-    EXPECT_EQ(image.imageDescription, item.description->substr(0, 1023));
+    EXPECT_EQ(image.imageDescription, item.description.substr(0, 1023));
     EXPECT_DOUBLE_EQ(image.scanOriginX, 3.0);
     EXPECT_DOUBLE_EQ(image.scanOriginY, 4.0);
 }
@@ -292,7 +290,7 @@ TEST(TiffLoaderTest, TiledFileFailsWithLibtiffsText) {
     TiffSpec item;
     item.width = 20;
     item.height = 18;
-    item.tiled = true;
+    item.tileSize = 16;
     ASSERT_TRUE(writeTiff(dir.file("tiled.tif"), item));
     SinkRecorder sink;
     LayeredImage image;

@@ -6,11 +6,10 @@
 #include <string>
 #include <vector>
 
-#include <tiffio.h>
-
+#include "../support/temp_dir.h"
+#include "../support/tiff_writer.h"
 #include "base/core_error.h"
 #include "document/tiff_loader.h"
-#include "tiff_fixture.h"
 
 namespace orvane {
 namespace {
@@ -25,31 +24,21 @@ struct Page {
 
 // One file, one directory a page.
 void writePages(const std::string& path, const std::vector<Page>& pages) {
-    TIFF* tif = TIFFOpen(path.c_str(), "w");
-    ASSERT_NE(tif, nullptr);
+    std::vector<testing_support::TiffSpec> specs;
     for (const Page& page : pages) {
-        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, page.width);
-        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, page.height);
-        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, page.bits);
-        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
-        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-        if (&page == &pages.front())
-            TIFFSetField(tif, TIFFTAG_IMAGEDESCRIPTION, "SCANINFO:0,0>>1.5,2.5");
-        std::vector<std::uint16_t> row16(page.width);
-        std::vector<std::uint8_t> row8(page.width);
-        for (std::uint32_t y = 0; y < page.height; ++y) {
-            for (std::uint32_t x = 0; x < page.width; ++x) {
-                row16[x] = static_cast<std::uint16_t>(page.base + x + 10 * y);
-                row8[x] = static_cast<std::uint8_t>(x);
-            }
-            void* row = page.bits == 16 ? static_cast<void*>(row16.data())
-                                        : static_cast<void*>(row8.data());
-            ASSERT_EQ(TIFFWriteScanline(tif, row, y, 0), 1);
-        }
-        TIFFWriteDirectory(tif);
+        testing_support::TiffSpec spec;
+        spec.width = page.width;
+        spec.height = page.height;
+        spec.bitsPerSample = page.bits;
+        const bool wide = page.bits == 16;
+        const std::uint16_t base = page.base;
+        spec.sample = [wide, base](std::uint32_t x, std::uint32_t y, std::uint32_t) {
+            return wide ? base + x + 10 * y : x;
+        };
+        if (specs.empty()) spec.description = "SCANINFO:0,0>>1.5,2.5";
+        specs.push_back(spec);
     }
-    TIFFClose(tif);
+    ASSERT_TRUE(testing_support::writeTiffPages(path, specs));
 }
 
 TEST(TiffPagesTest, InspectCountsPagesAndComparesThem) {

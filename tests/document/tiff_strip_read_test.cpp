@@ -12,8 +12,9 @@
 
 #include <tiffio.h>
 
+#include "../support/temp_dir.h"
+#include "../support/tiff_writer.h"
 #include "document/tiff_loader.h"
-#include "tiff_fixture.h"
 
 namespace orvane {
 namespace {
@@ -22,7 +23,7 @@ using testing_support::TempDir;
 
 struct Layout {
     const char* name;
-    const char* mode;  // "wb" writes a big-endian file: byte-swapped on this host
+    testing_support::ByteOrder order;  // big-endian: byte-swapped on this host
     std::uint32_t rowsPerStrip;
     std::uint16_t compression;
     std::uint16_t fillOrder;
@@ -30,33 +31,25 @@ struct Layout {
 
 void writeScan(const std::string& path, const Layout& layout, std::uint32_t width,
                std::uint32_t height, const std::vector<std::uint16_t>& samples) {
-    TIFF* tif = TIFFOpen(path.c_str(), layout.mode);
-    ASSERT_NE(tif, nullptr);
-    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
-    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 16);
-    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(tif, TIFFTAG_COMPRESSION, layout.compression);
-    TIFFSetField(tif, TIFFTAG_FILLORDER, layout.fillOrder);
-    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, layout.rowsPerStrip);
-    std::vector<std::uint16_t> row(width);
-    for (std::uint32_t y = 0; y < height; ++y) {
-        std::copy_n(samples.begin() + std::ptrdiff_t(y) * width, width, row.begin());
-        ASSERT_NE(TIFFWriteScanline(tif, row.data(), y, 0), -1);
-    }
-    TIFFClose(tif);
+    testing_support::TiffSpec spec;
+    spec.width = width;
+    spec.height = height;
+    spec.compression = layout.compression;
+    spec.fillOrder = layout.fillOrder;
+    spec.rowsPerStrip = layout.rowsPerStrip;
+    spec.samples = samples;
+    ASSERT_TRUE(testing_support::writeTiff(path, spec, layout.order));
 }
 
 TEST(TiffStripReadTest, EveryStripLayoutGivesTheFileSamples) {
+    using enum testing_support::ByteOrder;
     const Layout layouts[] = {
-        {"one row a strip", "w", 1, COMPRESSION_NONE, FILLORDER_MSB2LSB},
-        {"7 rows a strip, last strip short", "w", 7, COMPRESSION_NONE, FILLORDER_MSB2LSB},
-        {"one strip", "w", 100000, COMPRESSION_NONE, FILLORDER_MSB2LSB},
-        {"big-endian file", "wb", 5, COMPRESSION_NONE, FILLORDER_MSB2LSB},
-        {"LZW", "w", 9, COMPRESSION_LZW, FILLORDER_MSB2LSB},
-        {"reversed fill order", "w", 9, COMPRESSION_NONE, FILLORDER_LSB2MSB},
+        {"one row a strip", Little, 1, COMPRESSION_NONE, FILLORDER_MSB2LSB},
+        {"7 rows a strip, last strip short", Little, 7, COMPRESSION_NONE, FILLORDER_MSB2LSB},
+        {"one strip", Little, 100000, COMPRESSION_NONE, FILLORDER_MSB2LSB},
+        {"big-endian file", Big, 5, COMPRESSION_NONE, FILLORDER_MSB2LSB},
+        {"LZW", Little, 9, COMPRESSION_LZW, FILLORDER_MSB2LSB},
+        {"reversed fill order", Little, 9, COMPRESSION_NONE, FILLORDER_LSB2MSB},
     };
     TempDir dir;
     // 2 MB of samples: several read pieces, shared between threads.

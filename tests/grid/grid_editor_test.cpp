@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../measure/test_image.h"
+#include "../support/test_images.h"
 #include "base/core_error.h"
 #include "grid/grid_editor.h"
 #include "grid/grid_file.h"

@@ -13,7 +13,7 @@ namespace {
 
 using testing_support::expectSafeOnFullFileSystem;
 using testing_support::expectSafeUnderWriteFaults;
-using testing_support::FaultDir;
+using testing_support::TempDir;
 
 // Two quads of 10 x 8 spots with a slide map: about 90 KB, many stream buffers.
 SpotGrid testGrid() {
@@ -33,7 +33,7 @@ SpotGrid testGrid() {
 
 TEST(GridFileFaults, FailedWriteAtAnyPointKeepsThePreviousFile) {
     const SpotGrid grid = testGrid();
-    FaultDir dir;
+    TempDir dir;
     const std::string target = dir.file("grid_definition.grd");
     expectSafeUnderWriteFaults(target, [&] { SaveGrid(grid, target); });
 }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/temp_dir.h"
 #include "base/core_error.h"
 #include "grid/define_grid.h"
 #include "grid/grid_file.h"
@@ -328,18 +329,12 @@ TEST(GridFile, ByteAfterTheLastQuadIsIgnoredAndGarbledFilesNeverCrash) {
 
 class GridFileOnDisk : public testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("grid_file_test_" + std::to_string(::getpid()) + "_" +
-                testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
     std::size_t entries() const {
         return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir_),
                                                       std::filesystem::directory_iterator()));
     }
-    std::filesystem::path dir_;
+    testing_support::TempDir temp_{"grid_file_test"};
+    const std::filesystem::path dir_ = temp_.path();
 };
 
 TEST_F(GridFileOnDisk, SaveAndLoad) {

@@ -6,11 +6,11 @@
 #include <QToolBar>
 #include <QtTest>
 
+#include "../support/gui_test.h"
 #include "app/command_ids.h"
 #include "app/command_table.h"
 #include "app/main_frame.h"
 #include "app/orvane_doc.h"
-#include "gui_test_support.h"
 #include "view/ui/orvane_view.h"
 
 using namespace orvane;
@@ -33,14 +33,9 @@ QStringList itemsOf(QMenu* menu) {
 
 }  // namespace
 
-class CommandTableTest : public QObject {
+class CommandTableTest : public GuiTest {
     Q_OBJECT
-private:
-    TempDir dir_;
-
 private slots:
-    void initTestCase() { isolateSettings(dir_); }
-    void cleanup() { processDeferredDeletes(); }
 
     void everyCommandHasAHandler() {
         for (const CommandSpec& row : commandSpecs()) {

@@ -4,10 +4,10 @@
 #include <QProcess>
 #include <QtTest>
 
+#include "../support/gui_test.h"
 #include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "app/orvane_doc.h"
-#include "gui_test_support.h"
 #include "view/ui/orvane_view.h"
 
 using namespace orvane;
@@ -22,14 +22,9 @@ QByteArray contents(const QString& path) {
 
 }  // namespace
 
-class ExportTest : public QObject {
+class ExportTest : public GuiTest {
     Q_OBJECT
-private:
-    TempDir dir_;
-
 private slots:
-    void initTestCase() { isolateSettings(dir_); }
-    void cleanup() { processDeferredDeletes(); }
 
     void exportWritesWhatOrvaneBatchWrites() {
         const QString red = writeScan(dir_, "red.tif", 101, 70,

@@ -6,7 +6,7 @@
 #include <QListView>
 #include <QtTest>
 
-#include "../document/tiff_fixture.h"
+#include "../support/temp_dir.h"
 #include "app/shell_services.h"
 
 using namespace orvane;

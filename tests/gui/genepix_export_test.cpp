@@ -7,11 +7,11 @@
 #include <QProcess>
 #include <QtTest>
 
+#include "../support/gui_test.h"
 #include "app/child_frame.h"
 #include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "app/orvane_doc.h"
-#include "gui_test_support.h"
 #include "measure/ui/selection_pairs_dialog.h"
 #include "measure/ui/selection_statistics_dialog.h"
 #include "view/ui/orvane_view.h"
@@ -45,38 +45,19 @@ QString writeTwoPages(const TempDir& dir, const std::string& name, std::uint32_t
                       std::uint32_t height, std::uint16_t (*first)(std::uint32_t, std::uint32_t),
                       std::uint16_t (*second)(std::uint32_t, std::uint32_t)) {
     const std::string path = dir.file(name);
-    TIFF* tif = TIFFOpen(path.c_str(), "w");
-    if (!tif) return {};
-    for (auto sample : {first, second}) {
-        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
-        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);
-        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 16);
-        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
-        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-        std::vector<std::uint16_t> row(width);
-        for (std::uint32_t y = 0; y < height; ++y) {
-            for (std::uint32_t x = 0; x < width; ++x) row[x] = sample(x, y);
-            TIFFWriteScanline(tif, row.data(), y, 0);
-        }
-        TIFFWriteDirectory(tif);
-    }
-    TIFFClose(tif);
+    if (!writeTiffPages(path, {greyPage(width, height, first), greyPage(width, height, second)}))
+        return {};
     return QString::fromStdString(path);
 }
 
 }  // namespace
 
-class GenePixExportTest : public QObject {
+class GenePixExportTest : public GuiTest {
     Q_OBJECT
-private:
-    TempDir dir_;
-
 private slots:
-    void initTestCase() { isolateSettings(dir_); }
     void cleanup() {
         setModalDialogHook({});
-        processDeferredDeletes();
+        GuiTest::cleanup();
     }
 
     void enabledWithAWindowLikeExtract() {

@@ -11,13 +11,14 @@
 #include <QScrollBar>
 #include <QtTest>
 
-#include "../measure/test_image.h"
+#include "../support/gui_test.h"
+#include "../support/temp_dir.h"
+#include "../support/test_images.h"
 #include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "app/modal_dialog.h"
 #include "app/orvane_doc.h"
 #include "grid/ui/grid_parameters_dialog.h"
-#include "gui_test_support.h"
 #include "measure/selection_pairs.h"
 #include "measure/selection_statistics.h"
 #include "measure/ui/find_dialog.h"
@@ -104,10 +105,9 @@ QString paneText(CMainFrame* frame, int index) { return frame->pane(index)->text
 
 }  // namespace
 
-class GridViewTest : public QObject {
+class GridViewTest : public GuiTest {
     Q_OBJECT
 private:
-    TempDir dir_;
     std::unique_ptr<COrvaneApp> app_;
     CMainFrame* frame_ = nullptr;
     COrvaneView* view_ = nullptr;
@@ -124,10 +124,9 @@ private:
     }
 
 private slots:
-    void initTestCase() { isolateSettings(dir_); }
     void cleanup() {
         app_.reset();
-        processDeferredDeletes();
+        GuiTest::cleanup();
     }
 
     void overlayDrawnTwiceLeavesThePictureUnchanged() {

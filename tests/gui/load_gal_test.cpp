@@ -6,11 +6,11 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "../support/gui_test.h"
 #include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "app/modal_dialog.h"
 #include "grid/ui/grid_parameters_dialog.h"
-#include "gui_test_support.h"
 #include "printjob/gal_file.h"
 #include "view/ui/orvane_view.h"
 
@@ -59,16 +59,12 @@ QStringList allTexts(const QDialog& dialog) {
 
 }  // namespace
 
-class LoadGalTest : public QObject {
+class LoadGalTest : public GuiTest {
     Q_OBJECT
-private:
-    TempDir dir_;
-
 private slots:
-    void initTestCase() { isolateSettings(dir_); }
     void cleanup() {
         setModalDialogHook({});
-        processDeferredDeletes();
+        GuiTest::cleanup();
     }
 
     void fillsTheFieldsAndAttachesTheMap() {

@@ -17,6 +17,7 @@
 #include <fstream>
 #include <string>
 
+#include "../support/gui_test.h"
 #include "app/child_frame.h"
 #include "app/command_ids.h"
 #include "app/main_frame.h"
@@ -24,7 +25,6 @@
 #include "demo_slide_files.h"
 #include "demo_slide_plan.h"
 #include "document/tiff_messages.h"
-#include "gui_test_support.h"
 #include "view/ui/orvane_view.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -82,10 +82,9 @@ double pixelUm() {
 
 }  // namespace
 
-class LoadLoopTest : public QObject {
+class LoadLoopTest : public GuiTest {
     Q_OBJECT
 private:
-    TempDir dir_;
     QString red_, green_;
     int width_ = 0, height_ = 0;
 
@@ -119,7 +118,7 @@ private:
 
 private slots:
     void initTestCase() {
-        isolateSettings(dir_);
+        GuiTest::initTestCase();
         setTiffMessageSink({});
         demo::DemoOptions options;
         options.pixelUm = pixelUm();
@@ -132,7 +131,6 @@ private slots:
         width_ = probe.image().width();
         height_ = probe.image().height();
     }
-    void cleanup() { processDeferredDeletes(); }
 
     void twentyRoundsWithoutHeapGrowth() {
         auto app = startApp({});

@@ -2,11 +2,9 @@
 // files whose pages cannot be layers.
 #include <QtTest>
 
-#include <tiffio.h>
-
+#include "../support/gui_test.h"
 #include "app/orvane_doc.h"
 #include "document/tiff_loader.h"
-#include "gui_test_support.h"
 
 using namespace orvane;
 using namespace orvane::testing_support;
@@ -16,23 +14,17 @@ namespace {
 // Pages of 16-bit grey (or 8-bit when bits says so) with sample (x, y) = base + x.
 QString writePages(const TempDir& dir, const std::string& name,
                    const std::vector<std::pair<std::uint32_t, int>>& pages) {
-    const std::string path = dir.file(name);
-    TIFF* tif = TIFFOpen(path.c_str(), "w");
-    int base = 100;
+    std::vector<TiffSpec> specs;
+    std::uint32_t base = 100;
     for (const auto& [width, bits] : pages) {
-        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
-        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 4u);
-        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, bits);
-        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
-        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-        std::vector<std::uint16_t> row(width);
-        for (std::uint32_t x = 0; x < width; ++x) row[x] = static_cast<std::uint16_t>(base + x);
-        for (std::uint32_t y = 0; y < 4; ++y) TIFFWriteScanline(tif, row.data(), y, 0);
-        TIFFWriteDirectory(tif);
+        TiffSpec page =
+            greyPage(width, 4, [base](std::uint32_t x, std::uint32_t) { return base + x; });
+        page.bitsPerSample = static_cast<std::uint16_t>(bits);
+        specs.push_back(page);
         base += 100;
     }
-    TIFFClose(tif);
+    const std::string path = dir.file(name);
+    if (!writeTiffPages(path, specs)) std::abort();
     return QString::fromStdString(path);
 }
 
@@ -51,11 +43,8 @@ public:
 
 }  // namespace
 
-class MultiPageOpenTest : public QObject {
+class MultiPageOpenTest : public GuiTest {
     Q_OBJECT
-private:
-    TempDir dir_;
-
 private slots:
     void yesLoadsThePagesAsLayers() {
         const QString path = writePages(dir_, "scan.tif", {{6, 16}, {6, 16}, {6, 16}, {6, 16}});

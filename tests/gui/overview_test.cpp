@@ -8,10 +8,10 @@
 #include <QScrollBar>
 #include <QtTest>
 
+#include "../support/gui_test.h"
 #include "app/child_frame.h"
 #include "app/command_ids.h"
 #include "app/main_frame.h"
-#include "gui_test_support.h"
 #include "view/overview_mapping.h"
 #include "view/ui/orvane_view.h"
 #include "view/ui/overview_widget.h"
@@ -51,10 +51,9 @@ std::uint16_t ramp(std::uint32_t x, std::uint32_t y) { return std::uint16_t(40 *
 
 }  // namespace
 
-class OverviewTest : public QObject {
+class OverviewTest : public GuiTest {
     Q_OBJECT
 private:
-    TempDir dir_;
     std::unique_ptr<COrvaneApp> app_;
     CMainFrame* frame_ = nullptr;
     COrvaneView* view_ = nullptr;
@@ -72,10 +71,9 @@ private:
     }
 
 private slots:
-    void initTestCase() { isolateSettings(dir_); }
     void cleanup() {
         app_.reset();
-        processDeferredDeletes();
+        GuiTest::cleanup();
     }
 
     void dockSitsRightAndToggles() {

@@ -12,9 +12,9 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "../support/gui_test.h"
 #include "app/command_ids.h"
 #include "app/main_frame.h"
-#include "gui_test_support.h"
 #include "view/ui/view_printing.h"
 
 using namespace orvane;
@@ -47,10 +47,9 @@ QVariant storedPages() { return QSettings().value("Settings/PreviewPages"); }
 
 }  // namespace
 
-class PrintDialogsTest : public QObject {
+class PrintDialogsTest : public GuiTest {
     Q_OBJECT
 private:
-    TempDir dir_;
     QString scan_;
 
     // Opens the preview from the menu; `inside` sees the preview widget before the dialog closes.
@@ -75,7 +74,7 @@ private:
 
 private slots:
     void initTestCase() {
-        isolateSettings(dir_);
+        GuiTest::initTestCase();
         scan_ = writeScan(dir_, "page.tif", 80, 60);
     }
     void init() {
@@ -83,7 +82,6 @@ private slots:
         settings.clear();
         settings.sync();
     }
-    void cleanup() { processDeferredDeletes(); }
 
     void settingsStayInTheTestsFolder() {
         auto app = startApp({scan_});

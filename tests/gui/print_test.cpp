@@ -4,8 +4,8 @@
 #include <QPainter>
 #include <QtTest>
 
+#include "../support/gui_test.h"
 #include "app/main_frame.h"
-#include "gui_test_support.h"
 #include "view/ui/orvane_view.h"
 
 using namespace orvane;
@@ -39,19 +39,17 @@ QImage printOnPage(const COrvaneView& view, QSize pageSize) {
 
 }  // namespace
 
-class PrintTest : public QObject {
+class PrintTest : public GuiTest {
     Q_OBJECT
 private:
-    TempDir dir_;
     QString scan_;
 
 private slots:
     void initTestCase() {
-        isolateSettings(dir_);
+        GuiTest::initTestCase();
         // Every sample dark enough to print as a colour, never white.
         scan_ = writeScan(dir_, "print.tif", 400, 300, [](auto, auto) { return 30000; });
     }
-    void cleanup() { processDeferredDeletes(); }
 
     void region_data() {
         QTest::addColumn<int>("tool");

@@ -9,12 +9,13 @@
 #include <QtTest>
 
 #include "../batch/batch_run.h"
-#include "../measure/test_image.h"
+#include "../support/gui_test.h"
+#include "../support/temp_dir.h"
+#include "../support/test_images.h"
 #include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "app/modal_dialog.h"
 #include "grid/ui/grid_parameters_dialog.h"
-#include "gui_test_support.h"
 #include "view/ui/orvane_view.h"
 
 using namespace orvane;
@@ -117,11 +118,9 @@ struct AreaCase {
 
 }  // namespace
 
-class SelectionSaveDataTest : public QObject {
+class SelectionSaveDataTest : public GuiTest {
     Q_OBJECT
 private:
-    TempDir dir_;
-
     void compareWithBatch(const QString& written, const std::vector<std::string>& batchArgs) {
         const std::string expected = dir_.file("batch.txt");
         std::vector<std::string> args = batchArgs;
@@ -265,13 +264,11 @@ private:
     }
 
 private slots:
-    void initTestCase() { isolateSettings(dir_); }
     // No file of an earlier row may stand in for one that was not written.
     void init() {
         QFile::remove(QString::fromStdString(dir_.file("dialog.txt")));
         QFile::remove(QString::fromStdString(dir_.file("batch.txt")));
     }
-    void cleanup() { processDeferredDeletes(); }
 
     void statisticsOfAnAreaEqualBatchStats_data() { areaRows("stats", 1); }
     void statisticsOfAnAreaEqualBatchStats() { areaSaveData(kSelectionStatistics, "stats"); }

@@ -8,12 +8,12 @@
 #include <QMenuBar>
 #include <QtTest>
 
+#include "../support/gui_test.h"
 #include "app/child_frame.h"
 #include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "app/orvane_doc.h"
 #include "base/core_error.h"
-#include "gui_test_support.h"
 #include "view/ui/orvane_view.h"
 
 using namespace orvane;
@@ -43,20 +43,14 @@ QStringList menuItems(CMainFrame* frame, const QString& title) {
 
 }  // namespace
 
-class StartupTest : public QObject {
+class StartupTest : public GuiTest {
     Q_OBJECT
-private:
-    TempDir dir_;
-
 private slots:
-    void initTestCase() { isolateSettings(dir_); }
 
     void init() {
         QSettings settings;
         settings.clear();
     }
-
-    void cleanup() { processDeferredDeletes(); }
 
     void startsWithoutDocumentOnMenu128() {
         bool started = false;

@@ -6,11 +6,11 @@
 #include <QScrollBar>
 #include <QtTest>
 
+#include "../support/gui_test.h"
 #include "app/child_frame.h"
 #include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "app/orvane_doc.h"
-#include "gui_test_support.h"
 #include "view/ui/orvane_view.h"
 
 using namespace orvane;
@@ -34,14 +34,9 @@ void activate(CMainFrame* frame, CChildFrame* child) {
 
 }  // namespace
 
-class ViewTest : public QObject {
+class ViewTest : public GuiTest {
     Q_OBJECT
-private:
-    TempDir dir_;
-
 private slots:
-    void initTestCase() { isolateSettings(dir_); }
-    void cleanup() { processDeferredDeletes(); }
 
     void channelButtonsInTwoViews() {
         const QString first = writeScan(dir_, "c1.tif");

@@ -8,11 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "../support/temp_dir.h"
+#include "../support/test_images.h"
 #include "base/core_error.h"
 #include "measure/extract_grid_data.h"
 #include "measure/spot_geometry.h"
 #include "measure/spot_histogram.h"
-#include "test_image.h"
 
 namespace orvane {
 namespace {
@@ -22,8 +23,10 @@ using testing_support::makeImage;
 using testing_support::readFile;
 using testing_support::uniformImage;
 
+// A file in this suite's own folder, removed at exit.
 std::string tempPath(const std::string& name) {
-    return testing_support::tempPath("extract_test", name);
+    static const testing_support::TempDir dir("extract_test");
+    return dir.file(name);
 }
 
 // Two quads of 3 x 1 spots. Quad [1][0] reaches off the top-left corner of the image: its third

@@ -13,10 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "../support/temp_dir.h"
+#include "../support/test_images.h"
 #include "base/core_error.h"
 #include "measure/extract_grid_data.h"
 #include "measure/genepix_results.h"
-#include "test_image.h"
 
 namespace orvane {
 namespace {
@@ -26,8 +27,10 @@ using testing_support::makeImage;
 using testing_support::readFile;
 using testing_support::uniformImage;
 
+// A file in this suite's own folder, removed at exit.
 std::string tempPath(const std::string& name) {
-    return testing_support::tempPath("genepix_test", name);
+    static const testing_support::TempDir dir("genepix_test");
+    return dir.file(name);
 }
 
 std::vector<std::string> fieldsOf(const std::string& line, char separator = '\t') {

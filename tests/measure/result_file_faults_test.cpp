@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "../support/test_images.h"
 #include "../support/write_faults.h"
 #include "base/progress.h"
 #include "measure/extract_grid_data.h"
@@ -13,14 +14,13 @@
 #include "measure/selection_pairs.h"
 #include "measure/selection_samples.h"
 #include "measure/selection_statistics.h"
-#include "test_image.h"
 
 namespace orvane {
 namespace {
 
 using testing_support::expectSafeOnFullFileSystem;
 using testing_support::expectSafeUnderWriteFaults;
-using testing_support::FaultDir;
+using testing_support::TempDir;
 
 // Two layers of 80 x 60 with distinct values, so that every file runs to several kilobytes.
 LayeredImage testImage() {
@@ -81,7 +81,7 @@ std::vector<Writer> writers() {
 TEST(ResultFileFaults, FailedWriteAtAnyPointKeepsThePreviousFile) {
     for (const Writer& writer : writers()) {
         SCOPED_TRACE(writer.name);
-        FaultDir dir;
+        TempDir dir;
         const std::string target = dir.file(writer.name);
         expectSafeUnderWriteFaults(target, [&] { writer.write(target); });
     }

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <vector>
 
+#include "../support/test_images.h"
 #include "measure/sampling.h"
-#include "test_image.h"
 
 namespace orvane {
 namespace {

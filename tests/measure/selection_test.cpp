@@ -10,13 +10,14 @@
 #include <filesystem>
 #include <string>
 
+#include "../support/temp_dir.h"
+#include "../support/test_images.h"
 #include "base/core_error.h"
 #include "grid/selection_shape.h"
 #include "measure/result_file.h"
 #include "measure/selection_pairs.h"
 #include "measure/selection_samples.h"
 #include "measure/selection_statistics.h"
-#include "test_image.h"
 
 namespace orvane {
 namespace {
@@ -25,8 +26,10 @@ using testing_support::makeImage;
 using testing_support::readFile;
 using testing_support::uniformImage;
 
+// A file in this suite's own folder, removed at exit.
 std::string tempPath(const std::string& name) {
-    return testing_support::tempPath("measure_test", name);
+    static const testing_support::TempDir dir("measure_test");
+    return dir.file(name);
 }
 
 TEST(GetSelectionAreaTest, EachToolGivesItsBoxAndKind) {

@@ -8,9 +8,9 @@
 #include <random>
 #include <vector>
 
+#include "../support/test_images.h"
 #include "measure/sampling.h"
 #include "measure/spot_statistics.h"
-#include "test_image.h"
 
 namespace orvane {
 namespace {

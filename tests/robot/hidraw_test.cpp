@@ -8,6 +8,7 @@
 #include <fstream>
 #include <vector>
 
+#include "../support/temp_dir.h"
 #include "hid_link.h"
 #include "hidraw_backend.h"
 #include "hidraw_parsers.h"
@@ -111,12 +112,9 @@ TEST(Uevent, VendorAndProductFromHidId) {
 class FakeSysfs {
 public:
     FakeSysfs() {
-        char name[] = "/tmp/arx_hidraw_test_XXXXXX";
-        root_ = mkdtemp(name);
         fs::create_directories(root_ / "sys");
         fs::create_directories(root_ / "dev");
     }
-    ~FakeSysfs() { fs::remove_all(root_); }
     void add(const std::string& node, const std::string& uevent,
              const std::vector<uint8_t>& descriptor, bool withDevNode = true) {
         const fs::path dir = root_ / "sys" / node / "device";
@@ -132,7 +130,8 @@ public:
     }
 
 private:
-    fs::path root_;
+    orvane::testing_support::TempDir dir_{"arx_hidraw_test"};
+    const fs::path root_ = dir_.path();
 };
 
 TEST(HidrawBackendTest, EnumeratesInNumericOrderWithIds) {

@@ -7,32 +7,16 @@
 #include <fstream>
 #include <sstream>
 
+#include "../support/temp_dir.h"
 #include "sim_rig.h"
 
 namespace arx {
 namespace {
 
 namespace fs = std::filesystem;
+using orvane::testing_support::readFile;
+using orvane::testing_support::TempDir;
 using testing::SimRig;
-
-// A file in a fresh temporary folder, removed with the object.
-class TempDir {
-public:
-    TempDir() {
-        char name[] = "/tmp/arx_sim_test_XXXXXX";
-        path_ = mkdtemp(name);
-    }
-    ~TempDir() { fs::remove_all(path_); }
-    std::string write(const std::string& file, const std::string& text) const {
-        const fs::path p = path_ / file;
-        std::ofstream(p) << text;
-        return p.string();
-    }
-    std::string path(const std::string& file) const { return (path_ / file).string(); }
-
-private:
-    fs::path path_;
-};
 
 // Sets an environment variable for one scope and restores the earlier state after.
 class ScopedEnv {
@@ -52,13 +36,6 @@ private:
     const char* name_;
     std::optional<std::string> old_;
 };
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 TEST(SimConfigFile, ReadsEveryKey) {
     std::string error;
@@ -107,7 +84,7 @@ TEST(SimConfigFile, RefusesBadLinesWithTheirNumber) {
 TEST(SimEnvironment, SelectsTheSimulatorAndLogsEveryReport) {
     TempDir dir;
     const std::string config = dir.write("sim.conf", "vendor_id = 0x1111\nproduct_id = 0x2222\n");
-    const std::string log = dir.path("reports.log");
+    const std::string log = dir.file("reports.log");
     dir.write("reports.log", "earlier line\n");
     ScopedEnv sim("ARXUSB_SIMULATOR", config);
     ScopedEnv logEnv("ARXUSB_SIMULATOR_LOG", log);
@@ -143,7 +120,7 @@ TEST(SimEnvironment, OneMeansDefaultsAndZeroOrEmptyMeansHardware) {
 TEST(SimEnvironment, UnreadableConfigurationGivesNoDevice) {
     TempDir dir;
     for (const std::string& setting :
-         {dir.path("missing.conf"), dir.write("bad.conf", "vendor_id = lots\n")}) {
+         {dir.file("missing.conf"), dir.write("bad.conf", "vendor_id = lots\n")}) {
         SCOPED_TRACE(setting);
         ScopedEnv sim("ARXUSB_SIMULATOR", setting);
         ::testing::internal::CaptureStderr();

@@ -24,30 +24,9 @@
 #include <vector>
 
 #include "base/core_error.h"
+#include "temp_dir.h"
 
 namespace orvane::testing_support {
-
-// A fresh folder of its own, removed with everything in it.
-class FaultDir {
-public:
-    FaultDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "orvane-faults-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-        path_ = pattern;
-    }
-    ~FaultDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    FaultDir(const FaultDir&) = delete;
-    FaultDir& operator=(const FaultDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
 
 // While alive, no file of this process can grow past `bytes`: the write that would pass the
 // cap fails with EFBIG, as on a disk that fills up there. SIGXFSZ is ignored meanwhile, so that
@@ -135,7 +114,7 @@ inline void expectSafeUnderWriteFaults(const std::string& target,
 // false when the system does not allow the mount (not root); test failures inside the child
 // fail the calling test.
 inline bool runOnFullFileSystem(const std::function<void(const std::filesystem::path&)>& body) {
-    FaultDir mountPoint;
+    TempDir mountPoint;
     const pid_t child = ::fork();
     if (child == 0) {
         if (::unshare(CLONE_NEWNS) != 0 ||

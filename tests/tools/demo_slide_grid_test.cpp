@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "../support/temp_dir.h"
 #include "demo_slide_files.h"
 #include "demo_slide_plan.h"
 #include "document/tiff_loader.h"
@@ -25,9 +26,8 @@ TEST(DemoSlideGridTest, LoadMapAndDefineGridLandOnTheNominalCentres) {
         DemoOptions options;
         options.pixelUm = pixelUm;
         options.seed = 21;
-        options.outDir =
-            (fs::temp_directory_path() / ("orvane_grid_check_" + std::to_string(::getpid())))
-                .string();
+        const testing_support::TempDir dir("orvane_grid_check");
+        options.outDir = dir.file("slide");
         const DemoSlide slide = planDemoSlide(options);
         writeDemoSlide(slide);
 
@@ -43,7 +43,6 @@ TEST(DemoSlideGridTest, LoadMapAndDefineGridLandOnTheNominalCentres) {
             (fs::path(options.outDir) / kMapFile).string(), grid.parameters, job, diagnostics);
         EXPECT_TRUE(pinErrors.empty());
         DefineGridLayout(grid, image);
-        fs::remove_all(options.outDir);
 
         ASSERT_EQ(grid.parameters.quadsX, slide.layout.quadsX());
         ASSERT_EQ(grid.parameters.quadsY, slide.layout.quadsY());

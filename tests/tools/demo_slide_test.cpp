@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/temp_dir.h"
 #include "demo_slide_files.h"
 #include "demo_slide_plan.h"
 #include "demo_slide_render.h"
@@ -25,20 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string readAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-fs::path freshDir(const std::string& name) {
-    const fs::path dir = fs::temp_directory_path() /
-                         ("orvane_tools_test_" + name + "_" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    return dir;
-}
-
 // A small slide (40 um pixels) written once for the whole suite; the tests only read it.
 class DemoSlideFiles : public testing::Test {
 protected:
@@ -46,16 +33,18 @@ protected:
         DemoOptions options;
         options.pixelUm = 40.0;
         options.seed = 7;
-        options.outDir = freshDir("files").string();
+        dir_ = std::make_unique<testing_support::TempDir>("orvane_tools_test");
+        options.outDir = dir_->file("files");
         slide_ = new DemoSlide(planDemoSlide(options));
         writeDemoSlide(*slide_);
     }
     static void TearDownTestSuite() {
-        fs::remove_all(slide_->options.outDir);
         delete slide_;
         slide_ = nullptr;
+        dir_.reset();  // the slide's files with it
     }
     static fs::path file(const char* name) { return fs::path(slide_->options.outDir) / name; }
+    static inline std::unique_ptr<testing_support::TempDir> dir_;
     static DemoSlide* slide_;
 };
 DemoSlide* DemoSlideFiles::slide_ = nullptr;
@@ -301,15 +290,15 @@ TEST(DemoSlideOptions, SameSeedSameFilesOtherSeedOtherFiles) {
     const char* names[] = {kChannelFile[0], kChannelFile[1], kMapFile, kTruthFile};
     std::vector<std::string> runs[3];
     const std::uint64_t seeds[3] = {11, 11, 12};
+    const testing_support::TempDir dir("orvane_tools_test");
     for (int run = 0; run < 3; ++run) {
         DemoOptions options;
         options.pixelUm = 50.0;
         options.seed = seeds[run];
-        options.outDir = freshDir("seed" + std::to_string(run)).string();
+        options.outDir = dir.file("seed" + std::to_string(run));
         writeDemoSlide(planDemoSlide(options));
         for (const char* name : names)
-            runs[run].push_back(readAll(fs::path(options.outDir) / name));
-        fs::remove_all(options.outDir);
+            runs[run].push_back(testing_support::readFile(fs::path(options.outDir) / name));
     }
     for (std::size_t i = 0; i < std::size(names); ++i) {
         SCOPED_TRACE(names[i]);

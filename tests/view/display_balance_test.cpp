@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "../measure/test_image.h"
+#include "../support/test_images.h"
 #include "view/display_raster.h"
 
 namespace orvane {

@@ -6,6 +6,8 @@
 #include <random>
 #include <vector>
 
+#include "../support/recording_progress.h"
+#include "../support/test_images.h"
 #include "base/allocator.h"
 #include "view/display_raster.h"
 
@@ -14,26 +16,13 @@ namespace {
 
 using Rgb = std::array<std::uint8_t, 3>;
 
-class RecordingProgress : public Progress {
-public:
-    void message(const std::string& text) override { texts.push_back(text); }
-    std::vector<std::string> texts;
-};
+using testing_support::RecordingProgress;
 
 // An image of `layerValues.size()` layers, every sample of layer i equal to layerValues[i].
 LayeredImage uniformImage(std::int32_t width, std::int32_t height,
                           std::vector<std::uint16_t> layerValues) {
-    LayeredImage image;
-    for (std::size_t i = 0; i < layerValues.size(); ++i) {
-        ImageLayer& layer = image.layers[i];
-        layer.width = width;
-        layer.height = height;
-        const std::size_t count = static_cast<std::size_t>(width) * height;
-        layer.samples = allocateBuffer<std::uint16_t>(count);
-        std::fill_n(layer.samples.get(), count, layerValues[i]);
-    }
-    image.layerCount = static_cast<std::int32_t>(layerValues.size());
-    return image;
+    return testing_support::makeImage(width, height, static_cast<int>(layerValues.size()),
+                                      [&](int k, int, int) { return layerValues[std::size_t(k)]; });
 }
 
 DisplayState state(bool log, bool inverted, std::array<bool, 3> on) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "../support/kernel_choice.h"
+#include "../support/test_images.h"
 #include "base/allocator.h"
 #include "base/parallel.h"
 #include "view/display_raster.h"

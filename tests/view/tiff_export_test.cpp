@@ -6,7 +6,10 @@
 #include <fstream>
 #include <iterator>
 
-#include "../document/tiff_fixture.h"
+#include "../support/recording_progress.h"
+#include "../support/temp_dir.h"
+#include "../support/test_images.h"
+#include "../support/tiff_writer.h"
 #include "base/allocator.h"
 #include "document/tiff_loader.h"
 #include "view/tiff_export.h"
@@ -18,22 +21,12 @@ using testing_support::readRgbTiff;
 using testing_support::TempDir;
 using testing_support::TiffSpec;
 
-class RecordingProgress : public Progress {
-public:
-    void message(const std::string& text) override { texts.push_back(text); }
-    std::vector<std::string> texts;
-};
+using testing_support::RecordingProgress;
 
 LayeredImage rampImage(std::int32_t width, std::int32_t height) {
-    LayeredImage image;
-    image.layers[0].width = width;
-    image.layers[0].height = height;
-    const std::size_t count = static_cast<std::size_t>(width) * height;
-    image.layers[0].samples = allocateBuffer<std::uint16_t>(count);
-    for (std::size_t k = 0; k < count; ++k)
-        image.layers[0].samples[k] = static_cast<std::uint16_t>(k * 611);
-    image.layerCount = 1;
-    return image;
+    return testing_support::makeImage(width, height, 1, [width](int, int x, int y) {
+        return static_cast<std::uint16_t>((static_cast<std::size_t>(y) * width + x) * 611);
+    });
 }
 
 std::vector<std::string> filesIn(const std::filesystem::path& dir) {
@@ -42,11 +35,6 @@ std::vector<std::string> filesIn(const std::filesystem::path& dir) {
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
-}
-
-std::string contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 TEST(TiffExportTest, WritesRgbTagsTwoStripsAndTheExportRaster) {
@@ -151,7 +139,7 @@ TEST(TiffExportTest, OutOfMemoryLeavesNoFileAndKeepsTheOldOne) {
     NullProgress progress;
     EXPECT_THROW(ExportTiff(image, DisplayState{}, path, progress), OutOfMemoryError);
     EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"keep.tif"});
-    EXPECT_EQ(contents(path), "the picture from yesterday");
+    EXPECT_EQ(testing_support::readFile(path), "the picture from yesterday");
     EXPECT_THROW(ExportTiff(image, DisplayState{}, dir.file("new.tif"), progress),
                  OutOfMemoryError);
     EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"keep.tif"});

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "../support/test_images.h"
 #include "../support/write_faults.h"
 #include "document/tiff_messages.h"
 #include "view/tiff_export.h"
@@ -15,20 +16,13 @@ namespace {
 
 using testing_support::expectSafeOnFullFileSystem;
 using testing_support::expectSafeUnderWriteFaults;
-using testing_support::FaultDir;
+using testing_support::TempDir;
 
 // 120 x 90, two layers: an 8-bit export of about 32 KB and a 16-bit layer of about 21 KB.
 LayeredImage testImage() {
-    LayeredImage image;
-    image.layerCount = 2;
-    for (int k = 0; k < 2; ++k) {
-        ImageLayer& layer = image.layers[static_cast<std::size_t>(k)];
-        layer.width = 120;
-        layer.height = 90;
-        layer.samples.reset(new std::uint16_t[120 * 90]);
-        for (int i = 0; i < 120 * 90; ++i)
-            layer.samples[i] = static_cast<std::uint16_t>(i * (7 + k));
-    }
+    LayeredImage image = testing_support::makeImage(120, 90, 2, [](int k, int x, int y) {
+        return static_cast<std::uint16_t>((y * 120 + x) * (7 + k));
+    });
     image.imageDescription = "SCANINFO:0,0>>1.5,2.5";
     return image;
 }
@@ -62,7 +56,7 @@ TEST_F(TiffOutputFaults, FailedWriteAtAnyPointKeepsThePreviousFile) {
     const LayeredImage image = testImage();
     for (const Writer& writer : kWriters) {
         SCOPED_TRACE(writer.name);
-        FaultDir dir;
+        TempDir dir;
         const std::string target = dir.file(writer.name);
         expectSafeUnderWriteFaults(target, [&] { writer.write(image, target); });
     }

@@ -1,14 +1,15 @@
-// Test helpers that write small TIFF files with libtiff into a temporary folder, in every
-// layout the loader must accept or refuse, and read 8-bit RGB files back.
+// The one TIFF writer of the tests and the fuzz seeds: small files through libtiff in every
+// layout the loader must accept or refuse (strips, tiles, separate planes, compression, fill
+// order, resolution tags, description), one page or several, little- or big-endian; a scanner's
+// directory-first file written byte by byte; and 8-bit RGB files read back.
 #pragma once
-
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,54 +18,38 @@
 
 namespace orvane::testing_support {
 
-// A fresh folder under the system temp dir, removed with everything in it.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "orvane-test-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) std::abort();
-        path_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
+enum class ByteOrder { Little, Big };
 
-private:
-    std::filesystem::path path_;
-};
-
+// One page (TIFF directory).
 struct TiffSpec {
     std::uint32_t width = 4;
     std::uint32_t height = 3;
-    std::uint16_t bitsPerSample = 16;
+    std::uint16_t bitsPerSample = 16;  // 8, 16 or 32
     std::uint16_t samplesPerPixel = 1;
     std::uint16_t photometric = PHOTOMETRIC_MINISBLACK;
     std::uint16_t planar = PLANARCONFIG_CONTIG;
-    bool tiled = false;
+    std::uint32_t tileSize = 0;  // 0: strips; else square tiles of this size
     std::uint16_t compression = COMPRESSION_NONE;
     std::uint32_t rowsPerStrip = 0;  // 0: libtiff's default
+    std::optional<std::uint16_t> fillOrder;
     std::optional<float> xResolution;
     std::optional<float> yResolution;
     std::optional<std::uint16_t> resolutionUnit;
-    std::optional<std::string> description;
-    // Row-major, samplesPerPixel values a pixel; empty: value (x + 7 y) * 13 at each position.
+    std::string description;  // empty: no ImageDescription tag
+    // Row-major, samplesPerPixel values a pixel. When empty, `sample` gives them, and without
+    // it the value (x + 7 y) * 13 at each position.
     std::vector<std::uint16_t> samples;
+    // Sample s of (x, y); asked for the padding of the edge tiles too (x >= width or
+    // y >= height), which are 0 otherwise. Only the low bitsPerSample bits are written.
+    std::function<std::uint32_t(std::uint32_t x, std::uint32_t y, std::uint32_t s)> sample;
 };
 
 inline std::uint16_t fixtureSample(std::uint32_t x, std::uint32_t y) {
     return static_cast<std::uint16_t>((x + 7u * y) * 13u);
 }
 
-// Writes the file; returns false when libtiff refused.
-inline bool writeTiff(const std::string& path, const TiffSpec& item) {
-    TIFF* tif = TIFFOpen(path.c_str(), "w");
-    if (tif == nullptr) return false;
+// Fills the directory being written with one page; false when libtiff refused.
+inline bool writeTiffPage(TIFF* tif, const TiffSpec& item) {
     TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, item.width);
     TIFFSetField(tif, TIFFTAG_IMAGELENGTH, item.height);
     TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, item.bitsPerSample);
@@ -72,54 +57,100 @@ inline bool writeTiff(const std::string& path, const TiffSpec& item) {
     TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, item.photometric);
     TIFFSetField(tif, TIFFTAG_PLANARCONFIG, item.planar);
     TIFFSetField(tif, TIFFTAG_COMPRESSION, item.compression);
+    if (item.fillOrder) TIFFSetField(tif, TIFFTAG_FILLORDER, *item.fillOrder);
     if (item.xResolution) TIFFSetField(tif, TIFFTAG_XRESOLUTION, *item.xResolution);
     if (item.yResolution) TIFFSetField(tif, TIFFTAG_YRESOLUTION, *item.yResolution);
     if (item.resolutionUnit) TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, *item.resolutionUnit);
-    if (item.description) TIFFSetField(tif, TIFFTAG_IMAGEDESCRIPTION, item.description->c_str());
+    if (!item.description.empty())
+        TIFFSetField(tif, TIFFTAG_IMAGEDESCRIPTION, item.description.c_str());
 
-    const std::uint32_t spp = item.planar == PLANARCONFIG_CONTIG ? item.samplesPerPixel : 1;
-    const std::uint32_t planes = item.planar == PLANARCONFIG_CONTIG ? 1 : item.samplesPerPixel;
-    const std::size_t bytes = item.bitsPerSample / 8;
-    auto value = [&](std::uint32_t x, std::uint32_t y, std::uint32_t s) -> std::uint16_t {
-        if (item.samples.empty()) return fixtureSample(x, y);
-        return item
-            .samples[(static_cast<std::size_t>(y) * item.width + x) * item.samplesPerPixel + s];
+    const bool contig = item.planar == PLANARCONFIG_CONTIG;
+    const std::uint32_t spp = contig ? item.samplesPerPixel : 1;  // samples in one plane
+    const std::uint32_t planes = contig ? 1 : item.samplesPerPixel;
+    const std::size_t bytes = item.bitsPerSample >= 8 ? item.bitsPerSample / 8 : 1;
+    auto value = [&](std::uint32_t x, std::uint32_t y, std::uint32_t s) -> std::uint32_t {
+        const bool inside = x < item.width && y < item.height;
+        if (!item.samples.empty())
+            return inside ? item.samples[(static_cast<std::size_t>(y) * item.width + x) *
+                                             item.samplesPerPixel +
+                                         s]
+                          : 0;
+        if (item.sample) return item.sample(x, y, s);
+        return inside ? fixtureSample(x, y) : 0;
+    };
+    // Samples in the host's order: libtiff swaps them for a big-endian file.
+    auto put = [&](std::uint8_t* at, std::uint32_t v) {
+        if (bytes == 1) {
+            *at = static_cast<std::uint8_t>(v);
+        } else if (bytes == 2) {
+            const auto v16 = static_cast<std::uint16_t>(v);
+            std::memcpy(at, &v16, 2);
+        } else {
+            std::memcpy(at, &v, 4);
+        }
     };
     bool ok = true;
-    if (item.tiled) {
-        const std::uint32_t tile = 16;
+    if (item.tileSize != 0) {
+        const std::uint32_t tile = item.tileSize;
         TIFFSetField(tif, TIFFTAG_TILEWIDTH, tile);
         TIFFSetField(tif, TIFFTAG_TILELENGTH, tile);
-        std::vector<std::uint8_t> buffer(tile * tile * spp * bytes, 0);
-        for (std::uint32_t ty = 0; ty < item.height; ty += tile)
-            for (std::uint32_t tx = 0; tx < item.width; tx += tile) {
-                for (std::uint32_t y = 0; y < tile; ++y)
-                    for (std::uint32_t x = 0; x < tile; ++x) {
-                        const bool inside = tx + x < item.width && ty + y < item.height;
-                        const std::uint16_t v = inside ? value(tx + x, ty + y, 0) : 0;
-                        std::memcpy(&buffer[(y * tile + x) * bytes], &v, bytes);
-                    }
-                ok = ok && TIFFWriteTile(tif, buffer.data(), tx, ty, 0, 0) != -1;
-            }
+        std::vector<std::uint8_t> buffer(static_cast<std::size_t>(tile) * tile * spp * bytes, 0);
+        for (std::uint32_t plane = 0; plane < planes; ++plane)
+            for (std::uint32_t ty = 0; ty < item.height; ty += tile)
+                for (std::uint32_t tx = 0; tx < item.width; tx += tile) {
+                    for (std::uint32_t y = 0; y < tile; ++y)
+                        for (std::uint32_t x = 0; x < tile; ++x)
+                            for (std::uint32_t s = 0; s < spp; ++s)
+                                put(&buffer[((y * tile + x) * spp + s) * bytes],
+                                    value(tx + x, ty + y, plane + s));
+                    ok = ok && TIFFWriteTile(tif, buffer.data(), tx, ty, 0,
+                                             static_cast<std::uint16_t>(plane)) != -1;
+                }
     } else {
         if (item.rowsPerStrip != 0) TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, item.rowsPerStrip);
         std::vector<std::uint8_t> row(static_cast<std::size_t>(item.width) * spp * bytes);
         for (std::uint32_t plane = 0; plane < planes; ++plane)
             for (std::uint32_t y = 0; y < item.height; ++y) {
                 for (std::uint32_t x = 0; x < item.width; ++x)
-                    for (std::uint32_t s = 0; s < spp; ++s) {
-                        const std::uint16_t v = value(x, y, plane + s);
-                        if (bytes == 1)
-                            row[x * spp + s] = static_cast<std::uint8_t>(v);
-                        else
-                            std::memcpy(&row[(x * spp + s) * 2], &v, 2);
-                    }
+                    for (std::uint32_t s = 0; s < spp; ++s)
+                        put(&row[(x * spp + s) * bytes], value(x, y, plane + s));
                 ok = ok &&
                      TIFFWriteScanline(tif, row.data(), y, static_cast<std::uint16_t>(plane)) != -1;
             }
     }
+    return ok;
+}
+
+// Writes the pages into one file, one directory a page; false when libtiff refused.
+inline bool writeTiffPages(const std::string& path, const std::vector<TiffSpec>& pages,
+                           ByteOrder order = ByteOrder::Little) {
+    TIFF* tif = TIFFOpen(path.c_str(), order == ByteOrder::Big ? "wb" : "wl");
+    if (tif == nullptr) return false;
+    bool ok = true;
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        ok = writeTiffPage(tif, pages[i]) && ok;
+        // The last directory is written by the close.
+        if (i + 1 < pages.size()) ok = TIFFWriteDirectory(tif) == 1 && ok;
+    }
     TIFFClose(tif);
     return ok;
+}
+
+inline bool writeTiff(const std::string& path, const TiffSpec& item,
+                      ByteOrder order = ByteOrder::Little) {
+    return writeTiffPages(path, {item}, order);
+}
+
+// A 16-bit grey page of width x height with sample(x, y).
+inline TiffSpec greyPage(std::uint32_t width, std::uint32_t height,
+                         std::function<std::uint32_t(std::uint32_t, std::uint32_t)> sample) {
+    TiffSpec page;
+    page.width = width;
+    page.height = height;
+    page.sample = [sample = std::move(sample)](std::uint32_t x, std::uint32_t y, std::uint32_t) {
+        return sample(x, y);
+    };
+    return page;
 }
 
 // A 16-bit grey scan of one value everywhere, without resolution tags (100 pixels a millimetre).

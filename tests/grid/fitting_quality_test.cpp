@@ -11,6 +11,7 @@
 #include <map>
 #include <tuple>
 
+#include "../support/temp_dir.h"
 #include "demo_slide_files.h"
 #include "demo_slide_plan.h"
 #include "document/tiff_loader.h"
@@ -38,9 +39,8 @@ const Fixture& demoFixture() {
         demo::DemoOptions options;
         options.pixelUm = 10.0;
         options.seed = 1;
-        options.outDir =
-            (std::filesystem::temp_directory_path() / ("fitting_" + std::to_string(getpid())))
-                .string();
+        const testing_support::TempDir dir("fitting");
+        options.outDir = dir.file("slide");
         f->slide = demo::planDemoSlide(options);
         demo::writeDemoSlide(f->slide);
         NullProgress progress;
@@ -53,7 +53,6 @@ const Fixture& demoFixture() {
         // the user does in the Grid Parameters dialog.
         f->grid.parameters.spotDiameter = kDemoSpotDiameter;
         DefineGridLayout(f->grid, f->image);
-        std::filesystem::remove_all(options.outDir);
         return f;
     }();
     return *fixture;

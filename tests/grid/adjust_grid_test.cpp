@@ -5,8 +5,8 @@
 #include <cmath>
 #include <optional>
 
+#include "../support/test_images.h"
 #include "grid/adjust_grid.h"
-#include "test_image.h"
 
 namespace orvane {
 namespace {

@@ -1,6 +1,7 @@
-// Shared helpers of the GUI tests: 16-bit scans written in a temporary folder, settings kept
-// out of the user's home, message boxes and file dialogs answered by the test, a started
-// application and a standard grid defined through the Grid Parameters dialog.
+// The shared set-up of the GUI tests: a QtTest base that gives each test object its temporary
+// folder, keeps the settings out of the user's home and lets closed windows go after each test;
+// 16-bit scans written in that folder, message boxes and file dialogs answered by the test, a
+// started application and a standard grid defined through the Grid Parameters dialog.
 #pragma once
 
 #include <functional>
@@ -11,16 +12,18 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QLineEdit>
+#include <QObject>
 #include <QSettings>
 #include <QStringList>
 
-#include "../document/tiff_fixture.h"
 #include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "app/modal_dialog.h"
 #include "app/orvane_app.h"
 #include "app/shell_services.h"
 #include "grid/ui/grid_parameters_dialog.h"
+#include "temp_dir.h"
+#include "tiff_writer.h"
 
 namespace orvane::testing_support {
 
@@ -28,14 +31,8 @@ namespace orvane::testing_support {
 inline QString writeScan(const TempDir& dir, const std::string& name, std::uint32_t width,
                          std::uint32_t height,
                          const std::function<std::uint16_t(std::uint32_t, std::uint32_t)>& sample) {
-    TiffSpec item;
-    item.width = width;
-    item.height = height;
-    item.samples.resize(static_cast<std::size_t>(width) * height);
-    for (std::uint32_t y = 0; y < height; ++y)
-        for (std::uint32_t x = 0; x < width; ++x) item.samples[y * width + x] = sample(x, y);
     const std::string path = dir.file(name);
-    if (!writeTiff(path, item)) std::abort();
+    if (!writeTiff(path, greyPage(width, height, sample))) std::abort();
     return QString::fromStdString(path);
 }
 
@@ -116,5 +113,18 @@ inline void defineStandardGrid(CMainFrame* frame) {
     frame->OnCommand(kGridDefine);
     setModalDialogHook({});
 }
+
+// The base of the QtTest objects that start the application: the folder of the test object's
+// files and settings, isolated before the first test; closed windows and their documents let go
+// after each. A test object that needs more in either calls these first.
+class GuiTest : public QObject {
+    Q_OBJECT
+protected:
+    TempDir dir_{"orvane-gui-test"};
+
+protected slots:
+    void initTestCase() { isolateSettings(dir_); }
+    void cleanup() { processDeferredDeletes(); }
+};
 
 }  // namespace orvane::testing_support
