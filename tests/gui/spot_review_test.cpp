@@ -12,11 +12,11 @@
 #include <QtTest>
 
 #include "../batch/batch_run.h"
-#include "../measure/test_image.h"
+#include "../support/gui_test.h"
+#include "../support/temp_dir.h"
 #include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "grid/grid_file.h"
-#include "gui_test_support.h"
 #include "measure/ui/mark_not_found_dialog.h"
 #include "measure/ui/spot_plot_widget.h"
 #include "measure/ui/spot_results_widget.h"
@@ -36,22 +36,6 @@ public:
     }
     ~DialogScript() { setModalDialogHook({}); }
 };
-
-// 2 x 1 quads of 4 x 3 spots at a 30-pixel pitch from (100, 100) and (250, 100), radius 8.
-void defineGrid(CMainFrame* frame) {
-    using D = CGridParametersDialog;
-    const std::map<int, QString> texts = {
-        {D::kCellsX, "4"},  {D::kCellsY, "3"},      {D::kStepX, "0.3"},  {D::kStepY, "0.3"},
-        {D::kOriginX, "1"}, {D::kOriginY, "1"},     {D::kDiamD, "0.16"}, {D::kDiamBg, "0.24"},
-        {D::kQuadsX, "2"},  {D::kQuadStepX, "1.5"}, {D::kQuadsY, "1"}};
-    DialogScript script([&](QDialog& d) {
-        for (const auto& [id, text] : texts)
-            d.findChild<QLineEdit*>(QString::number(id))->setText(text);
-        d.accept();
-        return d.result();
-    });
-    frame->OnCommand(kGridDefine);
-}
 
 // Spot (col, row) of quad qx is as bright as 500 + 200 x (its number in the grid) on layer 0 and
 // half that on layer 1 over its whole data disc, on a background of 100; the last spot of each
@@ -113,7 +97,7 @@ private slots:
         view_ = frame_->activeView();
         QVERIFY(view_->OverlayFile(green));
         view_->parentWidget()->resize(300, 200);
-        defineGrid(frame_);
+        defineStandardGrid(frame_);  // 2 x 1 quads of 4 x 3 spots, pitch 30 pixels
         table_ = qobject_cast<CSpotResultsWidget*>(frame_->spotResultsDock()->widget());
         plot_ = qobject_cast<CSpotPlotWidget*>(frame_->spotPlotDock()->widget());
         QVERIFY(table_ && plot_);

@@ -9,10 +9,11 @@
 #include <vector>
 
 #include "../support/kernel_choice.h"
+#include "../support/temp_dir.h"
+#include "../support/test_images.h"
 #include "measure/genepix_results.h"
 #include "measure/spot_plot.h"
 #include "measure/spot_results.h"
-#include "test_image.h"
 
 namespace orvane {
 namespace {
@@ -69,7 +70,8 @@ TEST(SpotResultsTest, GenePixFileIsUnchanged) {
     GenePixExportInfo info;
     info.imageFiles = {{"/scans/red.tif", 0}, {"/scans/green.tif", 0}};
     info.dateTime = "2026/12/08 01:30:00";
-    const std::string path = testing_support::tempPath("spot_results_test", "unchanged.gpr");
+    const testing_support::TempDir dir("spot_results_test");
+    const std::string path = dir.file("unchanged.gpr");
     for (int threads : {1, 2}) {
         SCOPED_TRACE(threads);
         testing_support::setThreads(threads);
