@@ -142,6 +142,9 @@ void setFields(GridParameters& p, const ZoneExtent& e, const PrintJobParameters&
     p.zone = 0;
     p.originX = job.zone_0_origin_x;
     p.originY = job.zone_0_origin_y;
+    // The print job's quads lie on its template steps.
+    p.quadShiftX.fill(0.0);
+    p.quadShiftY.fill(0.0);
 }
 
 // One print stroke: every pin of the head deposits its well at the same spot of its own quad.
