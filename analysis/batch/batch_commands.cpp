@@ -89,7 +89,7 @@ const std::vector<Command>& batchCommands() {
 #endif
         paramsCommand(),    defineGridCommand(), gridInfoCommand(), adjustCommand(),
         extractCommand(),   statsCommand(),      pairsCommand(),    histogramCommand(),
-        findGenesCommand(), placeCommand(),
+        findGenesCommand(), placeCommand(),      reportCommand(),
     };
     return commands;
 }

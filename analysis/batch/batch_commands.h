@@ -53,6 +53,7 @@ Command pairsCommand();
 Command histogramCommand();
 Command findGenesCommand();
 Command placeCommand();
+Command reportCommand();
 
 // Runs orvane-batch with its arguments (argv without the program name); returns the exit status.
 int runBatch(const std::vector<std::string>& args, CommandContext& context);
