@@ -89,7 +89,8 @@ const std::vector<Command>& batchCommands() {
 #endif
         paramsCommand(),    defineGridCommand(), gridInfoCommand(), adjustCommand(),
         extractCommand(),   statsCommand(),      pairsCommand(),    histogramCommand(),
-        findGenesCommand(), placeCommand(),      reportCommand(),
+        findGenesCommand(), placeCommand(),      resultsCommand(),  markNotFoundCommand(),
+        reportCommand(),
     };
     return commands;
 }

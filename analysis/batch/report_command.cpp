@@ -16,16 +16,12 @@ int runReport(const ParsedArgs& args, CommandContext& context) {
     const QuadIndex current = currentQuadFrom(args);
     // What extract refuses, the report refuses the same way and before writing anything.
     checkOutputIsNotInput(output, args.positionals);
-    if (args.positionals.size() < 2)
-        throw UsageError("give the grid file, then the image and its overlays");
-    const SpotGrid grid = loadGridFile(args.positionals[0]);
-    const std::vector<std::string> scans(args.positionals.begin() + 1, args.positionals.end());
-    const LayeredImage image = loadInputs(scans, context.progress);
-    const GridQuad& quad = currentQuadOf(grid, current);
+    const GridInputs inputs = loadGridInputs(args, context.progress);
+    const GridQuad& quad = currentQuadOf(inputs.grid, current);
     QcReportInfo info;
-    info.scanNames = scans;
+    info.scanNames.assign(args.positionals.begin() + 1, args.positionals.end());
     info.gridName = args.positionals[0];
-    WriteQcReport(output, image, grid, quad, info, context.progress);
+    WriteQcReport(output, inputs.image, inputs.grid, quad, info, context.progress);
     context.clearProgress();
     return kExitSuccess;
 }

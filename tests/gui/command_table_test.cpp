@@ -79,17 +79,18 @@ private slots:
                               "&1 " + app->recentFiles().files().first(), "-", "E&xit"}));
         QCOMPARE(menus["&Edit"], (QStringList{"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C",
                                               "&Paste\tCtrl+V"}));
-        QCOMPARE(menus["&View"], (QStringList{"&Toolbar", "&Status Bar", "Overview"}));
+        QCOMPARE(menus["&View"],
+                 (QStringList{"&Toolbar", "&Status Bar", "Overview", "Spot Results", "Spot Plot"}));
         QCOMPARE(menus["&Image"], (QStringList{"Subtract Background", "Filter Image (3x3 mean)",
                                                "Filter Image (3x3 median)"}));
         QCOMPARE(menus["&Selection"], (QStringList{"Show Selection Statistics...",
                                                    "Show Selection Pairs...", "Save Raw Data..."}));
         QCOMPARE(menus["&Grid"],
                  (QStringList{"&Define Grid...", "Load Grid...", "Save Grid...", "-",
-                              "&Find / Highlight Genes...\tCtrl+F", "-", "&Adjust Grid 2DW",
-                              "Adjust Grid 1DW", "Adjust Grid CM", "Auto Place Grid", "-",
-                              "&Extract Grid Data", "Export GenePix Results...",
-                              "Grid Data &Histogram..."}));
+                              "&Find / Highlight Genes...\tCtrl+F", "Mark Spots Not Found...", "-",
+                              "&Adjust Grid 2DW", "Adjust Grid 1DW", "Adjust Grid CM",
+                              "Auto Place Grid", "-", "&Extract Grid Data",
+                              "Export GenePix Results...", "Grid Data &Histogram..."}));
         QCOMPARE(menus["&Window"], (QStringList{"&New Window", "&Cascade", "Tile &Horizontally",
                                                 "Tile &Vertically", "&Arrange Icons"}));
         QCOMPARE(menus["&Help"], QStringList{"&About Orvane..."});

@@ -65,6 +65,7 @@ enum CommandId : int {
     kSelectionSaveRaw = 32803,
     kGridAutoPlace = 32804,
     kGridExportGenePix = 32805,
+    kGridMarkNotFound = 32806,
 };
 
 // Resource numbers of the two menus: 128 while no image window is open, 129 while one is active.

@@ -53,6 +53,7 @@ void COrvaneView::OnSubtractBackground() {
     }
     RebuildDisplay();
     repaintAll();
+    emit spotDataChanged();
 }
 
 void COrvaneView::OnFilterMean() {
@@ -62,6 +63,7 @@ void COrvaneView::OnFilterMean() {
     }
     RebuildDisplay();
     repaintAll();
+    emit spotDataChanged();
 }
 
 void COrvaneView::OnFilterMedian() {
@@ -71,6 +73,7 @@ void COrvaneView::OnFilterMedian() {
     }
     RebuildDisplay();
     repaintAll();
+    emit spotDataChanged();
 }
 
 }  // namespace orvane
