@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build demo test test-nogui bench fuzz clean
+.PHONY: all deps build demo workflow-demo test test-nogui bench fuzz clean
 
 all: build
 
@@ -27,6 +27,10 @@ test-nogui:
 
 demo: build
 	scripts/demo $(BUILD)
+
+# Three generated slides through workflow/Snakefile (orvane-batch steps, reports, limma).
+workflow-demo: build
+	scripts/workflow-demo $(BUILD)
 
 # Benchmarks want an optimised build without sanitizers.
 # OpenCV (scripts/install-deps --bench) gives the reference figures.

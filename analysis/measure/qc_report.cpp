@@ -180,7 +180,8 @@ std::string spotMap(const GridParameters& p, const SpotResults& results, ValueOf
     for (int i = 0; i < 32; ++i)
         bar.push_back(hex(scaleColour(diverging ? kDiverging : kSequential, i / 31.0)));
     return "<figure class=\"map\">" + pngImage(picture, title) + "<figcaption>" +
-           XmlEscaped(title) + "</figcaption>" + SvgColourBar(bar, low, high, unit) + "</figure>\n";
+           XmlEscaped(title) + "</figcaption>" +
+           SvgColourBar(bar, low, high, unit, std::max(240, picture.width)) + "</figure>\n";
 }
 
 std::string spotMaps(const GridParameters& p, const SpotResults& results) {
@@ -197,7 +198,7 @@ std::string spotMaps(const GridParameters& p, const SpotResults& results) {
     if (results.layerCount >= 2)
         s += spotMap(
             p, results, [](const SpotResult& r) { return r.ratios.logRatio; }, true,
-            "Log ratio, layer 0 / layer 1", "log2 ratio of medians (background subtracted)");
+            "Log ratio, layer 0 / layer 1", "log2 ratio of medians");
     return s;
 }
 
@@ -356,14 +357,16 @@ std::string geometrySection(const SpotGrid& grid, const GridQuad& current,
 }
 
 constexpr const char* kStyle =
-    "body{font-family:sans-serif;margin:24px;color:#222;max-width:1100px}"
+    "body{font-family:sans-serif;margin:24px;color:#222}"
+    ".row{display:flex;flex-wrap:wrap;column-gap:40px;align-items:flex-start}"
+    "section{flex:0 1 auto}"
     "h1{font-size:22px}h2{font-size:17px;margin-top:28px;border-bottom:1px solid #ccc}"
     "table{border-collapse:collapse;margin:8px 0}th,td{padding:2px 8px;text-align:right;"
     "border-bottom:1px solid #eee}thead th{border-bottom:1px solid #888}"
     "table.keys th,table.keys td,#scans "
     "td{text-align:left}tr.total{font-weight:bold;border-top:2px solid #888}"
     "figure{display:inline-block;margin:8px 16px 8px 0;vertical-align:top}"
-    "figcaption{font-size:12px;color:#555;max-width:640px}"
+    "figcaption{font-size:12px;color:#555;max-width:640px}figure.map figcaption{max-width:240px}"
     "img{image-rendering:pixelated;display:block}";
 
 }  // namespace
@@ -377,20 +380,22 @@ std::string QcReportHtml(const LayeredImage& image, const SpotGrid& grid,
     s += "<title>QC report: " + XmlEscaped(name) + "</title>\n<style>" + std::string(kStyle) +
          "</style>\n</head>\n<body>\n";
     s += "<h1>QC report: " + XmlEscaped(name) + "</h1>\n";
-    s += "<section id=\"scan-section\">\n<h2>Scans</h2>\n" + scansSection(image, info) +
-         "</section>\n";
+    // Sections side by side where the window is wide enough: the picture is tall and narrow.
+    s += "<div class=\"row\">\n<section id=\"scan-section\">\n<h2>Scans</h2>\n" +
+         scansSection(image, info) + "</section>\n";
     s += "<section id=\"grid-section\">\n<h2>Grid</h2>\n" +
-         geometrySection(grid, currentQuad, info) + "</section>\n";
-    s += "<section id=\"picture-section\">\n<h2>Slide</h2>\n<figure>" +
+         geometrySection(grid, currentQuad, info) + "</section>\n</div>\n";
+    s += "<div class=\"row\">\n<section id=\"picture-section\">\n<h2>Slide</h2>\n<figure>" +
          pngImage(ReducedScanPicture(image, grid, results, 560, 900), "The scan, reduced") +
          "<figcaption>The scan reduced, quads outlined in cyan, marked spots crossed in "
          "magenta.</figcaption></figure>\n</section>\n";
     s += "<section id=\"maps-section\">\n<h2>Spot maps</h2>\n<p>Every quad where the slide has "
          "it, one cell a spot; light grey: no well, dark grey: no value.</p>\n" +
-         spotMaps(p, results) + "</section>\n";
-    s += "<section id=\"ma-section\">\n<h2>M–A plot</h2>\n" + maPlot(results) + "</section>\n";
-    s += "<section id=\"snr-section\">\n<h2>SNR per layer</h2>\n" + snrPlot(results) +
+         spotMaps(p, results) + "</section>\n</div>\n";
+    s += "<div class=\"row\">\n<section id=\"ma-section\">\n<h2>M–A plot</h2>\n" + maPlot(results) +
          "</section>\n";
+    s += "<section id=\"snr-section\">\n<h2>SNR per layer</h2>\n" + snrPlot(results) +
+         "</section>\n</div>\n";
     s += "<section id=\"quads-section\">\n<h2>Quads</h2>\n<p>Measured: spots with a well. "
          "Saturated: measured spots with a % Sat. above 0 in any layer. Median SNR over the "
          "measured spots. % found: measured spots whose % &gt; B+2SD is at least " +

@@ -153,12 +153,14 @@ std::string SvgPlot::Svg(std::string_view title) const {
 }
 
 std::string SvgColourBar(const std::vector<std::string>& colours, double low, double high,
-                         std::string_view label) {
-    constexpr double kWidth = 300, kX = 10;
-    std::string s =
-        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"320\" height=\"52\" viewBox=\"0 0 320 "
-        "52\" font-family=\"sans-serif\" font-size=\"11\" role=\"img\">\n<title>" +
-        XmlEscaped(label) + "</title>\n";
+                         std::string_view label, int width) {
+    constexpr double kX = 10;
+    const double kWidth = std::max(60, width - 20);
+    const std::string w = std::to_string(width);
+    std::string s = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + w +
+                    "\" height=\"52\" viewBox=\"0 0 " + w +
+                    " 52\" font-family=\"sans-serif\" font-size=\"11\" role=\"img\">\n<title>" +
+                    XmlEscaped(label) + "</title>\n";
     const double cell = kWidth / static_cast<double>(std::max<std::size_t>(1, colours.size()));
     for (std::size_t i = 0; i < colours.size(); ++i)
         s += "<rect x=\"" + fixed1(kX + cell * static_cast<double>(i)) + "\" y=\"4\" width=\"" +

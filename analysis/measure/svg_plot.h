@@ -49,9 +49,9 @@ private:
     std::vector<std::pair<std::string, std::string>> legend_;
 };
 
-// A horizontal colour bar for a spot map: `colours` from low to high, labelled at both ends and
-// at the round ticks between.
+// A horizontal colour bar `width` pixels wide for a spot map: `colours` from low to high, with
+// round ticks between the ends and the label below.
 std::string SvgColourBar(const std::vector<std::string>& colours, double low, double high,
-                         std::string_view label);
+                         std::string_view label, int width = 320);
 
 }  // namespace orvane

@@ -10,9 +10,10 @@ BATCH = os.environ.get("ORVANE_BATCH", "build/analysis/batch/orvane-batch")
 DEMO_SLIDE = os.environ.get("ORVANE_DEMO_SLIDE", "build/tools/orvane-demo-slide")
 
 
-def batch(*args, check=True):
-    """Runs orvane-batch; returns the CompletedProcess (text output)."""
-    result = subprocess.run([BATCH, *map(str, args)], capture_output=True, text=True)
+def batch(*args, check=True, cwd=None):
+    """Runs orvane-batch (in `cwd` when given); returns the CompletedProcess (text output)."""
+    result = subprocess.run([os.path.abspath(BATCH), *map(str, args)], capture_output=True,
+                            text=True, cwd=cwd)
     if check and result.returncode != 0:
         raise AssertionError(f"orvane-batch {' '.join(map(str, args))}: "
                              f"exit {result.returncode}: {result.stderr}")
