@@ -313,6 +313,12 @@ GalLayout LayoutGal(const GalFile& gal) {
         layout.shiftX.push_back(snapped(gal.blocks[i].x - (originX + stepX * qx)) / 1000.0);
         layout.shiftY.push_back(snapped(gal.blocks[i].y - (originY + stepY * qy)) / 1000.0);
     }
+    // Positions near the largest doubles overflow the fit; no slide is that large.
+    for (double v : {originX, originY, stepX, stepY})
+        if (!std::isfinite(v)) throw CoreError(kGalIrregularMessage);
+    for (std::size_t i = 0; i < layout.shiftX.size(); ++i)
+        if (!std::isfinite(layout.shiftX[i]) || !std::isfinite(layout.shiftY[i]))
+            throw CoreError(kGalIrregularMessage);
     layout.originX = originX / 1000.0;
     layout.originY = originY / 1000.0;
     layout.quadStepX = stepX / 1000.0;

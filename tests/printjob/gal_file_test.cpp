@@ -262,6 +262,10 @@ TEST(GalFileTest, RefusalsNameTheProblemAndChangeNothing) {
         // one place (closer than half a block), too many columns, blocks that differ.
         {galText({ok, "1000.4, 1500, 100, 3, 200, 2, 250"}, {}), "regular grid"},
         {galText({ok, "1290, 1740, 100, 3, 200, 2, 250"}, {}), "regular grid"},
+        {galText({"1e308, 1500, 100, 3, 200, 2, 250", "1.7e308, 1500, 100, 3, 200, 2, 250",
+                  "1.79e308, 1500, 100, 3, 200, 2, 250"},
+                 {}),
+         "regular grid"},
         {galText({ok, "2000, 1500, 100, 3, 200, 2, 250", "3000, 1500, 100, 3, 200, 2, 250",
                   "4000, 1500, 100, 3, 200, 2, 250", "5000, 1500, 100, 3, 200, 2, 250"},
                  {}),
