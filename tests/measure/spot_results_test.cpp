@@ -2,12 +2,14 @@
 // table's columns and cells, and the not-found marking rule at the threshold's edges.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "../support/kernel_choice.h"
 #include "measure/genepix_results.h"
+#include "measure/spot_plot.h"
 #include "measure/spot_results.h"
 #include "test_image.h"
 
@@ -155,6 +157,24 @@ TEST(SpotResultsTest, MarkingKeepsOtherMarksAndCountsNewOnes) {
     EXPECT_EQ(grid.quad(1, 1).Flags(2, 1), Excluded);
     EXPECT_EQ(MarkNotFoundMessage(MarkSpotsNotFound(grid, r, {70.0, false})),
               "Marked 0 of 23 spots.");
+}
+
+// M and A from the background-subtracted medians; none where a logarithm has no value.
+TEST(SpotResultsTest, PlotCoordinatesAndTicks) {
+    SpotResult spot;
+    spot.channels[0].featureMedian = 400;
+    spot.channels[0].backgroundMedian = 100;  // 300
+    spot.channels[1].featureMedian = 175;
+    spot.channels[1].backgroundMedian = 100;  // 75
+    const std::optional<SpotMA> ma = SpotMAOf(spot, 2);
+    ASSERT_TRUE(ma);
+    EXPECT_DOUBLE_EQ(ma->m, 2.0);
+    EXPECT_DOUBLE_EQ(ma->a, 0.5 * std::log2(300.0 * 75.0));
+    EXPECT_FALSE(SpotMAOf(spot, 1)) << "one layer";
+    spot.channels[1].featureMedian = 100;
+    EXPECT_FALSE(SpotMAOf(spot, 2)) << "no green signal";
+    EXPECT_EQ(PlotTicks({-1.3, 2.7}, 4), (std::vector<double>{-1.0, 0.0, 1.0, 2.0}));
+    EXPECT_EQ(PlotTicks({8.0, 13.0}, 3), (std::vector<double>{8.0, 10.0, 12.0}));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The Spot Results table: a model over the shared results, a filter proxy and the dock's widget.
 #include "measure/ui/spot_results_widget.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -168,6 +169,14 @@ CSpotResultsWidget::CSpotResultsWidget(QWidget* parent) : QWidget(parent) {
 void CSpotResultsWidget::setResults(std::shared_ptr<const SpotResults> results) {
     quiet_ = true;
     model_->setResults(std::move(results));
+    // Every header readable; the values are no wider than their headers.
+    QHeaderView* header = table_->horizontalHeader();
+    for (int c = 0; c < model_->columnCount(); ++c)
+        header->resizeSection(
+            c, std::max(header->defaultSectionSize(),
+                        fontMetrics().horizontalAdvance(
+                            model_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) +
+                            16));
     save_->setEnabled(model_->rowCount() > 0);
     quiet_ = false;
 }
