@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build demo workflow-demo test test-nogui bench fuzz clean
+.PHONY: all deps build demo workflow-demo test test-nogui lint format bench fuzz clean
 
 all: build
 
@@ -23,7 +23,7 @@ test: build
 
 # The core, orvane-batch, the robot library and the module must build and pass without Qt.
 test-nogui:
-	@$(MAKE) --no-print-directory test BUILD=build-nogui CMAKE_FLAGS=-DORVANE_BUILD_GUI=OFF
+	@$(MAKE) --no-print-directory test BUILD=build-nogui CMAKE_FLAGS="-DORVANE_BUILD_GUI=OFF $(CMAKE_FLAGS)"
 
 demo: build
 	scripts/demo $(BUILD)
@@ -31,6 +31,13 @@ demo: build
 # Three generated slides through workflow/Snakefile (orvane-batch steps, reports, limma).
 workflow-demo: build
 	scripts/workflow-demo $(BUILD)
+
+# Style: the format check and clang-tidy (`format` applies the format).
+lint: build
+	scripts/lint $(BUILD)
+
+format:
+	scripts/lint --fix-format
 
 # Benchmarks want an optimised build without sanitizers.
 # OpenCV (scripts/install-deps --bench) gives the reference figures.

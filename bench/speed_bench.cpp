@@ -21,16 +21,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "base/allocator.h"
 #include "bench_references.h"
-#include "document/buffer.h"
 #include "document/image_processing.h"
 #include "document/tiff_loader.h"
 #include "grid/adjust_grid.h"
 #include "grid/define_grid.h"
+#include "grid/layout_files.h"
 #include "harness.h"
 #include "measure/extract_grid_data.h"
 #include "opencv_references.h"
-#include "printjob/load_map.h"
 #include "view/display_raster.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/parallel.h"
 #include "demo_pipeline.h"
-#include "document/parallel.h"
 #include "harness.h"
 #include "measure/spot_results.h"
 

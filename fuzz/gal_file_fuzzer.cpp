@@ -9,9 +9,9 @@
 #include <string>
 #include <tuple>
 
-#include "document/core_error.h"
+#include "base/core_error.h"
+#include "grid/layout_files.h"
 #include "memory_file.h"
-#include "printjob/gal_file.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <sstream>
 #include <string>
 
-#include "document/core_error.h"
+#include "base/core_error.h"
 #include "grid/grid_file.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <sstream>
 #include <string>
 
-#include "document/core_error.h"
-#include "printjob/load_map.h"
+#include "base/core_error.h"
+#include "grid/layout_files.h"
 
 namespace {
 

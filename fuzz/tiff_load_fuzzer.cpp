@@ -5,8 +5,8 @@
 
 #include <tiffio.h>
 
-#include "document/core_error.h"
-#include "document/progress.h"
+#include "base/core_error.h"
+#include "base/progress.h"
 #include "document/tiff_loader.h"
 #include "document/tiff_messages.h"
 #include "memory_file.h"

@@ -124,8 +124,9 @@ void writeSlideMap(std::ostream& out, const DemoSlide& slide) {
         for (int col = 0; col < layout.spotsX; ++col) {
             const int position = row * layout.spotsX + col;
             for (int pin = 0; pin < layout.pinCount(); ++pin) {
-                const Well& well =
-                    slide.wells[static_cast<std::size_t>(position * layout.pinCount() + pin)];
+                const Well& well = slide.wells[static_cast<std::size_t>(position) *
+                                                   static_cast<std::size_t>(layout.pinCount()) +
+                                               static_cast<std::size_t>(pin)];
                 std::snprintf(line, sizeof line,
                               "pin_x# %d, pin_y# %d, well_uid: %s, well_descr: %s\n",
                               pin % layout.pinsX, pin / layout.pinsX, well.uid.c_str(),

@@ -31,12 +31,12 @@
 #include <QTableView>
 #include <QTimer>
 
+#include "app/command_ids.h"
 #include "app/main_frame.h"
+#include "app/modal_dialog.h"
 #include "app/orvane_app.h"
-#include "document/ui/command_ids.h"
-#include "document/ui/shell_services.h"
+#include "app/shell_services.h"
 #include "grid/ui/grid_parameters_dialog.h"
-#include "grid/ui/modal_dialog.h"
 #include "measure/ui/spot_results_widget.h"
 #include "measure/ui/spot_review.h"
 #include "view/ui/orvane_view.h"

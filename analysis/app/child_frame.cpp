@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "document/ui/orvane_doc.h"
+#include "app/orvane_doc.h"
 #include "view/ui/orvane_view.h"
 
 namespace orvane {

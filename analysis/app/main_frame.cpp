@@ -13,12 +13,12 @@
 #include <QToolBar>
 
 #include "app/child_frame.h"
+#include "app/command_ids.h"
 #include "app/command_table.h"
 #include "app/orvane_app.h"
+#include "app/orvane_doc.h"
+#include "app/shell_services.h"
 #include "app/test_list_dialog.h"
-#include "document/ui/command_ids.h"
-#include "document/ui/orvane_doc.h"
-#include "document/ui/shell_services.h"
 #include "measure/ui/spot_review.h"
 #include "view/ui/orvane_view.h"
 #include "view/ui/overview_widget.h"
@@ -126,12 +126,11 @@ void CMainFrame::updateActions() {
 }
 
 void CMainFrame::updatePanes() {
-    static constexpr int kPaneIds[kPaneCount] = {0, 105, 106, 108, 109, 110, 103, 104, 107};
     const COrvaneView* view = activeView();
     for (int i = 1; i < kPaneCount; ++i) {
         if (!panes_[i]) continue;
         // A pane whose owner is not active stays empty.
-        panes_[i]->setText(view ? view->paneText(kPaneIds[i]) : QString());
+        panes_[i]->setText(view ? view->paneText(kStatusPanes[i].id) : QString());
     }
 }
 

@@ -12,7 +12,8 @@
 #include <QList>
 #include <QMainWindow>
 
-#include "document/ui/command_map.h"
+#include "app/command_map.h"
+#include "app/status_panes.h"
 
 class QAction;
 class QDockWidget;
@@ -29,8 +30,6 @@ class COrvaneDoc;
 class COrvaneView;
 class COverviewWidget;
 class CSpotReview;
-
-inline constexpr int kPaneCount = 9;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT

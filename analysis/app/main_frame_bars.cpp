@@ -13,11 +13,11 @@
 #include <QToolBar>
 
 #include "app/child_frame.h"
+#include "app/command_ids.h"
 #include "app/command_table.h"
 #include "app/main_frame.h"
+#include "app/shell_services.h"
 #include "app/toolbar_icons.h"
-#include "document/ui/command_ids.h"
-#include "document/ui/shell_services.h"
 #include "measure/ui/spot_plot_widget.h"
 #include "measure/ui/spot_results_widget.h"
 #include "measure/ui/spot_review.h"
@@ -27,15 +27,6 @@ namespace orvane {
 namespace {
 
 constexpr int kSeparator = 0;
-
-// The message pane and the eight panes of the status bar, by their identifying texts; the
-// text's width is the pane's width. The UID and description panes carry trailing blanks.
-const char* const kPaneTexts[kPaneCount] = {
-    "",           "Grid Quad (x, y)", "Grid Spot (x, y)",
-    "Spot UID",   "Spot Description", "Spot Intensity (ch1/bg1, ch2/bg2, ch3/bg3)",
-    "Position X", "Position Y",       "Point Intensity",
-};
-constexpr int kPanePaddedLength[kPaneCount] = {0, 0, 0, 61, 57, 0, 0, 0, 0};
 
 constexpr int kToolbarIds[] = {
     kSelectPoint, kSelectRectangle,   kSelectCircleDiameter, kSelectCircleRadius, kSelectGrid,
@@ -231,8 +222,9 @@ bool CMainFrame::createStatusBar() {
     bar->addWidget(panes_[0], 1);
     const QFontMetrics metrics(bar->font());
     for (int i = 1; i < kPaneCount; ++i) {
-        QString text(kPaneTexts[i]);
-        if (kPanePaddedLength[i] > 0) text = text.leftJustified(kPanePaddedLength[i], ' ');
+        QString text(kStatusPanes[i].text);
+        if (kStatusPanes[i].paddedLength > 0)
+            text = text.leftJustified(kStatusPanes[i].paddedLength, ' ');
         panes_[i] = new QLabel(bar);
         panes_[i]->setFrameShape(QFrame::Panel);
         panes_[i]->setFrameShadow(QFrame::Sunken);

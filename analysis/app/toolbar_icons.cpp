@@ -6,7 +6,7 @@
 #include <QPainterPath>
 #include <QPixmap>
 
-#include "document/ui/command_ids.h"
+#include "app/command_ids.h"
 
 namespace orvane {
 namespace {

@@ -6,7 +6,7 @@
 #include <exception>
 #include <new>
 
-#include "document/core_error.h"
+#include "base/core_error.h"
 
 namespace orvane::batch {
 
@@ -80,17 +80,10 @@ int runCommand(const Command& command, const std::vector<std::string>& args,
 
 const std::vector<Command>& batchCommands() {
     static const std::vector<Command> commands = {
-        infoCommand(),
-#ifdef ORVANE_BATCH_HAS_EXPORT
-        exportCommand(),
-#endif
-#ifdef ORVANE_BATCH_HAS_PROCESS
-        processCommand(),
-#endif
-        paramsCommand(),    defineGridCommand(), gridInfoCommand(), adjustCommand(),
-        extractCommand(),   statsCommand(),      pairsCommand(),    histogramCommand(),
-        findGenesCommand(), placeCommand(),      resultsCommand(),  markNotFoundCommand(),
-        reportCommand(),
+        infoCommand(),       exportCommand(),   processCommand(),   paramsCommand(),
+        defineGridCommand(), gridInfoCommand(), adjustCommand(),    extractCommand(),
+        statsCommand(),      pairsCommand(),    histogramCommand(), findGenesCommand(),
+        placeCommand(),      resultsCommand(),  markNotFoundCommand(), reportCommand(),
     };
     return commands;
 }

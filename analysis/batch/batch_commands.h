@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/progress.h"
 #include "batch/cli_parse.h"
-#include "document/progress.h"
 
 namespace orvane::batch {
 

@@ -3,8 +3,8 @@
 #include "batch/batch_commands.h"
 #include "batch/batch_requests.h"
 #include "batch/image_inputs.h"
-#include "document/tiff_export.h"
 #include "view/display_raster.h"
+#include "view/tiff_export.h"
 
 namespace orvane::batch {
 

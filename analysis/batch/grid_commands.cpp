@@ -5,13 +5,13 @@
 #include <utility>
 #include <vector>
 
+#include "base/core_error.h"
 #include "batch/batch_commands.h"
 #include "batch/image_inputs.h"
-#include "document/core_error.h"
 #include "grid/define_grid.h"
 #include "grid/grid_file.h"
 #include "grid/grid_info.h"
-#include "printjob/gal_file.h"
+#include "grid/layout_files.h"
 #include "printjob/load_map.h"
 #include "printjob/print_job_parameters.h"
 

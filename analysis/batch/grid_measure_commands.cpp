@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <string>
 
+#include "base/core_error.h"
 #include "batch/batch_commands.h"
 #include "batch/genepix_command.h"
 #include "batch/image_inputs.h"
 #include "batch/measure_options.h"
-#include "document/core_error.h"
 #include "grid/adjust_grid.h"
 #include "measure/extract_grid_data.h"
 #include "measure/find_genes.h"

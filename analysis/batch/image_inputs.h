@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "base/progress.h"
 #include "document/layered_image.h"
-#include "document/progress.h"
 
 namespace orvane::batch {
 

@@ -3,8 +3,8 @@
 
 #include <limits>
 
+#include "base/core_error.h"
 #include "batch/image_inputs.h"
-#include "document/core_error.h"
 #include "measure/spot_geometry.h"
 
 namespace orvane::batch {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "base/progress.h"
 #include "batch/cli_parse.h"
 #include "document/layered_image.h"
-#include "document/progress.h"
 #include "grid/selection_shape.h"
 #include "grid/spot_grid.h"
 

@@ -4,7 +4,7 @@
 #include "batch/batch_requests.h"
 #include "batch/image_inputs.h"
 #include "document/image_processing.h"
-#include "document/tiff_export.h"
+#include "view/tiff_export.h"
 
 namespace orvane::batch {
 

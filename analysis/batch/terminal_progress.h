@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "document/progress.h"
+#include "base/progress.h"
 
 namespace orvane::batch {
 

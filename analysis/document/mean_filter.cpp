@@ -8,9 +8,9 @@
 #include <limits>
 #include <stdexcept>
 
-#include "buffer.h"
+#include "base/allocator.h"
+#include "base/parallel.h"
 #include "image_processing.h"
-#include "parallel.h"
 #include "rows_in_place.h"
 
 namespace orvane {
@@ -37,7 +37,8 @@ void meanRows(const std::uint16_t* in, std::int32_t width, std::int32_t height, 
             const std::uint16_t* row = in + static_cast<std::size_t>(top++) * w;
             for (std::size_t x = 0; x < w; ++x) column[x] -= row[x];
         }
-        const auto rows = static_cast<Sum>(bottom - top + 1);
+        const std::int32_t rowCount = bottom - top + 1;
+        const auto rows = static_cast<Sum>(rowCount);
         Sum sum = 0;
         std::int32_t left = 0, right = -1;
         std::uint16_t* outRow = out + static_cast<std::size_t>(y) * w;

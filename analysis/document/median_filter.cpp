@@ -11,9 +11,9 @@
 #include <immintrin.h>
 #endif
 
-#include "buffer.h"
+#include "base/allocator.h"
+#include "base/parallel.h"
 #include "image_processing.h"
-#include "parallel.h"
 #include "rows_in_place.h"
 
 namespace orvane {

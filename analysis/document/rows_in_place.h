@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "buffer.h"
-#include "parallel.h"
+#include "base/allocator.h"
+#include "base/parallel.h"
 
 namespace orvane {
 

@@ -14,7 +14,7 @@
 
 #include <tiffio.h>
 
-#include "buffer.h"
+#include "base/allocator.h"
 #include "tiff_messages.h"
 
 namespace orvane {

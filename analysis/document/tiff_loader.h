@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "base/progress.h"
 #include "layered_image.h"
-#include "progress.h"
 
 namespace orvane {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core_error.h"
+#include "base/core_error.h"
 
 namespace orvane {
 

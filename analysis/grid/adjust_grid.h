@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <optional>
 
+#include "base/box.h"
 #include "document/layered_image.h"
 #include "grid/spot_grid.h"
-#include "measure/sampling.h"
 
 namespace orvane {
 

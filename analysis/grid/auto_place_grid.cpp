@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "document/buffer.h"
+#include "base/allocator.h"
 #include "grid/define_grid.h"
 
 namespace orvane {

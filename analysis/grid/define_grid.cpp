@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/text_numbers.h"
 #include "grid/grid_quad.h"
-#include "printjob/text_numbers.h"
 
 namespace orvane {
 

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "document/core_error.h"
+#include "base/core_error.h"
 #include "document/layered_image.h"
 #include "grid/grid_parameters.h"
 #include "grid/spot_grid.h"

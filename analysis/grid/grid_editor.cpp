@@ -5,7 +5,7 @@
 #include <climits>
 #include <cstdio>
 
-#include "document/core_error.h"
+#include "base/core_error.h"
 #include "grid/define_grid.h"
 #include "grid/grid_file.h"
 #include "measure/find_genes.h"

@@ -17,8 +17,8 @@
 #include <ostream>
 #include <vector>
 
-#include "document/buffer.h"
-#include "document/core_error.h"
+#include "base/allocator.h"
+#include "base/core_error.h"
 
 namespace orvane {
 
@@ -389,7 +389,7 @@ void ReadGrid(std::istream& in, SpotGrid& grid) {
     if (staged.mapPresent) staged.params.slideMap = readMap(r, staged);
     const GridParameters& p = staged.params;
     std::vector<GridQuad> quads;
-    quads.reserve(static_cast<std::size_t>(p.quadsX * p.quadsY));
+    quads.reserve(static_cast<std::size_t>(p.quadsX) * static_cast<std::size_t>(p.quadsY));
     for (std::int32_t qx = 0; qx < p.quadsX; ++qx)
         for (std::int32_t qy = 0; qy < p.quadsY; ++qy) quads.push_back(readQuad(r, qx, qy));
 

@@ -48,9 +48,4 @@ struct GridParameters {
     }
 };
 
-// Limits of the quad slots of a grid.
-inline constexpr std::int32_t kMaxQuadsX = 4;
-inline constexpr std::int32_t kMaxQuadsY = 16;
-inline constexpr std::int32_t kMaxCells = 10000;
-
 }  // namespace orvane

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "document/buffer.h"
+#include "base/allocator.h"
 
 namespace orvane {
 

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/box.h"
 #include "grid/grid_quad.h"
 #include "grid/selection_shape.h"
-#include "measure/sampling.h"
 
 namespace orvane {
 

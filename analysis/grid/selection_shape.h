@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "base/box.h"
 #include "grid/grid_quad.h"
-#include "measure/sampling.h"
 
 namespace orvane {
 

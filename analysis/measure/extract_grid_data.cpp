@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "document/buffer.h"
+#include "base/allocator.h"
 #include "measure/result_file.h"
 #include "measure/sampling.h"
 #include "measure/spot_geometry.h"

@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "base/progress.h"
 #include "document/layered_image.h"
-#include "document/progress.h"
 #include "grid/spot_grid.h"
 
 namespace orvane {

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "document/core_error.h"
+#include "base/core_error.h"
 
 namespace orvane {
 

@@ -9,7 +9,7 @@
 #include <ctime>
 #include <optional>
 
-#include "document/core_error.h"
+#include "base/core_error.h"
 #include "measure/result_file.h"
 #include "measure/spot_results.h"
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/progress.h"
 #include "document/layered_image.h"
-#include "document/progress.h"
 #include "grid/spot_grid.h"
 
 namespace orvane {

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "document/core_error.h"
+#include "base/core_error.h"
 
 namespace orvane {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "base/progress.h"
 #include "document/layered_image.h"
-#include "document/progress.h"
 #include "grid/spot_grid.h"
 #include "measure/png_image.h"
 #include "measure/spot_results.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-#include "document/parallel.h"
+#include "base/parallel.h"
 #include "grid/grid_quad.h"
 #include "measure/qc_report.h"
 

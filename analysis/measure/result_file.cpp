@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "document/core_error.h"
+#include "base/core_error.h"
 
 namespace orvane {
 

@@ -1,27 +1,13 @@
 // Pixel sampling of one image layer inside a rectangle or a disc: the two operations through
-// which every measurement reads pixels (sum mode and list mode), plus the box and shape kind.
+// which every measurement reads pixels (sum mode and list mode), over base/box.h's boxes.
 #pragma once
 
 #include <cstdint>
 
+#include "base/box.h"
 #include "document/layered_image.h"
 
 namespace orvane {
-
-// Image pixels; left and top inclusive, right and bottom exclusive. May reach outside the image.
-struct Box {
-    std::int32_t left = 0;
-    std::int32_t top = 0;
-    std::int32_t right = 0;
-    std::int32_t bottom = 0;
-
-    std::int32_t width() const { return right - left; }
-    std::int32_t height() const { return bottom - top; }
-    bool operator==(const Box&) const = default;
-};
-
-// Any value other than these two samples nothing.
-enum class ShapeKind : std::int32_t { Rectangle = 0, Disc = 1 };
 
 // Sum mode: `sum` is set to 0, then every visited sample of `layer` is added. The sum is 64-bit:
 // about 32768 full-scale pixels already pass the 32-bit range. Returns the number visited.
@@ -33,11 +19,6 @@ std::int64_t SampleArea(std::int64_t& sum, const LayeredImage& image, const Box&
 // (width + 1) x (height + 1) entries of the box (SampleListCapacity), which covers every shape.
 std::int64_t SampleArea(std::int32_t* list, const LayeredImage& image, const Box& box, int layer,
                         ShapeKind kind);
-
-struct PixelPosition {
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-};
 
 // The coordinates of the pixels that SampleArea visits, in the same order (list-mode capacity).
 std::int64_t SamplePositions(PixelPosition* positions, const LayeredImage& image, const Box& box,

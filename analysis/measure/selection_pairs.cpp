@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cinttypes>
 
-#include "document/core_error.h"
+#include "base/core_error.h"
 #include "measure/result_file.h"
 
 namespace orvane {

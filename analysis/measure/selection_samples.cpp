@@ -3,8 +3,8 @@
 
 #include <cinttypes>
 
-#include "document/buffer.h"
-#include "document/core_error.h"
+#include "base/allocator.h"
+#include "base/core_error.h"
 #include "measure/result_file.h"
 
 namespace orvane {

@@ -1,7 +1,7 @@
 // Spot areas and spot means.
 #include "spot_geometry.h"
 
-#include "document/core_error.h"
+#include "base/core_error.h"
 
 namespace orvane {
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "document/buffer.h"
+#include "base/allocator.h"
 #include "measure/spot_geometry.h"
 
 namespace orvane {

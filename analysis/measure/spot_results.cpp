@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "document/buffer.h"
-#include "document/parallel.h"
+#include "base/allocator.h"
+#include "base/parallel.h"
 #include "measure/result_file.h"
 #include "measure/sampling.h"
 #include "measure/spot_geometry.h"

@@ -1,5 +1,5 @@
 // GenePix Array List (GAL) files: the block records and the feature table of a print layout,
-// read as untrusted input, and the grid geometry and slide map they give the Grid Parameters.
+// read as untrusted input, and where the blocks lie in a grid of quads.
 #pragma once
 
 #include <cstdint>
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "grid/grid_parameters.h"
+#include "printjob/slide_map.h"
 
 namespace orvane {
 
@@ -61,15 +61,5 @@ struct GalLayout {
 // CoreError(kGalIrregularMessage) for two blocks in one place or more than 4 x 16 columns and
 // rows, CoreError(kGalSizesMessage) unless all blocks are alike.
 GalLayout LayoutGal(const GalFile& gal);
-
-// Sets the grid geometry of `params` (cells, steps, spot and background diameters, quads and
-// template steps, origin measured from the image corner, zone 0, each quad's shift onto its
-// block) and attaches a new SlideMap:
-// ID as UID, Name as description, an empty or "empty" ID as no well. Other fields keep their
-// values. On any failure `params` is unchanged.
-void ApplyGal(const GalFile& gal, GridParameters& params);
-
-// Opens `path` ("Unable to open file."), parses it and applies it.
-void LoadGalFile(const std::string& path, GridParameters& params);
 
 }  // namespace orvane

@@ -1,4 +1,4 @@
-// Load Map: the zone pass, the geometry checks, the pin table and the map pass.
+// Load Map's reader: the zone pass, the geometry checks, the pin table and the map pass.
 #include "load_map.h"
 
 #include <algorithm>
@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "document/core_error.h"
-#include "printjob/text_numbers.h"
+#include "base/core_error.h"
+#include "base/text_numbers.h"
 
 namespace orvane {
 
@@ -127,24 +127,20 @@ void checkGeometry(const ZoneExtent& e, const PrintJobParameters& job) {
         throw CoreError(kPinCountMessage);
 }
 
-void setFields(GridParameters& p, const ZoneExtent& e, const PrintJobParameters& job) {
-    p.spotDiameter = 0.2;
-    p.backgroundDiameter = 0.3;
-    p.cellsX = static_cast<std::int32_t>(e.spotsX);
-    p.cellsY = static_cast<std::int32_t>(e.spotsY);
-    p.stepXmm = job.grid_step_x;
-    p.stepYmm = job.grid_step_y;
-    p.quadsX = static_cast<std::int32_t>(job.pins_x * e.blockCols);
-    p.quadsY = static_cast<std::int32_t>(job.pins_y * e.blockRows);
-    p.quadStepX = job.grid_quad_step_x;
-    p.quadStepY = job.grid_quad_step_y;
-    p.relativeOffsets = 0;
-    p.zone = 0;
-    p.originX = job.zone_0_origin_x;
-    p.originY = job.zone_0_origin_y;
-    // The print job's quads lie on its template steps.
-    p.quadShiftX.fill(0.0);
-    p.quadShiftY.fill(0.0);
+// The map's grid; the spot and background diameters are Load Map's defaults.
+MapLayout layoutOf(const ZoneExtent& e, const PrintJobParameters& job) {
+    MapLayout m;
+    m.cellsX = static_cast<std::int32_t>(e.spotsX);
+    m.cellsY = static_cast<std::int32_t>(e.spotsY);
+    m.stepXmm = job.grid_step_x;
+    m.stepYmm = job.grid_step_y;
+    m.quadsX = static_cast<std::int32_t>(job.pins_x * e.blockCols);
+    m.quadsY = static_cast<std::int32_t>(job.pins_y * e.blockRows);
+    m.quadStepX = job.grid_quad_step_x;
+    m.quadStepY = job.grid_quad_step_y;
+    m.originX = job.zone_0_origin_x;
+    m.originY = job.zone_0_origin_y;
+    return m;
 }
 
 // One print stroke: every pin of the head deposits its well at the same spot of its own quad.
@@ -212,8 +208,7 @@ std::optional<ZoneLine> ParseZoneLine(std::string_view line) {
     return std::nullopt;
 }
 
-std::vector<std::string> LoadMap(std::istream& in, GridParameters& params, PrintJobParameters& job,
-                                 std::ostream& diagnostics) {
+MapLayout ReadMap(std::istream& in, PrintJobParameters& job, std::ostream& diagnostics) {
     const std::istream::pos_type start = in.tellg();
     if (start == std::istream::pos_type(-1)) throw CoreError("Unable to open file.");
     ReadParameters(in, nullptr, parameterTable(job), kMapParameterLimit, diagnostics);
@@ -221,25 +216,20 @@ std::vector<std::string> LoadMap(std::istream& in, GridParameters& params, Print
     rewind(in, start);
     const ZoneExtent extent = scanZones(in);
     checkGeometry(extent, job);
-    setFields(params, extent, job);
-
-    // Without a map if the new one cannot be allocated: the old one no longer fits the fields.
-    params.slideMap.reset();
-    auto map =
-        std::make_shared<SlideMap>(params.quadsX, params.quadsY, params.cellsX, params.cellsY);
+    MapLayout layout = layoutOf(extent, job);
+    layout.slideMap =
+        std::make_shared<SlideMap>(layout.quadsX, layout.quadsY, layout.cellsX, layout.cellsY);
     rewind(in, start);
-    std::vector<std::string> messages = fillMap(in, *map, job);
-    params.slideMap = std::move(map);
-    return messages;
+    layout.messages = fillMap(in, *layout.slideMap, job);
+    return layout;
 }
 
-std::vector<std::string> LoadMapFile(const std::string& path, GridParameters& params,
-                                     PrintJobParameters& job, std::ostream& diagnostics) {
+MapLayout ReadMapFile(const std::string& path, PrintJobParameters& job, std::ostream& diagnostics) {
     std::error_code error;
     if (std::filesystem::is_directory(path, error)) throw CoreError("Unable to open file.");
     std::ifstream in(path, std::ios::binary);
     if (!in) throw CoreError("Unable to open file.");
-    return LoadMap(in, params, job, diagnostics);
+    return ReadMap(in, job, diagnostics);
 }
 
 }  // namespace orvane

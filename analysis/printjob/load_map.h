@@ -1,16 +1,17 @@
-// Load Map: reads a slide map data file (print-job parameters, pin lines and zone lines), sets
-// the grid geometry of the Grid Parameters from it and builds the SlideMap.
+// Load Map's reader: reads a slide map data file (print-job parameters, pin lines and zone
+// lines) into the grid geometry it prints and the SlideMap; the grid applies them.
 #pragma once
 
 #include <cstdint>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "grid/grid_parameters.h"
 #include "printjob/print_job_parameters.h"
+#include "printjob/slide_map.h"
 
 namespace orvane {
 
@@ -47,17 +48,22 @@ struct ZoneLine {
 std::optional<PinLine> ParsePinLine(std::string_view line);
 std::optional<ZoneLine> ParseZoneLine(std::string_view line);
 
-// Runs Load Map over a seekable stream: ReadParameters (no listing, at most 100 parameters) into
-// `job`, then the zone pass, the geometry checks, the new field values and the map. A failed
-// check throws CoreError with its message and leaves `params` unchanged (the job parameters keep
-// what the file gave them). Returns one "Parse error - pin assignment." per refused pin line, in
-// file order, for the caller to show.
-std::vector<std::string> LoadMap(std::istream& in, GridParameters& params, PrintJobParameters& job,
-                                 std::ostream& diagnostics = std::cout);
+// The grid a map prints: its geometry in millimetres, the map of every spot, and one
+// "Parse error - pin assignment." per refused pin line, in file order, for the caller to show.
+struct MapLayout {
+    std::int32_t cellsX = 0, cellsY = 0, quadsX = 0, quadsY = 0;
+    double stepXmm = 0, stepYmm = 0, quadStepX = 0, quadStepY = 0, originX = 0, originY = 0;
+    std::shared_ptr<SlideMap> slideMap;
+    std::vector<std::string> messages;
+};
 
-// Opens `path` and runs LoadMap; "Unable to open file." when it cannot be opened.
-std::vector<std::string> LoadMapFile(const std::string& path, GridParameters& params,
-                                     PrintJobParameters& job,
-                                     std::ostream& diagnostics = std::cout);
+// Reads a map over a seekable stream: ReadParameters (no listing, at most 100 parameters) into
+// `job`, then the zone pass, the geometry checks and the map pass. A failed check throws
+// CoreError with its message (the job parameters keep what the file gave them).
+MapLayout ReadMap(std::istream& in, PrintJobParameters& job, std::ostream& diagnostics = std::cout);
+
+// Opens `path` and runs ReadMap; "Unable to open file." when it cannot be opened.
+MapLayout ReadMapFile(const std::string& path, PrintJobParameters& job,
+                      std::ostream& diagnostics = std::cout);
 
 }  // namespace orvane

@@ -5,7 +5,7 @@
 #include <iostream>
 #include <string_view>
 
-#include "printjob/text_numbers.h"
+#include "base/text_numbers.h"
 
 namespace orvane {
 

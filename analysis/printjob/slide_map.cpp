@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "document/buffer.h"
+#include "base/allocator.h"
 
 namespace orvane {
 

@@ -10,6 +10,11 @@ namespace orvane {
 
 inline constexpr std::size_t kSlideMapTextSize = 256;
 
+// Limits of the quad slots of a grid, and so of every print layout.
+inline constexpr std::int32_t kMaxQuadsX = 4;
+inline constexpr std::int32_t kMaxQuadsY = 16;
+inline constexpr std::int32_t kMaxCells = 10000;
+
 // One spot's annotation; both texts are NUL-terminated within their 256 bytes, and an empty UID
 // means no well was printed there.
 struct SlideMapRecord {

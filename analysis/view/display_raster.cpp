@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "document/buffer.h"
-#include "document/parallel.h"
+#include "base/allocator.h"
+#include "base/parallel.h"
 #include "raster_kernels.h"
 
 namespace orvane {

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "base/progress.h"
 #include "document/layered_image.h"
-#include "document/progress.h"
 
 namespace orvane {
 

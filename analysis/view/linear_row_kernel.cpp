@@ -9,7 +9,7 @@
 #include <immintrin.h>
 #endif
 
-#include "document/parallel.h"
+#include "base/parallel.h"
 #include "raster_kernels.h"
 
 namespace orvane::raster {

@@ -11,7 +11,7 @@
 #include <mutex>
 #include <vector>
 
-#include "document/parallel.h"
+#include "base/parallel.h"
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>

@@ -2,6 +2,7 @@
 #include "hid_link.h"
 
 #include <algorithm>
+#include <chrono>
 #include <vector>
 
 #include "robot_exceptions.h"
@@ -77,6 +78,8 @@ void HidLink::setDiagnosticHook(std::function<void(const std::string&)> hook) {
     hook_ = std::move(hook);
 }
 
+void HidLink::setWaitHook(std::function<void()> hook) { waitHook_ = std::move(hook); }
+
 void HidLink::diagnose(const std::string& label) const {
     if (hook_) hook_(label);
 }
@@ -135,8 +138,23 @@ void HidLink::readStatus() {
     }
     std::vector<uint8_t> buffer(std::max<std::size_t>(kMinReadBuffer, caps_.inputReportByteLength),
                                 0);
-    const HidReadResult result =
-        device_->read(buffer.data(), caps_.inputReportByteLength, kReadTimeoutMs);
+    HidReadResult result = HidReadResult::Timeout;
+    if (!waitHook_) {
+        result = device_->read(buffer.data(), caps_.inputReportByteLength, kReadTimeoutMs);
+    } else {
+        // The same time-out in all, cut into slices so that the hook runs in between.
+        using Clock = std::chrono::steady_clock;
+        const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kReadTimeoutMs);
+        for (;;) {
+            waitHook_();
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now())
+                    .count();
+            const int slice = static_cast<int>(std::clamp<long long>(left, 0, kWaitSliceMs));
+            result = device_->read(buffer.data(), caps_.inputReportByteLength, slice);
+            if (result != HidReadResult::Timeout || slice < kWaitSliceMs) break;
+        }
+    }
     diagnose("ReadFile: ");
     diagnose("WaitForSingleObject: ");
     if (result != HidReadResult::Ok) {

@@ -36,6 +36,9 @@ inline constexpr std::size_t kStatusReportBytes = 19;
 inline constexpr std::size_t kCommandReportBytes = 9;
 // Status reads give up after this long.
 inline constexpr int kReadTimeoutMs = 6000;
+// With a wait hook installed, a status read waits in slices of at most this long, calling the
+// hook between them.
+inline constexpr int kWaitSliceMs = 100;
 
 // Decodes bytes 0..18 (byte 0 the report ID): home flags from byte 1, counts from bytes 2
 // and 3, per axis a status byte and a 24-bit little-endian two's-complement position.
@@ -69,6 +72,11 @@ public:
     // The diagnostic hook receives a label after each platform call, and the failure text of a
     // failed read. It does nothing unless one is installed.
     void setDiagnosticHook(std::function<void(const std::string&)> hook);
+    // The wait hook is called before every status read and, while a read waits, at least every
+    // kWaitSliceMs; the time-out stays kReadTimeoutMs in all. It may throw to abandon the wait:
+    // the exception leaves the operation with the device open and the status of the last report
+    // (a command is never half written). An empty hook restores plain blocking reads.
+    void setWaitHook(std::function<void()> hook);
 
     HidCaps caps() const { return caps_; }
     uint8_t sentCount() const { return sentCount_; }
@@ -85,6 +93,7 @@ private:
     uint8_t sentCount_ = 0;
     StatusReport status_;
     std::function<void(const std::string&)> hook_;
+    std::function<void()> waitHook_;
 };
 
 }  // namespace arx

@@ -24,7 +24,8 @@ public:
     virtual bool init(const RobotControlPar* par = nullptr) = 0;
     // Waits until every command is accepted, the queue is empty and all axes are at rest.
     virtual void waitdone() = 0;
-    // Homes the axis in up to three passes; prints a message when a flag fails to change.
+    // Homes the axis in up to three passes; prints a message when a flag fails to change and
+    // then returns false (every pass still runs).
     virtual bool home(int axis) = 0;
     // Sends the idle command of the axis.
     virtual bool idle(int axis) = 0;
@@ -66,17 +67,25 @@ public:
     void setGPO(unsigned int output, bool state) override;
     bool getStopButton() override;
 
+    // Closes the device handles; a new init opens the controller again.
+    void close();
+    // Whether the last init succeeded and close has not been called since; a read failure
+    // closes the device but leaves this true, so a caller can tell "never initialised" from
+    // "lost the controller".
+    bool initSucceeded() const { return initialised_; }
+
     const RobotControlPar& parameters() const { return par_; }
     HidLink& link() { return link_; }
     const HidLink& link() const { return link_; }
 
 private:
-    void checkFlag(int index, bool expected, const char* message) const;
+    bool checkFlag(int index, bool expected, const char* message) const;
     void syncAimToPosition();
 
     HidLink link_;
     RobotControlPar par_;
     std::array<int32_t, 3> aim_{};
+    bool initialised_ = false;
 };
 
 class RobotControlFactory {

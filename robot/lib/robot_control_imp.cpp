@@ -41,13 +41,20 @@ RobotControlImp::~RobotControlImp() { link_.close(); }
 bool RobotControlImp::init(const RobotControlPar* par) {
     if (par) par_ = *par;
     aim_ = {0, 0, 0};
+    initialised_ = false;
     if (!link_.open(par_.vendor_id, par_.product_id)) return false;
     do {
         link_.readStatus();
     } while (link_.status().pending != 0 || !allDone(link_.status()));
     link_.setSentCount(link_.status().deviceCount);
     syncAimToPosition();
+    initialised_ = true;
     return true;
+}
+
+void RobotControlImp::close() {
+    link_.close();
+    initialised_ = false;
 }
 
 void RobotControlImp::syncAimToPosition() {
@@ -123,11 +130,11 @@ int RobotControlImp::move(int axis, int steps, int rampOffset, bool rise, bool h
     return reversed ? -d : d;
 }
 
-void RobotControlImp::checkFlag(int index, bool expected, const char* message) const {
-    if (link_.status().homeFlag[index] != expected) {
-        std::fputs(message, stdout);
-        std::fflush(stdout);
-    }
+bool RobotControlImp::checkFlag(int index, bool expected, const char* message) const {
+    if (link_.status().homeFlag[index] == expected) return true;
+    std::fputs(message, stdout);
+    std::fflush(stdout);
+    return false;
 }
 
 bool RobotControlImp::home(int axis) {
@@ -138,28 +145,32 @@ bool RobotControlImp::home(int axis) {
     waitdone();
     link_.readStatus();
     const bool f0 = link_.status().homeFlag[i];
+    // Every pass runs and prints its message whatever the earlier ones found, as operators read
+    // them; but an axis whose flag did not change as expected is not home, so the result says so
+    // instead of sending the head off from an unknown place.
+    bool consistent = true;
     if (f0) {
         // Fast pass off the flag, then slowly back onto its rising edge.
         move(axis, far, 0, false, true, fast);
         waitdone();
-        checkFlag(i, false, "\rERROR pass 1! flag dropped and flag is 1!\n");
+        consistent &= checkFlag(i, false, "\rERROR pass 1! flag dropped and flag is 1!\n");
         move(axis, wrapNegate(far), 0, true, true, slow);
         waitdone();
-        checkFlag(i, true, "\rERROR - pass 2! flag raised and flag is 0!\n");
+        consistent &= checkFlag(i, true, "\rERROR - pass 2! flag raised and flag is 0!\n");
     } else {
         // Fast onto the flag, slowly off it again, then slowly back onto its rising edge.
         move(axis, wrapNegate(far), 0, true, true, fast);
         waitdone();
-        checkFlag(i, true, "\rERROR pass 1! flag raised and flag is 0!\n");
+        consistent &= checkFlag(i, true, "\rERROR pass 1! flag raised and flag is 0!\n");
         move(axis, far, 0, false, true, slow);
         waitdone();
-        checkFlag(i, false, "\rERROR - pass 2 ! flag dropped and flag is 1!\n");
+        consistent &= checkFlag(i, false, "\rERROR - pass 2 ! flag dropped and flag is 1!\n");
         move(axis, wrapNegate(far), 0, true, true, slow);
         waitdone();
-        checkFlag(i, true, "\rERROR - pass 3 ! flag raised and flag is 0!\n");
+        consistent &= checkFlag(i, true, "\rERROR - pass 3 ! flag raised and flag is 0!\n");
     }
     syncAimToPosition();
-    return true;
+    return consistent;
 }
 
 void RobotControlImp::setGPO(unsigned int, bool) {}

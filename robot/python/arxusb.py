@@ -1,25 +1,37 @@
-"""Classes over the flat _arxusb functions: drive the arraying robot's motion controller.
+"""Drive the arraying robot's motion controller: classes over the flat _arxusb functions.
 
     import arxusb
-    robot = arxusb.RobotControlImp()
-    if robot.init():
-        robot.home(arxusb.AX)
-        robot.move(arxusb.AX, 10000)
-        robot.waitdone()
-        print(robot.coord(arxusb.AX))
+    with arxusb.RobotControlImp() as robot:      # the device handles close at the end
+        if not robot.init():
+            raise SystemExit("no controller")
+        if not robot.home(arxusb.AX):            # 0 when the flag did not behave
+            raise SystemExit("X is not at home")
+        robot.move(arxusb.AX, 10000)             # queued; returns the steps commanded
+        robot.waitdone()                         # until every axis is at rest
+        print(robot.coord(arxusb.AX))            # 10000
+
+Units and directions. Lengths are motor steps; speeds are the controller's velocity units
+(1..255). move() takes steps in the user direction; coord() and aim() count in the device's
+direction, which is reversed on an axis whose flagdir is NEGATIVE (AY by default: coord(AY)
+reads -1000 after move(AY, 1000) from 0). move() never goes further than asked: a move within
+the ramp's minimum (at most v steps, 128 with the default v_max) is not sent and returns 0, a
+longer one may be shortened a few steps; aim() keeps account of what was really commanded.
+
+Waiting. waitdone(), flush(), init(), home() and the status reads wait for the controller with
+the interpreter lock released, so other threads run, and Ctrl-C raises KeyboardInterrupt within
+a second (the controller goes on with its queue; a new init() resynchronises). A controller
+that stops answering for 6 s raises ReadErrorEx.
 
 Each class wraps one library object named by its pointer string (attribute "this"). Objects a
 constructor makes belong to the instance ("thisown" is 1) and are deleted with it; pointers the
 library keeps (member arrays, the static factory, the factory's product) do not. Calling a class
 with a pointer string alone wraps that object without taking it over (this is how _arxusb hands
 out objects): RobotControlPar(other) copies a record, RobotControlPar(other.this) does not.
-
-Every call blocks until the controller has answered and holds the interpreter lock meanwhile,
-so other Python threads wait too.
 """
 
 import re
 import struct
+import textwrap
 
 import _arxusb
 
@@ -81,94 +93,194 @@ class _Wrapper(object):
                         % type(self).__name__)
 
     def __repr__(self):
-        return "<%s.%s; proxy of %s >" % (type(self).__module__, type(self).__name__,
-                                           getattr(self, "this", None))
+        return "<%s.%s>" % (type(self).__module__, type(self).__name__)
+
+
+_AXIS_NAMES = "XYZ"
 
 
 class RobotControl(_Wrapper):
-    """The robot-control interface. Get one from RobotControlFactory.getRobotControl()."""
+    """The robot-control interface: one motion controller with three axes (AX, AY, AZ).
+
+    Get one from RobotControlFactory.getRobotControl(), or make a RobotControlImp directly.
+    Usable in a with statement, which closes the device handles at the end.
+    """
 
     _delete = _arxusb.delete_RobotControl
+    _prefix = "RobotControl_"
 
-    def init(self, *args):
-        """Opens the controller with the record's ids (or the object's own parameters) and
-        waits until it is at rest. 1 when the controller was found, else 0."""
-        return _arxusb.RobotControl_init(self, *args)
+    def _call(self, operation, *args):
+        return getattr(_arxusb, self._prefix + operation)(self, *args)
+
+    def init(self, par=None):
+        """Open the controller and wait until it is at rest.
+
+        par: a RobotControlPar whose members (USB ids included) are copied into the object
+            first; None keeps the object's own parameters (the defaults when never given).
+        Returns 1 when a controller with the record's vendor_id and product_id was found and is
+        ready (aim() then equals the reported positions), 0 when none is present.
+        Raises ReadErrorEx when the controller stops answering (6 s), KeyboardInterrupt on
+        Ctrl-C while it waits. A repeated init closes the earlier device first.
+        """
+        return self._call("init", par)
 
     def waitdone(self):
-        return _arxusb.RobotControl_waitdone(self)
+        """Wait until the controller has taken every command, its queue is empty and all three
+        axes are at rest.
+
+        Returns None. No time limit while the controller answers; other threads run meanwhile,
+        and Ctrl-C raises KeyboardInterrupt within a second (the controller goes on with its
+        queue; a new init() resynchronises).
+        Raises ReadErrorEx: "no controller: init has not succeeded" before a successful init()
+        (or after close()); otherwise the controller did not answer within 6 s or went away, and
+        init() is needed.
+        """
+        return self._call("waitdone")
 
     def home(self, axis):
-        return _arxusb.RobotControl_home(self, axis)
+        """Home the axis against its home flag sensor.
+
+        axis: AX, AY or AZ (1, 2, 3).
+        Up to three homing passes over maxstep steps, fast (v_home_f) then slow (v_home_s), the
+        last ending where the flag rises moving in the negative user direction; afterwards
+        aim() of every axis equals its reported position.
+        Returns 1 when every pass ended with the flag as expected, 0 when one did not: the axis
+        is then NOT at home, and the pass's message (such as "ERROR pass 1! flag raised and flag
+        is 0!") is printed on standard output.
+        Raises RobotParEx (axis outside 1..3), ReadErrorEx, WriteErrorEx, KeyboardInterrupt.
+        """
+        return self._call("home", axis)
 
     def idle(self, axis):
-        return _arxusb.RobotControl_idle(self, axis)
+        """Queue the idle command of the axis (after the commands sent before it).
+
+        axis: AX, AY or AZ. Returns 1.
+        Raises RobotParEx (axis outside 1..3), ReadErrorEx, WriteErrorEx, KeyboardInterrupt.
+        """
+        return self._call("idle", axis)
 
     def coord(self, axis):
-        return _arxusb.RobotControl_coord(self, axis)
+        """The axis' position from a fresh status report, in motor steps.
+
+        axis: AX, AY or AZ.
+        Returns the position in the DEVICE's counting direction: on an axis whose flagdir is
+        NEGATIVE (AY by default) it counts against move(), so coord(AY) reads -1000 after
+        move(AY, 1000) from 0. While the axis moves it is wherever the axis is now.
+        Raises RobotParEx (axis outside 1..3), ReadErrorEx, KeyboardInterrupt.
+        """
+        return self._call("coord", axis)
 
     def aim(self, axis):
-        return _arxusb.RobotControl_aim(self, axis)
+        """The axis' commanded target in motor steps, device direction (as coord()), no I/O.
+
+        axis: AX, AY or AZ.
+        Returns where the axis stands once every move sent so far has run, each as far as
+        move() returned it. Raises RobotParEx (axis outside 1..3).
+        """
+        return self._call("aim", axis)
 
     def hSensorState(self, axis):
-        return _arxusb.RobotControl_hSensorState(self, axis)
+        """The axis' home flag from a fresh status report.
 
-    def move(self, axis, steps, *args):
-        """move(axis, steps, rampOffset=0, rise=0, homing=0, velocity=0): the displacement
-        commanded, in user direction."""
-        return _arxusb.RobotControl_move(self, axis, steps, *args)
+        axis: AX, AY or AZ. Returns 1 when the flag is set, else 0.
+        Raises RobotParEx (axis outside 1..3), ReadErrorEx, KeyboardInterrupt.
+        """
+        return self._call("hSensorState", axis)
+
+    def move(self, axis, steps, rampOffset=0, rise=False, homing=False, velocity=0):
+        """Queue one ramped motion; returns as soon as the command is written (see waitdone).
+
+        axis: AX, AY or AZ.
+        steps: motor steps in the USER direction; an axis whose flagdir is NEGATIVE (AY by
+            default) runs the other way in the device, where coord() and aim() count.
+        rampOffset: sent in the command as rampOffset / a + 1; 0 for a plain move.
+        rise, homing: a homing-mode motion (homing true) that the controller ends at the home
+            flag's rising edge (rise true) or falling edge.
+        velocity: speed in the controller's velocity units, 1..255; 0 takes the record's v_max
+            (v_home_s when homing). It is halved until both speed ramps fit the distance.
+        Returns the displacement commanded in motor steps, user direction, never more than
+        asked: a move of at most v steps (the ramp's minimum: 128 with the default v_max), or
+        on an axis whose accel is 0, is not sent and returns 0; a longer one is shortened to
+        (a*v + n)*v steps (1001 -> 1000). To go to a device position, move by its difference
+        from aim(), sign reversed on a NEGATIVE axis; aim() keeps every shortfall, so a series
+        of such moves does not drift:
+            robot.move(axis, par.get_flagdir(axis) * (target - robot.aim(axis)))
+        Raises RobotParEx (axis outside 1..3, a speed of 0 or less, a move too long for the
+        controller's counts), ReadErrorEx, WriteErrorEx, KeyboardInterrupt (Ctrl-C while it
+        waits for room in the controller's queue).
+        """
+        return self._call("move", axis, steps, rampOffset, rise, homing, velocity)
 
     def flush(self):
-        return _arxusb.RobotControl_flush(self)
+        """Wait until the controller's command queue is empty (the axes may still move).
+
+        Returns None. Waits as waitdone() does, interruptible with Ctrl-C.
+        Raises ReadErrorEx as waitdone() does.
+        """
+        return self._call("flush")
 
     def setGPO(self, output, state):
-        return _arxusb.RobotControl_setGPO(self, output, state)
+        """Set general-purpose output number `output` (0 .. 2**32-1) to `state` (truth value).
+
+        Returns None. RobotControlImp sends nothing for it.
+        """
+        return self._call("setGPO", output, state)
 
     def getStopButton(self):
-        return _arxusb.RobotControl_getStopButton(self)
+        """The controller's stop button: always 0 for RobotControlImp (nothing is read)."""
+        return self._call("getStopButton")
+
+    def close(self):
+        """Close the controller's device handles; a new init() opens it again.
+
+        Returns None. Until then the operations that talk to the controller raise
+        ReadErrorEx("no controller: init has not succeeded"). Closing twice is harmless.
+        """
+        return self._call("close")
+
+    def __enter__(self):
+        """Returns the object itself, for `with RobotControlImp() as robot:`."""
+        return self
+
+    def __exit__(self, *exc_info):
+        """Closes the device handles (see close()); exceptions of the block go on."""
+        self.close()
+        return False
+
+    def __repr__(self):
+        name = "%s.%s" % (type(self).__module__, type(self).__name__)
+        try:
+            state = self._call("state")
+        except TypeError:
+            return "<%s: deleted>" % name
+        if state["busy"]:
+            return "<%s: in an operation on another thread>" % name
+        if "open" not in state:
+            return "<%s>" % name
+        text = "<%s vendor_id=0x%04x product_id=0x%04x" % (name, state["vendor_id"],
+                                                         state["product_id"])
+        if state["open"]:
+            position = " ".join("%s=%d" % item for item in zip(_AXIS_NAMES, state["position"]))
+            return text + ", controller open, last reported position %s (device steps)>" % position
+        if state["initialised"]:
+            return text + ", controller lost: init again>"
+        return text + ", no controller open>"
 
 
 _arxusb.RobotControl_swigregister(RobotControl)
 
 
 class RobotControlImp(RobotControl):
-    """The USB HID implementation: RobotControlImp() makes one with default parameters."""
+    """The USB HID implementation. RobotControlImp() makes one with the default parameters,
+    not initialised; its controller is the simulated one when ARXUSB_SIMULATOR is set.
+
+        with arxusb.RobotControlImp() as robot:
+            robot.init()
+    """
 
     _new = _arxusb.new_RobotControlImp
     _delete = _arxusb.delete_RobotControlImp
-
-    def init(self, *args):
-        return _arxusb.RobotControlImp_init(self, *args)
-
-    def waitdone(self):
-        return _arxusb.RobotControlImp_waitdone(self)
-
-    def home(self, axis):
-        return _arxusb.RobotControlImp_home(self, axis)
-
-    def idle(self, axis):
-        return _arxusb.RobotControlImp_idle(self, axis)
-
-    def coord(self, axis):
-        return _arxusb.RobotControlImp_coord(self, axis)
-
-    def aim(self, axis):
-        return _arxusb.RobotControlImp_aim(self, axis)
-
-    def hSensorState(self, axis):
-        return _arxusb.RobotControlImp_hSensorState(self, axis)
-
-    def move(self, axis, steps, *args):
-        return _arxusb.RobotControlImp_move(self, axis, steps, *args)
-
-    def flush(self):
-        return _arxusb.RobotControlImp_flush(self)
-
-    def setGPO(self, output, state):
-        return _arxusb.RobotControlImp_setGPO(self, output, state)
-
-    def getStopButton(self):
-        return _arxusb.RobotControlImp_getStopButton(self)
+    _prefix = "RobotControlImp_"
 
 
 _arxusb.RobotControlImp_swigregister(RobotControlImp)
@@ -181,126 +293,162 @@ class RobotControlFactory(_Wrapper):
     _delete = _arxusb.delete_RobotControlFactory
 
     def getRobotControl(self):
-        """A new RobotControl (a RobotControlImp) with default parameters. It belongs to the
-        caller without "thisown": set robot.thisown = 1 to have it deleted with the instance."""
+        """A new RobotControl (a RobotControlImp) with default parameters, not initialised.
+
+        Returns the object, or None when memory cannot be had. It belongs to the caller without
+        "thisown": set robot.thisown = 1 to have it deleted with the instance.
+        """
         return _arxusb.RobotControlFactory_getRobotControl(self)
+
+    def __repr__(self):
+        try:
+            static = self.this == cvar.RobotControlFactory_theFactory.this
+        except AttributeError:
+            static = False
+        return "<%s.RobotControlFactory%s>" % (type(self).__module__,
+                                               ": the library's own" if static else "")
 
 
 _arxusb.RobotControlFactory_swigregister(RobotControlFactory)
 
 
-def _array_property(member):
+# The per-axis members: what each means, in its units, with its defaults for X, Y, Z.
+_MEMBERS = (
+    ("flagdir", "counting direction: POSITIVE (1) when move()'s user direction is the device's, "
+                "NEGATIVE (-1) when reversed (coord() and aim() then count against move()); "
+                "only -1 reverses. Defaults 1, -1, 1"),
+    ("accel", "upper bound of a move's ramp length a; 0 leaves the axis without motion. "
+              "Defaults 64"),
+    ("v_max", "speed of an ordinary move, controller velocity units 1..255. Defaults 128"),
+    ("v_home_f", "speed of the fast homing pass, controller velocity units. Defaults 4"),
+    ("v_home_s", "speed of the slow homing passes and of homing-mode moves, controller "
+                 "velocity units. Defaults 2"),
+    ("maxstep", "travel requested in each homing pass, motor steps. Defaults 16777215"),
+    ("homestep", "kept, copied and printed; no operation uses it. Defaults 8"),
+)
+
+
+def _array_property(member, meaning):
     get = getattr(_arxusb, "RobotControlPar_%s_get" % member)
     set_ = getattr(_arxusb, "RobotControlPar_%s_set" % member)
-    return property(get, set_, doc="pointer to the 3-entry %s array; assigning one copies "
-                                   "its entries" % member)
+    return property(get, set_, doc="Pointer to the record's 3-entry %s array (%s); assigning "
+                                   "another record's copies its entries." % (member, meaning))
+
+
+def _axis_accessors(member, meaning):
+    flat_get = getattr(_arxusb, "RobotControlPar_get_%s" % member)
+    flat_set = getattr(_arxusb, "RobotControlPar_set_%s" % member)
+
+    def get(self, axis):
+        return flat_get(self, axis)
+
+    def set_(self, axis, value):
+        return flat_set(self, axis, value)
+
+    get.__name__, set_.__name__ = "get_" + member, "set_" + member
+    get.__doc__ = (textwrap.fill("The axis' %s: %s." % (member, meaning), 76) +
+                   "\n\naxis: AX, AY or AZ (1, 2, 3). Returns an int.\n"
+                   "Raises RobotParEx for an axis outside 1..3.")
+    set_.__doc__ = (textwrap.fill("Set the axis' %s: %s." % (member, meaning), 76) +
+                    "\n\naxis: AX, AY or AZ (1, 2, 3); value: an int%s. Returns None.\n"
+                    "Raises RobotParEx for an axis outside 1..3 (the record is left "
+                    "unchanged)." % ("" if member == "flagdir" else " 0 .. 2**32-1"))
+    return get, set_
 
 
 class RobotControlPar(_Wrapper):
-    """Per-axis motion parameters and the controller's USB ids.
+    """Per-axis motion parameters and the controller's USB ids; init() copies them.
 
     RobotControlPar() has the defaults; RobotControlPar(other) copies another record. The
     per-axis values are read and set with get_<member>(axis) and set_<member>(axis, value);
     the array attributes (accel, v_max, ...) are pointers that copy three entries on assignment:
-    par.accel = other.accel.
+    par.accel = other.accel. vendor_id and product_id (defaults 0x4242, 0x4201) are ints.
     """
 
     _new = _arxusb.new_RobotControlPar
     _delete = _arxusb.delete_RobotControlPar
 
-    flagdir = _array_property("flagdir")
-    accel = _array_property("accel")
-    v_max = _array_property("v_max")
-    v_home_f = _array_property("v_home_f")
-    v_home_s = _array_property("v_home_s")
-    maxstep = _array_property("maxstep")
-    homestep = _array_property("homestep")
+    # The array properties and the get_/set_ accessors of each member are added below.
+
     vendor_id = property(_arxusb.RobotControlPar_vendor_id_get,
-                         _arxusb.RobotControlPar_vendor_id_set)
+                         _arxusb.RobotControlPar_vendor_id_set,
+                         doc="The USB vendor id init() looks for (int; default 0x4242).")
     product_id = property(_arxusb.RobotControlPar_product_id_get,
-                          _arxusb.RobotControlPar_product_id_set)
+                          _arxusb.RobotControlPar_product_id_set,
+                          doc="The USB product id init() looks for (int; default 0x4201).")
 
     def __copy__(self):
         return type(self)(self)
 
-    def get_flagdir(self, axis):
-        return _arxusb.RobotControlPar_get_flagdir(self, axis)
-
-    def set_flagdir(self, axis, value):
-        return _arxusb.RobotControlPar_set_flagdir(self, axis, value)
-
-    def get_accel(self, axis):
-        return _arxusb.RobotControlPar_get_accel(self, axis)
-
-    def set_accel(self, axis, value):
-        return _arxusb.RobotControlPar_set_accel(self, axis, value)
-
-    def get_v_max(self, axis):
-        return _arxusb.RobotControlPar_get_v_max(self, axis)
-
-    def set_v_max(self, axis, value):
-        return _arxusb.RobotControlPar_set_v_max(self, axis, value)
-
-    def get_v_home_f(self, axis):
-        return _arxusb.RobotControlPar_get_v_home_f(self, axis)
-
-    def set_v_home_f(self, axis, value):
-        return _arxusb.RobotControlPar_set_v_home_f(self, axis, value)
-
-    def get_v_home_s(self, axis):
-        return _arxusb.RobotControlPar_get_v_home_s(self, axis)
-
-    def set_v_home_s(self, axis, value):
-        return _arxusb.RobotControlPar_set_v_home_s(self, axis, value)
-
-    def get_homestep(self, axis):
-        return _arxusb.RobotControlPar_get_homestep(self, axis)
-
-    def set_homestep(self, axis, value):
-        return _arxusb.RobotControlPar_set_homestep(self, axis, value)
-
-    def get_maxstep(self, axis):
-        return _arxusb.RobotControlPar_get_maxstep(self, axis)
-
-    def set_maxstep(self, axis, value):
-        return _arxusb.RobotControlPar_set_maxstep(self, axis, value)
-
     def printout(self):
-        """Prints the record on the process's standard output, eight lines per axis."""
+        """Print the record on the process's standard output, eight lines per axis ("Axis 0"
+        to "Axis 2" with flagdir, accel, v_max, v_home_f, v_home_s, homestep, maxstep).
+
+        Returns None. The USB ids are not printed.
+        """
         return _arxusb.RobotControlPar_printout(self)
 
+    def __repr__(self):
+        name = "%s.%s" % (type(self).__module__, type(self).__name__)
+        try:
+            fields = ["vendor_id=0x%04x" % self.vendor_id, "product_id=0x%04x" % self.product_id]
+            for member, _ in _MEMBERS:
+                get = getattr(self, "get_" + member)
+                fields.append("%s=(%d, %d, %d)" % ((member,) + tuple(map(get, (AX, AY, AZ)))))
+        except TypeError:
+            return "<%s: deleted>" % name
+        return "<%s %s>" % (name, " ".join(fields))
+
+
+for _member, _meaning in _MEMBERS:
+    setattr(RobotControlPar, _member, _array_property(_member, _meaning))
+    for _accessor in _axis_accessors(_member, _meaning):
+        _accessor.__qualname__ = "RobotControlPar." + _accessor.__name__
+        setattr(RobotControlPar, _accessor.__name__, _accessor)
+del _member, _meaning, _accessor
 
 _arxusb.RobotControlPar_swigregister(RobotControlPar)
 
 
 class _LibraryException(_Wrapper, Exception):
-    """A library exception: a Python exception that also wraps the library's object."""
+    """A library exception: a Python exception that also wraps the library's object. Its text
+    says what happened this time (args[0]) or, failing that, what the type means."""
 
     description = ""
 
     def __str__(self):
-        return self.description
+        return self.args[0] if self.args else self.description
+
+    def __repr__(self):
+        return "%s.%s(%r)" % (type(self).__module__, type(self).__name__, str(self))
 
 
 class RobotParEx(_LibraryException):
+    """An axis number outside 1..3, or a motion that cannot be commanded."""
     description = "axis number outside 1..3, or a motion that cannot be commanded"
     _new = _arxusb.new_RobotParEx
     _delete = _arxusb.delete_RobotParEx
 
 
 class ReadErrorEx(_LibraryException):
-    description = "the controller's status could not be read (time-out); init again"
+    """The controller's status could not be read: no init has succeeded, or the controller did
+    not answer within 6 s or went away (then its handles are closed and init() is needed)."""
+    description = ("the controller's status could not be read (no answer within 6 s, or the "
+                   "device went away); init again")
     _new = _arxusb.new_ReadErrorEx
     _delete = _arxusb.delete_ReadErrorEx
 
 
 class WriteErrorEx(_LibraryException):
+    """A command could not be written to the controller whole."""
     description = "a command could not be written to the controller"
     _new = _arxusb.new_WriteErrorEx
     _delete = _arxusb.delete_WriteErrorEx
 
 
 class UnreliableFlagEx(_LibraryException):
+    """Never raised by the library; for scripts that treat a failed home() as an error:
+    if not robot.home(axis): raise arxusb.UnreliableFlagEx()"""
     description = "a home flag did not change as expected"
     _new = _arxusb.new_UnreliableFlagEx
     _delete = _arxusb.delete_UnreliableFlagEx

@@ -25,7 +25,7 @@ LiveObject* lookup(const PointerText& p, PtrType expected) {
     bool nameAccepted = named && (*named == expected || (expected == PtrType::RobotControl &&
                                                          *named == PtrType::RobotControlImp));
     LiveObject* live = nameAccepted ? liveObjects().find(p.address) : nullptr;
-    if (live == nullptr || !liveTypeFits(*named, live->type)) {
+    if (live == nullptr || live->doomed || !liveTypeFits(*named, live->type)) {
         typeError(expected);
         return nullptr;
     }
@@ -253,7 +253,7 @@ PyObject* deleteLive(PyObject* args, const char* form, PtrType type) {
     Py_RETURN_NONE;
 }
 
-PyObject* raiseLibraryException(PtrType type) {
+PyObject* raiseLibraryException(PtrType type, const char* text) {
     PyObject* cls = shadowClass(type);
     if (cls == nullptr) {
         PyErr_SetString(PyExc_RuntimeError, className(type).c_str());
@@ -268,6 +268,16 @@ PyObject* raiseLibraryException(PtrType type) {
     liveObjects().add(object, type, object, true);
     PyObject* instance = pointerResult(object, type, Handout::Owned);
     if (instance == nullptr) return nullptr;
+    if (text != nullptr && PyExceptionInstance_Check(instance)) {
+        // The exception's args carry the text that says what happened this time.
+        PyObject* args = Py_BuildValue("(s)", text);
+        if (args == nullptr || PyObject_SetAttrString(instance, "args", args) < 0) {
+            Py_XDECREF(args);
+            Py_DECREF(instance);
+            return nullptr;
+        }
+        Py_DECREF(args);
+    }
     if (PyExceptionInstance_Check(instance)) {
         PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(instance)), instance);
     } else {

@@ -66,18 +66,26 @@ PyObject* pointerResult(const void* address, PtrType type, Handout handout);
 PyObject* deleteLive(PyObject* args, const char* form, PtrType type);
 
 // Sets the Python error for a library exception: an instance of the registered shadow class of
-// its type (a RuntimeError naming the class when none is registered). Returns null.
-PyObject* raiseLibraryException(PtrType type);
+// its type (a RuntimeError naming the class when none is registered), whose args are (text,)
+// when a text is given. Returns null.
+PyObject* raiseLibraryException(PtrType type, const char* text = nullptr);
+
+// Thrown through the library out of a wait that a signal handler (Ctrl-C) ended; the Python
+// error is already set.
+struct Interrupted {};
 
 // Runs a library call; its exceptions become Python exceptions and never leave the module.
+// readErrorText, when given, is the text of a ReadErrorEx.
 template <class Call>
-PyObject* guarded(Call&& call) {
+PyObject* guarded(Call&& call, const char* readErrorText = nullptr) {
     try {
         return call();
+    } catch (const Interrupted&) {
+        return nullptr;
     } catch (const arx::RobotParEx&) {
         return raiseLibraryException(PtrType::RobotParEx);
     } catch (const arx::ReadErrorEx&) {
-        return raiseLibraryException(PtrType::ReadErrorEx);
+        return raiseLibraryException(PtrType::ReadErrorEx, readErrorText);
     } catch (const arx::WriteErrorEx&) {
         return raiseLibraryException(PtrType::WriteErrorEx);
     } catch (const arx::UnreliableFlagEx&) {

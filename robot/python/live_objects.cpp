@@ -100,9 +100,21 @@ void LiveObjects::addShadow(const void* address, PyObject* instance) {
     live->shadows.push_back(ref);
 }
 
+void LiveObjects::release(const void* address) {
+    LiveObject* live = find(address);
+    if (live == nullptr) return;
+    live->busy = false;
+    if (live->doomed) destroy(address);
+}
+
 void LiveObjects::destroy(const void* address) {
     auto it = objects_.find(key(address));
     if (it == objects_.end()) return;
+    if (it->second.busy) {
+        // Another thread is inside the object with the interpreter lock released.
+        it->second.doomed = true;
+        return;
+    }
     LiveObject gone = std::move(it->second);
     objects_.erase(it);
     retire(destructObject(gone.type, gone.object));

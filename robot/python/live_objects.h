@@ -27,6 +27,12 @@ struct LiveObject {
     bool deletable;  // false for the static factory
     // Weak references to the shadow instances made for this object, disowned when it is deleted.
     std::vector<PyObject*> shadows;
+    // A robot-control object is busy while one thread runs an operation on it with the
+    // interpreter lock released; other threads wait for it. A deletion asked for meanwhile is
+    // carried out when the operation ends (doomed objects resolve to nothing).
+    bool busy = false;
+    bool doomed = false;
+    unsigned long owner = 0;  // the thread of the operation while busy
 };
 
 class LiveObjects {
@@ -35,6 +41,7 @@ public:
     static const void* addressOf(const arx::RobotControl* control) { return control; }
 
     void add(const void* address, PtrType type, void* object, bool deletable);
+    // The live object at the address, doomed ones included.
     LiveObject* find(const void* address);
     // The live record one of whose per-axis arrays (of the given array type) starts at address.
     arx::RobotControlPar* recordOfArray(const void* address, PtrType arrayType);
@@ -42,7 +49,10 @@ public:
     void addShadow(const void* address, PyObject* instance);
     // Deletes the object, forgets it, then sets "thisown" to 0 on every shadow instance still
     // alive, so that none of them deletes it a second time. The caller holds the interpreter lock.
+    // A busy object is only marked doomed, and destroyed by release().
     void destroy(const void* address);
+    // Ends a busy object's operation; destroys it when a deletion was asked for meanwhile.
+    void release(const void* address);
 
     // Freed storage is held back for this many later deletions, so that no new object takes the
     // address of a deleted one meanwhile and a stale pointer string names nothing alive.

@@ -1,6 +1,6 @@
 // The entry point of the _arxusb extension module: function table, constants and cvar.
-// No function releases the interpreter lock, blocking waits included: a script's threads never
-// reach the library or the registry of live objects at the same time.
+// The robot-control operations run with the interpreter lock released (see wrap_control.cpp), one
+// thread per object at a time; the registry of live objects is touched only with the lock held.
 #include <vector>
 
 #include "convert.h"
@@ -24,7 +24,9 @@ std::vector<PyMethodDef>& functionTable() {
 PyModuleDef moduleDef = {
     PyModuleDef_HEAD_INIT,
     "_arxusb",
-    "Flat wrappers of the arx robot-control library; the arxusb module puts classes over them.",
+    "Flat wrappers of the arx robot-control library; the arxusb module puts classes over them.\n\n"
+    "Lengths are motor steps, speeds the controller's velocity units. Waits release the\n"
+    "interpreter lock and end with KeyboardInterrupt on Ctrl-C.",
     -1,       // one module per process: the registry of live objects is process-wide
     nullptr,  // the function table, filled in before the module is made
     nullptr,
@@ -54,7 +56,8 @@ bool addConstants(PyObject* module) {
 }  // namespace
 }  // namespace arxpy
 
-PyMODINIT_FUNC PyInit__arxusb() {
+// CPython finds the module by this name, reserved identifier or not.
+PyMODINIT_FUNC PyInit__arxusb() {  // NOLINT(bugprone-reserved-identifier)
     using namespace arxpy;
     PyObject* cvar = globalVariables();
     if (cvar == nullptr) return nullptr;

@@ -1,9 +1,19 @@
 // The RobotControl, RobotControlImp and RobotControlFactory functions of _arxusb. The
 // RobotControl_ functions take Imp objects too; the RobotControlImp_ ones take only those.
-#include <cstdio>
-#include <memory>
+#include <cxxabi.h>
 
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "control_docs.h"
 #include "convert.h"
+#include "docstrings.h"
 #include "wrappers.h"
 
 namespace arxpy {
@@ -28,6 +38,8 @@ struct Forms<Flavor::Interface> {
     static constexpr const char* flush = "O:RobotControl_flush";
     static constexpr const char* setGPO = "OOO:RobotControl_setGPO";
     static constexpr const char* getStopButton = "O:RobotControl_getStopButton";
+    static constexpr const char* close = "O:RobotControl_close";
+    static constexpr const char* state = "O:RobotControl_state";
     static constexpr const char* destroy = "O:delete_RobotControl";
     static constexpr const char* swigregister = "O:RobotControl_swigregister";
 };
@@ -46,6 +58,8 @@ struct Forms<Flavor::Imp> {
     static constexpr const char* flush = "O:RobotControlImp_flush";
     static constexpr const char* setGPO = "OOO:RobotControlImp_setGPO";
     static constexpr const char* getStopButton = "O:RobotControlImp_getStopButton";
+    static constexpr const char* close = "O:RobotControlImp_close";
+    static constexpr const char* state = "O:RobotControlImp_state";
     static constexpr const char* destroy = "O:delete_RobotControlImp";
     static constexpr const char* swigregister = "O:RobotControlImp_swigregister";
 };
@@ -62,34 +76,123 @@ bool resolveTarget(const PointerText& p, arx::RobotControl*& out) {
     }
 }
 
-// Reads and resolves the object argument when it is the only pointer argument.
+// The text of a ReadErrorEx raised by an object whose init never succeeded (or that was closed):
+// nothing timed out, there simply is no controller yet.
+constexpr const char* kNoController = "no controller: init has not succeeded";
+
+using Clock = std::chrono::steady_clock;
+// How often a waiting operation takes the interpreter lock back to run signal handlers. The
+// library's wait hook comes at least every kWaitSliceMs, so Ctrl-C is seen within the sum.
+constexpr auto kSignalInterval = std::chrono::milliseconds(arx::kWaitSliceMs);
+// How long a thread sleeps between looks at an object that another thread is using.
+constexpr auto kBusyPoll = std::chrono::milliseconds(10);
+
+// Takes the object that p names for this thread's operation. While another thread has it (in an
+// operation running without the interpreter lock), waits with the lock released and signals
+// checked, then resolves the text again: the object may have been deleted meanwhile.
 template <Flavor F>
-bool target(PyObject* arg, arx::RobotControl*& out) {
-    PointerText p;
-    return readPointer(arg, Forms<F>::type, p) && resolveTarget<F>(p, out);
+bool acquire(const PointerText& p, arx::RobotControl*& out) {
+    for (;;) {
+        if (!resolveTarget<F>(p, out)) return false;
+        LiveObject* live = liveObjects().find(LiveObjects::addressOf(out));
+        if (!live->busy) {
+            live->busy = true;
+            live->owner = PyThread_get_thread_ident();
+            return true;
+        }
+        if (live->owner == PyThread_get_thread_ident()) {
+            // A signal handler that runs during a wait and uses the same object would wait for
+            // itself.
+            PyErr_SetString(PyExc_RuntimeError,
+                            "the robot-control object is already in an operation on this thread");
+            return false;
+        }
+        PyThreadState* thread = PyEval_SaveThread();
+        std::this_thread::sleep_for(kBusyPoll);
+        PyEval_RestoreThread(thread);
+        if (PyErr_CheckSignals() < 0) return false;
+    }
 }
 
-PyObject* truth(bool value) { return PyLong_FromLong(value ? 1 : 0); }
+enum class Returns { None, Int };
+enum class Kind { Init, Other };
+
+// Runs one library operation on the object with the interpreter lock released, so that other
+// Python threads go on while it waits for the controller. The controller's wait hook takes the
+// lock back about every kSignalInterval to run signal handlers: an exception from one (Ctrl-C's
+// KeyboardInterrupt) ends the wait where it stands, with the state of the last status report
+// (the controller goes on with its queue; a new init resynchronises).
+template <Flavor F, class Operation>
+PyObject* run(const PointerText& p, Kind kind, Returns returns, Operation operation) {
+    arx::RobotControl* control = nullptr;
+    if (!acquire<F>(p, control)) return nullptr;
+    const void* address = LiveObjects::addressOf(control);
+    auto* imp = dynamic_cast<arx::RobotControlImp*>(control);
+    const char* readErrorText =
+        kind == Kind::Other && imp != nullptr && !imp->initSucceeded() ? kNoController : nullptr;
+    long result = 0;
+    std::exception_ptr failure;
+    PyThreadState* thread = PyEval_SaveThread();
+    Clock::time_point lastCheck = Clock::now();
+    if (imp != nullptr) {
+        imp->link().setWaitHook([&] {
+            if (Clock::now() - lastCheck < kSignalInterval) return;
+            PyEval_RestoreThread(thread);
+            const int handled = PyErr_CheckSignals();
+            thread = PyEval_SaveThread();
+            lastCheck = Clock::now();
+            if (handled < 0) throw Interrupted{};
+        });
+    }
+    try {
+        result = operation(*control);
+    } catch (abi::__forced_unwind&) {
+        // A daemon thread that takes the lock back while the interpreter shuts down is ended by
+        // an unwinding that must go on.
+        throw;
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (imp != nullptr) imp->link().setWaitHook(nullptr);
+    PyEval_RestoreThread(thread);
+    // From here on control may be gone: a deletion asked for meanwhile happens now.
+    liveObjects().release(address);
+    return guarded(
+        [&]() -> PyObject* {
+            if (failure) std::rethrow_exception(failure);
+            if (returns == Returns::None) Py_RETURN_NONE;
+            return PyLong_FromLong(result);
+        },
+        readErrorText);
+}
+
+// Reads the object argument when it is the only pointer argument.
+template <Flavor F>
+bool target(PyObject* arg, PointerText& p) {
+    return readPointer(arg, Forms<F>::type, p);
+}
 
 // The operations that take the object and an axis number.
 template <Flavor F, class Operation>
-PyObject* axisCall(PyObject* args, const char* form, Operation operation, bool prints = false) {
+PyObject* axisCall(PyObject* args, const char* form, Returns returns, Operation operation,
+                   bool prints = false) {
     PyObject* self = nullptr;
     int axis = 0;
     if (!PyArg_ParseTuple(args, form, &self, &axis)) return nullptr;
     if (prints) flushPythonStdout();
-    arx::RobotControl* control = nullptr;
-    if (!target<F>(self, control)) return nullptr;
-    return guarded([&] { return operation(*control, axis); });
+    PointerText p;
+    if (!target<F>(self, p)) return nullptr;
+    return run<F>(p, Kind::Other, returns,
+                  [&](arx::RobotControl& c) -> long { return operation(c, axis); });
 }
 
-// The operations that take the object alone and return nothing.
+// The operations that take the object alone.
 template <Flavor F, class Operation>
-PyObject* plainCall(PyObject* args, const char* form, Operation operation) {
+PyObject* plainCall(PyObject* args, const char* form, Returns returns, Operation operation) {
     PyObject* self = nullptr;
-    arx::RobotControl* control = nullptr;
-    if (!PyArg_ParseTuple(args, form, &self) || !target<F>(self, control)) return nullptr;
-    return guarded([&] { return operation(*control); });
+    PointerText p;
+    if (!PyArg_ParseTuple(args, form, &self) || !target<F>(self, p)) return nullptr;
+    return run<F>(p, Kind::Other, returns, operation);
 }
 
 template <Flavor F>
@@ -102,72 +205,82 @@ PyObject* init(PyObject*, PyObject* args) {
         !readPointer(parArg, PtrType::RobotControlPar, parText)) {
         return nullptr;
     }
-    arx::RobotControl* control = nullptr;
     arx::RobotControlPar* par = nullptr;  // null keeps the object's parameters
-    if (!resolveTarget<F>(selfText, control) || !resolvePar(parText, Null::Allowed, par)) {
-        return nullptr;
-    }
-    return guarded([&] { return truth(control->init(par)); });
+    if (!resolvePar(parText, Null::Allowed, par)) return nullptr;
+    // A copy: another thread may delete the record while init runs without the lock.
+    std::optional<arx::RobotControlPar> copy;
+    if (par != nullptr) copy = *par;
+    return run<F>(selfText, Kind::Init, Returns::Int, [&](arx::RobotControl& c) -> long {
+        return c.init(copy ? &*copy : nullptr) ? 1 : 0;
+    });
 }
 
 template <Flavor F>
 PyObject* waitdone(PyObject*, PyObject* args) {
-    return plainCall<F>(args, Forms<F>::waitdone, [](arx::RobotControl& c) {
+    return plainCall<F>(args, Forms<F>::waitdone, Returns::None, [](arx::RobotControl& c) {
         c.waitdone();
-        Py_RETURN_NONE;
+        return 0L;
     });
 }
 
 template <Flavor F>
 PyObject* flush(PyObject*, PyObject* args) {
-    return plainCall<F>(args, Forms<F>::flush, [](arx::RobotControl& c) {
+    return plainCall<F>(args, Forms<F>::flush, Returns::None, [](arx::RobotControl& c) {
         c.flush();
-        Py_RETURN_NONE;
+        return 0L;
     });
 }
 
 template <Flavor F>
 PyObject* getStopButton(PyObject*, PyObject* args) {
-    return plainCall<F>(args, Forms<F>::getStopButton,
-                        [](arx::RobotControl& c) { return truth(c.getStopButton()); });
+    return plainCall<F>(args, Forms<F>::getStopButton, Returns::Int,
+                        [](arx::RobotControl& c) -> long { return c.getStopButton() ? 1 : 0; });
+}
+
+template <Flavor F>
+PyObject* close(PyObject*, PyObject* args) {
+    return plainCall<F>(args, Forms<F>::close, Returns::None, [](arx::RobotControl& c) {
+        if (auto* imp = dynamic_cast<arx::RobotControlImp*>(&c)) imp->close();
+        return 0L;
+    });
 }
 
 // Homing prints its flag messages on the process's standard output.
 template <Flavor F>
 PyObject* home(PyObject*, PyObject* args) {
     return axisCall<F>(
-        args, Forms<F>::home,
-        [](arx::RobotControl& c, int axis) {
-            bool done = c.home(axis);
+        args, Forms<F>::home, Returns::Int,
+        [](arx::RobotControl& c, int axis) -> long {
+            const bool home = c.home(axis);
             std::fflush(stdout);
-            return truth(done);
+            return home ? 1 : 0;
         },
         true);
 }
 
 template <Flavor F>
 PyObject* idle(PyObject*, PyObject* args) {
-    return axisCall<F>(args, Forms<F>::idle,
-                       [](arx::RobotControl& c, int axis) { return truth(c.idle(axis)); });
+    return axisCall<F>(args, Forms<F>::idle, Returns::Int,
+                       [](arx::RobotControl& c, int axis) -> long { return c.idle(axis) ? 1 : 0; });
 }
 
 template <Flavor F>
 PyObject* coord(PyObject*, PyObject* args) {
-    return axisCall<F>(args, Forms<F>::coord, [](arx::RobotControl& c, int axis) {
-        return PyLong_FromLong(c.coord(axis));
-    });
+    return axisCall<F>(args, Forms<F>::coord, Returns::Int,
+                       [](arx::RobotControl& c, int axis) -> long { return c.coord(axis); });
 }
 
 template <Flavor F>
 PyObject* aim(PyObject*, PyObject* args) {
-    return axisCall<F>(args, Forms<F>::aim,
-                       [](arx::RobotControl& c, int axis) { return PyLong_FromLong(c.aim(axis)); });
+    return axisCall<F>(args, Forms<F>::aim, Returns::Int,
+                       [](arx::RobotControl& c, int axis) -> long { return c.aim(axis); });
 }
 
 template <Flavor F>
 PyObject* hSensorState(PyObject*, PyObject* args) {
-    return axisCall<F>(args, Forms<F>::hSensorState,
-                       [](arx::RobotControl& c, int axis) { return truth(c.hSensorState(axis)); });
+    return axisCall<F>(
+        args, Forms<F>::hSensorState, Returns::Int,
+        [](arx::RobotControl& c, int axis) -> long { return c.hSensorState(axis) ? 1 : 0; });
 }
 
 template <Flavor F>
@@ -186,10 +299,8 @@ PyObject* move(PyObject*, PyObject* args) {
         !readTruth(homingArg, homing)) {
         return nullptr;
     }
-    arx::RobotControl* control = nullptr;
-    if (!resolveTarget<F>(p, control)) return nullptr;
-    return guarded([&] {
-        return PyLong_FromLong(control->move(axis, steps, rampOffset, rise, homing, velocity));
+    return run<F>(p, Kind::Other, Returns::Int, [&](arx::RobotControl& c) -> long {
+        return c.move(axis, steps, rampOffset, rise, homing, velocity);
     });
 }
 
@@ -206,12 +317,53 @@ PyObject* setGPO(PyObject*, PyObject* args) {
         !readTruth(stateArg, state)) {
         return nullptr;
     }
-    arx::RobotControl* control = nullptr;
-    if (!resolveTarget<F>(p, control)) return nullptr;
-    return guarded([&] {
-        control->setGPO(output, state);
-        Py_RETURN_NONE;
+    return run<F>(p, Kind::Other, Returns::None, [&](arx::RobotControl& c) {
+        c.setGPO(output, state);
+        return 0L;
     });
+}
+
+PyObject* triple(const std::array<int32_t, 3>& values) {
+    return Py_BuildValue("(iii)", values[0], values[1], values[2]);
+}
+
+// What repr shows, without I/O: nothing is read from the controller.
+template <Flavor F>
+PyObject* state(PyObject*, PyObject* args) {
+    PyObject* self = nullptr;
+    PointerText p;
+    arx::RobotControl* control = nullptr;
+    if (!PyArg_ParseTuple(args, Forms<F>::state, &self) || !target<F>(self, p) ||
+        !resolveTarget<F>(p, control)) {
+        return nullptr;
+    }
+    // Another thread's operation owns the object's fields until it ends.
+    if (liveObjects().find(LiveObjects::addressOf(control))->busy) {
+        return Py_BuildValue("{s:O}", "busy", Py_True);
+    }
+    auto* imp = dynamic_cast<arx::RobotControlImp*>(control);
+    if (imp == nullptr) return Py_BuildValue("{s:O}", "busy", Py_False);
+    const arx::RobotControlPar& par = imp->parameters();
+    std::array<int32_t, 3> aims{};
+    for (int k = 0; k < 3; ++k) aims[k] = imp->aim(k + 1);
+    PyObject* position = nullptr;
+    if (imp->link().isOpen()) {
+        position = triple(imp->link().status().position);
+    } else {
+        position = Py_NewRef(Py_None);
+    }
+    if (position == nullptr) return nullptr;
+    PyObject* aimValue = triple(aims);
+    if (aimValue == nullptr) {
+        Py_DECREF(position);
+        return nullptr;
+    }
+    return Py_BuildValue("{s:O,s:k,s:k,s:O,s:O,s:N,s:N}", "busy", Py_False, "vendor_id",
+                         static_cast<unsigned long>(par.vendor_id), "product_id",
+                         static_cast<unsigned long>(par.product_id), "open",
+                         imp->link().isOpen() ? Py_True : Py_False, "initialised",
+                         imp->initSucceeded() ? Py_True : Py_False, "position", position, "aim",
+                         aimValue);
 }
 
 template <Flavor F>
@@ -227,20 +379,31 @@ PyObject* swigregister(PyObject*, PyObject* args) {
 template <Flavor F>
 void addFlavor(std::vector<PyMethodDef>& table) {
     using N = Forms<F>;
+    const std::string objects = F == Flavor::Interface
+                                    ? "a RobotControl object (a RobotControlImp is accepted too)"
+                                    : "a RobotControlImp object";
+    auto doc = [&](const char* form, const char* pattern) {
+        return keepDoc(std::string(nameOf(form)) + fillIn(pattern, objects));
+    };
     const PyMethodDef own[] = {
-        {nameOf(N::init), init<F>, METH_VARARGS, nullptr},
-        {nameOf(N::waitdone), waitdone<F>, METH_VARARGS, nullptr},
-        {nameOf(N::home), home<F>, METH_VARARGS, nullptr},
-        {nameOf(N::idle), idle<F>, METH_VARARGS, nullptr},
-        {nameOf(N::coord), coord<F>, METH_VARARGS, nullptr},
-        {nameOf(N::aim), aim<F>, METH_VARARGS, nullptr},
-        {nameOf(N::hSensorState), hSensorState<F>, METH_VARARGS, nullptr},
-        {nameOf(N::move), move<F>, METH_VARARGS, nullptr},
-        {nameOf(N::flush), flush<F>, METH_VARARGS, nullptr},
-        {nameOf(N::setGPO), setGPO<F>, METH_VARARGS, nullptr},
-        {nameOf(N::getStopButton), getStopButton<F>, METH_VARARGS, nullptr},
-        {nameOf(N::destroy), destroy<F>, METH_VARARGS, nullptr},
-        {nameOf(N::swigregister), swigregister<F>, METH_VARARGS, nullptr},
+        {nameOf(N::init), init<F>, METH_VARARGS, doc(N::init, kInitDoc)},
+        {nameOf(N::waitdone), waitdone<F>, METH_VARARGS, doc(N::waitdone, kWaitdoneDoc)},
+        {nameOf(N::home), home<F>, METH_VARARGS, doc(N::home, kHomeDoc)},
+        {nameOf(N::idle), idle<F>, METH_VARARGS, doc(N::idle, kIdleDoc)},
+        {nameOf(N::coord), coord<F>, METH_VARARGS, doc(N::coord, kCoordDoc)},
+        {nameOf(N::aim), aim<F>, METH_VARARGS, doc(N::aim, kAimDoc)},
+        {nameOf(N::hSensorState), hSensorState<F>, METH_VARARGS,
+         doc(N::hSensorState, kHSensorStateDoc)},
+        {nameOf(N::move), move<F>, METH_VARARGS, doc(N::move, kMoveDoc)},
+        {nameOf(N::flush), flush<F>, METH_VARARGS, doc(N::flush, kFlushDoc)},
+        {nameOf(N::setGPO), setGPO<F>, METH_VARARGS, doc(N::setGPO, kSetGPODoc)},
+        {nameOf(N::getStopButton), getStopButton<F>, METH_VARARGS,
+         doc(N::getStopButton, kGetStopButtonDoc)},
+        {nameOf(N::close), close<F>, METH_VARARGS, doc(N::close, kCloseDoc)},
+        {nameOf(N::state), state<F>, METH_VARARGS, doc(N::state, kStateDoc)},
+        {nameOf(N::destroy), destroy<F>, METH_VARARGS, doc(N::destroy, kDeleteDoc)},
+        {nameOf(N::swigregister), swigregister<F>, METH_VARARGS,
+         doc(N::swigregister, kRegisterDoc)},
     };
     table.insert(table.end(), std::begin(own), std::end(own));
 }
@@ -258,7 +421,7 @@ PyObject* new_RobotControlImp(PyObject*, PyObject* args) {
         auto made = std::make_unique<arx::RobotControlImp>();
         arx::RobotControl* control = made.get();
         addControl(control);
-        made.release();  // the registry owns it now
+        static_cast<void>(made.release());  // the registry owns it now
         return pointerResult(LiveObjects::addressOf(control), PtrType::RobotControlImp,
                              Handout::Owned);
     });
@@ -270,7 +433,7 @@ PyObject* new_RobotControlFactory(PyObject*, PyObject* args) {
         auto made = std::make_unique<arx::RobotControlFactory>();
         arx::RobotControlFactory* factory = made.get();
         liveObjects().add(factory, PtrType::RobotControlFactory, factory, true);
-        made.release();
+        static_cast<void>(made.release());
         return pointerResult(factory, PtrType::RobotControlFactory, Handout::Owned);
     });
 }
@@ -299,7 +462,7 @@ PyObject* RobotControlFactory_getRobotControl(PyObject*, PyObject* args) {
         if (control == nullptr) Py_RETURN_NONE;
         std::unique_ptr<arx::RobotControl> made(control);
         addControl(control);
-        made.release();
+        static_cast<void>(made.release());
         return pointerResult(LiveObjects::addressOf(control), PtrType::RobotControl,
                              Handout::Unowned);
     });
@@ -311,13 +474,32 @@ void addControlFunctions(std::vector<PyMethodDef>& table) {
     addFlavor<Flavor::Interface>(table);
     addFlavor<Flavor::Imp>(table);
     const PyMethodDef own[] = {
-        {"new_RobotControlImp", new_RobotControlImp, METH_VARARGS, nullptr},
-        {"new_RobotControlFactory", new_RobotControlFactory, METH_VARARGS, nullptr},
-        {"delete_RobotControlFactory", delete_RobotControlFactory, METH_VARARGS, nullptr},
+        {"new_RobotControlImp", new_RobotControlImp, METH_VARARGS,
+         "new_RobotControlImp($module, /)\n--\n\n"
+         "A new RobotControlImp with the default parameters, not initialised.\n\n"
+         "Returns the object, owned by the caller (\"thisown\" is 1). Its controller is\n"
+         "chosen now: the simulated one when ARXUSB_SIMULATOR is set, the USB device\n"
+         "otherwise. Raises MemoryError."},
+        {"new_RobotControlFactory", new_RobotControlFactory, METH_VARARGS,
+         "new_RobotControlFactory($module, /)\n--\n\n"
+         "A new RobotControlFactory.\n\nReturns it, owned by the caller (\"thisown\" is 1).\n"
+         "Raises MemoryError."},
+        {"delete_RobotControlFactory", delete_RobotControlFactory, METH_VARARGS,
+         "delete_RobotControlFactory($module, self, /)\n--\n\n"
+         "Delete a factory made by new_RobotControlFactory.\n\n"
+         "Returns None. Raises TypeError for an object that is not alive, ValueError for\n"
+         "the library's static factory (cvar.RobotControlFactory_theFactory)."},
         {"RobotControlFactory_swigregister", RobotControlFactory_swigregister, METH_VARARGS,
-         nullptr},
+         "RobotControlFactory_swigregister($module, cls, /)\n--\n\n"
+         "Register the Python class for RobotControlFactory objects.\n\n"
+         "Returns None. Raises TypeError when cls is not callable."},
         {"RobotControlFactory_getRobotControl", RobotControlFactory_getRobotControl, METH_VARARGS,
-         nullptr},
+         "RobotControlFactory_getRobotControl($module, self, /)\n--\n\n"
+         "A new robot-control object (a RobotControlImp) with default parameters, not\n"
+         "initialised, as a RobotControl.\n\n"
+         "self: a RobotControlFactory. Returns the object without \"thisown\": it belongs\n"
+         "to the caller, who deletes it with delete_RobotControl (or sets thisown to 1).\n"
+         "Returns None when memory cannot be had."},
     };
     table.insert(table.end(), std::begin(own), std::end(own));
 }

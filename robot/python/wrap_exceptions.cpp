@@ -1,7 +1,10 @@
 // The functions of the four exception classes: new_, delete_ and _swigregister for each.
 #include <memory>
 
+#include <string>
+
 #include "convert.h"
+#include "docstrings.h"
 #include "wrappers.h"
 
 namespace arxpy {
@@ -33,7 +36,7 @@ PyObject* make(PyObject*, PyObject* args) {
         auto made = std::make_unique<typename Exception<T>::Type>();
         void* object = made.get();
         liveObjects().add(object, T, object, true);
-        made.release();  // the registry owns it now
+        static_cast<void>(made.release());  // the registry owns it now
         return pointerResult(object, T, Handout::Owned);
     });
 }
@@ -50,9 +53,26 @@ PyObject* swigregister(PyObject*, PyObject* args) {
 
 template <PtrType T>
 void addException(std::vector<PyMethodDef>& table) {
-    table.push_back({nameOf(Exception<T>::make), make<T>, METH_VARARGS, nullptr});
-    table.push_back({nameOf(Exception<T>::destroy), destroy<T>, METH_VARARGS, nullptr});
-    table.push_back({nameOf(Exception<T>::swigregister), swigregister<T>, METH_VARARGS, nullptr});
+    const std::string name = std::string(nameOf(Exception<T>::make)).substr(sizeof("new_") - 1);
+    table.push_back({nameOf(Exception<T>::make), make<T>, METH_VARARGS,
+                     keepDoc(fillIn("new_{T}($module, /)\n--\n\n"
+                                    "A new {T} library object (the library raises this type;\n"
+                                    "scripts may make one to raise their own).\n\n"
+                                    "Returns it, owned by the caller (\"thisown\" is 1).\n"
+                                    "Raises MemoryError.",
+                                    name))});
+    table.push_back({nameOf(Exception<T>::destroy), destroy<T>, METH_VARARGS,
+                     keepDoc(fillIn("delete_{T}($module, self, /)\n--\n\n"
+                                    "Delete a {T} object. Returns None and sets \"thisown\" to 0\n"
+                                    "on the instance. Raises TypeError for an object that is not\n"
+                                    "alive.",
+                                    name))});
+    table.push_back({nameOf(Exception<T>::swigregister), swigregister<T>, METH_VARARGS,
+                     keepDoc(fillIn("{T}_swigregister($module, cls, /)\n--\n\n"
+                                    "Register the Python class raised for the library's {T}\n"
+                                    "(an Exception subclass, so that it can be raised).\n\n"
+                                    "Returns None. Raises TypeError when cls is not callable.",
+                                    name))});
 }
 
 }  // namespace

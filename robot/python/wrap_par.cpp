@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "convert.h"
+#include "docstrings.h"
 #include "wrappers.h"
 
 namespace arxpy {
@@ -53,7 +54,7 @@ PyObject* newRecord(const Par* source) {
         auto made = source != nullptr ? std::make_unique<Par>(*source) : std::make_unique<Par>();
         Par* par = made.get();
         liveObjects().add(par, PtrType::RobotControlPar, par, true);
-        made.release();  // the registry owns it now
+        static_cast<void>(made.release());  // the registry owns it now
         return pointerResult(par, PtrType::RobotControlPar, Handout::Owned);
     });
 }
@@ -261,13 +262,47 @@ PyObject* RobotControlPar_product_id_set(PyObject*, PyObject* args) {
     return idSet<&Par::product_id>(args, "OO:RobotControlPar_product_id_set");
 }
 
+// What each member means, in the order of kMembers.
+constexpr const char* kMeanings[] = {
+    "accel: upper bound of the ramp length a of a move (0 leaves the axis without motion;\n"
+    "default 64)",
+    "v_max: speed of an ordinary move, in the controller's velocity units, 1..255\n"
+    "(default 128)",
+    "v_home_f: speed of the fast homing pass, controller velocity units (default 4)",
+    "v_home_s: speed of the slow homing passes and of a homing-mode move, controller\n"
+    "velocity units (default 2)",
+    "maxstep: travel requested in each homing pass, motor steps (default 16777215)",
+    "homestep: kept, copied and printed; no operation uses it (default 8)",
+};
+
 template <std::size_t M>
 void addMember(std::vector<PyMethodDef>& table) {
     const UnsignedMember& m = kMembers[M];
-    table.push_back({nameOf(m.arrayGetForm), arrayGet<M>, METH_VARARGS, nullptr});
-    table.push_back({nameOf(m.arraySetForm), arraySet<M>, METH_VARARGS, nullptr});
-    table.push_back({nameOf(m.getForm), axisGet<M>, METH_VARARGS, nullptr});
-    table.push_back({nameOf(m.setForm), axisSet<M>, METH_VARARGS, nullptr});
+    const std::string meaning = std::string("\n\n") + kMeanings[M] + ".\n\n";
+    table.push_back(
+        {nameOf(m.arrayGetForm), arrayGet<M>, METH_VARARGS,
+         keepDoc(std::string(nameOf(m.arrayGetForm)) + "($module, self, /)\n--" + meaning +
+                 "Returns a \"_p_unsigned_int\" pointer to the record's 3-entry\n"
+                 "array (entry k for axis k + 1), valid while the record lives.\n"
+                 "Raises TypeError for an object that is no live record.")});
+    table.push_back(
+        {nameOf(m.arraySetForm), arraySet<M>, METH_VARARGS,
+         keepDoc(std::string(nameOf(m.arraySetForm)) + "($module, self, array, /)\n--" + meaning +
+                 "array: a pointer from another record's get (or this one's).\n"
+                 "Returns None; the three entries are copied into the record.\n"
+                 "Raises TypeError for a pointer that is no live record's array.")});
+    table.push_back(
+        {nameOf(m.getForm), axisGet<M>, METH_VARARGS,
+         keepDoc(std::string(nameOf(m.getForm)) + "($module, self, axis, /)\n--" + meaning +
+                 "axis: 1, 2 or 3. Returns the axis' entry (int).\n"
+                 "Raises RobotParEx for an axis outside 1..3.")});
+    table.push_back(
+        {nameOf(m.setForm), axisSet<M>, METH_VARARGS,
+         keepDoc(std::string(nameOf(m.setForm)) + "($module, self, axis, value, /)\n--" + meaning +
+                 "axis: 1, 2 or 3; value: 0 .. 2**32-1 (the motion arithmetic reads\n"
+                 "it as a signed 32-bit value). Returns None.\n"
+                 "Raises RobotParEx for an axis outside 1..3 (the record is left\n"
+                 "unchanged), OverflowError or TypeError for a bad value.")});
 }
 
 template <std::size_t... M>
@@ -279,18 +314,65 @@ void addMembers(std::vector<PyMethodDef>& table, std::index_sequence<M...>) {
 
 void addParFunctions(std::vector<PyMethodDef>& table) {
     const PyMethodDef own[] = {
-        {"new_RobotControlPar", new_RobotControlPar, METH_VARARGS, nullptr},
-        {"delete_RobotControlPar", delete_RobotControlPar, METH_VARARGS, nullptr},
-        {"RobotControlPar_swigregister", RobotControlPar_swigregister, METH_VARARGS, nullptr},
-        {"RobotControlPar_printout", RobotControlPar_printout, METH_VARARGS, nullptr},
-        {"RobotControlPar_flagdir_get", RobotControlPar_flagdir_get, METH_VARARGS, nullptr},
-        {"RobotControlPar_flagdir_set", RobotControlPar_flagdir_set, METH_VARARGS, nullptr},
-        {"RobotControlPar_get_flagdir", RobotControlPar_get_flagdir, METH_VARARGS, nullptr},
-        {"RobotControlPar_set_flagdir", RobotControlPar_set_flagdir, METH_VARARGS, nullptr},
-        {"RobotControlPar_vendor_id_get", RobotControlPar_vendor_id_get, METH_VARARGS, nullptr},
-        {"RobotControlPar_vendor_id_set", RobotControlPar_vendor_id_set, METH_VARARGS, nullptr},
-        {"RobotControlPar_product_id_get", RobotControlPar_product_id_get, METH_VARARGS, nullptr},
-        {"RobotControlPar_product_id_set", RobotControlPar_product_id_set, METH_VARARGS, nullptr},
+        {"new_RobotControlPar", new_RobotControlPar, METH_VARARGS,
+         "new_RobotControlPar() or new_RobotControlPar(other)\n\n"
+         "A new parameter record: the defaults, or a copy of another record.\n\n"
+         "other: a RobotControlPar to copy (all members, the USB ids included).\n"
+         "Returns the record, owned by the caller (\"thisown\" is 1).\n"
+         "Raises TypeError \"null reference\" for None, TypeError \"No matching function\n"
+         "for overloaded 'new_RobotControlPar'\" for other arguments."},
+        {"delete_RobotControlPar", delete_RobotControlPar, METH_VARARGS,
+         "delete_RobotControlPar($module, self, /)\n--\n\n"
+         "Delete a record. Returns None and sets \"thisown\" to 0 on the instance.\n"
+         "Raises TypeError for an object that is no live record."},
+        {"RobotControlPar_swigregister", RobotControlPar_swigregister, METH_VARARGS,
+         "RobotControlPar_swigregister($module, cls, /)\n--\n\n"
+         "Register the Python class for RobotControlPar objects.\n\n"
+         "Returns None. Raises TypeError when cls is not callable."},
+        {"RobotControlPar_printout", RobotControlPar_printout, METH_VARARGS,
+         "RobotControlPar_printout($module, self, /)\n--\n\n"
+         "Print the record on the process's standard output: per axis a header\n"
+         "\"Axis i\" (i = 0, 1, 2) and flagdir, accel, v_max, v_home_f, v_home_s,\n"
+         "homestep and maxstep, one line each. The USB ids are not printed.\n\n"
+         "Returns None. Raises TypeError for an object that is no live record."},
+        {"RobotControlPar_flagdir_get", RobotControlPar_flagdir_get, METH_VARARGS,
+         "RobotControlPar_flagdir_get($module, self, /)\n--\n\n"
+         "The record's 3-entry flagdir array (counting directions, see get_flagdir).\n\n"
+         "Returns a \"_p_arx__FLAG_DIR\" pointer, valid while the record lives.\n"
+         "Raises TypeError for an object that is no live record."},
+        {"RobotControlPar_flagdir_set", RobotControlPar_flagdir_set, METH_VARARGS,
+         "RobotControlPar_flagdir_set($module, self, array, /)\n--\n\n"
+         "Copy the three entries of a flagdir array into the record.\n\n"
+         "array: a pointer from a record's flagdir_get. Returns None.\n"
+         "Raises TypeError for a pointer that is no live record's flagdir array."},
+        {"RobotControlPar_get_flagdir", RobotControlPar_get_flagdir, METH_VARARGS,
+         "RobotControlPar_get_flagdir($module, self, axis, /)\n--\n\n"
+         "The axis' counting direction: POSITIVE (1) when the user direction of\n"
+         "move() is the device's, NEGATIVE (-1) when it is reversed (then coord()\n"
+         "and aim() count against move()). Defaults: X 1, Y -1, Z 1.\n\n"
+         "axis: 1, 2 or 3. Returns the int. Raises RobotParEx for an axis outside 1..3."},
+        {"RobotControlPar_set_flagdir", RobotControlPar_set_flagdir, METH_VARARGS,
+         "RobotControlPar_set_flagdir($module, self, axis, value, /)\n--\n\n"
+         "Set the axis' counting direction (see get_flagdir); only -1 reverses the\n"
+         "axis, any other value behaves as POSITIVE.\n\n"
+         "axis: 1, 2 or 3; value: int. Returns None.\n"
+         "Raises RobotParEx for an axis outside 1..3 (the record is left unchanged)."},
+        {"RobotControlPar_vendor_id_get", RobotControlPar_vendor_id_get, METH_VARARGS,
+         "RobotControlPar_vendor_id_get($module, self, /)\n--\n\n"
+         "The USB vendor id init looks for (default 0x4242).\n\n"
+         "Returns the int. Raises TypeError for an object that is no live record."},
+        {"RobotControlPar_vendor_id_set", RobotControlPar_vendor_id_set, METH_VARARGS,
+         "RobotControlPar_vendor_id_set($module, self, value, /)\n--\n\n"
+         "Set the USB vendor id init looks for (ids above 0xFFFF never match).\n\n"
+         "value: 0 .. 2**32-1. Returns None. Raises OverflowError, TypeError."},
+        {"RobotControlPar_product_id_get", RobotControlPar_product_id_get, METH_VARARGS,
+         "RobotControlPar_product_id_get($module, self, /)\n--\n\n"
+         "The USB product id init looks for (default 0x4201).\n\n"
+         "Returns the int. Raises TypeError for an object that is no live record."},
+        {"RobotControlPar_product_id_set", RobotControlPar_product_id_set, METH_VARARGS,
+         "RobotControlPar_product_id_set($module, self, value, /)\n--\n\n"
+         "Set the USB product id init looks for (ids above 0xFFFF never match).\n\n"
+         "value: 0 .. 2**32-1. Returns None. Raises OverflowError, TypeError."},
     };
     table.insert(table.end(), std::begin(own), std::end(own));
     addMembers(table, std::make_index_sequence<kMembers.size()>{});

@@ -27,6 +27,10 @@ public:
     HidReadResult read(uint8_t* buf, std::size_t length, int timeoutMs) override {
         // An unplugged device fails at once, as poll() reports a hang-up.
         if (controller_->unplugged()) return HidReadResult::Failed;
+        // Only the stalled controller takes its time: elsewhere simulated motion needs no waiting.
+        if (controller_->stalled()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(kStalledReportIntervalMs));
+        }
         if (controller_->nextStatus(buf, length)) return HidReadResult::Ok;
         // A controller that stopped answering keeps the reader waiting for the whole time-out,
         // as the real one would.

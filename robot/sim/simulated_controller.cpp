@@ -82,10 +82,18 @@ void SimulatedController::accept() {
     }
 }
 
-void SimulatedController::log(const uint8_t* data, std::size_t length) const {
+void SimulatedController::log(const uint8_t* data, std::size_t length) {
     if (config_.logPath.empty()) return;
     std::FILE* out = std::fopen(config_.logPath.c_str(), "a");
-    if (!out) return;
+    if (!out) {
+        // A dry run whose log silently stays empty would look like one that sent nothing.
+        if (!logFailed_) {
+            std::fprintf(stderr, "ARXUSB_SIMULATOR_LOG: cannot write %s\n",
+                         config_.logPath.c_str());
+            logFailed_ = true;
+        }
+        return;
+    }
     for (std::size_t i = 0; i < length; ++i) std::fprintf(out, i ? " %02x" : "%02x", data[i]);
     std::fputc('\n', out);
     std::fclose(out);
@@ -144,10 +152,14 @@ bool SimulatedController::unplugged() {
     return true;
 }
 
+bool SimulatedController::stalled() const {
+    return config_.stallAfterReports && reportsSent_ >= *config_.stallAfterReports;
+}
+
 bool SimulatedController::nextStatus(uint8_t* buf, std::size_t length) {
     if (config_.stopAfterReports && reportsSent_ >= *config_.stopAfterReports) return false;
     accept();
-    const bool stalled = config_.stallAfterReports && reportsSent_ >= *config_.stallAfterReports;
+    const bool stalled = this->stalled();
     for (uint32_t t = 0; t < config_.ticksPerReport; ++t) {
         if (stalled ||
             (queue_.empty() && !axes_[0].motion && !axes_[1].motion && !axes_[2].motion)) {

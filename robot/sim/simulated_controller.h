@@ -78,6 +78,8 @@ public:
     // Whether the device is unplugged now; while it is, each call counts one attempt to reach
     // it towards its return.
     bool unplugged();
+    // Whether the controller has stopped executing (stall_after_reports reached).
+    bool stalled() const;
 
     // Every output report received, in order, as sent (all bytes).
     const std::vector<std::vector<uint8_t>>& received() const { return received_; }
@@ -106,7 +108,7 @@ private:
     void dispatch();
     void advance(Axis& axis, const FlagRange& flag);
     void accept();
-    void log(const uint8_t* data, std::size_t length) const;
+    void log(const uint8_t* data, std::size_t length);
 
     SimConfig config_;
     std::array<Axis, 3> axes_;
@@ -120,8 +122,13 @@ private:
     int flowViolations_ = 0;
     uint64_t unpluggedAttempts_ = 0;
     bool replugged_ = false;
+    bool logFailed_ = false;  // the log file could not be opened; said once on stderr
     std::vector<std::vector<uint8_t>> received_;
 };
+
+// While stalled, the controller answers one status report per this interval, as the real one
+// reports at its own rate, so that a script waiting on it does not spin the CPU.
+inline constexpr int kStalledReportIntervalMs = 10;
 
 // The HidBackend of the simulated controller: one device, "sim0", with the configured ids.
 class SimulatedBackend : public HidBackend {
@@ -135,8 +142,9 @@ private:
 };
 
 // The backend for the value of ARXUSB_SIMULATOR: "1" for the defaults, otherwise the path of
-// a configuration file. ARXUSB_SIMULATOR_LOG, when set, names the report log. A configuration
-// that cannot be read is reported on stderr and gives a backend with no device.
+// a configuration file. ARXUSB_SIMULATOR_LOG, when set, names the report log (a log that cannot
+// be opened is reported on stderr once). A configuration that cannot be read is reported on
+// stderr and gives a backend with no device.
 std::unique_ptr<HidBackend> makeSimulatedBackend(const std::string& setting);
 
 }  // namespace arx::sim

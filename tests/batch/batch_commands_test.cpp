@@ -14,10 +14,10 @@
 #include "demo_slide_files.h"
 #include "demo_slide_plan.h"
 #include "document/image_processing.h"
-#include "document/tiff_export.h"
 #include "document/tiff_loader.h"
 #include "document/tiff_messages.h"
 #include "view/display_raster.h"
+#include "view/tiff_export.h"
 
 namespace orvane::batch {
 namespace {

@@ -17,9 +17,9 @@
 #include "grid/adjust_grid.h"
 #include "grid/define_grid.h"
 #include "grid/grid_file.h"
+#include "grid/layout_files.h"
 #include "measure/extract_grid_data.h"
 #include "measure/selection_statistics.h"
-#include "printjob/load_map.h"
 
 namespace orvane::batch {
 namespace {

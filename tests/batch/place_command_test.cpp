@@ -16,7 +16,7 @@
 #include "document/tiff_messages.h"
 #include "grid/define_grid.h"
 #include "grid/grid_file.h"
-#include "printjob/load_map.h"
+#include "grid/layout_files.h"
 
 namespace orvane::batch {
 namespace {

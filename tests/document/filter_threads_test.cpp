@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "../support/kernel_choice.h"
-#include "document/buffer.h"
+#include "base/allocator.h"
+#include "base/parallel.h"
 #include "document/image_processing.h"
-#include "document/parallel.h"
 
 namespace orvane {
 namespace {

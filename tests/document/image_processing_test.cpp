@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "document/buffer.h"
+#include "base/allocator.h"
 #include "document/image_processing.h"
 
 namespace orvane {

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "../support/write_faults.h"
-#include "document/tiff_export.h"
 #include "document/tiff_messages.h"
+#include "view/tiff_export.h"
 
 namespace orvane {
 namespace {

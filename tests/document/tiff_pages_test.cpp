@@ -8,7 +8,7 @@
 
 #include <tiffio.h>
 
-#include "document/core_error.h"
+#include "base/core_error.h"
 #include "document/tiff_loader.h"
 #include "tiff_fixture.h"
 

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "../measure/test_image.h"
-#include "document/core_error.h"
+#include "base/core_error.h"
 #include "grid/grid_editor.h"
 #include "grid/grid_file.h"
 #include "measure/find_genes.h"

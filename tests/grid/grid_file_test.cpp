@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "document/core_error.h"
+#include "base/core_error.h"
 #include "grid/define_grid.h"
 #include "grid/grid_file.h"
 #include "grid_printers.h"

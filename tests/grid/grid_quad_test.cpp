@@ -4,7 +4,7 @@
 #include <climits>
 #include <vector>
 
-#include "document/core_error.h"
+#include "base/core_error.h"
 #include "grid/grid_quad.h"
 #include "grid/spot_grid.h"
 #include "grid_printers.h"
@@ -239,9 +239,15 @@ TEST(GridQuad, HitSpotColumnZeroReachesAFullPitchFurther) {
         bool inside;
     };
     const std::vector<Case> cases = {
-        {86, 0, true},   {104, 0, true},   {105, 1, true},  {114, 1, true}, {115, 2, true},
-        {194, 9, true},  {195, 10, false}, {85, -1, false},  // (5 - 100 + 85) * 9 / 90 = -1: column
-                                                             // 0 ends just above 85
+        {86, 0, true},
+        {104, 0, true},
+        {105, 1, true},
+        {114, 1, true},
+        {115, 2, true},
+        {194, 9, true},
+        {195, 10, false},
+        {85, -1, false},  // (5 - 100 + 85) * 9 / 90 = -1: column
+                          // 0 ends just above 85
         {75, -2, false},
     };
     for (const Case& c : cases) {

@@ -7,7 +7,7 @@
 #include <QtTest>
 
 #include "../document/tiff_fixture.h"
-#include "document/ui/shell_services.h"
+#include "app/shell_services.h"
 
 using namespace orvane;
 

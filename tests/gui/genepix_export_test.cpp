@@ -8,9 +8,9 @@
 #include <QtTest>
 
 #include "app/child_frame.h"
+#include "app/command_ids.h"
 #include "app/main_frame.h"
-#include "document/ui/command_ids.h"
-#include "document/ui/orvane_doc.h"
+#include "app/orvane_doc.h"
 #include "gui_test_support.h"
 #include "measure/ui/selection_pairs_dialog.h"
 #include "measure/ui/selection_statistics_dialog.h"

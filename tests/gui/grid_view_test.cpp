@@ -12,11 +12,11 @@
 #include <QtTest>
 
 #include "../measure/test_image.h"
+#include "app/command_ids.h"
 #include "app/main_frame.h"
-#include "document/ui/command_ids.h"
-#include "document/ui/orvane_doc.h"
+#include "app/modal_dialog.h"
+#include "app/orvane_doc.h"
 #include "grid/ui/grid_parameters_dialog.h"
-#include "grid/ui/modal_dialog.h"
 #include "gui_test_support.h"
 #include "measure/selection_pairs.h"
 #include "measure/selection_statistics.h"

@@ -15,12 +15,12 @@
 #include <QStringList>
 
 #include "../document/tiff_fixture.h"
+#include "app/command_ids.h"
 #include "app/main_frame.h"
+#include "app/modal_dialog.h"
 #include "app/orvane_app.h"
-#include "document/ui/command_ids.h"
-#include "document/ui/shell_services.h"
+#include "app/shell_services.h"
 #include "grid/ui/grid_parameters_dialog.h"
-#include "grid/ui/modal_dialog.h"
 
 namespace orvane::testing_support {
 

@@ -8,10 +8,10 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "app/command_ids.h"
 #include "app/main_frame.h"
-#include "document/ui/command_ids.h"
+#include "app/modal_dialog.h"
 #include "grid/ui/grid_parameters_dialog.h"
-#include "grid/ui/modal_dialog.h"
 #include "gui_test_support.h"
 #include "printjob/gal_file.h"
 #include "view/ui/orvane_view.h"

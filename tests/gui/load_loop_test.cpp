@@ -18,12 +18,12 @@
 #include <string>
 
 #include "app/child_frame.h"
+#include "app/command_ids.h"
 #include "app/main_frame.h"
+#include "app/orvane_doc.h"
 #include "demo_slide_files.h"
 #include "demo_slide_plan.h"
 #include "document/tiff_messages.h"
-#include "document/ui/command_ids.h"
-#include "document/ui/orvane_doc.h"
 #include "gui_test_support.h"
 #include "view/ui/orvane_view.h"
 

@@ -4,8 +4,8 @@
 
 #include <tiffio.h>
 
+#include "app/orvane_doc.h"
 #include "document/tiff_loader.h"
-#include "document/ui/orvane_doc.h"
 #include "gui_test_support.h"
 
 using namespace orvane;

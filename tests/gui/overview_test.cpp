@@ -9,8 +9,8 @@
 #include <QtTest>
 
 #include "app/child_frame.h"
+#include "app/command_ids.h"
 #include "app/main_frame.h"
-#include "document/ui/command_ids.h"
 #include "gui_test_support.h"
 #include "view/overview_mapping.h"
 #include "view/ui/orvane_view.h"

@@ -12,8 +12,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "app/command_ids.h"
 #include "app/main_frame.h"
-#include "document/ui/command_ids.h"
 #include "gui_test_support.h"
 #include "view/ui/view_printing.h"
 

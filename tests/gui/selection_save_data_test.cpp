@@ -10,10 +10,10 @@
 
 #include "../batch/batch_run.h"
 #include "../measure/test_image.h"
+#include "app/command_ids.h"
 #include "app/main_frame.h"
-#include "document/ui/command_ids.h"
+#include "app/modal_dialog.h"
 #include "grid/ui/grid_parameters_dialog.h"
-#include "grid/ui/modal_dialog.h"
 #include "gui_test_support.h"
 #include "view/ui/orvane_view.h"
 

@@ -13,8 +13,8 @@
 
 #include "../batch/batch_run.h"
 #include "../measure/test_image.h"
+#include "app/command_ids.h"
 #include "app/main_frame.h"
-#include "document/ui/command_ids.h"
 #include "grid/grid_file.h"
 #include "gui_test_support.h"
 #include "measure/ui/mark_not_found_dialog.h"

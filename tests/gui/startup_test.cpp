@@ -9,10 +9,10 @@
 #include <QtTest>
 
 #include "app/child_frame.h"
+#include "app/command_ids.h"
 #include "app/main_frame.h"
-#include "document/core_error.h"
-#include "document/ui/command_ids.h"
-#include "document/ui/orvane_doc.h"
+#include "app/orvane_doc.h"
+#include "base/core_error.h"
 #include "gui_test_support.h"
 #include "view/ui/orvane_view.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "document/core_error.h"
+#include "base/core_error.h"
 #include "measure/extract_grid_data.h"
 #include "measure/spot_geometry.h"
 #include "measure/spot_histogram.h"

@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "document/core_error.h"
+#include "base/core_error.h"
 #include "measure/find_genes.h"
 
 namespace orvane {

@@ -17,7 +17,7 @@
 #include "grid/adjust_grid.h"
 #include "grid/auto_place_grid.h"
 #include "grid/define_grid.h"
-#include "printjob/load_map.h"
+#include "grid/layout_files.h"
 
 namespace orvane {
 namespace {

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "document/core_error.h"
+#include "base/core_error.h"
 #include "measure/extract_grid_data.h"
 #include "measure/genepix_results.h"
 #include "test_image.h"

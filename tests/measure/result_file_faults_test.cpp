@@ -7,7 +7,7 @@
 #include <string>
 
 #include "../support/write_faults.h"
-#include "document/progress.h"
+#include "base/progress.h"
 #include "measure/extract_grid_data.h"
 #include "measure/genepix_results.h"
 #include "measure/selection_pairs.h"

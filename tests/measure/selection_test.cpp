@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <string>
 
-#include "document/core_error.h"
+#include "base/core_error.h"
 #include "grid/selection_shape.h"
 #include "measure/result_file.h"
 #include "measure/selection_pairs.h"

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "document/core_error.h"
+#include "base/core_error.h"
 #include "document/layered_image.h"
 #include "grid/define_grid.h"
-#include "printjob/gal_file.h"
+#include "grid/layout_files.h"
 
 namespace orvane {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "document/core_error.h"
-#include "printjob/load_map.h"
+#include "base/core_error.h"
+#include "grid/layout_files.h"
 
 namespace orvane {
 namespace {

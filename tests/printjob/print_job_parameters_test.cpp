@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "base/text_numbers.h"
 #include "printjob/print_job_parameters.h"
-#include "printjob/text_numbers.h"
 
 namespace orvane {
 namespace {

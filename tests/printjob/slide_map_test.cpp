@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "document/core_error.h"
+#include "base/core_error.h"
 #include "grid/grid_parameters.h"
 #include "printjob/slide_map.h"
 

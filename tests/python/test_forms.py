@@ -1,4 +1,6 @@
 # Every function of _arxusb with its argument form: the names, the counts, the int positions.
+import inspect
+
 import pytest
 
 import _arxusb
@@ -29,7 +31,9 @@ def forms():
                       cls + "_hSensorState": "Oi", cls + "_move": "Oii|iOOi",
                       cls + "_flush": "O", cls + "_setGPO": "OOO",
                       cls + "_getStopButton": "O", "delete_" + cls: "O",
-                      cls + "_swigregister": "O"})
+                      cls + "_swigregister": "O",
+                      # beyond the flat interface: for close() and repr in arxusb
+                      cls + "_close": "O", cls + "_state": "O"})
     table.update({"new_RobotControlImp": "", "new_RobotControlFactory": "",
                   "delete_RobotControlFactory": "O", "RobotControlFactory_swigregister": "O",
                   "RobotControlFactory_getRobotControl": "O"})
@@ -87,3 +91,17 @@ def test_a_text_that_is_no_pointer_is_a_type_error_naming_the_expected_type(name
 def test_registration_takes_a_class():
     with pytest.raises(TypeError, match="class"):
         _arxusb.RobotControlPar_swigregister(42)
+
+
+@pytest.mark.parametrize("name", sorted(FORMS))
+def test_every_function_documents_its_arguments_and_result(name):
+    function = getattr(_arxusb, name)
+    parameters = list(inspect.signature(function).parameters)
+    assert len(parameters) == len(FORMS[name].replace("|", ""))
+    assert "Returns" in function.__doc__
+
+
+def test_the_overloaded_constructor_documents_both_forms():
+    doc = _arxusb.new_RobotControlPar.__doc__
+    assert doc.startswith("new_RobotControlPar() or new_RobotControlPar(other)")
+    assert "Returns" in doc

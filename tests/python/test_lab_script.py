@@ -61,3 +61,15 @@ def test_the_lab_script_reports_a_failed_write(tmp_path):
     assert result.returncode == 1
     assert result.stdout.startswith(b"The controller stopped answering (WriteErrorEx): ")
     assert reports == "".join(EXPECTED_REPORTS.splitlines(True)[:3]).encode()
+
+
+def test_the_lab_script_stops_when_an_axis_does_not_home(tmp_path):
+    # Z's flag lies beyond the reach of a homing pass: its passes fail, and nothing else moves.
+    config = tmp_path / "far_flag.conf"
+    config.write_text("flag_range_3 = 30000000 30000010\n")
+    result, reports = run_script(tmp_path, ARXUSB_SIMULATOR=str(config))
+    assert result.returncode == 1
+    assert result.stdout == (b"\rERROR pass 1! flag raised and flag is 0!\n"
+                             b"\rERROR - pass 3 ! flag raised and flag is 0!\n"
+                             b"Axis Z did not home; stopping.\n")
+    assert [line.split()[1] for line in reports.decode().splitlines()] == ["03"] * 3

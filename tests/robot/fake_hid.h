@@ -26,6 +26,7 @@ struct FakeDeviceState {
     std::vector<std::vector<uint8_t>> written;
     long writeResult = -2;  // -2: write everything; otherwise the value write returns
     std::size_t lastReadLength = 0;
+    std::vector<int> readTimeouts;  // the time-out of every read, in order
 };
 
 class FakeDevice : public HidDevice {
@@ -33,8 +34,9 @@ public:
     explicit FakeDevice(std::shared_ptr<FakeDeviceState> s) : s_(std::move(s)) {}
     ~FakeDevice() override { ++s_->closes; }
     std::optional<HidCaps> capabilities() override { return s_->caps; }
-    HidReadResult read(uint8_t* buf, std::size_t length, int) override {
+    HidReadResult read(uint8_t* buf, std::size_t length, int timeoutMs) override {
         s_->lastReadLength = length;
+        s_->readTimeouts.push_back(timeoutMs);
         std::vector<uint8_t> r;
         if (!s_->inputs.empty()) {
             r = s_->inputs.front();

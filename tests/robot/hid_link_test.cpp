@@ -147,6 +147,43 @@ TEST(HidLinkRead, LongInputReportGetsABufferThatFits) {
     EXPECT_EQ(link.status().deviceCount, 9);
 }
 
+// The Python module's way to stay interruptible: the hook runs before each read slice and may
+// throw out of the wait, which leaves the device open for the next read.
+TEST(HidLinkRead, WaitHookRunsBetweenSlicesAndMayAbandonTheWait) {
+    struct Stop {};
+    for (const int throwAt : {0, 3}) {
+        SCOPED_TRACE(throwAt);
+        auto backend = std::make_unique<FakeBackend>();
+        auto dev = backend->add("a", 1, 2);
+        dev->whenEmpty = HidReadResult::Timeout;
+        HidLink link(std::move(backend));
+        ASSERT_TRUE(link.open(1, 2));
+        int calls = 0;
+        link.setWaitHook([&] {
+            if (++calls == throwAt) throw Stop{};
+            if (calls == 4) dev->inputs.push_back(statusBytes(7, 0));
+        });
+        if (throwAt != 0) {
+            EXPECT_THROW(link.readStatus(), Stop);
+            EXPECT_TRUE(link.isOpen());
+            dev->inputs.push_back(statusBytes(8, 0));
+            link.setWaitHook(nullptr);
+            link.readStatus();
+            EXPECT_EQ(link.status().deviceCount, 8);
+            EXPECT_EQ(dev->readTimeouts.back(), kReadTimeoutMs);  // one plain read again
+        } else {
+            link.readStatus();
+            EXPECT_EQ(calls, 4);
+            EXPECT_EQ(link.status().deviceCount, 7);
+            ASSERT_EQ(dev->readTimeouts.size(), 4u);
+            for (int t : dev->readTimeouts) {
+                EXPECT_GT(t, 0);
+                EXPECT_LE(t, kWaitSliceMs);
+            }
+        }
+    }
+}
+
 TEST(HidLinkRead, FailureClosesTheDeviceAndEveryLaterReadFails) {
     const std::pair<HidReadResult, std::string> cases[] = {
         {HidReadResult::Timeout, "ReadFile timeout"},

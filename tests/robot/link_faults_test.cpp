@@ -37,13 +37,13 @@ TEST(LinkFaults, DeviceUnpluggedMidMoveFailsAtOnceAndInitRecoversWhenItIsBack) {
 TEST(LinkFaults, QueueThatNeverDrainsWaitsUntilTheLinkFails) {
     sim::SimConfig config;
     config.stallAfterReports = 2;
-    config.unplugAfterReports = 200;
+    config.unplugAfterReports = 50;  // half a second of stalled 10 ms reports
     SimRig rig(config);
     ASSERT_TRUE(rig.robot.init());
     for (int k = 1; k <= 3; ++k) rig.robot.move(k, 5000);
     EXPECT_THROW(rig.robot.flush(), ReadErrorEx);
     // It polled the answering controller all along, and gave up only when the device went.
-    EXPECT_EQ(rig.controller->reportsSent(), 200u);
+    EXPECT_EQ(rig.controller->reportsSent(), 50u);
     EXPECT_FALSE(rig.robot.link().isOpen());
     EXPECT_EQ(rig.robot.aim(1), 5000);
     EXPECT_EQ(rig.controller->position(1), 0);

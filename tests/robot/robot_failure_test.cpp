@@ -64,15 +64,23 @@ TEST(RobotFailure, RepeatedInitAndDestructionCloseTheDevice) {
         ASSERT_TRUE(robot.init());
         EXPECT_EQ(dev->opens, 2);
         EXPECT_EQ(dev->closes, 1);
+        EXPECT_TRUE(robot.initSucceeded());
         RobotControlPar other;
         other.product_id = 1;
         EXPECT_FALSE(robot.init(&other));
+        EXPECT_FALSE(robot.initSucceeded());
         EXPECT_EQ(dev->closes, 2);
         const RobotControlPar defaults;
         ASSERT_TRUE(robot.init(&defaults));
+        // close() lets go of the device at once; init opens it again.
+        robot.close();
+        EXPECT_FALSE(robot.initSucceeded());
+        EXPECT_EQ(dev->closes, 3);
+        EXPECT_THROW(robot.waitdone(), ReadErrorEx);
+        ASSERT_TRUE(robot.init());
     }
-    EXPECT_EQ(dev->opens, 3);
-    EXPECT_EQ(dev->closes, 3);
+    EXPECT_EQ(dev->opens, 4);
+    EXPECT_EQ(dev->closes, 4);
 }
 
 TEST(RobotFailure, OperationsBeforeInitFailAsAClosedLink) {

@@ -9,9 +9,9 @@
 #include <omp.h>
 #endif
 
-#include "document/buffer.h"
+#include "base/allocator.h"
+#include "base/parallel.h"
 #include "document/layered_image.h"
-#include "document/parallel.h"
 
 namespace orvane::testing_support {
 

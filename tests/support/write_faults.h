@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "document/core_error.h"
+#include "base/core_error.h"
 
 namespace orvane::testing_support {
 

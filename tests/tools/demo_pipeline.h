@@ -7,14 +7,14 @@
 #include <sstream>
 #include <vector>
 
+#include "base/allocator.h"
 #include "demo_slide_files.h"
 #include "demo_slide_plan.h"
 #include "demo_slide_render.h"
-#include "document/buffer.h"
 #include "grid/adjust_grid.h"
 #include "grid/auto_place_grid.h"
 #include "grid/define_grid.h"
-#include "printjob/load_map.h"
+#include "grid/layout_files.h"
 
 namespace orvane::demo {
 

@@ -11,8 +11,8 @@
 #include "demo_slide_plan.h"
 #include "document/tiff_loader.h"
 #include "grid/define_grid.h"
+#include "grid/layout_files.h"
 #include "grid/spot_grid.h"
-#include "printjob/load_map.h"
 
 namespace orvane::demo {
 namespace {

@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "document/buffer.h"
+#include "base/allocator.h"
 #include "view/display_raster.h"
 
 namespace orvane {

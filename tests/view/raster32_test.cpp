@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "../support/kernel_choice.h"
-#include "document/buffer.h"
-#include "document/parallel.h"
+#include "base/allocator.h"
+#include "base/parallel.h"
 #include "view/display_raster.h"
 #include "view/raster_kernels.h"
 

@@ -15,9 +15,9 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "document/core_error.h"
-#include "document/ui/shell_services.h"
-#include "printjob/gal_file.h"
+#include "app/shell_services.h"
+#include "base/core_error.h"
+#include "grid/layout_files.h"
 #include "printjob/load_map.h"
 #include "printjob/print_job_parameters.h"
 

@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QPushButton>
 
-#include "document/ui/shell_services.h"
+#include "app/shell_services.h"
 
 namespace orvane {
 

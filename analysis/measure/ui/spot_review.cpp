@@ -4,8 +4,8 @@
 #include <QDockWidget>
 #include <QFile>
 
-#include "document/ui/orvane_doc.h"
-#include "document/ui/shell_services.h"
+#include "app/orvane_doc.h"
+#include "app/shell_services.h"
 #include "measure/ui/spot_plot_widget.h"
 #include "measure/ui/spot_results_widget.h"
 #include "view/ui/orvane_view.h"

@@ -8,10 +8,10 @@
 #include <QRegion>
 #include <QScrollBar>
 
-#include "document/buffer.h"
-#include "document/ui/command_ids.h"
-#include "document/ui/orvane_doc.h"
-#include "document/ui/shell_services.h"
+#include "app/command_ids.h"
+#include "app/orvane_doc.h"
+#include "app/shell_services.h"
+#include "base/allocator.h"
 #include "grid/ui/overlay_painter.h"
 
 namespace orvane {
@@ -33,7 +33,7 @@ QImage pictureImage(std::int32_t width, std::int32_t height) {
         reinterpret_cast<uchar*>(pixels.get()), width, height, qsizetype{width} * 4,
         QImage::Format_RGB32, [](void* buffer) { delete[] static_cast<std::uint32_t*>(buffer); },
         pixels.get());
-    if (!image.isNull()) pixels.release();  // the image owns it now
+    if (!image.isNull()) static_cast<void>(pixels.release());  // the image owns it now
     return image;
 }
 

@@ -10,7 +10,8 @@
 #include <QImage>
 #include <QRect>
 
-#include "document/ui/command_map.h"
+#include "app/command_map.h"
+#include "app/status_panes.h"
 #include "grid/grid_editor.h"
 #include "grid/selection_shape.h"
 #include "measure/find_genes.h"
@@ -25,18 +26,6 @@ namespace orvane {
 
 class COrvaneDoc;
 class PictureOverlaySurface;
-
-// String ids of the status-bar panes; the view supplies the text of those it owns.
-enum PaneId : int {
-    kPanePositionX = 103,
-    kPanePositionY = 104,
-    kPaneGridQuad = 105,
-    kPaneGridSpot = 106,
-    kPanePointIntensity = 107,
-    kPaneSpotUid = 108,
-    kPaneSpotDescription = 109,
-    kPaneSpotIntensity = 110,
-};
 
 class COrvaneView : public QAbstractScrollArea {
     Q_OBJECT

@@ -4,12 +4,12 @@
 #include <QFile>
 #include <QScrollBar>
 
-#include "document/core_error.h"
-#include "document/ui/orvane_doc.h"
-#include "document/ui/shell_services.h"
+#include "app/modal_dialog.h"
+#include "app/orvane_doc.h"
+#include "app/shell_services.h"
+#include "base/core_error.h"
 #include "grid/grid_file.h"
 #include "grid/ui/grid_parameters_dialog.h"
-#include "grid/ui/modal_dialog.h"
 #include "measure/extract_grid_data.h"
 #include "measure/genepix_results.h"
 #include "measure/selection_pairs.h"

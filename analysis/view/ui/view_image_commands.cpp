@@ -2,10 +2,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "app/orvane_doc.h"
+#include "app/shell_services.h"
 #include "document/image_processing.h"
-#include "document/tiff_export.h"
-#include "document/ui/orvane_doc.h"
-#include "document/ui/shell_services.h"
+#include "view/tiff_export.h"
 #include "view/ui/orvane_view.h"
 
 namespace orvane {

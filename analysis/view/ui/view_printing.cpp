@@ -14,9 +14,9 @@
 #include <QPrinter>
 #include <QSettings>
 
-#include "document/buffer.h"
-#include "document/ui/orvane_doc.h"
-#include "document/ui/shell_services.h"
+#include "app/orvane_doc.h"
+#include "app/shell_services.h"
+#include "base/allocator.h"
 #include "view/ui/orvane_view.h"
 
 namespace orvane {

@@ -14,9 +14,13 @@ AXES = ((arxusb.AX, "X"), (arxusb.AY, "Y"), (arxusb.AZ, "Z"))
 
 
 def run(robot):
-    # Z first, so that the print head is up before X and Y travel.
+    # Z first, so that the print head is up before X and Y travel. An axis whose home flag did
+    # not change as expected is not at home: moving pins over slides from there could crash
+    # them, so the run stops (the controller has printed which pass failed).
     for axis in (arxusb.AZ, arxusb.AX, arxusb.AY):
-        robot.home(axis)
+        if not robot.home(axis):
+            print("Axis %s did not home; stopping." % "XYZ"[axis - 1])
+            return 1
 
     # Over to the first slide and down to it; the result is the distance actually commanded,
     # which may be a few steps short of the request.
@@ -32,21 +36,26 @@ def run(robot):
         print("%s: position %d, aim %d" % (name, robot.coord(axis), robot.aim(axis)))
     for axis, _ in AXES:
         robot.idle(axis)
+    return 0
 
 
 def main():
     par = arxusb.RobotControlPar()  # the defaults: vendor id 0x4242, product id 0x4201
-    robot = arxusb.RobotControlImp()
-    if not robot.init(par):
-        print("No controller with vendor id 0x%04x and product id 0x%04x"
-              % (par.vendor_id, par.product_id))
-        return 1
-    try:
-        run(robot)
-    except (arxusb.ReadErrorEx, arxusb.WriteErrorEx) as error:
-        print("The controller stopped answering (%s): %s" % (type(error).__name__, error))
-        return 1
-    return 0
+    # The device handles close when the block ends, whatever happens in it.
+    with arxusb.RobotControlImp() as robot:
+        if not robot.init(par):
+            print("No controller with vendor id 0x%04x and product id 0x%04x"
+                  % (par.vendor_id, par.product_id))
+            return 1
+        try:
+            return run(robot)
+        except (arxusb.ReadErrorEx, arxusb.WriteErrorEx) as error:
+            print("The controller stopped answering (%s): %s" % (type(error).__name__, error))
+            return 1
+        except KeyboardInterrupt:
+            # The controller finishes the commands it holds; a new init picks up from there.
+            print("Interrupted.")
+            return 130
 
 
 if __name__ == "__main__":

@@ -1,5 +1,5 @@
 // Locale-independent number conversions for the parameter reader and dialog fields.
-#include "text_numbers.h"
+#include "base/text_numbers.h"
 
 #include <charconv>
 #include <limits>

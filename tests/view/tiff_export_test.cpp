@@ -6,10 +6,10 @@
 #include <fstream>
 #include <iterator>
 
-#include "document/buffer.h"
-#include "document/tiff_export.h"
+#include "../document/tiff_fixture.h"
+#include "base/allocator.h"
 #include "document/tiff_loader.h"
-#include "tiff_fixture.h"
+#include "view/tiff_export.h"
 
 namespace orvane {
 namespace {

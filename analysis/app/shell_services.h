@@ -7,7 +7,7 @@
 
 #include <QString>
 
-#include "document/progress.h"
+#include "base/progress.h"
 
 class QFileDialog;
 

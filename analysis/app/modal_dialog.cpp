@@ -1,5 +1,5 @@
 // The modal-dialog runner and its test hook.
-#include "grid/ui/modal_dialog.h"
+#include "app/modal_dialog.h"
 
 #include <QDialog>
 

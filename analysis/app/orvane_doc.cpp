@@ -1,5 +1,5 @@
 // The image document: opening, overlaying, filtering and closing through the core.
-#include "document/ui/orvane_doc.h"
+#include "app/orvane_doc.h"
 
 #include <algorithm>
 
@@ -8,10 +8,10 @@
 #include <QFileInfo>
 #include <QWidget>
 
+#include "app/command_ids.h"
+#include "app/shell_services.h"
 #include "document/image_processing.h"
 #include "document/tiff_loader.h"
-#include "document/ui/command_ids.h"
-#include "document/ui/shell_services.h"
 #include "view/ui/orvane_view.h"
 
 namespace orvane {

@@ -9,8 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "app/command_map.h"
 #include "document/layered_image.h"
-#include "document/ui/command_map.h"
 
 namespace orvane {
 

@@ -1,7 +1,7 @@
 // Size checks of large buffers.
 #include <gtest/gtest.h>
 
-#include "document/buffer.h"
+#include "base/allocator.h"
 
 namespace orvane {
 namespace {

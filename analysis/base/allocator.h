@@ -9,7 +9,7 @@
 #include <memory>
 #include <new>
 
-#include "core_error.h"
+#include "base/core_error.h"
 
 namespace orvane {
 

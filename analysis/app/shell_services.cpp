@@ -1,11 +1,11 @@
 // Message boxes, file dialogs, the message pane and the wait cursor of the application shell.
-#include "document/ui/shell_services.h"
+#include "app/shell_services.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 
-#include "document/core_error.h"
+#include "base/core_error.h"
 
 namespace orvane {
 namespace {

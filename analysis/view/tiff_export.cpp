@@ -1,5 +1,5 @@
 // The 8-bit RGB export of the displayed picture and the 16-bit grey writer of one layer.
-#include "tiff_export.h"
+#include "view/tiff_export.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -7,7 +7,7 @@
 
 #include <tiffio.h>
 
-#include "tiff_output_file.h"
+#include "document/tiff_output_file.h"
 
 namespace orvane {
 

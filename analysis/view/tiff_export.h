@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "layered_image.h"
-#include "progress.h"
-#include "tiff_messages.h"
+#include "base/progress.h"
+#include "document/layered_image.h"
+#include "document/tiff_messages.h"
 #include "view/display_raster.h"
 
 namespace orvane {
