@@ -83,7 +83,7 @@ const std::vector<Command>& batchCommands() {
         infoCommand(),       exportCommand(),   processCommand(),      paramsCommand(),
         defineGridCommand(), gridInfoCommand(), adjustCommand(),       extractCommand(),
         statsCommand(),      pairsCommand(),    histogramCommand(),    findGenesCommand(),
-        placeCommand(),      resultsCommand(),  markNotFoundCommand(),
+        placeCommand(),      resultsCommand(),  markNotFoundCommand(), reportCommand(),
     };
     return commands;
 }

@@ -53,6 +53,7 @@ Command pairsCommand();
 Command histogramCommand();
 Command findGenesCommand();
 Command placeCommand();
+Command reportCommand();
 Command resultsCommand();
 Command markNotFoundCommand();
 
