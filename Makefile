@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build demo test test-nogui lint format bench fuzz clean
+.PHONY: all deps build demo workflow-demo test test-nogui lint format bench fuzz clean
 
 all: build
 
@@ -28,6 +28,10 @@ test-nogui:
 demo: build
 	scripts/demo $(BUILD)
 
+# Three generated slides through workflow/Snakefile (orvane-batch steps, reports, limma).
+workflow-demo: build
+	scripts/workflow-demo $(BUILD)
+
 # Style: the format check and clang-tidy (`format` applies the format).
 lint: build
 	scripts/lint $(BUILD)
@@ -40,7 +44,7 @@ format:
 bench:
 	@scripts/install-deps --bench
 	@test -f build-release/build.ninja || cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release
-	cmake --build build-release -j $(JOBS) --target speed_bench auto_place_bench grid_view_bench gui_speed_bench \
+	cmake --build build-release -j $(JOBS) --target speed_bench auto_place_bench spot_results_bench grid_view_bench gui_speed_bench report_bench \
 	  orvane-demo-slide orvane-batch
 	scripts/bench build-release
 

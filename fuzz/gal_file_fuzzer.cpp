@@ -66,18 +66,19 @@ void checkParsed(const GalFile& gal) {
     }
 }
 
-// A block lies within 1 um of its place in the grid of quads, and that place within 1 um of the
-// regular step; far from the origin the doubles' own rounding is allowed for.
-bool near(double blockMm, double gridMm, std::int32_t index) {
-    return std::fabs(blockMm - gridMm) < 0.0011 * (1 + index) + 1e-9 * std::fabs(blockMm);
+// A block lies, within 1 um, on its lattice place plus its quad's shift; far from the origin the
+// doubles' own rounding is allowed for.
+bool near(double blockMm, double gridMm) {
+    return std::fabs(blockMm - gridMm) < 0.0011 + 1e-9 * std::fabs(blockMm);
 }
 
-// Every block on its own quad of the grid, the geometry of the first block.
+// Every block on its own quad of the grid (quads without a block are allowed), the geometry of
+// the first block.
 void checkGeometry(const GalFile& gal, const GalLayout& layout, const GridParameters& p) {
     require(p.quadsX == layout.quadsX && p.quadsY == layout.quadsY);
     require(p.quadsX >= 1 && p.quadsX <= orvane::kMaxQuadsX && p.quadsY >= 1 &&
             p.quadsY <= orvane::kMaxQuadsY);
-    require(static_cast<std::size_t>(p.quadsX) * static_cast<std::size_t>(p.quadsY) ==
+    require(static_cast<std::size_t>(p.quadsX) * static_cast<std::size_t>(p.quadsY) >=
             gal.blocks.size());
     require(layout.quadX.size() == gal.blocks.size() && layout.quadY.size() == gal.blocks.size());
     std::map<std::pair<std::int32_t, std::int32_t>, std::size_t> quads;
@@ -85,10 +86,12 @@ void checkGeometry(const GalFile& gal, const GalLayout& layout, const GridParame
         const std::int32_t qx = layout.quadX[i], qy = layout.quadY[i];
         require(qx >= 0 && qx < p.quadsX && qy >= 0 && qy < p.quadsY);
         require(quads.emplace(std::make_pair(qx, qy), i).second);
-        // The quads run in the order of the block positions.
+        const std::size_t slot = static_cast<std::size_t>(qx * orvane::kMaxQuadsY + qy);
         const orvane::GalBlock& b = gal.blocks[i];
-        require(near(b.x / 1000.0, p.originX + qx * (p.quadsX > 1 ? p.quadStepX : 0.0), qx));
-        require(near(b.y / 1000.0, p.originY + qy * (p.quadsY > 1 ? p.quadStepY : 0.0), qy));
+        require(near(b.x / 1000.0,
+                     p.originX + qx * (p.quadsX > 1 ? p.quadStepX : 0.0) + p.quadShiftX[slot]));
+        require(near(b.y / 1000.0,
+                     p.originY + qy * (p.quadsY > 1 ? p.quadStepY : 0.0) + p.quadShiftY[slot]));
     }
     const orvane::GalBlock& b = gal.blocks.front();
     require(p.cellsX == b.xFeatures && p.cellsY == b.yFeatures);

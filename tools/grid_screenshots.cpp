@@ -1,7 +1,10 @@
 // orvane-grid-screenshots: the README's pictures of the grid on screen, made by driving the
 // program's own commands in this process: open and overlay the demo slide, Define Grid with Load
-// Map, Adjust Grid 2DW, a spot click, the statistics and histogram dialogs.
+// Map, Adjust Grid 2DW, a spot click, the statistics and histogram dialogs, and the review docks
+// after Mark Spots Not Found.
 //   orvane-grid-screenshots DEMO_DIR OUT_DIR [STEP_SECONDS]   (tools/make-grid-screenshots)
+// With ORVANE_SCREENSHOT_HOLD=SECONDS the review stays on the screen that long at the end, for a
+// capture of the whole screen from outside.
 //
 // Nothing here may wait for a user: every modal dialog, file dialog and message box is answered
 // by this program, an unexpected message box fails the run, and a watchdog ends the run when
@@ -18,11 +21,15 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDockWidget>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTableView>
+#include <QTimer>
 
 #include "app/command_ids.h"
 #include "app/main_frame.h"
@@ -30,6 +37,8 @@
 #include "app/orvane_app.h"
 #include "app/shell_services.h"
 #include "grid/ui/grid_parameters_dialog.h"
+#include "measure/ui/spot_results_widget.h"
+#include "measure/ui/spot_review.h"
 #include "view/ui/orvane_view.h"
 
 namespace {
@@ -187,6 +196,36 @@ void makePictures(CMainFrame* frame, const QString& dir, const QString& out, Wat
         return int(QDialog::Rejected);
     });
     setFileDialogHook({});
+
+    watchdog.step("Mark Spots Not Found, the Spot Results and Spot Plot docks");
+    runWithDialog(frame, kGridMarkNotFound, [](QDialog& d) {
+        d.accept();
+        return d.result();
+    });
+    frame->spotResultsDock()->show();
+    frame->spotPlotDock()->show();
+    frame->overviewDock()->hide();
+    frame->resizeDocks({frame->spotResultsDock()}, {230}, Qt::Vertical);
+    frame->resizeDocks({frame->spotPlotDock()}, {430}, Qt::Horizontal);
+    settle();
+    frame->spotReview()->recompute();
+    auto* table = frame->spotResultsDock()->findChild<CSpotResultsWidget*>();
+    const auto results = frame->spotReview()->results();
+    if (table == nullptr || !results) fail("the Spot Results dock shows no results");
+    // A marked spot of the first quad: the row, the ring in the plot and the spot in the view.
+    for (std::size_t i = 0; i < results->spots.size(); ++i)
+        if ((results->spots[i].flags & Marked) != 0 && results->spots[i].qy == 0) {
+            table->table()->selectRow(static_cast<int>(i));
+            break;
+        }
+    frame->updateActions();
+    save(*frame, out + "/orvane-review.png");
+    if (const char* hold = std::getenv("ORVANE_SCREENSHOT_HOLD")) {
+        watchdog.step("hold the review on the screen");
+        QEventLoop loop;
+        QTimer::singleShot(std::clamp(std::atoi(hold), 0, 50) * 1000, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
 }
 
 }  // namespace

@@ -65,6 +65,7 @@ enum CommandId : int {
     kSelectionSaveRaw = 32803,
     kGridAutoPlace = 32804,
     kGridExportGenePix = 32805,
+    kGridMarkNotFound = 32806,
     kZoomIn = 32810,
     kZoomOut = 32811,
     kZoomFit = 32812,

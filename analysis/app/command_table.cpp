@@ -57,6 +57,8 @@ constexpr CommandSpec kCommands[] = {
     {kGridSave, "Save Grid...", "", false, ""},
     {kGridFind, "&Find / Highlight Genes...\tCtrl+F",
      "Find and highlight Genes in a grid by their UID / Description", false, "Ctrl+F"},
+    {kGridMarkNotFound, "Mark Spots Not Found...",
+     "Mark the spots whose pixels hardly rise above their background", false, ""},
     {kGridAdjust2DW, "&Adjust Grid 2DW", "", false, ""},
     {kGridAdjust1DW, "Adjust Grid 1DW", "", false, ""},
     {kGridAdjustCM, "Adjust Grid CM", "", false, ""},

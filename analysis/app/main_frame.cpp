@@ -19,6 +19,7 @@
 #include "app/orvane_doc.h"
 #include "app/shell_services.h"
 #include "app/test_list_dialog.h"
+#include "measure/ui/spot_review.h"
 #include "view/ui/orvane_view.h"
 #include "view/ui/overview_widget.h"
 
@@ -30,11 +31,13 @@ CMainFrame::CMainFrame(COrvaneApp& app) : app_(app), mdi_(new QMdiArea(this)) {
     connect(mdi_, &QMdiArea::subWindowActivated, this, &CMainFrame::updateActions);
     createActions();
     createOverviewDock();
+    createReviewDocks();
     createMenus();
 }
 
 CMainFrame::~CMainFrame() {
     setMessagePaneSink({});
+    spotReview_->setView(nullptr);  // the docks go before the views that feed them
     // The windows, views and the MDI area go after this part of the frame is gone; none of
     // their last signals may reach it.
     for (QObject* child : findChildren<QObject*>())
@@ -117,6 +120,7 @@ void CMainFrame::updateActions() {
     }
     switchMenu(activeChild() ? kMenuImage : kMenuMainFrame);
     overview_->setView(activeView());
+    spotReview_->setView(activeView());
     updateTitle();
     updatePanes();
 }

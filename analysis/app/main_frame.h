@@ -30,6 +30,7 @@ class COrvaneApp;
 class COrvaneDoc;
 class COrvaneView;
 class COverviewWidget;
+class CSpotReview;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -55,6 +56,10 @@ public:
     // The "Overview" dock right of the image windows; it follows the active view.
     QDockWidget* overviewDock() const { return overviewDock_; }
     COverviewWidget* overview() const { return overview_; }
+    // The "Spot Results" and "Spot Plot" docks (hidden at first) and their link to the active view.
+    QDockWidget* spotResultsDock() const { return spotResultsDock_; }
+    QDockWidget* spotPlotDock() const { return spotPlotDock_; }
+    CSpotReview* spotReview() const { return spotReview_; }
     QLabel* pane(int index) const { return panes_[index]; }
     // Sets every enable and check state, the status-bar panes, the menu and the titles.
     void updateActions();
@@ -86,6 +91,7 @@ private:
     void createActions();
     void createMenus();
     void createOverviewDock();
+    void createReviewDocks();
     bool createToolBar();
     bool createStatusBar();
     void switchMenu(int menuId);
@@ -101,6 +107,9 @@ private:
     QToolBar* toolBar_ = nullptr;
     QDockWidget* overviewDock_ = nullptr;
     COverviewWidget* overview_ = nullptr;
+    QDockWidget* spotResultsDock_ = nullptr;
+    QDockWidget* spotPlotDock_ = nullptr;
+    CSpotReview* spotReview_ = nullptr;
     std::map<int, QAction*> actions_;
     QList<QMenu*> menus128_;
     QList<QMenu*> menus129_;

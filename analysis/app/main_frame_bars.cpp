@@ -18,6 +18,9 @@
 #include "app/main_frame.h"
 #include "app/shell_services.h"
 #include "app/toolbar_icons.h"
+#include "measure/ui/spot_plot_widget.h"
+#include "measure/ui/spot_results_widget.h"
+#include "measure/ui/spot_review.h"
 #include "view/ui/overview_widget.h"
 
 namespace orvane {
@@ -83,7 +86,8 @@ void CMainFrame::createMenus() {
             {kFileOpen, kSeparator, kFilePrintSetup, kSeparator, kFileMruFile1, mru2, mru3,
              kFileMruFile4, kSeparator, kAppExit});
     addMenu(menus128_, "&View", {kViewToolbar, kViewStatusBar})
-        ->addAction(overviewDock_->toggleViewAction());
+        ->addActions({overviewDock_->toggleViewAction(), spotResultsDock_->toggleViewAction(),
+                      spotPlotDock_->toggleViewAction()});
     addMenu(menus128_, "&Help", {kAppAbout, kAppTest});
 
     addMenu(menus129_, "&File",
@@ -94,13 +98,14 @@ void CMainFrame::createMenus() {
     addMenu(menus129_, "&View",
             {kViewToolbar, kViewStatusBar, kSeparator, kZoomIn, kZoomOut, kZoomFit, kZoomActual,
              kSeparator})
-        ->addAction(overviewDock_->toggleViewAction());
+        ->addActions({overviewDock_->toggleViewAction(), spotResultsDock_->toggleViewAction(),
+                      spotPlotDock_->toggleViewAction()});
     addMenu(menus129_, "&Image", {kSubtractBackground, kFilterMean, kFilterMedian});
     addMenu(menus129_, "&Selection", {kSelectionStatistics, kSelectionPairs, kSelectionSaveRaw});
     addMenu(menus129_, "&Grid",
-            {kGridDefine, kGridLoad, kGridSave, kSeparator, kGridFind, kSeparator, kGridAdjust2DW,
-             kGridAdjust1DW, kGridAdjustCM, kGridAutoPlace, kSeparator, kGridExtract,
-             kGridExportGenePix, kGridHistogram});
+            {kGridDefine, kGridLoad, kGridSave, kSeparator, kGridFind, kGridMarkNotFound,
+             kSeparator, kGridAdjust2DW, kGridAdjust1DW, kGridAdjustCM, kGridAutoPlace, kSeparator,
+             kGridExtract, kGridExportGenePix, kGridHistogram});
     windowMenu_ =
         addMenu(menus129_, "&Window",
                 {kWindowNew, kWindowCascade, kWindowTileHorz, kWindowTileVert, kWindowArrange});
@@ -119,6 +124,27 @@ void CMainFrame::createOverviewDock() {
     addDockWidget(Qt::RightDockWidgetArea, overviewDock_);
     // Closed with its title bar's button, the dock comes back through View > Overview.
     overviewDock_->toggleViewAction()->setStatusTip("Show or hide the slide overview");
+}
+
+void CMainFrame::createReviewDocks() {
+    auto* table = new CSpotResultsWidget;
+    spotResultsDock_ = new QDockWidget("Spot Results", this);
+    spotResultsDock_->setObjectName("spotResultsDock");
+    spotResultsDock_->setWidget(table);
+    addDockWidget(Qt::BottomDockWidgetArea, spotResultsDock_);
+    spotResultsDock_->toggleViewAction()->setStatusTip(
+        "Show or hide the results of every spot of the active window");
+    auto* plot = new CSpotPlotWidget;
+    spotPlotDock_ = new QDockWidget("Spot Plot", this);
+    spotPlotDock_->setObjectName("spotPlotDock");
+    spotPlotDock_->setWidget(plot);
+    addDockWidget(Qt::RightDockWidgetArea, spotPlotDock_);
+    spotPlotDock_->toggleViewAction()->setStatusTip(
+        "Show or hide the log ratio against the intensity of every spot of the active window");
+    // Hidden until asked for: the spots are measured only while a review dock is shown.
+    spotResultsDock_->hide();
+    spotPlotDock_->hide();
+    spotReview_ = new CSpotReview(table, spotResultsDock_, plot, spotPlotDock_, this);
 }
 
 void CMainFrame::fillWindowList() {

@@ -80,10 +80,10 @@ int runCommand(const Command& command, const std::vector<std::string>& args,
 
 const std::vector<Command>& batchCommands() {
     static const std::vector<Command> commands = {
-        infoCommand(),       exportCommand(),   processCommand(),   paramsCommand(),
-        defineGridCommand(), gridInfoCommand(), adjustCommand(),    extractCommand(),
-        statsCommand(),      pairsCommand(),    histogramCommand(), findGenesCommand(),
-        placeCommand(),
+        infoCommand(),       exportCommand(),   processCommand(),      paramsCommand(),
+        defineGridCommand(), gridInfoCommand(), adjustCommand(),       extractCommand(),
+        statsCommand(),      pairsCommand(),    histogramCommand(),    findGenesCommand(),
+        placeCommand(),      resultsCommand(),  markNotFoundCommand(), reportCommand(),
     };
     return commands;
 }

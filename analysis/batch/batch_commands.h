@@ -53,6 +53,9 @@ Command pairsCommand();
 Command histogramCommand();
 Command findGenesCommand();
 Command placeCommand();
+Command reportCommand();
+Command resultsCommand();
+Command markNotFoundCommand();
 
 // Runs orvane-batch with its arguments (argv without the program name); returns the exit status.
 int runBatch(const std::vector<std::string>& args, CommandContext& context);

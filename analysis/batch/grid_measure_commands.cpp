@@ -23,22 +23,6 @@ const char* const kCurrentQuadHelp =
     "  --current-quad QX,QY  the view's current quad (0-based, default 0,0), whose radii and\n"
     "                        pitch serve every quad\n";
 
-// The grid file first, then the image and its overlays.
-struct GridInputs {
-    SpotGrid grid;
-    LayeredImage image;
-};
-
-GridInputs loadGridInputs(const ParsedArgs& args, CommandContext& context) {
-    if (args.positionals.size() < 2)
-        throw UsageError("give the grid file, then the image and its overlays");
-    GridInputs inputs;
-    inputs.grid = loadGridFile(args.positionals[0]);
-    inputs.image =
-        loadInputs({args.positionals.begin() + 1, args.positionals.end()}, context.progress);
-    return inputs;
-}
-
 AdjustMethod methodFrom(const ParsedArgs& args) {
     const std::optional<std::string> method = singleValue(args, "--method");
     if (!method) throw UsageError("no method given (--method 2dw, 1dw or cm)");
@@ -60,7 +44,7 @@ int runAdjust(const ParsedArgs& args, CommandContext& context) {
     const QuadIndex current = currentQuadFrom(args);
     checkOutputIsNotInput(output, {args.positionals.begin() + (args.positionals.empty() ? 0 : 1),
                                    args.positionals.end()});
-    GridInputs inputs = loadGridInputs(args, context);
+    GridInputs inputs = loadGridInputs(args, context.progress);
     const GridQuad& quad = currentQuadOf(inputs.grid, current);
     for (std::int64_t pass = 0; pass < times; ++pass) {
         context.progress.message("Adjusting grid, pass " + std::to_string(pass + 1) + " ...");
@@ -82,7 +66,7 @@ int runExtract(const ParsedArgs& args, CommandContext& context) {
     const QuadIndex current = currentQuadFrom(args);
     for (const std::optional<std::string>& file : {output, gpr})
         if (file) checkOutputIsNotInput(*file, args.positionals);
-    const GridInputs inputs = loadGridInputs(args, context);
+    const GridInputs inputs = loadGridInputs(args, context.progress);
     const GridQuad& quad = currentQuadOf(inputs.grid, current);
     // Refused before either file is written, so that a run never leaves one of the two.
     if (gpr && inputs.image.layerCount < 2) throw CoreError(kTwoLayersRequiredMessage);
@@ -108,7 +92,7 @@ int runHistogram(const ParsedArgs& args, CommandContext& context) {
         width = *value;
     }
     const QuadIndex current = currentQuadFrom(args);
-    const GridInputs inputs = loadGridInputs(args, context);
+    const GridInputs inputs = loadGridInputs(args, context.progress);
     const GridQuad& quad = currentQuadOf(inputs.grid, current);
     SpotHistogram histogram;
     histogram.SetData(MeasureGridSpotMeans(inputs.image, inputs.grid, quad));

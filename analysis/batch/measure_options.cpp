@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "base/core_error.h"
+#include "batch/image_inputs.h"
 #include "measure/spot_geometry.h"
 
 namespace orvane::batch {
@@ -109,6 +110,15 @@ std::optional<SelectedSpot> selectedSpotOf(const SpotGrid& grid, const Selection
         return std::nullopt;
     const GridPoint centre = *quad.SpotCentre(request.col, request.row);
     return SelectedSpot{centre.x, centre.y, quad.spotRadius, quad.roundCells == 1};
+}
+
+GridInputs loadGridInputs(const ParsedArgs& args, Progress& progress) {
+    if (args.positionals.size() < 2)
+        throw UsageError("give the grid file, then the image and its overlays");
+    GridInputs inputs;
+    inputs.grid = loadGridFile(args.positionals[0]);
+    inputs.image = loadInputs({args.positionals.begin() + 1, args.positionals.end()}, progress);
+    return inputs;
 }
 
 const GridQuad& currentQuadOf(const SpotGrid& grid, const QuadIndex& index) {

@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "base/progress.h"
 #include "batch/cli_parse.h"
+#include "document/layered_image.h"
 #include "grid/selection_shape.h"
 #include "grid/spot_grid.h"
 
@@ -51,6 +53,14 @@ std::optional<SelectedSpot> selectedSpotOf(const SpotGrid& grid, const Selection
 SpotGrid loadGridFile(const std::string& path);
 // Saves the grid as Save Grid writes it; CoreError when it cannot be written.
 void saveGridFile(const std::string& path, const SpotGrid& grid);
+
+// The inputs of the grid measurement commands: the grid file first (positionals[0]), then the
+// image and its overlays, loaded as Load Grid, Open and Overlay Image do.
+struct GridInputs {
+    SpotGrid grid;
+    LayeredImage image;
+};
+GridInputs loadGridInputs(const ParsedArgs& args, Progress& progress);
 
 // The quad --current-quad names, refusing one outside the grid's quads in use or undefined with
 // the grid commands' message.

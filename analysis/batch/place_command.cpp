@@ -40,10 +40,11 @@ Command placeCommand() {
         "place -o OUT.grd GRID.grd IMAGE [OVERLAY...]",
         "move a grid's quads onto their printed blocks (Auto Place Grid)",
         "Loads the grid file GRID.grd (as Load Grid does), IMAGE and up to two OVERLAYs, and runs\n"
-        "Grid > Auto Place Grid: the whole grid is shifted by the slide's placement found within\n"
-        "+-2 mm, then every quad by its own offset within half a spot pitch of it; a quad without "
-        "a\n"
-        "clear match keeps the common shift. Only the quads' corners move. Prints\n"
+        "Grid > Auto Place Grid: the grid is laid out afresh from its parameters as Define Grid\n"
+        "does (offsets cleared; flags and marks kept), the whole grid is shifted by the slide's\n"
+        "placement found within +-2 mm, then every quad by its own offset within half a spot\n"
+        "pitch of it; a quad without a clear match, or one that may sit a column or row off,\n"
+        "keeps the common shift and is not counted. Prints\n"
         "\"Placed N of M quads.\" and writes the grid to OUT.grd.\n"
         "options:\n"
         "  -o, --output OUT   the grid file to write (required); it may be GRID.grd itself\n",

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/allocator.h"
+#include "grid/define_grid.h"
 
 namespace orvane {
 
@@ -26,6 +27,10 @@ constexpr double kMinContrast = 8.0;
 // so that a dust speck on an empty block does not place it.
 constexpr double kMinPresentShare = 0.25;
 constexpr double kSpotLevel = 4.0;
+// A quad counts as placed only when its best shift also beats the shifts one spot pitch away
+// (a column or a row off) by this many noise units times the square root of twice its spot count
+// (the spread of a difference of two pattern sums): otherwise the block may sit a column off.
+constexpr double kMinPitchContrast = 4.0;
 // The common search tries at most this many coarse cells each way.
 constexpr std::int32_t kMaxCoarseRange = 256;
 // Below this the response is taken as noise-free (synthetic pictures); keeps the tests finite.
@@ -320,6 +325,17 @@ Shift commonShift(const std::vector<double>& total, std::int32_t rx, std::int32_
     return nearest;
 }
 
+// The pattern's score at shift (ex, ey), cells outside the plane counting 0.
+double scoreAt(const Plane& d, const Pattern& p, std::int64_t ex, std::int64_t ey) {
+    double s = 0.0;
+    for (std::size_t k = 0; k < p.x.size(); ++k) {
+        const std::int64_t x = std::int64_t{p.x[k]} + ex, y = std::int64_t{p.y[k]} + ey;
+        if (x >= 0 && y >= 0 && x < d.width && y < d.height)
+            s += d.row(static_cast<std::int32_t>(y))[x];
+    }
+    return s;
+}
+
 // Vertex of the parabola through (-1, a), (0, b), (1, c), for a maximum at b; 0 when flat.
 double vertex(double a, double b, double c) {
     const double curvature = a - 2.0 * b + c;
@@ -335,7 +351,8 @@ struct QuadMatch {
 // The quad's best shift within (cx, cy) +- (hx, hy), and whether it stands clearly above the
 // rest of that area.
 QuadMatch matchQuad(const Plane& d, const Pattern& p, const ScoreMap& m, std::int32_t cx,
-                    std::int32_t cy, std::int32_t hx, std::int32_t hy, double noise) {
+                    std::int32_t cy, std::int32_t hx, std::int32_t hy, double noise,
+                    GridPoint pitchCells) {
     QuadMatch match;
     if (p.x.empty()) return match;
     std::vector<double> area;
@@ -358,6 +375,13 @@ QuadMatch matchQuad(const Plane& d, const Pattern& p, const ScoreMap& m, std::in
             ++present;
     }
     if (static_cast<double>(present) < kMinPresentShare * spots) return match;
+    // One column or row off must score clearly lower, or the placement is a guess between them.
+    double rival = -INFINITY;
+    for (const GridPoint step : {GridPoint{pitchCells.x, 0}, GridPoint{-pitchCells.x, 0},
+                                 GridPoint{0, pitchCells.y}, GridPoint{0, -pitchCells.y}})
+        rival =
+            std::max(rival, scoreAt(d, p, std::int64_t{bx} + step.x, std::int64_t{by} + step.y));
+    if (!(best - rival > kMinPitchContrast * std::sqrt(2.0 * spots) * noise)) return match;
     match.found = true;
     match.shift = {static_cast<double>(bx), static_cast<double>(by)};
     if (m.contains(bx - 1, by) && m.contains(bx + 1, by))
@@ -378,18 +402,42 @@ std::int32_t toPixels(double cells, double bias, std::int32_t f) {
     return static_cast<std::int32_t>(std::lround((cells + bias) * f));
 }
 
+// The flags (marks, highlights, exclusions, the selection) of `from` carried over to its fresh
+// layout; a quad whose size the parameters changed keeps what Define Grid gave it.
+void keepFlags(const GridQuad& from, GridQuad& to) {
+    if (from.nx != to.nx || from.ny != to.ny || to.defined == 0) return;
+    const auto n = static_cast<std::size_t>(to.count);
+    std::copy(from.flags.get(), from.flags.get() + n, to.flags.get());
+    std::copy(from.shownFlags.get(), from.shownFlags.get() + n, to.shownFlags.get());
+    to.selCol = from.selCol;
+    to.selRow = from.selRow;
+}
+
 }  // namespace
 
 AutoPlaceResult AutoPlaceGrid(SpotGrid& grid, const LayeredImage& image) {
     AutoPlaceResult result;
-    std::vector<GridQuad*> quads;
+    std::vector<GridPoint> slots;
     for (std::int32_t qx = 0; qx < kMaxQuadsX; ++qx)
         for (std::int32_t qy = 0; qy < kMaxQuadsY; ++qy)
-            if (grid.InUse(qx, qy) && grid.quad(qx, qy).defined != 0)
-                quads.push_back(&grid.quad(qx, qy));
-    result.quads = static_cast<std::int32_t>(quads.size());
-    if (quads.empty() || image.layerCount <= 0 || image.width() <= 0 || image.height() <= 0)
+            if (grid.InUse(qx, qy) && grid.quad(qx, qy).defined != 0) slots.push_back({qx, qy});
+    result.quads = static_cast<std::int32_t>(slots.size());
+    if (slots.empty() || image.layerCount <= 0 || image.width() <= 0 || image.height() <= 0)
         return result;
+
+    // The same placement whatever was done to the grid before: the search starts from the layout
+    // the parameters give, as Define Grid lays it out (offsets cleared); the grid changes only
+    // when a quad is placed.
+    SpotGrid fresh;
+    fresh.parameters = grid.parameters;
+    DefineGridLayout(fresh, image);
+    std::vector<GridQuad*> quads;
+    for (const GridPoint slot : slots) {
+        GridQuad& quad = fresh.quad(slot.x, slot.y);
+        if (quad.defined == 0) return result;
+        keepFlags(grid.quad(slot.x, slot.y), quad);
+        quads.push_back(&quad);
+    }
 
     const Geometry g = geometryOf(*quads.front());
     const std::int32_t f = std::max(1, std::min(g.pitchX, g.pitchY) / kFineCellsPerPitch);
@@ -449,9 +497,12 @@ AutoPlaceResult AutoPlaceGrid(SpotGrid& grid, const LayeredImage& image) {
     const GridPoint common{toPixels(ex, biasFineX, f), toPixels(ey, biasFineY, f)};
 
     // Each quad on its own around the common shift.
+    const GridPoint pitchCells{static_cast<std::int32_t>(std::lround(g.pitchX / double(f))),
+                               static_cast<std::int32_t>(std::lround(g.pitchY / double(f)))};
     std::vector<GridPoint> shifts(quads.size(), common);
     for (std::size_t q = 0; q < quads.size(); ++q) {
-        const QuadMatch match = matchQuad(fine, finePatterns[q], maps[q], ex, ey, hx, hy, noise);
+        const QuadMatch match =
+            matchQuad(fine, finePatterns[q], maps[q], ex, ey, hx, hy, noise, pitchCells);
         if (!match.found) continue;
         ++result.placed;
         shifts[q] = {toPixels(match.shift.x, finePatterns[q].biasX, f),
@@ -460,7 +511,10 @@ AutoPlaceResult AutoPlaceGrid(SpotGrid& grid, const LayeredImage& image) {
     // Nothing recognisable anywhere: the common shift is a guess, so the grid stays.
     if (result.placed == 0) return result;
     result.commonOffset = common;
-    for (std::size_t q = 0; q < quads.size(); ++q) moveQuad(*quads[q], shifts[q]);
+    for (std::size_t q = 0; q < quads.size(); ++q) {
+        moveQuad(*quads[q], shifts[q]);
+        grid.quad(slots[q].x, slots[q].y) = std::move(*quads[q]);
+    }
     return result;
 }
 

@@ -21,14 +21,17 @@ struct AutoPlaceResult {
     GridPoint commonOffset;   // pixels every quad was moved by before its own search
 };
 
-// For each defined quad in use, the nominal spot pattern (the spots' current centres, excluded
-// spots left out) is matched against the intensity summed over the loaded layers. The best
-// common shift of the whole grid is searched within +-kAutoPlaceCommonRangeMm, then each quad's
-// shift within at least +-kAutoPlaceQuadRangePitch pitches of it. A quad whose best match does
-// not stand clearly above the rest of its search area (an empty block, a block of excluded
-// spots) keeps the common shift and is not counted as placed. When no quad is placed at all the
-// grid does not move. The four corners of each quad move by its shift; offsets, flags and
-// selections stay. The pitch and spot radius come from the first defined quad in use.
+// Starts from the layout the grid parameters give, as Define Grid lays it out (offsets cleared),
+// whatever was done to the grid before; each quad keeps its flags (marks, highlights,
+// exclusions, the selection) when its size is unchanged. For each defined quad in use, the
+// nominal spot pattern (excluded spots left out) is matched against the intensity summed over the
+// loaded layers. The best common shift of the whole grid is searched within
+// +-kAutoPlaceCommonRangeMm, then each quad's shift within at least +-kAutoPlaceQuadRangePitch
+// pitches of it. A quad whose best match does not stand clearly above the rest of its search
+// area (an empty block, a block of excluded spots), or not clearly above the shifts one spot
+// pitch away (it may sit a column or row off), keeps the common shift and is not counted as
+// placed. When no quad is placed at all the grid does not change. The pitch and spot radius come
+// from the first defined quad in use of the fresh layout.
 AutoPlaceResult AutoPlaceGrid(SpotGrid& grid, const LayeredImage& image);
 
 // "Placed %d of %d quads."

@@ -177,12 +177,15 @@ void DefineGridLayout(SpotGrid& grid, const LayeredImage& image) {
     const std::int32_t quadsY = std::min(p.quadsY, kMaxQuadsY);
     for (std::int32_t qx = 0; qx < quadsX; ++qx) {
         for (std::int32_t qy = 0; qy < quadsY; ++qy) {
-            const std::int32_t x0 = image.LengthToPixelsX(qx * p.quadStepX + ox);
-            const std::int32_t y0 = image.LengthToPixelsY(qy * p.quadStepY + oy);
+            const std::size_t slot = static_cast<std::size_t>(qx * kMaxQuadsY + qy);
+            const double qox = ox + p.quadShiftX[slot];
+            const double qoy = oy + p.quadShiftY[slot];
+            const std::int32_t x0 = image.LengthToPixelsX(qx * p.quadStepX + qox);
+            const std::int32_t y0 = image.LengthToPixelsY(qy * p.quadStepY + qoy);
             const std::int32_t x1 =
-                image.LengthToPixelsX((p.cellsX - 1) * p.stepXmm + qx * p.quadStepX + ox);
+                image.LengthToPixelsX((p.cellsX - 1) * p.stepXmm + qx * p.quadStepX + qox);
             const std::int32_t y1 =
-                image.LengthToPixelsY((p.cellsY - 1) * p.stepYmm + qy * p.quadStepY + oy);
+                image.LengthToPixelsY((p.cellsY - 1) * p.stepYmm + qy * p.quadStepY + qoy);
             // Both radii use the x resolution.
             const std::int32_t r = image.LengthToPixelsX(p.spotDiameter * 0.5);
             const std::int32_t bigR = image.LengthToPixelsX(p.backgroundDiameter * 0.5);

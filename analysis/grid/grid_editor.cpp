@@ -162,23 +162,25 @@ bool GridEditor::startCornerDrag(std::int32_t x, std::int32_t y, bool shift) {
 void GridEditor::selectSpotAt(std::int32_t x, std::int32_t y) {
     for (std::int32_t qx = 0; qx < grid_.parameters.quadsX && qx < kMaxQuadsX; ++qx) {
         for (std::int32_t qy = 0; qy < grid_.parameters.quadsY && qy < kMaxQuadsY; ++qy) {
-            const GridQuad& quad = grid_.quad(qx, qy);
-            const SpotHit hit = quad.HitSpot(x, y);
-            if (!hit.inside || !quad.ValidSpot(hit.col, hit.row) ||
-                (quad.Flags(hit.col, hit.row) & Excluded))
-                continue;
-            makeCurrent(qx, qy);
-            GridQuad& current = currentQuad();
-            current.SelectSpot(hit.col, hit.row);
-            redrawChangedSpots(current);
-            const SpotIntensity measured = image_ != nullptr
-                                               ? MeasureSpot(*image_, current, hit.col, hit.row)
-                                               : SpotIntensity{};
-            spotMean_ = measured.spotMean;
-            backgroundMean_ = measured.backgroundMean;
-            return;
+            const SpotHit hit = grid_.quad(qx, qy).HitSpot(x, y);
+            if (hit.inside && SelectSpot(qx, qy, hit.col, hit.row)) return;
         }
     }
+}
+
+bool GridEditor::SelectSpot(std::int32_t qx, std::int32_t qy, std::int32_t col, std::int32_t row) {
+    if (!grid_.InUse(qx, qy)) return false;
+    const GridQuad& quad = grid_.quad(qx, qy);
+    if (!quad.ValidSpot(col, row) || (quad.Flags(col, row) & Excluded)) return false;
+    makeCurrent(qx, qy);
+    GridQuad& current = currentQuad();
+    current.SelectSpot(col, row);
+    redrawChangedSpots(current);
+    const SpotIntensity measured =
+        image_ != nullptr ? MeasureSpot(*image_, current, col, row) : SpotIntensity{};
+    spotMean_ = measured.spotMean;
+    backgroundMean_ = measured.backgroundMean;
+    return true;
 }
 
 void GridEditor::LeftButtonDown(std::int32_t x, std::int32_t y, bool shift) {

@@ -127,6 +127,10 @@ public:
 
     // --- Mouse and keys (image coordinates unless stated) -----------------------------------
     void LeftButtonDown(std::int32_t x, std::int32_t y, bool shift);
+    // Selects spot (col, row) of quad (qx, qy) as a click on it with the grid tool does (the
+    // quad becomes current, the spot intensities are measured); false, with nothing changed, for
+    // a quad not in use, a spot outside it or an excluded spot.
+    bool SelectSpot(std::int32_t qx, std::int32_t qy, std::int32_t col, std::int32_t row);
     // A move in window coordinates (wx, wy) with the buttons held. Returns the scroll position
     // the view should move to, or none to stay.
     std::optional<ScrollPosition> MouseMove(std::int32_t wx, std::int32_t wy,

@@ -2,6 +2,7 @@
 // settings and the attached slide map. Defaults are those of a new view.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 
@@ -29,6 +30,13 @@ struct GridParameters {
     std::int32_t zone = 0;
     std::int32_t lockMode = 0;  // 0 Quad Unlocked, 1 Quad Locked, 2 Quad Pin Lock
     double backgroundDiameter = 0.3;
+
+    // How far each quad's block lies from its place on the regular lattice of origin and quad
+    // template steps, in millimetres, per slot [qx * 16 + qy]. A GAL file whose blocks are not
+    // on one lattice sets them, so that Define Grid puts every quad on its own block; zero
+    // otherwise (Load Map clears them; a grid file does not carry them).
+    std::array<double, 64> quadShiftX{};
+    std::array<double, 64> quadShiftY{};
 
     // Record count of the attached map, 0 when none.
     std::int32_t slideMapCount() const { return slideMap ? slideMap->recordCount() : 0; }

@@ -40,6 +40,9 @@ void ApplyMapLayout(MapLayout layout, GridParameters& params) {
     p.zone = 0;
     p.originX = layout.originX;
     p.originY = layout.originY;
+    // The print job's quads lie on its template steps.
+    p.quadShiftX.fill(0.0);
+    p.quadShiftY.fill(0.0);
     p.slideMap = std::move(layout.slideMap);
     params = std::move(p);
 }
@@ -92,6 +95,14 @@ void ApplyGal(const GalFile& gal, GridParameters& params) {
     if (layout.quadsY > 1) p.quadStepY = layout.quadStepY;
     p.originX = layout.originX;
     p.originY = layout.originY;
+    p.quadShiftX.fill(0.0);
+    p.quadShiftY.fill(0.0);
+    for (std::size_t i = 0; i < gal.blocks.size(); ++i) {
+        const std::size_t slot =
+            static_cast<std::size_t>(layout.quadX[i] * kMaxQuadsY + layout.quadY[i]);
+        p.quadShiftX[slot] = layout.shiftX[i];
+        p.quadShiftY[slot] = layout.shiftY[i];
+    }
     p.relativeOffsets = 1;
     p.zone = 0;
     params = std::move(p);

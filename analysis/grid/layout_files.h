@@ -14,7 +14,7 @@
 namespace orvane {
 
 // Sets the geometry fields of a map's grid (spot 0.2 mm, background 0.3 mm, absolute offsets,
-// zone 0) and attaches its slide map. Other fields keep their values.
+// zone 0, no quad shifts) and attaches its slide map. Other fields keep their values.
 void ApplyMapLayout(MapLayout layout, GridParameters& params);
 
 // Runs Load Map over a seekable stream (see ReadMap) and applies it. A failed check throws
@@ -30,7 +30,8 @@ std::vector<std::string> LoadMapFile(const std::string& path, GridParameters& pa
                                      std::ostream& diagnostics = std::cout);
 
 // Sets the grid geometry of `params` (cells, steps, spot and background diameters, quads and
-// template steps, origin measured from the image corner, zone 0) and attaches a new SlideMap:
+// template steps, origin measured from the image corner, zone 0, each quad's shift onto its
+// block) and attaches a new SlideMap:
 // ID as UID, Name as description, an empty or "empty" ID as no well. Other fields keep their
 // values. On any failure `params` is unchanged.
 void ApplyGal(const GalFile& gal, GridParameters& params);

@@ -7,15 +7,11 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
-#include <memory>
 #include <optional>
 
-#include "base/allocator.h"
 #include "base/core_error.h"
 #include "measure/result_file.h"
-#include "measure/sampling.h"
-#include "measure/spot_geometry.h"
-#include "measure/spot_statistics.h"
+#include "measure/spot_results.h"
 
 namespace orvane {
 
@@ -85,29 +81,6 @@ constexpr std::array<const char*, kGenePixColumnCount> kColumns = {
 // The measured features are the fixed discs (or squares) of the grid, never irregular shapes.
 constexpr int kCircularity = 100;
 
-// Sample lists of one spot on the two exported layers, allocated once per run for the current
-// quad's geometry: every spot's areas fit the same boxes.
-struct SpotBuffers {
-    std::unique_ptr<std::int32_t[]> feature[2];
-    std::unique_ptr<std::int32_t[]> background[2];
-    std::unique_ptr<std::int32_t[]> scratch;
-    std::unique_ptr<double[]> ratios;
-
-    explicit SpotBuffers(const SpotGeometry& g) {
-        const SpotAreas areas = SpotAreasAt({0, 0}, g, 0);
-        const std::uint64_t featureCount =
-            checkedCount(SampleListCapacity(areas.data), 1, sizeof(std::int32_t));
-        const std::uint64_t backgroundCount =
-            checkedCount(SampleListCapacity(areas.background), 1, sizeof(std::int32_t));
-        for (int k = 0; k < 2; ++k) {
-            feature[k] = allocateBuffer<std::int32_t>(featureCount);
-            background[k] = allocateBuffer<std::int32_t>(backgroundCount);
-        }
-        scratch = allocateBuffer<std::int32_t>(std::max(featureCount, backgroundCount));
-        ratios = allocateBuffer<double>(featureCount);
-    }
-};
-
 // Quotes would end an ATF string and tabs or line breaks its field or row.
 std::string fieldText(const std::string& text) {
     std::string out = text;
@@ -117,13 +90,7 @@ std::string fieldText(const std::string& text) {
 
 std::string integer(std::int64_t v) { return std::to_string(v); }
 
-// "%.3f", or "Error" where the value is undefined, as GenePix writes it.
-std::string decimal(std::optional<double> v) {
-    if (!v || !std::isfinite(*v)) return "Error";
-    char text[64];
-    std::snprintf(text, sizeof text, "%.3f", *v);
-    return text;
-}
+std::string decimal(std::optional<double> v) { return FormatResultDecimal(v); }
 
 std::string micrometres(double millimetres) { return integer(std::llround(millimetres * 1000.0)); }
 
@@ -133,12 +100,6 @@ void appendChannel(std::string& row, const ChannelStatistics& c) {
           c.backgroundMedian, c.backgroundMean, c.backgroundSd, c.backgroundCv, c.percentAbove1Sd,
           c.percentAbove2Sd, c.percentSaturated})
         row += "\t" + integer(v);
-}
-
-std::optional<double> snrOf(const ChannelStatistics& c) {
-    if (c.backgroundSd == 0) return std::nullopt;
-    return static_cast<double>(c.featureMean - c.backgroundMean) /
-           static_cast<double>(c.backgroundSd);
 }
 
 int flagsOf(std::uint8_t spotFlags) {
@@ -162,41 +123,22 @@ void appendRatios(std::string& row, const ChannelStatistics& red, const ChannelS
          {red.medianMinusBackground(), green.medianMinusBackground(), red.meanMinusBackground(),
           green.meanMinusBackground(), red.totalIntensity, green.totalIntensity})
         row += "\t" + integer(v);
-    row += "\t" + decimal(snrOf(red)) + "\t" + decimal(snrOf(green));
+    row += "\t" + decimal(SpotSnr(red)) + "\t" + decimal(SpotSnr(green));
     row += "\t" + integer(flagsOf(spotFlags)) + "\t0\t0";
 }
 
-struct SpotPlace {
-    std::int32_t block, col, row;
-    GridPoint centre;
-    std::uint8_t flags;
-    std::string id, name;
-};
-
-std::string measureRow(const LayeredImage& image, const SpotPlace& spot, const SpotAreas& areas,
-                       std::int32_t spotRadius, SpotBuffers& b) {
-    std::int64_t n[2], nb[2];
-    ChannelStatistics channel[2];
-    for (int k = 0; k < 2; ++k) {
-        n[k] = SampleArea(b.feature[k].get(), image, areas.data, k, areas.kind);
-        nb[k] = SampleBackground(b.background[k].get(), image, areas.background, areas.inner, k,
-                                 areas.kind);
-        channel[k] = ChannelStatisticsOf(b.feature[k].get(), n[k], b.background[k].get(), nb[k],
-                                         b.scratch.get());
-    }
-    const PairSamples pair{b.feature[0].get(),    b.feature[1].get(),    n[0],
-                           b.background[0].get(), b.background[1].get(), nb[0]};
-    const RatioStatistics ratios = RatioStatisticsOf(channel[0], channel[1], pair, b.ratios.get());
-
+std::string resultRow(const LayeredImage& image, const SpotResult& spot, std::int32_t spotRadius) {
+    const ChannelStatistics& red = spot.channels[0];
+    const ChannelStatistics& green = spot.channels[1];
     std::string row =
         integer(spot.block) + "\t" + integer(spot.col + 1) + "\t" + integer(spot.row + 1);
     row += "\t" + GenePixQuoted(spot.name) + "\t" + GenePixQuoted(spot.id);
     row += "\t" + micrometres(image.PixelsToLengthX(spot.centre.x));
     row += "\t" + micrometres(image.PixelsToLengthY(spot.centre.y));
     row += "\t" + micrometres(image.PixelsToLengthX(2 * spotRadius));
-    appendChannel(row, channel[0]);
-    appendChannel(row, channel[1]);
-    appendRatios(row, channel[0], channel[1], ratios, spot.flags);
+    appendChannel(row, red);
+    appendChannel(row, green);
+    appendRatios(row, red, green, spot.ratios, spot.flags);
     return row + kEol;
 }
 
@@ -239,17 +181,6 @@ std::string headerRecords(const LayeredImage& image, const GenePixExportInfo& in
     return text + kEol;
 }
 
-SpotPlace placeOf(const GridParameters& p, const GridQuad& quad, std::int32_t qx, std::int32_t qy,
-                  std::int32_t sx, std::int32_t sy) {
-    SpotPlace spot{qy * p.quadsX + qx + 1, sx, sy, *quad.SpotCentre(sx, sy),
-                   quad.Flags(sx, sy),     {}, {}};
-    if (const SlideMapRecord* record = p.GetSpotRecord(qx, qy, sx, sy)) {
-        spot.id = std::string(record->Uid());
-        spot.name = std::string(record->Description());
-    }
-    return spot;
-}
-
 }  // namespace
 
 const std::array<const char*, kGenePixColumnCount>& GenePixColumnNames() { return kColumns; }
@@ -260,25 +191,12 @@ void WriteGenePixResults(const std::string& path, const LayeredImage& image, con
                          const GridQuad& currentQuad, const GenePixExportInfo& info,
                          Progress& progress) {
     if (image.layerCount < 2) throw CoreError(kTwoLayersRequiredMessage);
-    const GridParameters& p = grid.parameters;
-    const SpotGeometry geometry = SpotGeometry::Of(currentQuad);
-    SpotBuffers buffers(geometry);
-
-    ResultFile file(path);
+    ResultFile file(path);  // refused before anything is measured
+    const SpotResults results =
+        MeasureSpotResults(image, grid, currentQuad, progress, "Exporting GenePix results ...");
     file.write(headerRecords(image, info));
-    for (std::int32_t qy = 0; qy < p.quadsY; ++qy)
-        for (std::int32_t qx = 0; qx < p.quadsX; ++qx) {
-            if (!grid.InUse(qx, qy)) continue;
-            const GridQuad& quad = grid.quad(qx, qy);
-            for (std::int32_t sy = 0; sy < p.cellsY; ++sy)
-                for (std::int32_t sx = 0; sx < p.cellsX; ++sx) {
-                    if (!quad.ValidSpot(sx, sy)) continue;
-                    const SpotPlace spot = placeOf(p, quad, qx, qy, sx, sy);
-                    const SpotAreas areas = SpotAreasAt(spot.centre, geometry, quad.roundCells);
-                    file.write(measureRow(image, spot, areas, geometry.spotRadius, buffers));
-                }
-            progress.message("Exporting GenePix results ...");
-        }
+    for (const SpotResult& spot : results.spots)
+        file.write(resultRow(image, spot, results.spotRadius));
     file.Commit();
 }
 

@@ -86,14 +86,18 @@ std::int64_t visitBackground(const ImageLayer& layer, const Box& outer, const Bo
     } else if (kind == ShapeKind::Disc) {
         // A pixel counts when x <= cx - hw or x >= cx + hw: the column cx - hw is shared with
         // the data disc, and rows the disc does not cross (hw = 0) are counted whole.
+        // Each row is two runs, left of the excluded columns and right of them; with hw = 0
+        // the right run starts after the left one (column cx only once).
         const Disc disc = discOf(inner);
         for (std::int32_t y = c.y0; y < c.y1; ++y) {
             const std::int64_t hw = halfWidth(disc, y);
-            for (std::int32_t x = c.x0; x < c.x1; ++x) {
-                if (x > disc.cx - hw && x < disc.cx + hw) continue;
-                visit(x, y);
-                ++count;
-            }
+            const std::int64_t leftEnd = std::min<std::int64_t>(disc.cx - hw + 1, c.x1);
+            for (std::int64_t x = c.x0; x < leftEnd; ++x, ++count)
+                visit(static_cast<std::int32_t>(x), y);
+            const std::int64_t rightStart =
+                std::max({disc.cx + hw, leftEnd, static_cast<std::int64_t>(c.x0)});
+            for (std::int64_t x = rightStart; x < c.x1; ++x, ++count)
+                visit(static_cast<std::int32_t>(x), y);
         }
     }
     return count;

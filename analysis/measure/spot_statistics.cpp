@@ -1,9 +1,12 @@
 // Spot statistics. Spreads are sample standard deviations (n - 1), 0 below two samples; an even
-// count's median is the mean of the two middle samples, rounded half up.
+// count's median is the mean of the two middle samples, rounded half up. Medians of samples of a
+// narrow range or of 16-bit samples are found by counting, others by selection: the same values
+// either way.
 #include "spot_statistics.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 namespace orvane {
@@ -21,9 +24,11 @@ struct Moments {
 Moments momentsOf(const std::int32_t* v, std::int64_t n) {
     Moments m;
     if (n <= 0) return m;
-    double sum = 0.0;
+    // An integer sum is exact, as the double sum of 16-bit samples was, and needs no chain of
+    // floating-point additions.
+    std::int64_t sum = 0;
     for (std::int64_t i = 0; i < n; ++i) sum += v[i];
-    m.mean = sum / static_cast<double>(n);
+    m.mean = static_cast<double>(sum) / static_cast<double>(n);
     if (n < 2) return m;
     double squares = 0.0;
     for (std::int64_t i = 0; i < n; ++i) squares += (v[i] - m.mean) * (v[i] - m.mean);
@@ -31,15 +36,107 @@ Moments momentsOf(const std::int32_t* v, std::int64_t n) {
     return m;
 }
 
+// Samples within this many values of each other (most backgrounds, flat spots) are counted
+// value by value in one pass.
+constexpr std::int64_t kDirectRange = 1024;
+
+// The k-th and (k+1)-th smallest (0-based) of samples that lie in [lo, lo + kDirectRange): one
+// count per value (four counts taken in turn, so that runs of equal samples do not wait on one
+// counter), then a walk over the values.
+void directPair(const std::int32_t* v, std::int64_t n, std::int64_t k, std::int32_t lo,
+                std::int64_t range, std::int64_t& lower, std::int64_t& upper) {
+    std::uint32_t part[4][kDirectRange];
+    for (auto& p : part) std::fill(p, p + range, 0u);
+    std::int64_t i = 0;
+    for (; i + 4 <= n; i += 4)
+        for (int j = 0; j < 4; ++j) ++part[j][v[i + j] - lo];
+    for (; i < n; ++i) ++part[0][v[i] - lo];
+    const std::int64_t wanted[2] = {k, k + 1 < n ? k + 1 : k};
+    std::int64_t* found[2] = {&lower, &upper};
+    std::int64_t below = 0;
+    int next = 0;
+    for (std::int64_t value = 0; value < range && next < 2; ++value) {
+        below += part[0][value] + part[1][value] + part[2][value] + part[3][value];
+        while (next < 2 && wanted[next] < below) *found[next++] = lo + value;
+    }
+}
+
+// The k-th and (k+1)-th smallest (0-based) of 16-bit samples by counting: the high bytes find
+// each one's bucket of 256 values, the low bytes within that bucket the value. Two passes over
+// the samples and no sorting; false (nothing found) when a value is not a 16-bit sample.
+bool countedPair(const std::int32_t* v, std::int64_t n, std::int64_t k, std::int64_t& lower,
+                 std::int64_t& upper) {
+    // Four counts taken in turn: the samples of a spot share one or two high bytes, and one
+    // counter incremented again and again would wait for itself.
+    std::uint32_t part[4][256] = {};
+    std::uint32_t outside = 0;
+    std::int64_t i = 0;
+    for (; i + 4 <= n; i += 4)
+        for (int j = 0; j < 4; ++j) {
+            const auto u = static_cast<std::uint32_t>(v[i + j]);
+            outside |= u >> 16;
+            ++part[j][(u >> 8) & 255];
+        }
+    for (; i < n; ++i) {
+        const auto u = static_cast<std::uint32_t>(v[i]);
+        outside |= u >> 16;
+        ++part[0][(u >> 8) & 255];
+    }
+    if (outside != 0) return false;
+    std::uint32_t high[256];
+    for (int b = 0; b < 256; ++b) high[b] = part[0][b] + part[1][b] + part[2][b] + part[3][b];
+    // Buckets of the two order statistics and their ranks within them.
+    std::uint32_t bucket[2] = {0, 0};
+    std::int64_t rank[2] = {k, k + 1 < n ? k + 1 : k};
+    for (int j = 0; j < 2; ++j)
+        while (rank[j] >= high[bucket[j]]) rank[j] -= high[bucket[j]++];
+    // Low bytes of the two buckets' samples; the others are counted in a third histogram that
+    // nobody reads, so that the loop has no branch to mispredict.
+    std::uint32_t low[3][256] = {};
+    for (std::int64_t j = 0; j < n; ++j) {
+        const auto u = static_cast<std::uint32_t>(v[j]);
+        const std::uint32_t h = u >> 8;
+        const std::uint32_t which = h == bucket[0] ? 0u : h == bucket[1] ? 1u : 2u;
+        ++low[which][u & 255];
+    }
+    if (bucket[1] == bucket[0])
+        for (int b = 0; b < 256; ++b) low[1][b] = low[0][b];
+    std::int64_t found[2];
+    for (int j = 0; j < 2; ++j) {
+        std::uint32_t value = 0;
+        while (rank[j] >= low[j][value]) rank[j] -= low[j][value++];
+        found[j] = static_cast<std::int64_t>(bucket[j] << 8 | value);
+    }
+    lower = found[0];
+    upper = found[1];
+    return true;
+}
+
 std::int64_t medianOf(const std::int32_t* v, std::int64_t n, std::int32_t* scratch) {
     if (n <= 0) return 0;
+    std::int64_t lower = 0, upper = 0;
+    std::int32_t lo = v[0], hi = v[0];
+    for (std::int64_t i = 1; i < n; ++i) {
+        lo = std::min(lo, v[i]);
+        hi = std::max(hi, v[i]);
+    }
+    const std::int64_t range = std::int64_t{hi} - lo + 1;
+    if (range <= kDirectRange) {
+        directPair(v, n, n % 2 == 1 ? n / 2 : n / 2 - 1, lo, range, lower, upper);
+        return n % 2 == 1 ? lower : (lower + upper + 1) / 2;
+    }
+    if (n % 2 == 1) {
+        if (countedPair(v, n, n / 2, lower, upper)) return lower;
+    } else if (countedPair(v, n, n / 2 - 1, lower, upper)) {
+        return (lower + upper + 1) / 2;
+    }
     std::copy(v, v + n, scratch);
     std::int32_t* mid = scratch + n / 2;
     std::nth_element(scratch, mid, scratch + n);
-    const std::int64_t upper = *mid;
-    if (n % 2 == 1) return upper;
-    const std::int64_t lower = *std::max_element(scratch, mid);
-    return (lower + upper + 1) / 2;
+    const std::int64_t top = *mid;
+    if (n % 2 == 1) return top;
+    const std::int64_t bottom = *std::max_element(scratch, mid);
+    return (bottom + top + 1) / 2;
 }
 
 double medianOf(double* v, std::int64_t n) {
@@ -123,14 +220,19 @@ ChannelStatistics ChannelStatisticsOf(const std::int32_t* feature, std::int64_t 
     return c;
 }
 
-RatioStatistics RatioStatisticsOf(const ChannelStatistics& red, const ChannelStatistics& green,
-                                  const PairSamples& s, double* scratch) {
+RatioStatistics MedianRatiosOf(const ChannelStatistics& red, const ChannelStatistics& green) {
     RatioStatistics r;
     r.ratioOfMedians = quotient(static_cast<double>(red.medianMinusBackground()),
                                 static_cast<double>(green.medianMinusBackground()));
     r.ratioOfMeans = quotient(static_cast<double>(red.meanMinusBackground()),
                               static_cast<double>(green.meanMinusBackground()));
     if (r.ratioOfMedians && *r.ratioOfMedians > 0.0) r.logRatio = std::log2(*r.ratioOfMedians);
+    return r;
+}
+
+RatioStatistics RatioStatisticsOf(const ChannelStatistics& red, const ChannelStatistics& green,
+                                  const PairSamples& s, double* scratch) {
+    RatioStatistics r = MedianRatiosOf(red, green);
 
     std::int64_t n = 0;
     for (std::int64_t i = 0; i < s.featureCount; ++i) {

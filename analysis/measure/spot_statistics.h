@@ -64,4 +64,7 @@ struct PairSamples {
 RatioStatistics RatioStatisticsOf(const ChannelStatistics& red, const ChannelStatistics& green,
                                   const PairSamples& samples, double* scratch);
 
+// Only the ratio of medians, the ratio of means and the log ratio: what needs no pixel pairs.
+RatioStatistics MedianRatiosOf(const ChannelStatistics& red, const ChannelStatistics& green);
+
 }  // namespace orvane

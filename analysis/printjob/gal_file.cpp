@@ -18,7 +18,8 @@ namespace orvane {
 
 namespace {
 
-// Block positions that differ by less than this are one row or column of blocks.
+// Block positions that differ by less than this are one row or column of blocks, however small
+// the blocks.
 constexpr double kPositionTolerance = 1.0;  // micrometres
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
@@ -190,38 +191,56 @@ GalFeature featureOf(const Reader& r, const Columns& c, const std::vector<GalBlo
                       c.name ? std::string(unquoted(f[*c.name])) : std::string()};
 }
 
-// Distinct positions (within the tolerance), sorted; index of each value among them.
+// The rows or columns of blocks along one axis. Blocks of one column may stray from each other
+// (real arrayers place blocks to a few tens of micrometres), so positions closer than half a
+// block's extent are one column; blocks of different columns are a block's extent apart at
+// least, or they would overlap.
 struct Axis {
-    std::vector<double> positions;
-    std::int32_t indexOf(double v) const {
-        for (std::size_t i = 0; i < positions.size(); ++i)
-            if (std::fabs(positions[i] - v) < kPositionTolerance)
-                return static_cast<std::int32_t>(i);
-        return -1;
-    }
-    double step() const {
-        return positions.size() > 1 ? (positions.back() - positions.front()) /
-                                          static_cast<double>(positions.size() - 1)
-                                    : 0.0;
-    }
-    bool regular() const {
-        for (std::size_t i = 0; i < positions.size(); ++i)
-            if (std::fabs(positions.front() + step() * static_cast<double>(i) - positions[i]) >=
-                kPositionTolerance)
-                return false;
-        return true;
-    }
+    std::vector<std::int32_t> index;  // per block: its column (row) among the sorted ones
+    std::int32_t count = 0;
+    double origin = 0, step = 0;  // the least-squares lattice origin + step x index, um
 };
 
-Axis axisOf(const std::vector<GalBlock>& blocks, double GalBlock::*member) {
+Axis axisOf(const std::vector<GalBlock>& blocks, double GalBlock::*member, double extent) {
+    const double tolerance = std::max(kPositionTolerance, extent / 2);
+    std::vector<std::size_t> order(blocks.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return blocks[a].*member < blocks[b].*member;
+    });
     Axis axis;
-    std::vector<double> values;
-    for (const GalBlock& b : blocks) values.push_back(b.*member);
-    std::sort(values.begin(), values.end());
-    for (double v : values)
-        if (axis.positions.empty() || v - axis.positions.back() >= kPositionTolerance)
-            axis.positions.push_back(v);
+    axis.index.assign(blocks.size(), 0);
+    double first = 0;
+    for (std::size_t i : order) {
+        const double v = blocks[i].*member;
+        if (axis.count == 0 || v - first >= tolerance) {
+            ++axis.count;
+            first = v;
+        }
+        axis.index[i] = axis.count - 1;
+    }
+    // position = origin + step x index, fitted over every block (a column with more blocks
+    // weighs more); one column has no step.
+    double n = 0, si = 0, sv = 0, sii = 0, siv = 0;
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        const double k = axis.index[i], v = blocks[i].*member;
+        n += 1;
+        si += k;
+        sv += v;
+        sii += k * k;
+        siv += k * v;
+    }
+    const double variance = sii - si * si / n;
+    axis.step = axis.count > 1 && variance > 0 ? (siv - si * sv / n) / variance : 0.0;
+    axis.origin = (sv - axis.step * si) / n;
     return axis;
+}
+
+// A fitted value within a nanometre of a whole number of nanometres is taken as that: a
+// regular file then gives exactly its own steps and origin, and zero shifts.
+double snapped(double micrometres) {
+    const double nm = std::round(micrometres * 1000.0);
+    return std::fabs(micrometres * 1000.0 - nm) < 1e-3 ? nm / 1000.0 : micrometres;
 }
 
 bool sameSize(const GalBlock& a, const GalBlock& b) {
@@ -239,7 +258,11 @@ GalFile ParseGal(std::istream& in) {
     if (!read || r.line.rfind("ATF", 0) != 0)
         throw CoreError("Not a GenePix Array List (GAL) file: it does not begin with ATF.");
     if (!r.next()) refuse(r.number, "the file ends after its first line.");
-    const std::vector<std::string_view> counts = split(trimmed(r.line), '\t');
+    // "54\t5", and as some writers have it "54 5" or with trailing tabs.
+    std::vector<std::string_view> counts;
+    for (std::string_view field : split(trimmed(r.line), '\t'))
+        for (std::string_view word : split(field, ' '))
+            if (!word.empty()) counts.push_back(word);
     if (counts.size() < 2 || !integerField(counts[0]) || !integerField(counts[1]))
         refuse(r.number, "expected the number of header records and of columns.");
 
@@ -265,30 +288,41 @@ GalFile ParseGal(std::istream& in) {
 
 GalLayout LayoutGal(const GalFile& gal) {
     if (gal.blocks.empty()) throw CoreError(kGalIrregularMessage);
+    const GalBlock& first = gal.blocks.front();
     for (const GalBlock& b : gal.blocks)
-        if (!sameSize(b, gal.blocks.front())) throw CoreError(kGalSizesMessage);
-    const Axis xs = axisOf(gal.blocks, &GalBlock::x);
-    const Axis ys = axisOf(gal.blocks, &GalBlock::y);
-    const std::size_t nx = xs.positions.size(), ny = ys.positions.size();
-    if (nx > static_cast<std::size_t>(kMaxQuadsX) || ny > static_cast<std::size_t>(kMaxQuadsY) ||
-        nx * ny != gal.blocks.size() || !xs.regular() || !ys.regular())
-        throw CoreError(kGalIrregularMessage);
+        if (!sameSize(b, first)) throw CoreError(kGalSizesMessage);
+    const Axis xs = axisOf(gal.blocks, &GalBlock::x, first.xFeatures * first.xSpacing);
+    const Axis ys = axisOf(gal.blocks, &GalBlock::y, first.yFeatures * first.ySpacing);
+    if (xs.count > kMaxQuadsX || ys.count > kMaxQuadsY) throw CoreError(kGalIrregularMessage);
     GalLayout layout;
-    layout.quadsX = static_cast<std::int32_t>(nx);
-    layout.quadsY = static_cast<std::int32_t>(ny);
-    std::vector<bool> taken(nx * ny, false);
-    for (const GalBlock& b : gal.blocks) {
-        const std::int32_t qx = xs.indexOf(b.x), qy = ys.indexOf(b.y);
-        const std::size_t slot = static_cast<std::size_t>(qy) * nx + static_cast<std::size_t>(qx);
-        if (taken[slot]) throw CoreError(kGalIrregularMessage);  // two blocks on one place
+    layout.quadsX = xs.count;
+    layout.quadsY = ys.count;
+    // Origins outside the slide's range of the dialog would be refused by Define Grid; the
+    // shifts carry what the origin cannot.
+    const double originX = std::max(0.0, snapped(xs.origin));
+    const double originY = std::max(0.0, snapped(ys.origin));
+    const double stepX = snapped(xs.step), stepY = snapped(ys.step);
+    std::vector<bool> taken(static_cast<std::size_t>(xs.count * ys.count), false);
+    for (std::size_t i = 0; i < gal.blocks.size(); ++i) {
+        const std::int32_t qx = xs.index[i], qy = ys.index[i];
+        const std::size_t slot = static_cast<std::size_t>(qy * xs.count + qx);
+        if (taken[slot]) throw CoreError(kGalIrregularMessage);  // two blocks in one place
         taken[slot] = true;
         layout.quadX.push_back(qx);
         layout.quadY.push_back(qy);
+        layout.shiftX.push_back(snapped(gal.blocks[i].x - (originX + stepX * qx)) / 1000.0);
+        layout.shiftY.push_back(snapped(gal.blocks[i].y - (originY + stepY * qy)) / 1000.0);
     }
-    layout.originX = xs.positions.front() / 1000.0;
-    layout.originY = ys.positions.front() / 1000.0;
-    layout.quadStepX = xs.step() / 1000.0;
-    layout.quadStepY = ys.step() / 1000.0;
+    // Positions near the largest doubles overflow the fit; no slide is that large.
+    for (double v : {originX, originY, stepX, stepY})
+        if (!std::isfinite(v)) throw CoreError(kGalIrregularMessage);
+    for (std::size_t i = 0; i < layout.shiftX.size(); ++i)
+        if (!std::isfinite(layout.shiftX[i]) || !std::isfinite(layout.shiftY[i]))
+            throw CoreError(kGalIrregularMessage);
+    layout.originX = originX / 1000.0;
+    layout.originY = originY / 1000.0;
+    layout.quadStepX = stepX / 1000.0;
+    layout.quadStepY = stepY / 1000.0;
     return layout;
 }
 

@@ -47,15 +47,19 @@ struct GalFile {
 // blocks, a Blockcount that disagrees, a feature outside its block, a NUL byte.
 GalFile ParseGal(std::istream& in);
 
-// Where each block lies in the grid of quads, and the grid's geometry in millimetres.
+// Where each block lies in the grid of quads, and the grid's geometry in millimetres: the
+// regular lattice that fits the blocks best (least squares over every block), and each block's
+// shift from its lattice place. Quads that no block falls on stay without wells.
 struct GalLayout {
     std::int32_t quadsX = 0, quadsY = 0;
     double originX = 0, originY = 0, quadStepX = 0, quadStepY = 0;
     std::vector<std::int32_t> quadX, quadY;  // per block
+    std::vector<double> shiftX, shiftY;      // per block, mm
 };
 
-// Throws CoreError(kGalIrregularMessage) unless the blocks' positions form a full regular grid of
-// at most 4 x 16 (within 1 um), CoreError(kGalSizesMessage) unless all blocks are alike.
+// Blocks closer than half a block's extent along an axis share a column (row). Throws
+// CoreError(kGalIrregularMessage) for two blocks in one place or more than 4 x 16 columns and
+// rows, CoreError(kGalSizesMessage) unless all blocks are alike.
 GalLayout LayoutGal(const GalFile& gal);
 
 }  // namespace orvane

@@ -149,5 +149,28 @@ TEST_F(GenePixCommandTest, DefineGridFromAnArrayList) {
     EXPECT_FALSE(fs::exists(path("bad.grd")));
 }
 
+TEST_F(GenePixCommandTest, DefineGridPutsIrregularBlocksWhereTheirRecordsSay) {
+    const std::string gal = path("irregular.gal");
+    std::ofstream(gal, std::ios::binary) << "ATF 1\n4\t5\nType=GenePix ArrayList V1.0\n"
+                                            "Block1=50, 50, 50, 2, 100, 1, 100\t\n"
+                                            "Block2=260, 70, 50, 2, 100, 1, 100\t\n"
+                                            "Block3=480, 40, 50, 2, 100, 1, 100\t\n"
+                                            "Block\tColumn\tRow\tID\tName\n";
+    const std::string grid = path("irregular.grd");
+    const RunResult define = run({"define-grid", "--gal", gal, "-o", grid, red_});
+    ASSERT_EQ(define.status, 0) << define.err;
+    const RunResult info = run({"grid-info", grid});
+    const int expected[][2] = {{5, 5}, {26, 7}, {48, 4}};
+    for (int qx = 0; qx < 3; ++qx) {
+        const std::string key = "quad[" + std::to_string(qx) + "][0].TL: ";
+        const std::size_t at = info.out.find(key);
+        ASSERT_NE(at, std::string::npos) << info.out;
+        int x = 0, y = 0;
+        std::istringstream(info.out.substr(at + key.size())) >> x >> y;
+        EXPECT_NEAR(x, expected[qx][0], 1) << key;
+        EXPECT_NEAR(y, expected[qx][1], 1) << key;
+    }
+}
+
 }  // namespace
 }  // namespace orvane::batch

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "grid/auto_place_grid.h"
+#include "grid/define_grid.h"
 #include "grid_printers.h"
 
 namespace orvane {
@@ -18,10 +19,32 @@ constexpr std::int32_t kNx = 6, kNy = 5, kPitch = 24, kRadius = 7;
 constexpr std::int32_t kQuadsX = 3, kQuadsY = 2;
 constexpr std::int32_t kWidth = 1100, kHeight = 800;
 
+// The layout Define Grid gives at 100 pixels per millimetre (an image without resolution tags):
+// quads 200 and 220 pixels apart from (250, 220), spots 24 pixels apart. The lengths are a
+// hair long so that the truncation to pixels never falls on the wrong side of a binary fraction.
+GridParameters slideParameters() {
+    constexpr double kHair = 1e-7;
+    GridParameters p;
+    p.cellsX = kNx;
+    p.cellsY = kNy;
+    p.stepXmm = p.stepYmm = 0.24 + kHair;
+    p.originX = 2.5 + kHair;
+    p.originY = 2.2 + kHair;
+    p.quadsX = kQuadsX;
+    p.quadsY = kQuadsY;
+    p.quadStepX = 2.0 + kHair;
+    p.quadStepY = 2.2 + kHair;
+    p.spotDiameter = 0.145;
+    p.backgroundDiameter = 0.205;
+    return p;
+}
+
 GridPoint nominalTL(std::int32_t qx, std::int32_t qy) { return {250 + qx * 200, 220 + qy * 220}; }
 
 // Pin offsets within +-0.4 pitch, one per quad (qx outer).
 const GridPoint kPin[kQuadsX * kQuadsY] = {{5, -3}, {-8, 6}, {0, 9}, {9, -9}, {-4, -7}, {7, 2}};
+
+GridPoint plus(GridPoint a, GridPoint b) { return {a.x + b.x, a.y + b.y}; }
 
 struct Slide {
     LayeredImage image;
@@ -54,14 +77,15 @@ Slide makeSlide(GridPoint placement, const std::vector<GridPoint>& empty = {}) {
     Slide s;
     addLayer(s.image);
     addLayer(s.image);
-    s.grid.parameters.quadsX = kQuadsX;
-    s.grid.parameters.quadsY = kQuadsY;
+    s.grid.parameters = slideParameters();
+    DefineGridLayout(s.grid, s.image);
     for (std::int32_t qx = 0; qx < kQuadsX; ++qx)
         for (std::int32_t qy = 0; qy < kQuadsY; ++qy) {
             const GridPoint tl = nominalTL(qx, qy);
-            s.grid.quad(qx, qy).InitQuad(tl.x, tl.y, tl.x + (kNx - 1) * kPitch,
-                                         tl.y + (kNy - 1) * kPitch, kNx, kNy, kRadius, kRadius + 3,
-                                         1);
+            const GridQuad& quad = s.grid.quad(qx, qy);
+            EXPECT_EQ(quad.TL, tl);
+            EXPECT_EQ(quad.BR, plus(tl, {(kNx - 1) * kPitch, (kNy - 1) * kPitch}));
+            EXPECT_EQ(quad.spotRadius, kRadius);
             if (std::find(empty.begin(), empty.end(), GridPoint{qx, qy}) != empty.end()) continue;
             const GridPoint pin = kPin[qx * kQuadsY + qy];
             for (std::int32_t row = 0; row < kNy; ++row)
@@ -80,8 +104,6 @@ void expectNear(GridPoint actual, GridPoint expected, std::int32_t tolerance) {
     EXPECT_LE(std::abs(actual.y - expected.y), tolerance)
         << "y: " << actual.y << " vs " << expected.y;
 }
-
-GridPoint plus(GridPoint a, GridPoint b) { return {a.x + b.x, a.y + b.y}; }
 
 // The slide's placement ranges from none to 1.5 mm (150 pixels at the default 100 pixels per
 // millimetre), several pitches: the whole grid's edges must pick the right lattice period.
@@ -154,36 +176,65 @@ TEST(AutoPlaceGrid, NothingToFindLeavesTheGridAlone) {
     EXPECT_EQ(AutoPlaceGrid(noImage.grid, noImage.image).placed, 0);
 }
 
-// A grid whose pitch does not suit the image's resolution (a grid file from another scan) must
-// not turn 2 mm into a search of millions of cells: the search stops at the picture's size.
-TEST(AutoPlaceGrid, SearchStaysWithinThePictureAtAnyResolution) {
+// A grid file from a scan of another resolution is laid out for this one (its parameters are
+// millimetres); at a resolution where the layout falls outside the picture nothing is placed,
+// the grid stays as it was, and the search stays within the picture instead of reaching 2 mm.
+TEST(AutoPlaceGrid, LaysTheGridOutForTheImagesResolution) {
     Slide s = makeSlide({31, -17});
     s.image.resolutionUnit = kResolutionUnitCentimetre;
-    s.image.xResolution = s.image.yResolution = 1.0e6f;  // 2 mm = 200000 pixels
-    const AutoPlaceResult result = AutoPlaceGrid(s.grid, s.image);
-    EXPECT_EQ(result.placed, kQuadsX * kQuadsY);
+    s.image.xResolution = s.image.yResolution = 1000.0f;  // the same 100 pixels per millimetre
+    s.grid.quad(1, 1).TL.x += 7;                          // a drag that Auto Place undoes
+    EXPECT_EQ(AutoPlaceGrid(s.grid, s.image).placed, kQuadsX * kQuadsY);
     expectNear(s.grid.quad(1, 1).TL, plus(plus(nominalTL(1, 1), GridPoint{31, -17}), kPin[3]), 1);
+
+    s.image.xResolution = s.image.yResolution = 1.0e6f;  // 2 mm = 200000 pixels
+    const GridPoint before = s.grid.quad(1, 1).TL;
+    EXPECT_EQ(AutoPlaceGrid(s.grid, s.image).placed, 0);
+    EXPECT_EQ(s.grid.quad(1, 1).TL, before);
 }
 
-// Corners move; offsets, flags and the selection stay; slots outside Quads X x Quads Y are not
-// touched even when they hold a quad.
-TEST(AutoPlaceGrid, MovesOnlyTheCornersOfQuadsInUse) {
+// Auto Place starts from the parameters' layout: offsets are cleared as Define Grid clears them,
+// flags, marks and the selection stay; slots outside Quads X x Quads Y are not touched even when
+// they hold a quad.
+TEST(AutoPlaceGrid, StartsFromTheLayoutAndKeepsTheFlags) {
     Slide s = makeSlide({12, -30});
-    GridQuad& quad = s.grid.quad(0, 1);
+    Slide dragged = makeSlide({12, -30});
+    GridQuad& quad = dragged.grid.quad(0, 1);
     quad.OffsetX(2, 3) = 4;
     quad.OffsetY(2, 3) = -2;
     quad.Flags(1, 1) |= Marked;
     quad.SelectSpot(4, 0);
-    GridQuad& spare = s.grid.quad(3, 0);
+    for (GridPoint* corner : {&quad.TL, &quad.TR, &quad.BL, &quad.BR}) corner->x += 17;
+    GridQuad& spare = dragged.grid.quad(3, 0);
     spare.InitQuad(900, 100, 1000, 200, 2, 2, 5, 7, 1);
     AutoPlaceGrid(s.grid, s.image);
-    EXPECT_EQ(quad.OffsetX(2, 3), 4);
-    EXPECT_EQ(quad.OffsetY(2, 3), -2);
+    AutoPlaceGrid(dragged.grid, dragged.image);
+    EXPECT_EQ(quad.OffsetX(2, 3), 0);
+    EXPECT_EQ(quad.OffsetY(2, 3), 0);
     EXPECT_EQ(quad.Flags(1, 1), Marked);
     EXPECT_EQ(quad.selCol, 4);
     EXPECT_EQ(quad.Flags(4, 0), Selected);
+    for (std::int32_t qx = 0; qx < kQuadsX; ++qx)
+        for (std::int32_t qy = 0; qy < kQuadsY; ++qy)
+            EXPECT_EQ(dragged.grid.quad(qx, qy).TL, s.grid.quad(qx, qy).TL) << "the same placement";
     EXPECT_EQ(spare.TL, (GridPoint{900, 100}));
     EXPECT_EQ(spare.BR, (GridPoint{1000, 200}));
+}
+
+// A block whose edge column is as bright as one beyond it cannot tell its column: one more
+// printed column left of quad (1, 0) makes a shift of one pitch score as well, so the quad is
+// not counted as placed.
+TEST(AutoPlaceGrid, AQuadThatMaySitAColumnOffIsNotCounted) {
+    Slide s = makeSlide({0, 0});
+    const GridPoint tl = nominalTL(1, 0);
+    for (std::int32_t row = 0; row < kNy; ++row) {
+        addDisc(s.image.layers[1], tl.x - kPitch + kPin[2].x, tl.y + row * kPitch + kPin[2].y,
+                3000);
+        addDisc(s.image.layers[1], tl.x + kNx * kPitch + kPin[2].x, tl.y + row * kPitch + kPin[2].y,
+                3000);
+    }
+    const AutoPlaceResult result = AutoPlaceGrid(s.grid, s.image);
+    EXPECT_EQ(result.placed, kQuadsX * kQuadsY - 1);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "demo_slide_plan.h"
 #include "document/tiff_loader.h"
 #include "grid/adjust_grid.h"
+#include "grid/auto_place_grid.h"
 #include "grid/define_grid.h"
 #include "grid/layout_files.h"
 
@@ -65,7 +66,8 @@ struct Quality {
     double meanError = 0.0;
 };
 
-Quality adjustAndCompare(AdjustMethod method, int passes) {
+// A copy of the fixture's freshly defined grid.
+SpotGrid definedGrid() {
     const Fixture& f = demoFixture();
     SpotGrid grid;
     grid.parameters = f.grid.parameters;
@@ -79,7 +81,11 @@ Quality adjustAndCompare(AdjustMethod method, int passes) {
         to.stepY = from.stepY;
         for (int s = 0; s < from.count; ++s) to.flags[s] = from.flags[s];
     }
-    for (int pass = 0; pass < passes; ++pass) AdjustGrid(grid, grid.quad(0, 0), f.image, method);
+    return grid;
+}
+
+Quality compare(const SpotGrid& grid) {
+    const Fixture& f = demoFixture();
     Quality q;
     const SpotGrid& nominal = f.grid;
     for (const demo::Spot& spot : f.slide.spots) {
@@ -98,6 +104,13 @@ Quality adjustAndCompare(AdjustMethod method, int passes) {
     }
     if (q.spots > 0) q.meanError /= q.spots;
     return q;
+}
+
+Quality adjustAndCompare(AdjustMethod method, int passes) {
+    SpotGrid grid = definedGrid();
+    for (int pass = 0; pass < passes; ++pass)
+        AdjustGrid(grid, grid.quad(0, 0), demoFixture().image, method);
+    return compare(grid);
 }
 
 TEST(FittingQualityTest, ExcludedSpotsAreTheUnprintedOnes) {
@@ -152,6 +165,43 @@ TEST(FittingQualityTest, CentreOfMassPasses) {
         report("CM", passes, q);
         EXPECT_GT(q.within, nominal);
     }
+}
+
+// Auto Place gives the same placement whatever was done to the grid before. A new user's path:
+// two quads dragged by 0.4 and 0.7 of a pitch (the second lands nearer the next column), one 2DW
+// pass (which pulls spots onto the wrong columns), Auto Place and one more 2DW pass must end as
+// well as the fresh path: Define Grid, Auto Place, 2DW.
+TEST(FittingQualityTest, AutoPlaceFromAnyState) {
+    const Fixture& f = demoFixture();
+    const auto adjust = [&f](SpotGrid& grid) {
+        AdjustGrid(grid, grid.quad(0, 0), f.image, AdjustMethod::TwoDimensionalWindow);
+    };
+    SpotGrid fresh = definedGrid();
+    const AutoPlaceResult freshPlaced = AutoPlaceGrid(fresh, f.image);
+    SpotGrid messy = definedGrid();
+    const struct {
+        std::int32_t qx, qy;
+        double pitches;
+    } drags[] = {{1, 3, 0.4}, {2, 7, 0.7}};
+    for (const auto& drag : drags) {
+        GridQuad& quad = messy.quad(drag.qx, drag.qy);
+        const auto dx = static_cast<std::int32_t>(std::lround(drag.pitches * quad.stepX));
+        for (GridPoint* corner : {&quad.TL, &quad.TR, &quad.BL, &quad.BR}) corner->x += dx;
+    }
+    adjust(messy);
+    const AutoPlaceResult messyPlaced = AutoPlaceGrid(messy, f.image);
+    EXPECT_EQ(AutoPlaceMessage(messyPlaced), AutoPlaceMessage(freshPlaced));
+    EXPECT_GE(freshPlaced.placed * 10, freshPlaced.quads * 9);
+    for (std::size_t i = 0; i < fresh.quads.size(); ++i) {
+        EXPECT_EQ(messy.quads[i].TL, fresh.quads[i].TL) << "quad slot " << i;
+        EXPECT_EQ(messy.quads[i].BR, fresh.quads[i].BR) << "quad slot " << i;
+    }
+    adjust(fresh);
+    adjust(messy);
+    const Quality q = compare(messy);
+    report("drags, 2DW, Auto Place, 2DW", 1, q);
+    EXPECT_EQ(q.within, compare(fresh).within);
+    EXPECT_GE(q.within * 1000, q.spots * 995);
 }
 
 }  // namespace

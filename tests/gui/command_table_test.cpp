@@ -76,17 +76,18 @@ private slots:
                                               "&Paste\tCtrl+V"}));
         QCOMPARE(menus["&View"],
                  (QStringList{"&Toolbar", "&Status Bar", "-", "Zoom In\tCtrl++", "Zoom Out\tCtrl+-",
-                              "Fit in Window\tCtrl+0", "Actual Pixels\tCtrl+1", "-", "Overview"}));
+                              "Fit in Window\tCtrl+0", "Actual Pixels\tCtrl+1", "-", "Overview",
+                              "Spot Results", "Spot Plot"}));
         QCOMPARE(menus["&Image"], (QStringList{"Subtract Background", "Filter Image (3x3 mean)",
                                                "Filter Image (3x3 median)"}));
         QCOMPARE(menus["&Selection"], (QStringList{"Show Selection Statistics...",
                                                    "Show Selection Pairs...", "Save Raw Data..."}));
         QCOMPARE(menus["&Grid"],
                  (QStringList{"&Define Grid...", "Load Grid...", "Save Grid...", "-",
-                              "&Find / Highlight Genes...\tCtrl+F", "-", "&Adjust Grid 2DW",
-                              "Adjust Grid 1DW", "Adjust Grid CM", "Auto Place Grid", "-",
-                              "&Extract Grid Data", "Export GenePix Results...",
-                              "Grid Data &Histogram..."}));
+                              "&Find / Highlight Genes...\tCtrl+F", "Mark Spots Not Found...", "-",
+                              "&Adjust Grid 2DW", "Adjust Grid 1DW", "Adjust Grid CM",
+                              "Auto Place Grid", "-", "&Extract Grid Data",
+                              "Export GenePix Results...", "Grid Data &Histogram..."}));
         QCOMPARE(menus["&Window"], (QStringList{"&New Window", "&Cascade", "Tile &Horizontally",
                                                 "Tile &Vertically", "&Arrange Icons"}));
         QCOMPARE(menus["&Help"], QStringList{"&About Orvane..."});

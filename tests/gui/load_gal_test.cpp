@@ -1,6 +1,8 @@
 // The Grid Parameters dialog's Load GAL... button: the fields and the slide map a GenePix Array
 // List gives, refusals in a message box with the reader's text and no field changed, the tab
 // order, and Define Grid laid out from the loaded layout.
+#include <cstdlib>
+
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -103,9 +105,9 @@ private slots:
     void refusalsShowTheReadersTextAndChangeNothing_data() {
         QTest::addColumn<QStringList>("blocks");
         QTest::addColumn<QString>("message");
-        QTest::newRow("irregular")
+        QTest::newRow("two blocks in one place")
             << QStringList{"1000, 1000, 100, 3, 200, 2, 250", "2500, 1000, 100, 3, 200, 2, 250",
-                           "1700, 2000, 100, 3, 200, 2, 250"}
+                           "1100, 1050, 100, 3, 200, 2, 250"}
             << QString(kGalIrregularMessage);
         QTest::newRow("sizes differ")
             << QStringList{"1000, 1000, 100, 3, 200, 2, 250", "2500, 1000, 100, 4, 200, 2, 250"}
@@ -171,6 +173,30 @@ private slots:
         QCOMPARE(grid.quad(0, 0).Flags(1, 0) & Excluded, int(Excluded));
         QCOMPARE(grid.quad(0, 0).Flags(0, 0) & Excluded, 0);
         QCOMPARE(grid.quad(1, 0).Flags(2, 1) & Excluded, 0);
+    }
+
+    void defineGridPutsIrregularBlocksWhereTheirRecordsSay() {
+        auto app = startApp({writeScan(dir_, "slide.tif", 400, 300)});
+        CMainFrame* frame = app->mainFrame();
+        FileDialogScript files(
+            {writeGal(dir_, "irregular.gal",
+                      {"1000, 1000, 100, 3, 200, 2, 250", "2530, 1020, 100, 3, 200, 2, 250",
+                       "3980, 990, 100, 3, 200, 2, 250"},
+                      {})});
+        setModalDialogHook([](QDialog& d) {
+            static_cast<CGridParametersDialog&>(d).OnLoadGal();
+            d.accept();
+            return d.result();
+        });
+        frame->OnCommand(kGridDefine);
+        const SpotGrid& grid = frame->activeView()->gridEditor().grid();
+        QCOMPARE(grid.parameters.quadsX, 3);
+        const GridPoint expected[] = {{100, 100}, {253, 102}, {398, 99}};
+        for (int qx = 0; qx < 3; ++qx) {
+            const GridPoint tl = grid.quad(qx, 0).TL;
+            QVERIFY2(std::abs(tl.x - expected[qx].x) <= 1 && std::abs(tl.y - expected[qx].y) <= 1,
+                     qPrintable(QString("quad %1 at %2, %3").arg(qx).arg(tl.x).arg(tl.y)));
+        }
     }
 };
 

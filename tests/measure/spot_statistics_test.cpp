@@ -2,8 +2,10 @@
 // background sampler that feeds them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <random>
 #include <vector>
 
 #include "../support/test_images.h"
@@ -35,6 +37,33 @@ TEST(SpotStatisticsTest, MediansOfOddAndEvenCounts) {
         const ChannelStatistics s = statsOf(c.samples, c.samples);
         EXPECT_EQ(s.featureMedian, c.median);
         EXPECT_EQ(s.backgroundMedian, c.median);
+    }
+}
+
+// Medians are found by counting the 16-bit samples' bytes: against a sorted copy for counts
+// odd and even, values within one bucket of 256 and across buckets, and values no sample can
+// have (selection then).
+TEST(SpotStatisticsTest, CountedMediansAgreeWithSorting) {
+    struct Values {
+        std::int32_t base, spread, odd;  // odd: one value no sample can have, or 0
+    };
+    std::mt19937 random(7);
+    for (const Values r : {Values{1000, 3, 0}, Values{1000, 300, 0}, Values{0, 65536, 0},
+                           Values{0, 65536, 70000}, Values{0, 65536, -5}, Values{1000, 3, -5}}) {
+        for (std::size_t n = 1; n < 90; ++n) {
+            std::vector<std::int32_t> v(n);
+            for (std::int32_t& x : v)
+                x = r.base +
+                    static_cast<std::int32_t>(random() % static_cast<std::uint32_t>(r.spread));
+            if (r.odd != 0) v[n / 2] = r.odd;
+            std::vector<std::int32_t> sorted = v;
+            std::sort(sorted.begin(), sorted.end());
+            const std::int64_t expected =
+                n % 2 ? sorted[n / 2] : (std::int64_t{sorted[n / 2 - 1]} + sorted[n / 2] + 1) / 2;
+            SCOPED_TRACE(testing::Message()
+                         << "spread " << r.spread << ", odd " << r.odd << ", n " << n);
+            EXPECT_EQ(statsOf(v, v).featureMedian, expected);
+        }
     }
 }
 

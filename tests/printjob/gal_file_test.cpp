@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "base/core_error.h"
+#include "document/layered_image.h"
+#include "grid/define_grid.h"
 #include "grid/layout_files.h"
 
 namespace orvane {
@@ -111,6 +113,113 @@ TEST(GalFileTest, TheExampleArrayListLoads) {
     EXPECT_EQ(p.GetSpotRecord(3, 11, 9, 8)->Uid(), "12485");
     EXPECT_EQ(p.GetSpotRecord(3, 11, 9, 8)->Description(),
               "H3018D09|Mus musculus actin, beta, cytoplasmic (Actb), mRNA");
+    for (std::size_t slot = 0; slot < p.quadShiftX.size(); ++slot) {
+        EXPECT_EQ(p.quadShiftX[slot], 0.0) << "a regular file lies on its lattice, slot " << slot;
+        EXPECT_EQ(p.quadShiftY[slot], 0.0) << "slot " << slot;
+    }
+}
+
+// Blocks of 4 x 3 features at 0.4 mm, 3 x 2 blocks.
+std::string galWithHeader(const std::string& atf, const std::string& countLine,
+                          const std::vector<std::string>& records, const std::string& titles,
+                          const std::vector<std::string>& rows) {
+    std::string text = atf + "\n" + countLine + "\n";
+    for (const std::string& r : records) text += r + "\n";
+    text += titles + "\n";
+    for (const std::string& r : rows) text += r + "\n";
+    return text;
+}
+
+TEST(GalFileTest, HeaderVariantsOfRealFilesLoadAlike) {
+    const std::vector<std::string> quoted = {
+        "\"Type=GenePix ArrayList V1.0\"", "\"BlockCount=2\"", "\"BlockType=0\"",
+        "\"Block1=1000, 1500, 100, 4, 400, 3, 400\"", "\"Block2=3000, 1500, 100, 4, 400, 3, 400\""};
+    const std::vector<std::string> unquoted = {
+        "Type=GenePix ArrayList V1.0", "Blockcount=2", "BlockType=0",
+        "Block1=1000, 1500, 100, 4, 400, 3, 400", "Block2 = 3000, 1500, 100, 4, 400, 3, 400"};
+    std::vector<std::string> trailingTabs;
+    for (const std::string& r : quoted) trailingTabs.push_back(r + "\t\t\t");
+    const std::string titles = "\"Block\"\t\"Column\"\t\"Row\"\t\"ID\"\t\"Name\"";
+    const std::vector<std::string> rows = {"2\t3\t2\tW-7\tseven", "1\t1\t1\tW-1\tone"};
+    struct Case {
+        const char* name;
+        std::string text;
+    };
+    const std::vector<Case> cases = {
+        {"quoted records", galWithHeader("ATF\t1.0", "7\t5", quoted, titles, rows)},
+        {"unquoted records, Blockcount, ATF 1",
+         galWithHeader("ATF 1", "7 5", unquoted, "Block\tColumn\tRow\tID\tName", rows)},
+        {"trailing tabs everywhere",
+         galWithHeader("ATF\t1.0\t", "7\t5\t\t", trailingTabs, titles + "\t\t",
+                       {"2\t3\t2\tW-7\tseven\t\t", "1\t1\t1\tW-1\tone\t"})},
+        {"columns in another order",
+         galWithHeader("ATF\t1.0", "7\t5", quoted,
+                       "\"ID\"\t\"Name\"\t\"Row\"\t\"Block\"\t\"Column\"",
+                       {"W-7\tseven\t2\t2\t3", "W-1\tone\t1\t1\t1"})},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        GridParameters p;
+        std::istringstream in(c.text);
+        ASSERT_NO_THROW(ApplyGal(ParseGal(in), p));
+        EXPECT_EQ(p.cellsX, 4);
+        EXPECT_EQ(p.cellsY, 3);
+        EXPECT_EQ(p.quadsX, 2);
+        EXPECT_DOUBLE_EQ(p.quadStepX, 2.0);
+        EXPECT_DOUBLE_EQ(p.originX, 1.0);
+        ASSERT_TRUE(p.slideMap);
+        EXPECT_EQ(p.GetSpotRecord(1, 0, 2, 1)->Uid(), "W-7");
+        EXPECT_EQ(p.GetSpotRecord(1, 0, 2, 1)->Description(), "seven");
+        EXPECT_EQ(p.GetSpotRecord(0, 0, 0, 0)->Uid(), "W-1");
+    }
+}
+
+// The block positions of a real array list: four columns at 2690, 7280, 11840 and 16270 um,
+// rows that stray by some tens of micrometres. Define Grid puts every quad on its own block
+// (within one pixel) and the parameters keep the best regular lattice through them.
+TEST(GalFileTest, IrregularBlocksArePlacedWhereTheirRecordsSay) {
+    const double xs[] = {2690, 7280, 11840, 16270};
+    const double ys[][4] = {{5000, 5020, 4985, 5010}, {9530, 9490, 9505, 9560}};
+    std::vector<std::string> blocks;
+    for (const auto& row : ys)
+        for (int c = 0; c < 4; ++c)
+            blocks.push_back(std::to_string(xs[c]) + ", " + std::to_string(row[c]) +
+                             ", 100, 10, 300, 9, 300");
+    blocks.pop_back();  // the last block is not printed: its quad has no wells
+    GridParameters p;
+    std::istringstream in(galText(blocks, {"7\t10\t9\tW-7\tlast"}));
+    ApplyGal(ParseGal(in), p);
+    EXPECT_EQ(p.quadsX, 4);
+    EXPECT_EQ(p.quadsY, 2);
+    // Least squares over the seven blocks' (column, x): step 4.5404 mm, origin 2.7181 mm.
+    EXPECT_NEAR(p.quadStepX, 33728.5714285714 / 7.4285714285714 / 1000, 1e-9);
+    EXPECT_NEAR(p.originX, (59890 - 9 * p.quadStepX * 1000) / 7 / 1000, 1e-9);
+    EXPECT_NEAR(p.quadStepY, (9530 + 9490 + 9505 - 5000 - 5020 - 4985) / 3.0 / 1000, 0.02);
+
+    SpotGrid grid;
+    grid.parameters = p;
+    const LayeredImage image;  // 10 um pixels: 100 a millimetre
+    DefineGridLayout(grid, image);
+    for (int r = 0; r < 2; ++r) {
+        for (int c = 0; c < 4; ++c) {
+            SCOPED_TRACE("quad " + std::to_string(c) + "," + std::to_string(r));
+            const GridQuad& q = grid.quad(c, r);
+            ASSERT_TRUE(q.defined);
+            if (r == 1 && c == 3) {
+                // On the lattice, and without a well.
+                EXPECT_NEAR(q.TL.x, (p.originX + 3 * p.quadStepX) * 100, 1);
+                EXPECT_EQ(q.Flags(0, 0) & Excluded, Excluded);
+                continue;
+            }
+            EXPECT_NEAR(q.TL.x, xs[c] / 10, 1);
+            EXPECT_NEAR(q.TL.y, ys[r][c] / 10, 1);
+            EXPECT_NEAR(q.BR.x, (xs[c] + 9 * 300) / 10, 1);
+            EXPECT_NEAR(q.BR.y, (ys[r][c] + 8 * 300) / 10, 1);
+            // Close to the lattice too, so that a grid laid out without the shifts is close.
+            EXPECT_NEAR(q.TL.x, (p.originX + c * p.quadStepX) * 100, 10);
+        }
+    }
+    EXPECT_EQ(grid.quad(2, 1).Flags(9, 8) & Excluded, 0) << "W-7 of block 7";
 }
 
 TEST(GalFileTest, RefusalsNameTheProblemAndChangeNothing) {
@@ -149,12 +258,14 @@ TEST(GalFileTest, RefusalsNameTheProblemAndChangeNothing) {
         {galText({ok}, {"0\t1\t1\tX\tx"}), "Block is not one of"},
         {galText({ok}, {"1\tone\t1\tX\tx"}), "Column or Row lies outside"},
         {galText({ok}, {"1\t1\t1"}), "fewer fields than the column titles"},
-        // Layouts that are not a regular grid of at most 4 x 16 blocks of one size.
-        {galText({ok, "5000, 1500, 100, 3, 200, 2, 250", "10000, 1500, 100, 3, 200, 2, 250"}, {}),
-         "regular grid"},
-        {galText({ok, "5000, 1500, 100, 3, 200, 2, 250", "1000, 5500, 100, 3, 200, 2, 250"}, {}),
-         "regular grid"},
+        // Layouts that cannot be one grid of at most 4 x 16 blocks of one size: two blocks in
+        // one place (closer than half a block), too many columns, blocks that differ.
         {galText({ok, "1000.4, 1500, 100, 3, 200, 2, 250"}, {}), "regular grid"},
+        {galText({ok, "1290, 1740, 100, 3, 200, 2, 250"}, {}), "regular grid"},
+        {galText({"1e308, 1500, 100, 3, 200, 2, 250", "1.7e308, 1500, 100, 3, 200, 2, 250",
+                  "1.79e308, 1500, 100, 3, 200, 2, 250"},
+                 {}),
+         "regular grid"},
         {galText({ok, "2000, 1500, 100, 3, 200, 2, 250", "3000, 1500, 100, 3, 200, 2, 250",
                   "4000, 1500, 100, 3, 200, 2, 250", "5000, 1500, 100, 3, 200, 2, 250"},
                  {}),

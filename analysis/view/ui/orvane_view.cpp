@@ -389,6 +389,7 @@ std::span<const CommandEntry<COrvaneView>> COrvaneView::commandMap() {
         {kGridExtract, &V::OnGridExtract, &V::OnUpdateGridCommand},
         {kGridExportGenePix, &V::OnGridExportGenePix, &V::OnUpdateGridCommand},
         {kGridHistogram, &V::OnGridHistogram, &V::OnUpdateGridCommand},
+        {kGridMarkNotFound, &V::OnGridMarkNotFound, &V::OnUpdateGridCommand},
         {kSelectionStatistics, &V::OnSelectionStatistics, &V::OnUpdateGridCommand},
         {kToolbarStatistics, &V::OnSelectionStatistics, &V::OnUpdateGridCommand},
         {kSelectionPairs, &V::OnSelectionPairs, &V::OnUpdateGridCommand},

@@ -17,6 +17,7 @@
 #include "grid/selection_shape.h"
 #include "measure/find_genes.h"
 #include "measure/spot_histogram.h"
+#include "measure/spot_results.h"
 #include "view/display_raster.h"
 #include "view/reduced_layers.h"
 #include "view/zoom_scale.h"
@@ -97,6 +98,7 @@ public:
     void OnGridExtract();
     void OnGridExportGenePix();
     void OnGridHistogram();
+    void OnGridMarkNotFound();
     void OnSelectionStatistics();
     void OnSelectionPairs();
     void OnSelectionSaveRaw();
@@ -163,6 +165,12 @@ public:
     // scroll ranges, at the current zoom.
     void ScrollTo(QPoint topLeft);
     bool overlayShown() const { return editor_.overlayShown(); }
+    // Selects the spot as a click on it does (panes filled; the grid tool is chosen when another
+    // is active) and scrolls the view so that the spot is in the middle of the window. False,
+    // with nothing changed, for a spot that a click cannot select (excluded, outside the grid).
+    bool ShowSpot(const SpotIndex& spot);
+    // Replaces the highlights of the grid by these spots, as Find does with its matches.
+    void HighlightSpots(const std::vector<SpotIndex>& spots);
     // The grid, tool and selection of this window, with their interaction rules.
     GridEditor& gridEditor() { return editor_; }
     const GridEditor& gridEditor() const { return editor_; }
@@ -180,6 +188,9 @@ signals:
     void visibleAreaChanged();
     // A drag with the grid tool may have moved quads (stateChanged follows at the release).
     void gridDragged();
+    // What the spots measure may have changed: the grid's geometry (Define, Load, Adjust, Auto
+    // Place, a drag's release) or the image's samples (filters, Subtract Background, a layer).
+    void spotDataChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -235,6 +246,7 @@ private:
     GridEditor editor_;
     std::unique_ptr<PictureOverlaySurface> overlaySurface_;
     FindSettings findSettings_;
+    NotFoundRule notFoundRule_;
     SpotHistogram histogram_;
 };
 

@@ -67,6 +67,7 @@ bool COrvaneView::OverlayFile(const QString& path) {
     RebuildDisplay();
     repaintAll();
     emit stateChanged();
+    emit spotDataChanged();
     return true;
 }
 

@@ -1,5 +1,6 @@
 // The view's grid, selection and measurement commands: Define Grid, Load and Save Grid, Adjust
-// Grid, Extract Grid Data, Find, the histogram, and the statistics, pairs and raw-data commands.
+// Grid, Extract Grid Data, Find, Mark Spots Not Found, the histogram, and the statistics, pairs
+// and raw-data commands; showing and highlighting spots for the review docks.
 #include <QFile>
 #include <QScrollBar>
 
@@ -16,6 +17,7 @@
 #include "measure/spot_geometry.h"
 #include "measure/ui/find_dialog.h"
 #include "measure/ui/histogram_dialog.h"
+#include "measure/ui/mark_not_found_dialog.h"
 #include "measure/ui/selection_pairs_dialog.h"
 #include "measure/ui/selection_statistics_dialog.h"
 #include "view/ui/orvane_view.h"
@@ -55,6 +57,7 @@ void COrvaneView::OnGridDefine() {
     if (accepted) {
         WaitCursor wait;
         editor_.DefineGrid(dialog.values());
+        emit spotDataChanged();
     } else if (dialog.valuesChanged()) {
         // Load Map, Load GAL and the Zone rule change the fields at once; they stay after Cancel.
         editor_.SetParameters(dialog.values());
@@ -70,6 +73,7 @@ void COrvaneView::OnGridLoad() {
         editor_.LoadGrid(localPath(path));
     }
     gridChanged();
+    emit spotDataChanged();
 }
 
 void COrvaneView::OnGridSave() {
@@ -86,6 +90,7 @@ void COrvaneView::adjustGrid(AdjustMethod method) {
         editor_.AdjustGrid(method);
     }
     gridChanged();
+    emit spotDataChanged();
 }
 
 void COrvaneView::OnGridAdjust2DW() { adjustGrid(AdjustMethod::TwoDimensionalWindow); }
@@ -98,8 +103,9 @@ void COrvaneView::OnGridAutoPlace() {
         WaitCursor wait;
         result = editor_.AutoPlaceGrid();
     }
-    showMessagePaneText(QString::fromStdString(AutoPlaceMessage(result)));
     gridChanged();
+    emit spotDataChanged();  // before the message: a review dock measures with progress texts
+    showMessagePaneText(QString::fromStdString(AutoPlaceMessage(result)));
 }
 
 void COrvaneView::OnGridExtract() {
@@ -138,6 +144,46 @@ void COrvaneView::OnGridFind() {
     findSettings_ = dialog.settings();
     const std::int32_t count = editor_.FindGenes(findSettings_);
     showMessagePaneText(QString::fromStdString(FindResultMessage(count)));
+    gridChanged();
+}
+
+void COrvaneView::OnGridMarkNotFound() {
+    RequireGridDisplay(editor_.tool(), editor_.currentQuad());
+    CMarkNotFoundDialog dialog(notFoundRule_, this);
+    if (runModalDialog(dialog) != QDialog::Accepted) return;
+    notFoundRule_ = dialog.rule();
+    MarkNotFoundResult marked;
+    {
+        WaitCursor wait;
+        StatusProgress progress;
+        const SpotResults results =
+            MeasureSpotResults(document_->image(), editor_.grid(), editor_.currentQuad(), progress,
+                               kMeasuringSpotsText, RatioDetail::LogRatio);
+        marked = MarkSpotsNotFound(editor_.grid(), results, notFoundRule_);
+        editor_.RedrawAllChangedSpots();
+    }
+    showMessagePaneText(QString::fromStdString(MarkNotFoundMessage(marked)));
+    gridChanged();
+}
+
+bool COrvaneView::ShowSpot(const SpotIndex& spot) {
+    if (editor_.tool() != ToolKind::Grid) {
+        if (editor_.grid().quad(spot.qx, spot.qy).defined == 0) return false;
+        setTool(ToolKind::Grid);
+        if (editor_.tool() != ToolKind::Grid) return false;
+    }
+    if (!editor_.SelectSpot(spot.qx, spot.qy, spot.col, spot.row)) return false;
+    // The spot's centre in the middle of the window, at any zoom.
+    const GridPoint centre = *editor_.currentQuad().SpotCentre(spot.col, spot.row);
+    CentreOn(QPoint(centre.x, centre.y));
+    gridChanged();
+    return true;
+}
+
+void COrvaneView::HighlightSpots(const std::vector<SpotIndex>& spots) {
+    const std::int32_t count = orvane::HighlightSpots(editor_.grid(), spots);
+    editor_.RedrawAllChangedSpots();
+    showMessagePaneText(QString("Highlighted %1 spots.").arg(count));
     gridChanged();
 }
 

@@ -54,6 +54,7 @@ void COrvaneView::OnSubtractBackground() {
     }
     RebuildDisplay();
     repaintAll();
+    emit spotDataChanged();
 }
 
 void COrvaneView::OnFilterMean() {
@@ -63,6 +64,7 @@ void COrvaneView::OnFilterMean() {
     }
     RebuildDisplay();
     repaintAll();
+    emit spotDataChanged();
 }
 
 void COrvaneView::OnFilterMedian() {
@@ -72,6 +74,7 @@ void COrvaneView::OnFilterMedian() {
     }
     RebuildDisplay();
     repaintAll();
+    emit spotDataChanged();
 }
 
 }  // namespace orvane

@@ -48,8 +48,10 @@ void COrvaneView::mouseMoveEvent(QMouseEvent* event) {
 
 void COrvaneView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
+        const bool dragged = editor_.dragging();
         editor_.LeftButtonUp();
         emit stateChanged();
+        if (dragged) emit spotDataChanged();
     } else if (event->button() == Qt::MiddleButton) {
         editor_.MiddleButtonUp();
         viewport()->setCursor(Qt::ArrowCursor);
@@ -60,7 +62,7 @@ void COrvaneView::mouseReleaseEvent(QMouseEvent* event) {
 void COrvaneView::keyPressEvent(QKeyEvent* event) {
     const QString text = event->text();
     if (text.size() == 1 && text[0].unicode() < 128) {
-        editor_.CharKey(static_cast<char>(text[0].unicode()));
+        if (editor_.CharKey(static_cast<char>(text[0].unicode()))) emit stateChanged();
     }
     QAbstractScrollArea::keyPressEvent(event);
 }

@@ -1,0 +1,110 @@
+// Per-spot results: every spot of every quad in use measured on every loaded layer, with the
+// statistics the GenePix Results file reports. One computation serves that file, the Spot Results
+// table (GUI and orvane-batch results) and the marking of spots not found.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/progress.h"
+#include "document/layered_image.h"
+#include "grid/spot_grid.h"
+#include "measure/spot_statistics.h"
+
+namespace orvane {
+
+// One spot of the grid: quad (qx, qy), spot (col, row), all 0-based.
+struct SpotIndex {
+    std::int32_t qx = 0, qy = 0, col = 0, row = 0;
+    friend bool operator==(const SpotIndex&, const SpotIndex&) = default;
+};
+
+struct SpotResult {
+    std::int32_t qx = 0, qy = 0;    // the quad (0-based)
+    std::int32_t col = 0, row = 0;  // the spot in its quad (0-based)
+    std::int32_t block = 0;         // GenePix block number: qy x quadsX + qx + 1
+    GridPoint centre;               // the measured centre, offsets included
+    std::uint8_t flags = 0;         // the SpotFlags byte when measured
+    std::string id, name;           // the slide map's UID and description; empty without a map
+    std::array<ChannelStatistics, kMaxLayers> channels{};  // the first layerCount are set
+    RatioStatistics ratios;  // layer 0 over layer 1; all empty with one layer
+
+    SpotIndex index() const { return {qx, qy, col, row}; }
+    // Excluded spots (no well) are listed with their flags but take no part in marking.
+    bool measured() const { return (flags & Excluded) == 0; }
+};
+
+struct SpotResults {
+    int layerCount = 0;
+    std::int32_t spotRadius = 0;  // of the current quad: the diameter written to results
+    // Quads row by row (qy outer), spots row by row within a quad: the GenePix file's order.
+    std::vector<SpotResult> spots;
+};
+
+// What is computed of the layer 1/2 pair: every ratio column of the GenePix file, or only the
+// ratios of medians and means and the log ratio (all the table, the plot and marking read; the
+// pixel-pair statistics cost about a third of the time).
+enum class RatioDetail { All, LogRatio };
+
+inline constexpr const char* kMeasuringSpotsText = "Measuring spots ...";
+
+// Measures every spot of every defined quad in use on every layer, with the areas of Extract
+// Grid Data: the radii and pitch of `currentQuad`, each quad's own shape. `progressText` goes to
+// `progress` after each quad. OutOfMemoryError for the buffers. Runs over the spots of a quad in
+// parallel where the build has OpenMP; the results do not depend on the thread count.
+SpotResults MeasureSpotResults(const LayeredImage& image, const SpotGrid& grid,
+                               const GridQuad& currentQuad, Progress& progress,
+                               const std::string& progressText = kMeasuringSpotsText,
+                               RatioDetail detail = RatioDetail::All);
+
+// (mean - background mean) / background SD as GenePix computes its SNR; none for an SD of 0.
+std::optional<double> SpotSnr(const ChannelStatistics& c);
+
+// "%.3f", or "Error" where the value is undefined (none or not finite), as GenePix writes it.
+std::string FormatResultDecimal(std::optional<double> value);
+
+// The Spot Results table: tab-separated, one header line, then one line per spot in the order of
+// `results`, every line ending in "\n". Values are written as the GenePix Results file writes the
+// same quantity; IDs and names have tabs and line breaks replaced by blanks.
+std::vector<std::string> SpotResultsColumns(int layerCount);
+// The cells of one spot's line, in the order of SpotResultsColumns.
+std::vector<std::string> SpotResultsCells(const SpotResult& spot, int layerCount);
+std::string SpotResultsTableText(const SpotResults& results);
+// Writes the table to `path` through a ResultFile: the file appears complete or not at all.
+void WriteSpotResultsTable(const std::string& path, const SpotResults& results);
+
+// Mark Spots Not Found: a measured spot is not found when its "% > B+2SD" is below
+// `minPercent` (equal is not below) in every loaded layer, or with `anyLayer` in any of them.
+inline constexpr double kDefaultNotFoundPercent = 70.0;
+struct NotFoundRule {
+    double minPercent = kDefaultNotFoundPercent;
+    bool anyLayer = false;
+};
+bool IsSpotNotFound(const SpotResult& spot, int layerCount, const NotFoundRule& rule);
+
+struct MarkNotFoundResult {
+    std::int32_t marked = 0;    // spots marked that were not marked before
+    std::int32_t measured = 0;  // spots that are not excluded
+};
+// Sets bit 1 (Marked) of every spot the rule finds in `results` (measured on this grid); other
+// marks and flags stay as they are.
+MarkNotFoundResult MarkSpotsNotFound(SpotGrid& grid, const SpotResults& results,
+                                     const NotFoundRule& rule);
+// "Marked %d of %d spots."
+std::string MarkNotFoundMessage(const MarkNotFoundResult& result);
+// Re-reads every listed spot's flag byte from `grid` (after a click, a mark or a highlight: the
+// statistics do not depend on the flags).
+void RefreshSpotFlags(SpotResults& results, const SpotGrid& grid);
+
+// Replaces the highlights (bit 0, as Find sets them) of every quad in use by the listed spots;
+// returns how many of them it highlighted (spots outside the grid are skipped).
+std::int32_t HighlightSpots(SpotGrid& grid, const std::vector<SpotIndex>& spots);
+
+// The threshold's range, as the dialog and orvane-batch check it.
+inline constexpr double kMinNotFoundPercent = 0.0;
+inline constexpr double kMaxNotFoundPercent = 100.0;
+
+}  // namespace orvane

@@ -1,0 +1,211 @@
+// The Spot Results table: a model over the shared results, a filter proxy and the dock's widget.
+#include "measure/ui/spot_results_widget.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace orvane {
+
+namespace {
+
+constexpr int kFirstLayerColumn = 6;  // Block, Column, Row, Flags, ID, Name
+constexpr int kLayerColumns = 9;
+constexpr int kIdColumn = 4;
+constexpr int kNameColumn = 5;
+
+// "Error" sorts before every number.
+double number(std::optional<double> v) {
+    return v && std::isfinite(*v) ? *v : -std::numeric_limits<double>::infinity();
+}
+
+}  // namespace
+
+void CSpotResultsModel::setResults(std::shared_ptr<const SpotResults> results) {
+    beginResetModel();
+    results_ = std::move(results);
+    columns_ = results_ ? SpotResultsColumns(results_->layerCount) : std::vector<std::string>{};
+    endResetModel();
+}
+
+void CSpotResultsModel::flagsChanged() {
+    if (rowCount() > 0) emit dataChanged(index(0, 3), index(rowCount() - 1, 3));
+}
+
+int CSpotResultsModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() || !results_ ? 0 : static_cast<int>(results_->spots.size());
+}
+
+int CSpotResultsModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(columns_.size());
+}
+
+QVariant CSpotResultsModel::sortValue(const SpotResult& spot, int column) const {
+    switch (column) {
+    case 0: return spot.block;
+    case 1: return spot.col + 1;
+    case 2: return spot.row + 1;
+    case 3: return static_cast<int>(spot.flags);
+    case kIdColumn: return QString::fromStdString(spot.id);
+    case kNameColumn: return QString::fromStdString(spot.name);
+    default: break;
+    }
+    const int k = (column - kFirstLayerColumn) / kLayerColumns;
+    if (k >= results_->layerCount) return number(spot.ratios.logRatio);
+    const ChannelStatistics& c = spot.channels[static_cast<std::size_t>(k)];
+    const std::int64_t values[] = {c.featureMedian,    c.featureMean,     c.featureSd,
+                                   c.backgroundMedian, c.backgroundMean,  c.backgroundSd,
+                                   c.percentAbove2Sd,  c.percentSaturated};
+    const int j = (column - kFirstLayerColumn) % kLayerColumns;
+    if (j < 8) return static_cast<double>(values[j]);
+    return number(SpotSnr(c));
+}
+
+QVariant CSpotResultsModel::data(const QModelIndex& index, int role) const {
+    if (!results_ || !index.isValid() || index.row() >= rowCount()) return {};
+    const SpotResult& spot = results_->spots[static_cast<std::size_t>(index.row())];
+    if (role == Qt::DisplayRole) {
+        const std::vector<std::string> cells = SpotResultsCells(spot, results_->layerCount);
+        return QString::fromStdString(cells.at(static_cast<std::size_t>(index.column())));
+    }
+    if (role == Qt::UserRole) return sortValue(spot, index.column());
+    if (role == Qt::TextAlignmentRole && index.column() != kIdColumn &&
+        index.column() != kNameColumn)
+        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    return {};
+}
+
+QVariant CSpotResultsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 ||
+        section >= columnCount())
+        return QAbstractTableModel::headerData(section, orientation, role);
+    return QString::fromStdString(columns_[static_cast<std::size_t>(section)]);
+}
+
+void CSpotResultsFilter::setText(const QString& text) {
+    text_ = text;
+    invalidateFilter();
+}
+
+void CSpotResultsFilter::setMarks(MarkFilter marks) {
+    marks_ = marks;
+    invalidateFilter();
+}
+
+bool CSpotResultsFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
+    const auto* model = static_cast<const CSpotResultsModel*>(sourceModel());
+    if (!model || !model->results()) return false;
+    const SpotResult& spot = model->results()->spots[static_cast<std::size_t>(sourceRow)];
+    const bool marked = (spot.flags & Marked) != 0;
+    if ((marks_ == MarkFilter::Marked && !marked) || (marks_ == MarkFilter::NotMarked && marked))
+        return false;
+    if (text_.isEmpty()) return true;
+    return QString::fromStdString(spot.id).contains(text_, Qt::CaseInsensitive) ||
+           QString::fromStdString(spot.name).contains(text_, Qt::CaseInsensitive);
+}
+
+CSpotResultsWidget::CSpotResultsWidget(QWidget* parent) : QWidget(parent) {
+    model_ = new CSpotResultsModel(this);
+    proxy_ = new CSpotResultsFilter(this);
+    proxy_->setSourceModel(model_);
+    proxy_->setSortRole(Qt::UserRole);
+    table_ = new QTableView(this);
+    table_->setModel(proxy_);
+    table_->setSortingEnabled(true);
+    table_->sortByColumn(-1, Qt::AscendingOrder);  // the file's order until a header is clicked
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->verticalHeader()->setVisible(false);
+    table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    table_->setWordWrap(false);
+    table_->horizontalHeader()->setDefaultSectionSize(fontMetrics().horizontalAdvance("F1 Median") +
+                                                      12);
+
+    filter_ = new QLineEdit(this);
+    filter_->setPlaceholderText("Filter ID / Name");
+    filter_->setClearButtonEnabled(true);
+    marks_ = new QComboBox(this);
+    marks_->addItems({"all", "marked", "not marked"});
+    save_ = new QPushButton("Save...", this);
+    count_ = new QLabel(this);
+
+    auto* bar = new QHBoxLayout;
+    bar->addWidget(filter_, 1);
+    bar->addWidget(marks_);
+    bar->addWidget(save_);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addLayout(bar);
+    layout->addWidget(table_, 1);
+    layout->addWidget(count_);
+
+    connect(filter_, &QLineEdit::textChanged, proxy_, &CSpotResultsFilter::setText);
+    connect(marks_, &QComboBox::currentIndexChanged, this,
+            [this](int i) { proxy_->setMarks(static_cast<MarkFilter>(i)); });
+    connect(save_, &QPushButton::clicked, this, &CSpotResultsWidget::saveRequested);
+    connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &CSpotResultsWidget::rowChanged);
+    const auto showCount = [this] {
+        count_->setText(QString("%1 of %2 spots").arg(proxy_->rowCount()).arg(model_->rowCount()));
+    };
+    connect(proxy_, &QAbstractItemModel::rowsInserted, this, showCount);
+    connect(proxy_, &QAbstractItemModel::rowsRemoved, this, showCount);
+    connect(proxy_, &QAbstractItemModel::modelReset, this, showCount);
+    connect(proxy_, &QAbstractItemModel::layoutChanged, this, showCount);
+    showCount();
+}
+
+void CSpotResultsWidget::setResults(std::shared_ptr<const SpotResults> results) {
+    quiet_ = true;
+    model_->setResults(std::move(results));
+    // Every header readable; the values are no wider than their headers.
+    QHeaderView* header = table_->horizontalHeader();
+    for (int c = 0; c < model_->columnCount(); ++c)
+        header->resizeSection(
+            c, std::max(header->defaultSectionSize(),
+                        fontMetrics().horizontalAdvance(
+                            model_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) +
+                            16));
+    save_->setEnabled(model_->rowCount() > 0);
+    quiet_ = false;
+}
+
+void CSpotResultsWidget::rowChanged() {
+    if (quiet_) return;
+    if (const std::optional<std::size_t> spot = selectedSpot()) emit spotChosen(*spot);
+}
+
+std::optional<std::size_t> CSpotResultsWidget::selectedSpot() const {
+    const QModelIndex current = table_->selectionModel()->currentIndex();
+    if (!current.isValid()) return std::nullopt;
+    return static_cast<std::size_t>(proxy_->mapToSource(current).row());
+}
+
+void CSpotResultsWidget::selectSpot(std::optional<std::size_t> index) {
+    quiet_ = true;
+    const QModelIndex row = index && *index < static_cast<std::size_t>(model_->rowCount())
+                                ? proxy_->mapFromSource(model_->index(static_cast<int>(*index), 0))
+                                : QModelIndex();
+    if (row.isValid()) {
+        table_->selectionModel()->setCurrentIndex(
+            row, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        table_->scrollTo(row);
+    } else {
+        table_->selectionModel()->clearSelection();
+        table_->selectionModel()->setCurrentIndex({}, QItemSelectionModel::NoUpdate);
+    }
+    quiet_ = false;
+}
+
+}  // namespace orvane

@@ -1,0 +1,130 @@
+// The review docks' link to the active view.
+#include "measure/ui/spot_review.h"
+
+#include <QDockWidget>
+#include <QFile>
+
+#include "app/orvane_doc.h"
+#include "app/shell_services.h"
+#include "measure/ui/spot_plot_widget.h"
+#include "measure/ui/spot_results_widget.h"
+#include "view/ui/orvane_view.h"
+
+namespace orvane {
+
+namespace {
+
+const char* const kTableFilter = "Tab-Separated Spot Results (*.tsv)";
+
+}  // namespace
+
+CSpotReview::CSpotReview(CSpotResultsWidget* table, QDockWidget* tableDock, CSpotPlotWidget* plot,
+                         QDockWidget* plotDock, QObject* parent)
+    : QObject(parent), table_(table), tableDock_(tableDock), plot_(plot), plotDock_(plotDock) {
+    connect(table_, &CSpotResultsWidget::spotChosen, this, &CSpotReview::showSpot);
+    connect(table_, &CSpotResultsWidget::saveRequested, this, &CSpotReview::save);
+    connect(plot_, &CSpotPlotWidget::spotClicked, this, &CSpotReview::showSpot);
+    connect(plot_, &CSpotPlotWidget::spotsEnclosed, this, &CSpotReview::highlight);
+    // Measured only while a dock is shown; a dock that comes back catches up.
+    for (QDockWidget* dock : {tableDock_, plotDock_})
+        connect(dock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+            if (visible && stale_) recompute();
+        });
+}
+
+// A dock the user closed is hidden; one in a window not yet shown still counts.
+bool CSpotReview::docksShown() const { return !tableDock_->isHidden() || !plotDock_->isHidden(); }
+
+void CSpotReview::setView(COrvaneView* view) {
+    if (view == view_) return;
+    if (view_) disconnect(view_, nullptr, this, nullptr);
+    view_ = view;
+    if (view_) {
+        connect(view_, &COrvaneView::spotDataChanged, this, &CSpotReview::recompute);
+        connect(view_, &COrvaneView::stateChanged, this, &CSpotReview::viewStateChanged);
+        connect(view_, &QObject::destroyed, this, [this] { setView(nullptr); });
+    }
+    recompute();
+}
+
+void CSpotReview::recompute() {
+    stale_ = true;
+    std::shared_ptr<SpotResults> results;
+    if (view_ && view_->gridEditor().currentQuad().defined != 0 &&
+        view_->GetDocument()->layerCount() > 0) {
+        if (!docksShown()) {
+            if (results_) results_.reset(), table_->setResults({}), plot_->setResults({});
+            return;
+        }
+        const GridEditor& editor = view_->gridEditor();
+        runReportingErrors([&] {
+            WaitCursor wait;
+            StatusProgress progress;
+            results = std::make_shared<SpotResults>(MeasureSpotResults(
+                view_->GetDocument()->image(), editor.grid(), editor.currentQuad(), progress,
+                kMeasuringSpotsText, RatioDetail::LogRatio));
+            showMessagePaneText("Ready");
+        });
+    }
+    stale_ = false;
+    results_ = results;
+    table_->setResults(results_);
+    plot_->setResults(results_);
+    viewStateChanged();
+}
+
+std::optional<std::size_t> CSpotReview::viewSelection() const {
+    if (!view_ || !results_) return std::nullopt;
+    const GridEditor& editor = view_->gridEditor();
+    const GridQuad& quad = editor.currentQuad();
+    if (editor.tool() != ToolKind::Grid || !quad.HasSelection()) return std::nullopt;
+    const SpotIndex selected{editor.selectedQuadX(), editor.selectedQuadY(), quad.selCol,
+                             quad.selRow};
+    for (std::size_t i = 0; i < results_->spots.size(); ++i)
+        if (results_->spots[i].index() == selected) return i;
+    return std::nullopt;
+}
+
+void CSpotReview::viewStateChanged() {
+    if (!view_ || !results_) return;
+    // Clicks, marks and highlights change flags only: no new measurement.
+    RefreshSpotFlags(*results_, view_->gridEditor().grid());
+    table_->flagsChanged();
+    const std::optional<std::size_t> selected = viewSelection();
+    if (selected != table_->selectedSpot()) table_->selectSpot(selected);
+    plot_->setSelectedSpot(selected);
+    plot_->update();
+}
+
+void CSpotReview::showSpot(std::size_t index) {
+    if (!view_ || !results_ || index >= results_->spots.size()) return;
+    view_->ShowSpot(results_->spots[index].index());
+}
+
+void CSpotReview::highlight(const std::vector<std::size_t>& indices) {
+    if (!view_ || !results_) return;
+    std::vector<SpotIndex> spots;
+    for (std::size_t i : indices)
+        if (i < results_->spots.size()) spots.push_back(results_->spots[i].index());
+    view_->HighlightSpots(spots);
+}
+
+void CSpotReview::save() {
+    if (!results_) return;
+    const QString path = chooseFile({true, "tsv", "spot_results", kTableFilter});
+    if (!path.isEmpty()) runReportingErrors([&] { saveTo(path); });
+}
+
+void CSpotReview::saveTo(const QString& path) {
+    if (!results_ || !view_) return;
+    if (view_->GetDocument()->IsLoadedFile(path)) {
+        OrvaneMessageBox(
+            QString("%1 is an opened image and cannot be replaced by the export.").arg(path));
+        return;
+    }
+    WaitCursor wait;
+    RefreshSpotFlags(*results_, view_->gridEditor().grid());
+    WriteSpotResultsTable(QFile::encodeName(path).toStdString(), *results_);
+}
+
+}  // namespace orvane

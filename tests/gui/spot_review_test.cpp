@@ -1,0 +1,216 @@
+// The Spot Results and Spot Plot docks on a small grid: the table's link to the view both ways,
+// sorting and filtering, Save... against orvane-batch results, Mark Spots Not Found, the plot's
+// click and rectangle.
+#include <QComboBox>
+#include <QDockWidget>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QtTest>
+
+#include "../batch/batch_run.h"
+#include "../support/gui_test.h"
+#include "../support/temp_dir.h"
+#include "app/command_ids.h"
+#include "app/main_frame.h"
+#include "grid/grid_file.h"
+#include "measure/ui/mark_not_found_dialog.h"
+#include "measure/ui/spot_plot_widget.h"
+#include "measure/ui/spot_results_widget.h"
+#include "measure/ui/spot_review.h"
+#include "view/ui/orvane_view.h"
+
+using namespace orvane;
+using namespace orvane::testing_support;
+
+namespace {
+
+// Answers every modal dialog with `script` while alive.
+class DialogScript {
+public:
+    explicit DialogScript(std::function<int(QDialog&)> script) {
+        setModalDialogHook(std::move(script));
+    }
+    ~DialogScript() { setModalDialogHook({}); }
+};
+
+// Spot (col, row) of quad qx is as bright as 500 + 200 x (its number in the grid) on layer 0 and
+// half that on layer 1 over its whole data disc, on a background of 100; the last spot of each
+// quad is not printed.
+std::uint16_t sample(int layer, std::uint32_t x, std::uint32_t y) {
+    const int qx = x >= 235 ? 1 : 0;
+    const int col = (static_cast<int>(x) - 100 - 150 * qx + 15) / 30;
+    const int row = (static_cast<int>(y) - 100 + 15) / 30;
+    if (col < 0 || col > 3 || row < 0 || row > 2 || (col == 3 && row == 2)) return 100;
+    const int cx = 100 + 150 * qx + 30 * col, cy = 100 + 30 * row;
+    const int dx = static_cast<int>(x) - cx, dy = static_cast<int>(y) - cy;
+    if (dx * dx + dy * dy > 81) return 100;  // covers the data disc of radius 8
+    const int level = 500 + 200 * (qx * 12 + row * 4 + col);
+    return static_cast<std::uint16_t>(layer == 0 ? level : level / 2);
+}
+
+QPoint spotCentre(int qx, int col, int row) { return {100 + 150 * qx + 30 * col, 100 + 30 * row}; }
+
+void click(QWidget* w, QPoint p) {
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, QPointF(p), w->mapToGlobal(QPointF(p)), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(w, &event);
+    }
+}
+
+}  // namespace
+
+class SpotReviewTest : public QObject {
+    Q_OBJECT
+private:
+    TempDir dir_;
+    std::unique_ptr<COrvaneApp> app_;
+    CMainFrame* frame_ = nullptr;
+    COrvaneView* view_ = nullptr;
+    CSpotResultsWidget* table_ = nullptr;
+    CSpotPlotWidget* plot_ = nullptr;
+
+    std::size_t indexOf(const SpotIndex& spot) const {
+        const auto& spots = frame_->spotReview()->results()->spots;
+        for (std::size_t i = 0; i < spots.size(); ++i)
+            if (spots[i].index() == spot) return i;
+        return spots.size();
+    }
+
+private slots:
+    void initTestCase() { isolateSettings(dir_); }
+
+    void init() {
+        const QString red =
+            writeScan(dir_, "red.tif", 400, 300,
+                      [](std::uint32_t x, std::uint32_t y) { return sample(0, x, y); });
+        const QString green =
+            writeScan(dir_, "green.tif", 400, 300,
+                      [](std::uint32_t x, std::uint32_t y) { return sample(1, x, y); });
+        app_ = startApp({red});
+        frame_ = app_->mainFrame();
+        view_ = frame_->activeView();
+        QVERIFY(view_->OverlayFile(green));
+        view_->parentWidget()->resize(300, 200);
+        defineStandardGrid(frame_);  // 2 x 1 quads of 4 x 3 spots, pitch 30 pixels
+        table_ = qobject_cast<CSpotResultsWidget*>(frame_->spotResultsDock()->widget());
+        plot_ = qobject_cast<CSpotPlotWidget*>(frame_->spotPlotDock()->widget());
+        QVERIFY(table_ && plot_);
+        QVERIFY2(!frame_->spotReview()->results(), "hidden docks measure nothing");
+        frame_->spotResultsDock()->show();
+        frame_->spotPlotDock()->show();
+        frame_->spotReview()->recompute();
+        QVERIFY(frame_->spotReview()->results());
+        plot_->resize(400, 300);
+    }
+    void cleanup() {
+        app_.reset();
+        processDeferredDeletes();
+    }
+
+    void rowSelectsTheSpotAndAClickSelectsTheRow() {
+        QCOMPARE(table_->table()->model()->rowCount(), 24);
+        table_->table()->selectRow(static_cast<int>(indexOf({1, 0, 2, 1})));
+        const GridEditor& editor = view_->gridEditor();
+        QCOMPARE(editor.selectedQuadX(), 1);
+        QCOMPARE(editor.currentQuad().selCol, 2);
+        QCOMPARE(editor.currentQuad().selRow, 1);
+        QCOMPARE(frame_->pane(2)->text(), view_->paneText(kPaneGridSpot));
+        QVERIFY(view_->visibleImageRect().contains(spotCentre(1, 2, 1)));
+        QCOMPARE(plot_->selectedSpot(), std::optional(indexOf({1, 0, 2, 1})));
+
+        view_->ScrollTo({0, 0});
+        click(view_->viewport(), spotCentre(0, 1, 2));
+        QCOMPARE(table_->selectedSpot(), std::optional(indexOf({0, 0, 1, 2})));
+    }
+
+    void sortingAndFiltering() {
+        QAbstractItemModel* shown = table_->table()->model();
+        const auto column = [&](const QString& name) {
+            for (int c = 0; c < shown->columnCount(); ++c)
+                if (shown->headerData(c, Qt::Horizontal).toString() == name) return c;
+            return -1;
+        };
+        table_->table()->sortByColumn(column("F1 Median"), Qt::DescendingOrder);
+        QCOMPARE(shown->index(0, column("F1 Median")).data().toString(), "4900");
+        QCOMPARE(shown->index(0, column("Block")).data().toString(), "2");
+        table_->table()->sortByColumn(column("Log Ratio (1/2)"), Qt::AscendingOrder);
+        // The spots not printed first.
+        QCOMPARE(shown->index(0, column("Log Ratio (1/2)")).data().toString(), "Error");
+
+        auto map = std::make_shared<SlideMap>(2, 1, 4, 3);
+        map->GetSpotRecord(1, 0, 3, 0)->SetUid("Kin-7");
+        map->GetSpotRecord(0, 0, 0, 0)->SetDescription("kinase");
+        view_->gridEditor().grid().parameters.slideMap = map;
+        frame_->spotReview()->recompute();
+        table_->filterEdit()->setText("KIN");
+        QCOMPARE(shown->rowCount(), 2);
+        table_->filterEdit()->clear();
+        table_->table()->selectRow(0);
+        QTest::keyClick(view_, Qt::Key_X);
+        table_->marksBox()->setCurrentIndex(1);
+        QCOMPARE(shown->rowCount(), 1);
+        table_->marksBox()->setCurrentIndex(2);
+        QCOMPARE(shown->rowCount(), 23);
+    }
+
+    void saveWritesWhatOrvaneBatchWrites() {
+        table_->table()->selectRow(3);
+        const std::string grid = dir_.file("review.grd"), ours = dir_.file("gui.tsv"),
+                          theirs = dir_.file("batch.tsv");
+        SaveGrid(view_->gridEditor().grid(), grid);
+        frame_->spotReview()->saveTo(QString::fromStdString(ours));
+        const batch::RunResult r = batch::run(
+            {"results", "-o", theirs, grid, dir_.file("red.tif"), dir_.file("green.tif")});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(QString::fromStdString(readFile(ours)), QString::fromStdString(readFile(theirs)));
+    }
+
+    void markSpotsNotFound() {
+        DialogScript script([](QDialog& d) {
+            auto& dialog = dynamic_cast<CMarkNotFoundDialog&>(d);
+            // Default 70 in every layer: the two spots not printed.
+            if (dialog.percentBox()->value() != 70 || dialog.anyLayerButton()->isChecked())
+                return int(QDialog::Rejected);
+            d.accept();
+            return d.result();
+        });
+        frame_->OnCommand(kGridMarkNotFound);
+        QCOMPARE(frame_->pane(0)->text(), "Marked 2 of 24 spots.");
+        QVERIFY(view_->gridEditor().grid().quad(1, 0).Flags(3, 2) & Marked);
+        table_->marksBox()->setCurrentIndex(1);
+        QCOMPARE(table_->table()->model()->rowCount(), 2);
+    }
+
+    void plotClickAndRectangle() {
+        const SpotPlotData& data = plot_->plotData();
+        QCOMPARE(data.points.size(), 22u);
+        QCOMPARE(data.undefined, 2);
+        const SpotPlotData::Point& p = data.points[5];
+        click(plot_, plot_->toWidget(p.ma) + QPoint(1, 0));
+        QCOMPARE(view_->gridEditor().currentQuad().selCol,
+                 frame_->spotReview()->results()->spots[p.spot].col);
+        QCOMPARE(table_->selectedSpot(), std::optional(p.spot));
+
+        // Every point: a rectangle over the whole frame highlights the 22 measured spots.
+        const QRect frame = plot_->plotRect();
+        QTest::mousePress(plot_, Qt::LeftButton, {}, frame.topLeft());
+        QTest::mouseMove(plot_, frame.center());
+        QTest::mouseMove(plot_, frame.bottomRight());
+        QTest::mouseRelease(plot_, Qt::LeftButton, {}, frame.bottomRight());
+        int highlighted = 0;
+        for (int qx = 0; qx < 2; ++qx) {
+            const GridQuad& quad = view_->gridEditor().grid().quad(qx, 0);
+            for (int i = 0; i < quad.count; ++i) highlighted += (quad.flags[i] & Highlighted) != 0;
+        }
+        QCOMPARE(highlighted, 22);
+    }
+};
+
+QTEST_MAIN(SpotReviewTest)
+#include "spot_review_test.moc"
