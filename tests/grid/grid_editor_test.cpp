@@ -12,10 +12,12 @@
 #include "grid/grid_editor.h"
 #include "grid/grid_file.h"
 #include "measure/find_genes.h"
+#include "standard_grid.h"
 
 namespace orvane {
 namespace {
 
+using testing_support::testParameters;
 using testing_support::uniformImage;
 
 // A picture that remembers which outlines are inverted: painting a primitive twice removes it,
@@ -41,25 +43,6 @@ public:
     std::map<Key, int> inverted;
     int paints = 0;
 };
-
-// The standard test grid on 100 pixels per millimetre: 2 x 1 quads of 4 x 3 spots at a pitch of
-// 30 pixels, quad [0][0] from (100, 100) to (190, 160), quad [1][0] 150 pixels further right;
-// spot radius 8, background radius 12.
-GridParameters testParameters() {
-    GridParameters p;
-    p.cellsX = 4;
-    p.cellsY = 3;
-    p.stepXmm = 0.3;
-    p.stepYmm = 0.3;
-    p.originX = 1.0;
-    p.originY = 1.0;
-    p.spotDiameter = 0.16;
-    p.backgroundDiameter = 0.24;
-    p.quadsX = 2;
-    p.quadStepX = 1.5;
-    p.quadsY = 1;
-    return p;
-}
 
 class GridEditorTest : public testing::Test {
 protected:

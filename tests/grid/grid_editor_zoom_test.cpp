@@ -8,30 +8,14 @@
 
 #include "../support/test_images.h"
 #include "grid/grid_editor.h"
+#include "standard_grid.h"
 #include "view/zoom_scale.h"
 
 namespace orvane {
 namespace {
 
+using testing_support::testParameters;
 using testing_support::uniformImage;
-
-// The standard test grid of grid_editor_test: 2 x 1 quads of 4 x 3 spots at a pitch of 30
-// pixels, quad [0][0] from (100, 100) to (190, 160), quad [1][0] 150 pixels further right.
-GridParameters testParameters() {
-    GridParameters p;
-    p.cellsX = 4;
-    p.cellsY = 3;
-    p.stepXmm = 0.3;
-    p.stepYmm = 0.3;
-    p.originX = 1.0;
-    p.originY = 1.0;
-    p.spotDiameter = 0.16;
-    p.backgroundDiameter = 0.24;
-    p.quadsX = 2;
-    p.quadStepX = 1.5;
-    p.quadsY = 1;
-    return p;
-}
 
 // An editor driven through window points, as the view drives it at a zoom and scroll position.
 struct ZoomedEditor {

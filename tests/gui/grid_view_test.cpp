@@ -34,15 +34,6 @@ namespace {
 
 using Texts = std::map<int, QString>;
 
-// Answers every modal dialog with `script` while alive.
-class DialogScript {
-public:
-    explicit DialogScript(std::function<int(QDialog&)> script) {
-        setModalDialogHook(std::move(script));
-    }
-    ~DialogScript() { setModalDialogHook({}); }
-};
-
 // The standard grid on 100 pixels per millimetre: 2 x 1 quads of 4 x 3 spots, pitch 30 pixels,
 // quad [0][0] from (100, 100) to (190, 160), quad [1][0] from (250, 100) to (340, 160), spot
 // radius 8 and background radius 12.

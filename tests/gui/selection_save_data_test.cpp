@@ -23,15 +23,6 @@ using namespace orvane::testing_support;
 
 namespace {
 
-// Answers every modal dialog with `script` while alive.
-class DialogScript {
-public:
-    explicit DialogScript(std::function<int(QDialog&)> script) {
-        setModalDialogHook(std::move(script));
-    }
-    ~DialogScript() { setModalDialogHook({}); }
-};
-
 // Three layers with the extremes 0 and 65535 in them and no two layers alike, so that a file
 // written from the wrong layer, pixel or order differs.
 std::uint16_t layerSample(int layer, std::uint32_t x, std::uint32_t y) {

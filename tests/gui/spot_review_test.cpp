@@ -28,15 +28,6 @@ using namespace orvane::testing_support;
 
 namespace {
 
-// Answers every modal dialog with `script` while alive.
-class DialogScript {
-public:
-    explicit DialogScript(std::function<int(QDialog&)> script) {
-        setModalDialogHook(std::move(script));
-    }
-    ~DialogScript() { setModalDialogHook({}); }
-};
-
 // Spot (col, row) of quad qx is as bright as 500 + 200 x (its number in the grid) on layer 0 and
 // half that on layer 1 over its whole data disc, on a background of 100; the last spot of each
 // quad is not printed.

@@ -42,6 +42,15 @@ inline QString writeScan(const TempDir& dir, const std::string& name, std::uint3
                      [](std::uint32_t x, std::uint32_t y) { return std::uint16_t(100 * x + y); });
 }
 
+// Answers every modal dialog with `script` while alive.
+class DialogScript {
+public:
+    explicit DialogScript(std::function<int(QDialog&)> script) {
+        setModalDialogHook(std::move(script));
+    }
+    ~DialogScript() { setModalDialogHook({}); }
+};
+
 // Keeps the per-user settings of the test in its own folder.
 inline void isolateSettings(const TempDir& dir) {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
