@@ -28,11 +28,12 @@ QSize paintedExtent(const QImage& page) {
     return {right, bottom};
 }
 
-QImage printOnPage(const COrvaneView& view, QSize pageSize) {
+QImage printOnPage(const COrvaneView& view, QSize pageSize,
+                   std::int64_t maxBandBytes = COrvaneView::kPrintBandBytes) {
     QImage page(pageSize, QImage::Format_RGB32);
     page.fill(Qt::white);
     QPainter painter(&page);
-    view.PrintPage(painter, pageSize);
+    view.PrintPage(painter, pageSize, maxBandBytes);
     painter.end();
     return page;
 }
@@ -85,6 +86,27 @@ private slots:
         // 200 x 100 on 4800 x 6400: scale 24, destination 4799 x 2399.
         const QImage page = printOnPage(*view, QSize(4800, 6400));
         QCOMPARE(paintedExtent(page), QSize(4799, 2399));
+    }
+
+    // A large region goes to the page in bands; the page must not show where they meet.
+    void bandsPrintAsOnePicture_data() {
+        QTest::addColumn<QSize>("pageSize");
+        QTest::newRow("enlarged") << QSize(4800, 6400);
+        QTest::newRow("reduced") << QSize(173, 129);
+        QTest::newRow("odd scale") << QSize(397, 1000);
+    }
+
+    void bandsPrintAsOnePicture() {
+        QFETCH(QSize, pageSize);
+        const QString rows = writeScan(dir_, "rows.tif", 400, 300, [](auto x, auto y) {
+            return static_cast<std::uint16_t>(97 * y + 13 * x);
+        });
+        auto app = startApp({rows});
+        COrvaneView* view = app->mainFrame()->activeView();
+        view->SetSelection({ToolKind::Rectangle, 300, 7, 460, 290});  // partly beyond the picture
+        const QImage whole = printOnPage(*view, pageSize);
+        for (const int bandRows : {1, 7, 64})
+            QCOMPARE(printOnPage(*view, pageSize, bandRows * 3 * 160), whole);
     }
 
     void regionBeyondThePicturePrintsWhite() {

@@ -48,9 +48,12 @@ public:
     QString paneText(int paneId) const;
 
     // Printing: the region (selected rectangle or whole picture), and one page of it drawn
-    // fitted to a printable area of `pageSize` device pixels.
+    // fitted to a printable area of `pageSize` device pixels, mapped in bands of at most
+    // `maxBandBytes`.
     QRect printRegion() const;
-    void PrintPage(QPainter& painter, QSize pageSize) const;
+    static constexpr std::int64_t kPrintBandBytes = 64 << 20;
+    void PrintPage(QPainter& painter, QSize pageSize,
+                   std::int64_t maxBandBytes = kPrintBandBytes) const;
     // Prints one page on `printer`; false when the job could not start (the user was told).
     bool PrintTo(QPrinter& printer) const;
 

@@ -2,6 +2,8 @@
 // picture), its raster, and the fit to the printable area of the page. No overlay is printed.
 #include "view/ui/view_printing.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <limits>
 #include <memory>
@@ -78,24 +80,19 @@ QRect COrvaneView::printRegion() const {
     return QRect(0, 0, display_.imageWidth, display_.imageHeight);
 }
 
-void COrvaneView::PrintPage(QPainter& painter, QSize pageSize) const {
+namespace {
+
+// Device rows whose centres fall on region rows at or after `row`: the first of them. Every
+// device row is drawn by exactly one band, the one its centre samples.
+int firstDeviceRow(std::int64_t row, int deviceRows, int regionRows) {
+    return static_cast<int>(std::ceil(static_cast<double>(row) * deviceRows / regionRows - 0.5));
+}
+
+}  // namespace
+
+void COrvaneView::PrintPage(QPainter& painter, QSize pageSize, std::int64_t maxBandBytes) const {
     const QRect region = printRegion();
     if (region.isEmpty() || document_->layerCount() == 0) return;
-    // The part of the region beyond the picture has no samples: it prints white.
-    QImage page(region.size(), QImage::Format_BGR888);
-    if (page.isNull()) throw OutOfMemoryError();
-    page.fill(Qt::white);
-    const QRect inside = region & QRect(0, 0, display_.imageWidth, display_.imageHeight);
-    if (!inside.isEmpty()) {
-        // Mapped straight into the page's rows (bitmap order is the page's blue, green, red),
-        // with no second raster of the region in between.
-        StatusProgress progress;
-        uchar* first = page.scanLine(inside.top() - region.top()) +
-                       3 * static_cast<std::ptrdiff_t>(inside.left() - region.left());
-        BuildRaster(document_->image(), display_, first, page.bytesPerLine(),
-                    /*bitmapOrder=*/true, inside.left(), inside.left() + inside.width(),
-                    inside.top(), inside.top() + inside.height(), progress);
-    }
     const float scale = std::min(static_cast<float>(pageSize.width()) / region.width(),
                                  static_cast<float>(pageSize.height()) / region.height());
     // One device pixel less than the scaled size in each direction.
@@ -103,7 +100,48 @@ void COrvaneView::PrintPage(QPainter& painter, QSize pageSize) const {
     const int height = static_cast<int>(region.height() * scale) - 1;
     if (width <= 0 || height <= 0) return;
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(QRect(0, 0, width, height), page);
+
+    // Band by band: a 2 um scan's region as one picture would need more than a gigabyte. A
+    // region that fits one band goes to the page as one picture at its own resolution.
+    const std::int64_t rowBytes = 3 * static_cast<std::int64_t>(region.width());
+    const int bandRows =
+        static_cast<int>(std::clamp<std::int64_t>(maxBandBytes / rowBytes, 1, region.height()));
+    const QRect picture(0, 0, display_.imageWidth, display_.imageHeight);
+    const QRect mapped = region & picture;  // the progress texts count its rows
+    StatusProgress progress;
+    NullProgress quiet;
+    for (int r0 = 0; r0 < region.height(); r0 += bandRows) {
+        const int r1 = std::min(region.height(), r0 + bandRows);
+        const QRect bandRegion(region.left(), region.top() + r0, region.width(), r1 - r0);
+        // The part of the region beyond the picture has no samples: it prints white.
+        QImage band(bandRegion.size(), QImage::Format_BGR888);
+        if (band.isNull()) throw OutOfMemoryError();
+        band.fill(Qt::white);
+        const QRect inside = bandRegion & picture;
+        for (int y = inside.top(); y <= inside.bottom(); ++y)
+            ReportRowProgress(y - mapped.top(), mapped.height(), progress);
+        if (!inside.isEmpty()) {
+            // Mapped straight into the band's rows (bitmap order is the page's blue, green, red).
+            uchar* first = band.scanLine(inside.top() - bandRegion.top()) +
+                           3 * static_cast<std::ptrdiff_t>(inside.left() - bandRegion.left());
+            BuildRaster(document_->image(), display_, first, band.bytesPerLine(),
+                        /*bitmapOrder=*/true, inside.left(), inside.left() + inside.width(),
+                        inside.top(), inside.top() + inside.height(), quiet);
+        }
+        if (bandRows == region.height()) {
+            painter.drawImage(QRect(0, 0, width, height), band);
+            break;
+        }
+        // Each band where the whole picture would put it, clipped to the device rows it samples.
+        const int top = firstDeviceRow(r0, height, region.height());
+        const int bottom = firstDeviceRow(r1, height, region.height());
+        painter.save();
+        painter.setClipRect(QRect(0, top, width, bottom - top));
+        const double rowScale = static_cast<double>(height) / region.height();
+        painter.drawImage(QRectF(0, r0 * rowScale, width, (r1 - r0) * rowScale), band);
+        painter.restore();
+    }
+    if (!mapped.isEmpty()) progress.message("Ready");
 }
 
 bool COrvaneView::PrintTo(QPrinter& printer) const {
