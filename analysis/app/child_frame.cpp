@@ -4,6 +4,8 @@
 #include <algorithm>
 
 #include "app/orvane_doc.h"
+#include "grid/ui/grid_commands.h"
+#include "measure/ui/measure_commands.h"
 #include "view/ui/orvane_view.h"
 
 namespace orvane {
@@ -13,6 +15,8 @@ CChildFrame::CChildFrame(std::shared_ptr<COrvaneDoc> document, QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     view_ = new COrvaneView(document, this);
     setWidget(view_);
+    gridCommands_ = std::make_unique<CGridCommands>(*view_);
+    measureCommands_ = std::make_unique<CMeasureCommands>(*view_);
     connect(document.get(), &COrvaneDoc::titleChanged, this, &CChildFrame::OnUpdateFrameTitle);
     connect(view_, &COrvaneView::closeRequested, this, &QMdiSubWindow::close);
     OnUpdateFrameTitle();

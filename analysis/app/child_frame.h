@@ -1,4 +1,5 @@
-// CChildFrame: the frame of one image window inside the main window, holding one COrvaneView.
+// CChildFrame: the frame of one image window inside the main window, holding one COrvaneView and
+// the grid and measurement commands that work on it.
 #pragma once
 
 #include <memory>
@@ -7,6 +8,8 @@
 
 namespace orvane {
 
+class CGridCommands;
+class CMeasureCommands;
 class COrvaneDoc;
 class COrvaneView;
 
@@ -17,6 +20,8 @@ public:
     ~CChildFrame() override;
 
     COrvaneView* view() const { return view_; }
+    CGridCommands& gridCommands() const { return *gridCommands_; }
+    CMeasureCommands& measureCommands() const { return *measureCommands_; }
 
     // The document's title, with the window number when the document has several windows.
     void OnUpdateFrameTitle();
@@ -26,6 +31,9 @@ signals:
 
 private:
     COrvaneView* view_;
+    // Gone before the view, which Qt deletes with the frame's children.
+    std::unique_ptr<CGridCommands> gridCommands_;
+    std::unique_ptr<CMeasureCommands> measureCommands_;
 };
 
 }  // namespace orvane

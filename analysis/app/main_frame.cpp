@@ -19,6 +19,8 @@
 #include "app/orvane_doc.h"
 #include "app/shell_services.h"
 #include "app/test_list_dialog.h"
+#include "grid/ui/grid_commands.h"
+#include "measure/ui/measure_commands.h"
 #include "measure/ui/spot_review.h"
 #include "view/ui/orvane_view.h"
 #include "view/ui/overview_widget.h"
@@ -87,19 +89,29 @@ QAction* CMainFrame::action(int id) const {
     return it == actions_.end() ? nullptr : it->second;
 }
 
+// The active window's view, its grid and measurement commands, its document; then the frame
+// and the application.
 bool CMainFrame::routeCommand(int id) {
-    if (COrvaneView* view = activeView()) {
-        if (dispatchCommand(COrvaneView::commandMap(), *view, id)) return true;
-        if (dispatchCommand(COrvaneDoc::commandMap(), *view->GetDocument(), id)) return true;
+    if (CChildFrame* child = activeChild()) {
+        COrvaneView& view = *child->view();
+        if (dispatchCommand(COrvaneView::commandMap(), view, id)) return true;
+        if (dispatchCommand(CGridCommands::commandMap(), child->gridCommands(), id)) return true;
+        if (dispatchCommand(CMeasureCommands::commandMap(), child->measureCommands(), id))
+            return true;
+        if (dispatchCommand(COrvaneDoc::commandMap(), *view.GetDocument(), id)) return true;
     }
     if (dispatchCommand(commandMap(), *this, id)) return true;
     return dispatchCommand(COrvaneApp::commandMap(), app_, id);
 }
 
 bool CMainFrame::routeUpdate(int id, CmdUi& ui) const {
-    if (const COrvaneView* view = activeView()) {
-        if (updateCommand(COrvaneView::commandMap(), *view, id, ui)) return true;
-        if (updateCommand(COrvaneDoc::commandMap(), *view->GetDocument(), id, ui)) return true;
+    if (const CChildFrame* child = activeChild()) {
+        const COrvaneView& view = *child->view();
+        if (updateCommand(COrvaneView::commandMap(), view, id, ui)) return true;
+        if (updateCommand(CGridCommands::commandMap(), child->gridCommands(), id, ui)) return true;
+        if (updateCommand(CMeasureCommands::commandMap(), child->measureCommands(), id, ui))
+            return true;
+        if (updateCommand(COrvaneDoc::commandMap(), *view.GetDocument(), id, ui)) return true;
     }
     if (updateCommand(commandMap(), *this, id, ui)) return true;
     return updateCommand(COrvaneApp::commandMap(), app_, id, ui);

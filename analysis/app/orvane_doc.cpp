@@ -30,7 +30,7 @@ bool COrvaneDoc::OnOpenDocument(const QString& path) {
         return false;
     }
     probe.close();
-    const std::string file = QFile::encodeName(path).toStdString();
+    const std::string file = LocalPath(path);
     // A scanner's file of one page a channel may become the layers at once.
     TiffPages pages;
     if (!runReportingErrors([&] { pages = InspectTiffPages(file); })) return false;
@@ -62,7 +62,7 @@ bool COrvaneDoc::OverlayFile(const QString& path) {
     const bool loaded = runReportingErrors([&] {
         WaitCursor wait;
         StatusProgress progress;
-        AppendLayer(image_, QFile::encodeName(path).toStdString(), progress);
+        AppendLayer(image_, LocalPath(path), progress);
     });
     NoteLayersChanged();
     if (!loaded) return false;

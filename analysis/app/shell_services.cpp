@@ -2,6 +2,7 @@
 #include "app/shell_services.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -75,6 +76,8 @@ QString chooseFile(const FileDialogRequest& request) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().first();
 }
+
+std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 void configureFileDialog(QFileDialog& dialog, const FileDialogRequest& request) {
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);

@@ -43,6 +43,9 @@ struct FileDialogRequest {
 // Name patterns match regardless of case, so "*.Tif" lists scan.tif and SCAN.TIF alike.
 QString chooseFile(const FileDialogRequest& request);
 
+// A chosen path as the core's file functions take it (the file system's encoding).
+std::string LocalPath(const QString& path);
+
 // Sets up Qt's own file dialog for a request: mode, case-insensitive filter, suffix, folder.
 void configureFileDialog(QFileDialog& dialog, const FileDialogRequest& request);
 

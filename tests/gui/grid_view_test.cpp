@@ -14,6 +14,7 @@
 #include "../support/gui_test.h"
 #include "../support/temp_dir.h"
 #include "../support/test_images.h"
+#include "app/child_frame.h"
 #include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "app/modal_dialog.h"
@@ -23,6 +24,7 @@
 #include "measure/selection_statistics.h"
 #include "measure/ui/find_dialog.h"
 #include "measure/ui/histogram_dialog.h"
+#include "measure/ui/measure_commands.h"
 #include "measure/ui/selection_statistics_dialog.h"
 #include "printjob/print_job_parameters.h"
 #include "view/ui/orvane_view.h"
@@ -437,9 +439,10 @@ private slots:
         });
         frame_->OnCommand(kGridHistogram);
         QVERIFY(view_->offscreenImage() != before);
-        QCOMPARE(view_->spotHistogram().gain[0], 4.0f);
+        QCOMPARE(frame_->activeChild()->measureCommands().spotHistogram().gain[0], 4.0f);
         QCOMPARE(view_->displayState().channelGain[0], 4.0f);
-        QCOMPARE(view_->spotHistogram().means().m, std::int64_t(24));
+        QCOMPARE(frame_->activeChild()->measureCommands().spotHistogram().means().m,
+                 std::int64_t(24));
     }
 };
 

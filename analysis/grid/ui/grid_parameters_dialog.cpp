@@ -5,7 +5,6 @@
 #include <iostream>
 
 #include <QCheckBox>
-#include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -240,8 +239,7 @@ void CGridParametersDialog::OnLoadMap() {
     const GridParameters before = values_;
     runReportingErrors([&] {
         WaitCursor wait;
-        pinMessages = LoadMapFile(QFile::encodeName(path).toStdString(), values_,
-                                  processPrintJobParameters(), std::cout);
+        pinMessages = LoadMapFile(LocalPath(path), values_, processPrintJobParameters(), std::cout);
     });
     for (const std::string& message : pinMessages)
         OrvaneMessageBox(QString::fromStdString(message));
@@ -259,7 +257,7 @@ void CGridParametersDialog::OnLoadGal() {
     // A refused file leaves every field as it was; the message is the reader's own.
     const bool loaded = runReportingErrors([&] {
         WaitCursor wait;
-        LoadGalFile(QFile::encodeName(path).toStdString(), values_);
+        LoadGalFile(LocalPath(path), values_);
     });
     if (!loaded) return;
     valuesChanged_ = true;

@@ -1,17 +1,19 @@
 // The buttons and Save Data of the statistics and pairs dialogs.
 #include "measure/ui/selection_data_dialog.h"
 
-#include <QFile>
 #include <QPushButton>
 
-#include "app/shell_services.h"
+#include "app/save_result.h"
 
 namespace orvane {
 
 CSelectionDataDialog::CSelectionDataDialog(const QString& title, const QString& defaultName,
                                            std::function<void(const std::string&)> writeData,
-                                           QWidget* parent)
-    : QDialog(parent), defaultName_(defaultName), writeData_(std::move(writeData)) {
+                                           const COrvaneDoc& document, QWidget* parent)
+    : QDialog(parent),
+      defaultName_(defaultName),
+      writeData_(std::move(writeData)),
+      document_(document) {
     setWindowTitle(title);
     resize(492, 453);  // 328 x 279 dialog units
     saveData_ = new QPushButton("Save Data", this);
@@ -29,9 +31,10 @@ void CSelectionDataDialog::resizeEvent(QResizeEvent* event) {
 }
 
 void CSelectionDataDialog::OnSaveData() {
-    const QString path = chooseFile({true, "txt", defaultName_, "ASCII Text Files (*.txt)"});
-    if (path.isEmpty() || (refuseTarget_ && refuseTarget_(path))) return;
-    runReportingErrors([&] { writeData_(QFile::encodeName(path).toStdString()); });
+    runReportingErrors([&] {
+        WriteResultFile(document_, {true, "txt", defaultName_, "ASCII Text Files (*.txt)"},
+                        writeData_);
+    });
 }
 
 }  // namespace orvane

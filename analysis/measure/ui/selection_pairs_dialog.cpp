@@ -10,10 +10,11 @@
 
 namespace orvane {
 
-CSelectionPairsDialog::CSelectionPairsDialog(const SelectionPairs& pairs, QWidget* parent)
+CSelectionPairsDialog::CSelectionPairsDialog(const SelectionPairs& pairs,
+                                             const COrvaneDoc& document, QWidget* parent)
     : CSelectionDataDialog(
           "Selected Data Pairs", "selection_pairs",
-          [&pairs](const std::string& path) { pairs.SaveData(path); }, parent),
+          [&pairs](const std::string& path) { pairs.SaveData(path); }, document, parent),
       pairs_(pairs) {}
 
 void CSelectionPairsDialog::paintEvent(QPaintEvent*) {

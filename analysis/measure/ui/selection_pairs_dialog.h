@@ -9,7 +9,8 @@ namespace orvane {
 class CSelectionPairsDialog : public CSelectionDataDialog {
     Q_OBJECT
 public:
-    CSelectionPairsDialog(const SelectionPairs& pairs, QWidget* parent = nullptr);
+    CSelectionPairsDialog(const SelectionPairs& pairs, const COrvaneDoc& document,
+                          QWidget* parent = nullptr);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -11,10 +11,10 @@
 namespace orvane {
 
 CSelectionStatisticsDialog::CSelectionStatisticsDialog(const SelectionStatistics& statistics,
-                                                       QWidget* parent)
+                                                       const COrvaneDoc& document, QWidget* parent)
     : CSelectionDataDialog(
           "Selected Data Statistics", "selection_data",
-          [&statistics](const std::string& path) { statistics.SaveData(path); }, parent),
+          [&statistics](const std::string& path) { statistics.SaveData(path); }, document, parent),
       statistics_(statistics) {}
 
 void CSelectionStatisticsDialog::paintEvent(QPaintEvent*) {

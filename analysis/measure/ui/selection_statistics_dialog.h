@@ -10,7 +10,8 @@ namespace orvane {
 class CSelectionStatisticsDialog : public CSelectionDataDialog {
     Q_OBJECT
 public:
-    CSelectionStatisticsDialog(const SelectionStatistics& statistics, QWidget* parent = nullptr);
+    CSelectionStatisticsDialog(const SelectionStatistics& statistics, const COrvaneDoc& document,
+                               QWidget* parent = nullptr);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -2,9 +2,9 @@
 #include "measure/ui/spot_review.h"
 
 #include <QDockWidget>
-#include <QFile>
 
 #include "app/orvane_doc.h"
+#include "app/save_result.h"
 #include "app/shell_services.h"
 #include "measure/ui/spot_plot_widget.h"
 #include "measure/ui/spot_results_widget.h"
@@ -117,14 +117,10 @@ void CSpotReview::save() {
 
 void CSpotReview::saveTo(const QString& path) {
     if (!results_ || !view_) return;
-    if (view_->GetDocument()->IsLoadedFile(path)) {
-        OrvaneMessageBox(
-            QString("%1 is an opened image and cannot be replaced by the export.").arg(path));
-        return;
-    }
+    if (RefuseOpenedScan(*view_->GetDocument(), path)) return;
     WaitCursor wait;
     RefreshSpotFlags(*results_, view_->gridEditor().grid());
-    WriteSpotResultsTable(QFile::encodeName(path).toStdString(), *results_);
+    WriteSpotResultsTable(LocalPath(path), *results_);
 }
 
 }  // namespace orvane

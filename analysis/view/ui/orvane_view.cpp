@@ -378,23 +378,6 @@ std::span<const CommandEntry<COrvaneView>> COrvaneView::commandMap() {
         {kZoomOut, &V::OnZoomOut, &V::OnUpdateZoom},
         {kZoomFit, &V::OnZoomFit, &V::OnUpdateZoom},
         {kZoomActual, &V::OnZoomActual, &V::OnUpdateZoom},
-        {kGridDefine, &V::OnGridDefine, &V::OnUpdateGridCommand},
-        {kGridLoad, &V::OnGridLoad, &V::OnUpdateGridCommand},
-        {kGridSave, &V::OnGridSave, &V::OnUpdateGridCommand},
-        {kGridFind, &V::OnGridFind, &V::OnUpdateGridCommand},
-        {kGridAdjust2DW, &V::OnGridAdjust2DW, &V::OnUpdateGridCommand},
-        {kGridAdjust1DW, &V::OnGridAdjust1DW, &V::OnUpdateGridCommand},
-        {kGridAdjustCM, &V::OnGridAdjustCM, &V::OnUpdateGridCommand},
-        {kGridAutoPlace, &V::OnGridAutoPlace, &V::OnUpdateGridCommand},
-        {kGridExtract, &V::OnGridExtract, &V::OnUpdateGridCommand},
-        {kGridExportGenePix, &V::OnGridExportGenePix, &V::OnUpdateGridCommand},
-        {kGridHistogram, &V::OnGridHistogram, &V::OnUpdateGridCommand},
-        {kGridMarkNotFound, &V::OnGridMarkNotFound, &V::OnUpdateGridCommand},
-        {kSelectionStatistics, &V::OnSelectionStatistics, &V::OnUpdateGridCommand},
-        {kToolbarStatistics, &V::OnSelectionStatistics, &V::OnUpdateGridCommand},
-        {kSelectionPairs, &V::OnSelectionPairs, &V::OnUpdateGridCommand},
-        {kToolbarPairs, &V::OnSelectionPairs, &V::OnUpdateGridCommand},
-        {kSelectionSaveRaw, &V::OnSelectionSaveRaw, &V::OnUpdateGridCommand},
     };
     return map;
 }

@@ -1,7 +1,8 @@
 // COrvaneView: the scrolling, zooming view of one document in one image window. It keeps its own
 // display state, zoom and a picture of just the visible part, paints by copying it with the
 // overlay on top, fills the position and intensity panes, and handles the display, zoom, image,
-// print, tool and grid commands.
+// print and tool commands. The grid and measurement commands on its window are command classes
+// of their own (CGridCommands, CMeasureCommands) that work through it.
 #pragma once
 
 #include <memory>
@@ -15,8 +16,6 @@
 #include "app/status_panes.h"
 #include "grid/grid_editor.h"
 #include "grid/selection_shape.h"
-#include "measure/find_genes.h"
-#include "measure/spot_histogram.h"
 #include "measure/spot_results.h"
 #include "view/display_raster.h"
 #include "view/reduced_layers.h"
@@ -88,24 +87,6 @@ public:
     void OnZoomFit();
     void OnZoomActual();
 
-    // Grid, selection and measurement commands: filled in with the grid and measurement
-    // windows (view_grid_commands.cpp).
-    void OnGridDefine();
-    void OnGridLoad();
-    void OnGridSave();
-    void OnGridFind();
-    void OnGridAdjust2DW();
-    void OnGridAdjust1DW();
-    void OnGridAdjustCM();
-    void OnGridAutoPlace();
-    void OnGridExtract();
-    void OnGridExportGenePix();
-    void OnGridHistogram();
-    void OnGridMarkNotFound();
-    void OnSelectionStatistics();
-    void OnSelectionPairs();
-    void OnSelectionSaveRaw();
-
     // Update handlers.
     void OnUpdateDisplayLinear(CmdUi& ui) const;
     void OnUpdateDisplayLog(CmdUi& ui) const;
@@ -119,7 +100,6 @@ public:
     void OnUpdateSelectCircleDiameter(CmdUi& ui) const;
     void OnUpdateSelectCircleRadius(CmdUi& ui) const;
     void OnUpdateSelectGrid(CmdUi& ui) const;
-    void OnUpdateGridCommand(CmdUi& ui) const;
     void OnUpdateZoom(CmdUi& ui) const;
 
     static std::span<const CommandEntry<COrvaneView>> commandMap();
@@ -177,9 +157,13 @@ public:
     // The grid, tool and selection of this window, with their interaction rules.
     GridEditor& gridEditor() { return editor_; }
     const GridEditor& gridEditor() const { return editor_; }
-    // The settings the Find and histogram dialogs keep for the life of the view.
-    FindSettings& findSettings() { return findSettings_; }
-    SpotHistogram& spotHistogram() { return histogram_; }
+    // For the command classes: the grid or tool changed (panes, command states and the cursor
+    // follow), or what the spots measure changed (the review docks measure again).
+    void NotifyGridChanged() { emit stateChanged(); }
+    void NotifySpotDataChanged() { emit spotDataChanged(); }
+    // The histogram's Apply to Image: each layer's offset and gain, and the picture rebuilt.
+    void SetChannelBalance(const std::array<float, kMaxLayers>& offset,
+                           const std::array<float, kMaxLayers>& gain);
 
 signals:
     // The selection, tool or display state changed: panes and command states need an update.
@@ -224,13 +208,9 @@ private:
     // An area of image pixels as window pixels, widened for pens and marks.
     QRect windowRectOf(const QRect& imageRect) const;
     QString gridPaneText(int paneId) const;
-    bool hasGrid() const;
     // After any change of the grid or tool: panes, command states and the cursor follow.
-    void gridChanged();
-    void adjustGrid(AdjustMethod method);
+    void gridChanged() { emit stateChanged(); }
     ViewScroll viewScroll() const;
-    // Tells the user and returns true when `path` is a scan of this document.
-    bool refuseOpenedImage(const QString& path) const;
     void repaintAll();
 
     std::shared_ptr<COrvaneDoc> document_;
@@ -248,9 +228,6 @@ private:
     QImage reducedPicture_;
     GridEditor editor_;
     std::unique_ptr<PictureOverlaySurface> overlaySurface_;
-    FindSettings findSettings_;
-    NotFoundRule notFoundRule_;
-    SpotHistogram histogram_;
 };
 
 }  // namespace orvane

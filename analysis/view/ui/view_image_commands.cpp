@@ -1,9 +1,6 @@
 // The view's image commands: Export 8-bit TIFF, Subtract Background and the two filters.
-#include <QFile>
-#include <QFileInfo>
-
 #include "app/orvane_doc.h"
-#include "app/shell_services.h"
+#include "app/save_result.h"
 #include "document/image_processing.h"
 #include "view/tiff_export.h"
 #include "view/ui/orvane_view.h"
@@ -15,13 +12,6 @@ const char* const kTiffFilter = "TIFF Files (*.Tif)";
 
 }  // namespace
 
-bool COrvaneView::refuseOpenedImage(const QString& path) const {
-    if (!document_->IsLoadedFile(path)) return false;
-    OrvaneMessageBox(
-        QString("%1 is an opened image and cannot be replaced by the export.").arg(path));
-    return true;
-}
-
 void COrvaneView::OnExportTiff() {
     if (document_->layerCount() == 0) return;
     const QString path = chooseFile({true, "Tif", "Export TIFF file", kTiffFilter});
@@ -31,11 +21,11 @@ void COrvaneView::OnExportTiff() {
 
 bool COrvaneView::ExportFile(const QString& path) {
     // The export never replaces a scan this document has loaded: that would destroy the data.
-    if (refuseOpenedImage(path)) return false;
+    if (RefuseOpenedScan(*document_, path)) return false;
     return runReportingErrors([&] {
         WaitCursor wait;
         StatusProgress progress;
-        ExportTiff(document_->image(), display_, QFile::encodeName(path).toStdString(), progress);
+        ExportTiff(document_->image(), display_, LocalPath(path), progress);
     });
 }
 

@@ -1,0 +1,157 @@
+#include "measure/ui/measure_commands.h"
+
+#include "app/command_ids.h"
+#include "app/modal_dialog.h"
+#include "app/orvane_doc.h"
+#include "app/save_result.h"
+#include "base/core_error.h"
+#include "measure/extract_grid_data.h"
+#include "measure/genepix_results.h"
+#include "measure/selection_pairs.h"
+#include "measure/selection_statistics.h"
+#include "measure/spot_geometry.h"
+#include "measure/ui/find_dialog.h"
+#include "measure/ui/histogram_dialog.h"
+#include "measure/ui/mark_not_found_dialog.h"
+#include "measure/ui/selection_pairs_dialog.h"
+#include "measure/ui/selection_statistics_dialog.h"
+#include "view/ui/orvane_view.h"
+
+namespace orvane {
+namespace {
+
+const char* const kTextFilter = "ASCII Text Files (*.txt)";
+const char* const kGenePixFilter = "GenePix Results (*.gpr)";
+
+}  // namespace
+
+void CMeasureCommands::OnGridExtract() {
+    const GridEditor& editor = view_.gridEditor();
+    RequireGridDisplay(editor.tool(), editor.currentQuad());
+    const COrvaneDoc& document = *view_.GetDocument();
+    WriteResultFile(
+        document, {true, "txt", "spot_data", kTextFilter}, [&](const std::string& path) {
+            StatusProgress progress;
+            ExtractGridData(path, document.image(), editor.grid(), editor.currentQuad(), progress);
+        });
+}
+
+void CMeasureCommands::OnGridExportGenePix() {
+    const GridEditor& editor = view_.gridEditor();
+    RequireGridDisplay(editor.tool(), editor.currentQuad());
+    const COrvaneDoc& document = *view_.GetDocument();
+    // Refused before the file is asked for: the export has no meaning on one layer.
+    if (document.layerCount() < 2) throw CoreError(kTwoLayersRequiredMessage);
+    GenePixExportInfo info;
+    // The scans of layer 0 (635) and layer 1 (532), as orvane-batch names them.
+    for (int k = 0; k < 2; ++k)
+        info.imageFiles.push_back(
+            {LocalPath(document.loadedPaths().value(k)), document.loadedPages().value(k)});
+    WriteResultFile(document, {true, "gpr", "genepix_results", kGenePixFilter},
+                    [&](const std::string& path) {
+                        StatusProgress progress;
+                        WriteGenePixResults(path, document.image(), editor.grid(),
+                                            editor.currentQuad(), info, progress);
+                    });
+}
+
+void CMeasureCommands::OnGridFind() {
+    GridEditor& editor = view_.gridEditor();
+    RequireAnnotatedGrid(editor.overlayShown(), editor.tool(), editor.grid());
+    findSettings_.pattern.clear();  // the pattern opens empty, the check boxes as left
+    CFindDialog dialog(findSettings_, &view_);
+    if (runModalDialog(dialog) != QDialog::Accepted) return;
+    findSettings_ = dialog.settings();
+    const std::int32_t count = editor.FindGenes(findSettings_);
+    showMessagePaneText(QString::fromStdString(FindResultMessage(count)));
+    view_.NotifyGridChanged();
+}
+
+void CMeasureCommands::OnGridMarkNotFound() {
+    GridEditor& editor = view_.gridEditor();
+    RequireGridDisplay(editor.tool(), editor.currentQuad());
+    CMarkNotFoundDialog dialog(notFoundRule_, &view_);
+    if (runModalDialog(dialog) != QDialog::Accepted) return;
+    notFoundRule_ = dialog.rule();
+    MarkNotFoundResult marked;
+    {
+        WaitCursor wait;
+        StatusProgress progress;
+        const SpotResults results =
+            MeasureSpotResults(view_.GetDocument()->image(), editor.grid(), editor.currentQuad(),
+                               progress, kMeasuringSpotsText, RatioDetail::LogRatio);
+        marked = MarkSpotsNotFound(editor.grid(), results, notFoundRule_);
+        editor.RedrawAllChangedSpots();
+    }
+    showMessagePaneText(QString::fromStdString(MarkNotFoundMessage(marked)));
+    view_.NotifyGridChanged();
+}
+
+void CMeasureCommands::OnGridHistogram() {
+    const GridEditor& editor = view_.gridEditor();
+    RequireGridDisplay(editor.tool(), editor.currentQuad());
+    {
+        WaitCursor wait;
+        histogram_.SetData(MeasureGridSpotMeans(view_.GetDocument()->image(), editor.grid(),
+                                                editor.currentQuad()));
+    }
+    CHistogramDialog dialog(histogram_, &view_);
+    QObject::connect(&dialog, &CHistogramDialog::applyToImage, &view_,
+                     [this] { view_.SetChannelBalance(histogram_.offset, histogram_.gain); });
+    runModalDialog(dialog);
+}
+
+void CMeasureCommands::OnSelectionStatistics() {
+    const GridEditor& editor = view_.gridEditor();
+    SelectionStatistics statistics;
+    {
+        WaitCursor wait;
+        statistics.SetData(SampleSelection(view_.GetDocument()->image(), editor.shape(),
+                                           editor.SelectedGridSpot()));
+    }
+    CSelectionStatisticsDialog dialog(statistics, *view_.GetDocument(), &view_);
+    runModalDialog(dialog);
+}
+
+void CMeasureCommands::OnSelectionPairs() {
+    const GridEditor& editor = view_.gridEditor();
+    SelectionPairs pairs;
+    {
+        WaitCursor wait;
+        pairs.SetData(SamplePairsSelection(view_.GetDocument()->image(), editor.shape(),
+                                           editor.SelectedGridSpot()));
+    }
+    CSelectionPairsDialog dialog(pairs, *view_.GetDocument(), &view_);
+    runModalDialog(dialog);
+}
+
+void CMeasureCommands::OnSelectionSaveRaw() {
+    const GridEditor& editor = view_.gridEditor();
+    // The selection is checked before the file is asked for, with the statistics' messages.
+    if (!editor.SelectionAreaOf()) throw CoreError("Please select an object first");
+    const COrvaneDoc& document = *view_.GetDocument();
+    WriteResultFile(
+        document, {true, "txt", "selection_raw_data", kTextFilter}, [&](const std::string& path) {
+            SaveSelectionRawData(path, document.image(), editor.shape(), editor.SelectedGridSpot());
+        });
+}
+
+std::span<const CommandEntry<CMeasureCommands>> CMeasureCommands::commandMap() {
+    using C = CMeasureCommands;
+    // Always enabled while a window is active: each command tells the user what it lacks.
+    static const CommandEntry<C> map[] = {
+        {kGridFind, &C::OnGridFind, nullptr},
+        {kGridExtract, &C::OnGridExtract, nullptr},
+        {kGridExportGenePix, &C::OnGridExportGenePix, nullptr},
+        {kGridHistogram, &C::OnGridHistogram, nullptr},
+        {kGridMarkNotFound, &C::OnGridMarkNotFound, nullptr},
+        {kSelectionStatistics, &C::OnSelectionStatistics, nullptr},
+        {kToolbarStatistics, &C::OnSelectionStatistics, nullptr},
+        {kSelectionPairs, &C::OnSelectionPairs, nullptr},
+        {kToolbarPairs, &C::OnSelectionPairs, nullptr},
+        {kSelectionSaveRaw, &C::OnSelectionSaveRaw, nullptr},
+    };
+    return map;
+}
+
+}  // namespace orvane

@@ -1,0 +1,42 @@
+// CMeasureCommands: the measurement commands on one image window: Extract Grid Data, Export
+// GenePix Results, the histogram, Find, Mark Spots Not Found, and the selection's statistics,
+// pairs and raw data. The routing offers them after the view's own. It keeps what its dialogs
+// remember for the life of the window.
+#pragma once
+
+#include <span>
+
+#include "app/command_map.h"
+#include "measure/find_genes.h"
+#include "measure/spot_histogram.h"
+#include "measure/spot_results.h"
+
+namespace orvane {
+
+class COrvaneView;
+
+class CMeasureCommands {
+public:
+    explicit CMeasureCommands(COrvaneView& view) : view_(view) {}
+
+    void OnGridExtract();
+    void OnGridExportGenePix();
+    void OnGridHistogram();
+    void OnGridFind();
+    void OnGridMarkNotFound();
+    void OnSelectionStatistics();
+    void OnSelectionPairs();
+    void OnSelectionSaveRaw();
+
+    static std::span<const CommandEntry<CMeasureCommands>> commandMap();
+
+    const SpotHistogram& spotHistogram() const { return histogram_; }
+
+private:
+    COrvaneView& view_;
+    FindSettings findSettings_;
+    NotFoundRule notFoundRule_;
+    SpotHistogram histogram_;
+};
+
+}  // namespace orvane
