@@ -83,11 +83,17 @@ std::string floatQuotient(float numerator, float denominator, bool fixed = false
     return text;
 }
 
+// The summary of quad (qx, qy) in the quads' row-major list.
+std::size_t quadIndex(const GridParameters& p, std::int32_t qx, std::int32_t qy) {
+    return static_cast<std::size_t>(qy) * static_cast<std::size_t>(p.quadsX) +
+           static_cast<std::size_t>(qx);
+}
+
 void writeSummaries(ResultFile& file, const GridParameters& p,
                     const std::vector<QuadSummary>& quads, int layers) {
     for (std::int32_t qy = 0; qy < p.quadsY; ++qy)
         for (std::int32_t qx = 0; qx < p.quadsX; ++qx) {
-            const QuadSummary& q = quads[static_cast<std::size_t>(qy * p.quadsX + qx)];
+            const QuadSummary& q = quads[quadIndex(p, qx, qy)];
             const float m = static_cast<float>(q.spots);
             file.printf("\nQuad X %d, Y %d, spots %d", qx, qy, q.spots);
             for (int k = 0; k < layers; ++k)
@@ -117,7 +123,7 @@ void ExtractGridData(const std::string& path, const LayeredImage& image, const S
         for (std::int32_t qx = 0; qx < p.quadsX; ++qx) {
             if (!grid.InUse(qx, qy)) continue;
             const GridQuad& quad = grid.quad(qx, qy);
-            QuadSummary& summary = quads[static_cast<std::size_t>(qy * p.quadsX + qx)];
+            QuadSummary& summary = quads[quadIndex(p, qx, qy)];
             for (std::int32_t sy = 0; sy < p.cellsY; ++sy)
                 for (std::int32_t sx = 0; sx < p.cellsX; ++sx) {
                     if (!quad.ValidSpot(sx, sy) || (quad.Flags(sx, sy) & Excluded) != 0) continue;
