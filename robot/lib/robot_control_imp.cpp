@@ -125,9 +125,10 @@ int RobotControlImp::move(int axis, int steps, int rampOffset, bool rise, bool h
         link_.send(report);
         d = report.displacement;
     }
-    if (mode & DIR_FLAG) d = -d;
+    // 32-bit wrap-around as the controller counts: a displacement of 2^31 is INT_MIN.
+    if (mode & DIR_FLAG) d = wrapNegate(d);
     aim_[i] = wrapAdd(aim_[i], d);
-    return reversed ? -d : d;
+    return reversed ? wrapNegate(d) : d;
 }
 
 bool RobotControlImp::checkFlag(int index, bool expected, const char* message) const {

@@ -27,5 +27,22 @@ TEST(FuzzFindings, RampOfAHugeAccelAtHighSpeedDoesNotOverflow) {
     EXPECT_THROW(rig.robot.move(2, 2147483647, 0, false, false, 1 << 30), RobotParEx);
 }
 
+// Fault: a move of 2^31 steps travels a displacement of 2^31, which is INT_MIN in the
+// controller's 32 bits; turning it into the user's direction negated INT_MIN (undefined
+// behaviour). robot_link_fuzzer found it on an axis that counts the other way.
+TEST(FuzzFindings, DisplacementOfTwoToThe31InEitherCountingDirection) {
+    const int minSteps = -2147483647 - 1;
+    for (const FLAG_DIR direction : {POSITIVE, NEGATIVE}) {
+        SCOPED_TRACE(direction);
+        SimRig rig;
+        RobotControlPar par;
+        // a*v*v + n*v = 32767 * 256^2 + 256 * 256 = 2^31 exactly.
+        par.set_accel(1, 32767);
+        par.set_flagdir(1, direction);
+        ASSERT_TRUE(rig.robot.init(&par));
+        EXPECT_EQ(rig.robot.move(1, minSteps, 0, false, false, 256), minSteps);
+    }
+}
+
 }  // namespace
 }  // namespace arx
