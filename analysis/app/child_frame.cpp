@@ -10,7 +10,7 @@
 
 namespace orvane {
 
-CChildFrame::CChildFrame(std::shared_ptr<COrvaneDoc> document, QWidget* parent)
+CChildFrame::CChildFrame(const std::shared_ptr<COrvaneDoc>& document, QWidget* parent)
     : QMdiSubWindow(parent) {
     setAttribute(Qt::WA_DeleteOnClose);
     view_ = new COrvaneView(document, this);

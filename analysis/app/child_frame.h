@@ -16,7 +16,7 @@ class COrvaneView;
 class CChildFrame : public QMdiSubWindow {
     Q_OBJECT
 public:
-    explicit CChildFrame(std::shared_ptr<COrvaneDoc> document, QWidget* parent = nullptr);
+    explicit CChildFrame(const std::shared_ptr<COrvaneDoc>& document, QWidget* parent = nullptr);
     ~CChildFrame() override;
 
     COrvaneView* view() const { return view_; }

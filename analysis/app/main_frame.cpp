@@ -46,7 +46,7 @@ CMainFrame::~CMainFrame() {
         QObject::disconnect(child, nullptr, this, nullptr);
 }
 
-CChildFrame* CMainFrame::CreateChildFrame(std::shared_ptr<COrvaneDoc> document) {
+CChildFrame* CMainFrame::CreateChildFrame(const std::shared_ptr<COrvaneDoc>& document) {
     auto* frame = new CChildFrame(document, mdi_);
     mdi_->addSubWindow(frame);
     connect(frame->view(), &COrvaneView::stateChanged, this, &CMainFrame::updateActions);

@@ -42,7 +42,7 @@ public:
     bool OnCreate();
 
     // A new image window on `document`; the caller runs the view's initial update.
-    CChildFrame* CreateChildFrame(std::shared_ptr<COrvaneDoc> document);
+    CChildFrame* CreateChildFrame(const std::shared_ptr<COrvaneDoc>& document);
     CChildFrame* activeChild() const;
     COrvaneView* activeView() const;
     QList<CChildFrame*> childFrames() const;

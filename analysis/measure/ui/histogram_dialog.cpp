@@ -99,12 +99,13 @@ void CHistogramDialog::paintEvent(QPaintEvent*) {
     const HistogramBins bins = histogram_.Bin(SpotHistogram::BinCount(w));
     // With no measured spot every counter is 0: the curves lie on the base line.
     const std::int64_t c = std::max(bins.largest, 1);
+    // Heights on whole device pixels: the division truncates on purpose.
+    auto height = [&](std::int64_t count) -> std::int64_t { return count * ph / c; };
     for (int k = 0; k < histogram_.means().layerCount; ++k) {
         const auto& counters = bins.counters[static_cast<std::size_t>(k)];
         QPainterPath path(QPointF(10, yb));
         for (int b = 0; b < bins.bins; ++b)
-            path.lineTo(10 + 5 * b,
-                        yb - counters[static_cast<std::size_t>(b)] * std::int64_t{ph} / c);
+            path.lineTo(10 + 5 * b, yb - height(counters[static_cast<std::size_t>(b)]));
         painter.setPen(QPen(LayerColour(k), 1));
         painter.setBrush(Qt::NoBrush);
         painter.drawPath(path);

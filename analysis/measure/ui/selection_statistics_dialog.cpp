@@ -28,13 +28,16 @@ void CSelectionStatisticsDialog::paintEvent(QPaintEvent*) {
     // A scale maximum of 0 (an all-dark selection) draws the curves on the base line rather than
     // dividing by zero; without samples there is no curve at all.
     const std::int64_t m = std::max<std::int64_t>(statistics_.M(), 1);
+    // Sample indices and heights on whole numbers: both divisions truncate on purpose.
+    auto height = [&](std::int64_t sample) -> std::int64_t { return sample * ph / m; };
     for (int k = 0; k < statistics_.layerCount() && n > 0 && pw > 0; ++k) {
         const std::int32_t* s = statistics_.sorted(k);
         QPainterPath path(QPointF(10, yb));
-        for (int j = 0; j < pw; ++j)
-            path.lineTo(10 + j,
-                        yb - s[static_cast<std::int64_t>(j) * n / pw] * std::int64_t{ph} / m);
-        path.lineTo(w - 10, yb - s[n - 1] * std::int64_t{ph} / m);
+        for (int j = 0; j < pw; ++j) {
+            const std::int64_t index = static_cast<std::int64_t>(j) * n / pw;
+            path.lineTo(10 + j, yb - height(s[index]));
+        }
+        path.lineTo(w - 10, yb - height(s[n - 1]));
         painter.setPen(QPen(LayerColour(k), 1));
         painter.setBrush(Qt::NoBrush);
         painter.drawPath(path);
