@@ -86,7 +86,7 @@ void checkGeometry(const GalFile& gal, const GalLayout& layout, const GridParame
         const std::int32_t qx = layout.quadX[i], qy = layout.quadY[i];
         require(qx >= 0 && qx < p.quadsX && qy >= 0 && qy < p.quadsY);
         require(quads.emplace(std::make_pair(qx, qy), i).second);
-        const std::size_t slot = static_cast<std::size_t>(qx * orvane::kMaxQuadsY + qy);
+        const std::size_t slot = orvane::QuadSlot(qx, qy);
         const orvane::GalBlock& b = gal.blocks[i];
         require(near(b.x / 1000.0,
                      p.originX + qx * (p.quadsX > 1 ? p.quadStepX : 0.0) + p.quadShiftX[slot]));

@@ -2,6 +2,7 @@
 // and every spot with its true centre in pixels. Rendering and the files are built from this plan.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -80,9 +81,9 @@ struct DemoSlide {
     PrintLayout layout;
     ScanSetup scan;
     std::int32_t width = 0, height = 0;
-    std::string scanInfo[2];  // ImageDescription of each channel
-    std::vector<Well> wells;  // wells[position * pinCount + pin], pin = py * pinsX + px
-    std::vector<Spot> spots;  // quad by quad (qx outer), then row, then col
+    std::array<std::string, 2> scanInfo;  // ImageDescription of each channel
+    std::vector<Well> wells;              // wells[position * pinCount + pin], pin = py * pinsX + px
+    std::vector<Spot> spots;              // quad by quad (qx outer), then row, then col
     std::vector<Speck> specks;
     double backgroundLevel[2] = {0.0, 0.0};   // mean background per channel
     double gradientX = 0.0, gradientY = 0.0;  // relative change across the scan

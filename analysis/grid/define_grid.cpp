@@ -177,7 +177,7 @@ void DefineGridLayout(SpotGrid& grid, const LayeredImage& image) {
     const std::int32_t quadsY = std::min(p.quadsY, kMaxQuadsY);
     for (std::int32_t qx = 0; qx < quadsX; ++qx) {
         for (std::int32_t qy = 0; qy < quadsY; ++qy) {
-            const std::size_t slot = static_cast<std::size_t>(qx * kMaxQuadsY + qy);
+            const std::size_t slot = QuadSlot(qx, qy);
             const double qox = ox + p.quadShiftX[slot];
             const double qoy = oy + p.quadShiftY[slot];
             const std::int32_t x0 = image.LengthToPixelsX(qx * p.quadStepX + qox);

@@ -3,12 +3,18 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
 #include "printjob/slide_map.h"
 
 namespace orvane {
+
+// Slot [qx * 16 + qy] of the per-quad arrays (the quads of a grid, the shifts below).
+inline std::size_t QuadSlot(std::int32_t qx, std::int32_t qy) {
+    return static_cast<std::size_t>(qx) * kMaxQuadsY + static_cast<std::size_t>(qy);
+}
 
 struct GridParameters {
     // Set by Load Map or Load Grid; shared between copies because a map never changes once built.

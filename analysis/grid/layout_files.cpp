@@ -98,8 +98,7 @@ void ApplyGal(const GalFile& gal, GridParameters& params) {
     p.quadShiftX.fill(0.0);
     p.quadShiftY.fill(0.0);
     for (std::size_t i = 0; i < gal.blocks.size(); ++i) {
-        const std::size_t slot =
-            static_cast<std::size_t>(layout.quadX[i] * kMaxQuadsY + layout.quadY[i]);
+        const std::size_t slot = QuadSlot(layout.quadX[i], layout.quadY[i]);
         p.quadShiftX[slot] = layout.shiftX[i];
         p.quadShiftY[slot] = layout.shiftY[i];
     }

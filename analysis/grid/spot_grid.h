@@ -24,9 +24,7 @@ struct SpotGrid {
                qx < kMaxQuadsX && qy < kMaxQuadsY;
     }
 
-    static std::size_t slot(std::int32_t qx, std::int32_t qy) {
-        return static_cast<std::size_t>(qx) * kMaxQuadsY + static_cast<std::size_t>(qy);
-    }
+    static std::size_t slot(std::int32_t qx, std::int32_t qy) { return QuadSlot(qx, qy); }
 };
 
 }  // namespace orvane

@@ -100,6 +100,7 @@ std::vector<QuadQc> SummariseQuads(const SpotResults& results) {
         total.add(s, results.layerCount);
     }
     std::vector<QuadQc> rows;
+    rows.reserve(quads.size() + 1);
     for (auto& [block, tally] : quads) rows.push_back(tally.finish(results.layerCount));
     rows.push_back(total.finish(results.layerCount));
     return rows;
@@ -177,6 +178,7 @@ std::string spotMap(const GridParameters& p, const SpotResults& results, ValueOf
         picture.fillRect(x, y, x + cell, y + cell, colour);
     }
     std::vector<std::string> bar;
+    bar.reserve(32);
     for (int i = 0; i < 32; ++i)
         bar.push_back(hex(scaleColour(diverging ? kDiverging : kSequential, i / 31.0)));
     return "<figure class=\"map\">" + pngImage(picture, title) + "<figcaption>" +

@@ -5,10 +5,17 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
+#include <string_view>
 
 namespace orvane {
 
 namespace {
+
+// Appends the pieces in order, without the temporaries of a chain of operator+.
+void appendAll(std::string& s, std::initializer_list<std::string_view> pieces) {
+    for (std::string_view piece : pieces) s += piece;
+}
 
 // Margins of the frame inside the picture: room for tick labels and the axis titles.
 constexpr double kLeft = 62, kRight = 16, kTop = 14, kBottom = 46;
@@ -126,16 +133,17 @@ std::string SvgPlot::Svg(std::string_view title) const {
          "\" fill=\"#fff\" stroke=\"#444\"/>\n";
     for (double t : x_.ticks) {
         const std::string x = fixed1(X(t));
-        s += "<line x1=\"" + x + "\" x2=\"" + x + "\" y1=\"" + fixed1(bottom) + "\" y2=\"" +
-             fixed1(bottom + 5) + "\" stroke=\"#444\"/><text x=\"" + x + "\" y=\"" +
-             fixed1(bottom + 17) + "\" text-anchor=\"middle\">" + XmlEscaped(TickLabel(t)) +
-             "</text>\n";
+        appendAll(s, {"<line x1=\"", x, "\" x2=\"", x, "\" y1=\"", fixed1(bottom), "\" y2=\"",
+                      fixed1(bottom + 5), "\" stroke=\"#444\"/><text x=\"", x, "\" y=\"",
+                      fixed1(bottom + 17), "\" text-anchor=\"middle\">", XmlEscaped(TickLabel(t)),
+                      "</text>\n"});
     }
     for (double t : y_.ticks) {
         const std::string y = fixed1(Y(t));
-        s += "<line x1=\"" + fixed1(left - 5) + "\" x2=\"" + fixed1(left) + "\" y1=\"" + y +
-             "\" y2=\"" + y + "\" stroke=\"#444\"/><text x=\"" + fixed1(left - 8) + "\" y=\"" +
-             fixed1(Y(t) + 4) + "\" text-anchor=\"end\">" + XmlEscaped(TickLabel(t)) + "</text>\n";
+        appendAll(s, {"<line x1=\"", fixed1(left - 5), "\" x2=\"", fixed1(left), "\" y1=\"", y,
+                      "\" y2=\"", y, "\" stroke=\"#444\"/><text x=\"", fixed1(left - 8), "\" y=\"",
+                      fixed1(Y(t) + 4), "\" text-anchor=\"end\">", XmlEscaped(TickLabel(t)),
+                      "</text>\n"});
     }
     s += "<text x=\"" + fixed1((left + right) / 2) + "\" y=\"" + fixed1(height_ - 8.0) +
          "\" text-anchor=\"middle\">" + XmlEscaped(xLabel_) + "</text>\n";
@@ -144,9 +152,10 @@ std::string SvgPlot::Svg(std::string_view title) const {
     s += "<g>\n" + body_ + "</g>\n";
     double y = top + 14;
     for (const auto& [text, colour] : legend_) {
-        s += "<rect x=\"" + fixed1(right - 120) + "\" y=\"" + fixed1(y - 9) +
-             "\" width=\"10\" height=\"10\" fill=\"" + XmlEscaped(colour) + "\"/><text x=\"" +
-             fixed1(right - 105) + "\" y=\"" + fixed1(y) + "\">" + XmlEscaped(text) + "</text>\n";
+        appendAll(
+            s, {"<rect x=\"", fixed1(right - 120), "\" y=\"", fixed1(y - 9),
+                "\" width=\"10\" height=\"10\" fill=\"", XmlEscaped(colour), "\"/><text x=\"",
+                fixed1(right - 105), "\" y=\"", fixed1(y), "\">", XmlEscaped(text), "</text>\n"});
         y += 15;
     }
     return s + "</svg>";

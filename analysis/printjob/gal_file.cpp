@@ -310,7 +310,8 @@ GalLayout LayoutGal(const GalFile& gal) {
     std::vector<bool> taken(static_cast<std::size_t>(xs.count * ys.count), false);
     for (std::size_t i = 0; i < gal.blocks.size(); ++i) {
         const std::int32_t qx = xs.index[i], qy = ys.index[i];
-        const std::size_t slot = static_cast<std::size_t>(qy * xs.count + qx);
+        const std::size_t slot = static_cast<std::size_t>(qy) * static_cast<std::size_t>(xs.count) +
+                                 static_cast<std::size_t>(qx);
         if (taken[slot]) throw CoreError(kGalIrregularMessage);  // two blocks in one place
         taken[slot] = true;
         layout.quadX.push_back(qx);

@@ -24,7 +24,7 @@ inline std::string hex(const std::vector<uint8_t>& bytes) {
 }
 
 struct SimRig {
-    explicit SimRig(sim::SimConfig config = {})
+    explicit SimRig(const sim::SimConfig& config = {})
         : controller(std::make_shared<sim::SimulatedController>(config)),
           robot(std::make_unique<sim::SimulatedBackend>(controller)) {}
 

@@ -35,7 +35,7 @@ public:
     std::string file(const std::string& name) const { return (path_ / name).string(); }
     // Writes `text` (bytes as they are) into `name` and returns its path.
     std::string write(const std::string& name, const std::string& text) const {
-        const std::string p = file(name);
+        std::string p = file(name);
         std::ofstream(p, std::ios::binary) << text;
         return p;
     }
