@@ -110,17 +110,22 @@ void CSpotReview::highlight(const std::vector<std::size_t>& indices) {
 }
 
 void CSpotReview::save() {
-    if (!results_) return;
-    const QString path = chooseFile({true, "tsv", "spot_results", kTableFilter});
-    if (!path.isEmpty()) runReportingErrors([&] { saveTo(path); });
+    if (!results_ || !view_) return;
+    runReportingErrors([&] {
+        WriteResultFile(*view_->GetDocument(), {true, "tsv", "spot_results", kTableFilter},
+                        [&](const std::string& path) { writeTable(path); });
+    });
 }
 
 void CSpotReview::saveTo(const QString& path) {
-    if (!results_ || !view_) return;
-    if (RefuseOpenedScan(*view_->GetDocument(), path)) return;
+    if (!results_ || !view_ || RefuseOpenedScan(*view_->GetDocument(), path)) return;
     WaitCursor wait;
+    writeTable(LocalPath(path));
+}
+
+void CSpotReview::writeTable(const std::string& path) {
     RefreshSpotFlags(*results_, view_->gridEditor().grid());
-    WriteSpotResultsTable(LocalPath(path), *results_);
+    WriteSpotResultsTable(path, *results_);
 }
 
 }  // namespace orvane

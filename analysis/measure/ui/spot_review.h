@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 
 #include <QObject>
 #include <QPointer>
@@ -43,6 +44,8 @@ private:
     void showSpot(std::size_t index);
     void highlight(const std::vector<std::size_t>& indices);
     void save();
+    // The flags as the grid has them now (marks may have changed since the measurement).
+    void writeTable(const std::string& path);
     std::optional<std::size_t> viewSelection() const;
 
     CSpotResultsWidget* table_;

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <limits>
 #include <memory>
 
 #include <QAction>
@@ -18,7 +17,7 @@
 
 #include "app/orvane_doc.h"
 #include "app/shell_services.h"
-#include "base/allocator.h"
+#include "base/core_error.h"
 #include "view/ui/orvane_view.h"
 
 namespace orvane {
