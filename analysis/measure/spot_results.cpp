@@ -156,11 +156,24 @@ std::vector<std::string> SpotResultsColumns(int layerCount) {
     return columns;
 }
 
+std::string SpotFlagWords(std::uint8_t flags) {
+    // The selection is the table's own row selection, never a state of the spot's results.
+    static constexpr std::pair<std::uint8_t, const char*> kWords[] = {
+        {Marked, "marked"}, {Excluded, "no well"}, {Highlighted, "highlighted"}};
+    std::string words;
+    for (const auto& [bit, word] : kWords) {
+        if ((flags & bit) == 0) continue;
+        if (!words.empty()) words += ',';
+        words += word;
+    }
+    return words;
+}
+
 std::vector<std::string> SpotResultsCells(const SpotResult& spot, int layerCount) {
     std::vector<std::string> cells = {std::to_string(spot.block),
                                       std::to_string(spot.col + 1),
                                       std::to_string(spot.row + 1),
-                                      std::to_string(static_cast<unsigned>(spot.flags)),
+                                      SpotFlagWords(spot.flags),
                                       cellText(spot.id),
                                       cellText(spot.name)};
     for (int k = 0; k < layerCount && k < kMaxLayers; ++k) {
@@ -220,9 +233,8 @@ MarkNotFoundResult MarkSpotsNotFound(SpotGrid& grid, const SpotResults& results,
         GridQuad& quad = grid.quad(spot.qx, spot.qy);
         if (!quad.ValidSpot(spot.col, spot.row)) continue;
         std::uint8_t& flags = quad.Flags(spot.col, spot.row);
-        if ((flags & Marked) != 0) continue;
         flags = static_cast<std::uint8_t>(flags | Marked);
-        ++result.marked;
+        ++result.notFound;
     }
     return result;
 }
@@ -253,7 +265,7 @@ std::int32_t HighlightSpots(SpotGrid& grid, const std::vector<SpotIndex>& spots)
 
 std::string MarkNotFoundMessage(const MarkNotFoundResult& result) {
     char text[64];
-    std::snprintf(text, sizeof text, "Marked %d of %d spots.", static_cast<int>(result.marked),
+    std::snprintf(text, sizeof text, "Marked %d of %d spots.", static_cast<int>(result.notFound),
                   static_cast<int>(result.measured));
     return text;
 }

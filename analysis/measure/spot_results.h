@@ -66,6 +66,10 @@ std::optional<double> SpotSnr(const ChannelStatistics& c);
 // "%.3f", or "Error" where the value is undefined (none or not finite), as GenePix writes it.
 std::string FormatResultDecimal(std::optional<double> value);
 
+// A spot's states as the table's Flags cell writes them: "marked", "no well" and "highlighted"
+// in that order, comma-separated; empty for none. The selection is never a flag.
+std::string SpotFlagWords(std::uint8_t flags);
+
 // The Spot Results table: tab-separated, one header line, then one line per spot in the order of
 // `results`, every line ending in "\n". Values are written as the GenePix Results file writes the
 // same quantity; IDs and names have tabs and line breaks replaced by blanks.
@@ -86,11 +90,12 @@ struct NotFoundRule {
 bool IsSpotNotFound(const SpotResult& spot, int layerCount, const NotFoundRule& rule);
 
 struct MarkNotFoundResult {
-    std::int32_t marked = 0;    // spots marked that were not marked before
-    std::int32_t measured = 0;  // spots that are not excluded
+    std::int32_t notFound = 0;  // spots the rule finds, whether they were marked before or not
+    std::int32_t measured = 0;  // spots that are not excluded (have a well)
 };
 // Sets bit 1 (Marked) of every spot the rule finds in `results` (measured on this grid); other
-// marks and flags stay as they are.
+// marks and flags stay as they are. The count does not depend on earlier marks, so the program
+// and orvane-batch report the same numbers for the same grid.
 MarkNotFoundResult MarkSpotsNotFound(SpotGrid& grid, const SpotResults& results,
                                      const NotFoundRule& rule);
 // "Marked %d of %d spots."
