@@ -12,6 +12,7 @@
 #include "../support/tiff_writer.h"
 #include "batch/batch_commands.h"
 #include "batch_run.h"
+#include "printjob/load_map.h"
 
 namespace orvane::batch {
 namespace {
@@ -116,11 +117,12 @@ TEST_F(GridCommandsTest, DefineGridSettingsAndTheirMessages) {
     }
 }
 
-TEST_F(GridCommandsTest, MapWithoutZoneLinesIsRefusedByTheDialogChecks) {
+TEST_F(GridCommandsTest, MapWithoutZoneLinesIsRefused) {
     const std::string map = temp_.write("empty_map.txt", "pins_x 2\n");
     const RunResult r = run({"define-grid", "--map", map, "-o", (dir_ / "g.grd").string(), image_});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "cellsX: Please enter an integer between 1 and 10000.\n");
+    EXPECT_EQ(r.err, std::string(kMapNoZonesMessage) + "\n");
+    EXPECT_FALSE(fs::exists(dir_ / "g.grd"));
 }
 
 TEST_F(GridCommandsTest, GridInfoRefusesDamagedFiles) {
