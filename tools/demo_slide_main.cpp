@@ -23,7 +23,7 @@ constexpr const char* kHelp =
     "  slide_map_data.txt          the print job's slide map data file (for Load Map)\n"
     "  spot_truth.txt              every spot's true centre in pixels\n"
     "options:\n"
-    "  --pixel-um UM   pixel size in micrometres, 2 to 100 (default 10; 5 gives ~4800 x 14600)\n"
+    "  --pixel-um UM   pixel size in micrometres, 1 to 100 (default 10; 5 gives ~4800 x 14600)\n"
     "  --seed N        random seed (default 1); the same seed gives the same files\n"
     "  --placement-mm MM  slide placement error: the whole print lies up to MM (0 to 2) off\n"
     "                  in x and y (default 0)\n"
@@ -64,8 +64,8 @@ int main(int argc, char** argv) {
         const char* value = argv[++i];
         if (arg == "--pixel-um") {
             if (!parseNumber(value, options.pixelUm) ||
-                !(options.pixelUm >= 2.0 && options.pixelUm <= 100.0))
-                return usageError("pixel size must be a number from 2 to 100");
+                !(options.pixelUm >= 1.0 && options.pixelUm <= 100.0))
+                return usageError("pixel size must be a number from 1 to 100");
         } else if (arg == "--seed") {
             if (!parseSeed(value, options.seed))
                 return usageError("seed must be a non-negative integer");

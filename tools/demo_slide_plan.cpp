@@ -188,8 +188,8 @@ int pinOfQuad(const PrintLayout& layout, int qx, int qy) {
 }
 
 DemoSlide planDemoSlide(const DemoOptions& options) {
-    if (!(options.pixelUm >= 2.0 && options.pixelUm <= 100.0))
-        throw std::invalid_argument("pixel size must be between 2 and 100 um");
+    if (!(options.pixelUm >= 1.0 && options.pixelUm <= 100.0))
+        throw std::invalid_argument("pixel size must be between 1 and 100 um");
     if (!(options.placementMm >= 0.0 && options.placementMm <= 2.0))
         throw std::invalid_argument("placement error must be between 0 and 2 mm");
     if (!(options.pinOffsetPitch >= 0.0 && options.pinOffsetPitch <= 0.5))
