@@ -613,8 +613,8 @@ class Stage(object):
         return -1 if par.get_flagdir(axis) == NEGATIVE else 1
 
     def _plan(self, relative, x, y, z):
-        """[(axis, target steps in the user direction)] for the axes given; every limit is
-        checked first, so that a refusal sends nothing."""
+        """[(axis, target, commanded)] in user-direction steps for the axes given; every limit
+        is checked here, before anything is sent."""
         par = self.robot.parameters()
         plan = []
         for (name, axis), value in zip(_STAGE_AXES, (x, y, z)):
@@ -637,9 +637,7 @@ class Stage(object):
         return plan
 
     def _go(self, plan, speed):
-        par = self.robot.parameters()
-        for axis, target, _ in plan:
-            now = self._sign(par, axis) * self.robot.aim(axis)
+        for axis, target, now in plan:
             rest = target - now - self.robot.move(axis, target - now, velocity=speed or 0)
             if abs(rest) >= 2:  # at speed 1 a move is never shortened
                 self.robot.move(axis, rest, velocity=1)

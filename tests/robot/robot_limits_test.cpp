@@ -1,5 +1,6 @@
 // What the controller cannot carry: moves whose command fields or target do not fit are refused
-// before anything is sent; parameter checks with their texts; time limits of the waits.
+// before anything is sent; travel limits; time limits of the waits. (The parameter checks and
+// their texts are tested through the module, tests/python/test_par.py.)
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -96,47 +97,6 @@ TEST(RobotLimits, TravelLimitsInTheUserDirection) {
     EXPECT_THROW(par.set_travel_limits(1, 5, 4), RobotParEx);
     EXPECT_EQ(par.get_travel_min(1), 0);
     EXPECT_EQ(RobotControlPar().get_travel_max(3), INT_MAX);
-}
-
-// Every refusal names what was wrong: parameter, axis and value.
-TEST(RobotLimits, ParameterChecksSayWhatIsWrong) {
-    struct Case {
-        const char* expected;
-        void (*set)(RobotControlPar&);
-    };
-    const Case cases[] = {
-        {"v_max of axis 1 must be 1..255, not 1000",
-         [](RobotControlPar& p) { p.set_v_max(1, 1000); }},
-        {"v_max of axis 1 must be 1..255, not 0", [](RobotControlPar& p) { p.set_v_max(1, 0); }},
-        {"v_home_f of axis 3 must be 1..255, not 256",
-         [](RobotControlPar& p) { p.set_v_home_f(3, 256); }},
-        {"v_home_s of axis 2 must be 1..255, not 0",
-         [](RobotControlPar& p) { p.set_v_home_s(2, 0); }},
-        {"accel of axis 2 must be 0..255, not 256",
-         [](RobotControlPar& p) { p.set_accel(2, 256); }},
-        {"flagdir of axis 1 must be 1 or -1, not 5",
-         [](RobotControlPar& p) { p.set_flagdir(1, static_cast<FLAG_DIR>(5)); }},
-        {"v_max: axis must be 1..3, not 4", [](RobotControlPar& p) { p.set_v_max(4, 1); }},
-    };
-    for (const Case& c : cases) {
-        RobotControlPar p;
-        try {
-            c.set(p);
-            ADD_FAILURE() << "accepted: " << c.expected;
-        } catch (const RobotParEx& e) {
-            EXPECT_EQ(e.text(), c.expected);
-        }
-    }
-    RobotControlPar p;
-    p.set_v_max(1, 255);
-    p.set_accel(1, 0);
-    EXPECT_NO_THROW(checkUsbId("vendor_id", 0xFFFF));
-    try {
-        checkUsbId("vendor_id", 0x100000);
-        ADD_FAILURE() << "accepted";
-    } catch (const RobotParEx& e) {
-        EXPECT_EQ(e.text(), "vendor_id must be 0x0000..0xFFFF, not 0x100000");
-    }
 }
 
 using Clock = std::chrono::steady_clock;
