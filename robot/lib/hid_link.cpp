@@ -29,6 +29,8 @@ const char* failureText(HidReadResult result) {
     }
 }
 
+constexpr const char* kTimeLimitText = "the time limit passed before the controller was done";
+
 // Milliseconds from now until t, rounded up so that a wait never ends just before it; 0 when
 // t has passed.
 int millisecondsUntil(HidLink::Clock::time_point t) {
@@ -158,14 +160,14 @@ void HidLink::readStatus() {
     }
     const Clock::time_point readLimit = Clock::now() + std::chrono::milliseconds(kReadTimeoutMs);
     const bool callerLimits = deadline_ && *deadline_ < readLimit;
-    if (callerLimits && Clock::now() >= *deadline_) throw TimeoutEx();
+    if (callerLimits && Clock::now() >= *deadline_) throw TimeoutEx(kTimeLimitText);
     std::vector<uint8_t> buffer(std::max<std::size_t>(kMinReadBuffer, caps_.inputReportByteLength),
                                 0);
     const HidReadResult result = readUntil(buffer.data(), callerLimits ? *deadline_ : readLimit);
     diagnose("ReadFile: ");
     diagnose("WaitForSingleObject: ");
     // The caller's limit came first: the device may well be alive, so it stays open.
-    if (result == HidReadResult::Timeout && callerLimits) throw TimeoutEx();
+    if (result == HidReadResult::Timeout && callerLimits) throw TimeoutEx(kTimeLimitText);
     if (result != HidReadResult::Ok) {
         diagnose(failureText(result));
         close();
