@@ -35,17 +35,6 @@ int runParams(const ParsedArgs& args, CommandContext& context) {
     return context.out ? kExitSuccess : kExitFailure;
 }
 
-std::vector<std::pair<std::string, std::string>> settingsOf(const ParsedArgs& args) {
-    std::vector<std::pair<std::string, std::string>> settings;
-    for (const std::string& value : args.values("--set")) {
-        const std::size_t equals = value.find('=');
-        if (equals == std::string::npos || equals == 0)
-            throw UsageError("--set needs FIELD=VALUE, got '" + value + "'");
-        settings.emplace_back(value.substr(0, equals), value.substr(equals + 1));
-    }
-    return settings;
-}
-
 int runDefineGrid(const ParsedArgs& args, CommandContext& context) {
     const std::vector<std::string> outputs = args.values("--output");
     if (outputs.size() != 1 || outputs[0].empty()) throw UsageError("expected one -o GRID.grd");
@@ -56,7 +45,7 @@ int runDefineGrid(const ParsedArgs& args, CommandContext& context) {
     if (!maps.empty() && !gals.empty())
         throw UsageError("--map and --gal both give the layout; give one");
     checkOutputIsNotInput(outputs[0], args.positionals);
-    const auto settings = settingsOf(args);
+    const auto settings = keyValueOptions(args, "--set", "FIELD=VALUE");
     const LayeredImage image = loadInputs(args.positionals, context.progress);
     context.clearProgress();
 

@@ -358,6 +358,13 @@ std::string geometrySection(const SpotGrid& grid, const GridQuad& current,
     return s + "</table>\n";
 }
 
+std::string provenanceSection(const QcReportInfo& info) {
+    std::string s = "<table class=\"keys\" id=\"provenance\">\n";
+    s += row("Program", std::string("Orvane ") + ORVANE_VERSION);
+    for (const auto& [key, value] : info.settings) s += row(key, value);
+    return s + "</table>\n";
+}
+
 constexpr const char* kStyle =
     "body{font-family:sans-serif;margin:24px;color:#222}"
     ".row{display:flex;flex-wrap:wrap;column-gap:40px;align-items:flex-start}"
@@ -405,6 +412,8 @@ std::string QcReportHtml(const LayeredImage& image, const SpotGrid& grid,
          ". The numbers are those of the GenePix Results file "
          "of the same grid and scans.</p>\n" +
          quadTable(results) + "</section>\n";
+    s += "<section id=\"provenance-section\">\n<h2>How this was made</h2>\n" +
+         provenanceSection(info) + "</section>\n";
     return s + "</body>\n</html>\n";
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/progress.h"
@@ -37,10 +38,13 @@ struct QuadQc {
 // One row per quad with results (in block order), then the summary row over all of them.
 std::vector<QuadQc> SummariseQuads(const SpotResults& results);
 
-// The names shown for the scans (as given on the command line) and the grid file.
+// The names shown for the scans (as given on the command line) and the grid file, and how the
+// grid was made: (key, value) pairs such as a workflow's steps with their options, shown in the
+// order given under "How this was made" after the program's version.
 struct QcReportInfo {
     std::vector<std::string> scanNames;
     std::string gridName;
+    std::vector<std::pair<std::string, std::string>> settings;
 };
 
 // The page for measured results.
