@@ -77,6 +77,7 @@ int runExtract(const ParsedArgs& args, CommandContext& context) {
         WriteGenePixResults(*gpr, inputs.image, inputs.grid, quad, info, context.progress);
     }
     context.clearProgress();
+    warnSpotsOutsideScans(inputs, quad, context.err);
     return kExitSuccess;
 }
 

@@ -25,6 +25,7 @@ int runReport(const ParsedArgs& args, CommandContext& context) {
     info.gridName = args.positionals[0];
     WriteQcReport(output, inputs.image, inputs.grid, quad, info, context.progress);
     context.clearProgress();
+    warnSpotsOutsideScans(inputs, quad, context.err);
     return kExitSuccess;
 }
 

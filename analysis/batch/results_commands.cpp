@@ -31,6 +31,7 @@ int runResults(const ParsedArgs& args, CommandContext& context) {
                           MeasureSpotResults(inputs.image, inputs.grid, quad, context.progress,
                                              kMeasuringSpotsText, RatioDetail::LogRatio));
     context.clearProgress();
+    warnSpotsOutsideScans(inputs, quad, context.err);
     return kExitSuccess;
 }
 

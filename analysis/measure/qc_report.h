@@ -27,7 +27,8 @@ inline constexpr std::int64_t kFoundPercent = 70;
 struct QuadQc {
     std::int32_t qx = -1, qy = -1, block = 0;
     std::int64_t spots = 0;      // every spot of the quad
-    std::int64_t measured = 0;   // spots with a well (not excluded)
+    std::int64_t measured = 0;   // spots with a well (not excluded) in the scans
+    std::int64_t outside = 0;    // spots with a well but no pixel in the scans (Not Found)
     std::int64_t marked = 0;     // measured spots marked (bit 1)
     std::int64_t excluded = 0;   // spots without a well
     std::int64_t saturated = 0;  // measured spots with "% Sat." above 0 in any layer

@@ -231,6 +231,13 @@ def test_qc_flags_the_blank_and_the_shifted_slide(qc_run):
     page = (qc / "results" / "qc" / "index.html").read_text(encoding="utf-8")
     assert '<a href="../blank/report.html">blank</a>' in page
     assert '<td class="fail">' in page
+    # The shifted slide's spots outside the scan are flagged Not Found, with one warning a step.
+    flags = [row["Flags"] for row in read_gpr(qc / "results" / "shifted" / "shifted.gpr")]
+    assert flags.count("-50") >= 12 * 12 * 12 // 2
+    warning = "slide shifted: warning: "
+    assert run.stderr.count(warning) == 2, "extract and report"
+    assert "wholly or partly outside the scans" in (
+        qc / "results" / "shifted" / "logs" / "extract.txt").read_text()
     # Intermediate grids are temporary unless keep_steps is set.
     assert not (qc / "results" / "a" / "steps").exists() or \
         not list((qc / "results" / "a" / "steps").iterdir())
