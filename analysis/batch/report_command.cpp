@@ -23,7 +23,9 @@ int runReport(const ParsedArgs& args, CommandContext& context) {
     const GridQuad& quad = currentQuadOf(inputs.grid, current);
     info.scanNames.assign(args.positionals.begin() + 1, args.positionals.end());
     info.gridName = args.positionals[0];
-    WriteQcReport(output, inputs.image, inputs.grid, quad, info, context.progress);
+    aboutFile(output, [&] {
+        WriteQcReport(output, inputs.image, inputs.grid, quad, info, context.progress);
+    });
     context.clearProgress();
     warnSpotsOutsideScans(inputs, quad, context.err);
     return kExitSuccess;

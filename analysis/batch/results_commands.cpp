@@ -27,9 +27,10 @@ int runResults(const ParsedArgs& args, CommandContext& context) {
     checkOutputIsNotInput(output, args.positionals);
     const GridInputs inputs = loadGridInputs(args, context.progress);
     const GridQuad& quad = currentQuadOf(inputs.grid, current);
-    WriteSpotResultsTable(output,
-                          MeasureSpotResults(inputs.image, inputs.grid, quad, context.progress,
-                                             kMeasuringSpotsText, RatioDetail::LogRatio));
+    const SpotResults results =
+        MeasureSpotResults(inputs.image, inputs.grid, quad, context.progress, kMeasuringSpotsText,
+                           RatioDetail::LogRatio);
+    aboutFile(output, [&] { WriteSpotResultsTable(output, results); });
     context.clearProgress();
     warnSpotsOutsideScans(inputs, quad, context.err);
     return kExitSuccess;
