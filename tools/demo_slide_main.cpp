@@ -14,8 +14,8 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: orvane-demo-slide [--pixel-um UM] [--seed N] [--placement-mm MM] [--pin-offset P] [-o "
-    "DIR]\n";
+    "usage: orvane-demo-slide [--pixel-um UM] [--seed N] [--placement-mm MM] [--pin-offset P]\n"
+    "                         [--scan-x-mm MM] [--blank] [-o DIR]\n";
 
 constexpr const char* kHelp =
     "Writes a demo slide scan into DIR (default demo-slide):\n"
@@ -29,6 +29,9 @@ constexpr const char* kHelp =
     "                  in x and y (default 0)\n"
     "  --pin-offset P  each pin prints up to P spot pitches (0 to 0.5) off in x and y\n"
     "                  (default: up to 40 um)\n"
+    "  --scan-x-mm MM  the scan starts MM (0 to 20) from the slide's left edge (default 0.2);\n"
+    "                  from about 4 on, the left quads of the print lie outside the scan\n"
+    "  --blank         nothing printed: the scans hold background, noise and dust only\n"
     "  -o, --out DIR   output folder, created when missing\n";
 
 bool parseNumber(const char* text, double& value) {
@@ -60,6 +63,10 @@ int main(int argc, char** argv) {
             std::printf("%s%s", kUsage, kHelp);
             return 0;
         }
+        if (arg == "--blank") {
+            options.blank = true;
+            continue;
+        }
         if (i + 1 >= argc) return usageError("unknown option or missing value: " + arg);
         const char* value = argv[++i];
         if (arg == "--pixel-um") {
@@ -77,6 +84,10 @@ int main(int argc, char** argv) {
             if (!parseNumber(value, options.pinOffsetPitch) ||
                 !(options.pinOffsetPitch >= 0.0 && options.pinOffsetPitch <= 0.5))
                 return usageError("pin offset must be a number from 0 to 0.5");
+        } else if (arg == "--scan-x-mm") {
+            if (!parseNumber(value, options.scanOriginXmm) ||
+                !(options.scanOriginXmm >= 0.0 && options.scanOriginXmm <= 20.0))
+                return usageError("scan origin must be a number from 0 to 20");
         } else if (arg == "-o" || arg == "--out") {
             options.outDir = value;
         } else {

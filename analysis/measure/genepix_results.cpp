@@ -102,14 +102,16 @@ void appendChannel(std::string& row, const ChannelStatistics& c) {
         row += "\t" + integer(v);
 }
 
-int flagsOf(std::uint8_t spotFlags) {
-    if ((spotFlags & Excluded) != 0) return kGenePixFlagAbsent;
-    if ((spotFlags & Marked) != 0) return kGenePixFlagBad;
+// No well first, then the user's mark, then nothing measured.
+int flagsOf(const SpotResult& spot) {
+    if ((spot.flags & Excluded) != 0) return kGenePixFlagAbsent;
+    if ((spot.flags & Marked) != 0) return kGenePixFlagBad;
+    if (spot.outsideScans()) return kGenePixFlagNotFound;
     return kGenePixFlagGood;
 }
 
 void appendRatios(std::string& row, const ChannelStatistics& red, const ChannelStatistics& green,
-                  const RatioStatistics& r, std::uint8_t spotFlags) {
+                  const RatioStatistics& r, int flags) {
     for (const std::optional<double>& v :
          {r.ratioOfMedians, r.ratioOfMeans, r.medianOfRatios, r.meanOfRatios, r.ratiosSd,
           r.regressionRatio, r.regressionR2})
@@ -124,7 +126,7 @@ void appendRatios(std::string& row, const ChannelStatistics& red, const ChannelS
           green.meanMinusBackground(), red.totalIntensity, green.totalIntensity})
         row += "\t" + integer(v);
     row += "\t" + decimal(SpotSnr(red)) + "\t" + decimal(SpotSnr(green));
-    row += "\t" + integer(flagsOf(spotFlags)) + "\t0\t0";
+    row += "\t" + integer(flags) + "\t0\t0";
 }
 
 std::string resultRow(const LayeredImage& image, const SpotResult& spot, std::int32_t spotRadius) {
@@ -138,7 +140,7 @@ std::string resultRow(const LayeredImage& image, const SpotResult& spot, std::in
     row += "\t" + micrometres(image.PixelsToLengthX(2 * spotRadius));
     appendChannel(row, red);
     appendChannel(row, green);
-    appendRatios(row, red, green, spot.ratios, spot.flags);
+    appendRatios(row, red, green, spot.ratios, flagsOf(spot));
     return row + kEol;
 }
 

@@ -20,8 +20,9 @@ const std::array<const char*, kGenePixColumnCount>& GenePixColumnNames();
 
 // Flags column values.
 inline constexpr int kGenePixFlagGood = 0;
-inline constexpr int kGenePixFlagBad = -100;    // a marked spot
-inline constexpr int kGenePixFlagAbsent = -75;  // an excluded spot (no well)
+inline constexpr int kGenePixFlagBad = -100;      // a marked spot
+inline constexpr int kGenePixFlagAbsent = -75;    // an excluded spot (no well)
+inline constexpr int kGenePixFlagNotFound = -50;  // a spot with a well but no pixel in the scans
 
 struct GenePixImageFile {
     std::string path;

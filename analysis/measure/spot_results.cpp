@@ -124,6 +124,7 @@ SpotResults MeasureSpotResults(const LayeredImage& image, const SpotGrid& grid,
                 const SpotAreas areas = SpotAreasAt(spot.centre, geometry, quad.roundCells);
                 measureSpot(image, layers, areas, detail,
                             buffers[static_cast<std::size_t>(threadNumber())], spot);
+                if (layers > 0) spot.cover = ScanCoverOf(image, areas);
             }
             progress.message(progressText);
         }
@@ -169,11 +170,17 @@ std::string SpotFlagWords(std::uint8_t flags) {
     return words;
 }
 
+std::string SpotStateWords(const SpotResult& spot) {
+    std::string words = SpotFlagWords(spot.flags);
+    if (spot.outsideScans()) words += words.empty() ? "not found" : ",not found";
+    return words;
+}
+
 std::vector<std::string> SpotResultsCells(const SpotResult& spot, int layerCount) {
     std::vector<std::string> cells = {std::to_string(spot.block),
                                       std::to_string(spot.col + 1),
                                       std::to_string(spot.row + 1),
-                                      SpotFlagWords(spot.flags),
+                                      SpotStateWords(spot),
                                       cellText(spot.id),
                                       cellText(spot.name)};
     for (int k = 0; k < layerCount && k < kMaxLayers; ++k) {
@@ -215,7 +222,7 @@ void WriteSpotResultsTable(const std::string& path, const SpotResults& results) 
 }
 
 bool IsSpotNotFound(const SpotResult& spot, int layerCount, const NotFoundRule& rule) {
-    if (!spot.measured() || layerCount <= 0) return false;
+    if (!spot.measured() || spot.outsideScans() || layerCount <= 0) return false;
     int below = 0;
     for (int k = 0; k < layerCount && k < kMaxLayers; ++k)
         below += static_cast<double>(spot.channels[static_cast<std::size_t>(k)].percentAbove2Sd) <
@@ -227,7 +234,7 @@ MarkNotFoundResult MarkSpotsNotFound(SpotGrid& grid, const SpotResults& results,
                                      const NotFoundRule& rule) {
     MarkNotFoundResult result;
     for (const SpotResult& spot : results.spots) {
-        if (!spot.measured()) continue;
+        if (!spot.measured() || spot.outsideScans()) continue;
         ++result.measured;
         if (!IsSpotNotFound(spot, results.layerCount, rule)) continue;
         GridQuad& quad = grid.quad(spot.qx, spot.qy);
@@ -261,6 +268,36 @@ std::int32_t HighlightSpots(SpotGrid& grid, const std::vector<SpotIndex>& spots)
         flags = static_cast<std::uint8_t>(flags | Highlighted);
     }
     return count;
+}
+
+OutsideScansCount CountSpotsOutsideScans(const LayeredImage& image, const SpotGrid& grid,
+                                         const GridQuad& currentQuad) {
+    OutsideScansCount count;
+    if (image.layerCount < 1) return count;
+    const GridParameters& p = grid.parameters;
+    const SpotGeometry geometry = SpotGeometry::Of(currentQuad);
+    for (std::int32_t qy = 0; qy < p.quadsY; ++qy)
+        for (std::int32_t qx = 0; qx < p.quadsX; ++qx) {
+            if (!grid.InUse(qx, qy)) continue;
+            const GridQuad& quad = grid.quad(qx, qy);
+            for (std::int32_t sy = 0; sy < p.cellsY; ++sy)
+                for (std::int32_t sx = 0; sx < p.cellsX; ++sx) {
+                    if (!quad.ValidSpot(sx, sy) || (quad.Flags(sx, sy) & Excluded) != 0) continue;
+                    const SpotAreas areas =
+                        SpotAreasAt(*quad.SpotCentre(sx, sy), geometry, quad.roundCells);
+                    const ScanCover cover = ScanCoverOf(image, areas);
+                    count.partly += cover == ScanCover::Partly;
+                    count.wholly += cover == ScanCover::Outside;
+                }
+        }
+    return count;
+}
+
+std::string OutsideScansWarning(const OutsideScansCount& count) {
+    if (count.partly + count.wholly == 0) return "";
+    return std::to_string(count.partly + count.wholly) +
+           " spots lie wholly or partly outside the scans (" + std::to_string(count.wholly) +
+           " wholly: flagged Not Found)";
 }
 
 std::string MarkNotFoundMessage(const MarkNotFoundResult& result) {

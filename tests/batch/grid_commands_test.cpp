@@ -46,7 +46,8 @@ TEST_F(GridCommandsTest, ParamsPrintsDiagnosticsAndListing) {
     EXPECT_NE(r.out.find("\npins_x = 3\n"), std::string::npos);
     EXPECT_TRUE(r.out.ends_with("\ngrid_quad_step_y = 4.500\n"));
 
-    EXPECT_EQ(run({"params", (dir_ / "missing.txt").string()}).err, "Unable to open file.\n");
+    const std::string missing = (dir_ / "missing.txt").string();
+    EXPECT_EQ(run({"params", missing}).err, "Unable to open file. (" + missing + ")\n");
     EXPECT_EQ(run({"params"}).status, 2);
 }
 
@@ -136,10 +137,10 @@ TEST_F(GridCommandsTest, GridInfoRefusesDamagedFiles) {
     const std::string cut = temp_.write("cut.grd", bytes.substr(0, bytes.size() - 7));
     const RunResult r = run({"grid-info", cut});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "Invalid grid definition file: it ends early.\n");
+    EXPECT_EQ(r.err, "Invalid grid definition file: it ends early. (" + cut + ")\n");
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(run({"grid-info", image_}).err,
-              "Invalid grid definition file: the header line differs.\n");
+              "Invalid grid definition file: the header line differs. (" + image_ + ")\n");
 }
 
 }  // namespace

@@ -160,7 +160,7 @@ TEST_F(ResultsCommandTest, Refusals) {
     EXPECT_EQ(run({"results", grid, red()}).status, 2) << "no output";
     const RunResult missing = run({"results", "-o", path("x.tsv"), path("none.grd"), red()});
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err, "Unable to open file.\n");
+    EXPECT_EQ(missing.err, "Unable to open file. (" + path("none.grd") + ")\n");
     EXPECT_FALSE(fs::exists(path("x.tsv")));
     const RunResult outside =
         run({"results", "--current-quad", "3,15", "-o", path("x.tsv"), grid, red()});

@@ -322,11 +322,12 @@ class SoakTest : public GuiTest {
         for (int k = 0; k < 3 && !results->spots.empty(); ++k) {
             const std::size_t i = row && k == 0 ? *row : static_cast<std::size_t>(
                                                              below(static_cast<int>(results->spots.size())));
-            const SpotResult& s = results->spots[i];
-            const GridQuad& q = grid.quad(s.qx, s.qy);
+            SpotResult now = results->spots[i];
+            const GridQuad& q = grid.quad(now.qx, now.qy);
+            if (!q.ValidSpot(now.col, now.row)) continue;
+            now.flags = q.Flags(now.col, now.row);
             const QString shown = model->index(static_cast<int>(i), 3).data().toString();
-            if (q.ValidSpot(s.col, s.row) &&
-                shown != QString::fromStdString(SpotFlagWords(q.Flags(s.col, s.row))))
+            if (shown != QString::fromStdString(SpotStateWords(now)))
                 fail("the Flags column is stale");
         }
     }

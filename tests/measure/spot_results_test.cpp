@@ -184,6 +184,10 @@ TEST(SpotResultsTest, MarkingKeepsOtherMarksAndCountsEverySpotNotFound) {
     EXPECT_EQ(SpotFlagWords(Marked | Excluded | Highlighted | Selected),
               "marked,no well,highlighted");
     EXPECT_EQ(SpotFlagWords(Selected), "") << "the selection is never a flag";
+    SpotResult outside;
+    outside.flags = Marked;
+    outside.cover = ScanCover::Outside;
+    EXPECT_EQ(SpotStateWords(outside), "marked,not found");
 }
 
 // M and A from the background-subtracted medians; none where a logarithm has no value.

@@ -57,7 +57,7 @@ QVariant CSpotResultsModel::sortValue(const SpotResult& spot, int column) const 
     case 0: return spot.block;
     case 1: return spot.col + 1;
     case 2: return spot.row + 1;
-    case kFlagsColumn: return QString::fromStdString(SpotFlagWords(spot.flags));
+    case kFlagsColumn: return QString::fromStdString(SpotStateWords(spot));
     case kIdColumn: return QString::fromStdString(spot.id);
     case kNameColumn: return QString::fromStdString(spot.name);
     default: break;
