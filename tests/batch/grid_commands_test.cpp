@@ -122,7 +122,7 @@ TEST_F(GridCommandsTest, MapWithoutZoneLinesIsRefused) {
     const std::string map = temp_.write("empty_map.txt", "pins_x 2\n");
     const RunResult r = run({"define-grid", "--map", map, "-o", (dir_ / "g.grd").string(), image_});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, std::string(kMapNoZonesMessage) + "\n");
+    EXPECT_EQ(r.err, std::string(kMapNoZonesMessage) + " (" + map + ")\n");
     EXPECT_FALSE(fs::exists(dir_ / "g.grd"));
 }
 

@@ -12,6 +12,7 @@
 #include <iostream>
 #include <random>
 
+#include <unistd.h>
 #include <QAbstractItemModelTester>
 #include <QComboBox>
 #include <QDockWidget>
@@ -23,7 +24,6 @@
 #include <QScrollBar>
 #include <QTableView>
 #include <QtTest>
-#include <unistd.h>
 
 #include "../support/gui_test.h"
 #include "app/orvane_doc.h"
@@ -46,6 +46,14 @@ using namespace orvane;
 using namespace orvane::testing_support;
 
 namespace {
+
+// Long runs by hand outlast QtTest's five-minute watchdog.
+[[maybe_unused]] const bool kWatchdogForLongRuns = [] {
+    if (qEnvironmentVariableIsSet("ORVANE_SOAK_STEPS") &&
+        !qEnvironmentVariableIsSet("QTEST_FUNCTION_TIMEOUT"))
+        qputenv("QTEST_FUNCTION_TIMEOUT", "86400000");
+    return true;
+}();
 
 // What the process was doing, written out if it dies (a sanitizer report, a crash).
 char gDoing[256] = "soak: setting up\n";
@@ -240,7 +248,8 @@ class SoakTest : public GuiTest {
         const QRect r = plot_->plotRect();
         if (r.width() < 4 || r.height() < 4) return;
         const QPoint a(r.left() + below(r.width()), r.top() + below(r.height()));
-        const QPoint b = chance(50) ? a : QPoint(r.left() + below(r.width()), r.top() + below(r.height()));
+        const QPoint b =
+            chance(50) ? a : QPoint(r.left() + below(r.width()), r.top() + below(r.height()));
         sendMouse(plot_, QEvent::MouseButtonPress, a, Qt::LeftButton, Qt::LeftButton);
         if (b != a) sendMouse(plot_, QEvent::MouseMove, b, Qt::NoButton, Qt::LeftButton);
         sendMouse(plot_, QEvent::MouseButtonRelease, b, Qt::LeftButton, Qt::NoButton);
@@ -317,11 +326,19 @@ class SoakTest : public GuiTest {
             if (results->spots[i].index() == *chosen &&
                 table_->proxy()->mapFromSource(model->index(static_cast<int>(i), 0)).isValid())
                 expected = i;
-        if (row != expected) fail("the selected row is not the selected spot");
+        if (row != expected) {
+            const auto text = [](std::optional<std::size_t> i) {
+                return i ? QString::number(*i) : QString("none");
+            };
+            fail(QString("the selected row is not the selected spot (row of spot %1, expected %2)")
+                     .arg(text(row), text(expected)));
+        }
         // The Flags column shows the grid's flags now.
         for (int k = 0; k < 3 && !results->spots.empty(); ++k) {
-            const std::size_t i = row && k == 0 ? *row : static_cast<std::size_t>(
-                                                             below(static_cast<int>(results->spots.size())));
+            const std::size_t i =
+                row && k == 0
+                    ? *row
+                    : static_cast<std::size_t>(below(static_cast<int>(results->spots.size())));
             SpotResult now = results->spots[i];
             const GridQuad& q = grid.quad(now.qx, now.qy);
             if (!q.ValidSpot(now.col, now.row)) continue;
@@ -371,10 +388,10 @@ private slots:
         plot_ = qobject_cast<CSpotPlotWidget*>(frame_->spotPlotDock()->widget());
         frame_->spotResultsDock()->show();
         frame_->spotPlotDock()->show();
-        QAbstractItemModelTester modelTester(table_->proxy()->sourceModel(),
-                                             QAbstractItemModelTester::FailureReportingMode::QtTest);
-        QAbstractItemModelTester proxyTester(table_->proxy(),
-                                             QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester modelTester(
+            table_->proxy()->sourceModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester proxyTester(
+            table_->proxy(), QAbstractItemModelTester::FailureReportingMode::QtTest);
 
         const std::vector<Action> all = actions();
         int total = 0;

@@ -175,7 +175,7 @@ private slots:
         table->selectRow(static_cast<int>(indexOf({1, 0, 1, 1})));
         table->sortByColumn(6, Qt::AscendingOrder);
         table->sortByColumn(6, Qt::DescendingOrder);
-        for (const QString& text : {"G", "GA", "GAP", "GAPD", "GAPDH", ""}) {
+        for (const char* text : {"G", "GA", "GAP", "GAPD", "GAPDH", ""}) {
             table_->filterEdit()->setText(text);
             QCoreApplication::processEvents();
             QCOMPARE(viewSpot(), (SpotIndex{1, 0, 1, 1}));

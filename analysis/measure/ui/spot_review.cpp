@@ -98,7 +98,10 @@ void CSpotReview::viewStateChanged() {
 
 void CSpotReview::showSpot(std::size_t index) {
     if (!view_ || !results_ || index >= results_->spots.size()) return;
-    view_->ShowSpot(results_->spots[index].index());
+    // A spot without a well cannot be selected: the table and the plot go back to the view's
+    // selection, once the row change that asked for it is over.
+    if (!view_->ShowSpot(results_->spots[index].index()))
+        QMetaObject::invokeMethod(this, &CSpotReview::viewStateChanged, Qt::QueuedConnection);
 }
 
 void CSpotReview::highlight(const std::vector<std::size_t>& indices) {
