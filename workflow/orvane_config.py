@@ -8,9 +8,10 @@ DEFAULTS = {
     "orvane_batch": "build/analysis/batch/orvane-batch",
     "auto_place": True,
     "adjust": "2dw",
+    "flag_saturated_pct": 10,
 }
 TOP_KEYS = ("orvane_batch", "spot_diameter_mm", "auto_place", "adjust", "min_percent_found",
-            "slides")
+            "flag_saturated_pct", "slides")
 SLIDE_KEYS = ("red", "green", "map", "gal")
 ADJUST_METHODS = ("2dw", "1dw", "cm", "none")
 
@@ -74,6 +75,10 @@ def check(config):
                                          and 0 <= c["min_percent_found"] <= 100):
         raise ConfigError(f"min_percent_found: expected a number from 0 to 100, "
                           f"got {c['min_percent_found']!r}")
+    pct = c["flag_saturated_pct"]
+    if pct is not None and not (_number(pct) and 0 <= pct <= 100):
+        raise ConfigError(f"flag_saturated_pct: expected a number from 0 to 100 or null, "
+                          f"got {pct!r}")
     slides = c.get("slides")
     if not isinstance(slides, dict) or not slides:
         raise ConfigError("slides: expected one entry per slide")

@@ -16,9 +16,10 @@ int runReport(const ParsedArgs& args, CommandContext& context) {
     const QuadIndex current = currentQuadFrom(args);
     // What extract refuses, the report refuses the same way and before writing anything.
     checkOutputIsNotInput(output, args.positionals);
+    QcReportInfo info;
+    info.flagSaturatedPercent = percentOption(args, "--flag-saturated");
     const GridInputs inputs = loadGridInputs(args, context.progress);
     const GridQuad& quad = currentQuadOf(inputs.grid, current);
-    QcReportInfo info;
     info.scanNames.assign(args.positionals.begin() + 1, args.positionals.end());
     info.gridName = args.positionals[0];
     WriteQcReport(output, inputs.image, inputs.grid, quad, info, context.progress);
@@ -31,7 +32,8 @@ int runReport(const ParsedArgs& args, CommandContext& context) {
 Command reportCommand() {
     return Command{
         "report",
-        "report [--current-quad QX,QY] -o REPORT.html GRID.grd IMAGE [OVERLAY...]",
+        "report [--current-quad QX,QY] [--flag-saturated PCT] -o REPORT.html GRID.grd IMAGE "
+        "[OVERLAY...]",
         "write a QC report of the slide as one self-contained HTML page",
         "Measures every spot as extract --gpr does (the same statistics) and writes one HTML\n"
         "file that needs nothing else to open: the scans and the grid's geometry, a reduced\n"
@@ -39,8 +41,9 @@ Command reportCommand() {
         "background and (two or more layers) the log ratio, the M-A plot, the SNR distribution\n"
         "of each layer, and a table of every quad with a summary row.\n"
         "  --current-quad QX,QY  the view's current quad (0-based, default 0,0), whose radii and\n"
-        "                        pitch serve every quad\n",
-        {{"--current-quad", "", true}, {"--output", "-o", true}},
+        "                        pitch serve every quad\n" +
+            std::string(kFlagSaturatedHelp),
+        {{"--current-quad", "", true}, {"--output", "-o", true}, kFlagSaturatedOption},
         runReport,
     };
 }

@@ -102,14 +102,15 @@ void appendChannel(std::string& row, const ChannelStatistics& c) {
         row += "\t" + integer(v);
 }
 
-int flagsOf(std::uint8_t spotFlags) {
-    if ((spotFlags & Excluded) != 0) return kGenePixFlagAbsent;
-    if ((spotFlags & Marked) != 0) return kGenePixFlagBad;
+int flagsOf(const SpotResult& spot) {
+    if ((spot.flags & Excluded) != 0) return kGenePixFlagAbsent;
+    if ((spot.flags & Marked) != 0 || spot.saturated) return kGenePixFlagBad;
     return kGenePixFlagGood;
 }
 
 void appendRatios(std::string& row, const ChannelStatistics& red, const ChannelStatistics& green,
-                  const RatioStatistics& r, std::uint8_t spotFlags) {
+                  const SpotResult& spot) {
+    const RatioStatistics& r = spot.ratios;
     for (const std::optional<double>& v :
          {r.ratioOfMedians, r.ratioOfMeans, r.medianOfRatios, r.meanOfRatios, r.ratiosSd,
           r.regressionRatio, r.regressionR2})
@@ -124,7 +125,7 @@ void appendRatios(std::string& row, const ChannelStatistics& red, const ChannelS
           green.meanMinusBackground(), red.totalIntensity, green.totalIntensity})
         row += "\t" + integer(v);
     row += "\t" + decimal(SpotSnr(red)) + "\t" + decimal(SpotSnr(green));
-    row += "\t" + integer(flagsOf(spotFlags)) + "\t0\t0";
+    row += "\t" + integer(flagsOf(spot)) + "\t0\t0";
 }
 
 std::string resultRow(const LayeredImage& image, const SpotResult& spot, std::int32_t spotRadius) {
@@ -138,7 +139,7 @@ std::string resultRow(const LayeredImage& image, const SpotResult& spot, std::in
     row += "\t" + micrometres(image.PixelsToLengthX(2 * spotRadius));
     appendChannel(row, red);
     appendChannel(row, green);
-    appendRatios(row, red, green, spot.ratios, spot.flags);
+    appendRatios(row, red, green, spot);
     return row + kEol;
 }
 
@@ -192,8 +193,9 @@ void WriteGenePixResults(const std::string& path, const LayeredImage& image, con
                          Progress& progress) {
     if (image.layerCount < 2) throw CoreError(kTwoLayersRequiredMessage);
     ResultFile file(path);  // refused before anything is measured
-    const SpotResults results =
+    SpotResults results =
         MeasureSpotResults(image, grid, currentQuad, progress, "Exporting GenePix results ...");
+    if (info.flagSaturatedPercent) FlagSaturatedSpots(results, *info.flagSaturatedPercent);
     file.write(headerRecords(image, info));
     for (const SpotResult& spot : results.spots)
         file.write(resultRow(image, spot, results.spotRadius));

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,7 @@ const std::array<const char*, kGenePixColumnCount>& GenePixColumnNames();
 
 // Flags column values.
 inline constexpr int kGenePixFlagGood = 0;
-inline constexpr int kGenePixFlagBad = -100;    // a marked spot
+inline constexpr int kGenePixFlagBad = -100;    // a marked spot, or a saturated one when flagged
 inline constexpr int kGenePixFlagAbsent = -75;  // an excluded spot (no well)
 
 struct GenePixImageFile {
@@ -29,8 +30,9 @@ struct GenePixImageFile {
 };
 
 struct GenePixExportInfo {
-    std::vector<GenePixImageFile> imageFiles;  // the scans of layer 0 (635) and layer 1 (532)
-    std::string dateTime;                      // "YYYY/MM/DD hh:mm:ss"; empty: the local time now
+    std::vector<GenePixImageFile> imageFiles;    // the scans of layer 0 (635) and layer 1 (532)
+    std::string dateTime;                        // "YYYY/MM/DD hh:mm:ss"; empty: the local time now
+    std::optional<double> flagSaturatedPercent;  // flag saturated spots Bad (FlagSaturatedSpots)
 };
 
 // Writes the results of every spot of every quad in use (quads row by row, spots row by row;

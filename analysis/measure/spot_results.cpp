@@ -160,7 +160,7 @@ std::vector<std::string> SpotResultsCells(const SpotResult& spot, int layerCount
     std::vector<std::string> cells = {std::to_string(spot.block),
                                       std::to_string(spot.col + 1),
                                       std::to_string(spot.row + 1),
-                                      std::to_string(static_cast<unsigned>(spot.flags)),
+                                      SpotFlagsCell(spot),
                                       cellText(spot.id),
                                       cellText(spot.name)};
     for (int k = 0; k < layerCount && k < kMaxLayers; ++k) {
@@ -208,6 +208,34 @@ bool IsSpotNotFound(const SpotResult& spot, int layerCount, const NotFoundRule& 
         below += static_cast<double>(spot.channels[static_cast<std::size_t>(k)].percentAbove2Sd) <
                  rule.minPercent;
     return rule.anyLayer ? below > 0 : below == std::min(layerCount, kMaxLayers);
+}
+
+bool IsSpotSaturated(const SpotResult& spot, int layerCount, double percent) {
+    if (!spot.measured()) return false;
+    for (int k = 0; k < layerCount && k < kMaxLayers; ++k) {
+        const ChannelStatistics& c = spot.channels[static_cast<std::size_t>(k)];
+        // Both products are exact integers in a double: the edge compares exactly.
+        if (100.0 * static_cast<double>(c.saturatedPixels) >
+            percent * static_cast<double>(c.featurePixels))
+            return true;
+    }
+    return false;
+}
+
+std::int32_t FlagSaturatedSpots(SpotResults& results, double percent) {
+    std::int32_t flagged = 0;
+    for (SpotResult& spot : results.spots) {
+        spot.saturated = IsSpotSaturated(spot, results.layerCount, percent);
+        flagged += spot.saturated;
+    }
+    results.saturatedPercent = percent;
+    return flagged;
+}
+
+std::string SpotFlagsCell(const SpotResult& spot) {
+    std::string cell = std::to_string(static_cast<unsigned>(spot.flags));
+    if (spot.saturated) cell += cell.empty() ? "saturated" : ",saturated";
+    return cell;
 }
 
 MarkNotFoundResult MarkSpotsNotFound(SpotGrid& grid, const SpotResults& results,

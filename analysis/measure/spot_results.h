@@ -31,6 +31,7 @@ struct SpotResult {
     std::string id, name;           // the slide map's UID and description; empty without a map
     std::array<ChannelStatistics, kMaxLayers> channels{};  // the first layerCount are set
     RatioStatistics ratios;  // layer 0 over layer 1; all empty with one layer
+    bool saturated = false;  // flagged by FlagSaturatedSpots
 
     SpotIndex index() const { return {qx, qy, col, row}; }
     // Excluded spots (no well) are listed with their flags but take no part in marking.
@@ -42,6 +43,7 @@ struct SpotResults {
     std::int32_t spotRadius = 0;  // of the current quad: the diameter written to results
     // Quads row by row (qy outer), spots row by row within a quad: the GenePix file's order.
     std::vector<SpotResult> spots;
+    std::optional<double> saturatedPercent;  // the threshold FlagSaturatedSpots applied
 };
 
 // What is computed of the layer 1/2 pair: every ratio column of the GenePix file, or only the
@@ -102,6 +104,16 @@ void RefreshSpotFlags(SpotResults& results, const SpotGrid& grid);
 // Replaces the highlights (bit 0, as Find sets them) of every quad in use by the listed spots;
 // returns how many of them it highlighted (spots outside the grid are skipped).
 std::int32_t HighlightSpots(SpotGrid& grid, const std::vector<SpotIndex>& spots);
+
+// Saturated spots kept out of the statistics: a measured spot is saturated when more than
+// `percent` % of its feature pixels are saturated (65534 or 65535) in any loaded layer (equal is
+// not above). It goes to the GenePix file flagged -100 and to the table as "saturated".
+inline constexpr double kDefaultSaturatedPercent = 10.0;
+bool IsSpotSaturated(const SpotResult& spot, int layerCount, double percent);
+// Flags every saturated spot of `results` and records the threshold; returns how many it flagged.
+std::int32_t FlagSaturatedSpots(SpotResults& results, double percent);
+// The Flags cell of the Spot Results table.
+std::string SpotFlagsCell(const SpotResult& spot);
 
 // The threshold's range, as the dialog and orvane-batch check it.
 inline constexpr double kMinNotFoundPercent = 0.0;

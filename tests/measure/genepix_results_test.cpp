@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -85,12 +86,14 @@ struct Export {
     }
 };
 
-Export exportOf(const SpotGrid& grid, const LayeredImage& image, const std::string& name) {
+Export exportOf(const SpotGrid& grid, const LayeredImage& image, const std::string& name,
+                std::optional<double> flagSaturated = std::nullopt) {
     const std::string path = tempPath(name);
     NullProgress progress;
     GenePixExportInfo info;
     info.imageFiles = {{"/scans/red.tif", 0}, {"/scans/multi.tif", 1}};
     info.dateTime = "2026/12/08 01:30:00";
+    info.flagSaturatedPercent = flagSaturated;
     WriteGenePixResults(path, image, grid, grid.quad(0, 0), info, progress);
     Export e;
     e.lines = linesOf(readFile(path));
@@ -255,6 +258,27 @@ TEST(GenePixResultsTest, FlagsNamesAndIds) {
     EXPECT_EQ(e.value(0, "Name"), "\"kinase '3'\"") << "a tab or quote would break the row";
     EXPECT_EQ(e.value(15, "ID"), "\"A B\"");
     EXPECT_EQ(e.value(15, "Name"), "\"\"");
+}
+
+// The first spot saturated in layer 1 only: flagged Bad with the option, as it was without.
+TEST(GenePixResultsTest, SaturatedSpotsAreFlaggedBadOnlyWhenAsked) {
+    SpotGrid grid = latticeGrid();
+    grid.quad(1, 1).Flags(1, 1) = Excluded;
+    LayeredImage image = makeImage(120, 120, 2, [](int k, int x, int y) {
+        const int dx = x % 15 <= 7 ? x % 15 : x % 15 - 15;
+        const int dy = y % 15 <= 7 ? y % 15 : y % 15 - 15;
+        const bool bright = dx * dx + dy * dy <= 9;
+        const bool first = x < 23 && y < 23;
+        return static_cast<std::uint16_t>(!bright ? 100 : k == 1 && first ? 65535 : 1000);
+    });
+    const Export plain = exportOf(grid, image, "plain.gpr");
+    const Export flagged = exportOf(grid, image, "saturated.gpr", 10.0);
+    EXPECT_EQ(plain.value(0, "Flags"), "0");
+    EXPECT_EQ(flagged.value(0, "Flags"), "-100");
+    EXPECT_EQ(flagged.value(0, "F532 % Sat."), plain.value(0, "F532 % Sat."));
+    EXPECT_EQ(flagged.value(1, "Flags"), "0");
+    EXPECT_EQ(flagged.value(15, "Flags"), "-75") << "absent stays absent";
+    EXPECT_EQ(flagged.lines.size(), plain.lines.size());
 }
 
 TEST(GenePixResultsTest, UndefinedRatiosReadError) {

@@ -68,9 +68,10 @@ def by_hand(folder, name, s):
         *scans)
     run("mark-not-found", "--min-percent", "70", "-o", f"{r}/grid.grd", f"{r}/steps/adjust.grd",
         *scans)
-    run("extract", "-o", f"{r}/spot_data.txt", "--gpr", f"{r}/{name}.gpr", f"{r}/grid.grd",
-        *scans)
-    run("report", "-o", f"{r}/report.html", f"{r}/grid.grd", *scans)
+    # Saturated spots are flagged by default (flag_saturated_pct 10).
+    run("extract", "-o", f"{r}/spot_data.txt", "--gpr", f"{r}/{name}.gpr", "--flag-saturated",
+        "10", f"{r}/grid.grd", *scans)
+    run("report", "--flag-saturated", "10", "-o", f"{r}/report.html", f"{r}/grid.grd", *scans)
     return folder / r
 
 
@@ -132,6 +133,7 @@ def test_bad_configuration_stops_before_any_work(slides, tmp_path):
     (lambda c: c.update(adjust="3dw"), "adjust: expected one of"),
     (lambda c: c.update(auto_place="yes"), "auto_place: expected true or false"),
     (lambda c: c.update(min_percent_found=170), "min_percent_found: expected a number"),
+    (lambda c: c.update(flag_saturated_pct="10"), "flag_saturated_pct: expected a number"),
     (lambda c: c.update(orvane_batch="/nonexistent"), "orvane_batch: no such file"),
     (lambda c: c.update(slides={}), "slides: expected one entry per slide"),
     (lambda c: c["slides"].update({"a b": c["slides"]["a"]}), "slides.a b: a slide name"),

@@ -23,8 +23,8 @@ for (i in seq_along(files)[-1]) {
          "; limma needs one layout for all slides", call. = FALSE)
 }
 
-# Spots without a well (Flags -75) and marked spots (-100) weigh nothing in the loess curve;
-# they are still normalised and written.
+# Spots without a well (Flags -75), marked and saturated spots (-100) weigh nothing in the loess
+# curve; they are still normalised and written.
 RG <- read.maimages(files, source = "genepix", names = names,
                     wt.fun = wtflags(weight = 0, cutoff = -50), verbose = FALSE)
 RG <- backgroundCorrect(RG, method = "normexp", offset = 50, verbose = FALSE)
