@@ -149,7 +149,7 @@ void writeSlideMap(std::ostream& out, const DemoSlide& slide) {
 void writeTruth(std::ostream& out, const DemoSlide& slide) {
     out << "# true spot centres of the demo slide, pixels; pixel (i, j) is centred at (i, j)\n"
         << "# nominal: where the slide map's grid (Define Grid after Load Map) puts the spot\n"
-        << "# printed 0: the pin carried an empty well (NA), no spot on the slide\n"
+        << "# printed 0: the pin carried an empty well (NA) or the slide is blank: no spot\n"
         << "# signal_635, signal_532: the printed spot's summed signal above the background,\n"
         << "#   before noise and the 16-bit ceiling (NA without a well)\n"
         << "quad_x quad_y row col x y nominal_x nominal_y printed signal_635 signal_532\n";

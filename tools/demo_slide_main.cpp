@@ -16,7 +16,8 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: orvane-demo-slide [--pixel-um UM] [--seed N] [--placement-mm MM] [--pin-offset P]\n"
-    "                         [--defects none|realistic] [DEFECT OPTIONS] [-o DIR]\n";
+    "                         [--scan-x-mm MM] [--blank] [--defects none|realistic]\n"
+    "                         [DEFECT OPTIONS] [-o DIR]\n";
 
 constexpr const char* kHelp =
     "Writes a demo slide scan into DIR (default demo-slide):\n"
@@ -24,12 +25,15 @@ constexpr const char* kHelp =
     "  slide_map_data.txt          the print job's slide map data file (for Load Map)\n"
     "  spot_truth.txt              every spot's true centre in pixels and true signal\n"
     "options:\n"
-    "  --pixel-um UM   pixel size in micrometres, 2 to 100 (default 10; 5 gives ~4800 x 14600)\n"
+    "  --pixel-um UM   pixel size in micrometres, 1 to 100 (default 10; 5 gives ~4800 x 14600)\n"
     "  --seed N        random seed (default 1); the same seed gives the same files\n"
     "  --placement-mm MM  slide placement error: the whole print lies up to MM (0 to 2) off\n"
     "                  in x and y (default 0)\n"
     "  --pin-offset P  each pin prints up to P spot pitches (0 to 0.5) off in x and y\n"
     "                  (default: up to 40 um)\n"
+    "  --scan-x-mm MM  the scan starts MM (0 to 20) from the slide's left edge (default 0.2);\n"
+    "                  from about 4 on, the left quads of the print lie outside the scan\n"
+    "  --blank         nothing printed: the scans hold background, noise and dust only\n"
     "  -o, --out DIR   output folder, created when missing\n"
     "defects of real slides (all off by default; --defects realistic turns every one on, and\n"
     "options after it change one):\n"
@@ -132,12 +136,16 @@ int main(int argc, char** argv) {
             std::printf("%s%s", kUsage, kHelp);
             return 0;
         }
+        if (arg == "--blank") {
+            options.blank = true;
+            continue;
+        }
         if (i + 1 >= argc) return usageError("unknown option or missing value: " + arg);
         const char* value = argv[++i];
         if (arg == "--pixel-um") {
             if (!parseNumber(value, options.pixelUm) ||
-                !(options.pixelUm >= 2.0 && options.pixelUm <= 100.0))
-                return usageError("pixel size must be a number from 2 to 100");
+                !(options.pixelUm >= 1.0 && options.pixelUm <= 100.0))
+                return usageError("pixel size must be a number from 1 to 100");
         } else if (arg == "--seed") {
             if (!parseSeed(value, options.seed))
                 return usageError("seed must be a non-negative integer");
@@ -149,6 +157,10 @@ int main(int argc, char** argv) {
             if (!parseNumber(value, options.pinOffsetPitch) ||
                 !(options.pinOffsetPitch >= 0.0 && options.pinOffsetPitch <= 0.5))
                 return usageError("pin offset must be a number from 0 to 0.5");
+        } else if (arg == "--scan-x-mm") {
+            if (!parseNumber(value, options.scanOriginXmm) ||
+                !(options.scanOriginXmm >= 0.0 && options.scanOriginXmm <= 20.0))
+                return usageError("scan origin must be a number from 0 to 20");
         } else if (arg == "-o" || arg == "--out") {
             options.outDir = value;
         } else if (std::string error; parseDefect(arg, value, options.defects, error)) {

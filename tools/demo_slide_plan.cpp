@@ -137,7 +137,7 @@ void planSpots(DemoSlide& slide, const std::vector<PinTraits>& pins, Rng& rng) {
                     spot.y = spot.nominalY + placementY + pins[pin].offsetY + jy;
                     spot.well = (row * layout.spotsX + col) * layout.pinCount() + pin;
                     const Well& well = slide.wells[static_cast<std::size_t>(spot.well)];
-                    spot.printed = !well.empty();
+                    spot.printed = !well.empty() && !slide.options.blank;
                     spot.radius = pins[pin].radius * (1.0 + 0.06 * rng.normal());
                     if (rng.chance(0.12)) spot.doughnut = rng.uniform(0.45, 0.85);
                     const double replicate = std::exp(0.15 * rng.normal());
@@ -304,13 +304,15 @@ int pinOfQuad(const PrintLayout& layout, int qx, int qy) {
 }
 
 DemoSlide planDemoSlide(const DemoOptions& options) {
-    if (!(options.pixelUm >= 2.0 && options.pixelUm <= 100.0))
-        throw std::invalid_argument("pixel size must be between 2 and 100 um");
+    if (!(options.pixelUm >= 1.0 && options.pixelUm <= 100.0))
+        throw std::invalid_argument("pixel size must be between 1 and 100 um");
     if (!(options.placementMm >= 0.0 && options.placementMm <= 2.0))
         throw std::invalid_argument("placement error must be between 0 and 2 mm");
     if (!(options.pinOffsetPitch >= 0.0 && options.pinOffsetPitch <= 0.5))
         throw std::invalid_argument("pin offset must be between 0 and 0.5 pitch");
     checkDefects(options.defects);
+    if (!(options.scanOriginXmm >= 0.0 && options.scanOriginXmm <= 20.0))
+        throw std::invalid_argument("scan origin must be between 0 and 20 mm");
     DemoSlide slide;
     slide.options = options;
     PrintLayout& layout = slide.layout;
@@ -319,7 +321,7 @@ DemoSlide planDemoSlide(const DemoOptions& options) {
     layout.quadStep = writtenMm(layout.quadStep);
     layout.zoneOriginX = writtenMm(layout.zoneOriginX);
     layout.zoneOriginY = writtenMm(layout.zoneOriginY);
-    slide.scan.originX = writtenMm(slide.scan.originX);
+    slide.scan.originX = writtenMm(options.scanOriginXmm);
     slide.scan.originY = writtenMm(slide.scan.originY);
     // A whole number of pixels per centimetre, which the TIFF rational tags hold exactly.
     slide.scan.pixelsPerCm = static_cast<float>(std::lround(10000.0 / options.pixelUm));

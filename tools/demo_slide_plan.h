@@ -39,6 +39,8 @@ struct DemoOptions {
     double placementMm = 0.0;  // slide placement error: one random shift of up to this each way
     double pinOffsetPitch =
         0.0;  // pin offsets up to this share of the spot pitch each way; 0: +-40 um
+    double scanOriginXmm = 0.2;  // where the scan starts on the slide; more leaves quads outside
+    bool blank = false;          // nothing printed: background, noise and dust only
     DemoDefects defects;
 };
 

@@ -1,17 +1,23 @@
 """The workflow's configuration: its keys, their defaults, and the checks that run before any
 work, so that a typing error or a missing scan stops the run at once with the key named."""
 
+import hashlib
 import os
 import re
+import subprocess
 
 DEFAULTS = {
     "orvane_batch": "build/analysis/batch/orvane-batch",
     "auto_place": True,
     "adjust": "2dw",
+    "keep_steps": False,
+    "fail_on_outlier": False,
     "flag_saturated_pct": 10,
 }
 TOP_KEYS = ("orvane_batch", "spot_diameter_mm", "auto_place", "adjust", "min_percent_found",
-            "flag_saturated_pct", "slides")
+            "keep_steps", "fail_on_outlier", "flag_saturated_pct", "slides")
+# The slide-level threshold of the QC summary's `found` rule when min_percent_found is unset.
+QC_MIN_PERCENT_FOUND = 70
 SLIDE_KEYS = ("red", "green", "map", "gal")
 ADJUST_METHODS = ("2dw", "1dw", "cm", "none")
 
@@ -66,8 +72,9 @@ def check(config):
                                         and c["spot_diameter_mm"] > 0):
         raise ConfigError(f"spot_diameter_mm: expected a positive number of millimetres, "
                           f"got {c['spot_diameter_mm']!r}")
-    if not isinstance(c["auto_place"], bool):
-        raise ConfigError(f"auto_place: expected true or false, got {c['auto_place']!r}")
+    for k in ("auto_place", "keep_steps", "fail_on_outlier"):
+        if not isinstance(c[k], bool):
+            raise ConfigError(f"{k}: expected true or false, got {c[k]!r}")
     if c["adjust"] not in ADJUST_METHODS:
         raise ConfigError(f"adjust: expected one of {', '.join(ADJUST_METHODS)}, "
                           f"got {c['adjust']!r}")
@@ -100,3 +107,64 @@ def steps(c):
     if "min_percent_found" in c:
         s.append("mark")
     return s
+
+
+def flagged_lines(summary_path):
+    """One line per slide that the QC summary flags, naming the criteria it fails."""
+    with open(summary_path, encoding="utf-8") as f:
+        rows = [line.rstrip("\n").split("\t") for line in f]
+    header, rows = rows[0], rows[1:]
+    slide, outlier = header.index("slide"), header.index("outlier")
+    return [f"slide {r[slide]}: QC outlier: {r[outlier]}" for r in rows
+            if len(r) > outlier and r[outlier]]
+
+
+def input_files(c):
+    """Every file the workflow reads, in the configuration's order, each once."""
+    files = []
+    for slide in c["slides"].values():
+        for k in SLIDE_KEYS:
+            if k in slide and slide[k] not in files:
+                files.append(slide[k])
+    return files
+
+
+def config_text(c):
+    """The configuration as run (defaults filled in), one key a line, keys sorted."""
+    lines = []
+    for k in sorted(c):
+        if k == "slides":
+            for name in sorted(c["slides"]):
+                for key in sorted(c["slides"][name]):
+                    lines.append(f"slides.{name}.{key}: {c['slides'][name][key]}")
+        else:
+            lines.append(f"{k}: {c[k]}")
+    return "\n".join(lines)
+
+
+def _sha256(path):
+    digest = hashlib.sha256()
+    with open(path, "rb") as f:
+        for block in iter(lambda: f.read(1 << 20), b""):
+            digest.update(block)
+    return digest.hexdigest()
+
+
+def _r_versions():
+    run = subprocess.run(["Rscript", "-e", 'cat(R.version$major, ".", R.version$minor, " ",'
+                          ' as.character(packageVersion("limma")), sep = "")'],
+                         capture_output=True, text=True, check=True)
+    return run.stdout.split()
+
+
+def write_provenance(path, program, config, files):
+    """What made the results: the programs' versions, the configuration and every input's
+    SHA-256 (in the form sha256sum checks)."""
+    import snakemake
+    r_version, limma_version = _r_versions()
+    text = (f"orvane-batch: {program}\nsnakemake: {snakemake.__version__}\n"
+            f"R: {r_version}\nlimma: {limma_version}\n\n[configuration]\n{config}\n\n"
+            "[sha256]\n" + "".join(f"{_sha256(f)}  {f}\n" for f in files))
+    with open(path + ".part", "w", encoding="utf-8") as f:
+        f.write(text)
+    os.replace(path + ".part", path)

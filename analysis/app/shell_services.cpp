@@ -97,12 +97,29 @@ void setMessagePaneSink(std::function<void(const QString&)> sink) {
     messagePaneSink() = std::move(sink);
 }
 
+namespace {
+
+QString& lastPaneText() {
+    static QString text;
+    return text;
+}
+
+}  // namespace
+
 void showMessagePaneText(const QString& text) {
+    lastPaneText() = text;
     if (messagePaneSink()) messagePaneSink()(text);
 }
 
 void StatusProgress::message(const std::string& text) {
-    showMessagePaneText(QString::fromStdString(text));
+    shown_ = QString::fromStdString(text);
+    showMessagePaneText(shown_);
+}
+
+StatusProgress::~StatusProgress() {
+    // A progress text must not outlive its work; a result shown since stays.
+    if (!shown_.isEmpty() && shown_ != "Ready" && lastPaneText() == shown_)
+        showMessagePaneText("Ready");
 }
 
 WaitCursor::WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }

@@ -56,10 +56,18 @@ void setFileDialogHook(FileDialogHook hook);
 void setMessagePaneSink(std::function<void(const QString&)> sink);
 void showMessagePaneText(const QString& text);
 
-// Core progress texts go to the message pane.
+// Core progress texts go to the message pane; when the work is over ("Extracting grid data
+// ..." still shown) the pane says "Ready" again.
 class StatusProgress final : public Progress {
 public:
+    StatusProgress() = default;
+    StatusProgress(const StatusProgress&) = delete;
+    StatusProgress& operator=(const StatusProgress&) = delete;
+    ~StatusProgress() override;
     void message(const std::string& text) override;
+
+private:
+    QString shown_;
 };
 
 // Shows the wait cursor for its lifetime, also when a command is abandoned by an exception.

@@ -7,10 +7,25 @@
 #include <string>
 #include <vector>
 
+#include "base/core_error.h"
 #include "base/progress.h"
 #include "batch/cli_parse.h"
 
 namespace orvane::batch {
+
+// Runs `work` on the file at `path`: a core error's message gains the path after its own text
+// ("Unable to open file. (results/a/grid.grd)"), so that a message about a file names it. Out of
+// memory stays as it is.
+template <class Work>
+decltype(auto) aboutFile(const std::string& path, Work&& work) {
+    try {
+        return work();
+    } catch (const OutOfMemoryError&) {
+        throw;
+    } catch (const CoreError& error) {
+        throw CoreError(std::string(error.what()) + " (" + path + ")");
+    }
+}
 
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFailure = 1;

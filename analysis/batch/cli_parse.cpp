@@ -65,6 +65,20 @@ ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<Opt
     return parsed;
 }
 
+std::vector<std::pair<std::string, std::string>> keyValueOptions(const ParsedArgs& args,
+                                                                 std::string_view option,
+                                                                 std::string_view shape) {
+    std::vector<std::pair<std::string, std::string>> pairs;
+    for (const std::string& value : args.values(option)) {
+        const std::size_t equals = value.find('=');
+        if (equals == std::string::npos || equals == 0)
+            throw UsageError(std::string(option) + " needs " + std::string(shape) + ", got '" +
+                             value + "'");
+        pairs.emplace_back(value.substr(0, equals), value.substr(equals + 1));
+    }
+    return pairs;
+}
+
 std::optional<std::int64_t> parseInteger(std::string_view text, std::int64_t min,
                                          std::int64_t max) {
     // from_chars accepts a minus sign but not a plus sign; both are fine on a command line.

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace orvane::batch {
@@ -42,6 +43,12 @@ struct ParsedArgs {
 // is a positional. Throws UsageError for an unknown option, a missing value, or a value given to
 // a flag.
 ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs);
+
+// The values of a repeated "OPTION KEY=VALUE" as (key, value) pairs in command-line order; a
+// value without "=" or with an empty key is refused: "OPTION needs SHAPE, got 'TEXT'".
+std::vector<std::pair<std::string, std::string>> keyValueOptions(const ParsedArgs& args,
+                                                                 std::string_view option,
+                                                                 std::string_view shape);
 
 // A decimal integer in [min, max]: optional sign, digits only, nothing before or after.
 std::optional<std::int64_t> parseInteger(std::string_view text, std::int64_t min, std::int64_t max);

@@ -8,6 +8,7 @@
 #include "base/core_error.h"
 #include "batch/batch_commands.h"
 #include "batch/image_inputs.h"
+#include "batch/measure_options.h"
 #include "grid/define_grid.h"
 #include "grid/grid_file.h"
 #include "grid/grid_info.h"
@@ -26,24 +27,13 @@ void expectPositionals(const ParsedArgs& args, std::size_t count, const char* wh
 int runParams(const ParsedArgs& args, CommandContext& context) {
     expectPositionals(args, 1, "one parameter file");
     std::ifstream in(args.positionals[0], std::ios::binary);
-    if (!in) throw CoreError("Unable to open file.");
+    if (!in) throw CoreError("Unable to open file. (" + args.positionals[0] + ")");
     PrintJobParameters& job = processPrintJobParameters();
     // Diagnostics and listing both go to standard output, in the reader's own words; one line
     // feed ends the output, since every text of the reader starts with one instead.
     ReadParameters(in, &context.out, parameterTable(job), 0, context.out);
     context.out << "\n";
     return context.out ? kExitSuccess : kExitFailure;
-}
-
-std::vector<std::pair<std::string, std::string>> settingsOf(const ParsedArgs& args) {
-    std::vector<std::pair<std::string, std::string>> settings;
-    for (const std::string& value : args.values("--set")) {
-        const std::size_t equals = value.find('=');
-        if (equals == std::string::npos || equals == 0)
-            throw UsageError("--set needs FIELD=VALUE, got '" + value + "'");
-        settings.emplace_back(value.substr(0, equals), value.substr(equals + 1));
-    }
-    return settings;
 }
 
 int runDefineGrid(const ParsedArgs& args, CommandContext& context) {
@@ -56,7 +46,7 @@ int runDefineGrid(const ParsedArgs& args, CommandContext& context) {
     if (!maps.empty() && !gals.empty())
         throw UsageError("--map and --gal both give the layout; give one");
     checkOutputIsNotInput(outputs[0], args.positionals);
-    const auto settings = settingsOf(args);
+    const auto settings = keyValueOptions(args, "--set", "FIELD=VALUE");
     const LayeredImage image = loadInputs(args.positionals, context.progress);
     context.clearProgress();
 
@@ -64,24 +54,24 @@ int runDefineGrid(const ParsedArgs& args, CommandContext& context) {
     PrintJobParameters& job = processPrintJobParameters();
     for (const std::string& map : maps) {
         // Refused pin lines are reported and skipped, as Load Map's message boxes do.
-        for (const std::string& message : LoadMapFile(map, grid.parameters, job, context.out))
+        for (const std::string& message :
+             aboutFile(map, [&] { return LoadMapFile(map, grid.parameters, job, context.out); }))
             context.err << message << "\n";
     }
-    for (const std::string& gal : gals) LoadGalFile(gal, grid.parameters);
+    for (const std::string& gal : gals) aboutFile(gal, [&] { LoadGalFile(gal, grid.parameters); });
     try {
         ApplyGridSettings(grid.parameters, settings, job);
     } catch (const GridFieldError& error) {
         throw CoreError(std::string(GridFieldName(error.field())) + ": " + error.what());
     }
     DefineGridLayout(grid, image);
-    SaveGrid(grid, outputs[0]);
+    saveGridFile(outputs[0], grid);
     return kExitSuccess;
 }
 
 int runGridInfo(const ParsedArgs& args, CommandContext& context) {
     expectPositionals(args, 1, "one grid definition file");
-    SpotGrid grid;
-    LoadGrid(args.positionals[0], grid);
+    const SpotGrid grid = loadGridFile(args.positionals[0]);
     DescribeGrid(grid, context.out);
     return context.out ? kExitSuccess : kExitFailure;
 }

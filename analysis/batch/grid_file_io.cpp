@@ -1,4 +1,5 @@
 // Grid files for the measurement subcommands: Load Grid and Save Grid of the core.
+#include "batch/batch_commands.h"
 #include "batch/measure_options.h"
 #include "grid/grid_file.h"
 
@@ -6,10 +7,12 @@ namespace orvane::batch {
 
 SpotGrid loadGridFile(const std::string& path) {
     SpotGrid grid;
-    LoadGrid(path, grid);
+    aboutFile(path, [&] { LoadGrid(path, grid); });
     return grid;
 }
 
-void saveGridFile(const std::string& path, const SpotGrid& grid) { SaveGrid(grid, path); }
+void saveGridFile(const std::string& path, const SpotGrid& grid) {
+    aboutFile(path, [&] { SaveGrid(grid, path); });
+}
 
 }  // namespace orvane::batch

@@ -72,14 +72,20 @@ int runExtract(const ParsedArgs& args, CommandContext& context) {
     const GridQuad& quad = currentQuadOf(inputs.grid, current);
     // Refused before either file is written, so that a run never leaves one of the two.
     if (gpr && inputs.image.layerCount < 2) throw CoreError(kTwoLayersRequiredMessage);
-    if (output) ExtractGridData(*output, inputs.image, inputs.grid, quad, context.progress);
+    if (output)
+        aboutFile(*output, [&] {
+            ExtractGridData(*output, inputs.image, inputs.grid, quad, context.progress);
+        });
     if (gpr) {
         GenePixExportInfo info;
         info.flagSaturatedPercent = saturated;
         info.imageFiles = genePixImageFiles({args.positionals.begin() + 1, args.positionals.end()});
-        WriteGenePixResults(*gpr, inputs.image, inputs.grid, quad, info, context.progress);
+        aboutFile(*gpr, [&] {
+            WriteGenePixResults(*gpr, inputs.image, inputs.grid, quad, info, context.progress);
+        });
     }
     context.clearProgress();
+    warnSpotsOutsideScans(inputs, quad, context.err);
     return kExitSuccess;
 }
 

@@ -7,6 +7,7 @@
 #include "base/core_error.h"
 #include "batch/image_inputs.h"
 #include "measure/spot_geometry.h"
+#include "measure/spot_results.h"
 
 namespace orvane::batch {
 
@@ -140,6 +141,13 @@ const GridQuad& currentQuadOf(const SpotGrid& grid, const QuadIndex& index) {
     const GridQuad& quad = grid.quad(index.qx, index.qy);
     RequireGridDisplay(ToolKind::Grid, quad);
     return quad;
+}
+
+void warnSpotsOutsideScans(const GridInputs& inputs, const GridQuad& currentQuad,
+                           std::ostream& err) {
+    const std::string text =
+        OutsideScansWarning(CountSpotsOutsideScans(inputs.image, inputs.grid, currentQuad));
+    if (!text.empty()) err << "warning: " << text << "\n";
 }
 
 }  // namespace orvane::batch

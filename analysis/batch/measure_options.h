@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -76,5 +77,10 @@ GridInputs loadGridInputs(const ParsedArgs& args, Progress& progress);
 // The quad --current-quad names, refusing one outside the grid's quads in use or undefined with
 // the grid commands' message.
 const GridQuad& currentQuadOf(const SpotGrid& grid, const QuadIndex& index);
+
+// Prints one "warning: " line on `err` when spots with a well lie wholly or partly outside the
+// scans; the run goes on (those wholly outside are flagged Not Found where results are written).
+void warnSpotsOutsideScans(const GridInputs& inputs, const GridQuad& currentQuad,
+                           std::ostream& err);
 
 }  // namespace orvane::batch

@@ -5,8 +5,8 @@
 
 #include "batch/batch_commands.h"
 #include "batch/image_inputs.h"
+#include "batch/measure_options.h"
 #include "grid/auto_place_grid.h"
-#include "grid/grid_file.h"
 
 namespace orvane::batch {
 
@@ -22,11 +22,10 @@ int runPlace(const ParsedArgs& args, CommandContext& context) {
     const std::vector<std::string> images(args.positionals.begin() + 1, args.positionals.end());
     // The grid may be written over its own file: it is read whole first and saved atomically.
     checkOutputIsNotInput(outputs.front(), images);
-    SpotGrid grid;
-    LoadGrid(gridPath, grid);
+    SpotGrid grid = loadGridFile(gridPath);
     const LayeredImage image = loadInputs(images, context.progress);
     const AutoPlaceResult result = AutoPlaceGrid(grid, image);
-    SaveGrid(grid, outputs.front());
+    saveGridFile(outputs.front(), grid);
     context.clearProgress();
     context.out << AutoPlaceMessage(result) << "\n";
     return kExitSuccess;

@@ -30,8 +30,9 @@ int runResults(const ParsedArgs& args, CommandContext& context) {
     SpotResults results = MeasureSpotResults(inputs.image, inputs.grid, quad, context.progress,
                                              kMeasuringSpotsText, RatioDetail::LogRatio);
     if (saturated) FlagSaturatedSpots(results, *saturated);
-    WriteSpotResultsTable(output, results);
+    aboutFile(output, [&] { WriteSpotResultsTable(output, results); });
     context.clearProgress();
+    warnSpotsOutsideScans(inputs, quad, context.err);
     return kExitSuccess;
 }
 
@@ -89,8 +90,9 @@ Command markNotFoundCommand() {
                     "spot that is not excluded and whose % > B+2SD is below P in every loaded "
                     "layer;\n"
                     "other marks stay. Saves the grid and prints \"Marked N of M spots.\" (N "
-                    "newly marked,\n"
-                    "M spots not excluded). Marked spots go to GenePix results flagged -100.\n"
+                    "spots not found,\n"
+                    "marked before or not, of M spots with a well inside the scans). Marked spots "
+                    "go to\nGenePix results flagged -100.\n"
                     "  --min-percent P       the threshold, 0 to 100 (default 70)\n"
                     "  --any-layer           below P in any loaded layer is enough\n"
                     "  -o, --output OUT      the grid file to write; it may be GRID.grd itself\n") +

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 
 #include "base/core_error.h"
@@ -136,21 +137,59 @@ void GridEditor::makeCurrent(std::int32_t qx, std::int32_t qy) {
     selectedQuadY_ = qy;
 }
 
+namespace {
+
+// The distance in screen pixels from image pixel (x, y) to a corner mark's line at `scale`
+// screen pixels per image pixel.
+double screenDistance(const OverlayPrimitive& line, std::int32_t x, std::int32_t y, double scale) {
+    const auto along = [](double v, std::int32_t a, std::int32_t b) {
+        return std::clamp(v, static_cast<double>(std::min(a, b)),
+                          static_cast<double>(std::max(a, b)));
+    };
+    const double px = x, py = y;
+    const double dx = px - along(px, line.x0, line.x1), dy = py - along(py, line.y0, line.y1);
+    return std::sqrt(dx * dx + dy * dy) * scale;
+}
+
+}  // namespace
+
+GridPoint* GridEditor::hitCorner(GridQuad& quad, std::int32_t x, std::int32_t y) const {
+    if (GridPoint* corner = quad.HitCorner(x, y, scaleNum_, scaleDen_)) return corner;
+    // At 1:1 every mark lies within the corner's own reach, and below it the marks shrink into
+    // it. Above 1:1 a mark is drawn apart from its corner (16 screen pixels at 4x), and pressing
+    // it must grab the corner. The press is known to an image pixel only: a pixel's diagonal on
+    // the screen is allowed for that.
+    if (scaleNum_ <= scaleDen_ || quad.nx < 1 || quad.ny < 1) return nullptr;
+    const double scale = static_cast<double>(scaleNum_) / static_cast<double>(scaleDen_);
+    const double reach = kCornerGrabPixels + std::sqrt(2.0) * scale;
+    for (const CornerMark& mark : CornerMarksOf(quad))
+        for (const OverlayPrimitive& arm : mark.arms)
+            if (screenDistance(arm, x, y, scale) <= reach)
+                for (GridPoint* corner : {&quad.TL, &quad.TR, &quad.BL, &quad.BR})
+                    if (*corner == mark.corner) return corner;
+    return nullptr;
+}
+
 bool GridEditor::startCornerDrag(std::int32_t x, std::int32_t y, bool shift) {
     for (std::int32_t qx = 0; qx < grid_.parameters.quadsX && qx < kMaxQuadsX; ++qx) {
         for (std::int32_t qy = 0; qy < grid_.parameters.quadsY && qy < kMaxQuadsY; ++qy) {
-            GridPoint* corner = grid_.quad(qx, qy).HitCorner(x, y, scaleNum_, scaleDen_);
+            GridPoint* corner = hitCorner(grid_.quad(qx, qy), x, y);
             if (corner == nullptr) continue;
             makeCurrent(qx, qy);
             HideOverlay(true);
             // Border-only while dragging unless "Drag Full Grid" is on.
             currentQuad().fullDisplay = grid_.parameters.dragFullGrid;
+            // At 1:1 the corner jumps to the pointer, as it always has. At other zooms a screen
+            // pixel is not an image pixel, and a jump of the grab distance would move the quad
+            // by many image pixels: the corner keeps its offset from the pointer instead.
+            const GridPoint press{x, y};
             if (shift) {
                 quadDrag_ = corner;
-                dragLast_ = *corner;
+                dragLast_ = oneToOne() ? *corner : press;
             } else {
                 cornerDrag_ = corner;
-                *corner = {x, y};
+                grabOffset_ = oneToOne() ? GridPoint{} : GridPoint{corner->x - x, corner->y - y};
+                *corner = {addClamped(x, grabOffset_.x), addClamped(y, grabOffset_.y)};
             }
             ShowOverlay(true);
             return true;
@@ -240,7 +279,8 @@ std::optional<ScrollPosition> GridEditor::MouseMove(std::int32_t wx, std::int32_
             shape_.x1 = x;
             shape_.y1 = y;
         }
-        if (cornerDrag_ != nullptr) *cornerDrag_ = {x, y};
+        if (cornerDrag_ != nullptr)
+            *cornerDrag_ = {addClamped(x, grabOffset_.x), addClamped(y, grabOffset_.y)};
         if (quadDrag_ != nullptr) {
             const std::int64_t dx = static_cast<std::int64_t>(x) - dragLast_.x;
             const std::int64_t dy = static_cast<std::int64_t>(y) - dragLast_.y;

@@ -66,6 +66,9 @@ struct GridPaneTexts {
     std::string intensity;
 };
 
+// How near, in screen pixels, a press must come to a corner or its mark to grab it.
+inline constexpr double kCornerGrabPixels = 4.0;
+
 class GridEditor {
 public:
     // The image is the document's; it must outlive the editor or be replaced with SetImage.
@@ -173,6 +176,10 @@ private:
     void redrawChangedSpots(GridQuad& quad);
     void paint(const OverlayFigure& figure);
     void makeCurrent(std::int32_t qx, std::int32_t qy);
+    bool oneToOne() const { return scaleNum_ == scaleDen_; }
+    // The corner of `quad` a press at (x, y) grabs: within 4 screen pixels of the corner or,
+    // above 1:1, of its drawn mark.
+    GridPoint* hitCorner(GridQuad& quad, std::int32_t x, std::int32_t y) const;
     bool startCornerDrag(std::int32_t x, std::int32_t y, bool shift);
     void selectSpotAt(std::int32_t x, std::int32_t y);
     void finishGridDrag();
@@ -192,6 +199,7 @@ private:
     GridPoint* cornerDrag_ = nullptr;
     GridPoint* quadDrag_ = nullptr;
     GridPoint dragLast_;
+    GridPoint grabOffset_;  // the dragged corner's offset from the pointer
     GridPoint panAnchor_;
     bool panning_ = false;
     EditorCursor cursor_ = EditorCursor::Arrow;

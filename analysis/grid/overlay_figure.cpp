@@ -66,18 +66,9 @@ bool onBorder(const GridQuad& quad, std::int32_t col, std::int32_t row) {
     return col < 1 || row < 1 || col >= quad.nx - 1 || row >= quad.ny - 1;
 }
 
-// Each corner mark is an "L" of two 8-pixel lines from a point 4 pixels outside the corner.
 void appendCornerMarks(const GridQuad& q, OverlayFigure& out) {
-    const auto mark = [&out](GridPoint c, int sx, int sy) {
-        const std::int64_t ox = static_cast<std::int64_t>(c.x) + 4 * sx;
-        const std::int64_t oy = static_cast<std::int64_t>(c.y) + 4 * sy;
-        out.primitives.push_back(line(OverlayPenKind::Highlight, ox, oy, ox - 8 * sx, oy));
-        out.primitives.push_back(line(OverlayPenKind::Highlight, ox, oy, ox, oy - 8 * sy));
-    };
-    mark(q.TL, -1, -1);
-    if (q.nx > 1) mark(q.TR, 1, -1);
-    if (q.ny > 1) mark(q.BL, -1, 1);
-    if (q.nx > 1 && q.ny > 1) mark(q.BR, 1, 1);
+    for (const CornerMark& mark : CornerMarksOf(q))
+        for (const OverlayPrimitive& arm : mark.arms) out.primitives.push_back(arm);
 }
 
 std::size_t spotIndex(const GridQuad& q, std::int32_t col, std::int32_t row) {
@@ -86,6 +77,22 @@ std::size_t spotIndex(const GridQuad& q, std::int32_t col, std::int32_t row) {
 }
 
 }  // namespace
+
+std::vector<CornerMark> CornerMarksOf(const GridQuad& q) {
+    // Each mark is an "L" of two 8-pixel lines from a point 4 pixels outside the corner.
+    const auto mark = [](GridPoint c, int sx, int sy) {
+        const std::int64_t ox = static_cast<std::int64_t>(c.x) + 4 * sx;
+        const std::int64_t oy = static_cast<std::int64_t>(c.y) + 4 * sy;
+        return CornerMark{c,
+                          {line(OverlayPenKind::Highlight, ox, oy, ox - 8 * sx, oy),
+                           line(OverlayPenKind::Highlight, ox, oy, ox, oy - 8 * sy)}};
+    };
+    std::vector<CornerMark> marks = {mark(q.TL, -1, -1)};
+    if (q.nx > 1) marks.push_back(mark(q.TR, 1, -1));
+    if (q.ny > 1) marks.push_back(mark(q.BL, -1, 1));
+    if (q.nx > 1 && q.ny > 1) marks.push_back(mark(q.BR, 1, 1));
+    return marks;
+}
 
 OverlayPen PenOf(OverlayPenKind kind, bool inverted) {
     switch (kind) {

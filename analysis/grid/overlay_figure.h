@@ -60,6 +60,13 @@ struct OverlayFigure {
 // skipped, their shownFlags untouched.
 using OverlayClip = Box;
 
+// The corner marks of a quad that DrawQuad draws: the corner and the two lines of its "L".
+struct CornerMark {
+    GridPoint corner;
+    OverlayPrimitive arms[2];
+};
+std::vector<CornerMark> CornerMarksOf(const GridQuad& quad);
+
 // Appends the quad's outlines: spots (border spots only when fullDisplay is 0), backgrounds when
 // fullDisplay is 1, the Marked crosses and the corner marks, and records each drawn spot's flags
 // in shownFlags. Returns 0 for a quad without spots, else 1 (also when clipped away).

@@ -102,15 +102,16 @@ void appendChannel(std::string& row, const ChannelStatistics& c) {
         row += "\t" + integer(v);
 }
 
+// No well first, then the user's mark or saturation, then nothing measured.
 int flagsOf(const SpotResult& spot) {
     if ((spot.flags & Excluded) != 0) return kGenePixFlagAbsent;
     if ((spot.flags & Marked) != 0 || spot.saturated) return kGenePixFlagBad;
+    if (spot.outsideScans()) return kGenePixFlagNotFound;
     return kGenePixFlagGood;
 }
 
 void appendRatios(std::string& row, const ChannelStatistics& red, const ChannelStatistics& green,
-                  const SpotResult& spot) {
-    const RatioStatistics& r = spot.ratios;
+                  const RatioStatistics& r, int flags) {
     for (const std::optional<double>& v :
          {r.ratioOfMedians, r.ratioOfMeans, r.medianOfRatios, r.meanOfRatios, r.ratiosSd,
           r.regressionRatio, r.regressionR2})
@@ -125,7 +126,7 @@ void appendRatios(std::string& row, const ChannelStatistics& red, const ChannelS
           green.meanMinusBackground(), red.totalIntensity, green.totalIntensity})
         row += "\t" + integer(v);
     row += "\t" + decimal(SpotSnr(red)) + "\t" + decimal(SpotSnr(green));
-    row += "\t" + integer(flagsOf(spot)) + "\t0\t0";
+    row += "\t" + integer(flags) + "\t0\t0";
 }
 
 std::string resultRow(const LayeredImage& image, const SpotResult& spot, std::int32_t spotRadius) {
@@ -139,7 +140,7 @@ std::string resultRow(const LayeredImage& image, const SpotResult& spot, std::in
     row += "\t" + micrometres(image.PixelsToLengthX(2 * spotRadius));
     appendChannel(row, red);
     appendChannel(row, green);
-    appendRatios(row, red, green, spot);
+    appendRatios(row, red, green, spot.ratios, flagsOf(spot));
     return row + kEol;
 }
 

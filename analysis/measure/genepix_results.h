@@ -21,8 +21,9 @@ const std::array<const char*, kGenePixColumnCount>& GenePixColumnNames();
 
 // Flags column values.
 inline constexpr int kGenePixFlagGood = 0;
-inline constexpr int kGenePixFlagBad = -100;    // a marked spot, or a saturated one when flagged
-inline constexpr int kGenePixFlagAbsent = -75;  // an excluded spot (no well)
+inline constexpr int kGenePixFlagBad = -100;      // a marked spot, or a saturated one when flagged
+inline constexpr int kGenePixFlagAbsent = -75;    // an excluded spot (no well)
+inline constexpr int kGenePixFlagNotFound = -50;  // a spot with a well but no pixel in the scans
 
 struct GenePixImageFile {
     std::string path;

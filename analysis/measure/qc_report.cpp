@@ -62,6 +62,10 @@ struct QuadTally {
             ++row.excluded;
             return;
         }
+        if (s.outsideScans()) {
+            ++row.outside;
+            return;
+        }
         ++row.measured;
         if ((s.flags & Marked) != 0) ++row.marked;
         bool saturated = false;
@@ -290,7 +294,7 @@ std::string tableRow(const QuadQc& q, int layers, bool flagged) {
                           : "<tr><th scope=\"row\">" + std::to_string(q.block) + "</th><td>" +
                                 std::to_string(q.qx + 1) + "</td><td>" + std::to_string(q.qy + 1) +
                                 "</td>";
-    for (std::int64_t v : {q.spots, q.measured, q.marked, q.excluded, q.saturated})
+    for (std::int64_t v : {q.spots, q.measured, q.marked, q.excluded, q.outside, q.saturated})
         s += "<td>" + std::to_string(v) + "</td>";
     if (flagged) s += "<td>" + std::to_string(q.flaggedSaturated) + "</td>";
     for (int k = 0; k < layers; ++k)
@@ -304,7 +308,8 @@ std::string quadTable(const SpotResults& results) {
     const int layers = results.layerCount;
     std::string s =
         "<table id=\"quad-table\">\n<thead><tr><th>Block</th><th>Quad X</th><th>Quad "
-        "Y</th><th>Spots</th><th>Measured</th><th>Marked</th><th>Excluded</th><th>Saturated</th>";
+        "Y</th><th>Spots</th><th>Measured</th><th>Marked</th><th>Excluded</th><th>Outside</th>"
+        "<th>Saturated</th>";
     const bool flagged = results.saturatedPercent.has_value();
     if (flagged) s += "<th>Flagged saturated</th>";
     for (int k = 0; k < layers; ++k) s += "<th>Median SNR " + std::to_string(k) + "</th>";
@@ -369,6 +374,13 @@ std::string geometrySection(const SpotGrid& grid, const GridQuad& current,
     return s + "</table>\n";
 }
 
+std::string provenanceSection(const QcReportInfo& info) {
+    std::string s = "<table class=\"keys\" id=\"provenance\">\n";
+    s += row("Program", std::string("Orvane ") + ORVANE_VERSION);
+    for (const auto& [key, value] : info.settings) s += row(key, value);
+    return s + "</table>\n";
+}
+
 constexpr const char* kStyle =
     "body{font-family:sans-serif;margin:24px;color:#222}"
     ".row{display:flex;flex-wrap:wrap;column-gap:40px;align-items:flex-start}"
@@ -409,13 +421,16 @@ std::string QcReportHtml(const LayeredImage& image, const SpotGrid& grid,
          "</section>\n";
     s += "<section id=\"snr-section\">\n<h2>SNR per layer</h2>\n" + snrPlot(results) +
          "</section>\n</div>\n";
-    s += "<section id=\"quads-section\">\n<h2>Quads</h2>\n<p>Measured: spots with a well. "
+    s += "<section id=\"quads-section\">\n<h2>Quads</h2>\n<p>Measured: spots with a well in the "
+         "scans. Outside: spots with a well but no pixel in the scans, flagged Not Found. "
          "Saturated: measured spots with a % Sat. above 0 in any layer. Median SNR over the "
          "measured spots. % found: measured spots whose % &gt; B+2SD is at least " +
          std::to_string(kFoundPercent) + ". " + flaggedSaturatedNote(results) +
          "The numbers are those of the GenePix Results file "
          "of the same grid and scans.</p>\n" +
          quadTable(results) + "</section>\n";
+    s += "<section id=\"provenance-section\">\n<h2>How this was made</h2>\n" +
+         provenanceSection(info) + "</section>\n";
     return s + "</body>\n</html>\n";
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/progress.h"
@@ -26,7 +27,8 @@ inline constexpr std::int64_t kFoundPercent = 70;
 struct QuadQc {
     std::int32_t qx = -1, qy = -1, block = 0;
     std::int64_t spots = 0;             // every spot of the quad
-    std::int64_t measured = 0;          // spots with a well (not excluded)
+    std::int64_t measured = 0;          // spots with a well (not excluded) in the scans
+    std::int64_t outside = 0;           // spots with a well but no pixel in the scans (Not Found)
     std::int64_t marked = 0;            // measured spots marked (bit 1)
     std::int64_t excluded = 0;          // spots without a well
     std::int64_t saturated = 0;         // measured spots with "% Sat." above 0 in any layer
@@ -38,11 +40,14 @@ struct QuadQc {
 // One row per quad with results (in block order), then the summary row over all of them.
 std::vector<QuadQc> SummariseQuads(const SpotResults& results);
 
-// The names shown for the scans (as given on the command line) and the grid file.
+// The names shown for the scans (as given on the command line) and the grid file, and how the
+// grid was made: (key, value) pairs such as a workflow's steps with their options, shown in the
+// order given under "How this was made" after the program's version.
 struct QcReportInfo {
     std::vector<std::string> scanNames;
     std::string gridName;
     std::optional<double> flagSaturatedPercent;  // flag saturated spots (FlagSaturatedSpots)
+    std::vector<std::pair<std::string, std::string>> settings;
 };
 
 // The page for measured results.

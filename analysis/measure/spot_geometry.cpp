@@ -34,6 +34,16 @@ SpotAreas SpotAreasAt(GridPoint centre, const SpotGeometry& g, std::int32_t roun
     return areas;
 }
 
+ScanCover ScanCoverOf(const LayeredImage& image, const SpotAreas& areas) {
+    const ImageLayer& layer = image.layers[0];  // every layer has the first one's size
+    const Box& b = areas.data;
+    if (b.left >= 0 && b.top >= 0 && b.right <= layer.width && b.bottom <= layer.height)
+        return ScanCover::Inside;
+    // Only spots at the edge are sampled; a disc's box may reach out where the disc does not.
+    std::int64_t sum = 0;
+    return SampleArea(sum, image, b, 0, areas.kind) == 0 ? ScanCover::Outside : ScanCover::Partly;
+}
+
 void RequireGridDisplay(ToolKind tool, const GridQuad& currentQuad) {
     if (tool != ToolKind::Grid || currentQuad.defined == 0)
         throw CoreError("Please define / load grid and select grid display.");

@@ -35,6 +35,11 @@ struct SpotAreas {
 // The areas of a spot centred at `centre`; `roundCells` of the spot's own quad gives the kind.
 SpotAreas SpotAreasAt(GridPoint centre, const SpotGeometry& geometry, std::int32_t roundCells);
 
+// Where a spot's data area lies against the scans: wholly inside, reaching beyond their edge, or
+// with no pixel inside them (nothing can be measured there).
+enum class ScanCover : std::uint8_t { Inside, Partly, Outside };
+ScanCover ScanCoverOf(const LayeredImage& image, const SpotAreas& areas);
+
 // Throws CoreError("Please define / load grid and select grid display.") unless the tool is
 // Grid and the current quad is defined.
 void RequireGridDisplay(ToolKind tool, const GridQuad& currentQuad);

@@ -16,19 +16,41 @@ std::optional<SpotMA> SpotMAOf(const SpotResult& spot, int layerCount) {
     return SpotMA{std::log2(red / green), 0.5 * std::log2(red * green)};
 }
 
-std::vector<double> PlotTicks(const PlotRange& range, int count) {
-    std::vector<double> ticks;
-    const double span = range.max - range.min;
-    if (!(span > 0.0) || !std::isfinite(span) || count < 1) return ticks;
-    const double rough = span / count;
+namespace {
+
+// The round step (1, 2 or 5 times a power of ten) next to `step` above (up) or below it.
+double roundStep(double rough, bool up) {
     const double power = std::pow(10.0, std::floor(std::log10(rough)));
-    double step = power;
-    for (const double factor : {1.0, 2.0, 5.0, 10.0}) {
-        step = factor * power;
-        if (step >= rough) break;
+    if (up) {
+        for (const double factor : {1.0, 2.0, 5.0})
+            if (factor * power >= rough) return factor * power;
+        return 10.0 * power;
     }
+    for (const double factor : {5.0, 2.0, 1.0})
+        if (factor * power < rough) return factor * power;
+    return 0.5 * power;
+}
+
+std::vector<double> ticksEvery(const PlotRange& range, double step) {
+    std::vector<double> ticks;
     for (double t = std::ceil(range.min / step) * step; t <= range.max + step * 1e-9; t += step)
         ticks.push_back(std::fabs(t) < step * 1e-9 ? 0.0 : t);
+    return ticks;
+}
+
+}  // namespace
+
+std::vector<double> PlotTicks(const PlotRange& range, int count) {
+    const double span = range.max - range.min;
+    if (!(span > 0.0) || !std::isfinite(span) || count < 1) return {};
+    // A round step can leave a narrow range with one tick; a finer one gives an axis its scale.
+    const std::size_t fewest = static_cast<std::size_t>(std::min(count, kFewestPlotTicks));
+    double step = roundStep(span / count, true);
+    std::vector<double> ticks = ticksEvery(range, step);
+    while (ticks.size() < fewest) {
+        step = roundStep(step, false);
+        ticks = ticksEvery(range, step);
+    }
     return ticks;
 }
 

@@ -25,7 +25,8 @@ struct PlotRange {
 };
 
 // Tick values at a 1, 2 or 5 times a power of ten step, at most about `count` of them, inside
-// [min, max].
+// [min, max]; never fewer than min(count, kFewestPlotTicks).
+inline constexpr int kFewestPlotTicks = 3;
 std::vector<double> PlotTicks(const PlotRange& range, int count);
 
 struct SpotPlotData {

@@ -124,6 +124,7 @@ SpotResults MeasureSpotResults(const LayeredImage& image, const SpotGrid& grid,
                 const SpotAreas areas = SpotAreasAt(spot.centre, geometry, quad.roundCells);
                 measureSpot(image, layers, areas, detail,
                             buffers[static_cast<std::size_t>(threadNumber())], spot);
+                if (layers > 0) spot.cover = ScanCoverOf(image, areas);
             }
             progress.message(progressText);
         }
@@ -156,11 +157,35 @@ std::vector<std::string> SpotResultsColumns(int layerCount) {
     return columns;
 }
 
+std::string SpotFlagWords(std::uint8_t flags) {
+    // The selection is the table's own row selection, never a state of the spot's results.
+    static constexpr std::pair<std::uint8_t, const char*> kWords[] = {
+        {Marked, "marked"}, {Excluded, "no well"}, {Highlighted, "highlighted"}};
+    std::string words;
+    for (const auto& [bit, word] : kWords) {
+        if ((flags & bit) == 0) continue;
+        if (!words.empty()) words += ',';
+        words += word;
+    }
+    return words;
+}
+
+std::string SpotStateWords(const SpotResult& spot) {
+    std::string words = SpotFlagWords(spot.flags);
+    const auto add = [&words](const char* word) {
+        if (!words.empty()) words += ',';
+        words += word;
+    };
+    if (spot.outsideScans()) add("not found");
+    if (spot.saturated) add("saturated");
+    return words;
+}
+
 std::vector<std::string> SpotResultsCells(const SpotResult& spot, int layerCount) {
     std::vector<std::string> cells = {std::to_string(spot.block),
                                       std::to_string(spot.col + 1),
                                       std::to_string(spot.row + 1),
-                                      SpotFlagsCell(spot),
+                                      SpotStateWords(spot),
                                       cellText(spot.id),
                                       cellText(spot.name)};
     for (int k = 0; k < layerCount && k < kMaxLayers; ++k) {
@@ -202,7 +227,7 @@ void WriteSpotResultsTable(const std::string& path, const SpotResults& results) 
 }
 
 bool IsSpotNotFound(const SpotResult& spot, int layerCount, const NotFoundRule& rule) {
-    if (!spot.measured() || layerCount <= 0) return false;
+    if (!spot.measured() || spot.outsideScans() || layerCount <= 0) return false;
     int below = 0;
     for (int k = 0; k < layerCount && k < kMaxLayers; ++k)
         below += static_cast<double>(spot.channels[static_cast<std::size_t>(k)].percentAbove2Sd) <
@@ -232,25 +257,18 @@ std::int32_t FlagSaturatedSpots(SpotResults& results, double percent) {
     return flagged;
 }
 
-std::string SpotFlagsCell(const SpotResult& spot) {
-    std::string cell = std::to_string(static_cast<unsigned>(spot.flags));
-    if (spot.saturated) cell += cell.empty() ? "saturated" : ",saturated";
-    return cell;
-}
-
 MarkNotFoundResult MarkSpotsNotFound(SpotGrid& grid, const SpotResults& results,
                                      const NotFoundRule& rule) {
     MarkNotFoundResult result;
     for (const SpotResult& spot : results.spots) {
-        if (!spot.measured()) continue;
+        if (!spot.measured() || spot.outsideScans()) continue;
         ++result.measured;
         if (!IsSpotNotFound(spot, results.layerCount, rule)) continue;
         GridQuad& quad = grid.quad(spot.qx, spot.qy);
         if (!quad.ValidSpot(spot.col, spot.row)) continue;
         std::uint8_t& flags = quad.Flags(spot.col, spot.row);
-        if ((flags & Marked) != 0) continue;
         flags = static_cast<std::uint8_t>(flags | Marked);
-        ++result.marked;
+        ++result.notFound;
     }
     return result;
 }
@@ -279,9 +297,39 @@ std::int32_t HighlightSpots(SpotGrid& grid, const std::vector<SpotIndex>& spots)
     return count;
 }
 
+OutsideScansCount CountSpotsOutsideScans(const LayeredImage& image, const SpotGrid& grid,
+                                         const GridQuad& currentQuad) {
+    OutsideScansCount count;
+    if (image.layerCount < 1) return count;
+    const GridParameters& p = grid.parameters;
+    const SpotGeometry geometry = SpotGeometry::Of(currentQuad);
+    for (std::int32_t qy = 0; qy < p.quadsY; ++qy)
+        for (std::int32_t qx = 0; qx < p.quadsX; ++qx) {
+            if (!grid.InUse(qx, qy)) continue;
+            const GridQuad& quad = grid.quad(qx, qy);
+            for (std::int32_t sy = 0; sy < p.cellsY; ++sy)
+                for (std::int32_t sx = 0; sx < p.cellsX; ++sx) {
+                    if (!quad.ValidSpot(sx, sy) || (quad.Flags(sx, sy) & Excluded) != 0) continue;
+                    const SpotAreas areas =
+                        SpotAreasAt(*quad.SpotCentre(sx, sy), geometry, quad.roundCells);
+                    const ScanCover cover = ScanCoverOf(image, areas);
+                    count.partly += cover == ScanCover::Partly;
+                    count.wholly += cover == ScanCover::Outside;
+                }
+        }
+    return count;
+}
+
+std::string OutsideScansWarning(const OutsideScansCount& count) {
+    if (count.partly + count.wholly == 0) return "";
+    return std::to_string(count.partly + count.wholly) +
+           " spots lie wholly or partly outside the scans (" + std::to_string(count.wholly) +
+           " wholly: flagged Not Found)";
+}
+
 std::string MarkNotFoundMessage(const MarkNotFoundResult& result) {
     char text[64];
-    std::snprintf(text, sizeof text, "Marked %d of %d spots.", static_cast<int>(result.marked),
+    std::snprintf(text, sizeof text, "Marked %d of %d spots.", static_cast<int>(result.notFound),
                   static_cast<int>(result.measured));
     return text;
 }

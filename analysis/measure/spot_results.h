@@ -12,6 +12,7 @@
 #include "base/progress.h"
 #include "document/layered_image.h"
 #include "grid/spot_grid.h"
+#include "measure/spot_geometry.h"
 #include "measure/spot_statistics.h"
 
 namespace orvane {
@@ -31,11 +32,14 @@ struct SpotResult {
     std::string id, name;           // the slide map's UID and description; empty without a map
     std::array<ChannelStatistics, kMaxLayers> channels{};  // the first layerCount are set
     RatioStatistics ratios;  // layer 0 over layer 1; all empty with one layer
+    ScanCover cover = ScanCover::Inside;
     bool saturated = false;  // flagged by FlagSaturatedSpots
 
     SpotIndex index() const { return {qx, qy, col, row}; }
     // Excluded spots (no well) are listed with their flags but take no part in marking.
     bool measured() const { return (flags & Excluded) == 0; }
+    // A spot with a well but no pixel in the scans: Not Found, whatever its zeros say.
+    bool outsideScans() const { return measured() && cover == ScanCover::Outside; }
 };
 
 struct SpotResults {
@@ -68,6 +72,14 @@ std::optional<double> SpotSnr(const ChannelStatistics& c);
 // "%.3f", or "Error" where the value is undefined (none or not finite), as GenePix writes it.
 std::string FormatResultDecimal(std::optional<double> value);
 
+// A spot's states as the table's Flags cell writes them: "marked", "no well" and "highlighted"
+// in that order, comma-separated; empty for none. The selection is never a flag.
+std::string SpotFlagWords(std::uint8_t flags);
+// The Flags cell of a spot: its flag words, then "not found" for a spot with a well that has no
+// pixel inside the scans (flagged -50 in the GenePix file), then "saturated" for a spot
+// FlagSaturatedSpots flagged (-100 in the GenePix file).
+std::string SpotStateWords(const SpotResult& spot);
+
 // The Spot Results table: tab-separated, one header line, then one line per spot in the order of
 // `results`, every line ending in "\n". Values are written as the GenePix Results file writes the
 // same quantity; IDs and names have tabs and line breaks replaced by blanks.
@@ -78,8 +90,19 @@ std::string SpotResultsTableText(const SpotResults& results);
 // Writes the table to `path` through a ResultFile: the file appears complete or not at all.
 void WriteSpotResultsTable(const std::string& path, const SpotResults& results);
 
+// Spots with a well whose data area lies partly or wholly outside the scans.
+struct OutsideScansCount {
+    std::int64_t partly = 0;
+    std::int64_t wholly = 0;
+};
+OutsideScansCount CountSpotsOutsideScans(const LayeredImage& image, const SpotGrid& grid,
+                                         const GridQuad& currentQuad);
+// "N spots lie wholly or partly outside the scans (W wholly: flagged Not Found)"; empty for none.
+std::string OutsideScansWarning(const OutsideScansCount& count);
+
 // Mark Spots Not Found: a measured spot is not found when its "% > B+2SD" is below
 // `minPercent` (equal is not below) in every loaded layer, or with `anyLayer` in any of them.
+// Spots outside the scans are left alone: nothing was measured to judge them by.
 inline constexpr double kDefaultNotFoundPercent = 70.0;
 struct NotFoundRule {
     double minPercent = kDefaultNotFoundPercent;
@@ -88,11 +111,12 @@ struct NotFoundRule {
 bool IsSpotNotFound(const SpotResult& spot, int layerCount, const NotFoundRule& rule);
 
 struct MarkNotFoundResult {
-    std::int32_t marked = 0;    // spots marked that were not marked before
-    std::int32_t measured = 0;  // spots that are not excluded
+    std::int32_t notFound = 0;  // spots the rule finds, whether they were marked before or not
+    std::int32_t measured = 0;  // spots with a well that lie in the scans
 };
 // Sets bit 1 (Marked) of every spot the rule finds in `results` (measured on this grid); other
-// marks and flags stay as they are.
+// marks and flags stay as they are. The count does not depend on earlier marks, so the program
+// and orvane-batch report the same numbers for the same grid.
 MarkNotFoundResult MarkSpotsNotFound(SpotGrid& grid, const SpotResults& results,
                                      const NotFoundRule& rule);
 // "Marked %d of %d spots."
@@ -112,8 +136,6 @@ inline constexpr double kDefaultSaturatedPercent = 10.0;
 bool IsSpotSaturated(const SpotResult& spot, int layerCount, double percent);
 // Flags every saturated spot of `results` and records the threshold; returns how many it flagged.
 std::int32_t FlagSaturatedSpots(SpotResults& results, double percent);
-// The Flags cell of the Spot Results table.
-std::string SpotFlagsCell(const SpotResult& spot);
 
 // The threshold's range, as the dialog and orvane-batch check it.
 inline constexpr double kMinNotFoundPercent = 0.0;

@@ -26,12 +26,50 @@ std::string fixed1(double v) {
     return text;
 }
 
+// The length of the well-formed UTF-8 sequence at the start of `text`, or 0 (RFC 3629: no
+// overlong forms, no surrogates, nothing above U+10FFFF).
+std::size_t utf8SequenceLength(std::string_view text) {
+    const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    std::size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        length = 3;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        length = 4;
+    else
+        return 0;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+    if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
+    for (std::size_t i = 2; i < length; ++i)
+        if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
+    return length;
+}
+
+constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
+
 }  // namespace
 
 std::string XmlEscaped(std::string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (char c : text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            const std::size_t length = utf8SequenceLength(text.substr(i));
+            if (length == 0) {
+                out += kReplacementCharacter;
+            } else {
+                out += text.substr(i, length);
+                i += length - 1;
+            }
+            continue;
+        }
         switch (c) {
         case '&': out += "&amp;"; break;
         case '<': out += "&lt;"; break;

@@ -9,7 +9,8 @@
 
 namespace orvane {
 
-// Text with & < > " ' escaped for XML and HTML alike.
+// Text with & < > " ' escaped for XML and HTML alike. The page declares UTF-8: a byte that is not
+// part of a well-formed UTF-8 sequence (a file name in another encoding) becomes U+FFFD.
 std::string XmlEscaped(std::string_view text);
 
 // A number as a tick label: the shortest of up to 4 significant digits ("0.5", "-2", "1e+04").

@@ -5,6 +5,7 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "base/core_error.h"
 #include "base/text_numbers.h"
@@ -127,6 +128,45 @@ void checkGeometry(const ZoneExtent& e, const PrintJobParameters& job) {
         throw CoreError(kPinCountMessage);
 }
 
+// The grid counts a file declares itself; -1 where it says nothing (the process-wide values
+// then come from an earlier file or the defaults, and cannot tell a truncated map).
+struct DeclaredGrid {
+    std::int32_t spotCols = -1, spotRows = -1, quadCols = -1, quadRows = -1;
+};
+
+DeclaredGrid declaredGrid(std::istream& in, const PrintJobParameters& job) {
+    PrintJobParameters probe = job;
+    probe.grid_spot_ncols = probe.grid_spot_nrows = -1;
+    probe.grid_quad_ncols = probe.grid_quad_nrows = -1;
+    std::ostringstream ignored;  // the real read already reported the file's lines
+    ReadParameters(in, nullptr, parameterTable(probe), kMapParameterLimit, ignored);
+    return {probe.grid_spot_ncols, probe.grid_spot_nrows, probe.grid_quad_ncols,
+            probe.grid_quad_nrows};
+}
+
+std::string countPair(std::int64_t x, std::int64_t y) {
+    return std::to_string(x) + " x " + std::to_string(y);
+}
+
+// A file that is no map (a text file, a results table) has no zone line and would give a grid
+// of no spots; one cut short prints fewer cells or quads than its own job declares. Either
+// would silently replace a good grid, so both are refused, naming what is missing.
+void checkComplete(const ZoneExtent& e, const PrintJobParameters& job, const DeclaredGrid& d) {
+    if (e.spotsX == 0) throw CoreError(kMapNoZonesMessage);
+    if (!(job.grid_step_x > 0.0) || !(job.grid_step_y > 0.0)) throw CoreError(kMapStepsMessage);
+    const bool cellsDeclared = d.spotCols > 0 && d.spotRows > 0;
+    if (cellsDeclared && (e.spotsX < d.spotCols || e.spotsY < d.spotRows))
+        throw CoreError("Incomplete slide map: its zone lines reach " +
+                        countPair(e.spotsX, e.spotsY) + " cells of the " +
+                        countPair(d.spotCols, d.spotRows) + " its print job declares.");
+    const std::int64_t quadsX = job.pins_x * e.blockCols, quadsY = job.pins_y * e.blockRows;
+    const bool quadsDeclared = d.quadCols > 0 && d.quadRows > 0;
+    if (quadsDeclared && (quadsX < d.quadCols || quadsY < d.quadRows))
+        throw CoreError("Incomplete slide map: its zone lines reach " + countPair(quadsX, quadsY) +
+                        " quads of the " + countPair(d.quadCols, d.quadRows) +
+                        " its print job declares.");
+}
+
 // The map's grid; the spot and background diameters are Load Map's defaults.
 MapLayout layoutOf(const ZoneExtent& e, const PrintJobParameters& job) {
     MapLayout m;
@@ -212,10 +252,13 @@ MapLayout ReadMap(std::istream& in, PrintJobParameters& job, std::ostream& diagn
     const std::istream::pos_type start = in.tellg();
     if (start == std::istream::pos_type(-1)) throw CoreError("Unable to open file.");
     ReadParameters(in, nullptr, parameterTable(job), kMapParameterLimit, diagnostics);
+    rewind(in, start);
+    const DeclaredGrid declared = declaredGrid(in, job);
 
     rewind(in, start);
     const ZoneExtent extent = scanZones(in);
     checkGeometry(extent, job);
+    checkComplete(extent, job, declared);
     MapLayout layout = layoutOf(extent, job);
     layout.slideMap =
         std::make_shared<SlideMap>(layout.quadsX, layout.quadsY, layout.cellsX, layout.cellsY);

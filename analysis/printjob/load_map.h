@@ -26,6 +26,10 @@ inline constexpr const char* kPinAssignmentMessage = "Parse error - pin assignme
 inline constexpr const char* kZoneIndexMessage = "Parse error - negative index in zone line.";
 inline constexpr const char* kPinCountMessage =
     "Parse error - pins_x or pins_y outside the pin table (4x8).";
+inline constexpr const char* kMapNoZonesMessage =
+    "Not a slide map: the file has no zone lines, so it defines neither cells nor quads.";
+inline constexpr const char* kMapStepsMessage =
+    "Incomplete slide map: the spot steps grid_step_x and grid_step_y must be above 0.";
 
 // "pin_x# %d, pin_y# %d, well_uid: %[^,], well_descr: %s"
 struct PinLine {
@@ -59,7 +63,9 @@ struct MapLayout {
 
 // Reads a map over a seekable stream: ReadParameters (no listing, at most 100 parameters) into
 // `job`, then the zone pass, the geometry checks and the map pass. A failed check throws
-// CoreError with its message (the job parameters keep what the file gave them).
+// CoreError with its message (the job parameters keep what the file gave them). Besides the
+// limits, a file with no zone line, with steps that are not above 0, or whose zone lines reach
+// fewer cells or quads than its own grid_spot_* and grid_quad_* lines declare, is refused.
 MapLayout ReadMap(std::istream& in, PrintJobParameters& job, std::ostream& diagnostics = std::cout);
 
 // Opens `path` and runs ReadMap; "Unable to open file." when it cannot be opened.

@@ -40,10 +40,9 @@ ZoomScale ZoomScale::Fit(std::int32_t imageWidth, std::int32_t imageHeight, std:
     ZoomScale fit = std::int64_t{viewWidth} * imageHeight <= std::int64_t{viewHeight} * imageWidth
                         ? ZoomScale(viewWidth, imageWidth)
                         : ZoomScale(viewHeight, imageHeight);
-    const ZoomScale smallest = Power(kMinExponent), largest = Power(kMaxExponent);
-    if (fit < smallest) return smallest;
-    if (largest < fit) return largest;
-    return fit;
+    // No lower limit: a scan too large for 1/64 (a 1 um slide fits at about 1/91) still fits.
+    const ZoomScale largest = Power(kMaxExponent);
+    return largest < fit ? largest : fit;
 }
 
 std::int64_t ZoomScale::ToScreen(std::int64_t x) const { return floorDiv(x * num_, den_); }
@@ -67,11 +66,24 @@ std::int64_t ZoomScale::ContentSize(std::int64_t size) const {
     return ToScreen(size);
 }
 
+namespace {
+
+// A step changes the scale by at least this factor: from a fit scale just beside a power of two
+// (6.2% against 6.25%) the step goes on to the next one.
+constexpr double kSmallestStep = 1.25;
+
+bool farEnough(const ZoomScale& a, const ZoomScale& b) {
+    const double ratio = a.value() / b.value();
+    return ratio >= kSmallestStep || ratio <= 1.0 / kSmallestStep;
+}
+
+}  // namespace
+
 ZoomScale ZoomScale::StepIn(const ZoomScale& fit) const {
     ZoomScale best = *this;
     bool found = false;
     const auto consider = [&](const ZoomScale& candidate) {
-        if (*this < candidate && (!found || candidate < best)) {
+        if (*this < candidate && farEnough(candidate, *this) && (!found || candidate < best)) {
             best = candidate;
             found = true;
         }
@@ -85,7 +97,7 @@ ZoomScale ZoomScale::StepOut(const ZoomScale& fit) const {
     ZoomScale best = *this;
     bool found = false;
     const auto consider = [&](const ZoomScale& candidate) {
-        if (candidate < *this && (!found || best < candidate)) {
+        if (candidate < *this && farEnough(candidate, *this) && (!found || best < candidate)) {
             best = candidate;
             found = true;
         }

@@ -1,5 +1,6 @@
 // The zoom of an image view: its scale as an exact fraction, the zoom steps (powers of two from
-// 1/64 to 16 and the fit scale), and the mapping between screen and image pixels.
+// 1/64 to 16 and the fit scale, which may lie below 1/64), and the mapping between screen and
+// image pixels.
 #pragma once
 
 #include <cstdint>
@@ -24,7 +25,8 @@ public:
     // 2^exponent.
     static ZoomScale Power(int exponent);
     // The largest scale at which an image of imageWidth x imageHeight fits a viewport of
-    // viewWidth x viewHeight, within 1/64 .. 16; 1:1 for an empty image or viewport.
+    // viewWidth x viewHeight, at most 16 (below 1/64 when the image needs it); 1:1 for an empty
+    // image or viewport.
     static ZoomScale Fit(std::int32_t imageWidth, std::int32_t imageHeight, std::int32_t viewWidth,
                          std::int32_t viewHeight);
 
@@ -46,8 +48,8 @@ public:
     // The number of screen pixels an image of `size` pixels takes.
     std::int64_t ContentSize(std::int64_t size) const;
 
-    // The zoom steps: the nearest power of two or the fit scale above (below) this one; this
-    // scale itself when there is none.
+    // The zoom steps: the nearest power of two or the fit scale above (below) this one that
+    // differs from it by a factor of at least 1.25; this scale itself when there is none.
     ZoomScale StepIn(const ZoomScale& fit) const;
     ZoomScale StepOut(const ZoomScale& fit) const;
 

@@ -29,6 +29,16 @@ const char* failureText(HidReadResult result) {
     }
 }
 
+constexpr const char* kTimeLimitText = "the time limit passed before the controller was done";
+
+// Milliseconds from now until t, rounded up so that a wait never ends just before it; 0 when
+// t has passed.
+int millisecondsUntil(HidLink::Clock::time_point t) {
+    const auto left = t - HidLink::Clock::now();
+    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
+    return static_cast<int>(std::clamp<long long>(ms, 0, kReadTimeoutMs));
+}
+
 }  // namespace
 
 CommandReport makeCommandReport(int axis, int mode, int32_t a, int32_t v, int32_t n,
@@ -130,33 +140,34 @@ bool HidLink::tryDevice(const HidDeviceInfo& info, uint32_t vendorId, uint32_t p
     return true;
 }
 
+HidReadResult HidLink::readUntil(uint8_t* buffer, Clock::time_point limit) {
+    if (!waitHook_)
+        return device_->read(buffer, caps_.inputReportByteLength, millisecondsUntil(limit));
+    // The same limit in all, cut into slices so that the hook runs in between.
+    for (;;) {
+        waitHook_();
+        const int slice = std::min(millisecondsUntil(limit), kWaitSliceMs);
+        const HidReadResult result = device_->read(buffer, caps_.inputReportByteLength, slice);
+        if (result != HidReadResult::Timeout || slice < kWaitSliceMs) return result;
+    }
+}
+
 void HidLink::readStatus() {
     if (!device_) {
         // Closed or broken: no stale report is ever decoded.
         diagnose("ReadFile: ");
         throw ReadErrorEx();
     }
+    const Clock::time_point readLimit = Clock::now() + std::chrono::milliseconds(kReadTimeoutMs);
+    const bool callerLimits = deadline_ && *deadline_ < readLimit;
+    if (callerLimits && Clock::now() >= *deadline_) throw TimeoutEx(kTimeLimitText);
     std::vector<uint8_t> buffer(std::max<std::size_t>(kMinReadBuffer, caps_.inputReportByteLength),
                                 0);
-    HidReadResult result = HidReadResult::Timeout;
-    if (!waitHook_) {
-        result = device_->read(buffer.data(), caps_.inputReportByteLength, kReadTimeoutMs);
-    } else {
-        // The same time-out in all, cut into slices so that the hook runs in between.
-        using Clock = std::chrono::steady_clock;
-        const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kReadTimeoutMs);
-        for (;;) {
-            waitHook_();
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now())
-                    .count();
-            const int slice = static_cast<int>(std::clamp<long long>(left, 0, kWaitSliceMs));
-            result = device_->read(buffer.data(), caps_.inputReportByteLength, slice);
-            if (result != HidReadResult::Timeout || slice < kWaitSliceMs) break;
-        }
-    }
+    const HidReadResult result = readUntil(buffer.data(), callerLimits ? *deadline_ : readLimit);
     diagnose("ReadFile: ");
     diagnose("WaitForSingleObject: ");
+    // The caller's limit came first: the device may well be alive, so it stays open.
+    if (result == HidReadResult::Timeout && callerLimits) throw TimeoutEx(kTimeLimitText);
     if (result != HidReadResult::Ok) {
         diagnose(failureText(result));
         close();

@@ -2,9 +2,11 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "hid_backend.h"
@@ -78,6 +80,12 @@ public:
     // (a command is never half written). An empty hook restores plain blocking reads.
     void setWaitHook(std::function<void()> hook);
 
+    // A caller's time limit for the reads that follow: a read that would have to wait beyond it
+    // throws TimeoutEx instead, leaving the device open and the status of the last report.
+    // Nothing clears it but another call (with nothing: no limit).
+    using Clock = std::chrono::steady_clock;
+    void setDeadline(std::optional<Clock::time_point> deadline) { deadline_ = deadline; }
+
     HidCaps caps() const { return caps_; }
     uint8_t sentCount() const { return sentCount_; }
     void setSentCount(uint8_t count) { sentCount_ = count; }
@@ -86,6 +94,7 @@ public:
 private:
     void diagnose(const std::string& label) const;
     bool tryDevice(const HidDeviceInfo& info, uint32_t vendorId, uint32_t productId);
+    HidReadResult readUntil(uint8_t* buffer, Clock::time_point limit);
 
     std::unique_ptr<HidBackend> backend_;
     std::unique_ptr<HidDevice> device_;
@@ -94,6 +103,7 @@ private:
     StatusReport status_;
     std::function<void(const std::string&)> hook_;
     std::function<void()> waitHook_;
+    std::optional<Clock::time_point> deadline_;
 };
 
 }  // namespace arx

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "hid_link.h"
@@ -14,6 +16,7 @@
 namespace arx {
 
 // Every operation taking an axis throws RobotParEx for an axis outside 1..3 and touches nothing.
+// Lengths are motor steps; the controller reports positions in 24 bits.
 class RobotControl {
 public:
     // Virtual, so that an object handed out by the factory can be deleted through this interface.
@@ -35,7 +38,11 @@ public:
     virtual int aim(int axis) = 0;
     // The home flag of the axis (reads one status report).
     virtual bool hSensorState(int axis) = 0;
-    // Commands one ramped motion; returns the displacement commanded, user direction.
+    // Commands one ramped motion; returns the displacement commanded, user direction. Throws
+    // RobotParEx, sending nothing, when the command's fields cannot carry the motion (ramp
+    // length, speed and offset byte 0..255, 1..16777216 full-speed periods), and for an ordinary
+    // (non-homing) move whose target leaves the reported range -2^23..2^23-1 or the record's
+    // travel limits.
     virtual int move(int axis, int steps, int rampOffset = 0, bool rise = false,
                      bool homing = false, int velocity = 0) = 0;
     // Waits until the controller's queue is empty.
@@ -67,6 +74,18 @@ public:
     void setGPO(unsigned int output, bool state) override;
     bool getStopButton() override;
 
+    // The waits with a time limit: when it passes they throw TimeoutEx, leaving the device open
+    // (the controller goes on with its queue; a new init resynchronises).
+    using TimeLimit = std::chrono::nanoseconds;
+    void waitdone(TimeLimit limit);
+    void flush(TimeLimit limit);
+    bool home(int axis, TimeLimit limit);
+
+    // Receives homing's flag messages (the axis, the text); without one they go to the
+    // process's standard output.
+    using MessageSink = std::function<void(int axis, const std::string& text)>;
+    void setMessageSink(MessageSink sink) { sink_ = std::move(sink); }
+
     // Closes the device handles; a new init opens the controller again.
     void close();
     // Whether the last init succeeded and close has not been called since; a read failure
@@ -81,11 +100,16 @@ public:
 private:
     bool checkFlag(int index, bool expected, const char* message) const;
     void syncAimToPosition();
+    // Throws RobotParEx unless an ordinary move to this device position fits.
+    void checkTarget(int axis, int64_t deviceTarget) const;
+    template <class Wait>
+    auto withDeadline(TimeLimit limit, Wait wait);
 
     HidLink link_;
     RobotControlPar par_;
     std::array<int32_t, 3> aim_{};
     bool initialised_ = false;
+    MessageSink sink_;
 };
 
 class RobotControlFactory {

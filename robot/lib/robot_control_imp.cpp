@@ -1,6 +1,7 @@
 // RobotControlImp: init, waiting, motion with its speed halving, homing in three passes.
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "robot_control.h"
 
@@ -29,6 +30,42 @@ int64_t rampSteps(int64_t a, int64_t v) {
 }
 
 bool allDone(const StatusReport& s) { return s.done[0] && s.done[1] && s.done[2]; }
+
+// Positions come back in 24 bits: an ordinary move must end within them.
+constexpr int64_t kLowestPosition = -(int64_t{1} << 23);
+constexpr int64_t kHighestPosition = (int64_t{1} << 23) - 1;
+
+[[noreturn]] void refuseMove(int axis, const std::string& why) {
+    throw RobotParEx("move on axis " + std::to_string(axis) + ": " + why);
+}
+
+std::string range(int64_t low, int64_t high) {
+    return std::to_string(low) + ".." + std::to_string(high);
+}
+
+// Refuses a command whose 8-bit fields or loop counts cannot hold the motion: the controller
+// would run another one than the library books.
+void checkCommandFits(int axis, int64_t a, int64_t v, int64_t n, int32_t rampOffset) {
+    if (a > kMaxCommandByte) {
+        refuseMove(axis, "ramp length " + std::to_string(a) + " does not fit the command (" +
+                             range(1, kMaxCommandByte) + ")");
+    }
+    if (v > kMaxCommandByte) {
+        refuseMove(axis, "speed " + std::to_string(v) + " does not fit the command (" +
+                             range(1, kMaxCommandByte) + ")");
+    }
+    const int64_t offsetByte = rampOffset / a + 1;
+    if (offsetByte < 0 || offsetByte > kMaxCommandByte) {
+        refuseMove(axis, "rampOffset " + std::to_string(rampOffset) + " gives offset byte " +
+                             std::to_string(offsetByte) + " (rampOffset / " + std::to_string(a) +
+                             " + 1), which does not fit the command (" + range(0, kMaxCommandByte) +
+                             ")");
+    }
+    if (n > kMaxPeriods) {
+        refuseMove(axis, std::to_string(n) + " full-speed periods do not fit the command (" +
+                             range(1, kMaxPeriods) + ")");
+    }
+}
 
 }  // namespace
 
@@ -75,28 +112,28 @@ void RobotControlImp::flush() {
 }
 
 bool RobotControlImp::idle(int axis) {
-    axisIndex(axis);
+    axisIndex(axis, "idle");
     link_.send(makeCommandReport(axis, IDLE_FLAG, 0, 0, 0, 0));
     return true;
 }
 
 int RobotControlImp::coord(int axis) {
-    const int i = axisIndex(axis);
+    const int i = axisIndex(axis, "coord");
     link_.readStatus();
     return link_.status().position[i];
 }
 
-int RobotControlImp::aim(int axis) { return aim_[axisIndex(axis)]; }
+int RobotControlImp::aim(int axis) { return aim_[axisIndex(axis, "aim")]; }
 
 bool RobotControlImp::hSensorState(int axis) {
-    const int i = axisIndex(axis);
+    const int i = axisIndex(axis, "hSensorState");
     link_.readStatus();
     return link_.status().homeFlag[i];
 }
 
 int RobotControlImp::move(int axis, int steps, int rampOffset, bool rise, bool homing,
                           int velocity) {
-    const int i = axisIndex(axis);
+    const int i = axisIndex(axis, "move");
     const bool reversed = par_.flagdir[i] == NEGATIVE;
     // 64-bit: the distance of INT_MIN steps and the product a*v*v must not overflow.
     int64_t dist = reversed ? -int64_t{steps} : int64_t{steps};
@@ -109,7 +146,7 @@ int RobotControlImp::move(int axis, int steps, int rampOffset, bool rise, bool h
     if (homing) mode |= DECEL_FLAG | CRESET_FLAG;
     int64_t v = velocity != 0 ? velocity : asSigned(homing ? par_.v_home_s[i] : par_.v_max[i]);
     // A speed of 0 or less has no motion to command: refuse it before anything is sent.
-    if (v <= 0) throw RobotParEx();
+    if (v <= 0) refuseMove(axis, "speed " + std::to_string(v) + " must be 1..255");
     int64_t a = asSigned(par_.accel[i]);
     if (a > dist - v) a = dist - v;
     int32_t d = 0;
@@ -117,29 +154,72 @@ int RobotControlImp::move(int axis, int steps, int rampOffset, bool rise, bool h
         // Halve the speed until the two ramps leave at least one full-speed period.
         while (dist - rampSteps(a, v) < v) v /= 2;
         const int64_t n = (dist - rampSteps(a, v)) / v;
-        // Beyond this the loop counts would wrap and the axis travel another distance than booked.
-        if (n > kMaxPeriods) throw RobotParEx();
+        checkCommandFits(axis, a, v, n, rampOffset);
         const CommandReport report =
             makeCommandReport(axis, mode, static_cast<int32_t>(a), static_cast<int32_t>(v),
                               static_cast<int32_t>(n), rampOffset);
-        link_.send(report);
         d = report.displacement;
+        // 32-bit wrap-around as the controller counts: a displacement of 2^31 is INT_MIN.
+        if (mode & DIR_FLAG) d = wrapNegate(d);
+        // A homing motion ends at the flag, where the count resets: its target means nothing.
+        if (!homing) checkTarget(axis, int64_t{aim_[i]} + d);
+        link_.send(report);
     }
-    // 32-bit wrap-around as the controller counts: a displacement of 2^31 is INT_MIN.
-    if (mode & DIR_FLAG) d = wrapNegate(d);
     aim_[i] = wrapAdd(aim_[i], d);
     return reversed ? wrapNegate(d) : d;
 }
 
+void RobotControlImp::checkTarget(int axis, int64_t deviceTarget) const {
+    const int i = axis - AXIS_BASE;
+    if (deviceTarget < kLowestPosition || deviceTarget > kHighestPosition) {
+        refuseMove(axis, "target " + std::to_string(deviceTarget) +
+                             " (device steps) lies outside the positions the controller reports (" +
+                             range(kLowestPosition, kHighestPosition) + ")");
+    }
+    const int64_t userTarget = par_.flagdir[i] == NEGATIVE ? -deviceTarget : deviceTarget;
+    if (userTarget < par_.travel_min[i] || userTarget > par_.travel_max[i]) {
+        refuseMove(axis, "target " + std::to_string(userTarget) +
+                             " lies outside the travel limits " +
+                             range(par_.travel_min[i], par_.travel_max[i]));
+    }
+}
+
 bool RobotControlImp::checkFlag(int index, bool expected, const char* message) const {
     if (link_.status().homeFlag[index] == expected) return true;
-    std::fputs(message, stdout);
-    std::fflush(stdout);
+    if (sink_) {
+        sink_(index + AXIS_BASE, message);
+    } else {
+        std::fputs(message, stdout);
+        std::fflush(stdout);
+    }
     return false;
 }
 
+template <class Wait>
+auto RobotControlImp::withDeadline(TimeLimit limit, Wait wait) {
+    // The limit ends with the operation, however it ends.
+    struct Clear {
+        HidLink& link;
+        ~Clear() { link.setDeadline(std::nullopt); }
+    } clear{link_};
+    link_.setDeadline(HidLink::Clock::now() + limit);
+    return wait();
+}
+
+void RobotControlImp::waitdone(TimeLimit limit) {
+    withDeadline(limit, [this] { waitdone(); });
+}
+
+void RobotControlImp::flush(TimeLimit limit) {
+    withDeadline(limit, [this] { flush(); });
+}
+
+bool RobotControlImp::home(int axis, TimeLimit limit) {
+    return withDeadline(limit, [this, axis] { return home(axis); });
+}
+
 bool RobotControlImp::home(int axis) {
-    const int i = axisIndex(axis);
+    const int i = axisIndex(axis, "home");
     const int32_t far = asSigned(par_.maxstep[i]);
     const int fast = asSigned(par_.v_home_f[i]);
     const int slow = asSigned(par_.v_home_s[i]);

@@ -17,10 +17,20 @@ reads -1000 after move(AY, 1000) from 0). move() never goes further than asked: 
 the ramp's minimum (at most v steps, 128 with the default v_max) is not sent and returns 0, a
 longer one may be shortened a few steps; aim() keeps account of what was really commanded.
 
+What the controller cannot carry is refused before anything is sent, with RobotParEx naming
+what was wrong: speeds and ramp lengths beyond a command's byte, targets outside the 24-bit
+positions the controller reports (-8388608..8388607), targets outside a record's travel limits
+(RobotControlPar.set_travel_limits), parameters out of range ("v_max of axis 1 must be 1..255,
+not 1000").
+
 Waiting. waitdone(), flush(), init(), home() and the status reads wait for the controller with
 the interpreter lock released, so other threads run, and Ctrl-C raises KeyboardInterrupt within
-a second (the controller goes on with its queue; a new init() resynchronises). A controller
-that stops answering for 6 s raises ReadErrorEx.
+a second (the controller goes on with its queue; a new init() resynchronises). waitdone(),
+flush() and home() take a timeout in seconds: TimeoutEx (a ReadErrorEx and a TimeoutError)
+when it passes. A controller that stops answering for 6 s raises ReadErrorEx. Homing messages
+go to sys.stdout and, as warnings, to the logger "arxusb".
+
+Stage puts millimetres, go-to moves and travel limits over a RobotControl for lab scripts.
 
 Each class wraps one library object named by its pointer string (attribute "this"). Objects a
 constructor makes belong to the instance ("thisown" is 1) and are deleted with it; pointers the
@@ -29,11 +39,18 @@ with a pointer string alone wraps that object without taking it over (this is ho
 out objects): RobotControlPar(other) copies a record, RobotControlPar(other.this) does not.
 """
 
+import difflib
+import logging
+import math
 import re
 import struct
 import textwrap
 
 import _arxusb
+
+# Homing messages are logged as warnings here; a script's logging configuration decides where
+# they go (without one, they are not printed twice: sys.stdout already has them).
+logging.getLogger("arxusb").addHandler(logging.NullHandler())
 
 # A pointer string as _arxusb writes it: "_", the address bytes in memory order as lowercase
 # hex, the type name.
@@ -124,32 +141,36 @@ class RobotControl(_Wrapper):
         """
         return self._call("init", par)
 
-    def waitdone(self):
+    def waitdone(self, timeout=None):
         """Wait until the controller has taken every command, its queue is empty and all three
         axes are at rest.
 
-        Returns None. No time limit while the controller answers; other threads run meanwhile,
-        and Ctrl-C raises KeyboardInterrupt within a second (the controller goes on with its
-        queue; a new init() resynchronises).
+        timeout: seconds (above 0), or None for no limit. When it passes, TimeoutEx is raised
+            (a ReadErrorEx and a TimeoutError); the controller stays open and goes on with its
+            queue, a new init() resynchronises.
+        Returns None. Other threads run meanwhile, and Ctrl-C raises KeyboardInterrupt within a
+        second (the controller goes on with its queue; a new init() resynchronises).
         Raises ReadErrorEx: "no controller: init has not succeeded" before a successful init()
         (or after close()); otherwise the controller did not answer within 6 s or went away, and
         init() is needed.
         """
-        return self._call("waitdone")
+        return self._call("waitdone", timeout)
 
-    def home(self, axis):
+    def home(self, axis, timeout=None):
         """Home the axis against its home flag sensor.
 
         axis: AX, AY or AZ (1, 2, 3).
+        timeout: seconds for the whole homing, or None for no limit (see waitdone).
         Up to three homing passes over maxstep steps, fast (v_home_f) then slow (v_home_s), the
         last ending where the flag rises moving in the negative user direction; afterwards
         aim() of every axis equals its reported position.
         Returns 1 when every pass ended with the flag as expected, 0 when one did not: the axis
         is then NOT at home, and the pass's message (such as "ERROR pass 1! flag raised and flag
-        is 0!") is printed on standard output.
-        Raises RobotParEx (axis outside 1..3), ReadErrorEx, WriteErrorEx, KeyboardInterrupt.
+        is 0!") is written to sys.stdout and logged as a warning on the logger "arxusb".
+        Raises RobotParEx (axis outside 1..3), TimeoutEx, ReadErrorEx, WriteErrorEx,
+        KeyboardInterrupt.
         """
-        return self._call("home", axis)
+        return self._call("home", axis, timeout)
 
     def idle(self, axis):
         """Queue the idle command of the axis (after the commands sent before it).
@@ -196,8 +217,9 @@ class RobotControl(_Wrapper):
         rampOffset: sent in the command as rampOffset / a + 1; 0 for a plain move.
         rise, homing: a homing-mode motion (homing true) that the controller ends at the home
             flag's rising edge (rise true) or falling edge.
-        velocity: speed in the controller's velocity units, 1..255; 0 takes the record's v_max
-            (v_home_s when homing). It is halved until both speed ramps fit the distance.
+        velocity: speed in the controller's velocity units; 0 takes the record's v_max
+            (v_home_s when homing). It is halved until both speed ramps fit the distance, and
+            must then fit the command's byte (1..255).
         Returns the displacement commanded in motor steps, user direction, never more than
         asked: a move of at most v steps (the ramp's minimum: 128 with the default v_max), or
         on an axis whose accel is 0, is not sent and returns 0; a longer one is shortened to
@@ -205,19 +227,30 @@ class RobotControl(_Wrapper):
         from aim(), sign reversed on a NEGATIVE axis; aim() keeps every shortfall, so a series
         of such moves does not drift:
             robot.move(axis, par.get_flagdir(axis) * (target - robot.aim(axis)))
-        Raises RobotParEx (axis outside 1..3, a speed of 0 or less, a move too long for the
-        controller's counts), ReadErrorEx, WriteErrorEx, KeyboardInterrupt (Ctrl-C while it
-        waits for room in the controller's queue).
+        Raises RobotParEx, sending nothing and leaving aim() as it was: axis outside 1..3; a
+        command that cannot carry the motion (ramp length or speed outside 1..255, offset byte
+        rampOffset / a + 1 outside 0..255, more than 16777216 full-speed periods); an ordinary
+        (non-homing) move whose target leaves -8388608..8388607 device steps or the record's
+        travel limits. Also ReadErrorEx, WriteErrorEx, KeyboardInterrupt (Ctrl-C while it waits
+        for room in the controller's queue).
         """
         return self._call("move", axis, steps, rampOffset, rise, homing, velocity)
 
-    def flush(self):
+    def flush(self, timeout=None):
         """Wait until the controller's command queue is empty (the axes may still move).
 
+        timeout: seconds, or None for no limit (see waitdone).
         Returns None. Waits as waitdone() does, interruptible with Ctrl-C.
-        Raises ReadErrorEx as waitdone() does.
+        Raises TimeoutEx and ReadErrorEx as waitdone() does.
         """
-        return self._call("flush")
+        return self._call("flush", timeout)
+
+    def parameters(self):
+        """A copy of the object's parameter record (the one init() copied), no I/O.
+
+        Returns a new RobotControlPar; changing it changes nothing until it is given to init().
+        """
+        return self._call("parameters")
 
     def setGPO(self, output, state):
         """Set general-purpose output number `output` (0 .. 2**32-1) to `state` (truth value).
@@ -315,14 +348,14 @@ _arxusb.RobotControlFactory_swigregister(RobotControlFactory)
 # The per-axis members: what each means, in its units, with its defaults for X, Y, Z.
 _MEMBERS = (
     ("flagdir", "counting direction: POSITIVE (1) when move()'s user direction is the device's, "
-                "NEGATIVE (-1) when reversed (coord() and aim() then count against move()); "
-                "only -1 reverses. Defaults 1, -1, 1"),
-    ("accel", "upper bound of a move's ramp length a; 0 leaves the axis without motion. "
-              "Defaults 64"),
+                "NEGATIVE (-1) when reversed (coord() and aim() then count against move()). "
+                "Defaults 1, -1, 1"),
+    ("accel", "upper bound of a move's ramp length a, 0..255; 0 leaves the axis without "
+              "motion. Defaults 64"),
     ("v_max", "speed of an ordinary move, controller velocity units 1..255. Defaults 128"),
-    ("v_home_f", "speed of the fast homing pass, controller velocity units. Defaults 4"),
+    ("v_home_f", "speed of the fast homing pass, controller velocity units 1..255. Defaults 4"),
     ("v_home_s", "speed of the slow homing passes and of homing-mode moves, controller "
-                 "velocity units. Defaults 2"),
+                 "velocity units 1..255. Defaults 2"),
     ("maxstep", "travel requested in each homing pass, motor steps. Defaults 16777215"),
     ("homestep", "kept, copied and printed; no operation uses it. Defaults 8"),
 )
@@ -350,9 +383,9 @@ def _axis_accessors(member, meaning):
                    "\n\naxis: AX, AY or AZ (1, 2, 3). Returns an int.\n"
                    "Raises RobotParEx for an axis outside 1..3.")
     set_.__doc__ = (textwrap.fill("Set the axis' %s: %s." % (member, meaning), 76) +
-                    "\n\naxis: AX, AY or AZ (1, 2, 3); value: an int%s. Returns None.\n"
-                    "Raises RobotParEx for an axis outside 1..3 (the record is left "
-                    "unchanged)." % ("" if member == "flagdir" else " 0 .. 2**32-1"))
+                    "\n\naxis: AX, AY or AZ (1, 2, 3); value: an int in the range above. "
+                    "Returns None.\nRaises RobotParEx for an axis outside 1..3 or a value "
+                    "outside the range\n(the record is left unchanged).")
     return get, set_
 
 
@@ -379,6 +412,32 @@ class RobotControlPar(_Wrapper):
 
     def __copy__(self):
         return type(self)(self)
+
+    def __setattr__(self, name, value):
+        # A misspelt member (par.v_maks = 1) would otherwise be a silent new attribute.
+        if name not in ("this", "thisown") and not hasattr(type(self), name):
+            close = difflib.get_close_matches(name, dir(type(self)), 1)
+            raise AttributeError("%r object has no attribute %r%s" % (
+                type(self).__name__, name, " (did you mean %r?)" % close[0] if close else ""))
+        super(RobotControlPar, self).__setattr__(name, value)
+
+    def get_travel_limits(self, axis):
+        """The axis' travel limits: the lowest and highest target of an ordinary move, motor
+        steps in the user direction (as move() counts), inclusive.
+
+        axis: AX, AY or AZ. Returns (low, high), None for a side without a limit (the default).
+        Raises RobotParEx for an axis outside 1..3.
+        """
+        return _arxusb.RobotControlPar_get_travel_limits(self, axis)
+
+    def set_travel_limits(self, axis, low, high):
+        """Limit the axis' travel: move() then refuses, sending nothing, an ordinary move whose
+        target (user direction) lies outside low..high. Homing is not limited.
+
+        axis: AX, AY or AZ; low, high: ints (motor steps, user direction) or None for no limit.
+        Returns None. Raises RobotParEx for an axis outside 1..3 or low > high.
+        """
+        return _arxusb.RobotControlPar_set_travel_limits(self, axis, low, high)
 
     def printout(self):
         """Print the record on the process's standard output, eight lines per axis ("Axis 0"
@@ -412,9 +471,17 @@ _arxusb.RobotControlPar_swigregister(RobotControlPar)
 
 class _LibraryException(_Wrapper, Exception):
     """A library exception: a Python exception that also wraps the library's object. Its text
-    says what happened this time (args[0]) or, failing that, what the type means."""
+    says what happened this time (args[0]) or, failing that, what the type means.
+    Scripts raise them with a message of their own: UnreliableFlagEx("X did not home")."""
 
     description = ""
+
+    def __new__(cls, *args):
+        if len(args) == 1 and _is_pointer(args[0]):
+            return _Wrapper.__new__(cls, *args)
+        self = _Wrapper.__new__(cls)
+        self.args = args
+        return self
 
     def __str__(self):
         return self.args[0] if self.args else self.description
@@ -424,8 +491,8 @@ class _LibraryException(_Wrapper, Exception):
 
 
 class RobotParEx(_LibraryException):
-    """An axis number outside 1..3, or a motion that cannot be commanded."""
-    description = "axis number outside 1..3, or a motion that cannot be commanded"
+    """A parameter or motion the controller cannot carry; the text says which."""
+    description = "a parameter or motion the controller cannot carry"
     _new = _arxusb.new_RobotParEx
     _delete = _arxusb.delete_RobotParEx
 
@@ -448,13 +515,23 @@ class WriteErrorEx(_LibraryException):
 
 class UnreliableFlagEx(_LibraryException):
     """Never raised by the library; for scripts that treat a failed home() as an error:
-    if not robot.home(axis): raise arxusb.UnreliableFlagEx()"""
+    if not robot.home(axis): raise arxusb.UnreliableFlagEx("X did not home")"""
     description = "a home flag did not change as expected"
     _new = _arxusb.new_UnreliableFlagEx
     _delete = _arxusb.delete_UnreliableFlagEx
 
 
+class TimeoutEx(ReadErrorEx, TimeoutError):
+    """The timeout of waitdone(), flush() or home() passed. The controller stays open and goes
+    on with its queue; a new init() resynchronises. Caught by `except ReadErrorEx` and by
+    `except TimeoutError`."""
+    description = "the wait's time limit passed; the controller goes on with its queue"
+    _new = _arxusb.new_TimeoutEx
+    _delete = _arxusb.delete_TimeoutEx
+
+
 _arxusb.RobotParEx_swigregister(RobotParEx)
+_arxusb.TimeoutEx_swigregister(TimeoutEx)
 _arxusb.ReadErrorEx_swigregister(ReadErrorEx)
 _arxusb.WriteErrorEx_swigregister(WriteErrorEx)
 _arxusb.UnreliableFlagEx_swigregister(UnreliableFlagEx)
@@ -466,3 +543,163 @@ AZ = _arxusb.AZ
 NEGATIVE = _arxusb.NEGATIVE
 POSITIVE = _arxusb.POSITIVE
 cvar = _arxusb.cvar
+
+
+class HomingError(UnreliableFlagEx):
+    """Stage.home(): an axis did not home (a flag did not change as expected). Also caught by
+    `except UnreliableFlagEx`."""
+    description = "an axis did not home"
+
+
+# Positions come back from the controller in 24 bits.
+_LOWEST_POSITION, _HIGHEST_POSITION = -(1 << 23), (1 << 23) - 1
+_STAGE_AXES = (("x", AX), ("y", AY), ("z", AZ))
+
+
+def _move_shape(distance, speed, accel):
+    """The command move() sends for a distance (steps, >= 0): (a, v, n), or None when it sends
+    nothing. The same halving as the library's."""
+    a = min(accel, distance - speed)
+    if a < 1:
+        return None
+    while distance - a * speed * speed < speed:
+        speed //= 2
+    return a, speed, (distance - a * speed * speed) // speed
+
+
+class Stage(object):
+    """Millimetres over a RobotControl: absolute and relative moves in the user's direction,
+    positions with the direction signs applied, limits checked before anything is sent.
+
+        robot = arxusb.RobotControlImp()
+        robot.init()
+        stage = arxusb.Stage(robot, steps_per_mm=(200, 200, 400),
+                             limits_mm=((0, 120), (0, 80), (0, 30)))
+        stage.home()                  # Z, then X and Y; HomingError when one does not home
+        stage.move_to(x=10.5, y=20)   # queued; Z stays
+        stage.wait(timeout=30)
+        print(stage.position())       # (10.5, 20.0, 0.0)
+
+    steps_per_mm: motor steps per millimetre of X, Y and Z (numbers above 0).
+    limits_mm: per axis (low, high) in millimetres, or None for that axis (or for all): a
+        move_to() or move_by() with a target outside raises RobotParEx, and nothing is sent.
+    tick_s: the controller's tick in seconds, for estimate().
+    Targets are kept through aim(), so a series of moves does not drift; each lands within
+    one step of its target (a move the ramp would shorten is finished at speed 1).
+    """
+
+    def __init__(self, robot, steps_per_mm, limits_mm=None, tick_s=None):
+        self.robot = robot
+        self.steps_per_mm = tuple(float(s) for s in steps_per_mm)
+        if len(self.steps_per_mm) != 3 or not all(s > 0 and math.isfinite(s)
+                                                  for s in self.steps_per_mm):
+            raise ValueError("steps_per_mm must be three numbers above 0, not %r"
+                             % (steps_per_mm,))
+        self.limits_mm = tuple(limits_mm) if limits_mm is not None else (None, None, None)
+        if len(self.limits_mm) != 3 or any(limit is not None and not limit[0] <= limit[1]
+                                           for limit in self.limits_mm):
+            raise ValueError("limits_mm must be three (low, high) pairs or None, not %r"
+                             % (limits_mm,))
+        if tick_s is not None and not tick_s > 0:
+            raise ValueError("tick_s must be above 0, not %r" % (tick_s,))
+        self.tick_s = tick_s
+
+    def __repr__(self):
+        return "<arxusb.Stage steps_per_mm=%r limits_mm=%r>" % (self.steps_per_mm,
+                                                               self.limits_mm)
+
+    @staticmethod
+    def _sign(par, axis):
+        return -1 if par.get_flagdir(axis) == NEGATIVE else 1
+
+    def _plan(self, relative, x, y, z):
+        """[(axis, target, commanded)] in user-direction steps for the axes given; every limit
+        is checked here, before anything is sent."""
+        par = self.robot.parameters()
+        plan = []
+        for (name, axis), value in zip(_STAGE_AXES, (x, y, z)):
+            if value is None:
+                continue
+            per_mm = self.steps_per_mm[axis - 1]
+            now = self._sign(par, axis) * self.robot.aim(axis)
+            target = now + round(value * per_mm) if relative else round(value * per_mm)
+            limit = self.limits_mm[axis - 1]
+            if limit is not None and not limit[0] <= target / per_mm <= limit[1]:
+                raise RobotParEx("%s = %g mm lies outside the stage's limits %g..%g mm"
+                                 % (name, target / per_mm, limit[0], limit[1]))
+            low, high = par.get_travel_limits(axis)
+            device = self._sign(par, axis) * target
+            if (not _LOWEST_POSITION <= device <= _HIGHEST_POSITION
+                    or (low is not None and target < low) or (high is not None and target > high)):
+                raise RobotParEx("%s = %g mm (%d steps) lies outside the axis' travel"
+                                 % (name, target / per_mm, target))
+            plan.append((axis, target, now))
+        return plan
+
+    def _go(self, plan, speed):
+        for axis, target, now in plan:
+            rest = target - now - self.robot.move(axis, target - now, velocity=speed or 0)
+            if abs(rest) >= 2:  # at speed 1 a move is never shortened
+                self.robot.move(axis, rest, velocity=1)
+
+    def move_to(self, x=None, y=None, z=None, speed=None):
+        """Queue moves of the axes given to these positions, millimetres in the user direction
+        (axes left None stay). Returns at once; wait() waits for the motion.
+
+        speed: the controller's velocity units (1..255), None for the record's v_max.
+        Raises RobotParEx, sending nothing, for a target outside the stage's limits, the
+        record's travel limits or the controller's positions; the library's exceptions.
+        """
+        self._go(self._plan(False, x, y, z), speed)
+
+    def move_by(self, x=None, y=None, z=None, speed=None):
+        """Queue moves by these distances in millimetres from the commanded positions (aim), in
+        the user direction; otherwise as move_to()."""
+        self._go(self._plan(True, x, y, z), speed)
+
+    def position(self):
+        """(x, y, z) in millimetres, user direction, from a fresh status report of each axis."""
+        par = self.robot.parameters()
+        return tuple(self._sign(par, axis) * self.robot.coord(axis) / self.steps_per_mm[axis - 1]
+                     for _, axis in _STAGE_AXES)
+
+    def home(self, *axes, timeout=None):
+        """Home the axes given (AX, AY, AZ or "x", "y", "z"), in that order; none: Z, X, Y.
+
+        timeout: seconds for each axis, or None. Raises HomingError naming the axis when one
+        did not home (its message is also on sys.stdout and the logger "arxusb").
+        """
+        names = dict(_STAGE_AXES)
+        for axis in axes or (AZ, AX, AY):
+            number = names.get(str(axis).lower(), axis)
+            if not self.robot.home(number, timeout):
+                raise HomingError("%s did not home" % "XYZ"[number - 1])
+
+    def wait(self, timeout=None):
+        """Wait until every queued move has run (waitdone); TimeoutEx when timeout (seconds)
+        passes first."""
+        self.robot.waitdone(timeout)
+
+    def estimate(self, x=None, y=None, z=None, speed=None):
+        """Seconds that move_to() with these arguments will take from the commanded positions,
+        from the controller's ramp rules: each command ramps up over a*v ticks, runs n ticks at
+        full speed and ramps down over a*v ticks; the axes run together. Needs tick_s.
+
+        Raises ValueError without tick_s, RobotParEx as move_to() does (nothing is sent).
+        """
+        if self.tick_s is None:
+            raise ValueError("estimate() needs the controller's tick: Stage(..., tick_s=...)")
+        par = self.robot.parameters()
+        longest = 0
+        for axis, target, now in self._plan(False, x, y, z):
+            accel = par.get_accel(axis)
+            distance, ticks = abs(target - now), 0
+            for velocity in (speed or par.get_v_max(axis), 1):
+                shape = _move_shape(distance, velocity, accel)
+                if shape is None or (velocity == 1 and distance < 2):
+                    continue
+                a, v, n = shape
+                ticks += 2 * a * v + n
+                distance -= (a * v + n) * v
+            longest = max(longest, ticks)
+        return longest * self.tick_s

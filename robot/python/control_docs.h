@@ -19,14 +19,17 @@ found and is ready (aim() then equals the reported positions of all axes),
 Raises ReadErrorEx when the controller stops answering while init waits
 (6 s per status report), KeyboardInterrupt on Ctrl-C while it waits.)";
 
-constexpr const char* kWaitdoneDoc = R"(($module, self, /)
+constexpr const char* kWaitdoneDoc = R"(($module, self, timeout=None, /)
 --
 
 Wait until the controller has taken every command, its queue is empty and
 all three axes are at rest.
 
 self: {T}.
-Returns None. There is no time limit while the controller answers. The
+timeout: seconds (a number above 0), or None for no limit. When it passes,
+    TimeoutEx (a ReadErrorEx and a TimeoutError) is raised; the controller
+    is left open and goes on with its queue, a new init resynchronises.
+Returns None. Without a timeout there is no limit while it answers. The
 interpreter lock is released meanwhile (other threads run) and Ctrl-C
 raises KeyboardInterrupt within a second; the controller then goes on with
 its queue and the object keeps the state of the last report (a new init
@@ -36,22 +39,25 @@ successful init (or after close); otherwise the status report did not come
 within 6 s or the device went away, its handles are closed and init is
 needed.)";
 
-constexpr const char* kHomeDoc = R"(($module, self, axis, /)
+constexpr const char* kHomeDoc = R"(($module, self, axis, timeout=None, /)
 --
 
 Home the axis against its home flag sensor.
 
 self: {T}.
 axis: 1, 2 or 3 (AX, AY, AZ).
+timeout: seconds for the whole homing, or None for no limit (see waitdone).
 Waits until the controller is idle, then runs up to three homing-mode
 passes over maxstep steps: fast at v_home_f, slow at v_home_s, the last one
 ending where the flag rises while moving in the negative user direction.
 Afterwards aim() of every axis equals its reported position.
 Returns 1 when every pass ended with the flag as expected; 0 when one did
 not: the axis is then NOT at home, and the pass's message (such as
-"ERROR pass 1! flag raised and flag is 0!") is printed on standard output.
-Raises RobotParEx (axis outside 1..3, homing speed of 0), ReadErrorEx,
-WriteErrorEx, KeyboardInterrupt (Ctrl-C while it waits).)";
+"ERROR pass 1! flag raised and flag is 0!") is written to sys.stdout and
+logged as a warning on the logger "arxusb".
+Raises RobotParEx (axis outside 1..3, homing speeds the command cannot
+carry), TimeoutEx, ReadErrorEx, WriteErrorEx, KeyboardInterrupt (Ctrl-C
+while it waits).)";
 
 constexpr const char* kIdleDoc = R"(($module, self, axis, /)
 --
@@ -125,19 +131,33 @@ all and returns 0, and a longer one is shortened to (a*v + n)*v steps
 aim(), sign reversed on a NEGATIVE axis:
     robot.move(axis, flagdir * (target - robot.aim(axis)))
 aim() keeps every shortfall, so such go-to moves do not drift.
-Raises RobotParEx (axis outside 1..3, a speed of 0 or less, a move longer
-than the controller's counts), ReadErrorEx, WriteErrorEx, KeyboardInterrupt
-(Ctrl-C while it waits for room in the controller's queue).)";
+Raises RobotParEx, sending nothing and leaving aim() as it was, for an axis
+outside 1..3 and for a motion the command cannot carry: ramp length or
+speed (after halving) outside 1..255, an offset byte outside 0..255, more
+than 16777216 full-speed periods; and for an ordinary (non-homing) move
+whose target leaves the positions the controller reports (-8388608 ..
+8388607 device steps) or the record's travel limits (user direction).
+Also ReadErrorEx, WriteErrorEx, KeyboardInterrupt (Ctrl-C while it waits
+for room in the controller's queue).)";
 
-constexpr const char* kFlushDoc = R"(($module, self, /)
+constexpr const char* kFlushDoc = R"(($module, self, timeout=None, /)
 --
 
 Wait until the controller's command queue is empty (axes may still move).
 
 self: {T}.
-Returns None. Waits as waitdone() does: no time limit while the controller
-answers, the interpreter lock released, Ctrl-C raising KeyboardInterrupt.
-Raises ReadErrorEx as waitdone() does.)";
+timeout: seconds, or None for no limit (see waitdone).
+Returns None. Waits as waitdone() does: the interpreter lock released,
+Ctrl-C raising KeyboardInterrupt.
+Raises TimeoutEx and ReadErrorEx as waitdone() does.)";
+
+constexpr const char* kParametersDoc = R"(($module, self, /)
+--
+
+A copy of the object's parameter record (the one init copied), no I/O.
+
+self: {T}.
+Returns a new RobotControlPar, owned by the caller.)";
 
 constexpr const char* kSetGPODoc = R"(($module, self, output, state, /)
 --

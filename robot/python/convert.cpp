@@ -43,6 +43,7 @@ void* newException(PtrType type) {
     case PtrType::RobotParEx: return new arx::RobotParEx;
     case PtrType::ReadErrorEx: return new arx::ReadErrorEx;
     case PtrType::WriteErrorEx: return new arx::WriteErrorEx;
+    case PtrType::TimeoutEx: return new arx::TimeoutEx;
     default: return new arx::UnreliableFlagEx;
     }
 }

@@ -74,22 +74,31 @@ PyObject* raiseLibraryException(PtrType type, const char* text = nullptr);
 // error is already set.
 struct Interrupted {};
 
+// The text an exception carries, or null when it carries none.
+inline const char* textOf(const arx::ExceptionText& e) {
+    return e.text().empty() ? nullptr : e.text().c_str();
+}
+
 // Runs a library call; its exceptions become Python exceptions and never leave the module.
-// readErrorText, when given, is the text of a ReadErrorEx.
+// readErrorText, when given, is the text of a ReadErrorEx, and timeoutText that of a TimeoutEx.
 template <class Call>
-PyObject* guarded(Call&& call, const char* readErrorText = nullptr) {
+PyObject* guarded(Call&& call, const char* readErrorText = nullptr,
+                  const char* timeoutText = nullptr) {
     try {
         return call();
     } catch (const Interrupted&) {
         return nullptr;
-    } catch (const arx::RobotParEx&) {
-        return raiseLibraryException(PtrType::RobotParEx);
-    } catch (const arx::ReadErrorEx&) {
-        return raiseLibraryException(PtrType::ReadErrorEx, readErrorText);
-    } catch (const arx::WriteErrorEx&) {
-        return raiseLibraryException(PtrType::WriteErrorEx);
-    } catch (const arx::UnreliableFlagEx&) {
-        return raiseLibraryException(PtrType::UnreliableFlagEx);
+    } catch (const arx::RobotParEx& e) {
+        return raiseLibraryException(PtrType::RobotParEx, textOf(e));
+    } catch (const arx::TimeoutEx& e) {
+        return raiseLibraryException(PtrType::TimeoutEx, timeoutText ? timeoutText : textOf(e));
+    } catch (const arx::ReadErrorEx& e) {
+        return raiseLibraryException(PtrType::ReadErrorEx,
+                                     readErrorText ? readErrorText : textOf(e));
+    } catch (const arx::WriteErrorEx& e) {
+        return raiseLibraryException(PtrType::WriteErrorEx, textOf(e));
+    } catch (const arx::UnreliableFlagEx& e) {
+        return raiseLibraryException(PtrType::UnreliableFlagEx, textOf(e));
     } catch (const std::bad_alloc&) {
         return PyErr_NoMemory();
     } catch (const std::exception& e) {

@@ -33,6 +33,7 @@ void* destructObject(PtrType type, void* object) {
     case PtrType::ReadErrorEx: return destruct<arx::ReadErrorEx>(object);
     case PtrType::WriteErrorEx: return destruct<arx::WriteErrorEx>(object);
     case PtrType::UnreliableFlagEx: return destruct<arx::UnreliableFlagEx>(object);
+    case PtrType::TimeoutEx: return destruct<arx::TimeoutEx>(object);
     case PtrType::FlagDirArray:
     case PtrType::UnsignedArray: break;  // arrays belong to their record
     }

@@ -11,7 +11,7 @@ constexpr std::array<const char*, kPtrTypeCount> kTypeNames = {
     "_p_arx__RobotControl",    "_p_arx__RobotControlImp",  "_p_arx__RobotControlFactory",
     "_p_arx__RobotControlPar", "_p_arx__RobotParEx",       "_p_arx__ReadErrorEx",
     "_p_arx__WriteErrorEx",    "_p_arx__UnreliableFlagEx", "_p_arx__FLAG_DIR",
-    "_p_unsigned_int",
+    "_p_unsigned_int",         "_p_arx__TimeoutEx",
 };
 
 constexpr char kDigits[] = "0123456789abcdef";

@@ -20,8 +20,9 @@ enum class PtrType {
     UnreliableFlagEx,
     FlagDirArray,   // the flagdir member of a record
     UnsignedArray,  // any other per-axis member of a record
+    TimeoutEx,      // a ReadErrorEx: a caller's time limit passed
 };
-inline constexpr std::size_t kPtrTypeCount = 10;
+inline constexpr std::size_t kPtrTypeCount = 11;
 
 // The type name written after the address digits, e.g. "_p_arx__RobotControlPar".
 const char* typeName(PtrType type);

@@ -4,7 +4,9 @@
 
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -28,18 +30,19 @@ template <>
 struct Forms<Flavor::Interface> {
     static constexpr PtrType type = PtrType::RobotControl;
     static constexpr const char* init = "O|O:RobotControl_init";
-    static constexpr const char* waitdone = "O:RobotControl_waitdone";
-    static constexpr const char* home = "Oi:RobotControl_home";
+    static constexpr const char* waitdone = "O|O:RobotControl_waitdone";
+    static constexpr const char* home = "Oi|O:RobotControl_home";
     static constexpr const char* idle = "Oi:RobotControl_idle";
     static constexpr const char* coord = "Oi:RobotControl_coord";
     static constexpr const char* aim = "Oi:RobotControl_aim";
     static constexpr const char* hSensorState = "Oi:RobotControl_hSensorState";
     static constexpr const char* move = "Oii|iOOi:RobotControl_move";
-    static constexpr const char* flush = "O:RobotControl_flush";
+    static constexpr const char* flush = "O|O:RobotControl_flush";
     static constexpr const char* setGPO = "OOO:RobotControl_setGPO";
     static constexpr const char* getStopButton = "O:RobotControl_getStopButton";
     static constexpr const char* close = "O:RobotControl_close";
     static constexpr const char* state = "O:RobotControl_state";
+    static constexpr const char* parameters = "O:RobotControl_parameters";
     static constexpr const char* destroy = "O:delete_RobotControl";
     static constexpr const char* swigregister = "O:RobotControl_swigregister";
 };
@@ -48,18 +51,19 @@ template <>
 struct Forms<Flavor::Imp> {
     static constexpr PtrType type = PtrType::RobotControlImp;
     static constexpr const char* init = "O|O:RobotControlImp_init";
-    static constexpr const char* waitdone = "O:RobotControlImp_waitdone";
-    static constexpr const char* home = "Oi:RobotControlImp_home";
+    static constexpr const char* waitdone = "O|O:RobotControlImp_waitdone";
+    static constexpr const char* home = "Oi|O:RobotControlImp_home";
     static constexpr const char* idle = "Oi:RobotControlImp_idle";
     static constexpr const char* coord = "Oi:RobotControlImp_coord";
     static constexpr const char* aim = "Oi:RobotControlImp_aim";
     static constexpr const char* hSensorState = "Oi:RobotControlImp_hSensorState";
     static constexpr const char* move = "Oii|iOOi:RobotControlImp_move";
-    static constexpr const char* flush = "O:RobotControlImp_flush";
+    static constexpr const char* flush = "O|O:RobotControlImp_flush";
     static constexpr const char* setGPO = "OOO:RobotControlImp_setGPO";
     static constexpr const char* getStopButton = "O:RobotControlImp_getStopButton";
     static constexpr const char* close = "O:RobotControlImp_close";
     static constexpr const char* state = "O:RobotControlImp_state";
+    static constexpr const char* parameters = "O:RobotControlImp_parameters";
     static constexpr const char* destroy = "O:delete_RobotControlImp";
     static constexpr const char* swigregister = "O:RobotControlImp_swigregister";
 };
@@ -117,13 +121,42 @@ bool acquire(const PointerText& p, arx::RobotControl*& out) {
 enum class Returns { None, Int };
 enum class Kind { Init, Other };
 
+// A homing message, written where the script's own output goes (sys.stdout, so that
+// redirection and notebooks see it) and logged as a warning on the logger "arxusb". Runs with
+// the interpreter lock held; a failure here is reported as unraisable and the homing goes on.
+void emitHomingMessage(int axis, const std::string& text) {
+    PyObject* out = PySys_GetObject("stdout");  // borrowed
+    if (out == nullptr || out == Py_None) {
+        std::fputs(text.c_str(), stdout);
+        std::fflush(stdout);
+    } else {
+        PyObject* written = PyObject_CallMethod(out, "write", "s", text.c_str());
+        PyObject* flushed = written ? PyObject_CallMethod(out, "flush", nullptr) : nullptr;
+        Py_XDECREF(written);
+        Py_XDECREF(flushed);
+        if (flushed == nullptr) PyErr_WriteUnraisable(out);
+    }
+    std::string line = text;
+    std::erase_if(line, [](char c) { return c == '\r' || c == '\n'; });
+    PyObject* logging = PyImport_ImportModule("logging");
+    PyObject* logger = logging ? PyObject_CallMethod(logging, "getLogger", "s", "arxusb") : nullptr;
+    PyObject* logged = logger ? PyObject_CallMethod(logger, "warning", "sis", "homing axis %d: %s",
+                                                    axis, line.c_str())
+                              : nullptr;
+    if (logged == nullptr) PyErr_WriteUnraisable(logger);
+    Py_XDECREF(logged);
+    Py_XDECREF(logger);
+    Py_XDECREF(logging);
+}
+
 // Runs one library operation on the object with the interpreter lock released, so that other
 // Python threads go on while it waits for the controller. The controller's wait hook takes the
 // lock back about every kSignalInterval to run signal handlers: an exception from one (Ctrl-C's
 // KeyboardInterrupt) ends the wait where it stands, with the state of the last status report
 // (the controller goes on with its queue; a new init resynchronises).
 template <Flavor F, class Operation>
-PyObject* run(const PointerText& p, Kind kind, Returns returns, Operation operation) {
+PyObject* run(const PointerText& p, Kind kind, Returns returns, Operation operation,
+              const char* timeoutText = nullptr) {
     arx::RobotControl* control = nullptr;
     if (!acquire<F>(p, control)) return nullptr;
     const void* address = LiveObjects::addressOf(control);
@@ -143,6 +176,11 @@ PyObject* run(const PointerText& p, Kind kind, Returns returns, Operation operat
             lastCheck = Clock::now();
             if (handled < 0) throw Interrupted{};
         });
+        imp->setMessageSink([&](int axis, const std::string& text) {
+            PyEval_RestoreThread(thread);
+            emitHomingMessage(axis, text);
+            thread = PyEval_SaveThread();
+        });
     }
     try {
         result = operation(*control);
@@ -153,7 +191,10 @@ PyObject* run(const PointerText& p, Kind kind, Returns returns, Operation operat
     } catch (...) {
         failure = std::current_exception();
     }
-    if (imp != nullptr) imp->link().setWaitHook(nullptr);
+    if (imp != nullptr) {
+        imp->link().setWaitHook(nullptr);
+        imp->setMessageSink(nullptr);
+    }
     PyEval_RestoreThread(thread);
     // From here on control may be gone: a deletion asked for meanwhile happens now.
     liveObjects().release(address);
@@ -163,7 +204,47 @@ PyObject* run(const PointerText& p, Kind kind, Returns returns, Operation operat
             if (returns == Returns::None) Py_RETURN_NONE;
             return PyLong_FromLong(result);
         },
-        readErrorText);
+        readErrorText, timeoutText);
+}
+
+using TimeLimit = arx::RobotControlImp::TimeLimit;
+
+// A timeout argument: None (or absent) for no limit, else seconds above 0; an infinite one is
+// no limit either.
+bool readTimeout(PyObject* arg, std::optional<TimeLimit>& out) {
+    out.reset();
+    if (arg == nullptr || arg == Py_None) return true;
+    const double seconds = PyFloat_AsDouble(arg);
+    if (seconds == -1.0 && PyErr_Occurred()) return false;
+    if (std::isnan(seconds) || seconds <= 0) {
+        PyErr_Format(PyExc_ValueError,
+                     "timeout must be a number of seconds above 0 or None, not %R", arg);
+        return false;
+    }
+    if (std::isinf(seconds) || seconds > 1e9) return true;
+    out = std::chrono::duration_cast<TimeLimit>(std::chrono::duration<double>(seconds));
+    return true;
+}
+
+// "waitdone: not done within 2.5 s; the controller goes on with its queue (init resynchronises)".
+std::string timeoutText(const char* operation, const std::optional<TimeLimit>& limit) {
+    if (!limit) return {};
+    operation = std::strchr(operation, '_') + 1;  // "RobotControlImp_home" -> "home"
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "%s: not done within %g s; the controller goes on with its queue (init "
+                  "resynchronises)",
+                  operation, std::chrono::duration<double>(*limit).count());
+    return text;
+}
+
+// Runs a wait with its time limit: on a RobotControlImp, else (no limit can be set) plainly.
+template <class Plain, class Limited>
+long limitedWait(arx::RobotControl& c, const std::optional<TimeLimit>& limit, Plain plain,
+                 Limited limited) {
+    auto* imp = dynamic_cast<arx::RobotControlImp*>(&c);
+    if (limit && imp != nullptr) return limited(*imp, *limit);
+    return plain(c);
 }
 
 // Reads the object argument when it is the only pointer argument.
@@ -174,12 +255,10 @@ bool target(PyObject* arg, PointerText& p) {
 
 // The operations that take the object and an axis number.
 template <Flavor F, class Operation>
-PyObject* axisCall(PyObject* args, const char* form, Returns returns, Operation operation,
-                   bool prints = false) {
+PyObject* axisCall(PyObject* args, const char* form, Returns returns, Operation operation) {
     PyObject* self = nullptr;
     int axis = 0;
     if (!PyArg_ParseTuple(args, form, &self, &axis)) return nullptr;
-    if (prints) flushPythonStdout();
     PointerText p;
     if (!target<F>(self, p)) return nullptr;
     return run<F>(p, Kind::Other, returns,
@@ -215,20 +294,65 @@ PyObject* init(PyObject*, PyObject* args) {
     });
 }
 
+// waitdone and flush: the object and an optional timeout.
+template <Flavor F, class Plain, class Limited>
+PyObject* waitCall(PyObject* args, const char* form, Plain plain, Limited limited) {
+    PyObject* self = nullptr;
+    PyObject* timeoutArg = nullptr;
+    std::optional<TimeLimit> limit;
+    PointerText p;
+    if (!PyArg_ParseTuple(args, form, &self, &timeoutArg) || !readTimeout(timeoutArg, limit) ||
+        !target<F>(self, p)) {
+        return nullptr;
+    }
+    const std::string text = timeoutText(nameOf(form), limit);
+    return run<F>(
+        p, Kind::Other, Returns::None,
+        [&](arx::RobotControl& c) { return limitedWait(c, limit, plain, limited); }, text.c_str());
+}
+
 template <Flavor F>
 PyObject* waitdone(PyObject*, PyObject* args) {
-    return plainCall<F>(args, Forms<F>::waitdone, Returns::None, [](arx::RobotControl& c) {
-        c.waitdone();
-        return 0L;
-    });
+    return waitCall<F>(
+        args, Forms<F>::waitdone,
+        [](arx::RobotControl& c) {
+            c.waitdone();
+            return 0L;
+        },
+        [](arx::RobotControlImp& c, TimeLimit limit) {
+            c.waitdone(limit);
+            return 0L;
+        });
 }
 
 template <Flavor F>
 PyObject* flush(PyObject*, PyObject* args) {
-    return plainCall<F>(args, Forms<F>::flush, Returns::None, [](arx::RobotControl& c) {
-        c.flush();
-        return 0L;
-    });
+    return waitCall<F>(
+        args, Forms<F>::flush,
+        [](arx::RobotControl& c) {
+            c.flush();
+            return 0L;
+        },
+        [](arx::RobotControlImp& c, TimeLimit limit) {
+            c.flush(limit);
+            return 0L;
+        });
+}
+
+// A copy of the object's parameters, taken while the object is this thread's.
+template <Flavor F>
+PyObject* parameters(PyObject*, PyObject* args) {
+    arx::RobotControlPar copy;
+    PyObject* done =
+        plainCall<F>(args, Forms<F>::parameters, Returns::None, [&](arx::RobotControl& c) {
+            if (auto* imp = dynamic_cast<arx::RobotControlImp*>(&c)) {
+                copy = imp->parameters();
+            }
+            return 0L;
+        });
+    if (done == nullptr) return nullptr;
+    Py_DECREF(done);
+    return newParRecord(&copy);
 }
 
 template <Flavor F>
@@ -245,17 +369,29 @@ PyObject* close(PyObject*, PyObject* args) {
     });
 }
 
-// Homing prints its flag messages on the process's standard output.
+// Homing's flag messages reach sys.stdout and the logger through the object's message sink.
 template <Flavor F>
 PyObject* home(PyObject*, PyObject* args) {
-    return axisCall<F>(
-        args, Forms<F>::home, Returns::Int,
-        [](arx::RobotControl& c, int axis) -> long {
-            const bool home = c.home(axis);
-            std::fflush(stdout);
-            return home ? 1 : 0;
+    PyObject* self = nullptr;
+    int axis = 0;
+    PyObject* timeoutArg = nullptr;
+    std::optional<TimeLimit> limit;
+    PointerText p;
+    if (!PyArg_ParseTuple(args, Forms<F>::home, &self, &axis, &timeoutArg) ||
+        !readTimeout(timeoutArg, limit) || !target<F>(self, p)) {
+        return nullptr;
+    }
+    const std::string text = timeoutText(nameOf(Forms<F>::home), limit);
+    return run<F>(
+        p, Kind::Other, Returns::Int,
+        [&](arx::RobotControl& c) {
+            return limitedWait(
+                c, limit, [&](arx::RobotControl& any) -> long { return any.home(axis) ? 1 : 0; },
+                [&](arx::RobotControlImp& imp, TimeLimit l) -> long {
+                    return imp.home(axis, l) ? 1 : 0;
+                });
         },
-        true);
+        text.c_str());
 }
 
 template <Flavor F>
@@ -401,6 +537,7 @@ void addFlavor(std::vector<PyMethodDef>& table) {
          doc(N::getStopButton, kGetStopButtonDoc)},
         {nameOf(N::close), close<F>, METH_VARARGS, doc(N::close, kCloseDoc)},
         {nameOf(N::state), state<F>, METH_VARARGS, doc(N::state, kStateDoc)},
+        {nameOf(N::parameters), parameters<F>, METH_VARARGS, doc(N::parameters, kParametersDoc)},
         {nameOf(N::destroy), destroy<F>, METH_VARARGS, doc(N::destroy, kDeleteDoc)},
         {nameOf(N::swigregister), swigregister<F>, METH_VARARGS,
          doc(N::swigregister, kRegisterDoc)},

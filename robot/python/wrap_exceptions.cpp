@@ -27,6 +27,7 @@ ARXPY_EXCEPTION_FORMS(RobotParEx);
 ARXPY_EXCEPTION_FORMS(ReadErrorEx);
 ARXPY_EXCEPTION_FORMS(WriteErrorEx);
 ARXPY_EXCEPTION_FORMS(UnreliableFlagEx);
+ARXPY_EXCEPTION_FORMS(TimeoutEx);
 #undef ARXPY_EXCEPTION_FORMS
 
 template <PtrType T>
@@ -82,6 +83,7 @@ void addExceptionFunctions(std::vector<PyMethodDef>& table) {
     addException<PtrType::ReadErrorEx>(table);
     addException<PtrType::WriteErrorEx>(table);
     addException<PtrType::UnreliableFlagEx>(table);
+    addException<PtrType::TimeoutEx>(table);
 }
 
 }  // namespace arxpy

@@ -1,6 +1,7 @@
 // The RobotControlPar functions of _arxusb: constructors, member arrays, per-axis accessors,
 // the controller ids and printout.
 #include <array>
+#include <climits>
 #include <cstdio>
 #include <memory>
 #include <utility>
@@ -49,7 +50,9 @@ bool record(PyObject* arg, Par*& out) {
     return readPointer(arg, PtrType::RobotControlPar, p) && resolvePar(p, Null::Refused, out);
 }
 
-PyObject* newRecord(const Par* source) {
+}  // namespace
+
+PyObject* newParRecord(const Par* source) {
     return guarded([&]() -> PyObject* {
         auto made = source != nullptr ? std::make_unique<Par>(*source) : std::make_unique<Par>();
         Par* par = made.get();
@@ -58,6 +61,8 @@ PyObject* newRecord(const Par* source) {
         return pointerResult(par, PtrType::RobotControlPar, Handout::Owned);
     });
 }
+
+namespace {
 
 PyObject* noMatchingConstructor() {
     PyErr_SetString(PyExc_TypeError, "No matching function for overloaded 'new_RobotControlPar'");
@@ -70,7 +75,7 @@ PyObject* new_RobotControlPar(PyObject*, PyObject* args) {
     Py_ssize_t count = PyTuple_GET_SIZE(args);
     if (count == 0) {
         if (!PyArg_ParseTuple(args, ":new_RobotControlPar")) return nullptr;
-        return newRecord(nullptr);
+        return newParRecord(nullptr);
     }
     PyObject* arg = nullptr;
     if (count != 1 || !PyArg_ParseTuple(args, "O:new_RobotControlPar", &arg)) {
@@ -85,7 +90,7 @@ PyObject* new_RobotControlPar(PyObject*, PyObject* args) {
     if (!p.null && p.typeName != typeName(PtrType::RobotControlPar)) return noMatchingConstructor();
     Par* source = nullptr;
     if (!resolvePar(p, Null::Refused, source)) return nullptr;
-    return newRecord(source);
+    return newParRecord(source);
 }
 
 PyObject* delete_RobotControlPar(PyObject*, PyObject* args) {
@@ -209,7 +214,7 @@ PyObject* RobotControlPar_get_flagdir(PyObject*, PyObject* args) {
     return guarded([&] { return PyLong_FromLong(par->get_flagdir(axis)); });
 }
 
-// Any int is a valid direction value: only NEGATIVE reverses the axis.
+// The library refuses a direction other than POSITIVE and NEGATIVE.
 PyObject* RobotControlPar_set_flagdir(PyObject*, PyObject* args) {
     PyObject* self = nullptr;
     int axis = 0;
@@ -233,8 +238,9 @@ PyObject* idGet(PyObject* args, const char* form) {
     return PyLong_FromUnsignedLong(par->*Id);
 }
 
+// An id that does not fit 16 bits could never match a device: refused with RobotParEx.
 template <unsigned int Par::*Id>
-PyObject* idSet(PyObject* args, const char* form) {
+PyObject* idSet(PyObject* args, const char* form, const char* member) {
     PyObject* self = nullptr;
     PyObject* valueArg = nullptr;
     if (!PyArg_ParseTuple(args, form, &self, &valueArg)) return nullptr;
@@ -245,21 +251,81 @@ PyObject* idSet(PyObject* args, const char* form) {
         !resolvePar(p, Null::Refused, par)) {
         return nullptr;
     }
-    par->*Id = value;
-    Py_RETURN_NONE;
+    return guarded([&] {
+        arx::checkUsbId(member, value);
+        par->*Id = value;
+        Py_RETURN_NONE;
+    });
 }
 
 PyObject* RobotControlPar_vendor_id_get(PyObject*, PyObject* args) {
     return idGet<&Par::vendor_id>(args, "O:RobotControlPar_vendor_id_get");
 }
 PyObject* RobotControlPar_vendor_id_set(PyObject*, PyObject* args) {
-    return idSet<&Par::vendor_id>(args, "OO:RobotControlPar_vendor_id_set");
+    return idSet<&Par::vendor_id>(args, "OO:RobotControlPar_vendor_id_set", "vendor_id");
 }
 PyObject* RobotControlPar_product_id_get(PyObject*, PyObject* args) {
     return idGet<&Par::product_id>(args, "O:RobotControlPar_product_id_get");
 }
 PyObject* RobotControlPar_product_id_set(PyObject*, PyObject* args) {
-    return idSet<&Par::product_id>(args, "OO:RobotControlPar_product_id_set");
+    return idSet<&Par::product_id>(args, "OO:RobotControlPar_product_id_set", "product_id");
+}
+
+// A travel limit: an int, or None for none (the int's extreme, as the library keeps it).
+bool readLimit(PyObject* arg, int unlimited, int& out) {
+    if (arg == Py_None) {
+        out = unlimited;
+        return true;
+    }
+    const long value = PyLong_AsLong(arg);
+    if (value == -1 && PyErr_Occurred()) return false;
+    if (value < INT_MIN || value > INT_MAX) {
+        PyErr_SetString(PyExc_OverflowError, "a travel limit must fit a signed 32-bit int");
+        return false;
+    }
+    out = static_cast<int>(value);
+    return true;
+}
+
+PyObject* limitValue(int value, int unlimited) {
+    if (value == unlimited) Py_RETURN_NONE;
+    return PyLong_FromLong(value);
+}
+
+PyObject* RobotControlPar_get_travel_limits(PyObject*, PyObject* args) {
+    PyObject* self = nullptr;
+    int axis = 0;
+    Par* par = nullptr;
+    if (!PyArg_ParseTuple(args, "Oi:RobotControlPar_get_travel_limits", &self, &axis) ||
+        !record(self, par)) {
+        return nullptr;
+    }
+    return guarded([&]() -> PyObject* {
+        const int low = par->get_travel_min(axis), high = par->get_travel_max(axis);
+        return Py_BuildValue("(NN)", limitValue(low, INT_MIN), limitValue(high, INT_MAX));
+    });
+}
+
+PyObject* RobotControlPar_set_travel_limits(PyObject*, PyObject* args) {
+    PyObject* self = nullptr;
+    int axis = 0;
+    PyObject* lowArg = nullptr;
+    PyObject* highArg = nullptr;
+    if (!PyArg_ParseTuple(args, "OiOO:RobotControlPar_set_travel_limits", &self, &axis, &lowArg,
+                          &highArg)) {
+        return nullptr;
+    }
+    PointerText p;
+    Par* par = nullptr;
+    int low = 0, high = 0;
+    if (!readPointer(self, PtrType::RobotControlPar, p) || !readLimit(lowArg, INT_MIN, low) ||
+        !readLimit(highArg, INT_MAX, high) || !resolvePar(p, Null::Refused, par)) {
+        return nullptr;
+    }
+    return guarded([&] {
+        par->set_travel_limits(axis, low, high);
+        Py_RETURN_NONE;
+    });
 }
 
 // What each member means, in the order of kMembers.
@@ -299,10 +365,10 @@ void addMember(std::vector<PyMethodDef>& table) {
     table.push_back(
         {nameOf(m.setForm), axisSet<M>, METH_VARARGS,
          keepDoc(std::string(nameOf(m.setForm)) + "($module, self, axis, value, /)\n--" + meaning +
-                 "axis: 1, 2 or 3; value: 0 .. 2**32-1 (the motion arithmetic reads\n"
-                 "it as a signed 32-bit value). Returns None.\n"
-                 "Raises RobotParEx for an axis outside 1..3 (the record is left\n"
-                 "unchanged), OverflowError or TypeError for a bad value.")});
+                 "axis: 1, 2 or 3; value: an int in the member's range. Returns None.\n"
+                 "Raises RobotParEx for an axis outside 1..3 or a value outside the\n"
+                 "range (the record is left unchanged), OverflowError or TypeError\n"
+                 "for a value that is no 32-bit unsigned int.")});
 }
 
 template <std::size_t... M>
@@ -353,10 +419,10 @@ void addParFunctions(std::vector<PyMethodDef>& table) {
          "axis: 1, 2 or 3. Returns the int. Raises RobotParEx for an axis outside 1..3."},
         {"RobotControlPar_set_flagdir", RobotControlPar_set_flagdir, METH_VARARGS,
          "RobotControlPar_set_flagdir($module, self, axis, value, /)\n--\n\n"
-         "Set the axis' counting direction (see get_flagdir); only -1 reverses the\n"
-         "axis, any other value behaves as POSITIVE.\n\n"
-         "axis: 1, 2 or 3; value: int. Returns None.\n"
-         "Raises RobotParEx for an axis outside 1..3 (the record is left unchanged)."},
+         "Set the axis' counting direction (see get_flagdir).\n\n"
+         "axis: 1, 2 or 3; value: POSITIVE (1) or NEGATIVE (-1). Returns None.\n"
+         "Raises RobotParEx for an axis outside 1..3 or another value (the record\n"
+         "is left unchanged)."},
         {"RobotControlPar_vendor_id_get", RobotControlPar_vendor_id_get, METH_VARARGS,
          "RobotControlPar_vendor_id_get($module, self, /)\n--\n\n"
          "The USB vendor id init looks for (default 0x4242).\n\n"
@@ -364,7 +430,7 @@ void addParFunctions(std::vector<PyMethodDef>& table) {
         {"RobotControlPar_vendor_id_set", RobotControlPar_vendor_id_set, METH_VARARGS,
          "RobotControlPar_vendor_id_set($module, self, value, /)\n--\n\n"
          "Set the USB vendor id init looks for (ids above 0xFFFF never match).\n\n"
-         "value: 0 .. 2**32-1. Returns None. Raises OverflowError, TypeError."},
+         "value: 0 .. 0xFFFF. Returns None. Raises RobotParEx for a larger value."},
         {"RobotControlPar_product_id_get", RobotControlPar_product_id_get, METH_VARARGS,
          "RobotControlPar_product_id_get($module, self, /)\n--\n\n"
          "The USB product id init looks for (default 0x4201).\n\n"
@@ -372,7 +438,21 @@ void addParFunctions(std::vector<PyMethodDef>& table) {
         {"RobotControlPar_product_id_set", RobotControlPar_product_id_set, METH_VARARGS,
          "RobotControlPar_product_id_set($module, self, value, /)\n--\n\n"
          "Set the USB product id init looks for (ids above 0xFFFF never match).\n\n"
-         "value: 0 .. 2**32-1. Returns None. Raises OverflowError, TypeError."},
+         "value: 0 .. 0xFFFF. Returns None. Raises RobotParEx for a larger value."},
+        {"RobotControlPar_get_travel_limits", RobotControlPar_get_travel_limits, METH_VARARGS,
+         "RobotControlPar_get_travel_limits($module, self, axis, /)\n--\n\n"
+         "The axis' travel limits: the lowest and highest target of an ordinary move,\n"
+         "motor steps in the user direction (as move() counts), inclusive.\n\n"
+         "axis: 1, 2 or 3. Returns (low, high); None for a side without a limit\n"
+         "(the default). Raises RobotParEx for an axis outside 1..3."},
+        {"RobotControlPar_set_travel_limits", RobotControlPar_set_travel_limits, METH_VARARGS,
+         "RobotControlPar_set_travel_limits($module, self, axis, low, high, /)\n--\n\n"
+         "Set the axis' travel limits (see get_travel_limits): move() then refuses,\n"
+         "sending nothing, an ordinary move whose target lies outside low..high.\n"
+         "Homing is not limited.\n\n"
+         "axis: 1, 2 or 3; low, high: ints (user-direction steps) or None for no\n"
+         "limit. Returns None. Raises RobotParEx for an axis outside 1..3 or\n"
+         "low > high (the record is left unchanged)."},
     };
     table.insert(table.end(), std::begin(own), std::end(own));
     addMembers(table, std::make_index_sequence<kMembers.size()>{});

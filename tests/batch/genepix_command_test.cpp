@@ -87,7 +87,7 @@ TEST_F(GenePixCommandTest, Refusals) {
         << "output is an input";
     const RunResult missing = run({"extract", "--gpr", out, path("missing.grd"), red_, green_});
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err, "Unable to open file.\n");
+    EXPECT_EQ(missing.err, "Unable to open file. (" + path("missing.grd") + ")\n");
     EXPECT_FALSE(fs::exists(out));
 }
 
@@ -145,7 +145,8 @@ TEST_F(GenePixCommandTest, DefineGridFromAnArrayList) {
         run({"define-grid", "--gal", path("bad.gal"), "-o", path("bad.grd"), red_});
     EXPECT_EQ(bad.status, 1);
     EXPECT_EQ(bad.err,
-              "GAL file, line 3: only rectangular blocks (BlockType=0) can become a grid.\n");
+              "GAL file, line 3: only rectangular blocks (BlockType=0) can become a grid. (" +
+                  path("bad.gal") + ")\n");
     EXPECT_FALSE(fs::exists(path("bad.grd")));
 }
 

@@ -12,6 +12,7 @@
 #include "../support/tiff_writer.h"
 #include "batch/batch_commands.h"
 #include "batch_run.h"
+#include "printjob/load_map.h"
 
 namespace orvane::batch {
 namespace {
@@ -45,7 +46,8 @@ TEST_F(GridCommandsTest, ParamsPrintsDiagnosticsAndListing) {
     EXPECT_NE(r.out.find("\npins_x = 3\n"), std::string::npos);
     EXPECT_TRUE(r.out.ends_with("\ngrid_quad_step_y = 4.500\n"));
 
-    EXPECT_EQ(run({"params", (dir_ / "missing.txt").string()}).err, "Unable to open file.\n");
+    const std::string missing = (dir_ / "missing.txt").string();
+    EXPECT_EQ(run({"params", missing}).err, "Unable to open file. (" + missing + ")\n");
     EXPECT_EQ(run({"params"}).status, 2);
 }
 
@@ -116,11 +118,12 @@ TEST_F(GridCommandsTest, DefineGridSettingsAndTheirMessages) {
     }
 }
 
-TEST_F(GridCommandsTest, MapWithoutZoneLinesIsRefusedByTheDialogChecks) {
+TEST_F(GridCommandsTest, MapWithoutZoneLinesIsRefused) {
     const std::string map = temp_.write("empty_map.txt", "pins_x 2\n");
     const RunResult r = run({"define-grid", "--map", map, "-o", (dir_ / "g.grd").string(), image_});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "cellsX: Please enter an integer between 1 and 10000.\n");
+    EXPECT_EQ(r.err, std::string(kMapNoZonesMessage) + "\n");
+    EXPECT_FALSE(fs::exists(dir_ / "g.grd"));
 }
 
 TEST_F(GridCommandsTest, GridInfoRefusesDamagedFiles) {
@@ -134,10 +137,10 @@ TEST_F(GridCommandsTest, GridInfoRefusesDamagedFiles) {
     const std::string cut = temp_.write("cut.grd", bytes.substr(0, bytes.size() - 7));
     const RunResult r = run({"grid-info", cut});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "Invalid grid definition file: it ends early.\n");
+    EXPECT_EQ(r.err, "Invalid grid definition file: it ends early. (" + cut + ")\n");
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(run({"grid-info", image_}).err,
-              "Invalid grid definition file: the header line differs.\n");
+              "Invalid grid definition file: the header line differs. (" + image_ + ")\n");
 }
 
 }  // namespace

@@ -181,9 +181,9 @@ TEST_F(MeasureCommandsTest, ChecksGiveTheCommandsMessages) {
         {{"find", "--pattern", "P01", "-o", file("x.grd"), file("bare.grd")},
          "Find requires annotated grid\n"},
         {{"extract", "-o", file("x.txt"), file("missing.grd"), file("demo_635.tif")},
-         "Unable to open file.\n"},
+         "Unable to open file. (" + file("missing.grd") + ")\n"},
         {{"extract", "-o", file("no-such-folder/x.txt"), file("grid.grd"), file("demo_635.tif")},
-         "Unable to open file.\n"},
+         "Unable to open file. (" + file("no-such-folder/x.txt") + ")\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));

@@ -159,6 +159,46 @@ TEST(GridEditorZoom, CornerGrabReachesFourScreenPixels) {
     }
 }
 
+// Away from 1:1 the grabbed corner or quad keeps its offset from the pointer; at 1:1 the corner
+// jumps to the pointer at the press, as it always has. Above 1:1 the drawn mark (4 image pixels
+// outside the corner) grabs too.
+TEST(GridEditorZoom, DragsKeepTheGrabOffsetAwayFromOneToOne) {
+    const LayeredImage image = uniformImage(600, 400, 1, 1000);
+    struct Case {
+        ZoomScale zoom;
+        GridPoint press;  // near quad [0][0]'s TL corner (100, 100)
+        bool shift;
+    };
+    const Case cases[] = {
+        {ZoomScale(1, 16), {140, 100}, false}, {ZoomScale(1, 16), {140, 100}, true},
+        {ZoomScale(1, 1), {103, 98}, false},   {ZoomScale(1, 1), {103, 98}, true},
+        {ZoomScale(4, 1), {98, 96}, false},    {ZoomScale(4, 1), {98, 96}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.zoom.PercentText() + (c.shift ? " quad" : " corner"));
+        GridEditor editor;
+        editor.SetImage(&image);
+        editor.SetScale(c.zoom.num(), c.zoom.den());
+        editor.DefineGrid(testParameters());
+        const GridQuad& q = editor.grid().quad(0, 0);
+        const GridPoint tr = q.TR;
+        editor.LeftButtonDown(c.press.x, c.press.y, c.shift);
+        ASSERT_TRUE(editor.dragging());
+        editor.MouseMove(0, 0, c.press.x + 30, c.press.y + 20, {true, false, false},
+                         {0, 0, 5000, 5000, 5000, 5000});
+        editor.LeftButtonUp();
+        const bool jump = c.zoom.isOne();
+        const GridPoint moved =
+            jump ? GridPoint{c.press.x + 30, c.press.y + 20} : GridPoint{130, 120};
+        EXPECT_EQ(q.TL, moved);
+        if (c.shift) {
+            EXPECT_EQ(q.TR.x - tr.x, moved.x - 100) << "the whole quad moved with its corner";
+        } else {
+            EXPECT_EQ(q.TR, tr);
+        }
+    }
+}
+
 TEST(GridEditorZoom, PanningMovesByScreenPixels) {
     const LayeredImage image = uniformImage(600, 400, 1, 1000);
     GridEditor editor;

@@ -26,6 +26,7 @@
 #include "measure/ui/histogram_dialog.h"
 #include "measure/ui/measure_commands.h"
 #include "measure/ui/selection_statistics_dialog.h"
+#include "printjob/load_map.h"
 #include "printjob/print_job_parameters.h"
 #include "view/ui/orvane_view.h"
 
@@ -264,6 +265,53 @@ private slots:
         QCOMPARE(dialog.values().originX, job.zoneOriginX(1));
         QCOMPARE(originX->text(), QString::number(job.zoneOriginX(1)));
         QCOMPARE(dialog.values().zone, 1);
+    }
+
+    // Files that are no slide map, or only part of one: refused with a message, and the
+    // dialog keeps the fields and the map it had.
+    void loadMapRefusesWhatIsNoCompleteMap() {
+        openUniform();
+        const auto write = [this](const std::string& name, const std::string& text) {
+            QFile file(QString::fromStdString(dir_.file(name)));
+            if (!file.open(QIODevice::WriteOnly)) return QString();
+            file.write(text.data(), static_cast<qint64>(text.size()));
+            return file.fileName();
+        };
+        const std::string good =
+            "grid_spot_ncols 2\ngrid_spot_nrows 1\ngrid_quad_ncols 2\ngrid_quad_nrows 2\n"
+            "pins_x 2\npins_y 2\npin_x# 0, pin_y# 0, well_uid: A1, well_descr: alpha\n"
+            "zone# 0, block_col# 0, block_row# 0, spot_col# 0, spot_row# 0\n"
+            "zone# 0, block_col# 0, block_row# 0, spot_col# 1, spot_row# 0\n";
+        const QStringList refused = {
+            write("empty.txt", ""),
+            write("letter.txt", "Dear colleagues,\nthe scans are in the usual folder.\n"),
+            write("spot_truth.txt", "quad_x\tquad_y\tspot_col\tspot_row\n0\t0\t0\t0\n"),
+            write("cut.txt", good.substr(0, good.rfind("zone#"))),
+        };
+        FileDialogScript files(QStringList{write("good.txt", good)} + refused);
+        MessageRecorder messages;
+        QStringList changed;
+        DialogScript script([&](QDialog& d) {
+            auto& dialog = static_cast<CGridParametersDialog&>(d);
+            dialog.OnLoadMap();
+            const GridParameters loaded = dialog.values();
+            for (const QString& file : refused) {
+                dialog.OnLoadMap();
+                const GridParameters now = dialog.values();
+                if (now.cellsX != loaded.cellsX || now.quadsY != loaded.quadsY ||
+                    now.slideMap != loaded.slideMap)
+                    changed << file;
+            }
+            d.reject();
+            return d.result();
+        });
+        frame_->OnCommand(kGridDefine);
+        QCOMPARE(changed, QStringList());
+        QCOMPARE(files.requests.size(), std::size_t(5));
+        QCOMPARE(messages.texts.size(), 4);
+        QCOMPARE(messages.texts.at(0), QString(kMapNoZonesMessage));
+        QVERIFY2(messages.texts.at(3).startsWith("Incomplete slide map"),
+                 qPrintable(messages.texts.at(3)));
     }
 
     void defineGridAfterLoadMapExcludesTheNaWells() {

@@ -1,6 +1,7 @@
 // The Spot Results and Spot Plot docks on a small grid: the table's link to the view both ways,
 // sorting and filtering, Save... against orvane-batch results, Mark Spots Not Found, the plot's
 // click and rectangle.
+#include <QAbstractItemModelTester>
 #include <QComboBox>
 #include <QDockWidget>
 #include <QLabel>
@@ -65,6 +66,7 @@ private:
     COrvaneView* view_ = nullptr;
     CSpotResultsWidget* table_ = nullptr;
     CSpotPlotWidget* plot_ = nullptr;
+    std::vector<std::unique_ptr<QAbstractItemModelTester>> testers_;
 
     std::size_t indexOf(const SpotIndex& spot) const {
         const auto& spots = frame_->spotReview()->results()->spots;
@@ -98,8 +100,14 @@ private slots:
         frame_->spotReview()->recompute();
         QVERIFY(frame_->spotReview()->results());
         plot_->resize(400, 300);
+        // Every signal of the table's model and its filter checked against their state.
+        for (QAbstractItemModel* model :
+             {table_->proxy()->sourceModel(), static_cast<QAbstractItemModel*>(table_->proxy())})
+            testers_.push_back(std::make_unique<QAbstractItemModelTester>(
+                model, QAbstractItemModelTester::FailureReportingMode::QtTest));
     }
     void cleanup() {
+        testers_.clear();
         app_.reset();
         processDeferredDeletes();
     }
@@ -148,6 +156,51 @@ private slots:
         QCOMPARE(shown->rowCount(), 1);
         table_->marksBox()->setCurrentIndex(2);
         QCOMPARE(shown->rowCount(), 23);
+    }
+
+    // Rows leaving the filter while sorted: Qt moves the current row itself, which must neither
+    // select another spot nor re-enter the filter (it once crashed the program here).
+    void rowsLeavingTheFilterKeepTheViewsSelection() {
+        auto map = std::make_shared<SlideMap>(2, 1, 4, 3);
+        map->GetSpotRecord(0, 0, 1, 0)->SetUid("GAPDH");
+        map->GetSpotRecord(1, 0, 2, 2)->SetUid("GAPDH-2");
+        view_->gridEditor().grid().parameters.slideMap = map;
+        frame_->spotReview()->recompute();
+        QTableView* table = table_->table();
+        const GridEditor& editor = view_->gridEditor();
+        const auto viewSpot = [&] {
+            return SpotIndex{editor.selectedQuadX(), 0, editor.currentQuad().selCol,
+                             editor.currentQuad().selRow};
+        };
+        table->selectRow(static_cast<int>(indexOf({1, 0, 1, 1})));
+        table->sortByColumn(6, Qt::AscendingOrder);
+        table->sortByColumn(6, Qt::DescendingOrder);
+        for (const QString& text : {"G", "GA", "GAP", "GAPD", "GAPDH", ""}) {
+            table_->filterEdit()->setText(text);
+            QCoreApplication::processEvents();
+            QCOMPARE(viewSpot(), (SpotIndex{1, 0, 1, 1}));
+        }
+        QCOMPARE(table_->selectedSpot(), std::optional(indexOf({1, 0, 1, 1})));
+        table_->filterEdit()->setText("GAPDH");
+        QCoreApplication::processEvents();
+        QCOMPARE(table_->selectedSpot(), std::nullopt);  // its row left the filter
+
+        // X with "not marked": the marked spot's row goes, the selection stays on it.
+        table_->filterEdit()->clear();
+        table_->marksBox()->setCurrentIndex(2);
+        table->selectRow(3);
+        const SpotIndex chosen = viewSpot();
+        QTest::keyClick(view_, Qt::Key_X);
+        QCoreApplication::processEvents();
+        QTest::keyClick(view_, Qt::Key_X);
+        QCoreApplication::processEvents();
+        QCOMPARE(viewSpot(), chosen);
+        int marked = 0;
+        for (int qx = 0; qx < 2; ++qx) {
+            const GridQuad& quad = editor.grid().quad(qx, 0);
+            for (int i = 0; i < quad.count; ++i) marked += (quad.flags[i] & Marked) != 0;
+        }
+        QCOMPARE(marked, 0);  // the second X unmarked the same spot
     }
 
     void saveWritesWhatOrvaneBatchWrites() {

@@ -1,4 +1,5 @@
 // The TestList dialog: its cells, its columns, and the description of the first selected row.
+#include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -16,6 +17,8 @@ private slots:
         CTestListDialog dialog;
         QCOMPARE(dialog.windowTitle(), QString("TestList"));
         QAbstractItemModel* model = dialog.list()->model();
+        QAbstractItemModelTester tester(model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         QCOMPARE(model->rowCount(), 1000);
         QCOMPARE(model->columnCount(), 2);
         QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QString("col0"));

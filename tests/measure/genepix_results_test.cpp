@@ -19,6 +19,7 @@
 #include "base/core_error.h"
 #include "measure/extract_grid_data.h"
 #include "measure/genepix_results.h"
+#include "measure/spot_results.h"
 
 namespace orvane {
 namespace {
@@ -64,8 +65,8 @@ SpotGrid latticeGrid() {
 }
 
 // Bright discs of radius 3 on every multiple of 15: layer 0 1000 on 100, layer 1 500 on 100.
-LayeredImage latticeImage(int layers = 2) {
-    return makeImage(120, 120, layers, [](int k, int x, int y) {
+LayeredImage latticeImage(int layers = 2, int width = 120) {
+    return makeImage(width, 120, layers, [](int k, int x, int y) {
         const int dx = x % 15 <= 7 ? x % 15 : x % 15 - 15;
         const int dy = y % 15 <= 7 ? y % 15 : y % 15 - 15;
         const bool bright = dx * dx + dy * dy <= 9;
@@ -279,6 +280,38 @@ TEST(GenePixResultsTest, SaturatedSpotsAreFlaggedBadOnlyWhenAsked) {
     EXPECT_EQ(flagged.value(1, "Flags"), "0");
     EXPECT_EQ(flagged.value(15, "Flags"), "-75") << "absent stays absent";
     EXPECT_EQ(flagged.lines.size(), plain.lines.size());
+}
+
+// A scan 78 pixels wide: the spots at x = 15 and 30 lie inside, those at 75 reach past its right
+// edge, those at 90 lie wholly beyond it. A spot with a well and no pixel in the scan is Not
+// Found (-50); no well (-75) and a mark (-100) come first.
+TEST(GenePixResultsTest, SpotsOutsideTheScanAreNotFound) {
+    SpotGrid grid = latticeGrid();
+    grid.quad(1, 0).Flags(1, 1) = Marked;
+    grid.quad(1, 1).Flags(1, 0) = Excluded;
+    const LayeredImage image = latticeImage(2, 78);
+    const Export e = exportOf(grid, image, "outside.gpr");
+    const struct {
+        std::size_t row;
+        const char* flags;
+        bool anyPixel;
+    } cases[] = {{0, "0", true},     {1, "0", true},  {4, "0", true},     {5, "-50", false},
+                 {7, "-100", false}, {12, "0", true}, {13, "-75", false}, {15, "-50", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE("row " + std::to_string(c.row));
+        EXPECT_EQ(e.value(c.row, "Flags"), c.flags);
+        EXPECT_EQ(e.value(c.row, "F Pixels") != "0", c.anyPixel);
+    }
+    const OutsideScansCount count = CountSpotsOutsideScans(image, grid, grid.quad(0, 0));
+    EXPECT_EQ(count.partly, 4);
+    EXPECT_EQ(count.wholly, 3) << "marked spots have a well; excluded ones do not count";
+    EXPECT_EQ(OutsideScansWarning(count),
+              "7 spots lie wholly or partly outside the scans (3 wholly: flagged Not Found)");
+    EXPECT_EQ(OutsideScansWarning({}), "");
+    // Nothing was measured there to mark it by: Mark Spots Not Found leaves such spots alone.
+    NullProgress progress;
+    const SpotResults results = MeasureSpotResults(image, grid, grid.quad(0, 0), progress);
+    EXPECT_FALSE(IsSpotNotFound(results.spots[5], 2, NotFoundRule{}));
 }
 
 TEST(GenePixResultsTest, UndefinedRatiosReadError) {

@@ -1,5 +1,5 @@
-// The QC report's arithmetic: base64 of the embedded pictures, round axis ticks, and the quad
-// table's counts and medians on hand-made spot results.
+// The QC report's arithmetic: base64 of the embedded pictures, text escaping, round axis ticks,
+// and the quad table's counts and medians on hand-made spot results.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -24,6 +24,19 @@ TEST(QcReport, Base64OfTheStandardsVectors) {
         {std::string("\xff\x00\xfe", 3), "/wD+"},
     };
     for (const auto& [bytes, text] : cases) EXPECT_EQ(Base64(bytes), text) << bytes;
+}
+
+// A file name in Latin-1 once reached the page as it was, and strict readers refused the page.
+TEST(QcReport, TextThatIsNotUtf8BecomesReplacementCharacters) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"scan_\xb5m.tif", "scan_\xEF\xBF\xBDm.tif"},  // Latin-1 micro sign
+        {"scan_\xC2\xB5m.tif", "scan_\xC2\xB5m.tif"},  // the same in UTF-8
+        {"\xE2\x82\xAC & \xF0\x9F\x94\xAC", "\xE2\x82\xAC &amp; \xF0\x9F\x94\xAC"},
+        {"\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD"},                  // overlong "/"
+        {"\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},  // a surrogate
+        {"end\xE2\x82", "end\xEF\xBF\xBD\xEF\xBF\xBD"},            // cut short
+    };
+    for (const auto& [text, escaped] : cases) EXPECT_EQ(XmlEscaped(text), escaped) << text;
 }
 
 TEST(QcReport, AxesTakeRoundTicks) {

@@ -128,7 +128,7 @@ TEST(SpotResultsTest, ColumnsAndCellsPerLayerCount) {
         const std::vector<std::string> first = SpotResultsCells(r.spots[0], layers);
         EXPECT_EQ(first[4], "W1");
         EXPECT_EQ(first[5], "kinase \"3\" b") << "tabs and line breaks become blanks";
-        EXPECT_EQ(SpotResultsCells(r.spots[1], layers)[3], "2") << "the flag byte";
+        EXPECT_EQ(SpotResultsCells(r.spots[1], layers)[3], "marked") << "the flags as words";
     }
 }
 
@@ -209,13 +209,13 @@ TEST(SpotResultsTest, FlaggedSaturatedSpotsSayItInTheTable) {
     const std::string before = SpotResultsTableText(results);
     EXPECT_EQ(FlagSaturatedSpots(results, 10.0), 1);
     EXPECT_EQ(results.saturatedPercent, 10.0);
-    EXPECT_NE(SpotFlagsCell(results.spots[0]).find("saturated"), std::string::npos);
-    EXPECT_EQ(SpotFlagsCell(results.spots[1]), "0");
-    EXPECT_EQ(SpotFlagsCell(results.spots[2]), "8");
+    EXPECT_EQ(SpotStateWords(results.spots[0]), "saturated");
+    EXPECT_EQ(SpotStateWords(results.spots[1]), "");
+    EXPECT_EQ(SpotStateWords(results.spots[2]), "no well");
     EXPECT_NE(SpotResultsTableText(results), before);
 }
 
-TEST(SpotResultsTest, MarkingKeepsOtherMarksAndCountsNewOnes) {
+TEST(SpotResultsTest, MarkingKeepsOtherMarksAndCountsEverySpotNotFound) {
     SpotGrid grid = sampleGrid();
     grid.quad(0, 0).Flags(0, 0) = Highlighted;
     NullProgress progress;
@@ -223,13 +223,23 @@ TEST(SpotResultsTest, MarkingKeepsOtherMarksAndCountsNewOnes) {
     for (SpotResult& s : r.spots) s.channels[0].percentAbove2Sd = s.channels[1].percentAbove2Sd = 0;
     r.spots[2].channels[1].percentAbove2Sd = 80;  // found in layer 2
     const MarkNotFoundResult m = MarkSpotsNotFound(grid, r, {70.0, false});
-    EXPECT_EQ(MarkNotFoundMessage(m), "Marked 21 of 23 spots.")
-        << "23 measured; spot (1, 0) was marked already, spot (2, 0) is found";
+    EXPECT_EQ(MarkNotFoundMessage(m), "Marked 22 of 23 spots.")
+        << "23 measured; spot (2, 0) is found; spot (1, 0), marked already, counts too";
     EXPECT_EQ(grid.quad(0, 0).Flags(0, 0), Highlighted | Marked);
     EXPECT_EQ(grid.quad(0, 0).Flags(2, 0), 0);
     EXPECT_EQ(grid.quad(1, 1).Flags(2, 1), Excluded);
     EXPECT_EQ(MarkNotFoundMessage(MarkSpotsNotFound(grid, r, {70.0, false})),
-              "Marked 0 of 23 spots.");
+              "Marked 22 of 23 spots.")
+        << "marking again reports the same count";
+    EXPECT_EQ(SpotFlagWords(Marked | Excluded | Highlighted | Selected),
+              "marked,no well,highlighted");
+    EXPECT_EQ(SpotFlagWords(Selected), "") << "the selection is never a flag";
+    SpotResult outside;
+    outside.flags = Marked;
+    outside.cover = ScanCover::Outside;
+    EXPECT_EQ(SpotStateWords(outside), "marked,not found");
+    outside.saturated = true;
+    EXPECT_EQ(SpotStateWords(outside), "marked,not found,saturated");
 }
 
 // M and A from the background-subtracted medians; none where a logarithm has no value.
@@ -248,6 +258,9 @@ TEST(SpotResultsTest, PlotCoordinatesAndTicks) {
     EXPECT_FALSE(SpotMAOf(spot, 2)) << "no green signal";
     EXPECT_EQ(PlotTicks({-1.3, 2.7}, 4), (std::vector<double>{-1.0, 0.0, 1.0, 2.0}));
     EXPECT_EQ(PlotTicks({8.0, 13.0}, 3), (std::vector<double>{8.0, 10.0, 12.0}));
+    EXPECT_EQ(PlotTicks({-0.6, 0.6}, 2), (std::vector<double>{-0.5, 0.0, 0.5}))
+        << "a narrow range still gets three ticks";
+    EXPECT_GE(PlotTicks({0.1, 1.05}, 3).size(), 3u);
 }
 
 }  // namespace

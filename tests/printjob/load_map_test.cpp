@@ -149,14 +149,6 @@ TEST(LoadMap, UnloadedPinsGiveEmptyTexts) {
     EXPECT_EQ(uidAt(run.params, 0, 0, 1, 1), "");
 }
 
-TEST(LoadMap, NoZoneLinesGiveAnEmptyMapAndZeroCounts) {
-    const MapRun run = loadMap("pins_x 2\n");
-    EXPECT_EQ(run.params.cellsX, 0);
-    EXPECT_EQ(run.params.quadsY, 0);
-    ASSERT_TRUE(run.params.slideMap);
-    EXPECT_EQ(run.params.slideMapCount(), 0);
-}
-
 TEST(LoadMap, ZoneAndPinLinesAreReportedAsUnknownParameters) {
     const MapRun run = loadMap(std::string(kPins) +
                                "zone# 0, block_col# 0, block_row# 0, spot_col# 0, spot_row# 0\n");
@@ -209,6 +201,27 @@ TEST(LoadMap, RefusedGeometryLeavesFieldsAndMapUnchanged) {
          "pins_x -2\n"
          "zone# 0, block_col# 0, block_row# 0, spot_col# 0, spot_row# 0\n",
          kPinCountMessage},
+        // Files that are no map, or only part of one, would silently replace a good grid.
+        {"an empty file", "", kMapNoZonesMessage},
+        {"a text file", "Dear colleagues,\nthe scans are in the usual folder.\n",
+         kMapNoZonesMessage},
+        {"a spot truth file",
+         "quad_x\tquad_y\tspot_col\tspot_row\ttrue_x\ttrue_y\n0\t0\t0\t0\t35.2\t50.1\n",
+         kMapNoZonesMessage},
+        {"parameters only", "pins_x 2\ngrid_step_x 0.3\n", kMapNoZonesMessage},
+        {"a step of 0",
+         "grid_step_y 0\nzone# 0, block_col# 0, block_row# 0, spot_col# 0, spot_row# 0\n",
+         kMapStepsMessage},
+        {"cut short in the cells",
+         "grid_spot_ncols 3\ngrid_spot_nrows 2\n"
+         "zone# 0, block_col# 0, block_row# 0, spot_col# 2, spot_row# 0\n",
+         "Incomplete slide map: its zone lines reach 3 x 1 cells of the 3 x 2 its print job "
+         "declares."},
+        {"cut short in the quads",
+         "pins_x 1\npins_y 1\ngrid_quad_ncols 2\ngrid_quad_nrows 2\n"
+         "zone# 0, block_col# 1, block_row# 0, spot_col# 0, spot_row# 0\n",
+         "Incomplete slide map: its zone lines reach 2 x 1 quads of the 2 x 2 its print job "
+         "declares."},
     };
     for (const RefusalCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -246,7 +259,8 @@ TEST(LoadMap, ReadsParametersOnlyUpToTheHundredth) {
     std::string text;
     for (int i = 0; i < 100; ++i) text += "pins_step 1\n";
     text += "grid_step_x 0.9\n";
-    const MapRun run = loadMap(text);
+    const MapRun run =
+        loadMap(text + "zone# 0, block_col# 0, block_row# 0, spot_col# 0, spot_row# 0\n");
     EXPECT_EQ(run.job.grid_step_x, 0.35);
 }
 

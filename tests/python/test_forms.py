@@ -6,7 +6,7 @@ import pytest
 import _arxusb
 
 MEMBERS = ["flagdir", "accel", "v_max", "v_home_f", "v_home_s", "maxstep", "homestep"]
-EXCEPTIONS = ["RobotParEx", "ReadErrorEx", "WriteErrorEx", "UnreliableFlagEx"]
+EXCEPTIONS = ["RobotParEx", "ReadErrorEx", "WriteErrorEx", "UnreliableFlagEx", "TimeoutEx"]
 
 
 def forms():
@@ -24,16 +24,17 @@ def forms():
         table["RobotControlPar_%s_get" % ident] = "O"
         table["RobotControlPar_%s_set" % ident] = "OO"
     table.update({"RobotControlPar_printout": "O", "delete_RobotControlPar": "O",
-                  "RobotControlPar_swigregister": "O"})
+                  "RobotControlPar_swigregister": "O", "RobotControlPar_get_travel_limits": "Oi",
+                  "RobotControlPar_set_travel_limits": "OiOO"})
     for cls in ("RobotControl", "RobotControlImp"):
-        table.update({cls + "_init": "O|O", cls + "_waitdone": "O", cls + "_home": "Oi",
+        table.update({cls + "_init": "O|O", cls + "_waitdone": "O|O", cls + "_home": "Oi|O",
                       cls + "_idle": "Oi", cls + "_coord": "Oi", cls + "_aim": "Oi",
                       cls + "_hSensorState": "Oi", cls + "_move": "Oii|iOOi",
-                      cls + "_flush": "O", cls + "_setGPO": "OOO",
+                      cls + "_flush": "O|O", cls + "_setGPO": "OOO",
                       cls + "_getStopButton": "O", "delete_" + cls: "O",
                       cls + "_swigregister": "O",
                       # beyond the flat interface: for close() and repr in arxusb
-                      cls + "_close": "O", cls + "_state": "O"})
+                      cls + "_close": "O", cls + "_state": "O", cls + "_parameters": "O"})
     table.update({"new_RobotControlImp": "", "new_RobotControlFactory": "",
                   "delete_RobotControlFactory": "O", "RobotControlFactory_swigregister": "O",
                   "RobotControlFactory_getRobotControl": "O"})

@@ -13,7 +13,7 @@ import _arxusb
 import arxusb
 
 NO_CONTROLLER = "no controller: init has not succeeded"
-STUBS = pathlib.Path(__file__).resolve().parents[2] / "robot" / "python"
+STUBS = pathlib.Path(__file__).resolve().parents[2] / "robot" / "python" / "stubs"
 
 
 @pytest.mark.parametrize("settings, parameters, printed", [
@@ -198,7 +198,7 @@ def test_repr_shows_state_and_never_a_pointer(simulator):
         "accel=(64, 64, 64) v_max=(128, 128, 32) v_home_f=(4, 4, 4) v_home_s=(2, 2, 2) "
         "maxstep=(16777215, 16777215, 16777215) homestep=(8, 8, 8)>",
         "<arxusb.RobotControlFactory: the library's own>",
-        "arxusb.RobotParEx('axis number outside 1..3, or a motion that cannot be commanded')",
+        "arxusb.RobotParEx('a parameter or motion the controller cannot carry')",
         "<arxusb.RobotControlImp: deleted>",
     ]
 
@@ -228,10 +228,11 @@ def stub_names(path):
 
 
 def test_the_stubs_type_every_function_and_method():
-    functions, _ = stub_names(STUBS / "_arxusb.pyi")
+    functions, _ = stub_names(STUBS / "_arxusb-stubs" / "__init__.pyi")
     assert functions == {name for name in dir(_arxusb) if callable(getattr(_arxusb, name))}
-    _, classes = stub_names(STUBS / "arxusb.pyi")
-    for name in ("RobotControl", "RobotControlImp", "RobotControlFactory", "RobotControlPar"):
+    _, classes = stub_names(STUBS / "arxusb-stubs" / "__init__.pyi")
+    for name in ("RobotControl", "RobotControlImp", "RobotControlFactory", "RobotControlPar",
+                 "Stage"):
         cls = getattr(arxusb, name)
         public = {attr for attr in vars(cls) if not attr.startswith("_")}
         inherited = set().union(*(classes.get(base.__name__, set()) for base in cls.__mro__[1:]))

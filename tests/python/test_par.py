@@ -92,14 +92,15 @@ def test_accessors_refuse_axes_outside_one_to_three_with_robotparex(member):
         with pytest.raises(arxusb.RobotParEx):
             set_(axis, 5)
     assert values(record, member) == DEFAULTS[member]  # a refused set changes nothing
-    set_(3, 9)
-    assert get(3) == 9
+    value = -1 if member == "flagdir" else 9
+    set_(3, value)
+    assert get(3) == value
 
 
 def test_unsigned_values_go_through_integer_conversion():
     record = arxusb.RobotControlPar()
-    record.set_v_max(1, 0xFFFFFFFF)
-    assert record.get_v_max(1) == 0xFFFFFFFF
+    record.set_maxstep(1, 0xFFFFFFFF)
+    assert record.get_maxstep(1) == 0xFFFFFFFF
     record.set_v_max(2, True)
     assert record.get_v_max(2) == 1
     for bad, error in ((-1, OverflowError), (1 << 32, OverflowError), (2.5, TypeError),
@@ -111,18 +112,47 @@ def test_unsigned_values_go_through_integer_conversion():
     assert record.get_v_max(3) == 128 and record.vendor_id == 0x4242
 
 
-def test_any_int_is_a_flagdir_value():
+@pytest.mark.parametrize("call, text", [
+    (lambda r: r.set_v_max(1, 1000), "v_max of axis 1 must be 1..255, not 1000"),
+    (lambda r: r.set_v_max(1, 0), "v_max of axis 1 must be 1..255, not 0"),
+    (lambda r: r.set_accel(3, 256), "accel of axis 3 must be 0..255, not 256"),
+    (lambda r: r.set_flagdir(2, 5), "flagdir of axis 2 must be 1 or -1, not 5"),
+    (lambda r: r.set_v_home_s(0, 2), "v_home_s: axis must be 1..3, not 0"),
+    (lambda r: setattr(r, "vendor_id", 0x100000), "vendor_id must be 0x0000..0xFFFF, not 0x100000"),
+    (lambda r: setattr(r, "product_id", 0x10000), "product_id must be 0x0000..0xFFFF, not 0x10000"),
+    (lambda r: r.set_travel_limits(1, 5, 4), "travel limits of axis 1 must have low <= high, not 5..4"),
+])
+def test_values_no_command_can_carry_are_refused_with_a_text_naming_them(call, text):
     record = arxusb.RobotControlPar()
-    record.set_flagdir(1, 5)
-    record.set_flagdir(2, -2147483648)
-    assert values(record, "flagdir") == [5, -2147483648, 1]
+    with pytest.raises(arxusb.RobotParEx) as refused:
+        call(record)
+    assert str(refused.value) == text
+    assert repr(record) == repr(arxusb.RobotControlPar())  # unchanged
+
+
+def test_edges_that_fit_are_taken():
+    record = arxusb.RobotControlPar()
+    record.set_v_max(1, 255)
+    record.set_accel(1, 0)
+    record.vendor_id = 0xFFFF
+    record.set_travel_limits(2, -10, None)
+    assert (record.get_v_max(1), record.get_accel(1), record.vendor_id) == (255, 0, 0xFFFF)
+    assert record.get_travel_limits(2) == (-10, None)
     with pytest.raises(OverflowError):
         record.set_flagdir(1, 1 << 31)
 
 
+def test_a_misspelt_member_is_an_attribute_error():
+    record = arxusb.RobotControlPar()
+    with pytest.raises(AttributeError, match="'v_maks'.*did you mean 'v_max'"):
+        record.v_maks = 1
+    record.vendor_id = 0x1234  # the real ones still work
+    assert record.vendor_id == 0x1234
+
+
 def test_ids_are_read_and_written_directly():
     record = arxusb.RobotControlPar()
-    _arxusb.RobotControlPar_vendor_id_set(record, 0x10000)
+    _arxusb.RobotControlPar_vendor_id_set(record, 0xFFFF)
     _arxusb.RobotControlPar_product_id_set(record.this, 7)
-    assert _arxusb.RobotControlPar_vendor_id_get(record) == 0x10000
+    assert _arxusb.RobotControlPar_vendor_id_get(record) == 0xFFFF
     assert record.product_id == 7

@@ -104,7 +104,7 @@ TEST(RobotControlPar, PrintoutOfDefaultsHasEightLinesPerAxis) {
 TEST(RobotControlPar, PrintoutShowsUnsignedMembersAsSigned) {
     RobotControlPar p;
     p.set_maxstep(3, 0xFFFFFFFFu);
-    p.set_flagdir(3, static_cast<FLAG_DIR>(5));
+    p.flagdir[2] = static_cast<FLAG_DIR>(5);  // the public member takes what set_flagdir refuses
     const std::vector<std::string> lines = printedLines(p);
     ASSERT_EQ(lines.size(), 24u);
     EXPECT_EQ(lines[17], "  flagdir  5");

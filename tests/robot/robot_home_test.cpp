@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fake_hid.h"
@@ -63,21 +64,34 @@ TEST(RobotHome, PassesEndOnTheRisingEdgeOfTheFlag) {
 }
 
 // A pass that ends with the flag in the wrong state leaves the axis somewhere unknown: every pass
-// still runs and prints, and home reports the failure.
-TEST(RobotHome, FlagOutOfReachPrintsGoesOnAndFails) {
-    sim::SimConfig config;
-    config.flag[0] = {-9000000, -8000000};
-    SimRig rig(config);
-    RobotControlPar par;
-    par.set_maxstep(1, 1000);
-    ASSERT_TRUE(rig.robot.init(&par));
-    ::testing::internal::CaptureStdout();
-    EXPECT_FALSE(rig.robot.home(1));
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
-              "\rERROR pass 1! flag raised and flag is 0!\n"
-              "\rERROR - pass 3 ! flag raised and flag is 0!\n");
-    EXPECT_EQ(rig.takeReports().size(), 3u);
-    EXPECT_EQ(rig.robot.aim(1), rig.robot.coord(1));
+// still runs and reports, and home reports the failure. The messages go to standard output, or
+// to the message sink when one is set.
+TEST(RobotHome, FlagOutOfReachReportsGoesOnAndFails) {
+    const std::string first = "\rERROR pass 1! flag raised and flag is 0!\n";
+    const std::string third = "\rERROR - pass 3 ! flag raised and flag is 0!\n";
+    for (const bool sink : {false, true}) {
+        SCOPED_TRACE(sink);
+        sim::SimConfig config;
+        config.flag[0] = {-9000000, -8000000};
+        SimRig rig(config);
+        RobotControlPar par;
+        par.set_maxstep(1, 1000);
+        ASSERT_TRUE(rig.robot.init(&par));
+        std::vector<std::pair<int, std::string>> received;
+        if (sink) {
+            rig.robot.setMessageSink(
+                [&](int axis, const std::string& text) { received.emplace_back(axis, text); });
+        }
+        ::testing::internal::CaptureStdout();
+        EXPECT_FALSE(rig.robot.home(1));
+        EXPECT_EQ(::testing::internal::GetCapturedStdout(), sink ? "" : first + third);
+        EXPECT_EQ(received.size(), sink ? 2u : 0u);
+        if (sink) {
+            EXPECT_EQ(received[1], std::make_pair(1, third));
+        }
+        EXPECT_EQ(rig.takeReports().size(), 3u);
+        EXPECT_EQ(rig.robot.aim(1), rig.robot.coord(1));
+    }
 }
 
 // A controller whose home flag of axis 1 reads, after k commands, flags[min(k, last)]; every

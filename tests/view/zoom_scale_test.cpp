@@ -115,13 +115,23 @@ TEST(ZoomScale, StepsArePowersOfTwoAndTheFitScale) {
         EXPECT_EQ(c.from.StepIn(fit), c.in);
         EXPECT_EQ(c.from.StepOut(fit), c.out);
     }
+    // A fit scale beside a power of two: the step goes on to one that shows a difference.
+    const ZoomScale nearPower(100, 1612);  // 6.2%
+    EXPECT_EQ(nearPower.StepIn(nearPower), ZoomScale(1, 8));
+    EXPECT_EQ(nearPower.StepOut(nearPower), ZoomScale(1, 32));
+    EXPECT_EQ(ZoomScale(1, 16).StepOut(nearPower), ZoomScale(1, 32));
+    // Below the smallest power (a 1 um slide at fit): in goes to 1/64, out has nowhere to go.
+    const ZoomScale tiny(1, 91);
+    EXPECT_EQ(tiny.StepIn(tiny), ZoomScale(1, 64));
+    EXPECT_EQ(tiny.StepOut(tiny), tiny);
+    EXPECT_EQ(ZoomScale(1, 64).StepOut(tiny), tiny);
 }
 
-TEST(ZoomScale, FitTakesTheTighterSideWithinTheSteps) {
+TEST(ZoomScale, FitTakesTheTighterSide) {
     EXPECT_EQ(ZoomScale::Fit(1000, 3000, 500, 500), ZoomScale(1, 6));
     EXPECT_EQ(ZoomScale::Fit(3000, 1000, 500, 500), ZoomScale(1, 6));
     EXPECT_EQ(ZoomScale::Fit(12000, 36000, 800, 600), ZoomScale(1, 60));
-    EXPECT_EQ(ZoomScale::Fit(100000, 100000, 500, 500), ZoomScale(1, 64));
+    EXPECT_EQ(ZoomScale::Fit(100000, 100000, 500, 500), ZoomScale(1, 200)) << "below 1/64";
     EXPECT_EQ(ZoomScale::Fit(8, 6, 800, 600), ZoomScale(16, 1));
     EXPECT_EQ(ZoomScale::Fit(0, 6, 800, 600), ZoomScale(1, 1));
     // The whole image fits at the fit scale.

@@ -1,8 +1,11 @@
 """The Snakemake workflow end to end on two small generated slides (20 um): every per-slide
 output equals the same orvane-batch commands run by hand, a failing slide stops with
 orvane-batch's message naming it while the other slide's results stay, and the limma step
-writes one line per spot. The configuration checks stop bad configurations before any work."""
+writes one line per spot. Every configuration key re-runs the steps it shapes. The QC summary
+flags a blank and a shifted slide by the rules meant for them. The configuration checks stop bad
+configurations before any work."""
 
+import hashlib
 import os
 import shutil
 import subprocess
@@ -15,16 +18,18 @@ WORKFLOW = os.path.join(HERE, "..", "..", "workflow")
 sys.path.insert(0, os.path.join(HERE, "..", "support"))
 sys.path.insert(0, WORKFLOW)
 import orvane_config  # noqa: E402
-from orvane_tools import BATCH, batch, demo_slide  # noqa: E402
+from orvane_tools import BATCH, DEMO_SLIDE, batch, demo_slide, read_gpr  # noqa: E402
 
 SNAKEMAKE = shutil.which("snakemake")
 pytestmark = pytest.mark.skipif(SNAKEMAKE is None, reason="snakemake is not installed "
                                 "(scripts/install-deps installs it)")
 
 
-def write_config(path, slides, extra=""):
-    text = f"orvane_batch: {os.path.abspath(BATCH)}\nspot_diameter_mm: 0.14\n" \
-           f"min_percent_found: 70\n{extra}slides:\n"
+def write_config(path, slides, **keys):
+    """A configuration of `slides` with the keys of the hand-run steps, overridden by `keys`."""
+    top = {"orvane_batch": os.path.abspath(BATCH), "spot_diameter_mm": 0.14,
+           "min_percent_found": 70, "keep_steps": "true", **keys}
+    text = "".join(f"{k}: {v}\n" for k, v in top.items()) + "slides:\n"
     for name, files in slides.items():
         text += f"  {name}:\n" + "".join(f"    {k}: {v}\n" for k, v in files.items())
     path.write_text(text)
@@ -48,6 +53,8 @@ def slides(tmp_path_factory):
     bad = work / "bad_635.tif"
     bad.write_text("not a scan\n")
     out["bad"] = {"red": str(bad), "green": out["a"]["green"], "map": out["a"]["map"]}
+    # Slides of one print job share one slide map; a demo slide's own map differs by seed.
+    out["c"]["map"] = out["a"]["map"]
     return work, out
 
 
@@ -80,6 +87,12 @@ def without_date(path):
         return [line for line in f.read().split(b"\r\n") if not line.startswith(b'"DateTime=')]
 
 
+def without_provenance(path):
+    """The report without "How this was made", which the workflow fills from its settings."""
+    text = path.read_text(encoding="utf-8")
+    return text[:text.index('<section id="provenance-section">')]
+
+
 def test_slides_end_to_end(slides):
     work, s = slides
     config = work / "first.yaml"
@@ -95,8 +108,13 @@ def test_slides_end_to_end(slides):
     hand = by_hand(work / "hand", "a", s["a"])
     results = work / "results" / "a"
     for name in ("steps/define.grd", "steps/place.grd", "steps/adjust.grd", "grid.grd",
-                 "spot_data.txt", "report.html"):
+                 "spot_data.txt"):
         assert (results / name).read_bytes() == (hand / name).read_bytes(), name
+    assert without_provenance(results / "report.html") == without_provenance(hand / "report.html")
+    made = (results / "report.html").read_text(encoding="utf-8")
+    assert "<th scope=\"row\">adjust</th><td>--method 2dw</td>" in made
+    # The log a failure points to says why.
+    assert "Not a TIFF" in (work / "results" / "bad" / "logs" / "define-grid.txt").read_text()
     # The GenePix file differs only in the time it was written.
     assert without_date(results / "a.gpr") == without_date(hand / "a.gpr")
     kept = (results / "report.html").stat().st_mtime_ns
@@ -107,10 +125,165 @@ def test_slides_end_to_end(slides):
     assert second.returncode == 0, second.stderr
     assert (results / "report.html").stat().st_mtime_ns == kept, "slide a is not run again"
     lines = (work / "results" / "limma" / "normalized.tsv").read_text().splitlines()
-    assert lines[0].split("\t") == ["Block", "Column", "Row", "ID", "M a", "A a", "M c", "A c"]
+    assert lines[0].split("\t") == ["Block", "Column", "Row", "ID", "Name", "M a", "A a", "W a",
+                                    "M c", "A c", "W c"]
     assert len(lines) == 1 + 4 * 12 * 12 * 12
-    assert all(len(line.split("\t")) == 8 for line in lines)
+    assert all(len(line.split("\t")) == 11 for line in lines)
+    # Flagged spots (no well, marked) weigh nothing; the others fully.
+    flags = [int(row["Flags"]) for row in read_gpr(results / "a.gpr")]
+    weights = [float(line.split("\t")[7]) for line in lines[1:]]
+    assert weights == [0.0 if f < 0 else 1.0 for f in flags]
     assert (work / "results" / "limma" / "MA.pdf").read_bytes().startswith(b"%PDF")
+
+
+def jobs_to_run(work, config):
+    """The jobs a dry run would run, as {rule: count}."""
+    run = snakemake(work, config, "--dry-run", "--quiet")
+    assert run.returncode == 0, run.stderr
+    jobs = {}
+    for line in run.stdout.splitlines():
+        cells = line.split()
+        if len(cells) == 4 and cells[1].isdigit() and cells[0] != "total":
+            jobs[cells[0]] = int(cells[1])
+    return jobs
+
+
+GRID_STEPS = ("define_grid", "place", "adjust", "mark_not_found")
+ACROSS = {"limma": 1, "qc": 1, "qc_verdict": 1, "provenance": 1, "all": 1}
+
+
+def per_slide(rules, slides=2):
+    return dict({r: slides for r in rules}, **ACROSS)
+
+
+@pytest.mark.parametrize("key, change, expected", [
+    ("spot_diameter_mm", lambda c, s, w: c.update(spot_diameter_mm=0.15),
+     per_slide(GRID_STEPS + ("extract", "report"))),
+    ("adjust", lambda c, s, w: c.update(adjust="cm"),
+     per_slide(("adjust", "mark_not_found", "extract", "report"))),
+    ("min_percent_found", lambda c, s, w: c.update(min_percent_found=60),
+     per_slide(("mark_not_found", "extract", "report"))),
+    ("auto_place", lambda c, s, w: c.update(auto_place="false"),
+     per_slide(("adjust", "mark_not_found", "extract", "report"))),
+    ("orvane_batch", lambda c, s, w: c.update(orvane_batch=w / "orvane-batch"),
+     per_slide(GRID_STEPS + ("extract", "report"))),
+    ("slides.a.red", lambda c, s, w: s["a"].update(red=w / "copy_635.tif"),
+     per_slide(GRID_STEPS + ("extract", "report"), slides=1)),
+    ("slides.a.map", lambda c, s, w: s["a"].update(map=w / "copy_map.txt"),
+     per_slide(GRID_STEPS + ("extract", "report"), slides=1)),
+    ("flag_saturated_pct", lambda c, s, w: c.update(flag_saturated_pct=5),
+     per_slide(("extract", "report"))),
+    ("keep_steps", lambda c, s, w: c.update(keep_steps="false"), {"provenance": 1, "all": 1}),
+    ("fail_on_outlier", lambda c, s, w: c.update(fail_on_outlier="true"),
+     {"qc_verdict": 1, "provenance": 1, "all": 1}),
+])
+def test_each_key_reruns_the_steps_it_shapes(slides, key, change, expected):
+    """Runs after the end-to-end test, on its results for slides a and c."""
+    work, s = slides
+    if not (work / "results" / "c" / "c.gpr").exists():
+        pytest.skip("needs the end-to-end run")
+    copies = work / "copies"
+    if not copies.exists():
+        copies.mkdir()
+        shutil.copy(s["a"]["red"], copies / "copy_635.tif")
+        shutil.copy(s["a"]["map"], copies / "copy_map.txt")
+        os.symlink(os.path.abspath(BATCH), copies / "orvane-batch")
+    keys, chosen = {}, {"a": dict(s["a"]), "c": dict(s["c"])}
+    change(keys, chosen, copies)
+    config = work / f"change-{key}.yaml"
+    write_config(config, chosen, **keys)
+    assert jobs_to_run(work, config) == expected
+
+
+@pytest.fixture(scope="module")
+def qc_run(slides, tmp_path_factory):
+    """Two good slides, a blank one (nothing printed) and a shifted one (its left quads outside
+    the scan) through the workflow with temporary intermediate grids."""
+    work, s = slides
+    qc = tmp_path_factory.mktemp("qc")
+    chosen = {"a": s["a"], "c": s["c"]}
+    for name, options in (("blank", ["--blank"]), ("shifted", ["--scan-x-mm", "6"])):
+        subprocess.run([os.path.abspath(DEMO_SLIDE), "--pixel-um", "20", "--seed", "5", *options,
+                        "-o", str(qc / name)], check=True, capture_output=True)
+        chosen[name] = {"red": qc / name / "demo_635.tif", "green": qc / name / "demo_532.tif",
+                        "map": s["a"]["map"]}
+    config = qc / "qc.yaml"
+    write_config(config, chosen, keep_steps="false")
+    return qc, config, chosen, snakemake(qc, config)
+
+
+def summary_rows(path):
+    lines = path.read_text().splitlines()
+    header = lines[0].split("\t")
+    return {row[0]: dict(zip(header, row)) for row in (line.split("\t") for line in lines[1:])}
+
+
+def test_qc_flags_the_blank_and_the_shifted_slide(qc_run):
+    qc, _, _, run = qc_run
+    assert run.returncode == 0, run.stderr
+    rows = summary_rows(qc / "results" / "qc" / "summary.tsv")
+    assert list(rows) == ["a", "c", "blank", "shifted"]
+    assert list(rows["a"]) == [
+        "slide", "quads_placed", "quads_in_use", "found_pct_1", "found_pct_2", "median_snr_1",
+        "median_snr_2", "saturated_spots", "distance", "ks", "hoeffding_d", "spatial_lf",
+        "outlier"]
+    assert rows["a"]["outlier"] == rows["c"]["outlier"] == ""
+    assert "found" in rows["blank"]["outlier"].split(",")
+    assert "placement" in rows["shifted"]["outlier"].split(",")
+    assert f"slide shifted: QC outlier: {rows['shifted']['outlier']}" in run.stderr
+    page = (qc / "results" / "qc" / "index.html").read_text(encoding="utf-8")
+    assert '<a href="../blank/report.html">blank</a>' in page
+    assert '<td class="fail">' in page
+    # The shifted slide's spots outside the scan are flagged Not Found, with one warning a step.
+    flags = [row["Flags"] for row in read_gpr(qc / "results" / "shifted" / "shifted.gpr")]
+    assert flags.count("-50") >= 12 * 12 * 12 // 2
+    warning = "slide shifted: warning: "
+    assert run.stderr.count(warning) == 2, "extract and report"
+    assert "wholly or partly outside the scans" in (
+        qc / "results" / "shifted" / "logs" / "extract.txt").read_text()
+    # Intermediate grids are temporary unless keep_steps is set.
+    assert not (qc / "results" / "a" / "steps").exists() or \
+        not list((qc / "results" / "a" / "steps").iterdir())
+
+
+def test_provenance_names_versions_configuration_and_inputs(qc_run):
+    qc, _, chosen, _ = qc_run
+    text = (qc / "results" / "provenance.txt").read_text()
+    for line in ("orvane-batch: ", "snakemake: ", "R: ", "limma: ", "keep_steps: False",
+                 f"slides.blank.red: {chosen['blank']['red']}"):
+        assert line in text, line
+    digest = hashlib.sha256(chosen["shifted"]["green"].read_bytes()).hexdigest()
+    assert f"{digest}  {chosen['shifted']['green']}\n" in text
+
+
+def test_limma_refuses_slides_whose_spots_differ(qc_run, tmp_path):
+    qc, _, _, _ = qc_run
+    lines = (qc / "results" / "a" / "a.gpr").read_bytes().decode().split("\r\n")
+    # The spot at Block 1, Column 3, Row 1 under another name on the other slide.
+    at = next(i for i, line in enumerate(lines) if line.startswith("1\t3\t1\t"))
+    cells = lines[at].split("\t")
+    name, cells[3] = cells[3].strip('"'), '"other"'
+    lines[at] = "\t".join(cells)
+    other = tmp_path / "other.gpr"
+    other.write_bytes("\r\n".join(lines).encode())
+    table = tmp_path / "normalized.tsv"
+    run = subprocess.run(["Rscript", os.path.join(WORKFLOW, "scripts", "limma_normalize.R"),
+                          str(table), str(tmp_path / "MA.pdf"), f"a={qc}/results/a/a.gpr",
+                          f"b={other}"], capture_output=True, text=True)
+    assert run.returncode != 0
+    assert (f"slide b differs from slide a at spot 3 (Block 1, Column 3, Row 1): Name 'other' "
+            f"where slide a has '{name}'") in run.stderr, run.stderr
+    assert not table.exists()
+
+
+def test_fail_on_outlier_fails_after_everything_is_written(qc_run):
+    qc, config, chosen, _ = qc_run
+    write_config(config, chosen, keep_steps="false", fail_on_outlier="true")
+    run = snakemake(qc, config)
+    assert run.returncode != 0
+    assert "slide blank: QC outlier: " in run.stderr
+    assert (qc / "results" / "qc" / "summary.tsv").exists()
+    assert (qc / "results" / "provenance.txt").exists()
 
 
 def test_bad_configuration_stops_before_any_work(slides, tmp_path):

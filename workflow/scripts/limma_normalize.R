@@ -11,31 +11,48 @@ pairs <- args[-(1:2)]
 names <- sub("=.*", "", pairs)
 files <- sub("^[^=]*=", "", pairs)
 
-# limma combines the files row by row: every slide must have the same spots in the same order.
-layout_of <- function(file) {
+# limma combines the files row by row: every slide must have the same spots, with the same IDs
+# and names, in the same order, or one slide's values would be written under another's genes.
+spot_keys <- c("Block", "Column", "Row", "ID", "Name")
+spots_of <- function(file) {
   one <- read.maimages(file, source = "genepix", verbose = FALSE)
-  one$genes[, c("Block", "Column", "Row")]
+  one$genes[, spot_keys]
 }
-first <- layout_of(files[1])
+same <- function(a, b) (is.na(a) & is.na(b)) | (!is.na(a) & !is.na(b) & a == b)
+text_of <- function(v) ifelse(is.na(v), "NA", as.character(v))
+first <- spots_of(files[1])
 for (i in seq_along(files)[-1]) {
-  if (!identical(layout_of(files[i]), first))
-    stop("slide ", names[i], ": its spots differ from those of slide ", names[1],
-         "; limma needs one layout for all slides", call. = FALSE)
+  other <- spots_of(files[i])
+  if (nrow(other) != nrow(first))
+    stop("slide ", names[i], " has ", nrow(other), " spots, slide ", names[1], " has ",
+         nrow(first), "; limma needs the same spots on every slide", call. = FALSE)
+  for (key in spot_keys) {
+    differs <- which(!same(as.character(first[[key]]), as.character(other[[key]])))
+    if (length(differs) == 0) next
+    n <- differs[1]
+    stop("slide ", names[i], " differs from slide ", names[1], " at spot ", n, " (Block ",
+         first$Block[n], ", Column ", first$Column[n], ", Row ", first$Row[n], "): ", key, " '",
+         text_of(other[[key]][n]), "' where slide ", names[1], " has '",
+         text_of(first[[key]][n]), "'; limma needs the same spots on every slide", call. = FALSE)
+  }
 }
 
-# Spots without a well (Flags -75), marked and saturated spots (-100) weigh nothing in the loess
-# curve; they are still normalised and written.
-RG <- read.maimages(files, source = "genepix", names = names,
-                    wt.fun = wtflags(weight = 0, cutoff = -50), verbose = FALSE)
+# Flagged spots weigh nothing in the loess curve: no well (-75), marked or saturated (-100) and
+# outside the scans (-50, Not Found). They are still normalised and written, with their weight
+# beside them.
+flagged_weigh_nothing <- function(x) as.numeric(x$Flags >= 0)
+RG <- read.maimages(files, source = "genepix", names = names, wt.fun = flagged_weigh_nothing,
+                    verbose = FALSE)
 RG <- backgroundCorrect(RG, method = "normexp", offset = 50, verbose = FALSE)
 MA <- normalizeWithinArrays(RG, method = "loess")
 
 out <- data.frame(Block = RG$genes$Block, Column = RG$genes$Column, Row = RG$genes$Row,
-                  ID = ifelse(is.na(RG$genes$ID), "NA", as.character(RG$genes$ID)),
+                  ID = text_of(RG$genes$ID), Name = text_of(RG$genes$Name),
                   check.names = FALSE, stringsAsFactors = FALSE)
 for (i in seq_along(names)) {
   out[[paste("M", names[i])]] <- sprintf("%.6g", MA$M[, i])
   out[[paste("A", names[i])]] <- sprintf("%.6g", MA$A[, i])
+  out[[paste("W", names[i])]] <- sprintf("%.6g", MA$weights[, i])
 }
 tmp <- paste0(table_path, ".part")
 write.table(out, tmp, sep = "\t", quote = FALSE, row.names = FALSE)

@@ -10,10 +10,11 @@ namespace orvane {
 
 namespace {
 
-constexpr int kLeftMargin = 46, kRightMargin = 10, kTopMargin = 10, kBottomMargin = 52;
+constexpr int kLeftMargin = 46, kRightMargin = 10, kTopMargin = 10, kBottomMargin = 66;
 constexpr int kDragThreshold = 3;  // pixels the mouse moves before a press becomes a drag
 const QColor kPointColour(0, 70, 170);
 const QColor kMarkedColour(220, 40, 20);
+const QColor kHighlightColour(250, 160, 0);
 const QColor kRingColour(0, 0, 0);
 
 QString tickText(double v) { return QString::number(v, 'g', 4); }
@@ -63,23 +64,24 @@ void CSpotPlotWidget::drawAxes(QPainter& painter, const QRect& frame) const {
     painter.setPen(palette().color(QPalette::Text));
     painter.drawRect(frame.adjusted(0, 0, -1, -1));
     const QFontMetrics metrics = painter.fontMetrics();
-    for (double a : PlotTicks(data_.a, std::max(2, frame.width() / 70))) {
+    for (double a : PlotTicks(data_.a, std::max(kFewestPlotTicks, frame.width() / 70))) {
         const int x = toWidget({0.0, a}).x();
         painter.drawLine(x, frame.bottom(), x, frame.bottom() + 4);
         const QString text = tickText(a);
         painter.drawText(x - metrics.horizontalAdvance(text) / 2,
                          frame.bottom() + 5 + metrics.ascent(), text);
     }
-    for (double m : PlotTicks(data_.m, std::max(2, frame.height() / 40))) {
+    for (double m : PlotTicks(data_.m, std::max(kFewestPlotTicks, frame.height() / 40))) {
         const int y = toWidget({m, data_.a.min}).y();
         painter.drawLine(frame.left() - 4, y, frame.left(), y);
         const QString text = tickText(m);
         painter.drawText(frame.left() - 6 - metrics.horizontalAdvance(text),
                          y + metrics.ascent() / 2 - 1, text);
     }
+    // One definition a line: side by side they are wider than the dock.
     const int labelY = frame.bottom() + 6 + 2 * metrics.height();
-    painter.drawText(frame.left(), labelY,
-                     "A = \u00bd log2 (F1 - B1)(F2 - B2)      M = log2 (F1 - B1) / (F2 - B2)");
+    painter.drawText(frame.left(), labelY, "A = \u00bd log2 (F1 - B1)(F2 - B2)");
+    painter.drawText(frame.left(), labelY + metrics.height(), "M = log2 (F1 - B1) / (F2 - B2)");
     painter.save();
     painter.translate(12, frame.center().y());
     painter.rotate(-90);
@@ -103,14 +105,20 @@ void CSpotPlotWidget::paintEvent(QPaintEvent*) {
     painter.drawLine(frame.left(), zero, frame.right(), zero);
 
     painter.setClipRect(frame);
-    // Marked spots last, so that they stay visible in a dense cloud.
-    for (const bool marked : {false, true}) {
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(marked ? kMarkedColour : kPointColour);
+    // Highlighted and marked spots last, so that they stay visible in a dense cloud; a
+    // highlighted point is larger, a marked one red whether highlighted or not.
+    const auto kindOf = [this](const SpotPlotData::Point& p) {
+        const std::uint8_t flags = results_->spots[p.spot].flags;
+        return (flags & Marked) != 0 ? 2 : (flags & Highlighted) != 0 ? 1 : 0;
+    };
+    painter.setPen(Qt::NoPen);
+    for (const int kind : {0, 1, 2}) {
+        painter.setBrush(kind == 2 ? kMarkedColour : kind == 1 ? kHighlightColour : kPointColour);
         for (const SpotPlotData::Point& p : data_.points) {
-            if (((results_->spots[p.spot].flags & Marked) != 0) != marked) continue;
+            if (kindOf(p) != kind) continue;
             const QPoint w = toWidget(p.ma);
-            painter.drawRect(w.x() - 1, w.y() - 1, 3, 3);
+            const int half = (results_->spots[p.spot].flags & Highlighted) != 0 ? 2 : 1;
+            painter.drawRect(w.x() - half, w.y() - half, 2 * half + 1, 2 * half + 1);
         }
     }
     painter.setBrush(Qt::NoBrush);

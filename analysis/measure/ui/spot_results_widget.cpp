@@ -20,6 +20,7 @@ namespace orvane {
 namespace {
 
 constexpr int kFirstLayerColumn = 6;  // Block, Column, Row, Flags, ID, Name
+constexpr int kFlagsColumn = 3;
 constexpr int kLayerColumns = 9;
 constexpr int kIdColumn = 4;
 constexpr int kNameColumn = 5;
@@ -39,7 +40,8 @@ void CSpotResultsModel::setResults(std::shared_ptr<const SpotResults> results) {
 }
 
 void CSpotResultsModel::flagsChanged() {
-    if (rowCount() > 0) emit dataChanged(index(0, 3), index(rowCount() - 1, 3));
+    if (rowCount() > 0)
+        emit dataChanged(index(0, kFlagsColumn), index(rowCount() - 1, kFlagsColumn));
 }
 
 int CSpotResultsModel::rowCount(const QModelIndex& parent) const {
@@ -55,7 +57,7 @@ QVariant CSpotResultsModel::sortValue(const SpotResult& spot, int column) const 
     case 0: return spot.block;
     case 1: return spot.col + 1;
     case 2: return spot.row + 1;
-    case 3: return static_cast<int>(spot.flags);
+    case kFlagsColumn: return QString::fromStdString(SpotStateWords(spot));
     case kIdColumn: return QString::fromStdString(spot.id);
     case kNameColumn: return QString::fromStdString(spot.name);
     default: break;
@@ -92,14 +94,18 @@ QVariant CSpotResultsModel::headerData(int section, Qt::Orientation orientation,
     return QString::fromStdString(columns_[static_cast<std::size_t>(section)]);
 }
 
+// invalidate(), not invalidateFilter(): Qt 6.4's incremental removal of filtered rows corrupts
+// the proxy's mapping once the view holds a current row (a crash while typing a filter after a
+// row was selected). The full rebuild moves the view's rows through layoutChanged instead and
+// costs about a millisecond for 10000 spots.
 void CSpotResultsFilter::setText(const QString& text) {
     text_ = text;
-    invalidateFilter();
+    invalidate();
 }
 
 void CSpotResultsFilter::setMarks(MarkFilter marks) {
     marks_ = marks;
-    invalidateFilter();
+    invalidate();
 }
 
 bool CSpotResultsFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
@@ -119,6 +125,9 @@ CSpotResultsWidget::CSpotResultsWidget(QWidget* parent) : QWidget(parent) {
     proxy_ = new CSpotResultsFilter(this);
     proxy_->setSourceModel(model_);
     proxy_->setSortRole(Qt::UserRole);
+    // Rows are filtered and sorted again only through invalidate() (see setText): Qt's dynamic
+    // path removes rows incrementally from inside dataChanged, the same path that breaks.
+    proxy_->setDynamicSortFilter(false);
     table_ = new QTableView(this);
     table_->setModel(proxy_);
     table_->setSortingEnabled(true);
@@ -156,18 +165,19 @@ CSpotResultsWidget::CSpotResultsWidget(QWidget* parent) : QWidget(parent) {
     connect(save_, &QPushButton::clicked, this, &CSpotResultsWidget::saveRequested);
     connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &CSpotResultsWidget::rowChanged);
-    const auto showCount = [this] {
-        count_->setText(QString("%1 of %2 spots").arg(proxy_->rowCount()).arg(model_->rowCount()));
-    };
-    connect(proxy_, &QAbstractItemModel::rowsInserted, this, showCount);
-    connect(proxy_, &QAbstractItemModel::rowsRemoved, this, showCount);
-    connect(proxy_, &QAbstractItemModel::modelReset, this, showCount);
-    connect(proxy_, &QAbstractItemModel::layoutChanged, this, showCount);
-    showCount();
+    followProxyChanges();
+    settle();
+}
+
+void CSpotResultsWidget::flagsChanged() {
+    model_->flagsChanged();
+    if (proxy_->marks() != MarkFilter::All || proxy_->sortColumn() == kFlagsColumn)
+        proxy_->invalidate();
 }
 
 void CSpotResultsWidget::setResults(std::shared_ptr<const SpotResults> results) {
     quiet_ = true;
+    shownSpot_.reset();
     model_->setResults(std::move(results));
     // Every header readable; the values are no wider than their headers.
     QHeaderView* header = table_->horizontalHeader();
@@ -181,9 +191,40 @@ void CSpotResultsWidget::setResults(std::shared_ptr<const SpotResults> results) 
     quiet_ = false;
 }
 
+void CSpotResultsWidget::followProxyChanges() {
+    // While the proxy removes, inserts or reorders rows, Qt moves the current row by itself: that
+    // is not the user's choice. Reporting it would select another spot in the view and change
+    // the flags the proxy filters on, and anything that asks the proxy for rows from inside its
+    // own signals can meet its mapping half updated. So nothing is done then; once the change is
+    // over and control is back in the event loop, the count is shown and the row of the spot
+    // shown before is selected again (none when it left the filter).
+    const auto hold = [this] { ++proxyChanging_; };
+    const auto release = [this] {
+        if (--proxyChanging_ > 0 || settlePending_) return;
+        settlePending_ = true;
+        QMetaObject::invokeMethod(this, &CSpotResultsWidget::settle, Qt::QueuedConnection);
+    };
+    connect(proxy_, &QAbstractItemModel::rowsAboutToBeRemoved, this, hold);
+    connect(proxy_, &QAbstractItemModel::rowsRemoved, this, release);
+    connect(proxy_, &QAbstractItemModel::rowsAboutToBeInserted, this, hold);
+    connect(proxy_, &QAbstractItemModel::rowsInserted, this, release);
+    connect(proxy_, &QAbstractItemModel::layoutAboutToBeChanged, this, hold);
+    connect(proxy_, &QAbstractItemModel::layoutChanged, this, release);
+    connect(proxy_, &QAbstractItemModel::modelAboutToBeReset, this, hold);
+    connect(proxy_, &QAbstractItemModel::modelReset, this, release);
+}
+
+void CSpotResultsWidget::settle() {
+    settlePending_ = false;
+    if (proxyChanging_ > 0) return;
+    count_->setText(QString("%1 of %2 spots").arg(proxy_->rowCount()).arg(model_->rowCount()));
+    selectSpot(shownSpot_);
+}
+
 void CSpotResultsWidget::rowChanged() {
-    if (quiet_) return;
-    if (const std::optional<std::size_t> spot = selectedSpot()) emit spotChosen(*spot);
+    if (quiet_ || proxyChanging_ > 0) return;
+    shownSpot_ = selectedSpot();
+    if (shownSpot_) emit spotChosen(*shownSpot_);
 }
 
 std::optional<std::size_t> CSpotResultsWidget::selectedSpot() const {
@@ -193,6 +234,8 @@ std::optional<std::size_t> CSpotResultsWidget::selectedSpot() const {
 }
 
 void CSpotResultsWidget::selectSpot(std::optional<std::size_t> index) {
+    shownSpot_ = index;
+    if (proxyChanging_ > 0) return;  // selected when the proxy's change is over
     quiet_ = true;
     const QModelIndex row = index && *index < static_cast<std::size_t>(model_->rowCount())
                                 ? proxy_->mapFromSource(model_->index(static_cast<int>(*index), 0))

@@ -51,6 +51,7 @@ public:
     using QSortFilterProxyModel::QSortFilterProxyModel;
     void setText(const QString& text);
     void setMarks(MarkFilter marks);
+    MarkFilter marks() const { return marks_; }
 
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
@@ -67,7 +68,8 @@ public:
 
     // Shows these results (none: an empty table).
     void setResults(std::shared_ptr<const SpotResults> results);
-    void flagsChanged() { model_->flagsChanged(); }
+    // The results' flags were re-read: the Flags column, and the rows the marks filter shows.
+    void flagsChanged();
     // Selects and shows the row of spot `index` of the results without reporting it; none
     // clears the selection.
     void selectSpot(std::optional<std::size_t> index);
@@ -88,6 +90,8 @@ signals:
     void saveRequested();
 
 private:
+    void followProxyChanges();
+    void settle();
     void rowChanged();
 
     CSpotResultsModel* model_;
@@ -97,7 +101,10 @@ private:
     QComboBox* marks_;
     QPushButton* save_;
     QLabel* count_;
-    bool quiet_ = false;  // selection set by selectSpot: not the user's
+    bool quiet_ = false;     // selection set by selectSpot: not the user's
+    int proxyChanging_ = 0;  // nesting of the proxy's row and layout changes under way
+    bool settlePending_ = false;
+    std::optional<std::size_t> shownSpot_;  // the spot whose row is to be selected
 };
 
 }  // namespace orvane

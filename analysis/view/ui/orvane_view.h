@@ -194,6 +194,8 @@ public:
 
 private:
     void changeDisplay(void (*change)(DisplayState&));
+    // Sets the scale with image point `kept` at window point `anchor` (as far as scrolling can).
+    void keepAt(const ZoomScale& scale, QPoint kept, QPoint anchor);
     void channelUpdate(int channel, CmdUi& ui) const;
     void setTool(ToolKind tool);
     void updateScrollBars();

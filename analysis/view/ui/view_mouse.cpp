@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 
+#include "app/shell_services.h"
 #include "view/ui/orvane_view.h"
 
 namespace orvane {
@@ -62,7 +63,11 @@ void COrvaneView::mouseReleaseEvent(QMouseEvent* event) {
 void COrvaneView::keyPressEvent(QKeyEvent* event) {
     const QString text = event->text();
     if (text.size() == 1 && text[0].unicode() < 128) {
-        if (editor_.CharKey(static_cast<char>(text[0].unicode()))) emit stateChanged();
+        if (editor_.CharKey(static_cast<char>(text[0].unicode()))) {
+            // R and X change the marks and highlights that the last result message counted.
+            showMessagePaneText("Ready");
+            emit stateChanged();
+        }
     }
     QAbstractScrollArea::keyPressEvent(event);
 }

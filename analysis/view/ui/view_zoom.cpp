@@ -1,5 +1,7 @@
 // The view's zoom: the four zoom commands, Ctrl + wheel about the pointer, and scrolling to an
 // image point at any scale. The arithmetic is ZoomScale's.
+#include <algorithm>
+
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -17,12 +19,22 @@ ZoomScale COrvaneView::fitScale() const {
 QString COrvaneView::zoomText() const { return QString::fromStdString(zoom_.PercentText()); }
 
 void COrvaneView::SetZoom(const ZoomScale& scale) {
-    SetZoom(scale, QPoint(viewport()->width() / 2, viewport()->height() / 2));
+    // The window's centre may lie on the glass beside a fitted picture: the scan's nearest
+    // point is kept there instead, so that the new scale shows the scan.
+    const QPoint centre(viewport()->width() / 2, viewport()->height() / 2);
+    const QPoint at = toImage(centre);
+    keepAt(scale,
+           QPoint(std::clamp(at.x(), 0, std::max(0, display_.imageWidth - 1)),
+                  std::clamp(at.y(), 0, std::max(0, display_.imageHeight - 1))),
+           centre);
 }
 
 void COrvaneView::SetZoom(const ZoomScale& scale, QPoint anchor) {
+    keepAt(scale, toImage(anchor), anchor);
+}
+
+void COrvaneView::keepAt(const ZoomScale& scale, QPoint kept, QPoint anchor) {
     if (scale == zoom_) return;
-    const QPoint kept = toImage(anchor);
     zoom_ = scale;
     editor_.SetScale(scale.num(), scale.den());
     updateScrollBars();
