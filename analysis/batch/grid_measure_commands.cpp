@@ -70,8 +70,6 @@ int runExtract(const ParsedArgs& args, CommandContext& context) {
         if (file) checkOutputIsNotInput(*file, args.positionals);
     const GridInputs inputs = loadGridInputs(args, context.progress);
     const GridQuad& quad = currentQuadOf(inputs.grid, current);
-    // Refused before either file is written, so that a run never leaves one of the two.
-    if (gpr && inputs.image.layerCount < 2) throw CoreError(kTwoLayersRequiredMessage);
     if (output)
         aboutFile(*output, [&] {
             ExtractGridData(*output, inputs.image, inputs.grid, quad, context.progress);
@@ -177,7 +175,8 @@ Command extractCommand() {
             "                        GenePix Results writes them, for limma and other tools: the\n"
             "                        56 columns of GenePix Pro 6.1, every spot of every quad in\n"
             "                        use (excluded spots flagged -75, marked ones -100), IMAGE as\n"
-            "                        635 and the first OVERLAY as 532; needs two layers\n") +
+            "                        635 and the first OVERLAY as 532; IMAGE alone gives a\n"
+            "                        single-channel file (the 635 columns only)\n") +
             kCurrentQuadHelp + kFlagSaturatedHelp,
         {{"--current-quad", "", true},
          {"--output", "-o", true},

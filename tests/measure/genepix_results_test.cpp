@@ -324,18 +324,24 @@ TEST(GenePixResultsTest, UndefinedRatiosReadError) {
     EXPECT_EQ(e.value(0, "F635 Median - B635"), "0");
 }
 
-TEST(GenePixResultsTest, OneLayerIsRefusedBeforeTheFileIsTouched) {
-    const std::string path = tempPath("one_layer.gpr");
-    std::filesystem::remove(path);
-    NullProgress progress;
-    const SpotGrid grid = latticeGrid();
-    try {
-        WriteGenePixResults(path, latticeImage(1), grid, grid.quad(0, 0), {}, progress);
-        ADD_FAILURE() << "no error";
-    } catch (const CoreError& error) {
-        EXPECT_STREQ(error.what(), "Two layers are required for this export");
+// One layer: the 635 columns alone, each value as the two-layer file of the same scan writes it.
+TEST(GenePixResultsTest, OneLayerWritesTheTwoLayerFilesRedColumns) {
+    SpotGrid grid = latticeGrid();
+    grid.quad(1, 1).Flags(1, 0) = Excluded;
+    grid.quad(0, 1).Flags(0, 0) = Marked;
+    const Export two = exportOf(grid, latticeImage(2), "two.gpr");
+    const Export one = exportOf(grid, latticeImage(1), "one.gpr");
+    ASSERT_EQ(one.columns.size(), 30u);
+    for (const std::string& column : one.columns) {
+        EXPECT_EQ(column.find("532"), std::string::npos) << column;
+        for (std::size_t row = 0; row < two.rows.size(); ++row)
+            EXPECT_EQ(one.value(row, column), two.value(row, column)) << column << " row " << row;
     }
-    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(one.rows.size(), two.rows.size());
+    EXPECT_EQ(one.lines[5], "\"Wavelengths=635\"");
+    EXPECT_EQ(fieldsOf(one.lines[1]), (std::vector<std::string>{"11", "30"}));
+
+    NullProgress progress;
     EXPECT_THROW(WriteGenePixResults("/nonexistent-folder/x.gpr", latticeImage(), grid,
                                      grid.quad(0, 0), {}, progress),
                  CoreError);
