@@ -42,18 +42,17 @@ def _need_file(key, path, executable=False):
 def _check_slide(name, slide):
     key = f"slides.{name}"
     if not isinstance(slide, dict):
-        raise ConfigError(f"{key}: expected the keys red, green and map or gal")
+        raise ConfigError(f"{key}: expected the keys red, green (two colours) and map or gal")
     for k in slide:
         if k not in SLIDE_KEYS:
             raise ConfigError(f"{key}.{k}: unknown key (expected red, green, map or gal)")
-    for k in ("red", "green"):
-        if k not in slide:
-            raise ConfigError(f"{key}.{k}: missing")
+    if "red" not in slide:
+        raise ConfigError(f"{key}.red: missing")
     layouts = [k for k in ("map", "gal") if k in slide]
     if len(layouts) != 1:
         raise ConfigError(f"{key}: give exactly one of map and gal, not "
                           + (" and ".join(layouts) if layouts else "neither"))
-    for k in ("red", "green") + tuple(layouts):
+    for k in [k for k in ("red", "green") if k in slide] + layouts:
         _need_file(f"{key}.{k}", slide[k])
 
 
@@ -94,6 +93,15 @@ def check(config):
         if not isinstance(name, str) or not re.fullmatch(r"[A-Za-z0-9][A-Za-z0-9_.-]*", name):
             raise ConfigError(f"slides.{name}: a slide name needs letters, digits, - or _")
         _check_slide(name, slide)
+    # limma normalises single-colour slides between arrays and two-colour ones within each:
+    # one run holds one kind.
+    kinds = {name: "green" in slide for name, slide in slides.items()}
+    if len(set(kinds.values())) > 1:
+        first = next(iter(kinds))
+        other = next(n for n, k in kinds.items() if k != kinds[first])
+        raise ConfigError(f"slides.{other}: {'has' if kinds[other] else 'lacks'} green where "
+                          f"slides.{first} {'does not' if kinds[other] else 'does'}; all slides "
+                          f"are two-colour (red and green) or all single-colour (red only)")
     return c
 
 
