@@ -44,7 +44,7 @@ format:
 bench:
 	@scripts/install-deps --bench
 	@test -f build-release/build.ninja || cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release
-	cmake --build build-release -j $(JOBS) --target speed_bench auto_place_bench spot_results_bench grid_view_bench gui_speed_bench report_bench \
+	cmake --build build-release -j $(JOBS) --target speed_bench auto_place_bench spot_results_bench grid_view_bench gui_speed_bench report_bench accuracy_bench \
 	  orvane-demo-slide orvane-batch
 	scripts/bench build-release
 

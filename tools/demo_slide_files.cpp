@@ -149,14 +149,23 @@ void writeSlideMap(std::ostream& out, const DemoSlide& slide) {
 void writeTruth(std::ostream& out, const DemoSlide& slide) {
     out << "# true spot centres of the demo slide, pixels; pixel (i, j) is centred at (i, j)\n"
         << "# nominal: where the slide map's grid (Define Grid after Load Map) puts the spot\n"
-        << "# printed 0: the pin carried an empty well (NA), no spot on the slide\n"
-        << "# quad_x quad_y row col x y nominal_x nominal_y printed\n";
-    char line[160];
+        << "# printed 0: the pin carried an empty well (NA) or the slide is blank: no spot\n"
+        << "# signal_635, signal_532: the printed spot's summed signal above the background,\n"
+        << "#   before noise and the 16-bit ceiling (NA without a well)\n"
+        << "quad_x quad_y row col x y nominal_x nominal_y printed signal_635 signal_532\n";
+    char line[200];
     for (const Spot& spot : slide.spots) {
-        std::snprintf(line, sizeof line, "%d %d %d %d %.3f %.3f %d %d %d\n", spot.qx, spot.qy,
+        std::snprintf(line, sizeof line, "%d %d %d %d %.3f %.3f %d %d %d", spot.qx, spot.qy,
                       spot.row, spot.col, spot.x, spot.y, spot.nominalX, spot.nominalY,
                       spot.printed ? 1 : 0);
         out << line;
+        if (spot.printed) {
+            std::snprintf(line, sizeof line, " %.1f %.1f\n", spotTrueSignal(slide, spot, 0),
+                          spotTrueSignal(slide, spot, 1));
+            out << line;
+        } else {
+            out << " NA NA\n";
+        }
     }
 }
 

@@ -1,5 +1,5 @@
 // Writes a planned demo slide: one 16-bit grey TIFF per channel, the slide map data file of the
-// print job, and the truth file with every spot's true centre.
+// print job, and the truth file with every spot's true centre and signal.
 #pragma once
 
 #include <cstdint>
@@ -24,7 +24,8 @@ void writeChannelTiff(const std::string& path, const DemoSlide& slide, int chann
 // zone line per block, as the arraying robot writes them.
 void writeSlideMap(std::ostream& out, const DemoSlide& slide);
 
-// One line a spot: quad, spot position, true centre and nominal centre in pixels, printed flag.
+// A header line naming the columns, then one line a spot: quad, spot position, true centre and
+// nominal centre in pixels, printed flag and the true signal of each channel.
 void writeTruth(std::ostream& out, const DemoSlide& slide);
 
 }  // namespace orvane::demo

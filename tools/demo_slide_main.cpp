@@ -1,5 +1,6 @@
 // orvane-demo-slide: writes a realistic two-channel demo scan of a printed slide, its slide map
-// data file and a truth file of the spot centres.
+// data file and a truth file of the spot centres and signals; optionally with the defects of real
+// slides.
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -15,13 +16,14 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: orvane-demo-slide [--pixel-um UM] [--seed N] [--placement-mm MM] [--pin-offset P]\n"
-    "                         [--scan-x-mm MM] [--blank] [-o DIR]\n";
+    "                         [--scan-x-mm MM] [--blank] [--defects none|realistic]\n"
+    "                         [DEFECT OPTIONS] [-o DIR]\n";
 
 constexpr const char* kHelp =
     "Writes a demo slide scan into DIR (default demo-slide):\n"
     "  demo_635.tif, demo_532.tif  16-bit grey scans of the red and green channel\n"
     "  slide_map_data.txt          the print job's slide map data file (for Load Map)\n"
-    "  spot_truth.txt              every spot's true centre in pixels\n"
+    "  spot_truth.txt              every spot's true centre in pixels and true signal\n"
     "options:\n"
     "  --pixel-um UM   pixel size in micrometres, 1 to 100 (default 10; 5 gives ~4800 x 14600)\n"
     "  --seed N        random seed (default 1); the same seed gives the same files\n"
@@ -32,7 +34,19 @@ constexpr const char* kHelp =
     "  --scan-x-mm MM  the scan starts MM (0 to 20) from the slide's left edge (default 0.2);\n"
     "                  from about 4 on, the left quads of the print lie outside the scan\n"
     "  --blank         nothing printed: the scans hold background, noise and dust only\n"
-    "  -o, --out DIR   output folder, created when missing\n";
+    "  -o, --out DIR   output folder, created when missing\n"
+    "defects of real slides (all off by default; --defects realistic turns every one on, and\n"
+    "options after it change one):\n"
+    "  --size-spread F   spot diameters vary up to F (0 to 0.5) each way (realistic 0.25)\n"
+    "  --doughnuts P     share P (0 to 1) of spots with a deep hollow centre (0.08)\n"
+    "  --irregular P     share of spots with a lumpy outline (0.15)\n"
+    "  --comets P        share of spots with a comet tail (0.06)\n"
+    "  --decades D       brightness log-uniform over D (0 to 4) decades from 40 (3)\n"
+    "  --saturated P     share of spots brighter than the scanner's range (0.01)\n"
+    "  --gradient G      each channel's own background gradient, up to G (0 to 1) across (0.4)\n"
+    "  --smudges N       soft background smudges per channel (6)\n"
+    "  --dust N          extra dust specks (120)\n"
+    "  --scratches N     bright scratches (3)\n";
 
 bool parseNumber(const char* text, double& value) {
     char* end = nullptr;
@@ -51,6 +65,65 @@ bool parseSeed(const char* text, std::uint64_t& value) {
 int usageError(const std::string& why) {
     std::fprintf(stderr, "orvane-demo-slide: %s\n%s", why.c_str(), kUsage);
     return 2;
+}
+
+struct ShareOption {
+    const char* name;
+    double orvane::demo::DemoDefects::*field;
+    double most;
+};
+constexpr ShareOption kShareOptions[] = {
+    {"--size-spread", &orvane::demo::DemoDefects::sizeSpread, 0.5},
+    {"--doughnuts", &orvane::demo::DemoDefects::doughnuts, 1.0},
+    {"--irregular", &orvane::demo::DemoDefects::irregular, 1.0},
+    {"--comets", &orvane::demo::DemoDefects::comets, 1.0},
+    {"--decades", &orvane::demo::DemoDefects::decades, 4.0},
+    {"--saturated", &orvane::demo::DemoDefects::saturated, 1.0},
+    {"--gradient", &orvane::demo::DemoDefects::gradient, 1.0},
+};
+
+struct CountOption {
+    const char* name;
+    int orvane::demo::DemoDefects::*field;
+};
+constexpr CountOption kCountOptions[] = {
+    {"--smudges", &orvane::demo::DemoDefects::smudges},
+    {"--dust", &orvane::demo::DemoDefects::dust},
+    {"--scratches", &orvane::demo::DemoDefects::scratches},
+};
+
+// A defect option: true when `arg` names one; `error` says what is wrong with its value.
+bool parseDefect(const std::string& arg, const char* value, orvane::demo::DemoDefects& defects,
+                 std::string& error) {
+    if (arg == "--defects") {
+        if (std::strcmp(value, "realistic") == 0)
+            defects = orvane::demo::realisticDefects();
+        else if (std::strcmp(value, "none") == 0)
+            defects = {};
+        else
+            error = "--defects takes none or realistic";
+        return true;
+    }
+    for (const ShareOption& option : kShareOptions) {
+        if (arg != option.name) continue;
+        double v = 0.0;
+        if (!parseNumber(value, v) || !(v >= 0.0 && v <= option.most))
+            error = arg + " must be a number from 0 to " + std::to_string(option.most).substr(0, 3);
+        else
+            defects.*option.field = v;
+        return true;
+    }
+    for (const CountOption& option : kCountOptions) {
+        if (arg != option.name) continue;
+        char* end = nullptr;
+        const long v = std::strtol(value, &end, 10);
+        if (end == value || *end != '\0' || v < 0 || v > 1000)
+            error = arg + " must be a whole number from 0 to 1000";
+        else
+            defects.*option.field = static_cast<int>(v);
+        return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -90,6 +163,8 @@ int main(int argc, char** argv) {
                 return usageError("scan origin must be a number from 0 to 20");
         } else if (arg == "-o" || arg == "--out") {
             options.outDir = value;
+        } else if (std::string error; parseDefect(arg, value, options.defects, error)) {
+            if (!error.empty()) return usageError(error);
         } else {
             return usageError("unknown option " + arg);
         }

@@ -151,6 +151,12 @@ void planSpots(DemoSlide& slide, const std::vector<PinTraits>& pins, Rng& rng) {
     }
 }
 
+// Dust glows in both channels, `share` of it red.
+void splitBetweenChannels(double level, double share, double (&channels)[2]) {
+    channels[0] = level * share * 2.0;
+    channels[1] = level * (1.0 - share) * 2.0;
+}
+
 std::vector<Speck> planSpecks(const DemoSlide& slide, Rng& rng) {
     const double pxPerUm = slide.scan.pixelsPerCm / 10000.0;
     const int count = 45 + rng.below(20);
@@ -160,11 +166,101 @@ std::vector<Speck> planSpecks(const DemoSlide& slide, Rng& rng) {
         speck.y = rng.uniform(0.0, slide.height);
         speck.radius = rng.uniform(4.0, 25.0) * pxPerUm;
         const double level = rng.uniform(3000.0, 60000.0);
-        const double share = rng.uniform(0.2, 0.8);
-        speck.level[0] = level * share * 2.0;
-        speck.level[1] = level * (1.0 - share) * 2.0;
+        splitBetweenChannels(level, rng.uniform(0.2, 0.8), speck.level);
     }
     return specks;
+}
+
+// Defects: each from a stream of its own (seed and a tag), so that one defect never moves another.
+Rng defectRng(std::uint64_t seed, std::uint64_t tag) {
+    return Rng(seed ^ (tag * 0x9e3779b97f4a7c15ULL));
+}
+
+constexpr double kTwoPi = 6.283185307179586;
+
+// Brightness log-uniform over `decades` from a faint 40 up: the full range a scanner sees.
+void spreadBrightness(std::vector<Well>& wells, std::uint64_t seed, double decades) {
+    Rng rng = defectRng(seed, 1);
+    for (Well& well : wells) {
+        const double u = rng.uniform();
+        if (!well.empty() && !well.saturating) well.amount = 40.0 * std::pow(10.0, decades * u);
+    }
+}
+
+void applySpotDefects(DemoSlide& slide, const DemoDefects& d) {
+    Rng size = defectRng(slide.options.seed, 2), hollow = defectRng(slide.options.seed, 3);
+    Rng lumpy = defectRng(slide.options.seed, 4), comet = defectRng(slide.options.seed, 5);
+    Rng bright = defectRng(slide.options.seed, 6);
+    for (Spot& spot : slide.spots) {
+        if (d.sizeSpread > 0) spot.radius *= size.uniform(1.0 - d.sizeSpread, 1.0 + d.sizeSpread);
+        if (d.doughnuts > 0 && hollow.chance(d.doughnuts))
+            spot.doughnut = hollow.uniform(0.7, 0.95);
+        if (d.irregular > 0 && lumpy.chance(d.irregular)) {
+            spot.lumps = lumpy.uniform(0.06, 0.18);
+            spot.lumpPhase = lumpy.uniform(0.0, kTwoPi);
+        }
+        if (d.comets > 0 && comet.chance(d.comets)) {
+            // Tails trail the pin's way down the slide, give or take.
+            spot.tail = comet.uniform(0.2, 0.5);
+            spot.tailLength = comet.uniform(0.8, 2.0) * spot.radius;
+            spot.tailAngle = 1.5707963267948966 + comet.uniform(-0.4, 0.4);
+        }
+        if (d.saturated > 0 && bright.chance(d.saturated)) {
+            // Brighter than the scanner's range, the ratio kept: the true M stays known.
+            const double scale =
+                bright.uniform(1.2, 3.0) * 65535.0 / std::max({spot.level[0], spot.level[1], 1.0});
+            spot.level[0] *= scale;
+            spot.level[1] *= scale;
+        }
+    }
+}
+
+void planSmudges(DemoSlide& slide, const DemoDefects& d) {
+    const double pxPerMm = slide.scan.pixelsPerCm / 10.0;
+    Rng rng = defectRng(slide.options.seed, 7);
+    for (int c = 0; c < 2; ++c) {
+        slide.channelGradientX[c] = d.gradient * rng.uniform(-1.0, 1.0);
+        slide.channelGradientY[c] = d.gradient * rng.uniform(-1.0, 1.0);
+        for (int i = 0; i < d.smudges; ++i) {
+            Smudge smudge{c, rng.uniform(0.0, slide.width), rng.uniform(0.0, slide.height),
+                          rng.uniform(0.3, 2.0) * pxPerMm,
+                          rng.uniform(0.2, 1.0) * slide.backgroundLevel[c]};
+            slide.smudges.push_back(smudge);
+        }
+    }
+}
+
+// Mostly small specks, a pixel or two across.
+void planDust(DemoSlide& slide, int count) {
+    const double pxPerUm = slide.scan.pixelsPerCm / 10000.0;
+    Rng rng = defectRng(slide.options.seed, 8);
+    for (int i = 0; i < count; ++i) {
+        Speck speck;
+        speck.x = rng.uniform(0.0, slide.width);
+        speck.y = rng.uniform(0.0, slide.height);
+        speck.radius = std::max(0.5, rng.uniform(2.0, 12.0) * pxPerUm);
+        const double level = rng.uniform(1000.0, 40000.0);
+        splitBetweenChannels(level, rng.uniform(0.1, 0.9), speck.level);
+        slide.specks.push_back(speck);
+    }
+}
+
+void planScratches(DemoSlide& slide, int count) {
+    const double pxPerMm = slide.scan.pixelsPerCm / 10.0;
+    Rng rng = defectRng(slide.options.seed, 9);
+    for (int i = 0; i < count; ++i) {
+        Scratch line;
+        line.x0 = rng.uniform(0.0, slide.width);
+        line.y0 = rng.uniform(0.0, slide.height);
+        const double length = rng.uniform(3.0, 20.0) * pxPerMm;
+        const double angle = rng.uniform(0.0, kTwoPi);
+        line.x1 = line.x0 + length * std::cos(angle);
+        line.y1 = line.y0 + length * std::sin(angle);
+        line.width = std::max(1.0, rng.uniform(5.0, 20.0) * pxPerMm / 1000.0);
+        const double level = rng.uniform(300.0, 3000.0);
+        splitBetweenChannels(level, rng.uniform(0.3, 0.7), line.level);
+        slide.scratches.push_back(line);
+    }
 }
 
 std::string scanInfoText(const DemoSlide& slide, int channel) {
@@ -177,6 +273,26 @@ std::string scanInfoText(const DemoSlide& slide, int channel) {
                   slide.options.pixelUm, wavelength[channel], gain[channel], 100, 1, 0.0,
                   channel + 1);
     return text;
+}
+
+void checkShare(double value, double most, const char* what) {
+    if (value >= 0.0 && value <= most) return;
+    char text[96];
+    std::snprintf(text, sizeof text, "%s must be between 0 and %g", what, most);
+    throw std::invalid_argument(text);
+}
+
+void checkDefects(const DemoDefects& d) {
+    checkShare(d.sizeSpread, 0.5, "size spread");
+    checkShare(d.doughnuts, 1.0, "doughnut share");
+    checkShare(d.irregular, 1.0, "irregular share");
+    checkShare(d.comets, 1.0, "comet share");
+    checkShare(d.decades, 4.0, "brightness decades");
+    checkShare(d.saturated, 1.0, "saturated share");
+    checkShare(d.gradient, 1.0, "gradient");
+    for (const int count : {d.smudges, d.dust, d.scratches})
+        if (count < 0 || count > 1000)
+            throw std::invalid_argument("defect counts must be between 0 and 1000");
 }
 
 }  // namespace
@@ -194,6 +310,7 @@ DemoSlide planDemoSlide(const DemoOptions& options) {
         throw std::invalid_argument("placement error must be between 0 and 2 mm");
     if (!(options.pinOffsetPitch >= 0.0 && options.pinOffsetPitch <= 0.5))
         throw std::invalid_argument("pin offset must be between 0 and 0.5 pitch");
+    checkDefects(options.defects);
     if (!(options.scanOriginXmm >= 0.0 && options.scanOriginXmm <= 20.0))
         throw std::invalid_argument("scan origin must be between 0 and 20 mm");
     DemoSlide slide;
@@ -215,6 +332,8 @@ DemoSlide planDemoSlide(const DemoOptions& options) {
 
     Rng rng(options.seed);
     slide.wells = planWells(layout, rng);
+    const DemoDefects& defects = options.defects;
+    if (defects.decades > 0) spreadBrightness(slide.wells, options.seed, defects.decades);
     const std::vector<PinTraits> pins =
         planPins(layout, options, slide.scan.pixelsPerCm / 10000.0, rng);
     planSpots(slide, pins, rng);
@@ -223,8 +342,27 @@ DemoSlide planDemoSlide(const DemoOptions& options) {
     slide.backgroundLevel[1] = 384.0 + 64.0 * rng.uniform();
     slide.gradientX = rng.uniform(0.15, 0.35);
     slide.gradientY = -rng.uniform(0.2, 0.4);
+    applySpotDefects(slide, defects);
+    planSmudges(slide, defects);
+    planDust(slide, defects.dust);
+    planScratches(slide, defects.scratches);
     for (int c = 0; c < 2; ++c) slide.scanInfo[c] = scanInfoText(slide, c);
     return slide;
+}
+
+DemoDefects realisticDefects() {
+    DemoDefects d;
+    d.sizeSpread = 0.25;
+    d.doughnuts = 0.08;
+    d.irregular = 0.15;
+    d.comets = 0.06;
+    d.decades = 3.0;
+    d.saturated = 0.01;
+    d.gradient = 0.4;
+    d.smudges = 6;
+    d.dust = 120;
+    d.scratches = 3;
+    return d;
 }
 
 }  // namespace orvane::demo

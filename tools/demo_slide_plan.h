@@ -9,6 +9,29 @@
 
 namespace orvane::demo {
 
+// Defects of real slides, all off by default. Each draws from a random stream of its own, so that
+// turning one on leaves the rest of the slide as it was; with all off the slide is the plain one.
+struct DemoDefects {
+    double sizeSpread = 0.0;  // spot diameters vary uniformly up to this share each way
+    double doughnuts = 0.0;   // share of spots that get a deep hollow centre
+    double irregular = 0.0;   // share of spots with a lumpy outline
+    double comets = 0.0;      // share of spots with a comet tail
+    double decades = 0.0;     // well brightness log-uniform over this many decades (0: log-normal)
+    double saturated = 0.0;   // share of spots printed bright enough to saturate
+    double gradient = 0.0;    // per-channel background gradient: relative change across the scan
+    int smudges = 0;          // soft background smudges per channel
+    int dust = 0;             // extra dust specks, mostly small
+    int scratches = 0;        // bright thin scratches
+
+    bool any() const {
+        return sizeSpread > 0 || doughnuts > 0 || irregular > 0 || comets > 0 || decades > 0 ||
+               saturated > 0 || gradient > 0 || smudges > 0 || dust > 0 || scratches > 0;
+    }
+};
+
+// `--defects realistic`: every defect at the strength of a typical spotted slide.
+DemoDefects realisticDefects();
+
 struct DemoOptions {
     double pixelUm = 10.0;  // nominal pixel size; the resolution is a whole number of pixels per cm
     std::uint64_t seed = 1;
@@ -18,6 +41,7 @@ struct DemoOptions {
         0.0;  // pin offsets up to this share of the spot pitch each way; 0: +-40 um
     double scanOriginXmm = 0.2;  // where the scan starts on the slide; more leaves quads outside
     bool blank = false;          // nothing printed: background, noise and dust only
+    DemoDefects defects;
 };
 
 // The arraying robot's print job, in millimetres on the slide (as the slide map data file says).
@@ -66,10 +90,26 @@ struct Spot {
     double radius = 0.0;             // pixels, to the middle of the soft edge
     double doughnut = 0.0;           // depth of the hollow centre, 0 for a full spot
     double level[2] = {0.0, 0.0};    // peak signal per channel
+    // Defects: outline r(t) = radius (1 + lumps cos(3t + lumpPhase)); a comet tail of relative
+    // height tail decaying over tailLength pixels in direction tailAngle. 0: none.
+    double lumps = 0.0, lumpPhase = 0.0;
+    double tail = 0.0, tailLength = 0.0, tailAngle = 0.0;
 };
 
 struct Speck {
     double x = 0.0, y = 0.0, radius = 0.0;
+    double level[2] = {0.0, 0.0};
+};
+
+// A soft blob of extra background in one channel.
+struct Smudge {
+    int channel = 0;
+    double x = 0.0, y = 0.0, sigma = 0.0, level = 0.0;
+};
+
+// A straight bright line from (x0, y0) to (x1, y1), `width` pixels across.
+struct Scratch {
+    double x0 = 0.0, y0 = 0.0, x1 = 0.0, y1 = 0.0, width = 0.0;
     double level[2] = {0.0, 0.0};
 };
 
@@ -89,6 +129,10 @@ struct DemoSlide {
     std::vector<Speck> specks;
     double backgroundLevel[2] = {0.0, 0.0};   // mean background per channel
     double gradientX = 0.0, gradientY = 0.0;  // relative change across the scan
+    // Defects: each channel's own gradient on top of the shared one, smudges and scratches.
+    double channelGradientX[2] = {0.0, 0.0}, channelGradientY[2] = {0.0, 0.0};
+    std::vector<Smudge> smudges;
+    std::vector<Scratch> scratches;
 };
 
 inline constexpr const char* kChannelFile[2] = {"demo_635.tif", "demo_532.tif"};

@@ -12,9 +12,10 @@ DEFAULTS = {
     "adjust": "2dw",
     "keep_steps": False,
     "fail_on_outlier": False,
+    "flag_saturated_pct": 10,
 }
 TOP_KEYS = ("orvane_batch", "spot_diameter_mm", "auto_place", "adjust", "min_percent_found",
-            "keep_steps", "fail_on_outlier", "slides")
+            "keep_steps", "fail_on_outlier", "flag_saturated_pct", "slides")
 # The slide-level threshold of the QC summary's `found` rule when min_percent_found is unset.
 QC_MIN_PERCENT_FOUND = 70
 SLIDE_KEYS = ("red", "green", "map", "gal")
@@ -41,18 +42,17 @@ def _need_file(key, path, executable=False):
 def _check_slide(name, slide):
     key = f"slides.{name}"
     if not isinstance(slide, dict):
-        raise ConfigError(f"{key}: expected the keys red, green and map or gal")
+        raise ConfigError(f"{key}: expected the keys red, green (two colours) and map or gal")
     for k in slide:
         if k not in SLIDE_KEYS:
             raise ConfigError(f"{key}.{k}: unknown key (expected red, green, map or gal)")
-    for k in ("red", "green"):
-        if k not in slide:
-            raise ConfigError(f"{key}.{k}: missing")
+    if "red" not in slide:
+        raise ConfigError(f"{key}.red: missing")
     layouts = [k for k in ("map", "gal") if k in slide]
     if len(layouts) != 1:
         raise ConfigError(f"{key}: give exactly one of map and gal, not "
                           + (" and ".join(layouts) if layouts else "neither"))
-    for k in ("red", "green") + tuple(layouts):
+    for k in [k for k in ("red", "green") if k in slide] + layouts:
         _need_file(f"{key}.{k}", slide[k])
 
 
@@ -81,6 +81,10 @@ def check(config):
                                          and 0 <= c["min_percent_found"] <= 100):
         raise ConfigError(f"min_percent_found: expected a number from 0 to 100, "
                           f"got {c['min_percent_found']!r}")
+    pct = c["flag_saturated_pct"]
+    if pct is not None and not (_number(pct) and 0 <= pct <= 100):
+        raise ConfigError(f"flag_saturated_pct: expected a number from 0 to 100 or null, "
+                          f"got {pct!r}")
     slides = c.get("slides")
     if not isinstance(slides, dict) or not slides:
         raise ConfigError("slides: expected one entry per slide")
@@ -89,6 +93,15 @@ def check(config):
         if not isinstance(name, str) or not re.fullmatch(r"[A-Za-z0-9][A-Za-z0-9_.-]*", name):
             raise ConfigError(f"slides.{name}: a slide name needs letters, digits, - or _")
         _check_slide(name, slide)
+    # limma normalises single-colour slides between arrays and two-colour ones within each:
+    # one run holds one kind.
+    kinds = {name: "green" in slide for name, slide in slides.items()}
+    if len(set(kinds.values())) > 1:
+        first = next(iter(kinds))
+        other = next(n for n, k in kinds.items() if k != kinds[first])
+        raise ConfigError(f"slides.{other}: {'has' if kinds[other] else 'lacks'} green where "
+                          f"slides.{first} {'does not' if kinds[other] else 'does'}; all slides "
+                          f"are two-colour (red and green) or all single-colour (red only)")
     return c
 
 

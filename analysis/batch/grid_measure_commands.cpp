@@ -63,19 +63,20 @@ int runExtract(const ParsedArgs& args, CommandContext& context) {
                                      : std::optional(singleOutput(args, "SPOT_DATA.txt"));
     if (gpr && gpr->empty()) throw UsageError("the --gpr file name is empty");
     if (gpr && output && *gpr == *output) throw UsageError("-o and --gpr name the same file");
+    const std::optional<double> saturated = percentOption(args, "--flag-saturated");
+    if (saturated && !gpr) throw UsageError("--flag-saturated needs --gpr");
     const QuadIndex current = currentQuadFrom(args);
     for (const std::optional<std::string>& file : {output, gpr})
         if (file) checkOutputIsNotInput(*file, args.positionals);
     const GridInputs inputs = loadGridInputs(args, context.progress);
     const GridQuad& quad = currentQuadOf(inputs.grid, current);
-    // Refused before either file is written, so that a run never leaves one of the two.
-    if (gpr && inputs.image.layerCount < 2) throw CoreError(kTwoLayersRequiredMessage);
     if (output)
         aboutFile(*output, [&] {
             ExtractGridData(*output, inputs.image, inputs.grid, quad, context.progress);
         });
     if (gpr) {
         GenePixExportInfo info;
+        info.flagSaturatedPercent = saturated;
         info.imageFiles = genePixImageFiles({args.positionals.begin() + 1, args.positionals.end()});
         aboutFile(*gpr, [&] {
             WriteGenePixResults(*gpr, inputs.image, inputs.grid, quad, info, context.progress);
@@ -163,8 +164,8 @@ Command adjustCommand() {
 Command extractCommand() {
     return Command{
         "extract",
-        "extract [--current-quad QX,QY] [-o SPOT_DATA.txt] [--gpr OUT.gpr] GRID.grd IMAGE "
-        "[OVERLAY...]",
+        "extract [--current-quad QX,QY] [-o SPOT_DATA.txt] [--gpr OUT.gpr [--flag-saturated PCT]] "
+        "GRID.grd IMAGE [OVERLAY...]",
         "write the Spot Integral Intensity file (Extract Grid Data) and/or GenePix Results",
         std::string(
             "Measures every spot that is not excluded on every layer and writes the Spot Integral\n"
@@ -174,9 +175,13 @@ Command extractCommand() {
             "                        GenePix Results writes them, for limma and other tools: the\n"
             "                        56 columns of GenePix Pro 6.1, every spot of every quad in\n"
             "                        use (excluded spots flagged -75, marked ones -100), IMAGE as\n"
-            "                        635 and the first OVERLAY as 532; needs two layers\n") +
-            kCurrentQuadHelp,
-        {{"--current-quad", "", true}, {"--output", "-o", true}, {"--gpr", "", true}},
+            "                        635 and the first OVERLAY as 532; IMAGE alone gives a\n"
+            "                        single-channel file (the 635 columns only)\n") +
+            kCurrentQuadHelp + kFlagSaturatedHelp,
+        {{"--current-quad", "", true},
+         {"--output", "-o", true},
+         {"--gpr", "", true},
+         kFlagSaturatedOption},
         runExtract,
     };
 }

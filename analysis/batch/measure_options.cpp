@@ -1,6 +1,7 @@
 // Option helpers of the measurement subcommands.
 #include "batch/measure_options.h"
 
+#include <charconv>
 #include <limits>
 
 #include "base/core_error.h"
@@ -9,6 +10,17 @@
 #include "measure/spot_results.h"
 
 namespace orvane::batch {
+
+std::optional<double> percentOption(const ParsedArgs& args, const std::string& name) {
+    const std::optional<std::string> text = singleValue(args, name);
+    if (!text) return std::nullopt;
+    double value = 0.0;
+    const char* end = text->data() + text->size();
+    const auto [at, error] = std::from_chars(text->data(), end, value);
+    if (text->empty() || error != std::errc() || at != end || !(value >= 0.0) || !(value <= 100.0))
+        throw UsageError(name + " takes a number from 0 to 100, not '" + *text + "'");
+    return value;
+}
 
 std::optional<std::string> singleValue(const ParsedArgs& args, const std::string& name) {
     const std::vector<std::string> values = args.values(name);

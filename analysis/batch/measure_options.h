@@ -22,6 +22,17 @@ std::string singleOutput(const ParsedArgs& args, const std::string& example);
 // The value of an option given at most once; none when absent.
 std::optional<std::string> singleValue(const ParsedArgs& args, const std::string& name);
 
+// A percentage option given at most once, 0 to 100; none when absent.
+std::optional<double> percentOption(const ParsedArgs& args, const std::string& name);
+
+// --flag-saturated PCT of extract --gpr, results and report: spots with more than PCT %
+// saturated feature pixels in a layer are flagged (FlagSaturatedSpots); none when absent.
+inline constexpr const char* kFlagSaturatedHelp =
+    "  --flag-saturated PCT  flag every spot with more than PCT % (0 to 100) saturated feature\n"
+    "                        pixels in any layer: Flags -100 (Bad) in GenePix Results,\n"
+    "                        \"saturated\" in the results table, its own count in the report\n";
+inline const OptionSpec kFlagSaturatedOption{"--flag-saturated", "", true};
+
 // "QX,QY" (0-based quad indices inside 4 x 16) of --current-quad; 0,0 when absent.
 struct QuadIndex {
     std::int32_t qx = 0;

@@ -19,6 +19,7 @@ int runReport(const ParsedArgs& args, CommandContext& context) {
     info.settings = keyValueOptions(args, "--setting", "KEY=VALUE");
     // What extract refuses, the report refuses the same way and before writing anything.
     checkOutputIsNotInput(output, args.positionals);
+    info.flagSaturatedPercent = percentOption(args, "--flag-saturated");
     const GridInputs inputs = loadGridInputs(args, context.progress);
     const GridQuad& quad = currentQuadOf(inputs.grid, current);
     info.scanNames.assign(args.positionals.begin() + 1, args.positionals.end());
@@ -36,8 +37,8 @@ int runReport(const ParsedArgs& args, CommandContext& context) {
 Command reportCommand() {
     return Command{
         "report",
-        "report [--current-quad QX,QY] [--setting KEY=VALUE]... -o REPORT.html GRID.grd IMAGE "
-        "[OVERLAY...]",
+        "report [--current-quad QX,QY] [--flag-saturated PCT] [--setting KEY=VALUE]... -o "
+        "REPORT.html GRID.grd IMAGE [OVERLAY...]",
         "write a QC report of the slide as one self-contained HTML page",
         "Measures every spot as extract --gpr does (the same statistics) and writes one HTML\n"
         "file that needs nothing else to open: the scans and the grid's geometry, a reduced\n"
@@ -48,8 +49,12 @@ Command reportCommand() {
         "                        pitch serve every quad\n"
         "  --setting KEY=VALUE   a row of the table \"How this was made\" after the program's\n"
         "                        version (repeatable, in the order given): how the grid was\n"
-        "                        made, for example a step and its options\n",
-        {{"--current-quad", "", true}, {"--setting", "", true}, {"--output", "-o", true}},
+        "                        made, for example a step and its options\n" +
+            std::string(kFlagSaturatedHelp),
+        {{"--current-quad", "", true},
+         {"--setting", "", true},
+         {"--output", "-o", true},
+         kFlagSaturatedOption},
         runReport,
     };
 }

@@ -1,6 +1,5 @@
 // orvane-batch results and mark-not-found: the Spot Results table of a grid over its scans, and
 // Grid > Mark Spots Not Found saved as a grid file. Both refuse what extract refuses.
-#include <charconv>
 #include <string>
 #include <vector>
 
@@ -25,32 +24,21 @@ int runResults(const ParsedArgs& args, CommandContext& context) {
     const std::string output = singleOutput(args, "SPOTS.tsv");
     const QuadIndex current = currentQuadFrom(args);
     checkOutputIsNotInput(output, args.positionals);
+    const std::optional<double> saturated = percentOption(args, "--flag-saturated");
     const GridInputs inputs = loadGridInputs(args, context.progress);
     const GridQuad& quad = currentQuadOf(inputs.grid, current);
-    const SpotResults results =
-        MeasureSpotResults(inputs.image, inputs.grid, quad, context.progress, kMeasuringSpotsText,
-                           RatioDetail::LogRatio);
+    SpotResults results = MeasureSpotResults(inputs.image, inputs.grid, quad, context.progress,
+                                             kMeasuringSpotsText, RatioDetail::LogRatio);
+    if (saturated) FlagSaturatedSpots(results, *saturated);
     aboutFile(output, [&] { WriteSpotResultsTable(output, results); });
     context.clearProgress();
     warnSpotsOutsideScans(inputs, quad, context.err);
     return kExitSuccess;
 }
 
-double percentFrom(const ParsedArgs& args) {
-    const std::optional<std::string> text = singleValue(args, "--min-percent");
-    if (!text) return kDefaultNotFoundPercent;
-    double value = 0.0;
-    const char* end = text->data() + text->size();
-    const auto [at, error] = std::from_chars(text->data(), end, value);
-    if (text->empty() || error != std::errc() || at != end || !(value >= kMinNotFoundPercent) ||
-        !(value <= kMaxNotFoundPercent))
-        throw UsageError("--min-percent takes a number from 0 to 100, not '" + *text + "'");
-    return value;
-}
-
 int runMarkNotFound(const ParsedArgs& args, CommandContext& context) {
     NotFoundRule rule;
-    rule.minPercent = percentFrom(args);
+    rule.minPercent = percentOption(args, "--min-percent").value_or(kDefaultNotFoundPercent);
     rule.anyLayer = args.has("--any-layer");
     const std::string output = singleOutput(args, "OUT.grd");
     const QuadIndex current = currentQuadFrom(args);
@@ -73,7 +61,8 @@ int runMarkNotFound(const ParsedArgs& args, CommandContext& context) {
 Command resultsCommand() {
     return Command{
         "results",
-        "results [--current-quad QX,QY] -o SPOTS.tsv GRID.grd IMAGE [OVERLAY...]",
+        "results [--current-quad QX,QY] [--flag-saturated PCT] -o SPOTS.tsv GRID.grd IMAGE "
+        "[OVERLAY...]",
         "write the Spot Results table: every spot's statistics on every layer",
         std::string(
             "Measures every spot of every quad in use on every layer as Export GenePix Results\n"
@@ -84,8 +73,8 @@ Command resultsCommand() {
             "value is written as the GenePix file writes it (layer 1 is its 635, layer 2 its "
             "532).\n"
             "  -o, --output FILE     the table to write\n") +
-            kCurrentQuadHelp,
-        {{"--current-quad", "", true}, {"--output", "-o", true}},
+            kCurrentQuadHelp + kFlagSaturatedHelp,
+        {{"--current-quad", "", true}, {"--output", "-o", true}, kFlagSaturatedOption},
         runResults,
     };
 }

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <ctime>
 #include <optional>
+#include <string_view>
+#include <vector>
 
 #include "base/core_error.h"
 #include "measure/result_file.h"
@@ -94,54 +96,68 @@ std::string decimal(std::optional<double> v) { return FormatResultDecimal(v); }
 
 std::string micrometres(double millimetres) { return integer(std::llround(millimetres * 1000.0)); }
 
-void appendChannel(std::string& row, const ChannelStatistics& c) {
+void appendChannel(std::vector<std::string>& cells, const ChannelStatistics& c) {
     for (std::int64_t v :
          {c.featureMedian, c.featureMean, c.featureSd, c.featureCv, c.backgroundMedian,
           c.backgroundMedian, c.backgroundMean, c.backgroundSd, c.backgroundCv, c.percentAbove1Sd,
           c.percentAbove2Sd, c.percentSaturated})
-        row += "\t" + integer(v);
+        cells.push_back(integer(v));
 }
 
-// No well first, then the user's mark, then nothing measured.
+// No well first, then the user's mark or saturation, then nothing measured.
 int flagsOf(const SpotResult& spot) {
     if ((spot.flags & Excluded) != 0) return kGenePixFlagAbsent;
-    if ((spot.flags & Marked) != 0) return kGenePixFlagBad;
+    if ((spot.flags & Marked) != 0 || spot.saturated) return kGenePixFlagBad;
     if (spot.outsideScans()) return kGenePixFlagNotFound;
     return kGenePixFlagGood;
 }
 
-void appendRatios(std::string& row, const ChannelStatistics& red, const ChannelStatistics& green,
-                  const RatioStatistics& r, int flags) {
+void appendRatios(std::vector<std::string>& cells, const ChannelStatistics& red,
+                  const ChannelStatistics& green, const RatioStatistics& r, int flags) {
     for (const std::optional<double>& v :
          {r.ratioOfMedians, r.ratioOfMeans, r.medianOfRatios, r.meanOfRatios, r.ratiosSd,
           r.regressionRatio, r.regressionR2})
-        row += "\t" + decimal(v);
-    row += "\t" + integer(red.featurePixels) + "\t" + integer(red.backgroundPixels) + "\t" +
-           integer(kCircularity);
-    row += "\t" + integer(red.medianMinusBackground() + green.medianMinusBackground());
-    row += "\t" + integer(red.meanMinusBackground() + green.meanMinusBackground());
-    row += "\t" + decimal(r.logRatio);
+        cells.push_back(decimal(v));
+    for (std::int64_t v : {red.featurePixels, red.backgroundPixels, std::int64_t{kCircularity},
+                           red.medianMinusBackground() + green.medianMinusBackground(),
+                           red.meanMinusBackground() + green.meanMinusBackground()})
+        cells.push_back(integer(v));
+    cells.push_back(decimal(r.logRatio));
     for (std::int64_t v :
          {red.medianMinusBackground(), green.medianMinusBackground(), red.meanMinusBackground(),
           green.meanMinusBackground(), red.totalIntensity, green.totalIntensity})
-        row += "\t" + integer(v);
-    row += "\t" + decimal(SpotSnr(red)) + "\t" + decimal(SpotSnr(green));
-    row += "\t" + integer(flags) + "\t0\t0";
+        cells.push_back(integer(v));
+    for (const std::string& v :
+         {decimal(SpotSnr(red)), decimal(SpotSnr(green)), integer(flags), integer(0), integer(0)})
+        cells.push_back(v);
 }
 
-std::string resultRow(const LayeredImage& image, const SpotResult& spot, std::int32_t spotRadius) {
+// Every column of the two-layer file; a single-channel file writes the subset it names.
+std::vector<std::string> resultCells(const LayeredImage& image, const SpotResult& spot,
+                                     std::int32_t spotRadius) {
     const ChannelStatistics& red = spot.channels[0];
     const ChannelStatistics& green = spot.channels[1];
-    std::string row =
-        integer(spot.block) + "\t" + integer(spot.col + 1) + "\t" + integer(spot.row + 1);
-    row += "\t" + GenePixQuoted(spot.name) + "\t" + GenePixQuoted(spot.id);
-    row += "\t" + micrometres(image.PixelsToLengthX(spot.centre.x));
-    row += "\t" + micrometres(image.PixelsToLengthY(spot.centre.y));
-    row += "\t" + micrometres(image.PixelsToLengthX(2 * spotRadius));
-    appendChannel(row, red);
-    appendChannel(row, green);
-    appendRatios(row, red, green, spot.ratios, flagsOf(spot));
-    return row + kEol;
+    std::vector<std::string> cells = {integer(spot.block),
+                                      integer(spot.col + 1),
+                                      integer(spot.row + 1),
+                                      GenePixQuoted(spot.name),
+                                      GenePixQuoted(spot.id),
+                                      micrometres(image.PixelsToLengthX(spot.centre.x)),
+                                      micrometres(image.PixelsToLengthY(spot.centre.y)),
+                                      micrometres(image.PixelsToLengthX(2 * spotRadius))};
+    cells.reserve(kGenePixColumnCount);
+    appendChannel(cells, red);
+    appendChannel(cells, green);
+    appendRatios(cells, red, green, spot.ratios, flagsOf(spot));
+    return cells;
+}
+
+std::string joined(const std::vector<std::string>& cells, const std::vector<std::size_t>& columns,
+                   const char* separator) {
+    std::string text;
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        text += (i == 0 ? "" : separator) + cells[columns[i]];
+    return text;
 }
 
 std::string nowText() {
@@ -153,7 +169,9 @@ std::string nowText() {
     return text;
 }
 
-std::string headerRecords(const LayeredImage& image, const GenePixExportInfo& info) {
+std::string headerRecords(const LayeredImage& image, const GenePixExportInfo& info,
+                          const std::vector<std::size_t>& columns) {
+    const bool twoChannels = columns.size() == kColumns.size();
     char pixelSize[64];
     std::snprintf(pixelSize, sizeof pixelSize, "%g", image.PixelsToLengthX(1) * 1000.0);
     std::string files;
@@ -161,44 +179,56 @@ std::string headerRecords(const LayeredImage& image, const GenePixExportInfo& in
         if (!files.empty()) files += "\t";
         files += fieldText(file.path) + " " + std::to_string(file.page);
     }
-    const std::vector<std::string> records = {
+    std::vector<std::string> records = {
         "Type=GenePix Results 3",
         "DateTime=" + (info.dateTime.empty() ? nowText() : info.dateTime),
         std::string("PixelSize=") + pixelSize,
-        "Wavelengths=635\t532",
+        twoChannels ? "Wavelengths=635\t532" : "Wavelengths=635",
         "ImageFiles=" + files,
         "NormalizationMethod=None",
-        "NormalizationFactors=1\t1",
+        twoChannels ? "NormalizationFactors=1\t1" : "NormalizationFactors=1",
         "RatioFormulations=W1/W2 (635/532)",
         "FeatureType=Circular",
         "Barcode=",
         "BackgroundSubtraction=LocalFeature",
         std::string("Creator=Orvane ") + ORVANE_VERSION,
     };
+    if (!twoChannels) std::erase(records, "RatioFormulations=W1/W2 (635/532)");
     std::string text = "ATF\t1.0" + std::string(kEol) + std::to_string(records.size()) + "\t" +
-                       std::to_string(kColumns.size()) + kEol;
+                       std::to_string(columns.size()) + kEol;
     for (const std::string& record : records) text += "\"" + record + "\"" + kEol;
-    for (std::size_t i = 0; i < kColumns.size(); ++i)
-        text += (i == 0 ? "\"" : "\t\"") + std::string(kColumns[i]) + "\"";
-    return text + kEol;
+    std::vector<std::string> names;
+    for (const char* name : kColumns) names.push_back("\"" + std::string(name) + "\"");
+    return text + joined(names, columns, "\t") + kEol;
 }
 
 }  // namespace
 
 const std::array<const char*, kGenePixColumnCount>& GenePixColumnNames() { return kColumns; }
 
+std::vector<std::size_t> GenePixWrittenColumns(int layerCount) {
+    std::vector<std::size_t> columns;
+    for (std::size_t i = 0; i < kColumns.size(); ++i)
+        // Every 532 and every ratio column names 532.
+        if (layerCount >= 2 || std::string_view(kColumns[i]).find("532") == std::string_view::npos)
+            columns.push_back(i);
+    return columns;
+}
+
 std::string GenePixQuoted(const std::string& text) { return "\"" + fieldText(text) + "\""; }
 
 void WriteGenePixResults(const std::string& path, const LayeredImage& image, const SpotGrid& grid,
                          const GridQuad& currentQuad, const GenePixExportInfo& info,
                          Progress& progress) {
-    if (image.layerCount < 2) throw CoreError(kTwoLayersRequiredMessage);
+    if (image.layerCount < 1) throw CoreError(kLayerRequiredMessage);
     ResultFile file(path);  // refused before anything is measured
-    const SpotResults results =
+    SpotResults results =
         MeasureSpotResults(image, grid, currentQuad, progress, "Exporting GenePix results ...");
-    file.write(headerRecords(image, info));
+    if (info.flagSaturatedPercent) FlagSaturatedSpots(results, *info.flagSaturatedPercent);
+    const std::vector<std::size_t> columns = GenePixWrittenColumns(image.layerCount);
+    file.write(headerRecords(image, info, columns));
     for (const SpotResult& spot : results.spots)
-        file.write(resultRow(image, spot, results.spotRadius));
+        file.write(joined(resultCells(image, spot, results.spotRadius), columns, "\t") + kEol);
     file.Commit();
 }
 

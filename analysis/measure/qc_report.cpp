@@ -76,6 +76,7 @@ struct QuadTally {
             if (c.percentAbove2Sd >= kFoundPercent) ++found[static_cast<std::size_t>(k)];
         }
         if (saturated) ++row.saturated;
+        if (s.saturated) ++row.flaggedSaturated;
     }
 
     QuadQc finish(int layers) {
@@ -287,7 +288,7 @@ std::string snrPlot(const SpotResults& results) {
            " bins; spots beyond the range count in the end bins.</figcaption></figure>\n";
 }
 
-std::string tableRow(const QuadQc& q, int layers) {
+std::string tableRow(const QuadQc& q, int layers, bool flagged) {
     const bool total = q.qx < 0;
     std::string s = total ? "<tr class=\"total\"><th scope=\"row\">All</th><td></td><td></td>"
                           : "<tr><th scope=\"row\">" + std::to_string(q.block) + "</th><td>" +
@@ -295,6 +296,7 @@ std::string tableRow(const QuadQc& q, int layers) {
                                 "</td>";
     for (std::int64_t v : {q.spots, q.measured, q.marked, q.excluded, q.outside, q.saturated})
         s += "<td>" + std::to_string(v) + "</td>";
+    if (flagged) s += "<td>" + std::to_string(q.flaggedSaturated) + "</td>";
     for (int k = 0; k < layers; ++k)
         s += "<td>" + optionalNumber(q.medianSnr[static_cast<std::size_t>(k)], "%.2f") + "</td>";
     for (int k = 0; k < layers; ++k)
@@ -308,11 +310,20 @@ std::string quadTable(const SpotResults& results) {
         "<table id=\"quad-table\">\n<thead><tr><th>Block</th><th>Quad X</th><th>Quad "
         "Y</th><th>Spots</th><th>Measured</th><th>Marked</th><th>Excluded</th><th>Outside</th>"
         "<th>Saturated</th>";
+    const bool flagged = results.saturatedPercent.has_value();
+    if (flagged) s += "<th>Flagged saturated</th>";
     for (int k = 0; k < layers; ++k) s += "<th>Median SNR " + std::to_string(k) + "</th>";
     for (int k = 0; k < layers; ++k) s += "<th>% found " + std::to_string(k) + "</th>";
     s += "</tr></thead>\n<tbody>\n";
-    for (const QuadQc& q : SummariseQuads(results)) s += tableRow(q, layers);
+    for (const QuadQc& q : SummariseQuads(results)) s += tableRow(q, layers, flagged);
     return s + "</tbody>\n</table>\n";
+}
+
+std::string flaggedSaturatedNote(const SpotResults& results) {
+    if (!results.saturatedPercent) return "";
+    return "Flagged saturated: measured spots with more than " +
+           number(*results.saturatedPercent, "%g") +
+           " % saturated feature pixels in any layer, flagged -100 (Bad) in the GenePix file. ";
 }
 
 std::string row(const std::string& key, const std::string& value) {
@@ -414,8 +425,8 @@ std::string QcReportHtml(const LayeredImage& image, const SpotGrid& grid,
          "scans. Outside: spots with a well but no pixel in the scans, flagged Not Found. "
          "Saturated: measured spots with a % Sat. above 0 in any layer. Median SNR over the "
          "measured spots. % found: measured spots whose % &gt; B+2SD is at least " +
-         std::to_string(kFoundPercent) +
-         ". The numbers are those of the GenePix Results file "
+         std::to_string(kFoundPercent) + ". " + flaggedSaturatedNote(results) +
+         "The numbers are those of the GenePix Results file "
          "of the same grid and scans.</p>\n" +
          quadTable(results) + "</section>\n";
     s += "<section id=\"provenance-section\">\n<h2>How this was made</h2>\n" +
@@ -425,8 +436,9 @@ std::string QcReportHtml(const LayeredImage& image, const SpotGrid& grid,
 
 void WriteQcReport(const std::string& path, const LayeredImage& image, const SpotGrid& grid,
                    const GridQuad& currentQuad, const QcReportInfo& info, Progress& progress) {
-    const SpotResults results = MeasureSpotResults(image, grid, currentQuad, progress,
-                                                   "Measuring spots for the report ...");
+    SpotResults results = MeasureSpotResults(image, grid, currentQuad, progress,
+                                             "Measuring spots for the report ...");
+    if (info.flagSaturatedPercent) FlagSaturatedSpots(results, *info.flagSaturatedPercent);
     progress.message("Writing the report ...");
     const std::string html = QcReportHtml(image, grid, currentQuad, results, info);
     ResultFile file(path);

@@ -26,12 +26,13 @@ inline constexpr std::int64_t kFoundPercent = 70;
 // One row of the quad table; the summary row has qx = qy = -1.
 struct QuadQc {
     std::int32_t qx = -1, qy = -1, block = 0;
-    std::int64_t spots = 0;      // every spot of the quad
-    std::int64_t measured = 0;   // spots with a well (not excluded) in the scans
-    std::int64_t outside = 0;    // spots with a well but no pixel in the scans (Not Found)
-    std::int64_t marked = 0;     // measured spots marked (bit 1)
-    std::int64_t excluded = 0;   // spots without a well
-    std::int64_t saturated = 0;  // measured spots with "% Sat." above 0 in any layer
+    std::int64_t spots = 0;             // every spot of the quad
+    std::int64_t measured = 0;          // spots with a well (not excluded) in the scans
+    std::int64_t outside = 0;           // spots with a well but no pixel in the scans (Not Found)
+    std::int64_t marked = 0;            // measured spots marked (bit 1)
+    std::int64_t excluded = 0;          // spots without a well
+    std::int64_t saturated = 0;         // measured spots with "% Sat." above 0 in any layer
+    std::int64_t flaggedSaturated = 0;  // spots FlagSaturatedSpots flagged
     std::array<std::optional<double>, kMaxLayers> medianSnr{};     // over measured spots
     std::array<std::optional<double>, kMaxLayers> foundPercent{};  // share with % > B+2SD >= 70
 };
@@ -45,6 +46,7 @@ std::vector<QuadQc> SummariseQuads(const SpotResults& results);
 struct QcReportInfo {
     std::vector<std::string> scanNames;
     std::string gridName;
+    std::optional<double> flagSaturatedPercent;  // flag saturated spots (FlagSaturatedSpots)
     std::vector<std::pair<std::string, std::string>> settings;
 };
 

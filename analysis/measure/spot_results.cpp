@@ -172,7 +172,12 @@ std::string SpotFlagWords(std::uint8_t flags) {
 
 std::string SpotStateWords(const SpotResult& spot) {
     std::string words = SpotFlagWords(spot.flags);
-    if (spot.outsideScans()) words += words.empty() ? "not found" : ",not found";
+    const auto add = [&words](const char* word) {
+        if (!words.empty()) words += ',';
+        words += word;
+    };
+    if (spot.outsideScans()) add("not found");
+    if (spot.saturated) add("saturated");
     return words;
 }
 
@@ -228,6 +233,28 @@ bool IsSpotNotFound(const SpotResult& spot, int layerCount, const NotFoundRule& 
         below += static_cast<double>(spot.channels[static_cast<std::size_t>(k)].percentAbove2Sd) <
                  rule.minPercent;
     return rule.anyLayer ? below > 0 : below == std::min(layerCount, kMaxLayers);
+}
+
+bool IsSpotSaturated(const SpotResult& spot, int layerCount, double percent) {
+    if (!spot.measured()) return false;
+    for (int k = 0; k < layerCount && k < kMaxLayers; ++k) {
+        const ChannelStatistics& c = spot.channels[static_cast<std::size_t>(k)];
+        // Both products are exact integers in a double: the edge compares exactly.
+        if (100.0 * static_cast<double>(c.saturatedPixels) >
+            percent * static_cast<double>(c.featurePixels))
+            return true;
+    }
+    return false;
+}
+
+std::int32_t FlagSaturatedSpots(SpotResults& results, double percent) {
+    std::int32_t flagged = 0;
+    for (SpotResult& spot : results.spots) {
+        spot.saturated = IsSpotSaturated(spot, results.layerCount, percent);
+        flagged += spot.saturated;
+    }
+    results.saturatedPercent = percent;
+    return flagged;
 }
 
 MarkNotFoundResult MarkSpotsNotFound(SpotGrid& grid, const SpotResults& results,

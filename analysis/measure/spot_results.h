@@ -33,6 +33,7 @@ struct SpotResult {
     std::array<ChannelStatistics, kMaxLayers> channels{};  // the first layerCount are set
     RatioStatistics ratios;  // layer 0 over layer 1; all empty with one layer
     ScanCover cover = ScanCover::Inside;
+    bool saturated = false;  // flagged by FlagSaturatedSpots
 
     SpotIndex index() const { return {qx, qy, col, row}; }
     // Excluded spots (no well) are listed with their flags but take no part in marking.
@@ -46,6 +47,7 @@ struct SpotResults {
     std::int32_t spotRadius = 0;  // of the current quad: the diameter written to results
     // Quads row by row (qy outer), spots row by row within a quad: the GenePix file's order.
     std::vector<SpotResult> spots;
+    std::optional<double> saturatedPercent;  // the threshold FlagSaturatedSpots applied
 };
 
 // What is computed of the layer 1/2 pair: every ratio column of the GenePix file, or only the
@@ -74,7 +76,8 @@ std::string FormatResultDecimal(std::optional<double> value);
 // in that order, comma-separated; empty for none. The selection is never a flag.
 std::string SpotFlagWords(std::uint8_t flags);
 // The Flags cell of a spot: its flag words, then "not found" for a spot with a well that has no
-// pixel inside the scans (flagged -50 in the GenePix file).
+// pixel inside the scans (flagged -50 in the GenePix file), then "saturated" for a spot
+// FlagSaturatedSpots flagged (-100 in the GenePix file).
 std::string SpotStateWords(const SpotResult& spot);
 
 // The Spot Results table: tab-separated, one header line, then one line per spot in the order of
@@ -125,6 +128,14 @@ void RefreshSpotFlags(SpotResults& results, const SpotGrid& grid);
 // Replaces the highlights (bit 0, as Find sets them) of every quad in use by the listed spots;
 // returns how many of them it highlighted (spots outside the grid are skipped).
 std::int32_t HighlightSpots(SpotGrid& grid, const std::vector<SpotIndex>& spots);
+
+// Saturated spots kept out of the statistics: a measured spot is saturated when more than
+// `percent` % of its feature pixels are saturated (65534 or 65535) in any loaded layer (equal is
+// not above). It goes to the GenePix file flagged -100 and to the table as "saturated".
+inline constexpr double kDefaultSaturatedPercent = 10.0;
+bool IsSpotSaturated(const SpotResult& spot, int layerCount, double percent);
+// Flags every saturated spot of `results` and records the threshold; returns how many it flagged.
+std::int32_t FlagSaturatedSpots(SpotResults& results, double percent);
 
 // The threshold's range, as the dialog and orvane-batch check it.
 inline constexpr double kMinNotFoundPercent = 0.0;

@@ -217,6 +217,7 @@ ChannelStatistics ChannelStatisticsOf(const std::int32_t* feature, std::int64_t 
     c.percentAbove1Sd = percentOf(count1, c.featurePixels);
     c.percentAbove2Sd = percentOf(count2, c.featurePixels);
     c.percentSaturated = percentOf(saturated, c.featurePixels);
+    c.saturatedPixels = saturated;
     return c;
 }
 

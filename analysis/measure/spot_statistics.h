@@ -23,6 +23,7 @@ struct ChannelStatistics {
     std::int64_t percentAbove1Sd = 0;  // feature pixels above background median + 1 SD
     std::int64_t percentAbove2Sd = 0;
     std::int64_t percentSaturated = 0;  // samples of 65534 or 65535
+    std::int64_t saturatedPixels = 0;   // their number, for exact thresholds
     std::int64_t totalIntensity = 0;    // sum of the feature samples
 
     // Both are corrected with the median background, as GenePix does with local backgrounds.

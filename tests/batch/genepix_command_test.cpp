@@ -72,13 +72,18 @@ TEST_F(GenePixCommandTest, BesideTheSpotIntegralIntensityFile) {
     EXPECT_EQ(linesOf(spots).size(), 3u + 6u + 4u);
 }
 
+TEST_F(GenePixCommandTest, OneScanGivesASingleChannelFile) {
+    const std::string out = path("one.gpr");
+    const RunResult r = run({"extract", "--gpr", out, grid_, red_});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<std::string> lines = linesOf(out);
+    ASSERT_EQ(lines.size(), 2u + 11u + 1u + 6u);
+    EXPECT_EQ(lines[1], "11\t30\r");
+    EXPECT_EQ(lines[6], "\"ImageFiles=" + red_ + " 0\"\r");
+}
+
 TEST_F(GenePixCommandTest, Refusals) {
     const std::string out = path("out.gpr"), spots = path("spot_data.txt");
-    const RunResult oneLayer = run({"extract", "-o", spots, "--gpr", out, grid_, red_});
-    EXPECT_EQ(oneLayer.status, 1);
-    EXPECT_EQ(oneLayer.err, "Two layers are required for this export\n");
-    EXPECT_FALSE(fs::exists(out));
-    EXPECT_FALSE(fs::exists(spots)) << "neither file of the run is written";
     EXPECT_EQ(run({"extract", grid_, red_, green_}).status, 2) << "no output";
     EXPECT_EQ(run({"extract", "--gpr", "", grid_, red_, green_}).status, 2) << "empty name";
     EXPECT_EQ(run({"extract", "--gpr", out, "-o", out, grid_, red_, green_}).status, 2)

@@ -1,5 +1,5 @@
 // Grid > Export GenePix Results...: the preconditions and messages of Extract Grid Data, the
-// two-layer rule before any dialog, the save dialog, the writer's errors in a message box, and
+// single-channel file of one layer, the save dialog, the writer's errors in a message box, and
 // a file equal to orvane-batch extract --gpr for the same grid and scans (DateTime aside); and
 // no command that writes a file writes it over an opened scan.
 #include <QAction>
@@ -72,11 +72,12 @@ private slots:
         QVERIFY(!frame->action(kGridExportGenePix)->isEnabled());
     }
 
-    void needsTheGridDisplayThenTwoLayers() {
+    void needsTheGridDisplayAndWritesOneLayerAsOneChannel() {
         auto app = startApp({writeScan(dir_, "one.tif", 400, 300)});
         CMainFrame* frame = app->mainFrame();
         MessageRecorder messages;
-        FileDialogScript files({QString::fromStdString(dir_.file("never.gpr"))});
+        const QString single = QString::fromStdString(dir_.file("single.gpr"));
+        FileDialogScript files({single});
         frame->OnCommand(kGridExportGenePix);
         QCOMPARE(messages.texts, QStringList{kNeedsGrid});
         defineStandardGrid(frame);
@@ -84,12 +85,15 @@ private slots:
         frame->OnCommand(kGridExportGenePix);
         frame->OnCommand(kGridExtract);
         QCOMPARE(messages.texts, (QStringList{kNeedsGrid, kNeedsGrid, kNeedsGrid}));
-        frame->OnCommand(kSelectGrid);
-        frame->OnCommand(kGridExportGenePix);
-        QCOMPARE(messages.texts.last(), QString("Two layers are required for this export"));
         // Every refusal came before the save dialog.
         QVERIFY(files.requests.empty());
-        QVERIFY(!QFile::exists(QString::fromStdString(dir_.file("never.gpr"))));
+        frame->OnCommand(kSelectGrid);
+        frame->OnCommand(kGridExportGenePix);
+        QCOMPARE(messages.texts.size(), 3);
+        QCOMPARE(files.requests.size(), std::size_t{1});
+        // One layer: the single-channel file, 635 columns only.
+        QCOMPARE(QString::fromStdString(linesOf(readFile(single.toStdString())).at(1)),
+                 QString("11\t30"));
     }
 
     void writesWhatOrvaneBatchWrites_data() {

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -86,12 +87,14 @@ struct Export {
     }
 };
 
-Export exportOf(const SpotGrid& grid, const LayeredImage& image, const std::string& name) {
+Export exportOf(const SpotGrid& grid, const LayeredImage& image, const std::string& name,
+                std::optional<double> flagSaturated = std::nullopt) {
     const std::string path = tempPath(name);
     NullProgress progress;
     GenePixExportInfo info;
     info.imageFiles = {{"/scans/red.tif", 0}, {"/scans/multi.tif", 1}};
     info.dateTime = "2026/12/08 01:30:00";
+    info.flagSaturatedPercent = flagSaturated;
     WriteGenePixResults(path, image, grid, grid.quad(0, 0), info, progress);
     Export e;
     e.lines = linesOf(readFile(path));
@@ -258,6 +261,27 @@ TEST(GenePixResultsTest, FlagsNamesAndIds) {
     EXPECT_EQ(e.value(15, "Name"), "\"\"");
 }
 
+// The first spot saturated in layer 1 only: flagged Bad with the option, as it was without.
+TEST(GenePixResultsTest, SaturatedSpotsAreFlaggedBadOnlyWhenAsked) {
+    SpotGrid grid = latticeGrid();
+    grid.quad(1, 1).Flags(1, 1) = Excluded;
+    LayeredImage image = makeImage(120, 120, 2, [](int k, int x, int y) {
+        const int dx = x % 15 <= 7 ? x % 15 : x % 15 - 15;
+        const int dy = y % 15 <= 7 ? y % 15 : y % 15 - 15;
+        const bool bright = dx * dx + dy * dy <= 9;
+        const bool first = x < 23 && y < 23;
+        return static_cast<std::uint16_t>(!bright ? 100 : k == 1 && first ? 65535 : 1000);
+    });
+    const Export plain = exportOf(grid, image, "plain.gpr");
+    const Export flagged = exportOf(grid, image, "saturated.gpr", 10.0);
+    EXPECT_EQ(plain.value(0, "Flags"), "0");
+    EXPECT_EQ(flagged.value(0, "Flags"), "-100");
+    EXPECT_EQ(flagged.value(0, "F532 % Sat."), plain.value(0, "F532 % Sat."));
+    EXPECT_EQ(flagged.value(1, "Flags"), "0");
+    EXPECT_EQ(flagged.value(15, "Flags"), "-75") << "absent stays absent";
+    EXPECT_EQ(flagged.lines.size(), plain.lines.size());
+}
+
 // A scan 78 pixels wide: the spots at x = 15 and 30 lie inside, those at 75 reach past its right
 // edge, those at 90 lie wholly beyond it. A spot with a well and no pixel in the scan is Not
 // Found (-50); no well (-75) and a mark (-100) come first.
@@ -300,18 +324,24 @@ TEST(GenePixResultsTest, UndefinedRatiosReadError) {
     EXPECT_EQ(e.value(0, "F635 Median - B635"), "0");
 }
 
-TEST(GenePixResultsTest, OneLayerIsRefusedBeforeTheFileIsTouched) {
-    const std::string path = tempPath("one_layer.gpr");
-    std::filesystem::remove(path);
-    NullProgress progress;
-    const SpotGrid grid = latticeGrid();
-    try {
-        WriteGenePixResults(path, latticeImage(1), grid, grid.quad(0, 0), {}, progress);
-        ADD_FAILURE() << "no error";
-    } catch (const CoreError& error) {
-        EXPECT_STREQ(error.what(), "Two layers are required for this export");
+// One layer: the 635 columns alone, each value as the two-layer file of the same scan writes it.
+TEST(GenePixResultsTest, OneLayerWritesTheTwoLayerFilesRedColumns) {
+    SpotGrid grid = latticeGrid();
+    grid.quad(1, 1).Flags(1, 0) = Excluded;
+    grid.quad(0, 1).Flags(0, 0) = Marked;
+    const Export two = exportOf(grid, latticeImage(2), "two.gpr");
+    const Export one = exportOf(grid, latticeImage(1), "one.gpr");
+    ASSERT_EQ(one.columns.size(), 30u);
+    for (const std::string& column : one.columns) {
+        EXPECT_EQ(column.find("532"), std::string::npos) << column;
+        for (std::size_t row = 0; row < two.rows.size(); ++row)
+            EXPECT_EQ(one.value(row, column), two.value(row, column)) << column << " row " << row;
     }
-    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(one.rows.size(), two.rows.size());
+    EXPECT_EQ(one.lines[5], "\"Wavelengths=635\"");
+    EXPECT_EQ(fieldsOf(one.lines[1]), (std::vector<std::string>{"11", "30"}));
+
+    NullProgress progress;
     EXPECT_THROW(WriteGenePixResults("/nonexistent-folder/x.gpr", latticeImage(), grid,
                                      grid.quad(0, 0), {}, progress),
                  CoreError);

@@ -1,5 +1,7 @@
 # Reads GenePix Results files with limma as downstream analyses do and checks that limma sees our
 # values: R, G, Rb, Gb of both readings, the flags' weights, the annotation and the column names.
+# Single-channel files (no 532 columns) are read with green.only and must equal the 635 columns of
+# the first two-channel file.
 #   Rscript limma_round_trip.R EXAMPLE.gpr OURS.gpr...
 if (!suppressMessages(requireNamespace("limma", quietly = TRUE))) {
   cat("limma is not installed (scripts/install-deps installs r-bioc-limma)\n")
@@ -27,7 +29,21 @@ plainTable <- function(file) {
 exampleColumns <- names(plainTable(example))[1:56]
 check(length(exampleColumns) == 56 && exampleColumns[56] == "Autoflag", "example columns")
 
-for (file in c(example, ours)) {
+single <- sapply(ours, function(f) !("F532 Median" %in% names(plainTable(f))))
+for (file in ours[single]) {
+  cat("reading", file, "(single channel)\n")
+  table <- plainTable(file)
+  full <- plainTable(ours[!single][1])
+  check(identical(names(table), grep("532", exampleColumns, invert = TRUE, value = TRUE)),
+        "single-channel columns: the example's without 532")
+  check(identical(table, full[names(table)]), "single-channel values: the two-channel file's 635")
+  one <- read.maimages(file, source = "genepix", columns = list(G = "F635 Median", Gb = "B635 Median"),
+                       green.only = TRUE, verbose = FALSE)
+  check(all(one$E[, 1] == table[["F635 Median"]]) && all(one$Eb[, 1] == table[["B635 Median"]]),
+        "E = F635 Median, Eb = B635 Median (green.only)")
+  check(all(one$genes$Block == table[["Block"]]), "single-channel Block")
+}
+for (file in c(example, ours[!single])) {
   cat("reading", file, "\n")
   table <- plainTable(file)
   if (file != example) {

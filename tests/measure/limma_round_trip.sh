@@ -18,4 +18,5 @@ red=$work/slide/demo_635.tif
 green=$work/slide/demo_532.tif
 "$batch" define-grid --map "$work/slide/slide_map_data.txt" -o "$work/slide.grd" "$red" "$green" >/dev/null
 "$batch" extract --gpr "$work/slide.gpr" "$work/slide.grd" "$red" "$green"
-Rscript "$(dirname "$0")/limma_round_trip.R" "$example" "$work/slide.gpr"
+"$batch" extract --gpr "$work/single.gpr" "$work/slide.grd" "$red"
+Rscript "$(dirname "$0")/limma_round_trip.R" "$example" "$work/slide.gpr" "$work/single.gpr"

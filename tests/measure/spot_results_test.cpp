@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -165,6 +166,55 @@ TEST(SpotResultsTest, NotFoundRuleAtTheThresholdsEdges) {
     EXPECT_FALSE(IsSpotNotFound(spot, 1, {100.0, false})) << "a full spot is found even at 100";
 }
 
+// Saturated: more than PCT % of the feature pixels in any layer; equal is not above.
+TEST(SpotResultsTest, SaturatedRuleAtTheThresholdsEdges) {
+    const struct {
+        std::vector<std::array<std::int64_t, 2>> layers;  // saturated, feature pixels
+        double percent;
+        bool saturated;
+    } cases[] = {
+        {{{5, 50}}, 10.0, false},
+        {{{6, 50}}, 10.0, true},
+        {{{0, 50}, {6, 50}}, 10.0, true},
+        {{{1, 3}}, 33.0, true},
+        {{{1, 3}}, 34.0, false},
+        {{{0, 0}}, 0.0, false},
+        {{{1, 1000}}, 0.0, true},
+        {{{50, 50}}, 100.0, false},
+        {{{6, 50}, {0, 50}, {0, 50}}, 10.0, true},
+    };
+    for (const auto& c : cases) {
+        SpotResult spot;
+        for (std::size_t k = 0; k < c.layers.size(); ++k) {
+            spot.channels[k].saturatedPixels = c.layers[k][0];
+            spot.channels[k].featurePixels = c.layers[k][1];
+        }
+        const int layers = static_cast<int>(c.layers.size());
+        SCOPED_TRACE(testing::Message()
+                     << c.layers[0][0] << "/" << c.layers[0][1] << " at " << c.percent);
+        EXPECT_EQ(IsSpotSaturated(spot, layers, c.percent), c.saturated);
+        spot.flags = Excluded;
+        EXPECT_FALSE(IsSpotSaturated(spot, layers, c.percent)) << "no well, nothing to flag";
+    }
+}
+
+TEST(SpotResultsTest, FlaggedSaturatedSpotsSayItInTheTable) {
+    SpotResults results;
+    results.layerCount = 1;
+    results.spots.resize(3);
+    results.spots[0].channels[0] = {.featurePixels = 10, .saturatedPixels = 2};
+    results.spots[1].channels[0] = {.featurePixels = 10, .saturatedPixels = 1};
+    results.spots[2] = results.spots[0];
+    results.spots[2].flags = Excluded;
+    const std::string before = SpotResultsTableText(results);
+    EXPECT_EQ(FlagSaturatedSpots(results, 10.0), 1);
+    EXPECT_EQ(results.saturatedPercent, 10.0);
+    EXPECT_EQ(SpotStateWords(results.spots[0]), "saturated");
+    EXPECT_EQ(SpotStateWords(results.spots[1]), "");
+    EXPECT_EQ(SpotStateWords(results.spots[2]), "no well");
+    EXPECT_NE(SpotResultsTableText(results), before);
+}
+
 TEST(SpotResultsTest, MarkingKeepsOtherMarksAndCountsEverySpotNotFound) {
     SpotGrid grid = sampleGrid();
     grid.quad(0, 0).Flags(0, 0) = Highlighted;
@@ -188,6 +238,8 @@ TEST(SpotResultsTest, MarkingKeepsOtherMarksAndCountsEverySpotNotFound) {
     outside.flags = Marked;
     outside.cover = ScanCover::Outside;
     EXPECT_EQ(SpotStateWords(outside), "marked,not found");
+    outside.saturated = true;
+    EXPECT_EQ(SpotStateWords(outside), "marked,not found,saturated");
 }
 
 // M and A from the background-subtracted medians; none where a logarithm has no value.

@@ -83,9 +83,8 @@ inline double worstQuadResidual(const DemoScan& scan, const SpotGrid& grid) {
     return worst;
 }
 
-// A copy of the laid-out grid, Auto Place when asked, one adjustment pass, and the comparison.
-inline Fit runPipeline(const DemoScan& scan, bool autoPlace,
-                       AdjustMethod method = AdjustMethod::TwoDimensionalWindow) {
+// A fresh copy of the grid as Define Grid laid it out, flags included.
+inline SpotGrid laidOutGrid(const DemoScan& scan) {
     SpotGrid grid;
     grid.parameters = scan.grid.parameters;
     for (std::size_t i = 0; i < grid.quads.size(); ++i) {
@@ -96,6 +95,13 @@ inline Fit runPipeline(const DemoScan& scan, bool autoPlace,
                     from.backgroundRadius, from.roundCells);
         for (int s = 0; s < from.count; ++s) to.flags[s] = from.flags[s];
     }
+    return grid;
+}
+
+// A copy of the laid-out grid, Auto Place when asked, one adjustment pass, and the comparison.
+inline Fit runPipeline(const DemoScan& scan, bool autoPlace,
+                       AdjustMethod method = AdjustMethod::TwoDimensionalWindow) {
+    SpotGrid grid = laidOutGrid(scan);
     Fit fit;
     if (autoPlace) {
         const AutoPlaceResult placed = AutoPlaceGrid(grid, scan.image);

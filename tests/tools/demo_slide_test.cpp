@@ -154,19 +154,33 @@ struct TruthSpot {
     int qx, qy, row, col;
     double x, y;
     int nominalX, nominalY, printed;
+    std::string signal635, signal532;
 };
 
+// The truth file as R's read.table(header = TRUE) reads it: comment lines, one header line naming
+// every column, then one line a spot.
 std::vector<TruthSpot> readTruth(const fs::path& path) {
     std::vector<TruthSpot> spots;
     std::ifstream in(path);
     std::string line;
+    bool header = false;
     while (std::getline(in, line)) {
         if (line.empty() || line[0] == '#') continue;
+        if (!header) {
+            EXPECT_EQ(
+                line,
+                "quad_x quad_y row col x y nominal_x nominal_y printed signal_635 signal_532");
+            header = true;
+            continue;
+        }
         TruthSpot s{};
-        EXPECT_EQ(std::sscanf(line.c_str(), "%d %d %d %d %lf %lf %d %d %d", &s.qx, &s.qy, &s.row,
-                              &s.col, &s.x, &s.y, &s.nominalX, &s.nominalY, &s.printed),
-                  9)
+        char red[32] = "", green[32] = "";
+        EXPECT_EQ(std::sscanf(line.c_str(), "%d %d %d %d %lf %lf %d %d %d %31s %31s", &s.qx, &s.qy,
+                              &s.row, &s.col, &s.x, &s.y, &s.nominalX, &s.nominalY, &s.printed, red,
+                              green),
+                  11)
             << line;
+        s.signal635 = red, s.signal532 = green;
         spots.push_back(s);
     }
     return spots;
@@ -214,6 +228,12 @@ TEST_F(DemoSlideFiles, TruthAgreesWithTheMapAndTheNominalGrid) {
                      << "quad " << s.qx << "," << s.qy << " spot " << s.col << "," << s.row);
         const std::string& uid = map.records.at({s.qx, s.qy, s.col, s.row});
         EXPECT_EQ(s.printed, uid == "NA" ? 0 : 1) << uid;
+        // A spot without a well has no signal; a printed one a positive sum.
+        EXPECT_EQ(s.signal635 == "NA", s.printed == 0) << s.signal635;
+        EXPECT_EQ(s.signal532 == "NA", s.printed == 0) << s.signal532;
+        if (s.printed == 1) {
+            EXPECT_GT(std::stod(s.signal635), 0.0);
+        }
         if (s.col == 0 && s.row == 0) {
             EXPECT_EQ(s.nominalX, image.LengthToPixelsX(s.qx * quadStep + ox));
             EXPECT_EQ(s.nominalY, image.LengthToPixelsY(s.qy * quadStep + oy));

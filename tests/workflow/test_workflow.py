@@ -75,9 +75,10 @@ def by_hand(folder, name, s):
         *scans)
     run("mark-not-found", "--min-percent", "70", "-o", f"{r}/grid.grd", f"{r}/steps/adjust.grd",
         *scans)
-    run("extract", "-o", f"{r}/spot_data.txt", "--gpr", f"{r}/{name}.gpr", f"{r}/grid.grd",
-        *scans)
-    run("report", "-o", f"{r}/report.html", f"{r}/grid.grd", *scans)
+    # Saturated spots are flagged by default (flag_saturated_pct 10).
+    run("extract", "-o", f"{r}/spot_data.txt", "--gpr", f"{r}/{name}.gpr", "--flag-saturated",
+        "10", f"{r}/grid.grd", *scans)
+    run("report", "--flag-saturated", "10", "-o", f"{r}/report.html", f"{r}/grid.grd", *scans)
     return folder / r
 
 
@@ -170,6 +171,8 @@ def per_slide(rules, slides=2):
      per_slide(GRID_STEPS + ("extract", "report"), slides=1)),
     ("slides.a.map", lambda c, s, w: s["a"].update(map=w / "copy_map.txt"),
      per_slide(GRID_STEPS + ("extract", "report"), slides=1)),
+    ("flag_saturated_pct", lambda c, s, w: c.update(flag_saturated_pct=5),
+     per_slide(("extract", "report"))),
     ("keep_steps", lambda c, s, w: c.update(keep_steps="false"), {"provenance": 1, "all": 1}),
     ("fail_on_outlier", lambda c, s, w: c.update(fail_on_outlier="true"),
      {"qc_verdict": 1, "provenance": 1, "all": 1}),
@@ -293,16 +296,37 @@ def test_bad_configuration_stops_before_any_work(slides, tmp_path):
     assert not (tmp_path / "results").exists()
 
 
+def test_single_colour_slides_are_quantile_normalised(slides, tmp_path):
+    _, s = slides
+    config = tmp_path / "single.yaml"
+    write_config(config, {n: {"red": s[n]["red"], "map": s[n]["map"]} for n in ("a", "c")})
+    run = snakemake(tmp_path, config)
+    assert run.returncode == 0, run.stderr
+    columns = read_gpr(tmp_path / "results" / "a" / "a.gpr")[0]
+    assert "F635 Median" in columns and not any("532" in c for c in columns)
+    lines = (tmp_path / "results" / "limma" / "normalized.tsv").read_text().splitlines()
+    assert lines[0].split("\t")[5:] == ["E a", "W a", "E c", "W c"]
+    # Quantile normalisation gives every slide the same distribution of values (up to how limma
+    # interpolates between tied ranks).
+    means = [sum(float(line.split("\t")[i]) for line in lines[1:]) / (len(lines) - 1)
+             for i in (5, 7)]
+    assert means[0] == pytest.approx(means[1], rel=1e-3)
+    assert (tmp_path / "results" / "qc" / "summary.tsv").exists()
+
+
 @pytest.mark.parametrize("change, message", [
     (lambda c: c["slides"]["a"].update(red="missing.tif"), "slides.a.red: no such file"),
     (lambda c: c["slides"]["a"].update(blue="x"), "slides.a.blue: unknown key"),
     (lambda c: c["slides"]["a"].pop("map"), "slides.a: give exactly one of map and gal, not "
                                             "neither"),
-    (lambda c: c["slides"]["a"].pop("green"), "slides.a.green: missing"),
+    (lambda c: c["slides"]["a"].pop("red"), "slides.a.red: missing"),
+    (lambda c: c["slides"].update(b={k: c["slides"]["a"][k] for k in ("red", "map")}),
+     "slides.b: lacks green where slides.a does; all slides are two-colour"),
     (lambda c: c.update(adjsut="cm"), "adjsut: unknown key"),
     (lambda c: c.update(adjust="3dw"), "adjust: expected one of"),
     (lambda c: c.update(auto_place="yes"), "auto_place: expected true or false"),
     (lambda c: c.update(min_percent_found=170), "min_percent_found: expected a number"),
+    (lambda c: c.update(flag_saturated_pct="10"), "flag_saturated_pct: expected a number"),
     (lambda c: c.update(orvane_batch="/nonexistent"), "orvane_batch: no such file"),
     (lambda c: c.update(slides={}), "slides: expected one entry per slide"),
     (lambda c: c["slides"].update({"a b": c["slides"]["a"]}), "slides.a b: a slide name"),

@@ -1,6 +1,7 @@
 # Reads every slide's GenePix Results with limma, corrects the backgrounds (normexp, offset 50),
 # normalises within arrays (loess) and writes the normalised M and A of every spot and slide, and
-# a PDF of M-A plots, one page a slide.
+# a PDF of M-A plots, one page a slide. Single-channel files (635 only, one scan per slide) are
+# normalised between arrays instead (quantile) and give the log2 expression E of every spot.
 #   Rscript limma_normalize.R NORMALIZED.tsv MA.pdf NAME=FILE.gpr...
 suppressMessages(library(limma))
 args <- commandArgs(TRUE)
@@ -14,8 +15,24 @@ files <- sub("^[^=]*=", "", pairs)
 # limma combines the files row by row: every slide must have the same spots, with the same IDs
 # and names, in the same order, or one slide's values would be written under another's genes.
 spot_keys <- c("Block", "Column", "Row", "ID", "Name")
+red_only <- list(G = "F635 Median", Gb = "B635 Median")
+columns_of <- function(file) {
+  records <- as.integer(strsplit(readLines(file, n = 2)[2], "\t")[[1]][1])
+  gsub("\"", "", strsplit(readLines(file, n = 3 + records)[3 + records], "\t")[[1]])
+}
+single <- sapply(files, function(f) !("F532 Median" %in% columns_of(f)))
+if (length(unique(single)) > 1)
+  stop("slide ", names[which(single != single[1])[1]], " has ",
+       if (single[1]) "two channels" else "one channel", ", slide ", names[1], " ",
+       if (single[1]) "one" else "two", "; limma needs one kind for all slides", call. = FALSE)
+single <- single[1]
+read_gpr <- function(file, ...) {
+  if (single)
+    read.maimages(file, source = "genepix", columns = red_only, green.only = TRUE, ...)
+  else read.maimages(file, source = "genepix", ...)
+}
 spots_of <- function(file) {
-  one <- read.maimages(file, source = "genepix", verbose = FALSE)
+  one <- read_gpr(file, verbose = FALSE)
   one$genes[, spot_keys]
 }
 same <- function(a, b) (is.na(a) & is.na(b)) | (!is.na(a) & !is.na(b) & a == b)
@@ -37,20 +54,21 @@ for (i in seq_along(files)[-1]) {
   }
 }
 
-# Flagged spots weigh nothing in the loess curve: no well (-75), marked (-100) and outside the
-# scans (-50, Not Found). They are still normalised and written, with their weight beside them.
+# Flagged spots weigh nothing in the loess curve: no well (-75), marked or saturated (-100) and
+# outside the scans (-50, Not Found). They are still normalised and written, with their weight
+# beside them. Quantile normalisation takes no weights; they are written all the same.
 flagged_weigh_nothing <- function(x) as.numeric(x$Flags >= 0)
-RG <- read.maimages(files, source = "genepix", names = names, wt.fun = flagged_weigh_nothing,
-                    verbose = FALSE)
+RG <- read_gpr(files, names = names, wt.fun = flagged_weigh_nothing, verbose = FALSE)
 RG <- backgroundCorrect(RG, method = "normexp", offset = 50, verbose = FALSE)
-MA <- normalizeWithinArrays(RG, method = "loess")
+MA <- if (single) normalizeBetweenArrays(RG, method = "quantile") else
+  normalizeWithinArrays(RG, method = "loess")
 
 out <- data.frame(Block = RG$genes$Block, Column = RG$genes$Column, Row = RG$genes$Row,
                   ID = text_of(RG$genes$ID), Name = text_of(RG$genes$Name),
                   check.names = FALSE, stringsAsFactors = FALSE)
+values <- if (single) list(E = MA$E) else list(M = MA$M, A = MA$A)
 for (i in seq_along(names)) {
-  out[[paste("M", names[i])]] <- sprintf("%.6g", MA$M[, i])
-  out[[paste("A", names[i])]] <- sprintf("%.6g", MA$A[, i])
+  for (v in names(values)) out[[paste(v, names[i])]] <- sprintf("%.6g", values[[v]][, i])
   out[[paste("W", names[i])]] <- sprintf("%.6g", MA$weights[, i])
 }
 tmp <- paste0(table_path, ".part")
@@ -59,7 +77,9 @@ invisible(file.rename(tmp, table_path))
 
 pdf(paste0(pdf_path, ".part"), width = 7, height = 6)
 for (i in seq_along(names)) {
-  plotMA(MA, array = i, main = paste("Slide", names[i], "(loess-normalised)"))
+  # One channel: the slide's log expression against the mean of the others.
+  plotMA(MA, array = i, main = paste("Slide", names[i],
+                                     if (single) "(quantile-normalised)" else "(loess-normalised)"))
   abline(h = 0, col = "grey")
 }
 invisible(dev.off())

@@ -38,9 +38,12 @@ own_numbers <- function(slide) {
   g <- read_gpr(file.path(results_dir, slide, paste0(slide, ".gpr")))
   well <- g$Flags != -75
   measured <- well & g$Flags != -50
-  found <- function(col) 100 * mean(g[[col]][well] >= spot_found_percent)
-  snr <- function(col) median(g[[col]][measured], na.rm = TRUE)
-  saturated <- well & (g[["F635 % Sat."]] > 0 | g[["F532 % Sat."]] > 0)
+  # A single-colour slide has no 532 columns: its second layer's numbers are NA.
+  found <- function(col)
+    if (is.null(g[[col]])) NA else 100 * mean(g[[col]][well] >= spot_found_percent)
+  snr <- function(col) if (is.null(g[[col]])) NA else median(g[[col]][measured], na.rm = TRUE)
+  sat <- function(col) if (is.null(g[[col]])) FALSE else g[[col]] > 0
+  saturated <- well & (sat("F635 % Sat.") | sat("F532 % Sat."))
   data.frame(slide = slide, quads_placed = placed_quads(slide),
              quads_in_use = length(unique(g$Block)),
              found_pct_1 = found("% > B635+2SD"), found_pct_2 = found("% > B532+2SD"),
@@ -50,9 +53,18 @@ own_numbers <- function(slide) {
 
 norm <- read.delim(normalized_path, check.names = FALSE, stringsAsFactors = FALSE,
                    na.strings = c("NA", "NaN"))
-M <- sapply(slides, function(s) norm[[paste("M", s)]])
-A <- sapply(slides, function(s) norm[[paste("A", s)]])
 W <- sapply(slides, function(s) norm[[paste("W", s)]])
+if (paste("E", slides[1]) %in% names(norm)) {
+  # Single-colour slides, as arrayQualityMetrics takes one-colour arrays: each slide's log
+  # expression against the median of all slides.
+  E <- sapply(slides, function(s) norm[[paste("E", s)]])
+  reference <- apply(E, 1, median)
+  M <- E - reference
+  A <- (E + reference) / 2
+} else {
+  M <- sapply(slides, function(s) norm[[paste("M", s)]])
+  A <- sapply(slides, function(s) norm[[paste("A", s)]])
+}
 usable <- W > 0 & is.finite(M) & is.finite(A)
 
 # Mean |M_a - M_b| over the spots weighted on both slides.
@@ -111,7 +123,7 @@ above_box <- function(x) {
   !is.na(x) & x > q[2] + 1.5 * (q[2] - q[1])
 }
 compared <- length(slides) >= min_slides_compared
-found_median <- apply(summary[, c("found_pct_1", "found_pct_2")], 1, median)
+found_median <- apply(summary[, c("found_pct_1", "found_pct_2")], 1, median, na.rm = TRUE)
 fails <- list(
   distance = if (compared) above_box(summary$distance) else NULL,
   ks = if (compared) above_box(summary$ks) else NULL,

@@ -1,5 +1,7 @@
 #include "measure/ui/measure_commands.h"
 
+#include <algorithm>
+
 #include "app/command_ids.h"
 #include "app/modal_dialog.h"
 #include "app/orvane_doc.h"
@@ -40,11 +42,10 @@ void CMeasureCommands::OnGridExportGenePix() {
     const GridEditor& editor = view_.gridEditor();
     RequireGridDisplay(editor.tool(), editor.currentQuad());
     const COrvaneDoc& document = *view_.GetDocument();
-    // Refused before the file is asked for: the export has no meaning on one layer.
-    if (document.layerCount() < 2) throw CoreError(kTwoLayersRequiredMessage);
     GenePixExportInfo info;
-    // The scans of layer 0 (635) and layer 1 (532), as orvane-batch names them.
-    for (int k = 0; k < 2; ++k)
+    // The scans of layer 0 (635) and layer 1 (532), as orvane-batch names them; one layer gives a
+    // single-channel file.
+    for (int k = 0; k < std::min(document.layerCount(), 2); ++k)
         info.imageFiles.push_back(
             {LocalPath(document.loadedPaths().value(k)), document.loadedPages().value(k)});
     WriteResultFile(document, {true, "gpr", "genepix_results", kGenePixFilter},
