@@ -229,6 +229,15 @@ private slots:
         QVERIFY(view_->gridEditor().grid().quad(1, 0).Flags(3, 2) & Marked);
         table_->marksBox()->setCurrentIndex(1);
         QCOMPARE(table_->table()->model()->rowCount(), 2);
+        // Again on the marked grid, and orvane-batch on the same grid: the same count.
+        const std::string grid = dir_.file("marked.grd");
+        SaveGrid(view_->gridEditor().grid(), grid);
+        frame_->OnCommand(kGridMarkNotFound);
+        QCOMPARE(frame_->pane(0)->text(), "Marked 2 of 24 spots.");
+        const batch::RunResult r =
+            batch::run({"mark-not-found", "-o", dir_.file("again.grd"), grid, dir_.file("red.tif"),
+                        dir_.file("green.tif")});
+        QCOMPARE(QString::fromStdString(r.out), frame_->pane(0)->text() + "\n");
     }
 
     void plotClickAndRectangle() {
