@@ -330,8 +330,14 @@ class SoakTest : public GuiTest {
             const auto text = [](std::optional<std::size_t> i) {
                 return i ? QString::number(*i) : QString("none");
             };
-            fail(QString("the selected row is not the selected spot (row of spot %1, expected %2)")
-                     .arg(text(row), text(expected)));
+            const GridEditor& e = v->gridEditor();
+            fail(QString("the selected row is not the selected spot (row of spot %1, expected %2; "
+                         "tool %3, quad (%4, %5) selection %6)")
+                     .arg(text(row), text(expected))
+                     .arg(static_cast<int>(e.tool()))
+                     .arg(e.selectedQuadX())
+                     .arg(e.selectedQuadY())
+                     .arg(e.currentQuad().HasSelection()));
         }
         // The Flags column shows the grid's flags now.
         for (int k = 0; k < 3 && !results->spots.empty(); ++k) {

@@ -75,6 +75,8 @@ public:
     void selectSpot(std::optional<std::size_t> index);
     // The spot of the selected row, if any.
     std::optional<std::size_t> selectedSpot() const;
+    // The spot whose row is selected whenever the filter shows it.
+    std::optional<std::size_t> shownSpot() const { return shownSpot_; }
 
     QTableView* table() const { return table_; }
     QLineEdit* filterEdit() const { return filter_; }

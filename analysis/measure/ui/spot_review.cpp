@@ -91,17 +91,20 @@ void CSpotReview::viewStateChanged() {
     RefreshSpotFlags(*results_, view_->gridEditor().grid());
     table_->flagsChanged();
     const std::optional<std::size_t> selected = viewSelection();
-    if (selected != table_->selectedSpot()) table_->selectSpot(selected);
+    // The spot the table is to show, not only the row it shows now: a row filtered out for the
+    // moment comes back later, and must then be the view's selection of that time.
+    if (selected != table_->shownSpot() || selected != table_->selectedSpot())
+        table_->selectSpot(selected);
     plot_->setSelectedSpot(selected);
     plot_->update();
 }
 
 void CSpotReview::showSpot(std::size_t index) {
     if (!view_ || !results_ || index >= results_->spots.size()) return;
-    // A spot without a well cannot be selected: the table and the plot go back to the view's
-    // selection, once the row change that asked for it is over.
-    if (!view_->ShowSpot(results_->spots[index].index()))
-        QMetaObject::invokeMethod(this, &CSpotReview::viewStateChanged, Qt::QueuedConnection);
+    view_->ShowSpot(results_->spots[index].index());
+    // The view may not take the spot (no well, no grid tool possible): once the row change that
+    // asked for it is over, the table and the plot show what the view has selected.
+    QMetaObject::invokeMethod(this, &CSpotReview::viewStateChanged, Qt::QueuedConnection);
 }
 
 void CSpotReview::highlight(const std::vector<std::size_t>& indices) {
