@@ -4,6 +4,7 @@ work, so that a typing error or a missing scan stops the run at once with the ke
 import hashlib
 import os
 import re
+import struct
 import subprocess
 
 DEFAULTS = {
@@ -39,6 +40,69 @@ def _need_file(key, path, executable=False):
         raise ConfigError(f"{key}: not an executable program: {path}")
 
 
+# By version (42 classic, 43 BigTIFF): where the first IFD's offset lies and its format, the
+# format of an IFD's entry count, an entry's size and where its value lies in it.
+_TIFF_LAYOUTS = {42: (4, "I", "H", 12, 8), 43: (8, "Q", "Q", 20, 12)}
+# ImageWidth and ImageLength, as SHORT, LONG or (BigTIFF) LONG8.
+_TIFF_SIZE_TAGS = (256, 257)
+_TIFF_NUMBERS = {3: "H", 4: "I", 16: "Q"}
+
+
+def tiff_size(path):
+    """(width, height) of a TIFF's first image, read from its header alone (classic TIFF and
+    BigTIFF, either byte order); None when the file is no TIFF."""
+    with open(path, "rb") as f:
+        head = f.read(16)
+        order = {b"II": "<", b"MM": ">"}.get(head[:2])
+        if order is None or len(head) < 8:
+            return None
+        layout = _TIFF_LAYOUTS.get(struct.unpack_from(order + "H", head, 2)[0])
+        if layout is None or len(head) < layout[0] + struct.calcsize("<" + layout[1]):
+            return None
+        offset_at, offset_format, count_format, entry_size, value_at = layout
+        f.seek(struct.unpack_from(order + offset_format, head, offset_at)[0])
+        raw = f.read(struct.calcsize("<" + count_format))
+        if len(raw) < struct.calcsize("<" + count_format):
+            return None
+        found = {}
+        # Entry by entry, so that a garbage count reads no more than the file holds.
+        for _ in range(struct.unpack(order + count_format, raw)[0]):
+            entry = f.read(entry_size)
+            if len(entry) < entry_size:
+                return None
+            tag, kind = struct.unpack_from(order + "HH", entry)
+            if tag in _TIFF_SIZE_TAGS and kind in _TIFF_NUMBERS:
+                # A value that fits is stored in the entry itself, left-justified.
+                found[tag] = struct.unpack_from(order + _TIFF_NUMBERS[kind], entry, value_at)[0]
+                if len(found) == 2:
+                    break
+    size = tuple(found.get(t, 0) for t in _TIFF_SIZE_TAGS)
+    return size if all(size) else None
+
+
+def _need_tiff(key, path):
+    size = tiff_size(path)
+    if size is None:
+        raise ConfigError(f"{key}: not a TIFF image: {path}")
+    return size
+
+
+# As define-grid reads a zone line: blanks between the fields, the comma right after a number.
+_ZONE_LINE = re.compile(rb"zone#\s*[+-]?\d+,\s*block_col#\s*[+-]?\d+,\s*block_row#\s*[+-]?\d+,"
+                        rb"\s*spot_col#\s*[+-]?\d+,\s*spot_row#\s*[+-]?\d+")
+_UTF8_BOM = b"\xef\xbb\xbf"
+
+
+def _need_layout(key, kind, path):
+    with open(path, "rb") as f:
+        if kind == "gal":
+            if not f.readline().removeprefix(_UTF8_BOM).startswith(b"ATF"):
+                raise ConfigError(f"{key}: not a GenePix Array List (it does not begin with ATF): "
+                                  f"{path}")
+        elif not any(_ZONE_LINE.match(line) for line in f):
+            raise ConfigError(f"{key}: not a slide map data file (it has no zone lines): {path}")
+
+
 def _check_slide(name, slide):
     key = f"slides.{name}"
     if not isinstance(slide, dict):
@@ -52,8 +116,15 @@ def _check_slide(name, slide):
     if len(layouts) != 1:
         raise ConfigError(f"{key}: give exactly one of map and gal, not "
                           + (" and ".join(layouts) if layouts else "neither"))
-    for k in [k for k in ("red", "green") if k in slide] + layouts:
+    colours = [k for k in ("red", "green") if k in slide]
+    for k in colours + layouts:
         _need_file(f"{key}.{k}", slide[k])
+    for k in layouts:
+        _need_layout(f"{key}.{k}", k, slide[k])
+    sizes = {k: _need_tiff(f"{key}.{k}", slide[k]) for k in colours}
+    if len(set(sizes.values())) > 1:
+        raise ConfigError(f"{key}: the scans differ in size: " + ", ".join(
+            f"{k} {slide[k]} is {w} x {h} pixels" for k, (w, h) in sizes.items()))
 
 
 def check(config):

@@ -1,6 +1,8 @@
 """Helpers of the Python tests that run the built programs: orvane-batch, the demo-slide
 generator, and readers of what they write (GenePix Results, PNG pictures)."""
 
+import ctypes
+import ctypes.util
 import os
 import struct
 import subprocess
@@ -30,6 +32,28 @@ def demo_slide(folder, pixel_um=20, seed=1, placement_mm=None, pin_offset=None):
     subprocess.run(args, check=True, capture_output=True)
     return (os.path.join(folder, "demo_635.tif"), os.path.join(folder, "demo_532.tif"),
             os.path.join(folder, "slide_map_data.txt"))
+
+
+def write_tiff(path, width, height, mode="w", bits=16):
+    """A one-strip grey TIFF of zeros through libtiff; `mode` as TIFFOpen takes it ("wb":
+    big-endian, "w8": BigTIFF)."""
+    tiff = ctypes.CDLL(ctypes.util.find_library("tiff"))
+    tiff.TIFFOpen.restype = ctypes.c_void_p
+    tiff.TIFFOpen.argtypes = [ctypes.c_char_p, ctypes.c_char_p]
+    tiff.TIFFSetField.argtypes = [ctypes.c_void_p, ctypes.c_uint32]
+    tiff.TIFFWriteEncodedStrip.argtypes = [ctypes.c_void_p, ctypes.c_uint32, ctypes.c_char_p,
+                                           ctypes.c_ssize_t]
+    tiff.TIFFClose.argtypes = [ctypes.c_void_p]
+    handle = tiff.TIFFOpen(str(path).encode(), mode.encode())
+    assert handle, f"TIFFOpen {path}"
+    # ImageWidth, ImageLength, BitsPerSample, SamplesPerPixel, Photometric (min is black),
+    # RowsPerStrip, PlanarConfig (contiguous)
+    for tag, value in ((256, width), (257, height), (258, bits), (277, 1), (262, 1),
+                       (278, height), (284, 1)):
+        tiff.TIFFSetField(handle, tag, ctypes.c_uint32(value))
+    size = width * height * bits // 8
+    tiff.TIFFWriteEncodedStrip(handle, 0, b"\0" * size, size)
+    tiff.TIFFClose(handle)
 
 
 def read_gpr(path):

@@ -18,7 +18,8 @@ WORKFLOW = os.path.join(HERE, "..", "..", "workflow")
 sys.path.insert(0, os.path.join(HERE, "..", "support"))
 sys.path.insert(0, WORKFLOW)
 import orvane_config  # noqa: E402
-from orvane_tools import BATCH, DEMO_SLIDE, batch, demo_slide, read_gpr  # noqa: E402
+from orvane_tools import (BATCH, DEMO_SLIDE, batch, demo_slide, read_gpr,  # noqa: E402
+                          write_tiff)
 
 SNAKEMAKE = shutil.which("snakemake")
 pytestmark = pytest.mark.skipif(SNAKEMAKE is None, reason="snakemake is not installed "
@@ -49,9 +50,9 @@ def slides(tmp_path_factory):
         red, green, slide_map = demo_slide(work / name, pixel_um=20, seed=seed, placement_mm=0.8,
                                            pin_offset=0.3)
         out[name] = {"red": red, "green": green, "map": slide_map}
-    # A slide whose red scan is no TIFF: define-grid refuses it.
+    # A slide whose red scan is a TIFF of the right size but 8-bit: only define-grid refuses it.
     bad = work / "bad_635.tif"
-    bad.write_text("not a scan\n")
+    write_tiff(bad, *orvane_config.tiff_size(out["a"]["red"]), bits=8)
     out["bad"] = {"red": str(bad), "green": out["a"]["green"], "map": out["a"]["map"]}
     # Slides of one print job share one slide map; a demo slide's own map differs by seed.
     out["c"]["map"] = out["a"]["map"]
@@ -100,7 +101,8 @@ def test_slides_end_to_end(slides):
     first = snakemake(work, config)
     assert first.returncode != 0
     # orvane-batch's own message, with the slide's name in front, and the status it exited with.
-    assert f"slide bad: {s['bad']['red']}: Not a TIFF" in first.stderr, first.stderr
+    assert "slide bad: Sorry, this version supports only 16-bit gray scale TIFF format." in \
+        first.stderr, first.stderr
     assert "slide bad: orvane-batch define-grid exited with status 1" in first.stderr
     assert not (work / "results" / "bad" / "grid.grd").exists()
     assert not (work / "results" / "limma").exists()
@@ -114,7 +116,7 @@ def test_slides_end_to_end(slides):
     made = (results / "report.html").read_text(encoding="utf-8")
     assert "<th scope=\"row\">adjust</th><td>--method 2dw</td>" in made
     # The log a failure points to says why.
-    assert "Not a TIFF" in (work / "results" / "bad" / "logs" / "define-grid.txt").read_text()
+    assert "16-bit" in (work / "results" / "bad" / "logs" / "define-grid.txt").read_text()
     # The GenePix file differs only in the time it was written.
     assert without_date(results / "a.gpr") == without_date(hand / "a.gpr")
     kept = (results / "report.html").stat().st_mtime_ns
@@ -337,6 +339,51 @@ def test_configuration_checks_name_the_key(slides, change, message):
     change(config)
     with pytest.raises(orvane_config.ConfigError, match=message.replace(".", r"\.")):
         orvane_config.check(config)
+
+
+@pytest.fixture(scope="module")
+def odd_files(slides, tmp_path_factory):
+    """Files that are not what a slide's keys say, and scans of other sizes in other TIFF
+    layouts (BigTIFF, big-endian)."""
+    _, s = slides
+    odd = tmp_path_factory.mktemp("odd")
+    (odd / "text.tif").write_text("not a scan\n")
+    with open(s["a"]["red"], "rb") as f:
+        (odd / "header.tif").write_bytes(f.read(8))  # its directory cut off
+    (odd / "bom.gal").write_bytes(b"\xef\xbb\xbfATF\t1.0\r\n")
+    width, height = orvane_config.tiff_size(s["a"]["red"])
+    # The sizes in the refusals below show that each layout's header is read right.
+    for name, mode, w, h in (("wider-bigtiff", "w8b", width + 1, height),
+                             ("taller-big-endian", "wb", width, height + 1)):
+        write_tiff(odd / f"{name}.tif", w, h, mode)
+    return odd
+
+
+@pytest.mark.parametrize("key, file, message", [
+    ("red", "text.tif", "slides.a.red: not a TIFF image: {file}"),
+    ("green", "header.tif", "slides.a.green: not a TIFF image: {file}"),
+    ("map", "bom.gal", "slides.a.map: not a slide map data file (it has no zone lines): {file}"),
+    ("gal", "text.tif", "slides.a.gal: not a GenePix Array List (it does not begin with ATF): "
+                        "{file}"),
+    ("gal", "bom.gal", None),
+    ("green", "wider-bigtiff.tif", "slides.a: the scans differ in size: red {red} is {w} x {h} "
+                                   "pixels, green {file} is {w1} x {h} pixels"),
+    ("green", "taller-big-endian.tif", "slides.a: the scans differ in size: red {red} is {w} x "
+                                       "{h} pixels, green {file} is {w} x {h1} pixels"),
+])
+def test_files_not_what_their_key_says(slides, odd_files, key, file, message):
+    _, s = slides
+    slide = {k: v for k, v in s["a"].items() if key != "gal" or k != "map"}
+    slide[key] = str(odd_files / file)
+    config = {"orvane_batch": BATCH, "slides": {"a": slide}}
+    if message is None:
+        orvane_config.check(config)
+        return
+    w, h = orvane_config.tiff_size(s["a"]["red"])
+    with pytest.raises(orvane_config.ConfigError) as refused:
+        orvane_config.check(config)
+    assert str(refused.value) == message.format(file=slide[key], red=s["a"]["red"], w=w, h=h,
+                                                w1=w + 1, h1=h + 1)
 
 
 def test_steps_follow_the_configuration():
