@@ -234,9 +234,8 @@ private slots:
         SaveGrid(view_->gridEditor().grid(), grid);
         frame_->OnCommand(kGridMarkNotFound);
         QCOMPARE(frame_->pane(0)->text(), "Marked 2 of 24 spots.");
-        const batch::RunResult r =
-            batch::run({"mark-not-found", "-o", dir_.file("again.grd"), grid, dir_.file("red.tif"),
-                        dir_.file("green.tif")});
+        const batch::RunResult r = batch::run({"mark-not-found", "-o", dir_.file("again.grd"), grid,
+                                               dir_.file("red.tif"), dir_.file("green.tif")});
         QCOMPARE(QString::fromStdString(r.out), frame_->pane(0)->text() + "\n");
     }
 
