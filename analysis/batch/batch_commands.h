@@ -14,8 +14,8 @@
 namespace orvane::batch {
 
 // Runs `work` on the file at `path`: a core error's message gains the path after its own text
-// ("Unable to open file. (results/a/grid.grd)"), so that a message about a file names it. Out of
-// memory stays as it is.
+// ("Unable to open file. (results/a/grid.grd)"), so that a message about a file names it; one
+// that names it already stays as it is, and so does out of memory.
 template <class Work>
 decltype(auto) aboutFile(const std::string& path, Work&& work) {
     try {
@@ -23,7 +23,9 @@ decltype(auto) aboutFile(const std::string& path, Work&& work) {
     } catch (const OutOfMemoryError&) {
         throw;
     } catch (const CoreError& error) {
-        throw CoreError(std::string(error.what()) + " (" + path + ")");
+        const std::string message = error.what();
+        if (message.find(path) != std::string::npos) throw;
+        throw CoreError(message + " (" + path + ")");
     }
 }
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "batch/batch_commands.h"
 #include "batch/cli_parse.h"
 #include "document/tiff_loader.h"
 
@@ -31,7 +32,7 @@ LayeredImage loadInputs(const std::vector<std::string>& paths, Progress& progres
     LayeredImage image;
     for (const std::string& path : paths) {
         const ScanName scan = splitScanName(path);
-        AppendLayer(image, scan.path, progress, scan.page);
+        aboutFile(scan.path, [&] { AppendLayer(image, scan.path, progress, scan.page); });
     }
     return image;
 }

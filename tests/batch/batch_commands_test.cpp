@@ -73,9 +73,11 @@ TEST_F(BatchCommandsTest, FailuresPrintTheSystemsMessage) {
         {{"info", file("missing.tif")},
          "Can not open requested file: " + file("missing.tif") + "\n"},
         {{"info", file("eight.tif")},
-         "Sorry, this version supports only 16-bit gray scale TIFF format.\n"},
+         "Sorry, this version supports only 16-bit gray scale TIFF format. (" + file("eight.tif") +
+             ")\n"},
         {{"info", file("demo_635.tif"), file("small.tif")},
-         "Only images with identical dimentions / color depth can be overlayed.\n"},
+         "Only images with identical dimentions / color depth can be overlayed. (" +
+             file("small.tif") + ")\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.back());
