@@ -19,6 +19,7 @@ CChildFrame::CChildFrame(const std::shared_ptr<COrvaneDoc>& document, QWidget* p
     measureCommands_ = std::make_unique<CMeasureCommands>(*view_);
     connect(document.get(), &COrvaneDoc::titleChanged, this, &CChildFrame::OnUpdateFrameTitle);
     connect(view_, &COrvaneView::closeRequested, this, &QMdiSubWindow::close);
+    connect(view_, &COrvaneView::stateChanged, this, &CChildFrame::OnUpdateFrameTitle);
     OnUpdateFrameTitle();
 }
 
@@ -34,6 +35,9 @@ void CChildFrame::OnUpdateFrameTitle() {
         const auto index = std::find(views.begin(), views.end(), view_) - views.begin();
         title += QString(":%1").arg(index + 1);
     }
+    // A grid changed since it was defined, loaded or saved.
+    if (view_->gridHistory().Modified()) title += " *";
+    if (title == windowTitle()) return;
     setWindowTitle(title);
     emit titleChanged();
 }

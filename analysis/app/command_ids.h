@@ -19,6 +19,7 @@ enum CommandId : int {
     kEditCut = 57635,
     kEditPaste = 57637,
     kEditUndo = 57643,
+    kEditRedo = 57644,
     kWindowNew = 57648,
     kWindowArrange = 57649,
     kWindowCascade = 57650,

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <span>
+#include <string>
 
 namespace orvane {
 
@@ -13,6 +14,7 @@ namespace orvane {
 struct CmdUi {
     bool enabled = true;
     std::optional<bool> checked;
+    std::optional<std::string> text;  // a menu text of the moment ("&Undo Move Quad")
 };
 
 template <typename T>

@@ -28,7 +28,9 @@ constexpr CommandSpec kCommands[] = {
     {kFileMruFile4, "Recent File 4", "Open this document", false, ""},
     {kAppExit, "E&xit", "Quit the application; prompts to save documents\nExit", false, ""},
     // Edit
-    {kEditUndo, "&Undo\tCtrl+Z", "Undo the last action\nUndo", false, "Ctrl+Z;Alt+Backspace"},
+    {kEditUndo, "&Undo\tCtrl+Z", "Undo the last change of the grid, its marks or highlights\nUndo",
+     false, "Ctrl+Z;Alt+Backspace"},
+    {kEditRedo, "&Redo\tCtrl+Y", "Redo the change undone last\nRedo", false, "Ctrl+Y;Ctrl+Shift+Z"},
     {kEditCut, "Cu&t\tCtrl+X", "Cut the selection and put it on the Clipboard\nCut", false,
      "Ctrl+X;Shift+Del"},
     {kEditCopy, "&Copy\tCtrl+C", "Copy the selection and put it on the Clipboard\nCopy", false,
@@ -44,9 +46,12 @@ constexpr CommandSpec kCommands[] = {
     {kZoomActual, "Actual Pixels\tCtrl+1", "One screen pixel per image pixel\nActual Pixels", false,
      "Ctrl+1"},
     // Image
-    {kSubtractBackground, "Subtract Background", "", false, ""},
-    {kFilterMean, "Filter Image (3x3 mean)", "", false, ""},
-    {kFilterMedian, "Filter Image (3x3 median)", "", false, ""},
+    // They change the scans, not the grid: Undo does not take them back.
+    {kSubtractBackground, "Subtract Background",
+     "Subtract the selected rectangle's mean from every layer (cannot be undone)", false, ""},
+    {kFilterMean, "Filter Image (3x3 mean)", "Filter every layer (cannot be undone)", false, ""},
+    {kFilterMedian, "Filter Image (3x3 median)", "Filter every layer (cannot be undone)", false,
+     ""},
     // Selection
     {kSelectionStatistics, "Show Selection Statistics...", "", false, ""},
     {kSelectionPairs, "Show Selection Pairs...", "", false, ""},
@@ -112,7 +117,7 @@ const CommandSpec* findCommandSpec(int id) {
 }
 
 bool isUnhandledByDesign(int id) {
-    return id == kEditUndo || id == kEditCut || id == kEditCopy || id == kEditPaste;
+    return id == kEditCut || id == kEditCopy || id == kEditPaste;
 }
 
 }  // namespace orvane

@@ -128,6 +128,12 @@ void CMainFrame::updateActions() {
         // A command nobody on the route handles is disabled, as the Edit commands always are.
         const bool handled = routeUpdate(id, ui);
         action->setEnabled(handled && ui.enabled);
+        if (ui.text) {
+            // The accelerator's label stays as the table gives it.
+            const QString spec = findCommandSpec(id)->text;
+            const qsizetype tabAt = spec.indexOf('\t');
+            action->setText(QString::fromStdString(*ui.text) + (tabAt < 0 ? "" : spec.mid(tabAt)));
+        }
         if (action->isCheckable()) action->setChecked(handled && ui.checked.value_or(false));
     }
     switchMenu(activeChild() ? kMenuImage : kMenuMainFrame);

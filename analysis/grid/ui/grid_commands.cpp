@@ -21,11 +21,12 @@ void CGridCommands::OnGridDefine() {
     const bool accepted = runModalDialog(dialog) == QDialog::Accepted;
     if (accepted) {
         WaitCursor wait;
-        editor.DefineGrid(dialog.values());
+        view_.GridStep("Define Grid", [&] { editor.DefineGrid(dialog.values()); });
+        view_.MarkGridSaved();
         view_.NotifySpotDataChanged();
     } else if (dialog.valuesChanged()) {
         // Load Map, Load GAL and the Zone rule change the fields at once; they stay after Cancel.
-        editor.SetParameters(dialog.values());
+        view_.GridStep("Grid Parameters", [&] { editor.SetParameters(dialog.values()); });
     }
     view_.NotifyGridChanged();
 }
@@ -35,7 +36,8 @@ void CGridCommands::OnGridLoad() {
     if (path.isEmpty()) return;
     {
         WaitCursor wait;
-        view_.gridEditor().LoadGrid(LocalPath(path));
+        view_.GridStep("Load Grid", [&] { view_.gridEditor().LoadGrid(LocalPath(path)); });
+        view_.MarkGridSaved();
     }
     view_.NotifyGridChanged();
     view_.NotifySpotDataChanged();
@@ -44,28 +46,48 @@ void CGridCommands::OnGridLoad() {
 void CGridCommands::OnGridSave() {
     GridEditor& editor = view_.gridEditor();
     editor.CheckSaveGrid();
-    WriteResultFile(*view_.GetDocument(), {true, "grd", "grid_definition", kGridFilter},
-                    [&](const std::string& path) { SaveGrid(editor.grid(), path); });
+    if (WriteResultFile(*view_.GetDocument(), {true, "grd", "grid_definition", kGridFilter},
+                        [&](const std::string& path) { SaveGrid(editor.grid(), path); }))
+        view_.MarkGridSaved();
 }
 
-void CGridCommands::adjustGrid(AdjustMethod method) {
+void CGridCommands::adjustGrid(AdjustMethod method, const char* name) {
     {
         WaitCursor wait;
-        view_.gridEditor().AdjustGrid(method);
+        view_.GridStep(name, [&] { view_.gridEditor().AdjustGrid(method); });
     }
     view_.NotifyGridChanged();
     view_.NotifySpotDataChanged();
 }
 
-void CGridCommands::OnGridAdjust2DW() { adjustGrid(AdjustMethod::TwoDimensionalWindow); }
-void CGridCommands::OnGridAdjust1DW() { adjustGrid(AdjustMethod::OneDimensionalWindow); }
-void CGridCommands::OnGridAdjustCM() { adjustGrid(AdjustMethod::CentreOfMass); }
+void CGridCommands::OnGridAdjust2DW() {
+    adjustGrid(AdjustMethod::TwoDimensionalWindow, "Adjust Grid 2DW");
+}
+void CGridCommands::OnGridAdjust1DW() {
+    adjustGrid(AdjustMethod::OneDimensionalWindow, "Adjust Grid 1DW");
+}
+void CGridCommands::OnGridAdjustCM() { adjustGrid(AdjustMethod::CentreOfMass, "Adjust Grid CM"); }
+
+void CGridCommands::OnEditUndo() { view_.UndoGrid(); }
+void CGridCommands::OnEditRedo() { view_.RedoGrid(); }
+
+void CGridCommands::OnUpdateEditUndo(CmdUi& ui) const {
+    const GridHistory& history = view_.gridHistory();
+    ui.enabled = history.CanUndo();
+    ui.text = ui.enabled ? "&Undo " + history.UndoName() : std::string("&Undo");
+}
+
+void CGridCommands::OnUpdateEditRedo(CmdUi& ui) const {
+    const GridHistory& history = view_.gridHistory();
+    ui.enabled = history.CanRedo();
+    ui.text = ui.enabled ? "&Redo " + history.RedoName() : std::string("&Redo");
+}
 
 void CGridCommands::OnGridAutoPlace() {
     AutoPlaceResult result;
     {
         WaitCursor wait;
-        result = view_.gridEditor().AutoPlaceGrid();
+        view_.GridStep("Auto Place", [&] { result = view_.gridEditor().AutoPlaceGrid(); });
     }
     view_.NotifyGridChanged();
     view_
@@ -84,6 +106,8 @@ std::span<const CommandEntry<CGridCommands>> CGridCommands::commandMap() {
         {kGridAdjust1DW, &C::OnGridAdjust1DW, nullptr},
         {kGridAdjustCM, &C::OnGridAdjustCM, nullptr},
         {kGridAutoPlace, &C::OnGridAutoPlace, nullptr},
+        {kEditUndo, &C::OnEditUndo, &C::OnUpdateEditUndo},
+        {kEditRedo, &C::OnEditRedo, &C::OnUpdateEditRedo},
     };
     return map;
 }

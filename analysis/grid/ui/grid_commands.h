@@ -1,5 +1,6 @@
 // CGridCommands: the Grid menu's commands on one image window: Define Grid, Load and Save
-// Grid, the three adjustments and Auto Place. The routing offers them after the view's own.
+// Grid, the three adjustments and Auto Place; and Edit's Undo and Redo of the window's grid.
+// The routing offers them after the view's own.
 #pragma once
 
 #include <span>
@@ -22,11 +23,15 @@ public:
     void OnGridAdjust1DW();
     void OnGridAdjustCM();
     void OnGridAutoPlace();
+    void OnEditUndo();
+    void OnEditRedo();
+    void OnUpdateEditUndo(CmdUi& ui) const;
+    void OnUpdateEditRedo(CmdUi& ui) const;
 
     static std::span<const CommandEntry<CGridCommands>> commandMap();
 
 private:
-    void adjustGrid(AdjustMethod method);
+    void adjustGrid(AdjustMethod method, const char* name);
 
     COrvaneView& view_;
 };

@@ -63,7 +63,8 @@ void CMeasureCommands::OnGridFind() {
     CFindDialog dialog(findSettings_, &view_);
     if (runModalDialog(dialog) != QDialog::Accepted) return;
     findSettings_ = dialog.settings();
-    const std::int32_t count = editor.FindGenes(findSettings_);
+    std::int32_t count = 0;
+    view_.GridStep("Find Genes", [&] { count = editor.FindGenes(findSettings_); });
     showMessagePaneText(QString::fromStdString(FindResultMessage(count)));
     view_.NotifyGridChanged();
 }
@@ -81,8 +82,10 @@ void CMeasureCommands::OnGridMarkNotFound() {
         const SpotResults results =
             MeasureSpotResults(view_.GetDocument()->image(), editor.grid(), editor.currentQuad(),
                                progress, kMeasuringSpotsText, RatioDetail::LogRatio);
-        marked = MarkSpotsNotFound(editor.grid(), results, notFoundRule_);
-        editor.RedrawAllChangedSpots();
+        view_.GridStep("Mark Spots Not Found", [&] {
+            marked = MarkSpotsNotFound(editor.grid(), results, notFoundRule_);
+            editor.RedrawAllChangedSpots();
+        });
     }
     showMessagePaneText(QString::fromStdString(MarkNotFoundMessage(marked)));
     view_.NotifyGridChanged();

@@ -5,8 +5,10 @@
 // of their own (CGridCommands, CMeasureCommands) that work through it.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <span>
+#include <string>
 
 #include <QAbstractScrollArea>
 #include <QImage>
@@ -15,6 +17,7 @@
 #include "app/command_map.h"
 #include "app/status_panes.h"
 #include "grid/grid_editor.h"
+#include "grid/grid_history.h"
 #include "grid/selection_shape.h"
 #include "measure/spot_results.h"
 #include "view/display_raster.h"
@@ -155,6 +158,16 @@ public:
     // Replaces the highlights of the grid by these spots, as Find does with its matches.
     void HighlightSpots(const std::vector<SpotIndex>& spots);
     // The grid, tool and selection of this window, with their interaction rules.
+    // --- Grid history (view_history.cpp) -------------------------------------------------------
+    // Runs `change` as one undoable step named `name` ("Move Quad"); nothing is recorded when the
+    // grid, its marks and highlights stay as they were.
+    void GridStep(const std::string& name, const std::function<void()>& change);
+    const GridHistory& gridHistory() const { return history_; }
+    void UndoGrid();
+    void RedoGrid();
+    // The grid as it is now was saved (or defined or loaded): no longer modified.
+    void MarkGridSaved();
+
     GridEditor& gridEditor() { return editor_; }
     const GridEditor& gridEditor() const { return editor_; }
     // For the command classes: the grid or tool changed (panes, command states and the cursor
@@ -194,6 +207,7 @@ public:
 
 private:
     void changeDisplay(void (*change)(DisplayState&));
+    void swapHistory(bool undo);
     // Sets the scale with image point `kept` at window point `anchor` (as far as scrolling can).
     void keepAt(const ZoomScale& scale, QPoint kept, QPoint anchor);
     void channelUpdate(int channel, CmdUi& ui) const;
@@ -229,6 +243,8 @@ private:
     bool reducedScheduled_ = false;
     QImage reducedPicture_;
     GridEditor editor_;
+    GridHistory history_;
+    std::string dragStep_;  // the name of the step a drag under way makes
     std::unique_ptr<PictureOverlaySurface> overlaySurface_;
 };
 

@@ -22,8 +22,13 @@ ViewScroll COrvaneView::viewScroll() const {
 void COrvaneView::mousePressEvent(QMouseEvent* event) {
     const QPoint p = toImage(event->position().toPoint());
     if (event->button() == Qt::LeftButton) {
-        // Qt keeps the mouse with this widget until the button comes up.
-        editor_.LeftButtonDown(p.x(), p.y(), event->modifiers() & Qt::ShiftModifier);
+        // Qt keeps the mouse with this widget until the button comes up. A drag that starts
+        // here becomes one step of the history when the button comes up (a click, which only
+        // selects, none).
+        const bool shift = event->modifiers() & Qt::ShiftModifier;
+        if (!editor_.dragging()) history_.Begin(editor_.grid());
+        dragStep_ = shift ? "Move Quad" : "Move Corner";
+        editor_.LeftButtonDown(p.x(), p.y(), shift);
         emit stateChanged();
     } else if (event->button() == Qt::MiddleButton) {
         editor_.MiddleButtonDown(p.x(), p.y());
@@ -51,6 +56,7 @@ void COrvaneView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         const bool dragged = editor_.dragging();
         editor_.LeftButtonUp();
+        if (dragged) history_.Commit(editor_.grid(), dragStep_);
         emit stateChanged();
         if (dragged) emit spotDataChanged();
     } else if (event->button() == Qt::MiddleButton) {
@@ -63,11 +69,12 @@ void COrvaneView::mouseReleaseEvent(QMouseEvent* event) {
 void COrvaneView::keyPressEvent(QKeyEvent* event) {
     const QString text = event->text();
     if (text.size() == 1 && text[0].unicode() < 128) {
-        if (editor_.CharKey(static_cast<char>(text[0].unicode()))) {
-            // R and X change the marks and highlights that the last result message counted.
-            showMessagePaneText("Ready");
-            emit stateChanged();
-        }
+        const char key = static_cast<char>(text[0].unicode());
+        bool used = false;
+        GridStep(key == 'r' || key == 'R' ? "Remove Marks" : "Mark Spot",
+                 [&] { used = editor_.CharKey(key); });
+        // R and X change the marks and highlights that the last result message counted.
+        if (used) showMessagePaneText("Ready");
     }
     QAbstractScrollArea::keyPressEvent(event);
 }

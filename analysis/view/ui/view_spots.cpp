@@ -32,10 +32,12 @@ bool COrvaneView::ShowSpot(const SpotIndex& spot) {
 }
 
 void COrvaneView::HighlightSpots(const std::vector<SpotIndex>& spots) {
-    const std::int32_t count = orvane::HighlightSpots(editor_.grid(), spots);
-    editor_.RedrawAllChangedSpots();
+    std::int32_t count = 0;
+    GridStep("Highlight Spots", [&] {
+        count = orvane::HighlightSpots(editor_.grid(), spots);
+        editor_.RedrawAllChangedSpots();
+    });
     showMessagePaneText(QString("Highlighted %1 spots.").arg(count));
-    gridChanged();
 }
 
 void COrvaneView::SetChannelBalance(const std::array<float, kMaxLayers>& offset,

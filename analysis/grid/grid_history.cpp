@@ -1,0 +1,129 @@
+// Undo steps as the quads a change touched, swapped back and forth.
+#include "grid/grid_history.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "base/allocator.h"
+
+namespace orvane {
+
+namespace {
+
+template <typename T>
+std::unique_ptr<T[]> copyArray(const std::unique_ptr<T[]>& from, std::int32_t count) {
+    if (!from) return nullptr;
+    auto to = allocateBuffer<T>(static_cast<std::size_t>(count));
+    std::memcpy(to.get(), from.get(), static_cast<std::size_t>(count) * sizeof(T));
+    return to;
+}
+
+template <typename T>
+bool sameArray(const std::unique_ptr<T[]>& a, const std::unique_ptr<T[]>& b, std::int32_t count) {
+    if (!a || !b) return !a && !b;
+    return std::memcmp(a.get(), b.get(), static_cast<std::size_t>(count) * sizeof(T)) == 0;
+}
+
+bool sameFlags(const GridQuad& a, const GridQuad& b) {
+    if (!a.flags || !b.flags) return !a.flags && !b.flags;
+    for (std::int32_t i = 0; i < a.count; ++i)
+        if ((a.flags[i] & ~Selected) != (b.flags[i] & ~Selected)) return false;
+    return true;
+}
+
+bool sameParameters(const GridParameters& a, const GridParameters& b) {
+    return a.slideMap == b.slideMap && a.cellsX == b.cellsX && a.cellsY == b.cellsY &&
+           a.dragFullGrid == b.dragFullGrid && a.roundCells == b.roundCells &&
+           a.spotDiameter == b.spotDiameter && a.originX == b.originX && a.stepXmm == b.stepXmm &&
+           a.stepYmm == b.stepYmm && a.originY == b.originY &&
+           a.relativeOffsets == b.relativeOffsets && a.quadsX == b.quadsX &&
+           a.quadStepX == b.quadStepX && a.quadsY == b.quadsY && a.quadStepY == b.quadStepY &&
+           a.zone == b.zone && a.lockMode == b.lockMode &&
+           a.backgroundDiameter == b.backgroundDiameter && a.quadShiftX == b.quadShiftX &&
+           a.quadShiftY == b.quadShiftY;
+}
+
+// Moves the selection `live` had onto `restored`, which replaces it.
+void keepSelection(const GridQuad& live, GridQuad& restored) {
+    restored.ClearSelection();
+    if (live.HasSelection() && restored.ValidSpot(live.selCol, live.selRow))
+        restored.SelectSpot(live.selCol, live.selRow);
+}
+
+}  // namespace
+
+GridQuad CopyQuad(const GridQuad& q) {
+    GridQuad c;
+    c.flags = copyArray(q.flags, q.count);
+    c.shownFlags = copyArray(q.shownFlags, q.count);
+    c.offsetX = copyArray(q.offsetX, q.count);
+    c.offsetY = copyArray(q.offsetY, q.count);
+    c.count = q.count;
+    c.TL = q.TL, c.TR = q.TR, c.BL = q.BL, c.BR = q.BR;
+    c.nx = q.nx, c.ny = q.ny;
+    c.spotRadius = q.spotRadius, c.backgroundRadius = q.backgroundRadius;
+    c.stepX = q.stepX, c.stepY = q.stepY;
+    c.selCol = q.selCol, c.selRow = q.selRow;
+    c.prevSelCol = q.prevSelCol, c.prevSelRow = q.prevSelRow;
+    c.fullDisplay = q.fullDisplay, c.roundCells = q.roundCells, c.defined = q.defined;
+    return c;
+}
+
+bool SameQuad(const GridQuad& a, const GridQuad& b) {
+    return a.count == b.count && a.TL == b.TL && a.TR == b.TR && a.BL == b.BL && a.BR == b.BR &&
+           a.nx == b.nx && a.ny == b.ny && a.spotRadius == b.spotRadius &&
+           a.backgroundRadius == b.backgroundRadius && a.stepX == b.stepX && a.stepY == b.stepY &&
+           a.roundCells == b.roundCells && a.defined == b.defined && sameFlags(a, b) &&
+           sameArray(a.offsetX, b.offsetX, a.count) && sameArray(a.offsetY, b.offsetY, a.count);
+}
+
+void GridHistory::Begin(const SpotGrid& grid) {
+    auto copy = std::make_unique<SpotGrid>();
+    for (std::size_t i = 0; i < grid.quads.size(); ++i) copy->quads[i] = CopyQuad(grid.quads[i]);
+    copy->parameters = grid.parameters;
+    before_ = std::move(copy);
+}
+
+bool GridHistory::Commit(const SpotGrid& grid, std::string name) {
+    if (!before_) return false;
+    const std::unique_ptr<SpotGrid> before = std::move(before_);
+    Step step{std::move(name), before->parameters, {}};
+    for (std::size_t i = 0; i < grid.quads.size(); ++i)
+        if (!SameQuad(grid.quads[i], before->quads[i]))
+            step.quads.emplace_back(i, std::move(before->quads[i]));
+    if (step.quads.empty() && sameParameters(step.parameters, grid.parameters)) return false;
+    done_.push_back(std::move(step));
+    undone_.clear();
+    if (savedPosition_ > position_) savedPosition_ = -1;  // the saved grid was undone and left
+    ++position_;
+    if (done_.size() > kMaxSteps) done_.erase(done_.begin());
+    return true;
+}
+
+void GridHistory::swapInto(Step& step, SpotGrid& grid) {
+    std::swap(step.parameters, grid.parameters);
+    for (auto& [slot, quad] : step.quads) {
+        keepSelection(grid.quads[slot], quad);
+        std::swap(quad, grid.quads[slot]);
+    }
+}
+
+void GridHistory::Undo(SpotGrid& grid) {
+    if (done_.empty()) return;
+    Step step = std::move(done_.back());
+    done_.pop_back();
+    swapInto(step, grid);
+    undone_.push_back(std::move(step));
+    --position_;
+}
+
+void GridHistory::Redo(SpotGrid& grid) {
+    if (undone_.empty()) return;
+    Step step = std::move(undone_.back());
+    undone_.pop_back();
+    swapInto(step, grid);
+    done_.push_back(std::move(step));
+    ++position_;
+}
+
+}  // namespace orvane
