@@ -97,6 +97,12 @@ public:
     std::int32_t selectedQuadY() const { return selectedQuadY_; }
     GridQuad& currentQuad() { return grid_.quad(selectedQuadX_, selectedQuadY_); }
     const GridQuad& currentQuad() const { return grid_.quad(selectedQuadX_, selectedQuadY_); }
+    std::size_t currentSlot() const { return SpotGrid::slot(selectedQuadX_, selectedQuadY_); }
+    // For Undo: makes slot `slot` current as it was, leaving every quad's selection alone.
+    void RestoreCurrentSlot(std::size_t slot) {
+        selectedQuadX_ = static_cast<std::int32_t>(slot / kMaxQuadsY);
+        selectedQuadY_ = static_cast<std::int32_t>(slot % kMaxQuadsY);
+    }
     bool overlayShown() const { return overlayShown_; }
     bool dragging() const { return cornerDrag_ != nullptr || quadDrag_ != nullptr; }
     bool panning() const { return panning_; }

@@ -1,7 +1,6 @@
 // Undo steps as the quads a change touched, swapped back and forth.
 #include "grid/grid_history.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "base/allocator.h"
@@ -24,7 +23,8 @@ bool sameArray(const std::unique_ptr<T[]>& a, const std::unique_ptr<T[]>& b, std
     return std::memcmp(a.get(), b.get(), static_cast<std::size_t>(count) * sizeof(T)) == 0;
 }
 
-bool sameFlags(const GridQuad& a, const GridQuad& b) {
+bool sameFlags(const GridQuad& a, const GridQuad& b, bool selectionToo) {
+    if (selectionToo) return sameArray(a.flags, b.flags, a.count);
     if (!a.flags || !b.flags) return !a.flags && !b.flags;
     for (std::int32_t i = 0; i < a.count; ++i)
         if ((a.flags[i] & ~Selected) != (b.flags[i] & ~Selected)) return false;
@@ -43,11 +43,10 @@ bool sameParameters(const GridParameters& a, const GridParameters& b) {
            a.quadShiftY == b.quadShiftY;
 }
 
-// Moves the selection `live` had onto `restored`, which replaces it.
-void keepSelection(const GridQuad& live, GridQuad& restored) {
-    restored.ClearSelection();
-    if (live.HasSelection() && restored.ValidSpot(live.selCol, live.selRow))
-        restored.SelectSpot(live.selCol, live.selRow);
+bool sameSelection(const GridQuad& a, const GridQuad& b) {
+    return a.selCol == b.selCol && a.selRow == b.selRow && a.prevSelCol == b.prevSelCol &&
+           a.prevSelRow == b.prevSelRow && a.fullDisplay == b.fullDisplay &&
+           sameArray(a.shownFlags, b.shownFlags, a.count);
 }
 
 }  // namespace
@@ -69,15 +68,17 @@ GridQuad CopyQuad(const GridQuad& q) {
     return c;
 }
 
-bool SameQuad(const GridQuad& a, const GridQuad& b) {
+bool SameQuad(const GridQuad& a, const GridQuad& b, bool selectionToo) {
+    if (selectionToo && (a.count != b.count || !sameSelection(a, b))) return false;
     return a.count == b.count && a.TL == b.TL && a.TR == b.TR && a.BL == b.BL && a.BR == b.BR &&
            a.nx == b.nx && a.ny == b.ny && a.spotRadius == b.spotRadius &&
            a.backgroundRadius == b.backgroundRadius && a.stepX == b.stepX && a.stepY == b.stepY &&
-           a.roundCells == b.roundCells && a.defined == b.defined && sameFlags(a, b) &&
+           a.roundCells == b.roundCells && a.defined == b.defined && sameFlags(a, b, selectionToo) &&
            sameArray(a.offsetX, b.offsetX, a.count) && sameArray(a.offsetY, b.offsetY, a.count);
 }
 
-void GridHistory::Begin(const SpotGrid& grid) {
+void GridHistory::Begin(const SpotGrid& grid, std::size_t current) {
+    beforeCurrent_ = current;
     auto copy = std::make_unique<SpotGrid>();
     for (std::size_t i = 0; i < grid.quads.size(); ++i) copy->quads[i] = CopyQuad(grid.quads[i]);
     copy->parameters = grid.parameters;
@@ -87,11 +88,14 @@ void GridHistory::Begin(const SpotGrid& grid) {
 bool GridHistory::Commit(const SpotGrid& grid, std::string name) {
     if (!before_) return false;
     const std::unique_ptr<SpotGrid> before = std::move(before_);
-    Step step{std::move(name), before->parameters, {}};
-    for (std::size_t i = 0; i < grid.quads.size(); ++i)
-        if (!SameQuad(grid.quads[i], before->quads[i]))
-            step.quads.emplace_back(i, std::move(before->quads[i]));
-    if (step.quads.empty() && sameParameters(step.parameters, grid.parameters)) return false;
+    Step step{std::move(name), before->parameters, beforeCurrent_, {}};
+    bool changed = !sameParameters(step.parameters, grid.parameters);
+    for (std::size_t i = 0; i < grid.quads.size(); ++i) {
+        if (SameQuad(grid.quads[i], before->quads[i], true)) continue;
+        changed = changed || !SameQuad(grid.quads[i], before->quads[i], false);
+        step.quads.emplace_back(i, std::move(before->quads[i]));
+    }
+    if (!changed) return false;
     done_.push_back(std::move(step));
     undone_.clear();
     if (savedPosition_ > position_) savedPosition_ = -1;  // the saved grid was undone and left
@@ -100,28 +104,34 @@ bool GridHistory::Commit(const SpotGrid& grid, std::string name) {
     return true;
 }
 
-void GridHistory::swapInto(Step& step, SpotGrid& grid) {
+void GridHistory::swapInto(Step& step, SpotGrid& grid, std::size_t& current) {
     std::swap(step.parameters, grid.parameters);
+    std::swap(step.current, current);
+    std::vector<bool> swapped(grid.quads.size(), false);
     for (auto& [slot, quad] : step.quads) {
-        keepSelection(grid.quads[slot], quad);
         std::swap(quad, grid.quads[slot]);
+        swapped[slot] = true;
     }
+    // Only the current quad holds a selection. One the user made in another quad since the step
+    // would otherwise stay beside the one the step brings back.
+    for (std::size_t i = 0; i < grid.quads.size(); ++i)
+        if (!swapped[i] && i != current) grid.quads[i].ClearSelection();
 }
 
-void GridHistory::Undo(SpotGrid& grid) {
+void GridHistory::Undo(SpotGrid& grid, std::size_t& current) {
     if (done_.empty()) return;
     Step step = std::move(done_.back());
     done_.pop_back();
-    swapInto(step, grid);
+    swapInto(step, grid, current);
     undone_.push_back(std::move(step));
     --position_;
 }
 
-void GridHistory::Redo(SpotGrid& grid) {
+void GridHistory::Redo(SpotGrid& grid, std::size_t& current) {
     if (undone_.empty()) return;
     Step step = std::move(undone_.back());
     undone_.pop_back();
-    swapInto(step, grid);
+    swapInto(step, grid, current);
     done_.push_back(std::move(step));
     ++position_;
 }

@@ -1,5 +1,5 @@
 // The grid history: every kind of step undone to the grid file's bytes and redone, only changed
-// quads kept, the selection left where the user has it, the step limit and the saved state.
+// quads kept, one selection after an Undo, the step limit and the saved state.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -31,9 +31,21 @@ protected:
         return testing_support::readFile(path);
     }
     bool step(const std::string& name, const std::function<void()>& change) {
-        history_.Begin(editor_.grid());
+        history_.Begin(editor_.grid(), editor_.currentSlot());
         change();
         return history_.Commit(editor_.grid(), name);
+    }
+    void undo() { swap(&GridHistory::Undo); }
+    void redo() { swap(&GridHistory::Redo); }
+    void swap(void (GridHistory::*how)(SpotGrid&, std::size_t&)) {
+        std::size_t current = editor_.currentSlot();
+        (history_.*how)(editor_.grid(), current);
+        editor_.RestoreCurrentSlot(current);
+    }
+    int selectedQuads() const {
+        int n = 0;
+        for (const GridQuad& q : editor_.grid().quads) n += q.HasSelection();
+        return n;
     }
 
     TempDir dir_{"orvane-grid-history"};
@@ -77,22 +89,28 @@ TEST_F(GridHistoryTest, EveryKindOfStepUndoesToTheSameBytesAndRedoes) {
         const std::string after = bytes();
         ASSERT_NE(after, before);
         EXPECT_EQ(history_.UndoName(), s.name);
-        history_.Undo(editor_.grid());
+        undo();
         EXPECT_EQ(bytes(), before);
         EXPECT_EQ(history_.RedoName(), s.name);
-        history_.Redo(editor_.grid());
+        redo();
         EXPECT_EQ(bytes(), after);
     }
 }
 
-TEST_F(GridHistoryTest, KeepsOnlyWhatChangedAndNotTheSelection) {
+TEST_F(GridHistoryTest, AClickIsNoStepAndUndoLeavesOneSelection) {
     EXPECT_FALSE(step("Select", [&] { editor_.SelectSpot(1, 0, 2, 1); })) << "a click is no step";
-    ASSERT_TRUE(step("Mark Spot", [&] { editor_.grid().quad(0, 0).Flags(0, 0) |= Marked; }));
+    ASSERT_TRUE(step("Mark Spot", [&] {
+        editor_.SelectSpot(0, 0, 1, 1);
+        editor_.CharKey('X');
+    }));
     editor_.SelectSpot(1, 0, 3, 2);  // the user moves on, then undoes
-    history_.Undo(editor_.grid());
-    EXPECT_EQ(editor_.grid().quad(0, 0).Flags(0, 0) & Marked, 0);
-    EXPECT_EQ(editor_.currentQuad().selCol, 3) << "the selection stays where the user put it";
-    EXPECT_FALSE(editor_.grid().quad(0, 0).HasSelection());
+    undo();
+    EXPECT_EQ(editor_.grid().quad(0, 0).Flags(1, 1) & Marked, 0);
+    EXPECT_EQ(editor_.currentSlot(), SpotGrid::slot(1, 0)) << "current as before the step";
+    EXPECT_EQ(selectedQuads(), 1);
+    redo();
+    EXPECT_EQ(editor_.currentSlot(), SpotGrid::slot(0, 0));
+    EXPECT_EQ(selectedQuads(), 0) << "the quad as the user left it, and no other selection";
 }
 
 TEST_F(GridHistoryTest, StepLimitAndSavedState) {
@@ -102,12 +120,12 @@ TEST_F(GridHistoryTest, StepLimitAndSavedState) {
     EXPECT_TRUE(history_.Modified());
     history_.MarkSaved();
     int undone = 0;
-    for (; history_.CanUndo(); ++undone) history_.Undo(editor_.grid());
+    for (; history_.CanUndo(); ++undone) undo();
     EXPECT_EQ(undone, int(GridHistory::kMaxSteps));
     EXPECT_TRUE(history_.Modified());
-    while (history_.CanRedo()) history_.Redo(editor_.grid());
+    while (history_.CanRedo()) redo();
     EXPECT_FALSE(history_.Modified()) << "back at the saved grid";
-    history_.Undo(editor_.grid());
+    undo();
     step("Mark Spot", [&] { editor_.grid().quad(1, 0).Flags(0, 0) ^= Marked; });
     EXPECT_FALSE(history_.CanRedo()) << "a new step drops what was undone";
     EXPECT_TRUE(history_.Modified());

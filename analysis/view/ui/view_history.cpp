@@ -6,7 +6,7 @@
 namespace orvane {
 
 void COrvaneView::GridStep(const std::string& name, const std::function<void()>& change) {
-    history_.Begin(editor_.grid());
+    history_.Begin(editor_.grid(), editor_.currentSlot());
     try {
         change();
     } catch (...) {
@@ -30,10 +30,12 @@ void COrvaneView::RedoGrid() { swapHistory(false); }
 void COrvaneView::swapHistory(bool undo) {
     if (editor_.dragging() || !(undo ? history_.CanUndo() : history_.CanRedo())) return;
     editor_.HideOverlay(false);
+    std::size_t current = editor_.currentSlot();
     if (undo)
-        history_.Undo(editor_.grid());
+        history_.Undo(editor_.grid(), current);
     else
-        history_.Redo(editor_.grid());
+        history_.Redo(editor_.grid(), current);
+    editor_.RestoreCurrentSlot(current);
     // Undoing the first Define Grid leaves no grid: the grid tool has nothing to show then.
     if (editor_.tool() == ToolKind::Grid && editor_.currentQuad().defined == 0) {
         SelectionShape point = editor_.shape();

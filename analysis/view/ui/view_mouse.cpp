@@ -26,7 +26,7 @@ void COrvaneView::mousePressEvent(QMouseEvent* event) {
         // here becomes one step of the history when the button comes up (a click, which only
         // selects, none).
         const bool shift = event->modifiers() & Qt::ShiftModifier;
-        if (!editor_.dragging()) history_.Begin(editor_.grid());
+        if (!editor_.dragging()) history_.Begin(editor_.grid(), editor_.currentSlot());
         dragStep_ = shift ? "Move Quad" : "Move Corner";
         editor_.LeftButtonDown(p.x(), p.y(), shift);
         emit stateChanged();
