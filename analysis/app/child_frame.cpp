@@ -3,7 +3,10 @@
 
 #include <algorithm>
 
+#include <QCloseEvent>
+
 #include "app/orvane_doc.h"
+#include "app/shell_services.h"
 #include "grid/ui/grid_commands.h"
 #include "measure/ui/measure_commands.h"
 #include "view/ui/orvane_view.h"
@@ -18,7 +21,6 @@ CChildFrame::CChildFrame(const std::shared_ptr<COrvaneDoc>& document, QWidget* p
     gridCommands_ = std::make_unique<CGridCommands>(*view_);
     measureCommands_ = std::make_unique<CMeasureCommands>(*view_);
     connect(document.get(), &COrvaneDoc::titleChanged, this, &CChildFrame::OnUpdateFrameTitle);
-    connect(view_, &COrvaneView::closeRequested, this, &QMdiSubWindow::close);
     connect(view_, &COrvaneView::stateChanged, this, &CChildFrame::OnUpdateFrameTitle);
     OnUpdateFrameTitle();
 }
@@ -27,19 +29,43 @@ CChildFrame::CChildFrame(const std::shared_ptr<COrvaneDoc>& document, QWidget* p
 // when it goes; this frame must no longer hear about it by then.
 CChildFrame::~CChildFrame() { disconnect(view_->GetDocument(), nullptr, this, nullptr); }
 
-void CChildFrame::OnUpdateFrameTitle() {
+QString CChildFrame::windowName() const {
     const COrvaneDoc* doc = view_->GetDocument();
-    QString title = doc->title();
+    QString name = doc->title();
     const auto& views = doc->views();
     if (views.size() > 1) {
         const auto index = std::find(views.begin(), views.end(), view_) - views.begin();
-        title += QString(":%1").arg(index + 1);
+        name += QString(":%1").arg(index + 1);
     }
+    return name;
+}
+
+void CChildFrame::OnUpdateFrameTitle() {
+    QString title = windowName();
     // A grid changed since it was defined, loaded or saved.
-    if (view_->gridHistory().Modified()) title += " *";
+    if (view_->GridUnsaved()) title += " *";
     if (title == windowTitle()) return;
     setWindowTitle(title);
     emit titleChanged();
+}
+
+void CChildFrame::closeEvent(QCloseEvent* event) {
+    if (keepOpen())
+        event->ignore();
+    else
+        QMdiSubWindow::closeEvent(event);
+}
+
+bool CChildFrame::keepOpen() {
+    if (!view_->GridUnsaved()) return false;
+    switch (OrvaneSaveQuestion(QString("Save the grid of %1?").arg(windowName()))) {
+    case SaveAnswer::Discard: return false;
+    case SaveAnswer::Cancel: return true;
+    case SaveAnswer::Save: break;
+    }
+    bool saved = false;
+    runReportingErrors([&] { saved = gridCommands_->SaveGridFile(); });
+    return !saved;
 }
 
 }  // namespace orvane

@@ -23,13 +23,21 @@ public:
     CGridCommands& gridCommands() const { return *gridCommands_; }
     CMeasureCommands& measureCommands() const { return *measureCommands_; }
 
-    // The document's title, with the window number when the document has several windows.
+    // The document's title, with the window number when the document has several windows, and
+    // " *" while the window's grid is unsaved.
     void OnUpdateFrameTitle();
+    QString windowName() const;
 
 signals:
     void titleChanged();
 
+protected:
+    // A window with an unsaved grid asks first: Save (through Save Grid), Discard or Cancel.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    bool keepOpen();
+
     COrvaneView* view_;
     // Gone before the view, which Qt deletes with the frame's children.
     std::unique_ptr<CGridCommands> gridCommands_;

@@ -28,9 +28,8 @@ constexpr CommandSpec kCommands[] = {
     {kFileMruFile4, "Recent File 4", "Open this document", false, ""},
     {kAppExit, "E&xit", "Quit the application; prompts to save documents\nExit", false, ""},
     // Edit
-    {kEditUndo, "&Undo\tCtrl+Z", "Undo the last change of the grid, its marks or highlights\nUndo",
-     false, "Ctrl+Z;Alt+Backspace"},
-    {kEditRedo, "&Redo\tCtrl+Y", "Redo the change undone last\nRedo", false, "Ctrl+Y;Ctrl+Shift+Z"},
+    {kEditUndo, "&Undo\tCtrl+Z", "Undo the last action\nUndo", false, "Ctrl+Z;Alt+Backspace"},
+    {kEditRedo, "&Redo\tCtrl+Y", "Redo the action undone last\nRedo", false, "Ctrl+Y;Ctrl+Shift+Z"},
     {kEditCut, "Cu&t\tCtrl+X", "Cut the selection and put it on the Clipboard\nCut", false,
      "Ctrl+X;Shift+Del"},
     {kEditCopy, "&Copy\tCtrl+C", "Copy the selection and put it on the Clipboard\nCopy", false,
@@ -116,8 +115,6 @@ const CommandSpec* findCommandSpec(int id) {
     return nullptr;
 }
 
-bool isUnhandledByDesign(int id) {
-    return id == kEditCut || id == kEditCopy || id == kEditPaste;
-}
+bool isUnhandledByDesign(int id) { return id == kEditCut || id == kEditCopy || id == kEditPaste; }
 
 }  // namespace orvane

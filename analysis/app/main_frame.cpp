@@ -171,9 +171,12 @@ void CMainFrame::updateTitle() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    // Documents are never modified: every window closes without asking.
+    // A window whose grid is unsaved asks first; one the user keeps keeps the program open.
     mdi_->closeAllSubWindows();
-    event->accept();
+    if (childFrames().isEmpty())
+        event->accept();
+    else
+        event->ignore();
 }
 
 void CMainFrame::OnAppTest() {

@@ -94,7 +94,8 @@ void CMainFrame::createMenus() {
             {kFileOpen, kOverlayImage, kExportTiff, kFileClose, kSeparator, kFilePrint,
              kFilePrintPreview, kFilePrintSetup, kSeparator, kFileMruFile1, mru2, mru3,
              kFileMruFile4, kSeparator, kAppExit});
-    addMenu(menus129_, "&Edit", {kEditUndo, kEditRedo, kSeparator, kEditCut, kEditCopy, kEditPaste});
+    addMenu(menus129_, "&Edit",
+            {kEditUndo, kEditRedo, kSeparator, kEditCut, kEditCopy, kEditPaste});
     addMenu(menus129_, "&View",
             {kViewToolbar, kViewStatusBar, kSeparator, kZoomIn, kZoomOut, kZoomFit, kZoomActual,
              kSeparator})

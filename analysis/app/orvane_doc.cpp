@@ -103,11 +103,12 @@ void COrvaneDoc::RemoveView(COrvaneView* view) {
 }
 
 void COrvaneDoc::OnFileClose() {
-    // Documents are never modified, so closing never asks. The layers go at once; the windows
-    // are deleted when control returns to the event loop.
+    // A window with an unsaved grid asks first. Once all have closed the layers go at once; the
+    // windows are deleted when control returns to the event loop.
     const std::vector<COrvaneView*> views = views_;
-    for (COrvaneView* view : views) view->closeFrame();
-    image_.clear();
+    bool allClosed = true;
+    for (COrvaneView* view : views) allClosed = view->closeFrame() && allClosed;
+    if (allClosed) image_.clear();
 }
 
 void COrvaneDoc::setTitle(const QString& title) {

@@ -21,6 +21,11 @@ QuestionHook& questionHook() {
     return hook;
 }
 
+SaveQuestionHook& saveQuestionHook() {
+    static SaveQuestionHook hook;
+    return hook;
+}
+
 FileDialogHook& fileDialogHook() {
     static FileDialogHook hook;
     return hook;
@@ -68,6 +73,19 @@ bool OrvaneQuestion(const QString& text) {
 }
 
 void setQuestionHook(QuestionHook hook) { questionHook() = std::move(hook); }
+
+SaveAnswer OrvaneSaveQuestion(const QString& text) {
+    if (saveQuestionHook()) return saveQuestionHook()(text);
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const QMessageBox::StandardButton answer = QMessageBox::question(
+        QApplication::activeWindow(), kAppTitle, text,
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+    QApplication::restoreOverrideCursor();
+    if (answer == QMessageBox::Save) return SaveAnswer::Save;
+    return answer == QMessageBox::Discard ? SaveAnswer::Discard : SaveAnswer::Cancel;
+}
+
+void setSaveQuestionHook(SaveQuestionHook hook) { saveQuestionHook() = std::move(hook); }
 
 QString chooseFile(const FileDialogRequest& request) {
     if (fileDialogHook()) return fileDialogHook()(request);

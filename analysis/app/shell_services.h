@@ -32,6 +32,13 @@ using QuestionHook = std::function<bool(const QString& text)>;
 // Replaces the modal question (tests answer it); an empty hook restores the box.
 void setQuestionHook(QuestionHook hook);
 
+// A modal question whether to save before closing, with Save, Discard and Cancel.
+enum class SaveAnswer { Save, Discard, Cancel };
+SaveAnswer OrvaneSaveQuestion(const QString& text);
+using SaveQuestionHook = std::function<SaveAnswer(const QString& text)>;
+// Replaces the modal question (tests answer it); an empty hook restores the box.
+void setSaveQuestionHook(SaveQuestionHook hook);
+
 struct FileDialogRequest {
     bool save = false;
     QString defaultSuffix;  // without the dot, e.g. "Tif"

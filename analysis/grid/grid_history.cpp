@@ -73,8 +73,9 @@ bool SameQuad(const GridQuad& a, const GridQuad& b, bool selectionToo) {
     return a.count == b.count && a.TL == b.TL && a.TR == b.TR && a.BL == b.BL && a.BR == b.BR &&
            a.nx == b.nx && a.ny == b.ny && a.spotRadius == b.spotRadius &&
            a.backgroundRadius == b.backgroundRadius && a.stepX == b.stepX && a.stepY == b.stepY &&
-           a.roundCells == b.roundCells && a.defined == b.defined && sameFlags(a, b, selectionToo) &&
-           sameArray(a.offsetX, b.offsetX, a.count) && sameArray(a.offsetY, b.offsetY, a.count);
+           a.roundCells == b.roundCells && a.defined == b.defined &&
+           sameFlags(a, b, selectionToo) && sameArray(a.offsetX, b.offsetX, a.count) &&
+           sameArray(a.offsetY, b.offsetY, a.count);
 }
 
 void GridHistory::Begin(const SpotGrid& grid, std::size_t current) {
@@ -113,9 +114,15 @@ void GridHistory::swapInto(Step& step, SpotGrid& grid, std::size_t& current) {
         swapped[slot] = true;
     }
     // Only the current quad holds a selection. One the user made in another quad since the step
-    // would otherwise stay beside the one the step brings back.
-    for (std::size_t i = 0; i < grid.quads.size(); ++i)
-        if (!swapped[i] && i != current) grid.quads[i].ClearSelection();
+    // would otherwise stay beside the one the step brings back: it goes, and joins the step so
+    // that swapping back brings it back too.
+    for (std::size_t i = 0; i < grid.quads.size(); ++i) {
+        if (swapped[i] || i == current || !grid.quads[i].HasSelection()) continue;
+        GridQuad cleared = CopyQuad(grid.quads[i]);
+        cleared.ClearSelection();
+        step.quads.emplace_back(i, std::move(cleared));
+        std::swap(step.quads.back().second, grid.quads[i]);
+    }
 }
 
 void GridHistory::Undo(SpotGrid& grid, std::size_t& current) {

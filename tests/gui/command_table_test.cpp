@@ -80,8 +80,8 @@ private slots:
                               "Export 8-bit TIFF...\tCtrl+S", "&Close", "-", "&Print...\tCtrl+P",
                               "Print Pre&view", "P&rint Setup...", "-",
                               "&1 " + app->recentFiles().files().first(), "-", "E&xit"}));
-        QCOMPARE(menus["&Edit"], (QStringList{"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C",
-                                              "&Paste\tCtrl+V"}));
+        QCOMPARE(menus["&Edit"], (QStringList{"&Undo\tCtrl+Z", "&Redo\tCtrl+Y", "-", "Cu&t\tCtrl+X",
+                                              "&Copy\tCtrl+C", "&Paste\tCtrl+V"}));
         QCOMPARE(menus["&View"],
                  (QStringList{"&Toolbar", "&Status Bar", "-", "Zoom In\tCtrl++", "Zoom Out\tCtrl+-",
                               "Fit in Window\tCtrl+0", "Actual Pixels\tCtrl+1", "-", "Overview",

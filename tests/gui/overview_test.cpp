@@ -21,13 +21,6 @@ using namespace orvane::testing_support;
 
 namespace {
 
-void sendMouse(QWidget* widget, QEvent::Type type, QPoint pos, Qt::MouseButton button,
-               Qt::MouseButtons held) {
-    QMouseEvent event(type, QPointF(pos), widget->mapToGlobal(QPointF(pos)), button, held,
-                      Qt::NoModifier);
-    QApplication::sendEvent(widget, &event);
-}
-
 QPoint scrollOf(const COrvaneView* view) {
     return {view->horizontalScrollBar()->value(), view->verticalScrollBar()->value()};
 }

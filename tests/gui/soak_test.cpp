@@ -30,6 +30,7 @@
 #include "demo_slide_files.h"
 #include "demo_slide_plan.h"
 #include "document/tiff_messages.h"
+#include "grid/grid_file.h"
 #include "measure/ui/find_dialog.h"
 #include "measure/ui/mark_not_found_dialog.h"
 #include "measure/ui/spot_plot_widget.h"
@@ -74,12 +75,6 @@ std::uint64_t envNumber(const char* name, std::uint64_t fallback) {
     bool ok = false;
     const std::uint64_t value = text.toULongLong(&ok);
     return ok ? value : fallback;
-}
-
-void sendMouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button,
-               Qt::MouseButtons held, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QMouseEvent event(type, QPointF(at), w->mapToGlobal(QPointF(at)), button, held, modifiers);
-    QApplication::sendEvent(w, &event);
 }
 
 // Every spot flag but the selection, quad by quad: what X, R, Find and the marks change.
@@ -190,6 +185,25 @@ class SoakTest : public GuiTest {
             bar->setValue(bar->minimum() + below(bar->maximum() - bar->minimum() + 1));
     }
 
+    std::string gridBytes(const COrvaneView* v) {
+        const std::string path = dir_.file("round-trip.grd");
+        SaveGrid(v->gridEditor().grid(), path);
+        return readFile(path);
+    }
+
+    // Undo or Redo; sometimes both, which must give back the grid file's very bytes.
+    void undoRedo(int first) {
+        COrvaneView* v = view();
+        const int second = first == kEditUndo ? kEditRedo : kEditUndo;
+        const bool both = chance(30) && (first == kEditUndo ? v->gridHistory().CanUndo()
+                                                            : v->gridHistory().CanRedo());
+        const std::string before = both ? gridBytes(v) : std::string();
+        frame_->OnCommand(first);
+        if (!both) return;
+        frame_->OnCommand(second);
+        if (gridBytes(v) != before) fail("Undo and Redo did not give the grid back");
+    }
+
     void key() {
         COrvaneView* v = view();
         const std::vector<std::uint8_t> before = marksOf(v->gridEditor().grid());
@@ -289,6 +303,8 @@ class SoakTest : public GuiTest {
             {"mark not found", 2, command(kGridMarkNotFound)},
             {"table", 20, [this] { tableAction(); }},
             {"plot", 8, [this] { plotAction(); }},
+            {"undo", 8, [this] { undoRedo(kEditUndo); }},
+            {"redo", 4, [this] { undoRedo(kEditRedo); }},
         };
     }
 
@@ -386,6 +402,7 @@ private slots:
         std::cout.setstate(std::ios::failbit);
         DialogScript dialogs([this](QDialog& d) { return answerDialog(d); });
         setFileDialogHook([this](const FileDialogRequest& r) { return answerFile(r); });
+        setSaveQuestionHook([this](const QString&) { return static_cast<SaveAnswer>(below(3)); });
         app_ = startApp({red_});
         frame_ = app_->mainFrame();
         QVERIFY(frame_->activeView());
@@ -438,6 +455,7 @@ private slots:
                     clock.elapsed() / 1000.0, static_cast<long long>(messages.texts.size()));
         std::cout.clear();
         setFileDialogHook({});
+        setSaveQuestionHook([](const QString&) { return SaveAnswer::Discard; });
         app_.reset();
         processDeferredDeletes();
     }

@@ -9,9 +9,11 @@
 #include <memory>
 #include <vector>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QObject>
 #include <QSettings>
 #include <QStringList>
@@ -40,6 +42,13 @@ inline QString writeScan(const TempDir& dir, const std::string& name, std::uint3
                          std::uint32_t height = 30) {
     return writeScan(dir, name, width, height,
                      [](std::uint32_t x, std::uint32_t y) { return std::uint16_t(100 * x + y); });
+}
+
+// A mouse event at widget point `at`, as Qt delivers it.
+inline void sendMouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button,
+                      Qt::MouseButtons held, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QMouseEvent event(type, QPointF(at), w->mapToGlobal(QPointF(at)), button, held, modifiers);
+    QApplication::sendEvent(w, &event);
 }
 
 // Answers every modal dialog with `script` while alive.
@@ -132,7 +141,11 @@ protected:
     TempDir dir_{"orvane-gui-test"};
 
 protected slots:
-    void initTestCase() { isolateSettings(dir_); }
+    void initTestCase() {
+        isolateSettings(dir_);
+        // A window closed with an unsaved grid lets it go; tests of the question answer it.
+        setSaveQuestionHook([](const QString&) { return SaveAnswer::Discard; });
+    }
     void cleanup() { processDeferredDeletes(); }
 };
 

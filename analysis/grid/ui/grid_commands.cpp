@@ -44,11 +44,17 @@ void CGridCommands::OnGridLoad() {
 }
 
 void CGridCommands::OnGridSave() {
-    GridEditor& editor = view_.gridEditor();
-    editor.CheckSaveGrid();
-    if (WriteResultFile(*view_.GetDocument(), {true, "grd", "grid_definition", kGridFilter},
-                        [&](const std::string& path) { SaveGrid(editor.grid(), path); }))
-        view_.MarkGridSaved();
+    view_.gridEditor().CheckSaveGrid();
+    SaveGridFile();
+}
+
+bool CGridCommands::SaveGridFile() {
+    const SpotGrid& grid = view_.gridEditor().grid();
+    if (!WriteResultFile(*view_.GetDocument(), {true, "grd", "grid_definition", kGridFilter},
+                         [&](const std::string& path) { SaveGrid(grid, path); }))
+        return false;
+    view_.MarkGridSaved();
+    return true;
 }
 
 void CGridCommands::adjustGrid(AdjustMethod method, const char* name) {

@@ -23,6 +23,9 @@ public:
     void OnGridAdjust1DW();
     void OnGridAdjustCM();
     void OnGridAutoPlace();
+    // Save Grid's file dialog and writing, whichever tool is chosen; false when the user
+    // cancelled or the file was refused.
+    bool SaveGridFile();
     void OnEditUndo();
     void OnEditRedo();
     void OnUpdateEditUndo(CmdUi& ui) const;

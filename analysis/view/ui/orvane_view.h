@@ -167,6 +167,8 @@ public:
     void RedoGrid();
     // The grid as it is now was saved (or defined or loaded): no longer modified.
     void MarkGridSaved();
+    // Whether closing would lose a grid changed since it was defined, loaded or saved.
+    bool GridUnsaved() const;
 
     GridEditor& gridEditor() { return editor_; }
     const GridEditor& gridEditor() const { return editor_; }
@@ -181,7 +183,6 @@ public:
 signals:
     // The selection, tool or display state changed: panes and command states need an update.
     void stateChanged();
-    void closeRequested();
     // The off-screen picture was rebuilt (display mode, filters, layers, balance).
     void pictureChanged();
     // The visible part of the picture moved or changed its size.
@@ -203,7 +204,8 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 public:
-    void closeFrame() { emit closeRequested(); }
+    // Closes the window's frame; false when it stays open (the user kept an unsaved grid).
+    bool closeFrame() { return parentWidget() == nullptr || parentWidget()->close(); }
 
 private:
     void changeDisplay(void (*change)(DisplayState&));

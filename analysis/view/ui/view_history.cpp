@@ -24,6 +24,16 @@ void COrvaneView::MarkGridSaved() {
     emit stateChanged();
 }
 
+bool COrvaneView::GridUnsaved() const {
+    if (!history_.Modified()) return false;
+    // Undoing the first Define Grid leaves no grid to save.
+    const SpotGrid& grid = editor_.grid();
+    for (std::int32_t qx = 0; qx < grid.parameters.quadsX; ++qx)
+        for (std::int32_t qy = 0; qy < grid.parameters.quadsY; ++qy)
+            if (grid.InUse(qx, qy) && grid.quad(qx, qy).defined) return true;
+    return false;
+}
+
 void COrvaneView::UndoGrid() { swapHistory(true); }
 void COrvaneView::RedoGrid() { swapHistory(false); }
 
