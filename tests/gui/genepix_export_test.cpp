@@ -1,8 +1,10 @@
 // Grid > Export GenePix Results...: the preconditions and messages of Extract Grid Data, the
 // single-channel file of one layer, the save dialog, the writer's errors in a message box, and
-// a file equal to orvane-batch extract --gpr for the same grid and scans (DateTime aside); and
-// no command that writes a file writes it over an opened scan.
+// a file equal to orvane-batch extract --gpr for the same grid and scans (DateTime aside), also
+// with saturated spots flagged; and no command that writes a file writes it over an opened scan.
 #include <QAction>
+#include <QCheckBox>
+#include <QDockWidget>
 #include <QFile>
 #include <QProcess>
 #include <QtTest>
@@ -14,6 +16,7 @@
 #include "app/orvane_doc.h"
 #include "measure/ui/selection_pairs_dialog.h"
 #include "measure/ui/selection_statistics_dialog.h"
+#include "measure/ui/spot_results_widget.h"
 #include "view/ui/orvane_view.h"
 
 using namespace orvane;
@@ -39,6 +42,10 @@ std::uint16_t redSample(std::uint32_t x, std::uint32_t y) {
 std::uint16_t greenSample(std::uint32_t x, std::uint32_t y) {
     return std::uint16_t(900 + 13 * x + 5 * (y % 17));
 }
+// The first spot of the standard grid (centre (100, 100), data radius 8) wholly saturated.
+std::uint16_t saturatedRedSample(std::uint32_t x, std::uint32_t y) {
+    return x >= 90 && x <= 110 && y >= 90 && y <= 110 ? 65535 : redSample(x, y);
+}
 
 // One file of two 16-bit pages, as a scanner writes its two channels.
 QString writeTwoPages(const TempDir& dir, const std::string& name, std::uint32_t width,
@@ -58,6 +65,7 @@ private slots:
     void cleanup() {
         setModalDialogHook({});
         GuiTest::cleanup();
+        QSettings().clear();  // the saturation setting starts off in every test
     }
 
     void enabledWithAWindowLikeExtract() {
@@ -98,19 +106,23 @@ private slots:
 
     void writesWhatOrvaneBatchWrites_data() {
         QTest::addColumn<bool>("twoPages");
-        QTest::newRow("two scans") << false;
-        QTest::newRow("one scan of two pages") << true;
+        QTest::addColumn<bool>("flagSaturated");
+        QTest::newRow("two scans") << false << false;
+        QTest::newRow("one scan of two pages") << true << false;
+        QTest::newRow("saturated spots flagged") << false << true;
     }
 
     void writesWhatOrvaneBatchWrites() {
         QFETCH(bool, twoPages);
+        QFETCH(bool, flagSaturated);
         QStringList opened, named;  // what Orvane opens, what orvane-batch is given
         if (twoPages) {
             const QString both = writeTwoPages(dir_, "pages.tif", 400, 300, redSample, greenSample);
             opened = {both};
             named = {both + ":1", both + ":2"};
         } else {
-            opened = {writeScan(dir_, "red.tif", 400, 300, redSample),
+            opened = {writeScan(dir_, "red.tif", 400, 300,
+                                flagSaturated ? saturatedRedSample : redSample),
                       writeScan(dir_, "green.tif", 400, 300, greenSample)};
             named = opened;
         }
@@ -120,8 +132,12 @@ private slots:
         CMainFrame* frame = app->mainFrame();
         QCOMPARE(frame->activeView()->GetDocument()->layerCount(), 2);
         defineStandardGrid(frame);
-        // One marked spot, flagged bad in both files.
+        // One marked spot, flagged bad in both files; the saturated one too when the Spot
+        // Results dock says so.
         frame->activeView()->gridEditor().grid().quad(1, 0).Flags(2, 1) |= Marked;
+        qobject_cast<CSpotResultsWidget*>(frame->spotResultsDock()->widget())
+            ->saturationBox()
+            ->setChecked(flagSaturated);
 
         const QString ours = QString::fromStdString(dir_.file("ours.gpr"));
         const QString grid = QString::fromStdString(dir_.file("grid.grd"));
@@ -137,7 +153,7 @@ private slots:
         }
         const QStringList mine = linesWithoutDateTime(ours);
         QVERIFY2(mine.size() > 24 + 10, qPrintable(mine.join('\n')));  // 24 spots and the header
-        QCOMPARE(mine.filter("\t-100\t0\t0").size(), qsizetype(1));
+        QCOMPARE(mine.filter("\t-100\t0\t0").size(), qsizetype(flagSaturated ? 2 : 1));
         // Each layer named by its file and page.
         const QString pages = twoPages ? QString("%1 0\t%1 1").arg(opened[0])
                                        : QString("%1 0\t%2 0").arg(opened[0], opened[1]);
@@ -148,7 +164,10 @@ private slots:
         if (batch.isEmpty() || !QFile::exists(batch)) QSKIP("orvane-batch is not built");
         const QString theirs = QString::fromStdString(dir_.file("theirs.gpr"));
         QProcess process;
-        process.start(batch, QStringList{"extract", "--gpr", theirs, grid} + named);
+        const QStringList flag =
+            flagSaturated ? QStringList{"--flag-saturated", "10"} : QStringList{};
+        process.start(batch,
+                      QStringList{"extract", "--gpr", theirs} + flag + QStringList{grid} + named);
         QVERIFY(process.waitForFinished(60000));
         QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
         const QStringList reference = linesWithoutDateTime(theirs);

@@ -11,9 +11,11 @@
 #include <functional>
 #include <iostream>
 #include <random>
+#include <utility>
 
 #include <unistd.h>
 #include <QAbstractItemModelTester>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDockWidget>
 #include <QElapsedTimer>
@@ -22,6 +24,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTableView>
 #include <QtTest>
 
@@ -111,6 +114,7 @@ class SoakTest : public GuiTest {
     CSpotPlotWidget* plot_ = nullptr;
     std::deque<QString> recent_;  // the last actions, for the failure message
     QString problem_;
+    bool saturationTouched_ = false;  // the saturation setting was changed in this step
 
     int below(int n) { return n <= 1 ? 0 : static_cast<int>(random_() % static_cast<unsigned>(n)); }
     bool chance(int percent) { return below(100) < percent; }
@@ -235,7 +239,7 @@ class SoakTest : public GuiTest {
     void tableAction() {
         QTableView* table = table_->table();
         const std::optional<SpotIndex> before = viewSelection();
-        switch (below(5)) {
+        switch (below(6)) {
         case 0: {
             if (table->model()->rowCount() == 0) return;
             table->selectRow(below(table->model()->rowCount()));
@@ -253,6 +257,12 @@ class SoakTest : public GuiTest {
             break;
         }
         case 3: table_->marksBox()->setCurrentIndex(below(3)); break;
+        case 4:
+            // Mostly the threshold near where saturated spots begin to count, sometimes off.
+            table_->saturationPercentBox()->setValue(below(21));
+            table_->saturationBox()->setChecked(chance(70));
+            saturationTouched_ = true;
+            break;
         default: table_->saveButton()->click(); break;
         }
         if (viewSelection() != before) fail("the table changed the view's selection by itself");
@@ -355,19 +365,33 @@ class SoakTest : public GuiTest {
                      .arg(e.selectedQuadY())
                      .arg(e.currentQuad().HasSelection()));
         }
-        // The Flags column shows the grid's flags now.
-        for (int k = 0; k < 3 && !results->spots.empty(); ++k) {
-            const std::size_t i =
-                row && k == 0
-                    ? *row
-                    : static_cast<std::size_t>(below(static_cast<int>(results->spots.size())));
-            SpotResult now = results->spots[i];
+        checkFlagsColumn(*results, grid, row);
+    }
+
+    // The Flags column shows the grid's flags now and "saturated" by the setting shown: three
+    // rows a step (the selected one first), every row after the setting changed.
+    void checkFlagsColumn(const SpotResults& results, const SpotGrid& grid,
+                          std::optional<std::size_t> row) {
+        const std::optional<double> threshold =
+            table_->saturationBox()->isChecked()
+                ? std::optional<double>(table_->saturationPercentBox()->value())
+                : std::nullopt;
+        const std::size_t n = results.spots.size();
+        const bool everyRow = std::exchange(saturationTouched_, false);
+        for (std::size_t k = 0; k < (everyRow ? n : 3) && n > 0; ++k) {
+            const std::size_t i = everyRow ? k
+                                  : row && k == 0
+                                      ? *row
+                                      : static_cast<std::size_t>(below(static_cast<int>(n)));
+            SpotResult now = results.spots[i];
             const GridQuad& q = grid.quad(now.qx, now.qy);
             if (!q.ValidSpot(now.col, now.row)) continue;
             now.flags = q.Flags(now.col, now.row);
-            const QString shown = model->index(static_cast<int>(i), 3).data().toString();
+            now.saturated = threshold && IsSpotSaturated(now, results.layerCount, *threshold);
+            const QString shown =
+                table_->proxy()->sourceModel()->index(static_cast<int>(i), 3).data().toString();
             if (shown != QString::fromStdString(SpotStateWords(now)))
-                fail("the Flags column is stale");
+                return fail("the Flags column is stale");
         }
     }
 

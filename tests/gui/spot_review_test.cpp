@@ -2,6 +2,7 @@
 // sorting and filtering, Save... against orvane-batch results, Mark Spots Not Found, the plot's
 // click and rectangle.
 #include <QAbstractItemModelTester>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDockWidget>
 #include <QLabel>
@@ -19,6 +20,7 @@
 #include "app/main_frame.h"
 #include "grid/grid_file.h"
 #include "measure/ui/mark_not_found_dialog.h"
+#include "measure/ui/saturation_setting.h"
 #include "measure/ui/spot_plot_widget.h"
 #include "measure/ui/spot_results_widget.h"
 #include "measure/ui/spot_review.h"
@@ -31,7 +33,8 @@ namespace {
 
 // Spot (col, row) of quad qx is as bright as 500 + 200 x (its number in the grid) on layer 0 and
 // half that on layer 1 over its whole data disc, on a background of 100; the last spot of each
-// quad is not printed.
+// quad is not printed. A fifth of the first spot's disc is saturated on layer 1, which leaves
+// its medians as they are.
 std::uint16_t sample(int layer, std::uint32_t x, std::uint32_t y) {
     const int qx = x >= 235 ? 1 : 0;
     const int col = (static_cast<int>(x) - 100 - 150 * qx + 15) / 30;
@@ -40,6 +43,7 @@ std::uint16_t sample(int layer, std::uint32_t x, std::uint32_t y) {
     const int cx = 100 + 150 * qx + 30 * col, cy = 100 + 30 * row;
     const int dx = static_cast<int>(x) - cx, dy = static_cast<int>(y) - cy;
     if (dx * dx + dy * dy > 81) return 100;  // covers the data disc of radius 8
+    if (layer == 1 && qx == 0 && col == 0 && row == 0 && dx >= 4) return 65535;
     const int level = 500 + 200 * (qx * 12 + row * 4 + col);
     return static_cast<std::uint16_t>(layer == 0 ? level : level / 2);
 }
@@ -110,6 +114,7 @@ private slots:
         testers_.clear();
         app_.reset();
         processDeferredDeletes();
+        QSettings().clear();  // the saturation setting starts off in every test
     }
 
     void rowSelectsTheSpotAndAClickSelectsTheRow() {
@@ -213,6 +218,46 @@ private slots:
             {"results", "-o", theirs, grid, dir_.file("red.tif"), dir_.file("green.tif")});
         QCOMPARE(r.status, 0);
         QCOMPARE(QString::fromStdString(readFile(ours)), QString::fromStdString(readFile(theirs)));
+    }
+
+    // The saturation setting: "saturated" in Flags above its threshold, not a mark, kept for the
+    // next session, and Save... as orvane-batch results --flag-saturated writes it.
+    void saturatedSpotsFlaggedAsOrvaneBatchFlagsThem() {
+        QAbstractItemModel* shown = table_->table()->model();
+        const auto flagged = [&] {
+            QStringList flags;
+            for (int r = 0; r < shown->rowCount(); ++r)
+                flags << shown->index(r, 3).data().toString();
+            return flags.filter("saturated");
+        };
+        QVERIFY(!table_->saturationBox()->isChecked());
+        QCOMPARE(flagged().size(), 0);
+        table_->saturationPercentBox()->setValue(50);
+        table_->saturationBox()->setChecked(true);
+        QCOMPARE(flagged().size(), 0);  // a fifth of its pixels is not above 50 %
+        table_->saturationPercentBox()->setValue(10);
+        QCOMPARE(flagged(), QStringList{"saturated"});
+        table_->table()->sortByColumn(3, Qt::DescendingOrder);
+        QCOMPARE(shown->index(0, 3).data().toString(), "saturated");  // Flags sort by their words
+        table_->marksBox()->setCurrentIndex(1);
+        QCOMPARE(shown->rowCount(), 0);
+        table_->marksBox()->setCurrentIndex(0);
+
+        const std::string grid = dir_.file("saturated.grd"), ours = dir_.file("gui_sat.tsv"),
+                          theirs = dir_.file("batch_sat.tsv");
+        SaveGrid(view_->gridEditor().grid(), grid);
+        frame_->spotReview()->saveTo(QString::fromStdString(ours));
+        const batch::RunResult r = batch::run({"results", "--flag-saturated", "10", "-o", theirs,
+                                               grid, dir_.file("red.tif"), dir_.file("green.tif")});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(QString::fromStdString(readFile(ours)), QString::fromStdString(readFile(theirs)));
+
+        CSpotResultsWidget nextSession;
+        QVERIFY(nextSession.saturationBox()->isChecked());
+        QCOMPARE(nextSession.saturationPercentBox()->value(), 10);
+        table_->saturationBox()->setChecked(false);
+        QCOMPARE(flagged().size(), 0);
+        QCOMPARE(LoadSaturationSetting(), (SaturationSetting{false, 10.0}));
     }
 
     void markSpotsNotFound() {

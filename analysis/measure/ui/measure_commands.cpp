@@ -15,6 +15,7 @@
 #include "measure/ui/find_dialog.h"
 #include "measure/ui/histogram_dialog.h"
 #include "measure/ui/mark_not_found_dialog.h"
+#include "measure/ui/saturation_setting.h"
 #include "measure/ui/selection_pairs_dialog.h"
 #include "measure/ui/selection_statistics_dialog.h"
 #include "view/ui/orvane_view.h"
@@ -48,6 +49,8 @@ void CMeasureCommands::OnGridExportGenePix() {
     for (int k = 0; k < std::min(document.layerCount(), 2); ++k)
         info.imageFiles.push_back(
             {LocalPath(document.loadedPaths().value(k)), document.loadedPages().value(k)});
+    // The threshold the Spot Results table shows its "saturated" spots by.
+    info.flagSaturatedPercent = LoadSaturationSetting().threshold();
     WriteResultFile(document, {true, "gpr", "genepix_results", kGenePixFilter},
                     [&](const std::string& path) {
                         StatusProgress progress;

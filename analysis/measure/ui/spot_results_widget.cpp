@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -157,7 +159,7 @@ CSpotResultsWidget::CSpotResultsWidget(QWidget* parent) : QWidget(parent) {
     layout->setContentsMargins(2, 2, 2, 2);
     layout->addLayout(bar);
     layout->addWidget(table_, 1);
-    layout->addWidget(count_);
+    layout->addLayout(createSaturationBar());
 
     connect(filter_, &QLineEdit::textChanged, proxy_, &CSpotResultsFilter::setText);
     connect(marks_, &QComboBox::currentIndexChanged, this,
@@ -167,6 +169,44 @@ CSpotResultsWidget::CSpotResultsWidget(QWidget* parent) : QWidget(parent) {
             &CSpotResultsWidget::rowChanged);
     followProxyChanges();
     settle();
+}
+
+// "N of M spots" on the left, "[x] Flag spots with more than [10 %] saturated feature pixels" on
+// the right: the same choice Export GenePix Results writes its Flags by.
+QLayout* CSpotResultsWidget::createSaturationBar() {
+    saturation_ = LoadSaturationSetting();
+    saturationBox_ = new QCheckBox("Flag spots with more than", this);
+    saturationBox_->setChecked(saturation_.on);
+    saturationPercent_ = new QSpinBox(this);
+    saturationPercent_->setRange(0, 100);
+    saturationPercent_->setSuffix(" %");
+    saturationPercent_->setValue(static_cast<int>(saturation_.percent));
+    saturationPercent_->setEnabled(saturation_.on);
+    auto* words = new QLabel("saturated feature pixels", this);
+    const QString tip =
+        "In any layer: \"saturated\" in Flags here, Flags -100 (Bad) in Export "
+        "GenePix Results";
+    for (QWidget* w : std::initializer_list<QWidget*>{saturationBox_, saturationPercent_, words})
+        w->setToolTip(tip);
+    auto* bar = new QHBoxLayout;
+    bar->addWidget(count_, 1);
+    bar->addWidget(saturationBox_);
+    bar->addWidget(saturationPercent_);
+    bar->addWidget(words);
+    connect(saturationBox_, &QCheckBox::toggled, this, &CSpotResultsWidget::saturationEdited);
+    connect(saturationPercent_, &QSpinBox::valueChanged, this,
+            &CSpotResultsWidget::saturationEdited);
+    return bar;
+}
+
+void CSpotResultsWidget::saturationEdited() {
+    const SaturationSetting edited{saturationBox_->isChecked(),
+                                   static_cast<double>(saturationPercent_->value())};
+    saturationPercent_->setEnabled(edited.on);
+    if (edited == saturation_) return;
+    saturation_ = edited;
+    SaveSaturationSetting(saturation_);
+    emit saturationChanged();
 }
 
 void CSpotResultsWidget::flagsChanged() {

@@ -1,5 +1,6 @@
 // The contents of the "Spot Results" dock: the per-spot results of the active window as a table
-// sortable by every column, filtered by a text on ID and name and by marks, with Save....
+// sortable by every column, filtered by a text on ID and name and by marks, with Save... and the
+// choice to flag saturated spots.
 #pragma once
 
 #include <memory>
@@ -10,11 +11,14 @@
 #include <QWidget>
 
 #include "measure/spot_results.h"
+#include "measure/ui/saturation_setting.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 class QTableView;
 
 namespace orvane {
@@ -82,7 +86,12 @@ public:
     QLineEdit* filterEdit() const { return filter_; }
     QComboBox* marksBox() const { return marks_; }
     QPushButton* saveButton() const { return save_; }
+    QCheckBox* saturationBox() const { return saturationBox_; }
+    QSpinBox* saturationPercentBox() const { return saturationPercent_; }
     CSpotResultsFilter* proxy() const { return proxy_; }
+
+    // As the settings had it when the widget was made, then as the user changed it.
+    const SaturationSetting& saturation() const { return saturation_; }
 
     QSize sizeHint() const override { return {520, 260}; }
 
@@ -90,8 +99,12 @@ signals:
     // The user selected the row of spot `index` of the results.
     void spotChosen(std::size_t index);
     void saveRequested();
+    // The user changed the saturation setting (it is saved already).
+    void saturationChanged();
 
 private:
+    QLayout* createSaturationBar();
+    void saturationEdited();
     void followProxyChanges();
     void settle();
     void rowChanged();
@@ -103,6 +116,9 @@ private:
     QComboBox* marks_;
     QPushButton* save_;
     QLabel* count_;
+    QCheckBox* saturationBox_ = nullptr;
+    QSpinBox* saturationPercent_ = nullptr;
+    SaturationSetting saturation_;
     bool quiet_ = false;     // selection set by selectSpot: not the user's
     int proxyChanging_ = 0;  // nesting of the proxy's row and layout changes under way
     bool settlePending_ = false;

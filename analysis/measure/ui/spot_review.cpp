@@ -23,6 +23,12 @@ CSpotReview::CSpotReview(CSpotResultsWidget* table, QDockWidget* tableDock, CSpo
     : QObject(parent), table_(table), tableDock_(tableDock), plot_(plot), plotDock_(plotDock) {
     connect(table_, &CSpotResultsWidget::spotChosen, this, &CSpotReview::showSpot);
     connect(table_, &CSpotResultsWidget::saveRequested, this, &CSpotReview::save);
+    // A new threshold changes flags only: no new measurement.
+    connect(table_, &CSpotResultsWidget::saturationChanged, this, [this] {
+        if (!results_) return;
+        flagSaturated(*results_);
+        table_->flagsChanged();
+    });
     connect(plot_, &CSpotPlotWidget::spotClicked, this, &CSpotReview::showSpot);
     connect(plot_, &CSpotPlotWidget::spotsEnclosed, this, &CSpotReview::highlight);
     // Measured only while a dock is shown; a dock that comes back catches up.
@@ -63,6 +69,7 @@ void CSpotReview::recompute() {
             results = std::make_shared<SpotResults>(MeasureSpotResults(
                 view_->GetDocument()->image(), editor.grid(), editor.currentQuad(), progress,
                 kMeasuringSpotsText, RatioDetail::LogRatio));
+            flagSaturated(*results);
             showMessagePaneText("Ready");
         });
     }
@@ -71,6 +78,15 @@ void CSpotReview::recompute() {
     table_->setResults(results_);
     plot_->setResults(results_);
     viewStateChanged();
+}
+
+void CSpotReview::flagSaturated(SpotResults& results) const {
+    if (const std::optional<double> percent = table_->saturation().threshold()) {
+        FlagSaturatedSpots(results, *percent);
+        return;
+    }
+    for (SpotResult& spot : results.spots) spot.saturated = false;
+    results.saturatedPercent.reset();
 }
 
 std::optional<std::size_t> CSpotReview::viewSelection() const {

@@ -1,6 +1,7 @@
 // CSpotReview: ties the "Spot Results" and "Spot Plot" docks to the active image window. It
 // measures the window's grid when what the spots measure changes (and a dock is shown), re-reads
-// the flags after clicks and marks, and links a row, a point and a spot of the view both ways.
+// the flags after clicks and marks, flags saturated spots by the table's setting, and links a
+// row, a point and a spot of the view both ways.
 #pragma once
 
 #include <memory>
@@ -44,6 +45,8 @@ private:
     void showSpot(std::size_t index);
     void highlight(const std::vector<std::size_t>& indices);
     void save();
+    // Flags the saturated spots of `results` by the table's setting; with the setting off none.
+    void flagSaturated(SpotResults& results) const;
     // The flags as the grid has them now (marks may have changed since the measurement).
     void writeTable(const std::string& path);
     std::optional<std::size_t> viewSelection() const;
