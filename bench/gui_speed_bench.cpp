@@ -37,6 +37,7 @@ using namespace orvane;
 constexpr double kFrameMs = 16.0;
 constexpr double kOpenMarginMs = 150.0;
 constexpr double kOverlayRedrawMs = 50.0;
+constexpr double kUndoStepMs = 5.0;
 
 // Counts the paint events of one widget (the views' viewports).
 class PaintCounter : public QObject {
@@ -265,12 +266,36 @@ int main(int argc, char** argv) {
                                sendMouse(view->viewport(), QEvent::MouseButtonRelease, spot,
                                          Qt::LeftButton, Qt::NoButton);
                            }));
+            // The drag above is the step undone; each round starts with it done.
+            table.absolute("GUI: Undo of a whole-quad drag" + at, kFrameMs,
+                           painted([&] { view->UndoGrid(); }), 5, [&] {
+                               if (view->gridHistory().CanRedo()) view->RedoGrid();
+                               QApplication::processEvents();
+                           });
+            table.absolute("GUI: Redo of a whole-quad drag" + at, kFrameMs,
+                           painted([&] { view->RedoGrid(); }), 5, [&] {
+                               if (view->gridHistory().CanUndo()) view->UndoGrid();
+                               QApplication::processEvents();
+                           });
             if (fit)
                 table.absolute("GUI: full overlay redraw" + at, kOverlayRedrawMs, painted([&] {
                                    editor.HideOverlay(false);
                                    editor.ShowOverlay(false);
                                }));
         }
+    }
+    if (!map.isEmpty()) {
+        // What every change of the grid adds: the history keeps the quads the change touched.
+        GridQuad& quad = view->gridEditor().grid().quad(0, 0);
+        table.absolute("Recording an undo step (one mark), 9216 spots", kUndoStepMs,
+                       [&] { view->GridStep("Mark Spot", [&] { quad.Flags(0, 0) ^= Marked; }); });
+        // The whole grid changed, as by Auto Place: the step keeps a copy of every quad.
+        table.absolute("Recording an undo step (every quad), 9216 spots", kUndoStepMs, [&] {
+            view->GridStep("Move Quads", [&] {
+                for (GridQuad& q : view->gridEditor().grid().quads)
+                    if (q.defined) ++q.TL.x;
+            });
+        });
     }
     const int failures = table.print();
     const bool memoryPass = peak <= memoryLimit;

@@ -37,7 +37,9 @@ struct SaveAnswers {
             return answer;
         });
     }
-    ~SaveAnswers() { setSaveQuestionHook([](const QString&) { return SaveAnswer::Discard; }); }
+    ~SaveAnswers() {
+        setSaveQuestionHook([](const QString&) { return SaveAnswer::Discard; });
+    }
     QStringList asked;
 };
 
@@ -83,8 +85,14 @@ private slots:
             std::function<void()> change;
             std::function<void()> setUp = [] {};
         } steps[] = {
-            {"Move Corner", [&] { dragFrom(view_, {102, 101}, {120, 110}); }},
-            {"Move Quad", [&] { dragFrom(view_, {253, 102}, {263, 112}, Qt::ShiftModifier); }},
+            {"Move Corner",
+             [&] {
+                 dragFrom(view_, {102, 101}, {120, 110});
+             }},
+            {"Move Quad",
+             [&] {
+                 dragFrom(view_, {253, 102}, {263, 112}, Qt::ShiftModifier);
+             }},
             {"Mark Spot", [&] { QTest::keyClick(view_, Qt::Key_X); }, select},
             {"Remove Marks", [&] { QTest::keyClick(view_, Qt::Key_R); }},
             {"Adjust Grid CM", [&] { frame_->OnCommand(kGridAdjustCM); }},
@@ -125,7 +133,8 @@ private slots:
         dragFrom(view_, {102, 101}, {120, 110});
         QVERIFY(title().endsWith(" *"));
         const std::string unsaved = gridBytes();
-        const QString path = file.isEmpty() ? "" : QString::fromStdString(dir_.file(file.toStdString()));
+        const QString path =
+            file.isEmpty() ? "" : QString::fromStdString(dir_.file(file.toStdString()));
         FileDialogScript files({path});
         SaveAnswers answers(static_cast<SaveAnswer>(answer));
         frame_->OnCommand(kAppExit);
