@@ -128,7 +128,7 @@ public:
 
     void add(const Row& row) { rows_.push_back(row); }
 
-    // The table in Markdown, ready for the README.
+    // The table in Markdown, ready for docs/speed.md.
     int print() const {
         int failures = 0;
         std::printf("Deciding clock: %s\n\n",

@@ -1,4 +1,4 @@
-// orvane-grid-screenshots: the README's pictures of the grid on screen, made by driving the
+// orvane-grid-screenshots: the user guide's pictures of the grid on screen, made by driving the
 // program's own commands in this process: open and overlay the demo slide, Define Grid with Load
 // Map, Adjust Grid 2DW, a spot click, the statistics and histogram dialogs, and the review docks
 // after Mark Spots Not Found.
