@@ -21,7 +21,7 @@
 
 #include "app/main_frame.h"
 #include "app/orvane_app.h"
-#include "app/shell_services.h"
+#include "base/ui/shell_services.h"
 #include "grid/layout_files.h"
 #include "printjob/print_job_parameters.h"
 #include "view/ui/orvane_view.h"

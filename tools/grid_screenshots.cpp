@@ -31,11 +31,11 @@
 #include <QTableView>
 #include <QTimer>
 
-#include "app/command_ids.h"
 #include "app/main_frame.h"
-#include "app/modal_dialog.h"
 #include "app/orvane_app.h"
-#include "app/shell_services.h"
+#include "base/ui/command_ids.h"
+#include "base/ui/modal_dialog.h"
+#include "base/ui/shell_services.h"
 #include "grid/ui/grid_parameters_dialog.h"
 #include "measure/ui/spot_results_widget.h"
 #include "measure/ui/spot_review.h"

@@ -5,10 +5,10 @@
 
 #include <QCloseEvent>
 
-#include "app/orvane_doc.h"
-#include "app/shell_services.h"
+#include "base/ui/shell_services.h"
 #include "grid/ui/grid_commands.h"
 #include "measure/ui/measure_commands.h"
+#include "view/ui/orvane_doc.h"
 #include "view/ui/orvane_view.h"
 
 namespace orvane {

@@ -2,7 +2,7 @@
 // framework's standard ones.
 #include "app/command_table.h"
 
-#include "app/command_ids.h"
+#include "base/ui/command_ids.h"
 
 namespace orvane {
 namespace {

@@ -13,15 +13,15 @@
 #include <QToolBar>
 
 #include "app/child_frame.h"
-#include "app/command_ids.h"
 #include "app/command_table.h"
 #include "app/orvane_app.h"
-#include "app/orvane_doc.h"
-#include "app/shell_services.h"
 #include "app/test_list_dialog.h"
+#include "base/ui/command_ids.h"
+#include "base/ui/shell_services.h"
 #include "grid/ui/grid_commands.h"
 #include "measure/ui/measure_commands.h"
 #include "measure/ui/spot_review.h"
+#include "view/ui/orvane_doc.h"
 #include "view/ui/orvane_view.h"
 #include "view/ui/overview_widget.h"
 

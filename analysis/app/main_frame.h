@@ -13,8 +13,8 @@
 #include <QList>
 #include <QMainWindow>
 
-#include "app/command_map.h"
-#include "app/status_panes.h"
+#include "base/ui/command_map.h"
+#include "base/ui/status_panes.h"
 
 class QAction;
 class QDockWidget;

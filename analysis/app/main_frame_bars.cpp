@@ -13,11 +13,11 @@
 #include <QToolBar>
 
 #include "app/child_frame.h"
-#include "app/command_ids.h"
 #include "app/command_table.h"
 #include "app/main_frame.h"
-#include "app/shell_services.h"
 #include "app/toolbar_icons.h"
+#include "base/ui/command_ids.h"
+#include "base/ui/shell_services.h"
 #include "measure/ui/spot_plot_widget.h"
 #include "measure/ui/spot_results_widget.h"
 #include "measure/ui/spot_review.h"

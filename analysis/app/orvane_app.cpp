@@ -12,11 +12,11 @@
 
 #include "app/about_dialog.h"
 #include "app/child_frame.h"
-#include "app/command_ids.h"
 #include "app/main_frame.h"
-#include "app/orvane_doc.h"
-#include "app/shell_services.h"
+#include "base/ui/command_ids.h"
+#include "base/ui/shell_services.h"
 #include "document/tiff_messages.h"
+#include "view/ui/orvane_doc.h"
 #include "view/ui/orvane_view.h"
 #include "view/ui/view_printing.h"
 

@@ -9,8 +9,8 @@
 #include <QObject>
 #include <QStringList>
 
-#include "app/command_map.h"
 #include "app/recent_file_list.h"
+#include "base/ui/command_map.h"
 
 namespace orvane {
 

@@ -6,7 +6,7 @@
 #include <QPainterPath>
 #include <QPixmap>
 
-#include "app/command_ids.h"
+#include "base/ui/command_ids.h"
 
 namespace orvane {
 namespace {

@@ -7,12 +7,12 @@
 #include <QtTest>
 
 #include "../support/gui_test.h"
-#include "app/command_ids.h"
 #include "app/command_table.h"
 #include "app/main_frame.h"
-#include "app/orvane_doc.h"
+#include "base/ui/command_ids.h"
 #include "grid/ui/grid_commands.h"
 #include "measure/ui/measure_commands.h"
+#include "view/ui/orvane_doc.h"
 #include "view/ui/orvane_view.h"
 
 using namespace orvane;

@@ -5,9 +5,9 @@
 #include <QtTest>
 
 #include "../support/gui_test.h"
-#include "app/command_ids.h"
 #include "app/main_frame.h"
-#include "app/orvane_doc.h"
+#include "base/ui/command_ids.h"
+#include "view/ui/orvane_doc.h"
 #include "view/ui/orvane_view.h"
 
 using namespace orvane;

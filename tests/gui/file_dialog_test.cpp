@@ -7,7 +7,7 @@
 #include <QtTest>
 
 #include "../support/temp_dir.h"
-#include "app/shell_services.h"
+#include "base/ui/shell_services.h"
 
 using namespace orvane;
 

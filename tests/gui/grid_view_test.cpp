@@ -15,10 +15,9 @@
 #include "../support/temp_dir.h"
 #include "../support/test_images.h"
 #include "app/child_frame.h"
-#include "app/command_ids.h"
 #include "app/main_frame.h"
-#include "app/modal_dialog.h"
-#include "app/orvane_doc.h"
+#include "base/ui/command_ids.h"
+#include "base/ui/modal_dialog.h"
 #include "grid/ui/grid_parameters_dialog.h"
 #include "measure/selection_pairs.h"
 #include "measure/selection_statistics.h"
@@ -28,6 +27,7 @@
 #include "measure/ui/selection_statistics_dialog.h"
 #include "printjob/load_map.h"
 #include "printjob/print_job_parameters.h"
+#include "view/ui/orvane_doc.h"
 #include "view/ui/orvane_view.h"
 
 using namespace orvane;

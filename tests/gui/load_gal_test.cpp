@@ -9,9 +9,9 @@
 #include <QtTest>
 
 #include "../support/gui_test.h"
-#include "app/command_ids.h"
 #include "app/main_frame.h"
-#include "app/modal_dialog.h"
+#include "base/ui/command_ids.h"
+#include "base/ui/modal_dialog.h"
 #include "grid/ui/grid_parameters_dialog.h"
 #include "printjob/gal_file.h"
 #include "view/ui/orvane_view.h"

@@ -19,12 +19,12 @@
 
 #include "../support/gui_test.h"
 #include "app/child_frame.h"
-#include "app/command_ids.h"
 #include "app/main_frame.h"
-#include "app/orvane_doc.h"
+#include "base/ui/command_ids.h"
 #include "demo_slide_files.h"
 #include "demo_slide_plan.h"
 #include "document/tiff_messages.h"
+#include "view/ui/orvane_doc.h"
 #include "view/ui/orvane_view.h"
 
 #if defined(__SANITIZE_ADDRESS__)

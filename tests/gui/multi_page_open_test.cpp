@@ -3,8 +3,8 @@
 #include <QtTest>
 
 #include "../support/gui_test.h"
-#include "app/orvane_doc.h"
 #include "document/tiff_loader.h"
+#include "view/ui/orvane_doc.h"
 
 using namespace orvane;
 using namespace orvane::testing_support;

@@ -10,8 +10,8 @@
 
 #include "../support/gui_test.h"
 #include "app/child_frame.h"
-#include "app/command_ids.h"
 #include "app/main_frame.h"
+#include "base/ui/command_ids.h"
 #include "view/overview_mapping.h"
 #include "view/ui/orvane_view.h"
 #include "view/ui/overview_widget.h"

@@ -13,8 +13,8 @@
 #include <QtTest>
 
 #include "../support/gui_test.h"
-#include "app/command_ids.h"
 #include "app/main_frame.h"
+#include "base/ui/command_ids.h"
 #include "view/ui/view_printing.h"
 
 using namespace orvane;

@@ -12,9 +12,9 @@
 #include "../support/gui_test.h"
 #include "../support/temp_dir.h"
 #include "../support/test_images.h"
-#include "app/command_ids.h"
 #include "app/main_frame.h"
-#include "app/modal_dialog.h"
+#include "base/ui/command_ids.h"
+#include "base/ui/modal_dialog.h"
 #include "grid/ui/grid_parameters_dialog.h"
 #include "view/ui/orvane_view.h"
 

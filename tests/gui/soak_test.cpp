@@ -29,7 +29,6 @@
 #include <QtTest>
 
 #include "../support/gui_test.h"
-#include "app/orvane_doc.h"
 #include "demo_slide_files.h"
 #include "demo_slide_plan.h"
 #include "document/tiff_messages.h"
@@ -39,6 +38,7 @@
 #include "measure/ui/spot_plot_widget.h"
 #include "measure/ui/spot_results_widget.h"
 #include "measure/ui/spot_review.h"
+#include "view/ui/orvane_doc.h"
 #include "view/ui/orvane_view.h"
 
 #if defined(__has_include) && __has_include(<sanitizer/common_interface_defs.h>)

@@ -5,8 +5,8 @@
 
 #include "../support/gui_test.h"
 #include "app/child_frame.h"
-#include "app/orvane_doc.h"
 #include "grid/grid_file.h"
+#include "view/ui/orvane_doc.h"
 #include "view/ui/orvane_view.h"
 
 using namespace orvane;

@@ -8,9 +8,9 @@
 
 #include "../support/gui_test.h"
 #include "app/child_frame.h"
-#include "app/command_ids.h"
 #include "app/main_frame.h"
-#include "app/orvane_doc.h"
+#include "base/ui/command_ids.h"
+#include "view/ui/orvane_doc.h"
 #include "view/ui/orvane_view.h"
 
 using namespace orvane;

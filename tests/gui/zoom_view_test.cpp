@@ -11,9 +11,9 @@
 
 #include "../support/gui_test.h"
 #include "app/child_frame.h"
-#include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "app/orvane_app.h"
+#include "base/ui/command_ids.h"
 #include "view/ui/overview_widget.h"
 
 using namespace orvane;

@@ -18,11 +18,11 @@
 #include <QSettings>
 #include <QStringList>
 
-#include "app/command_ids.h"
 #include "app/main_frame.h"
-#include "app/modal_dialog.h"
 #include "app/orvane_app.h"
-#include "app/shell_services.h"
+#include "base/ui/command_ids.h"
+#include "base/ui/modal_dialog.h"
+#include "base/ui/shell_services.h"
 #include "grid/ui/grid_parameters_dialog.h"
 #include "temp_dir.h"
 #include "tiff_writer.h"

@@ -1,11 +1,11 @@
 #include "grid/ui/grid_commands.h"
 
-#include "app/command_ids.h"
-#include "app/modal_dialog.h"
-#include "app/orvane_doc.h"
-#include "app/save_result.h"
+#include "base/ui/command_ids.h"
+#include "base/ui/modal_dialog.h"
+#include "base/ui/save_result.h"
 #include "grid/grid_file.h"
 #include "grid/ui/grid_parameters_dialog.h"
+#include "view/ui/orvane_doc.h"
 #include "view/ui/orvane_view.h"
 
 namespace orvane {

@@ -5,7 +5,7 @@
 
 #include <span>
 
-#include "app/command_map.h"
+#include "base/ui/command_map.h"
 #include "grid/adjust_grid.h"
 
 namespace orvane {

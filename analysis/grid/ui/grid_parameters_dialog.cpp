@@ -14,8 +14,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/shell_services.h"
 #include "base/core_error.h"
+#include "base/ui/shell_services.h"
 #include "grid/layout_files.h"
 #include "printjob/load_map.h"
 #include "printjob/print_job_parameters.h"

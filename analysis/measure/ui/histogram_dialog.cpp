@@ -12,7 +12,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/shell_services.h"
+#include "base/ui/shell_services.h"
 #include "measure/auto_balance.h"
 #include "measure/ui/graph_painting.h"
 

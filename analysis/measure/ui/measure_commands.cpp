@@ -2,11 +2,10 @@
 
 #include <algorithm>
 
-#include "app/command_ids.h"
-#include "app/modal_dialog.h"
-#include "app/orvane_doc.h"
-#include "app/save_result.h"
 #include "base/core_error.h"
+#include "base/ui/command_ids.h"
+#include "base/ui/modal_dialog.h"
+#include "base/ui/save_result.h"
 #include "measure/extract_grid_data.h"
 #include "measure/genepix_results.h"
 #include "measure/selection_pairs.h"
@@ -18,6 +17,7 @@
 #include "measure/ui/saturation_setting.h"
 #include "measure/ui/selection_pairs_dialog.h"
 #include "measure/ui/selection_statistics_dialog.h"
+#include "view/ui/orvane_doc.h"
 #include "view/ui/orvane_view.h"
 
 namespace orvane {

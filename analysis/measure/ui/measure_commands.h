@@ -6,7 +6,7 @@
 
 #include <span>
 
-#include "app/command_map.h"
+#include "base/ui/command_map.h"
 #include "measure/find_genes.h"
 #include "measure/spot_histogram.h"
 #include "measure/spot_results.h"

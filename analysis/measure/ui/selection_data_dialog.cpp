@@ -3,13 +3,13 @@
 
 #include <QPushButton>
 
-#include "app/save_result.h"
+#include "base/ui/save_result.h"
 
 namespace orvane {
 
 CSelectionDataDialog::CSelectionDataDialog(const QString& title, const QString& defaultName,
                                            std::function<void(const std::string&)> writeData,
-                                           const COrvaneDoc& document, QWidget* parent)
+                                           const OpenedScans& document, QWidget* parent)
     : QDialog(parent),
       defaultName_(defaultName),
       writeData_(std::move(writeData)),

@@ -12,14 +12,14 @@ class QPushButton;
 
 namespace orvane {
 
-class COrvaneDoc;
+class OpenedScans;
 
 class CSelectionDataDialog : public QDialog {
     Q_OBJECT
 public:
     CSelectionDataDialog(const QString& title, const QString& defaultName,
                          std::function<void(const std::string&)> writeData,
-                         const COrvaneDoc& document, QWidget* parent);
+                         const OpenedScans& document, QWidget* parent);
 
     // Writes the Save Data file after its save dialog; cancelling writes nothing.
     void OnSaveData();
@@ -30,7 +30,7 @@ protected:
 private:
     QString defaultName_;
     std::function<void(const std::string&)> writeData_;
-    const COrvaneDoc& document_;
+    const OpenedScans& document_;
     QPushButton* saveData_;
     QPushButton* ok_;
 };

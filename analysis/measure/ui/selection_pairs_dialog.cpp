@@ -11,7 +11,7 @@
 namespace orvane {
 
 CSelectionPairsDialog::CSelectionPairsDialog(const SelectionPairs& pairs,
-                                             const COrvaneDoc& document, QWidget* parent)
+                                             const OpenedScans& document, QWidget* parent)
     : CSelectionDataDialog(
           "Selected Data Pairs", "selection_pairs",
           [&pairs](const std::string& path) { pairs.SaveData(path); }, document, parent),

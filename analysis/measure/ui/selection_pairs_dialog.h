@@ -9,7 +9,7 @@ namespace orvane {
 class CSelectionPairsDialog : public CSelectionDataDialog {
     Q_OBJECT
 public:
-    CSelectionPairsDialog(const SelectionPairs& pairs, const COrvaneDoc& document,
+    CSelectionPairsDialog(const SelectionPairs& pairs, const OpenedScans& document,
                           QWidget* parent = nullptr);
 
 protected:

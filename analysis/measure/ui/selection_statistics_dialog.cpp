@@ -11,7 +11,7 @@
 namespace orvane {
 
 CSelectionStatisticsDialog::CSelectionStatisticsDialog(const SelectionStatistics& statistics,
-                                                       const COrvaneDoc& document, QWidget* parent)
+                                                       const OpenedScans& document, QWidget* parent)
     : CSelectionDataDialog(
           "Selected Data Statistics", "selection_data",
           [&statistics](const std::string& path) { statistics.SaveData(path); }, document, parent),

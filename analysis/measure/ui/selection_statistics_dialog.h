@@ -10,7 +10,7 @@ namespace orvane {
 class CSelectionStatisticsDialog : public CSelectionDataDialog {
     Q_OBJECT
 public:
-    CSelectionStatisticsDialog(const SelectionStatistics& statistics, const COrvaneDoc& document,
+    CSelectionStatisticsDialog(const SelectionStatistics& statistics, const OpenedScans& document,
                                QWidget* parent = nullptr);
 
 protected:

@@ -3,11 +3,11 @@
 
 #include <QDockWidget>
 
-#include "app/orvane_doc.h"
-#include "app/save_result.h"
-#include "app/shell_services.h"
+#include "base/ui/save_result.h"
+#include "base/ui/shell_services.h"
 #include "measure/ui/spot_plot_widget.h"
 #include "measure/ui/spot_results_widget.h"
+#include "view/ui/orvane_doc.h"
 #include "view/ui/orvane_view.h"
 
 namespace orvane {

@@ -12,12 +12,12 @@
 #include <QPointer>
 
 #include "measure/spot_results.h"
+#include "view/ui/orvane_view.h"  // QPointer's moc code needs the complete type
 
 class QDockWidget;
 
 namespace orvane {
 
-class COrvaneView;
 class CSpotPlotWidget;
 class CSpotResultsWidget;
 

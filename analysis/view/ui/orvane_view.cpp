@@ -12,11 +12,11 @@
 #include <QScrollBar>
 #include <QTimer>
 
-#include "app/command_ids.h"
-#include "app/orvane_doc.h"
-#include "app/shell_services.h"
 #include "base/allocator.h"
-#include "grid/ui/overlay_painter.h"
+#include "base/ui/command_ids.h"
+#include "base/ui/shell_services.h"
+#include "view/ui/orvane_doc.h"
+#include "view/ui/overlay_painter.h"
 #include "view/zoomed_raster.h"
 
 namespace orvane {

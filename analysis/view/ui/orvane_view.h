@@ -14,8 +14,8 @@
 #include <QImage>
 #include <QRect>
 
-#include "app/command_map.h"
-#include "app/status_panes.h"
+#include "base/ui/command_map.h"
+#include "base/ui/status_panes.h"
 #include "grid/grid_editor.h"
 #include "grid/grid_history.h"
 #include "grid/selection_shape.h"

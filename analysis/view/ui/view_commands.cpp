@@ -1,8 +1,8 @@
 // The view's display commands (linear, log, inverted, channels) and the Overlay command.
 #include <QFileInfo>
 
-#include "app/orvane_doc.h"
-#include "app/shell_services.h"
+#include "base/ui/shell_services.h"
+#include "view/ui/orvane_doc.h"
 #include "view/ui/orvane_view.h"
 
 namespace orvane {

@@ -1,6 +1,6 @@
 // The window's grid history: steps recorded around every change of the grid, marks and
 // highlights, and Undo and Redo, which swap a step's quads in and draw the overlay afresh.
-#include "app/shell_services.h"
+#include "base/ui/shell_services.h"
 #include "view/ui/orvane_view.h"
 
 namespace orvane {

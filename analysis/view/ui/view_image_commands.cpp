@@ -1,8 +1,8 @@
 // The view's image commands: Export 8-bit TIFF, Subtract Background and the two filters.
-#include "app/orvane_doc.h"
-#include "app/save_result.h"
+#include "base/ui/save_result.h"
 #include "document/image_processing.h"
 #include "view/tiff_export.h"
+#include "view/ui/orvane_doc.h"
 #include "view/ui/orvane_view.h"
 
 namespace orvane {

@@ -4,7 +4,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 
-#include "app/shell_services.h"
+#include "base/ui/shell_services.h"
 #include "view/ui/orvane_view.h"
 
 namespace orvane {

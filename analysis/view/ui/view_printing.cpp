@@ -15,9 +15,9 @@
 #include <QPrinter>
 #include <QSettings>
 
-#include "app/orvane_doc.h"
-#include "app/shell_services.h"
 #include "base/core_error.h"
+#include "base/ui/shell_services.h"
+#include "view/ui/orvane_doc.h"
 #include "view/ui/orvane_view.h"
 
 namespace orvane {

@@ -1,6 +1,6 @@
 // The view's side of the grid: the grid panes, showing a spot and highlighting spots for the
 // review docks, and the histogram's balance applied to the picture.
-#include "app/shell_services.h"
+#include "base/ui/shell_services.h"
 #include "view/ui/orvane_view.h"
 
 namespace orvane {

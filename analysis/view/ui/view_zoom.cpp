@@ -5,7 +5,7 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
-#include "app/orvane_doc.h"
+#include "view/ui/orvane_doc.h"
 #include "view/ui/orvane_view.h"
 
 namespace orvane {

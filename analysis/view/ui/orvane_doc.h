@@ -9,14 +9,15 @@
 #include <QString>
 #include <QStringList>
 
-#include "app/command_map.h"
+#include "base/ui/command_map.h"
+#include "base/ui/save_result.h"
 #include "document/layered_image.h"
 
 namespace orvane {
 
 class COrvaneView;
 
-class COrvaneDoc : public QObject {
+class COrvaneDoc : public QObject, public OpenedScans {
     Q_OBJECT
 public:
     COrvaneDoc();
@@ -50,7 +51,7 @@ public:
     const QList<int>& loadedPages() const { return loadedPages_; }
     // Whether `path` names a file this document has loaded. Compared by canonical path, so that
     // a link or a relative name counts as well; exports refuse such a target.
-    bool IsLoadedFile(const QString& path) const;
+    bool IsLoadedFile(const QString& path) const override;
 
     void AddView(COrvaneView* view);
     void RemoveView(COrvaneView* view);

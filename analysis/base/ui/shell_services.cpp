@@ -1,5 +1,5 @@
 // Message boxes, file dialogs, the message pane and the wait cursor of the application shell.
-#include "app/shell_services.h"
+#include "base/ui/shell_services.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,5 +1,5 @@
 // The image document: opening, overlaying, filtering and closing through the core.
-#include "app/orvane_doc.h"
+#include "view/ui/orvane_doc.h"
 
 #include <algorithm>
 
@@ -8,8 +8,8 @@
 #include <QFileInfo>
 #include <QWidget>
 
-#include "app/command_ids.h"
-#include "app/shell_services.h"
+#include "base/ui/command_ids.h"
+#include "base/ui/shell_services.h"
 #include "document/image_processing.h"
 #include "document/tiff_loader.h"
 #include "view/ui/orvane_view.h"

@@ -1,5 +1,5 @@
 // The modal-dialog runner and its test hook.
-#include "app/modal_dialog.h"
+#include "base/ui/modal_dialog.h"
 
 #include <QDialog>
 

@@ -1,5 +1,5 @@
 // NOT-XOR painting of overlay figures onto a QImage, at 1:1 or through a zoom.
-#include "grid/ui/overlay_painter.h"
+#include "view/ui/overlay_painter.h"
 
 #include <algorithm>
 #include <cstdlib>

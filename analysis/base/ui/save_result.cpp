@@ -1,10 +1,8 @@
-#include "app/save_result.h"
-
-#include "app/orvane_doc.h"
+#include "base/ui/save_result.h"
 
 namespace orvane {
 
-bool WriteResultFile(const COrvaneDoc& document, const FileDialogRequest& request,
+bool WriteResultFile(const OpenedScans& document, const FileDialogRequest& request,
                      const std::function<void(const std::string& path)>& write) {
     const QString path = chooseFile(request);
     if (path.isEmpty() || RefuseOpenedScan(document, path)) return false;
@@ -13,7 +11,7 @@ bool WriteResultFile(const COrvaneDoc& document, const FileDialogRequest& reques
     return true;
 }
 
-bool RefuseOpenedScan(const COrvaneDoc& document, const QString& path) {
+bool RefuseOpenedScan(const OpenedScans& document, const QString& path) {
     if (!document.IsLoadedFile(path)) return false;
     OrvaneMessageBox(
         QString("%1 is an opened image and cannot be replaced by the export.").arg(path));
