@@ -268,13 +268,13 @@ int main(int argc, char** argv) {
                            }));
             // The drag above is the step undone; each round starts with it done.
             table.absolute("GUI: Undo of a whole-quad drag" + at, kFrameMs,
-                           painted([&] { view->UndoGrid(); }), 5, [&] {
-                               if (view->gridHistory().CanRedo()) view->RedoGrid();
+                           painted([&] { view->model().Undo(); }), 5, [&] {
+                               if (view->model().history().CanRedo()) view->model().Redo();
                                QApplication::processEvents();
                            });
             table.absolute("GUI: Redo of a whole-quad drag" + at, kFrameMs,
-                           painted([&] { view->RedoGrid(); }), 5, [&] {
-                               if (view->gridHistory().CanUndo()) view->UndoGrid();
+                           painted([&] { view->model().Redo(); }), 5, [&] {
+                               if (view->model().history().CanUndo()) view->model().Undo();
                                QApplication::processEvents();
                            });
             if (fit)
@@ -287,11 +287,12 @@ int main(int argc, char** argv) {
     if (!map.isEmpty()) {
         // What every change of the grid adds: the history keeps the quads the change touched.
         GridQuad& quad = view->gridEditor().grid().quad(0, 0);
-        table.absolute("Recording an undo step (one mark), 9216 spots", kUndoStepMs,
-                       [&] { view->GridStep("Mark Spot", [&] { quad.Flags(0, 0) ^= Marked; }); });
+        table.absolute("Recording an undo step (one mark), 9216 spots", kUndoStepMs, [&] {
+            view->model().Step("Mark Spot", [&] { quad.Flags(0, 0) ^= Marked; });
+        });
         // The whole grid changed, as by Auto Place: the step keeps a copy of every quad.
         table.absolute("Recording an undo step (every quad), 9216 spots", kUndoStepMs, [&] {
-            view->GridStep("Move Quads", [&] {
+            view->model().Step("Move Quads", [&] {
                 for (GridQuad& q : view->gridEditor().grid().quads)
                     if (q.defined) ++q.TL.x;
             });

@@ -43,7 +43,7 @@ QString CChildFrame::windowName() const {
 void CChildFrame::OnUpdateFrameTitle() {
     QString title = windowName();
     // A grid changed since it was defined, loaded or saved.
-    if (view_->GridUnsaved()) title += " *";
+    if (view_->model().GridUnsaved()) title += " *";
     if (title == windowTitle()) return;
     setWindowTitle(title);
     emit titleChanged();
@@ -57,7 +57,7 @@ void CChildFrame::closeEvent(QCloseEvent* event) {
 }
 
 bool CChildFrame::keepOpen() {
-    if (!view_->GridUnsaved()) return false;
+    if (!view_->model().GridUnsaved()) return false;
     switch (OrvaneSaveQuestion(QString("Save the grid of %1?").arg(windowName()))) {
     case SaveAnswer::Discard: return false;
     case SaveAnswer::Cancel: return true;

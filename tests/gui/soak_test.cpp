@@ -199,8 +199,8 @@ class SoakTest : public GuiTest {
     void undoRedo(int first) {
         COrvaneView* v = view();
         const int second = first == kEditUndo ? kEditRedo : kEditUndo;
-        const bool both = chance(30) && (first == kEditUndo ? v->gridHistory().CanUndo()
-                                                            : v->gridHistory().CanRedo());
+        const bool both = chance(30) && (first == kEditUndo ? v->model().history().CanUndo()
+                                                            : v->model().history().CanRedo());
         const std::string before = both ? gridBytes(v) : std::string();
         frame_->OnCommand(first);
         if (!both) return;

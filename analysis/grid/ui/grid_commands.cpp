@@ -21,12 +21,12 @@ void CGridCommands::OnGridDefine() {
     const bool accepted = runModalDialog(dialog) == QDialog::Accepted;
     if (accepted) {
         WaitCursor wait;
-        view_.GridStep("Define Grid", [&] { editor.DefineGrid(dialog.values()); });
-        view_.MarkGridSaved();
+        view_.model().Step("Define Grid", [&] { editor.DefineGrid(dialog.values()); });
+        view_.model().MarkSaved();
         view_.NotifySpotDataChanged();
     } else if (dialog.valuesChanged()) {
         // Load Map, Load GAL and the Zone rule change the fields at once; they stay after Cancel.
-        view_.GridStep("Grid Parameters", [&] { editor.SetParameters(dialog.values()); });
+        view_.model().Step("Grid Parameters", [&] { editor.SetParameters(dialog.values()); });
     }
     view_.NotifyGridChanged();
 }
@@ -36,8 +36,8 @@ void CGridCommands::OnGridLoad() {
     if (path.isEmpty()) return;
     {
         WaitCursor wait;
-        view_.GridStep("Load Grid", [&] { view_.gridEditor().LoadGrid(LocalPath(path)); });
-        view_.MarkGridSaved();
+        view_.model().Step("Load Grid", [&] { view_.gridEditor().LoadGrid(LocalPath(path)); });
+        view_.model().MarkSaved();
     }
     view_.NotifyGridChanged();
     view_.NotifySpotDataChanged();
@@ -53,14 +53,14 @@ bool CGridCommands::SaveGridFile() {
     if (!WriteResultFile(*view_.GetDocument(), {true, "grd", "grid_definition", kGridFilter},
                          [&](const std::string& path) { SaveGrid(grid, path); }))
         return false;
-    view_.MarkGridSaved();
+    view_.model().MarkSaved();
     return true;
 }
 
 void CGridCommands::adjustGrid(AdjustMethod method, const char* name) {
     {
         WaitCursor wait;
-        view_.GridStep(name, [&] { view_.gridEditor().AdjustGrid(method); });
+        view_.model().Step(name, [&] { view_.gridEditor().AdjustGrid(method); });
     }
     view_.NotifyGridChanged();
     view_.NotifySpotDataChanged();
@@ -74,17 +74,17 @@ void CGridCommands::OnGridAdjust1DW() {
 }
 void CGridCommands::OnGridAdjustCM() { adjustGrid(AdjustMethod::CentreOfMass, "Adjust Grid CM"); }
 
-void CGridCommands::OnEditUndo() { view_.UndoGrid(); }
-void CGridCommands::OnEditRedo() { view_.RedoGrid(); }
+void CGridCommands::OnEditUndo() { view_.model().Undo(); }
+void CGridCommands::OnEditRedo() { view_.model().Redo(); }
 
 void CGridCommands::OnUpdateEditUndo(CmdUi& ui) const {
-    const GridHistory& history = view_.gridHistory();
+    const GridHistory& history = view_.model().history();
     ui.enabled = history.CanUndo();
     ui.text = ui.enabled ? "&Undo " + history.UndoName() : std::string("&Undo");
 }
 
 void CGridCommands::OnUpdateEditRedo(CmdUi& ui) const {
-    const GridHistory& history = view_.gridHistory();
+    const GridHistory& history = view_.model().history();
     ui.enabled = history.CanRedo();
     ui.text = ui.enabled ? "&Redo " + history.RedoName() : std::string("&Redo");
 }
@@ -93,7 +93,7 @@ void CGridCommands::OnGridAutoPlace() {
     AutoPlaceResult result;
     {
         WaitCursor wait;
-        view_.GridStep("Auto Place", [&] { result = view_.gridEditor().AutoPlaceGrid(); });
+        view_.model().Step("Auto Place", [&] { result = view_.gridEditor().AutoPlaceGrid(); });
     }
     view_.NotifyGridChanged();
     view_

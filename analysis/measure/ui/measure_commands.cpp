@@ -67,7 +67,7 @@ void CMeasureCommands::OnGridFind() {
     if (runModalDialog(dialog) != QDialog::Accepted) return;
     findSettings_ = dialog.settings();
     std::int32_t count = 0;
-    view_.GridStep("Find Genes", [&] { count = editor.FindGenes(findSettings_); });
+    view_.model().Step("Find Genes", [&] { count = editor.FindGenes(findSettings_); });
     showMessagePaneText(QString::fromStdString(FindResultMessage(count)));
     view_.NotifyGridChanged();
 }
@@ -85,7 +85,7 @@ void CMeasureCommands::OnGridMarkNotFound() {
         const SpotResults results =
             MeasureSpotResults(view_.GetDocument()->image(), editor.grid(), editor.currentQuad(),
                                progress, kMeasuringSpotsText, RatioDetail::LogRatio);
-        view_.GridStep("Mark Spots Not Found", [&] {
+        view_.model().Step("Mark Spots Not Found", [&] {
             marked = MarkSpotsNotFound(editor.grid(), results, notFoundRule_);
             editor.RedrawAllChangedSpots();
         });

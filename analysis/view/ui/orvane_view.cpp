@@ -54,6 +54,16 @@ COrvaneView::COrvaneView(std::shared_ptr<COrvaneDoc> document, QWidget* parent)
         [this](const QRect& r) { viewport()->update(windowRectOf(r)); });
     editor_.SetImage(&document_->image());
     editor_.SetSurface(overlaySurface_.get());
+    model_.AddObserver([this](ModelChange change) { modelChanged(change); });
+}
+
+void COrvaneView::modelChanged(ModelChange change) {
+    if (change == ModelChange::Swapped) {
+        showMessagePaneText("Ready");
+        repaintAll();
+    }
+    emit stateChanged();
+    if (change == ModelChange::Swapped) emit spotDataChanged();
 }
 
 COrvaneView::~COrvaneView() { document_->RemoveView(this); }

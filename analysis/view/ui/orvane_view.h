@@ -16,13 +16,13 @@
 
 #include "base/ui/command_map.h"
 #include "base/ui/status_panes.h"
-#include "grid/grid_editor.h"
-#include "grid/grid_history.h"
 #include "grid/selection_shape.h"
 #include "measure/spot_results.h"
 #include "view/display_raster.h"
 #include "view/reduced_layers.h"
 #include "view/zoom_scale.h"
+#include "window/grid_editor.h"
+#include "window/window_model.h"
 
 class QPainter;
 class QPrinter;
@@ -157,19 +157,9 @@ public:
     bool ShowSpot(const SpotIndex& spot);
     // Replaces the highlights of the grid by these spots, as Find does with its matches.
     void HighlightSpots(const std::vector<SpotIndex>& spots);
-    // The grid, tool and selection of this window, with their interaction rules.
-    // --- Grid history (view_history.cpp) -------------------------------------------------------
-    // Runs `change` as one undoable step named `name` ("Move Quad"); nothing is recorded when the
-    // grid, its marks and highlights stay as they were.
-    void GridStep(const std::string& name, const std::function<void()>& change);
-    const GridHistory& gridHistory() const { return history_; }
-    void UndoGrid();
-    void RedoGrid();
-    // The grid as it is now was saved (or defined or loaded): no longer modified.
-    void MarkGridSaved();
-    // Whether closing would lose a grid changed since it was defined, loaded or saved.
-    bool GridUnsaved() const;
-
+    // The grid, tool and selection of this window with their interaction rules and undo history.
+    WindowModel& model() { return model_; }
+    const WindowModel& model() const { return model_; }
     GridEditor& gridEditor() { return editor_; }
     const GridEditor& gridEditor() const { return editor_; }
     // For the command classes: the grid or tool changed (panes, command states and the cursor
@@ -209,7 +199,7 @@ public:
 
 private:
     void changeDisplay(void (*change)(DisplayState&));
-    void swapHistory(bool undo);
+    void modelChanged(ModelChange change);
     // Sets the scale with image point `kept` at window point `anchor` (as far as scrolling can).
     void keepAt(const ZoomScale& scale, QPoint kept, QPoint anchor);
     void channelUpdate(int channel, CmdUi& ui) const;
@@ -244,9 +234,8 @@ private:
     std::uint64_t reducedGeneration_ = 0;
     bool reducedScheduled_ = false;
     QImage reducedPicture_;
-    GridEditor editor_;
-    GridHistory history_;
-    std::string dragStep_;  // the name of the step a drag under way makes
+    WindowModel model_;
+    GridEditor& editor_ = model_.editor();
     std::unique_ptr<PictureOverlaySurface> overlaySurface_;
 };
 

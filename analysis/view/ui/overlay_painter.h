@@ -10,9 +10,9 @@
 #include <QRect>
 #include <QSize>
 
-#include "grid/grid_editor.h"
 #include "grid/overlay_figure.h"
 #include "grid/shown_overlay.h"
+#include "window/grid_editor.h"
 
 namespace orvane {
 

@@ -26,8 +26,7 @@ void COrvaneView::mousePressEvent(QMouseEvent* event) {
         // here becomes one step of the history when the button comes up (a click, which only
         // selects, none).
         const bool shift = event->modifiers() & Qt::ShiftModifier;
-        if (!editor_.dragging()) history_.Begin(editor_.grid(), editor_.currentSlot());
-        dragStep_ = shift ? "Move Quad" : "Move Corner";
+        model_.BeginDrag(shift ? "Move Quad" : "Move Corner");
         editor_.LeftButtonDown(p.x(), p.y(), shift);
         emit stateChanged();
     } else if (event->button() == Qt::MiddleButton) {
@@ -56,7 +55,7 @@ void COrvaneView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         const bool dragged = editor_.dragging();
         editor_.LeftButtonUp();
-        if (dragged) history_.Commit(editor_.grid(), dragStep_);
+        if (dragged) model_.EndDrag();
         emit stateChanged();
         if (dragged) emit spotDataChanged();
     } else if (event->button() == Qt::MiddleButton) {
@@ -71,8 +70,8 @@ void COrvaneView::keyPressEvent(QKeyEvent* event) {
     if (text.size() == 1 && text[0].unicode() < 128) {
         const char key = static_cast<char>(text[0].unicode());
         bool used = false;
-        GridStep(key == 'r' || key == 'R' ? "Remove Marks" : "Mark Spot",
-                 [&] { used = editor_.CharKey(key); });
+        model_.Step(key == 'r' || key == 'R' ? "Remove Marks" : "Mark Spot",
+                    [&] { used = editor_.CharKey(key); });
         // R and X change the marks and highlights that the last result message counted.
         if (used) showMessagePaneText("Ready");
     }

@@ -33,7 +33,7 @@ bool COrvaneView::ShowSpot(const SpotIndex& spot) {
 
 void COrvaneView::HighlightSpots(const std::vector<SpotIndex>& spots) {
     std::int32_t count = 0;
-    GridStep("Highlight Spots", [&] {
+    model_.Step("Highlight Spots", [&] {
         count = orvane::HighlightSpots(editor_.grid(), spots);
         editor_.RedrawAllChangedSpots();
     });

@@ -1,16 +1,17 @@
-// The grid history: every kind of step undone to the grid file's bytes and redone, only changed
-// quads kept, one selection after an Undo, the step limit and the saved state.
+// The window model's history: every kind of step undone to the grid file's bytes and redone,
+// one selection after an Undo, the step limit, the saved state and what observers hear.
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "../grid/standard_grid.h"
 #include "../support/temp_dir.h"
 #include "../support/test_images.h"
-#include "grid/grid_editor.h"
+#include "base/core_error.h"
 #include "grid/grid_file.h"
-#include "grid/grid_history.h"
-#include "standard_grid.h"
+#include "window/window_model.h"
 
 namespace orvane {
 namespace {
@@ -19,9 +20,9 @@ using testing_support::TempDir;
 using testing_support::testParameters;
 using testing_support::uniformImage;
 
-class GridHistoryTest : public ::testing::Test {
+class WindowModelTest : public ::testing::Test {
 protected:
-    GridHistoryTest() {
+    WindowModelTest() {
         editor_.SetImage(&image_);
         editor_.DefineGrid(testParameters());
     }
@@ -31,30 +32,24 @@ protected:
         return testing_support::readFile(path);
     }
     bool step(const std::string& name, const std::function<void()>& change) {
-        history_.Begin(editor_.grid(), editor_.currentSlot());
-        change();
-        return history_.Commit(editor_.grid(), name);
+        return model_.Step(name, change);
     }
-    void undo() { swap(&GridHistory::Undo); }
-    void redo() { swap(&GridHistory::Redo); }
-    void swap(void (GridHistory::*how)(SpotGrid&, std::size_t&)) {
-        std::size_t current = editor_.currentSlot();
-        (history_.*how)(editor_.grid(), current);
-        editor_.RestoreCurrentSlot(current);
-    }
+    void undo() { ASSERT_TRUE(model_.Undo()); }
+    void redo() { ASSERT_TRUE(model_.Redo()); }
     int selectedQuads() const {
         int n = 0;
         for (const GridQuad& q : editor_.grid().quads) n += q.HasSelection();
         return n;
     }
 
-    TempDir dir_{"orvane-grid-history"};
+    TempDir dir_{"orvane-window-model"};
     LayeredImage image_ = uniformImage(600, 400, 1, 1000);
-    GridEditor editor_;
-    GridHistory history_;
+    WindowModel model_;
+    GridEditor& editor_ = model_.editor();
+    const GridHistory& history_ = model_.history();
 };
 
-TEST_F(GridHistoryTest, EveryKindOfStepUndoesToTheSameBytesAndRedoes) {
+TEST_F(WindowModelTest, EveryKindOfStepUndoesToTheSameBytesAndRedoes) {
     GridParameters wider = testParameters();
     wider.cellsX = 5;
     const struct {
@@ -97,7 +92,7 @@ TEST_F(GridHistoryTest, EveryKindOfStepUndoesToTheSameBytesAndRedoes) {
     }
 }
 
-TEST_F(GridHistoryTest, AClickIsNoStepAndUndoLeavesOneSelection) {
+TEST_F(WindowModelTest, AClickIsNoStepAndUndoLeavesOneSelection) {
     EXPECT_FALSE(step("Select", [&] { editor_.SelectSpot(0, 0, 1, 1); })) << "a click is no step";
     ASSERT_TRUE(step("Mark Spot", [&] { editor_.CharKey('X'); }));
     editor_.SelectSpot(1, 0, 3, 2);  // the user moves on, then undoes
@@ -110,22 +105,38 @@ TEST_F(GridHistoryTest, AClickIsNoStepAndUndoLeavesOneSelection) {
     EXPECT_EQ(bytes(), movedOn) << "Redo brings back also the selection Undo took";
 }
 
-TEST_F(GridHistoryTest, StepLimitAndSavedState) {
-    EXPECT_FALSE(history_.Modified());
+TEST_F(WindowModelTest, StepLimitAndSavedState) {
+    EXPECT_FALSE(model_.GridUnsaved());
     for (int i = 0; i < 105; ++i)
         step("Mark Spot", [&] { editor_.grid().quad(0, 0).Flags(i % 4, 0) ^= Marked; });
-    EXPECT_TRUE(history_.Modified());
-    history_.MarkSaved();
+    EXPECT_TRUE(model_.GridUnsaved());
+    model_.MarkSaved();
     int undone = 0;
     for (; history_.CanUndo(); ++undone) undo();
     EXPECT_EQ(undone, int(GridHistory::kMaxSteps));
-    EXPECT_TRUE(history_.Modified());
+    EXPECT_TRUE(model_.GridUnsaved());
     while (history_.CanRedo()) redo();
-    EXPECT_FALSE(history_.Modified()) << "back at the saved grid";
+    EXPECT_FALSE(model_.GridUnsaved()) << "back at the saved grid";
     undo();
     step("Mark Spot", [&] { editor_.grid().quad(1, 0).Flags(0, 0) ^= Marked; });
     EXPECT_FALSE(history_.CanRedo()) << "a new step drops what was undone";
-    EXPECT_TRUE(history_.Modified());
+    EXPECT_TRUE(model_.GridUnsaved());
+}
+
+TEST_F(WindowModelTest, AFailedChangeCanBeTakenBackAndObserversHear) {
+    std::vector<ModelChange> heard;
+    model_.AddObserver([&](ModelChange change) { heard.push_back(change); });
+    EXPECT_THROW(model_.Step("Find Genes",
+                             [&] {
+                                 editor_.grid().quad(0, 0).Flags(0, 0) |= Highlighted;
+                                 throw CoreError("stopped half way");
+                             }),
+                 CoreError);
+    EXPECT_EQ(history_.UndoName(), "Find Genes");
+    undo();
+    EXPECT_EQ(editor_.grid().quad(0, 0).Flags(0, 0) & Highlighted, 0);
+    model_.MarkSaved();
+    EXPECT_EQ(heard, (std::vector{ModelChange::Stepped, ModelChange::Swapped, ModelChange::Saved}));
 }
 
 }  // namespace

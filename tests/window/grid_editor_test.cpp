@@ -7,12 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include "../grid/standard_grid.h"
 #include "../support/test_images.h"
 #include "base/core_error.h"
-#include "grid/grid_editor.h"
 #include "grid/grid_file.h"
 #include "measure/find_genes.h"
-#include "standard_grid.h"
+#include "window/grid_editor.h"
 
 namespace orvane {
 namespace {

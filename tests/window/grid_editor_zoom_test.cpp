@@ -6,10 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include "../grid/standard_grid.h"
 #include "../support/test_images.h"
-#include "grid/grid_editor.h"
-#include "standard_grid.h"
 #include "view/zoom_scale.h"
+#include "window/grid_editor.h"
 
 namespace orvane {
 namespace {

@@ -1,30 +1,36 @@
-// The window's grid history: steps recorded around every change of the grid, marks and
-// highlights, and Undo and Redo, which swap a step's quads in and draw the overlay afresh.
-#include "base/ui/shell_services.h"
-#include "view/ui/orvane_view.h"
+// Steps around every change of the grid, and Undo and Redo, which swap a step's quads in and
+// draw the overlay afresh.
+#include "window/window_model.h"
 
 namespace orvane {
 
-void COrvaneView::GridStep(const std::string& name, const std::function<void()>& change) {
+bool WindowModel::Step(const std::string& name, const std::function<void()>& change) {
     history_.Begin(editor_.grid(), editor_.currentSlot());
     try {
         change();
     } catch (...) {
-        // Whatever a failed command changed before it failed can be taken back too.
         history_.Commit(editor_.grid(), name);
-        emit stateChanged();
+        notify(ModelChange::Stepped);
         throw;
     }
-    history_.Commit(editor_.grid(), name);
-    emit stateChanged();
+    const bool recorded = history_.Commit(editor_.grid(), name);
+    notify(ModelChange::Stepped);
+    return recorded;
 }
 
-void COrvaneView::MarkGridSaved() {
+void WindowModel::BeginDrag(std::string name) {
+    if (!editor_.dragging()) history_.Begin(editor_.grid(), editor_.currentSlot());
+    dragStep_ = std::move(name);
+}
+
+void WindowModel::EndDrag() { history_.Commit(editor_.grid(), dragStep_); }
+
+void WindowModel::MarkSaved() {
     history_.MarkSaved();
-    emit stateChanged();
+    notify(ModelChange::Saved);
 }
 
-bool COrvaneView::GridUnsaved() const {
+bool WindowModel::GridUnsaved() const {
     if (!history_.Modified()) return false;
     // Undoing the first Define Grid leaves no grid to save.
     const SpotGrid& grid = editor_.grid();
@@ -34,11 +40,8 @@ bool COrvaneView::GridUnsaved() const {
     return false;
 }
 
-void COrvaneView::UndoGrid() { swapHistory(true); }
-void COrvaneView::RedoGrid() { swapHistory(false); }
-
-void COrvaneView::swapHistory(bool undo) {
-    if (editor_.dragging() || !(undo ? history_.CanUndo() : history_.CanRedo())) return;
+bool WindowModel::swap(bool undo) {
+    if (editor_.dragging() || !(undo ? history_.CanUndo() : history_.CanRedo())) return false;
     editor_.HideOverlay(false);
     std::size_t current = editor_.currentSlot();
     if (undo)
@@ -53,10 +56,12 @@ void COrvaneView::swapHistory(bool undo) {
         editor_.SetShape(point);
     }
     editor_.ShowOverlay(false);
-    showMessagePaneText("Ready");
-    repaintAll();
-    emit stateChanged();
-    emit spotDataChanged();
+    notify(ModelChange::Swapped);
+    return true;
+}
+
+void WindowModel::notify(ModelChange change) const {
+    for (const Observer& observer : observers_) observer(change);
 }
 
 }  // namespace orvane
