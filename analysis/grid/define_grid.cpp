@@ -6,6 +6,7 @@
 
 #include "base/text_numbers.h"
 #include "grid/grid_quad.h"
+#include "grid/spot_walk.h"
 
 namespace orvane {
 
@@ -152,14 +153,13 @@ namespace {
 
 void excludeSpotsWithoutWell(GridQuad& quad, const GridParameters& p, std::int32_t qx,
                              std::int32_t qy) {
-    if (!p.slideMap || !quad.defined) return;
-    for (std::int32_t col = 0; col < quad.nx; ++col) {
-        for (std::int32_t row = 0; row < quad.ny; ++row) {
+    if (!p.slideMap) return;
+    ForEachSpotOf<WalkOrder::ByColumn>(
+        quad, quad.nx, quad.ny, [&](std::int32_t col, std::int32_t row) {
             // A spot beyond the map's own dimensions has no well in it either.
             const SlideMapRecord* record = p.GetSpotRecord(qx, qy, col, row);
             if (!record || IsEmptyWell(record->Uid())) quad.Flags(col, row) |= Excluded;
-        }
-    }
+        });
 }
 
 }  // namespace
@@ -173,27 +173,22 @@ void DefineGridLayout(SpotGrid& grid, const LayeredImage& image) {
         ox = p.originX - image.scanOriginX - 1.6;
         oy = p.originY - image.scanOriginY - 0.9;
     }
-    const std::int32_t quadsX = std::min(p.quadsX, kMaxQuadsX);
-    const std::int32_t quadsY = std::min(p.quadsY, kMaxQuadsY);
-    for (std::int32_t qx = 0; qx < quadsX; ++qx) {
-        for (std::int32_t qy = 0; qy < quadsY; ++qy) {
-            const std::size_t slot = QuadSlot(qx, qy);
-            const double qox = ox + p.quadShiftX[slot];
-            const double qoy = oy + p.quadShiftY[slot];
-            const std::int32_t x0 = image.LengthToPixelsX(qx * p.quadStepX + qox);
-            const std::int32_t y0 = image.LengthToPixelsY(qy * p.quadStepY + qoy);
-            const std::int32_t x1 =
-                image.LengthToPixelsX((p.cellsX - 1) * p.stepXmm + qx * p.quadStepX + qox);
-            const std::int32_t y1 =
-                image.LengthToPixelsY((p.cellsY - 1) * p.stepYmm + qy * p.quadStepY + qoy);
-            // Both radii use the x resolution.
-            const std::int32_t r = image.LengthToPixelsX(p.spotDiameter * 0.5);
-            const std::int32_t bigR = image.LengthToPixelsX(p.backgroundDiameter * 0.5);
-            GridQuad& quad = grid.quad(qx, qy);
-            quad.InitQuad(x0, y0, x1, y1, p.cellsX, p.cellsY, r, bigR, p.roundCells);
-            excludeSpotsWithoutWell(quad, p, qx, qy);
-        }
-    }
+    ForEachQuad<WalkOrder::ByColumn>(grid, [&](std::int32_t qx, std::int32_t qy, GridQuad& quad) {
+        const std::size_t slot = QuadSlot(qx, qy);
+        const double qox = ox + p.quadShiftX[slot];
+        const double qoy = oy + p.quadShiftY[slot];
+        const std::int32_t x0 = image.LengthToPixelsX(qx * p.quadStepX + qox);
+        const std::int32_t y0 = image.LengthToPixelsY(qy * p.quadStepY + qoy);
+        const std::int32_t x1 =
+            image.LengthToPixelsX((p.cellsX - 1) * p.stepXmm + qx * p.quadStepX + qox);
+        const std::int32_t y1 =
+            image.LengthToPixelsY((p.cellsY - 1) * p.stepYmm + qy * p.quadStepY + qoy);
+        // Both radii use the x resolution.
+        const std::int32_t r = image.LengthToPixelsX(p.spotDiameter * 0.5);
+        const std::int32_t bigR = image.LengthToPixelsX(p.backgroundDiameter * 0.5);
+        quad.InitQuad(x0, y0, x1, y1, p.cellsX, p.cellsY, r, bigR, p.roundCells);
+        excludeSpotsWithoutWell(quad, p, qx, qy);
+    });
 }
 
 }  // namespace orvane

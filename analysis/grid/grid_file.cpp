@@ -19,6 +19,7 @@
 
 #include "base/allocator.h"
 #include "base/core_error.h"
+#include "grid/spot_walk.h"
 
 namespace orvane {
 
@@ -93,13 +94,12 @@ void writeParameters(TranslatingWriter& w, const GridParameters& p, std::int32_t
 // record and the rest is written empty, so the file's count always matches its geometry.
 void writeMap(TranslatingWriter& w, const GridParameters& p) {
     static const SlideMapRecord kEmpty{};
-    for (std::int32_t qx = 0; qx < p.quadsX; ++qx)
-        for (std::int32_t qy = 0; qy < p.quadsY; ++qy)
-            for (std::int32_t sx = 0; sx < p.cellsX; ++sx)
-                for (std::int32_t sy = 0; sy < p.cellsY; ++sy) {
-                    const SlideMapRecord* r = p.slideMap->GetSpotRecord(qx, qy, sx, sy);
-                    w.bytes(r ? r : &kEmpty, sizeof(SlideMapRecord));
-                }
+    ForEachQuadSlot<WalkOrder::ByColumn>(p, [&](std::int32_t qx, std::int32_t qy) {
+        ForEachCell<WalkOrder::ByColumn>(p.cellsX, p.cellsY, [&](std::int32_t sx, std::int32_t sy) {
+            const SlideMapRecord* r = p.slideMap->GetSpotRecord(qx, qy, sx, sy);
+            w.bytes(r ? r : &kEmpty, sizeof(SlideMapRecord));
+        });
+    });
 }
 
 void writeQuad(TranslatingWriter& w, const GridQuad& q) {
@@ -353,8 +353,8 @@ void WriteGrid(const SpotGrid& grid, std::ostream& out) {
     w.bytes("\n", 1);
     writeParameters(w, p, mapCount);
     if (p.slideMap) writeMap(w, p);
-    for (std::int32_t qx = 0; qx < p.quadsX; ++qx)
-        for (std::int32_t qy = 0; qy < p.quadsY; ++qy) writeQuad(w, grid.quad(qx, qy));
+    ForEachQuad<WalkOrder::ByColumn>(
+        grid, [&](std::int32_t, std::int32_t, const GridQuad& quad) { writeQuad(w, quad); });
     w.flush();
 }
 
@@ -390,15 +390,14 @@ void ReadGrid(std::istream& in, SpotGrid& grid) {
     const GridParameters& p = staged.params;
     std::vector<GridQuad> quads;
     quads.reserve(static_cast<std::size_t>(p.quadsX) * static_cast<std::size_t>(p.quadsY));
-    for (std::int32_t qx = 0; qx < p.quadsX; ++qx)
-        for (std::int32_t qy = 0; qy < p.quadsY; ++qy) quads.push_back(readQuad(r, qx, qy));
+    ForEachQuadSlot<WalkOrder::ByColumn>(
+        p, [&](std::int32_t qx, std::int32_t qy) { quads.push_back(readQuad(r, qx, qy)); });
 
     // Everything read and checked: only now does the grid change.
     grid.parameters = std::move(staged.params);
     std::size_t i = 0;
-    for (std::int32_t qx = 0; qx < grid.parameters.quadsX; ++qx)
-        for (std::int32_t qy = 0; qy < grid.parameters.quadsY; ++qy)
-            grid.quad(qx, qy) = std::move(quads[i++]);
+    ForEachQuad<WalkOrder::ByColumn>(
+        grid, [&](std::int32_t, std::int32_t, GridQuad& quad) { quad = std::move(quads[i++]); });
 }
 
 void LoadGrid(const std::string& path, SpotGrid& grid) {
