@@ -12,39 +12,6 @@ namespace orvane {
 
 namespace {
 
-struct FieldSpec {
-    GridField field;
-    const char* name;
-    double low;
-    double high;
-    std::int32_t GridParameters::*integer;  // set for integer fields, check boxes and radios
-    double GridParameters::*number;         // set for number fields
-};
-
-// Dialog order with the ranges of the grid model. Check boxes and the radio group cannot hold
-// other values in the dialog; as texts they are checked like integer fields.
-const std::array<FieldSpec, kGridFieldCount> kFields = {{
-    {GridField::cellsX, "cellsX", 1, kMaxCells, &GridParameters::cellsX, nullptr},
-    {GridField::cellsY, "cellsY", 1, kMaxCells, &GridParameters::cellsY, nullptr},
-    {GridField::dragFullGrid, "dragFullGrid", 0, 1, &GridParameters::dragFullGrid, nullptr},
-    {GridField::roundCells, "roundCells", 0, 1, &GridParameters::roundCells, nullptr},
-    {GridField::spotDiameter, "spotDiameter", 0.05, 25, nullptr, &GridParameters::spotDiameter},
-    {GridField::originX, "originX", 0, 25, nullptr, &GridParameters::originX},
-    {GridField::stepXmm, "stepXmm", 0.05, 25, nullptr, &GridParameters::stepXmm},
-    {GridField::stepYmm, "stepYmm", 0.05, 75, nullptr, &GridParameters::stepYmm},
-    {GridField::originY, "originY", 0, 75, nullptr, &GridParameters::originY},
-    {GridField::relativeOffsets, "relativeOffsets", 0, 1, &GridParameters::relativeOffsets,
-     nullptr},
-    {GridField::quadsX, "quadsX", 1, kMaxQuadsX, &GridParameters::quadsX, nullptr},
-    {GridField::quadStepX, "quadStepX", 0, 25, nullptr, &GridParameters::quadStepX},
-    {GridField::quadsY, "quadsY", 1, kMaxQuadsY, &GridParameters::quadsY, nullptr},
-    {GridField::quadStepY, "quadStepY", 0, 75, nullptr, &GridParameters::quadStepY},
-    {GridField::zone, "zone", 0, 2, &GridParameters::zone, nullptr},
-    {GridField::lockMode, "lockMode", 0, 2, &GridParameters::lockMode, nullptr},
-    {GridField::backgroundDiameter, "backgroundDiameter", 0.05, 25, nullptr,
-     &GridParameters::backgroundDiameter},
-}};
-
 // Bounds in the shortest general form: 0.05, 25, 10000.
 std::string shortest(double value) {
     char text[32];
@@ -52,16 +19,16 @@ std::string shortest(double value) {
     return text;
 }
 
-std::string rangeMessage(const FieldSpec& item) {
-    return std::string(item.integer ? "Please enter an integer between "
-                                    : "Please enter a number between ") +
+std::string rangeMessage(const GridFieldSpec& item) {
+    return std::string(item.isInteger() ? "Please enter an integer between "
+                                        : "Please enter a number between ") +
            shortest(item.low) + " and " + shortest(item.high) + ".";
 }
 
 // Parses one field into `params`; the message of its failure otherwise.
-std::optional<std::string> readField(const FieldSpec& item, const std::string& text,
+std::optional<std::string> readField(const GridFieldSpec& item, const std::string& text,
                                      GridParameters& params) {
-    if (item.integer) {
+    if (item.isInteger()) {
         std::int64_t value = 0;
         const FieldParse result = parseFieldInteger(text, value);
         if (result == FieldParse::kNotANumber) return "Please enter an integer.";
@@ -82,19 +49,19 @@ std::optional<std::string> readField(const FieldSpec& item, const std::string& t
 
 }  // namespace
 
-const char* GridFieldName(GridField field) { return kFields[static_cast<std::size_t>(field)].name; }
+const char* GridFieldName(GridField field) { return SpecOf(field).name; }
 
 std::optional<GridField> FindGridField(std::string_view name) {
-    for (const FieldSpec& item : kFields)
+    for (const GridFieldSpec& item : kGridFields)
         if (name == item.name) return item.field;
     return std::nullopt;
 }
 
 GridFieldTexts FormatGridFields(const GridParameters& params) {
     GridFieldTexts texts;
-    for (const FieldSpec& item : kFields) {
+    for (const GridFieldSpec& item : kGridFields) {
         char text[40];
-        if (item.integer)
+        if (item.isInteger())
             std::snprintf(text, sizeof text, "%d", params.*item.integer);
         else
             std::snprintf(text, sizeof text, "%.15g", params.*item.number);
@@ -105,7 +72,7 @@ GridFieldTexts FormatGridFields(const GridParameters& params) {
 
 std::optional<FieldError> ValidateGridFields(const GridFieldTexts& texts, GridParameters& params) {
     GridParameters staged = params;
-    for (const FieldSpec& item : kFields) {
+    for (const GridFieldSpec& item : kGridFields) {
         if (auto message = readField(item, texts[static_cast<std::size_t>(item.field)], staged))
             return FieldError{item.field, std::move(*message)};
     }
