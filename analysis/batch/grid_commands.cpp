@@ -69,6 +69,33 @@ int runDefineGrid(const ParsedArgs& args, CommandContext& context) {
     return kExitSuccess;
 }
 
+// Every field name, comma-separated, wrapped to the help's line width.
+std::string gridFieldNames() {
+    constexpr std::size_t kHelpWidth = 88;
+    std::string text, line;
+    for (const GridFieldSpec& field : kGridFields) {
+        const bool last = field.field == kGridFields.back().field;
+        const std::string word = std::string(field.name) + (last ? "" : ",");
+        if (!line.empty() && line.size() + 1 + word.size() > kHelpWidth) {
+            text += line + "\n";
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + word;
+    }
+    return text + line;
+}
+
+std::string defineGridHelp() {
+    return "Starts from the Grid Parameters of a new view; --map reads a slide map data file as\n"
+           "the Load Map button does, --gal a GenePix Array List as the Load GAL... button does\n"
+           "(block records and the Block/Column/Row/ID/Name table); each --set then sets one\n"
+           "field, named as in GridParameters:\n" +
+           gridFieldNames() +
+           " (setting zone takes that zone's origin from the print job).\n"
+           "All fields are validated as the dialog's OK does; the grid is laid out on the "
+           "image's\nresolution and scan origin and saved as Save Grid writes it.\n";
+}
+
 int runGridInfo(const ParsedArgs& args, CommandContext& context) {
     expectPositionals(args, 1, "one grid definition file");
     const SpotGrid grid = loadGridFile(args.positionals[0]);
@@ -97,15 +124,7 @@ Command defineGridCommand() {
         "define-grid [--map SLIDE_MAP | --gal ARRAY.gal] [--set FIELD=VALUE]... -o GRID.grd IMAGE "
         "[OVERLAY...]",
         "lay out a grid as Define Grid does and save it as a grid definition file",
-        "Starts from the Grid Parameters of a new view; --map reads a slide map data file as\n"
-        "the Load Map button does, --gal a GenePix Array List as the Load GAL... button does\n"
-        "(block records and the Block/Column/Row/ID/Name table); each --set then sets one\n"
-        "field, named as in GridParameters:\n"
-        "cellsX, cellsY, dragFullGrid, roundCells, spotDiameter, originX, stepXmm, stepYmm,\n"
-        "originY, relativeOffsets, quadsX, quadStepX, quadsY, quadStepY, zone, lockMode,\n"
-        "backgroundDiameter (setting zone takes that zone's origin from the print job).\n"
-        "All fields are validated as the dialog's OK does; the grid is laid out on the image's\n"
-        "resolution and scan origin and saved as Save Grid writes it.\n",
+        defineGridHelp(),
         {{"--map", "", true}, {"--gal", "", true}, {"--set", "", true}, {"--output", "-o", true}},
         runDefineGrid,
     };

@@ -7,6 +7,8 @@
 #include <limits>
 #include <vector>
 
+#include "grid/spot_walk.h"
+
 namespace orvane {
 
 namespace {
@@ -165,31 +167,29 @@ void AdjustGrid(SpotGrid& grid, const GridQuad& currentQuad, const LayeredImage&
     const std::int32_t hx = currentQuad.stepX / 2;
     const std::int32_t hy = currentQuad.stepY / 2;
     const std::int32_t w = 2 * currentQuad.spotRadius;
-    for (std::int32_t qx = 0; qx < kMaxQuadsX; ++qx)
-        for (std::int32_t qy = 0; qy < kMaxQuadsY; ++qy) {
-            if (!grid.InUse(qx, qy)) continue;
-            GridQuad& quad = grid.quad(qx, qy);
-            if (quad.defined == 0) continue;
-            for (std::int32_t row = 0; row < quad.ny; ++row)
-                for (std::int32_t col = 0; col < quad.nx; ++col) {
-                    if ((quad.Flags(col, row) & Excluded) != 0) continue;
-                    const GridPoint c = *quad.SpotCentre(col, row);
-                    const Box box{c.x - hx, c.y - hy, c.x + hx, c.y + hy};
-                    std::optional<Displacement> d;
-                    switch (method) {
-                    case AdjustMethod::CentreOfMass: d = CentreOfMass(image, box); break;
-                    case AdjustMethod::OneDimensionalWindow:
-                        d = OneDimensionalWindow(image, box, w, w);
-                        break;
-                    case AdjustMethod::TwoDimensionalWindow:
-                        d = TwoDimensionalWindow(image, box, w, w);
-                        break;
-                    }
-                    if (!d) continue;
-                    quad.OffsetX(col, row) += d->dx;
-                    quad.OffsetY(col, row) += d->dy;
-                }
-        }
+    ForEachQuad<WalkOrder::ByColumn>(grid, [&](std::int32_t, std::int32_t, GridQuad& quad) {
+        ForEachSpotOf<WalkOrder::ByRow>(quad, quad.nx, quad.ny,
+                                        [&](std::int32_t col, std::int32_t row) {
+                                            if ((quad.Flags(col, row) & Excluded) != 0) return;
+                                            const GridPoint c = *quad.SpotCentre(col, row);
+                                            const Box box{c.x - hx, c.y - hy, c.x + hx, c.y + hy};
+                                            std::optional<Displacement> d;
+                                            switch (method) {
+                                            case AdjustMethod::CentreOfMass:
+                                                d = CentreOfMass(image, box);
+                                                break;
+                                            case AdjustMethod::OneDimensionalWindow:
+                                                d = OneDimensionalWindow(image, box, w, w);
+                                                break;
+                                            case AdjustMethod::TwoDimensionalWindow:
+                                                d = TwoDimensionalWindow(image, box, w, w);
+                                                break;
+                                            }
+                                            if (!d) return;
+                                            quad.OffsetX(col, row) += d->dx;
+                                            quad.OffsetY(col, row) += d->dy;
+                                        });
+    });
 }
 
 }  // namespace orvane

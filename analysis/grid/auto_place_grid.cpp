@@ -10,6 +10,7 @@
 
 #include "base/allocator.h"
 #include "grid/define_grid.h"
+#include "grid/spot_walk.h"
 
 namespace orvane {
 
@@ -418,9 +419,10 @@ void keepFlags(const GridQuad& from, GridQuad& to) {
 AutoPlaceResult AutoPlaceGrid(SpotGrid& grid, const LayeredImage& image) {
     AutoPlaceResult result;
     std::vector<GridPoint> slots;
-    for (std::int32_t qx = 0; qx < kMaxQuadsX; ++qx)
-        for (std::int32_t qy = 0; qy < kMaxQuadsY; ++qy)
-            if (grid.InUse(qx, qy) && grid.quad(qx, qy).defined != 0) slots.push_back({qx, qy});
+    ForEachQuad<WalkOrder::ByColumn>(grid,
+                                     [&](std::int32_t qx, std::int32_t qy, const GridQuad& quad) {
+                                         if (quad.defined != 0) slots.push_back({qx, qy});
+                                     });
     result.quads = static_cast<std::int32_t>(slots.size());
     if (slots.empty() || image.layerCount <= 0 || image.width() <= 0 || image.height() <= 0)
         return result;

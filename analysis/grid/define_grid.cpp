@@ -6,43 +6,11 @@
 
 #include "base/text_numbers.h"
 #include "grid/grid_quad.h"
+#include "grid/spot_walk.h"
 
 namespace orvane {
 
 namespace {
-
-struct FieldSpec {
-    GridField field;
-    const char* name;
-    double low;
-    double high;
-    std::int32_t GridParameters::*integer;  // set for integer fields, check boxes and radios
-    double GridParameters::*number;         // set for number fields
-};
-
-// Dialog order with the ranges of the grid model. Check boxes and the radio group cannot hold
-// other values in the dialog; as texts they are checked like integer fields.
-const std::array<FieldSpec, kGridFieldCount> kFields = {{
-    {GridField::cellsX, "cellsX", 1, kMaxCells, &GridParameters::cellsX, nullptr},
-    {GridField::cellsY, "cellsY", 1, kMaxCells, &GridParameters::cellsY, nullptr},
-    {GridField::dragFullGrid, "dragFullGrid", 0, 1, &GridParameters::dragFullGrid, nullptr},
-    {GridField::roundCells, "roundCells", 0, 1, &GridParameters::roundCells, nullptr},
-    {GridField::spotDiameter, "spotDiameter", 0.05, 25, nullptr, &GridParameters::spotDiameter},
-    {GridField::originX, "originX", 0, 25, nullptr, &GridParameters::originX},
-    {GridField::stepXmm, "stepXmm", 0.05, 25, nullptr, &GridParameters::stepXmm},
-    {GridField::stepYmm, "stepYmm", 0.05, 75, nullptr, &GridParameters::stepYmm},
-    {GridField::originY, "originY", 0, 75, nullptr, &GridParameters::originY},
-    {GridField::relativeOffsets, "relativeOffsets", 0, 1, &GridParameters::relativeOffsets,
-     nullptr},
-    {GridField::quadsX, "quadsX", 1, kMaxQuadsX, &GridParameters::quadsX, nullptr},
-    {GridField::quadStepX, "quadStepX", 0, 25, nullptr, &GridParameters::quadStepX},
-    {GridField::quadsY, "quadsY", 1, kMaxQuadsY, &GridParameters::quadsY, nullptr},
-    {GridField::quadStepY, "quadStepY", 0, 75, nullptr, &GridParameters::quadStepY},
-    {GridField::zone, "zone", 0, 2, &GridParameters::zone, nullptr},
-    {GridField::lockMode, "lockMode", 0, 2, &GridParameters::lockMode, nullptr},
-    {GridField::backgroundDiameter, "backgroundDiameter", 0.05, 25, nullptr,
-     &GridParameters::backgroundDiameter},
-}};
 
 // Bounds in the shortest general form: 0.05, 25, 10000.
 std::string shortest(double value) {
@@ -51,16 +19,16 @@ std::string shortest(double value) {
     return text;
 }
 
-std::string rangeMessage(const FieldSpec& item) {
-    return std::string(item.integer ? "Please enter an integer between "
-                                    : "Please enter a number between ") +
+std::string rangeMessage(const GridFieldSpec& item) {
+    return std::string(item.isInteger() ? "Please enter an integer between "
+                                        : "Please enter a number between ") +
            shortest(item.low) + " and " + shortest(item.high) + ".";
 }
 
 // Parses one field into `params`; the message of its failure otherwise.
-std::optional<std::string> readField(const FieldSpec& item, const std::string& text,
+std::optional<std::string> readField(const GridFieldSpec& item, const std::string& text,
                                      GridParameters& params) {
-    if (item.integer) {
+    if (item.isInteger()) {
         std::int64_t value = 0;
         const FieldParse result = parseFieldInteger(text, value);
         if (result == FieldParse::kNotANumber) return "Please enter an integer.";
@@ -81,19 +49,19 @@ std::optional<std::string> readField(const FieldSpec& item, const std::string& t
 
 }  // namespace
 
-const char* GridFieldName(GridField field) { return kFields[static_cast<std::size_t>(field)].name; }
+const char* GridFieldName(GridField field) { return SpecOf(field).name; }
 
 std::optional<GridField> FindGridField(std::string_view name) {
-    for (const FieldSpec& item : kFields)
+    for (const GridFieldSpec& item : kGridFields)
         if (name == item.name) return item.field;
     return std::nullopt;
 }
 
 GridFieldTexts FormatGridFields(const GridParameters& params) {
     GridFieldTexts texts;
-    for (const FieldSpec& item : kFields) {
+    for (const GridFieldSpec& item : kGridFields) {
         char text[40];
-        if (item.integer)
+        if (item.isInteger())
             std::snprintf(text, sizeof text, "%d", params.*item.integer);
         else
             std::snprintf(text, sizeof text, "%.15g", params.*item.number);
@@ -104,7 +72,7 @@ GridFieldTexts FormatGridFields(const GridParameters& params) {
 
 std::optional<FieldError> ValidateGridFields(const GridFieldTexts& texts, GridParameters& params) {
     GridParameters staged = params;
-    for (const FieldSpec& item : kFields) {
+    for (const GridFieldSpec& item : kGridFields) {
         if (auto message = readField(item, texts[static_cast<std::size_t>(item.field)], staged))
             return FieldError{item.field, std::move(*message)};
     }
@@ -152,14 +120,13 @@ namespace {
 
 void excludeSpotsWithoutWell(GridQuad& quad, const GridParameters& p, std::int32_t qx,
                              std::int32_t qy) {
-    if (!p.slideMap || !quad.defined) return;
-    for (std::int32_t col = 0; col < quad.nx; ++col) {
-        for (std::int32_t row = 0; row < quad.ny; ++row) {
+    if (!p.slideMap) return;
+    ForEachSpotOf<WalkOrder::ByColumn>(
+        quad, quad.nx, quad.ny, [&](std::int32_t col, std::int32_t row) {
             // A spot beyond the map's own dimensions has no well in it either.
             const SlideMapRecord* record = p.GetSpotRecord(qx, qy, col, row);
             if (!record || IsEmptyWell(record->Uid())) quad.Flags(col, row) |= Excluded;
-        }
-    }
+        });
 }
 
 }  // namespace
@@ -173,27 +140,22 @@ void DefineGridLayout(SpotGrid& grid, const LayeredImage& image) {
         ox = p.originX - image.scanOriginX - 1.6;
         oy = p.originY - image.scanOriginY - 0.9;
     }
-    const std::int32_t quadsX = std::min(p.quadsX, kMaxQuadsX);
-    const std::int32_t quadsY = std::min(p.quadsY, kMaxQuadsY);
-    for (std::int32_t qx = 0; qx < quadsX; ++qx) {
-        for (std::int32_t qy = 0; qy < quadsY; ++qy) {
-            const std::size_t slot = QuadSlot(qx, qy);
-            const double qox = ox + p.quadShiftX[slot];
-            const double qoy = oy + p.quadShiftY[slot];
-            const std::int32_t x0 = image.LengthToPixelsX(qx * p.quadStepX + qox);
-            const std::int32_t y0 = image.LengthToPixelsY(qy * p.quadStepY + qoy);
-            const std::int32_t x1 =
-                image.LengthToPixelsX((p.cellsX - 1) * p.stepXmm + qx * p.quadStepX + qox);
-            const std::int32_t y1 =
-                image.LengthToPixelsY((p.cellsY - 1) * p.stepYmm + qy * p.quadStepY + qoy);
-            // Both radii use the x resolution.
-            const std::int32_t r = image.LengthToPixelsX(p.spotDiameter * 0.5);
-            const std::int32_t bigR = image.LengthToPixelsX(p.backgroundDiameter * 0.5);
-            GridQuad& quad = grid.quad(qx, qy);
-            quad.InitQuad(x0, y0, x1, y1, p.cellsX, p.cellsY, r, bigR, p.roundCells);
-            excludeSpotsWithoutWell(quad, p, qx, qy);
-        }
-    }
+    ForEachQuad<WalkOrder::ByColumn>(grid, [&](std::int32_t qx, std::int32_t qy, GridQuad& quad) {
+        const std::size_t slot = QuadSlot(qx, qy);
+        const double qox = ox + p.quadShiftX[slot];
+        const double qoy = oy + p.quadShiftY[slot];
+        const std::int32_t x0 = image.LengthToPixelsX(qx * p.quadStepX + qox);
+        const std::int32_t y0 = image.LengthToPixelsY(qy * p.quadStepY + qoy);
+        const std::int32_t x1 =
+            image.LengthToPixelsX((p.cellsX - 1) * p.stepXmm + qx * p.quadStepX + qox);
+        const std::int32_t y1 =
+            image.LengthToPixelsY((p.cellsY - 1) * p.stepYmm + qy * p.quadStepY + qoy);
+        // Both radii use the x resolution.
+        const std::int32_t r = image.LengthToPixelsX(p.spotDiameter * 0.5);
+        const std::int32_t bigR = image.LengthToPixelsX(p.backgroundDiameter * 0.5);
+        quad.InitQuad(x0, y0, x1, y1, p.cellsX, p.cellsY, r, bigR, p.roundCells);
+        excludeSpotsWithoutWell(quad, p, qx, qy);
+    });
 }
 
 }  // namespace orvane

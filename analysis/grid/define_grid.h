@@ -18,28 +18,6 @@
 
 namespace orvane {
 
-// The dialog's fields in the order in which OK reads and validates them.
-enum class GridField : std::int32_t {
-    cellsX,
-    cellsY,
-    dragFullGrid,
-    roundCells,
-    spotDiameter,
-    originX,
-    stepXmm,
-    stepYmm,
-    originY,
-    relativeOffsets,
-    quadsX,
-    quadStepX,
-    quadsY,
-    quadStepY,
-    zone,
-    lockMode,
-    backgroundDiameter,
-};
-inline constexpr std::size_t kGridFieldCount = 17;
-
 // The field's name as in GridParameters ("cellsX", "stepXmm"), and the reverse lookup.
 const char* GridFieldName(GridField field);
 std::optional<GridField> FindGridField(std::string_view name);

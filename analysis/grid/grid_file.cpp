@@ -19,6 +19,7 @@
 
 #include "base/allocator.h"
 #include "base/core_error.h"
+#include "grid/spot_walk.h"
 
 namespace orvane {
 
@@ -38,10 +39,6 @@ public:
     void i32(std::int32_t v) {
         const auto u = static_cast<std::uint32_t>(v);
         for (int shift = 0; shift < 32; shift += 8) put(static_cast<unsigned char>(u >> shift));
-    }
-    void f64(double v) {
-        const auto u = std::bit_cast<std::uint64_t>(v);
-        for (int shift = 0; shift < 64; shift += 8) put(static_cast<unsigned char>(u >> shift));
     }
     void zeros(std::size_t n) {
         for (std::size_t i = 0; i < n; ++i) put(0);
@@ -63,29 +60,35 @@ private:
     std::size_t used_ = 0;
 };
 
+// Where the block holds whether a map follows and its record count; the fields' own places
+// are in their table.
+constexpr std::size_t kMapPresentOffset = 92;
+constexpr std::size_t kMapCountOffset = 96;
+
+using ParameterBlock = std::array<unsigned char, kGridParameterBlockSize>;
+
+void putI32(ParameterBlock& b, std::size_t at, std::int32_t v) {
+    const auto u = static_cast<std::uint32_t>(v);
+    for (std::size_t i = 0; i < 4; ++i) b[at + i] = static_cast<unsigned char>(u >> (8 * i));
+}
+
+void putF64(ParameterBlock& b, std::size_t at, double v) {
+    const auto u = std::bit_cast<std::uint64_t>(v);
+    for (std::size_t i = 0; i < 8; ++i) b[at + i] = static_cast<unsigned char>(u >> (8 * i));
+}
+
+// Every byte no field holds is zero.
 void writeParameters(TranslatingWriter& w, const GridParameters& p, std::int32_t mapCount) {
-    w.zeros(92);
-    w.i32(p.slideMap ? 1 : 0);
-    w.i32(p.slideMap ? mapCount : 0);
-    w.i32(p.cellsX);
-    w.i32(p.cellsY);
-    w.i32(p.dragFullGrid);
-    w.i32(p.roundCells);
-    w.zeros(4);
-    w.f64(p.spotDiameter);
-    w.f64(p.originX);
-    w.f64(p.stepXmm);
-    w.f64(p.stepYmm);
-    w.f64(p.originY);
-    w.i32(p.relativeOffsets);
-    w.i32(p.quadsX);
-    w.f64(p.quadStepX);
-    w.i32(p.quadsY);
-    w.zeros(4);
-    w.f64(p.quadStepY);
-    w.i32(p.zone);
-    w.i32(p.lockMode);
-    w.f64(p.backgroundDiameter);
+    ParameterBlock b{};
+    putI32(b, kMapPresentOffset, p.slideMap ? 1 : 0);
+    putI32(b, kMapCountOffset, p.slideMap ? mapCount : 0);
+    for (const GridFieldSpec& field : kGridFields) {
+        if (field.isInteger())
+            putI32(b, field.fileOffset, p.*field.integer);
+        else
+            putF64(b, field.fileOffset, p.*field.number);
+    }
+    w.bytes(b.data(), b.size());
 }
 
 // The map in the record order of the current Quads and Cells. After Load Map these are the
@@ -93,13 +96,12 @@ void writeParameters(TranslatingWriter& w, const GridParameters& p, std::int32_t
 // record and the rest is written empty, so the file's count always matches its geometry.
 void writeMap(TranslatingWriter& w, const GridParameters& p) {
     static const SlideMapRecord kEmpty{};
-    for (std::int32_t qx = 0; qx < p.quadsX; ++qx)
-        for (std::int32_t qy = 0; qy < p.quadsY; ++qy)
-            for (std::int32_t sx = 0; sx < p.cellsX; ++sx)
-                for (std::int32_t sy = 0; sy < p.cellsY; ++sy) {
-                    const SlideMapRecord* r = p.slideMap->GetSpotRecord(qx, qy, sx, sy);
-                    w.bytes(r ? r : &kEmpty, sizeof(SlideMapRecord));
-                }
+    ForEachQuadSlot<WalkOrder::ByColumn>(p, [&](std::int32_t qx, std::int32_t qy) {
+        ForEachCell<WalkOrder::ByColumn>(p.cellsX, p.cellsY, [&](std::int32_t sx, std::int32_t sy) {
+            const SlideMapRecord* r = p.slideMap->GetSpotRecord(qx, qy, sx, sy);
+            w.bytes(r ? r : &kEmpty, sizeof(SlideMapRecord));
+        });
+    });
 }
 
 void writeQuad(TranslatingWriter& w, const GridQuad& q) {
@@ -215,29 +217,18 @@ struct StagedParameters {
 };
 
 StagedParameters readParameters(TranslatingReader& r) {
-    std::array<unsigned char, kGridParameterBlockSize> b{};
+    ParameterBlock b{};
     r.bytes(b.data(), b.size());
     StagedParameters s;
     GridParameters& p = s.params;
-    s.mapPresent = i32At(&b[92]) != 0;
-    s.mapCount = i32At(&b[96]);
-    p.cellsX = i32At(&b[100]);
-    p.cellsY = i32At(&b[104]);
-    p.dragFullGrid = i32At(&b[108]);
-    p.roundCells = i32At(&b[112]);
-    p.spotDiameter = f64At(&b[120]);
-    p.originX = f64At(&b[128]);
-    p.stepXmm = f64At(&b[136]);
-    p.stepYmm = f64At(&b[144]);
-    p.originY = f64At(&b[152]);
-    p.relativeOffsets = i32At(&b[160]);
-    p.quadsX = i32At(&b[164]);
-    p.quadStepX = f64At(&b[168]);
-    p.quadsY = i32At(&b[176]);
-    p.quadStepY = f64At(&b[184]);
-    p.zone = i32At(&b[192]);
-    p.lockMode = i32At(&b[196]);
-    p.backgroundDiameter = f64At(&b[200]);
+    s.mapPresent = i32At(&b[kMapPresentOffset]) != 0;
+    s.mapCount = i32At(&b[kMapCountOffset]);
+    for (const GridFieldSpec& field : kGridFields) {
+        if (field.isInteger())
+            p.*field.integer = i32At(&b[field.fileOffset]);
+        else
+            p.*field.number = f64At(&b[field.fileOffset]);
+    }
     if (auto why = CheckGridCounts(p)) refuse(*why);
     return s;
 }
@@ -333,14 +324,15 @@ mode_t modeForReplacement(const std::string& path) {
 }  // namespace
 
 std::optional<std::string> CheckGridCounts(const GridParameters& p) {
-    if (p.quadsX < 1 || p.quadsX > kMaxQuadsX)
-        return "Quads X is " + std::to_string(p.quadsX) + ", outside 1..4.";
-    if (p.quadsY < 1 || p.quadsY > kMaxQuadsY)
-        return "Quads Y is " + std::to_string(p.quadsY) + ", outside 1..16.";
-    if (p.cellsX < 1 || p.cellsX > kMaxCells)
-        return "Cells X is " + std::to_string(p.cellsX) + ", outside 1..10000.";
-    if (p.cellsY < 1 || p.cellsY > kMaxCells)
-        return "Cells Y is " + std::to_string(p.cellsY) + ", outside 1..10000.";
+    for (GridField count :
+         {GridField::quadsX, GridField::quadsY, GridField::cellsX, GridField::cellsY}) {
+        const GridFieldSpec& field = SpecOf(count);
+        const std::int32_t value = p.*field.integer;
+        if (value < field.low || value > field.high)
+            return std::string(field.label) + " is " + std::to_string(value) + ", outside " +
+                   std::to_string(static_cast<std::int32_t>(field.low)) + ".." +
+                   std::to_string(static_cast<std::int32_t>(field.high)) + ".";
+    }
     return std::nullopt;
 }
 
@@ -353,8 +345,8 @@ void WriteGrid(const SpotGrid& grid, std::ostream& out) {
     w.bytes("\n", 1);
     writeParameters(w, p, mapCount);
     if (p.slideMap) writeMap(w, p);
-    for (std::int32_t qx = 0; qx < p.quadsX; ++qx)
-        for (std::int32_t qy = 0; qy < p.quadsY; ++qy) writeQuad(w, grid.quad(qx, qy));
+    ForEachQuad<WalkOrder::ByColumn>(
+        grid, [&](std::int32_t, std::int32_t, const GridQuad& quad) { writeQuad(w, quad); });
     w.flush();
 }
 
@@ -390,15 +382,14 @@ void ReadGrid(std::istream& in, SpotGrid& grid) {
     const GridParameters& p = staged.params;
     std::vector<GridQuad> quads;
     quads.reserve(static_cast<std::size_t>(p.quadsX) * static_cast<std::size_t>(p.quadsY));
-    for (std::int32_t qx = 0; qx < p.quadsX; ++qx)
-        for (std::int32_t qy = 0; qy < p.quadsY; ++qy) quads.push_back(readQuad(r, qx, qy));
+    ForEachQuadSlot<WalkOrder::ByColumn>(
+        p, [&](std::int32_t qx, std::int32_t qy) { quads.push_back(readQuad(r, qx, qy)); });
 
     // Everything read and checked: only now does the grid change.
     grid.parameters = std::move(staged.params);
     std::size_t i = 0;
-    for (std::int32_t qx = 0; qx < grid.parameters.quadsX; ++qx)
-        for (std::int32_t qy = 0; qy < grid.parameters.quadsY; ++qy)
-            grid.quad(qx, qy) = std::move(quads[i++]);
+    ForEachQuad<WalkOrder::ByColumn>(
+        grid, [&](std::int32_t, std::int32_t, GridQuad& quad) { quad = std::move(quads[i++]); });
 }
 
 void LoadGrid(const std::string& path, SpotGrid& grid) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "grid/define_grid.h"
+#include "grid/spot_walk.h"
 
 namespace orvane {
 
@@ -40,10 +41,10 @@ void DescribeGrid(const SpotGrid& grid, std::ostream& out) {
         out << GridFieldName(static_cast<GridField>(i)) << ": " << texts[i] << "\n";
     out << "slideMap: " << (p.slideMap ? "yes" : "no") << "\n";
     out << "slideMapRecords: " << p.slideMapCount() << "\n";
-    for (std::int32_t qx = 0; qx < p.quadsX && qx < kMaxQuadsX; ++qx)
-        for (std::int32_t qy = 0; qy < p.quadsY && qy < kMaxQuadsY; ++qy)
-            describeQuad(grid.quad(qx, qy),
-                         "quad[" + std::to_string(qx) + "][" + std::to_string(qy) + "].", out);
+    ForEachQuad<WalkOrder::ByColumn>(grid, [&](std::int32_t qx, std::int32_t qy,
+                                               const GridQuad& quad) {
+        describeQuad(quad, "quad[" + std::to_string(qx) + "][" + std::to_string(qy) + "].", out);
+    });
 }
 
 }  // namespace orvane

@@ -1,5 +1,6 @@
 // The values of the Grid Parameters dialog: the print layout in millimetres, the grid's edit
-// settings and the attached slide map. Defaults are those of a new view.
+// settings and the attached slide map. Defaults are those of a new view. The field table below
+// drives the grid file, the dialog's validation and controls, and orvane-batch's --set.
 #pragma once
 
 #include <array>
@@ -53,5 +54,101 @@ struct GridParameters {
         return slideMap ? slideMap->GetSpotRecord(qx, qy, col, row) : nullptr;
     }
 };
+
+// The fields in the order in which the dialog's OK reads and validates them, which is also
+// their order in the grid file's parameter block.
+enum class GridField : std::int32_t {
+    cellsX,
+    cellsY,
+    dragFullGrid,
+    roundCells,
+    spotDiameter,
+    originX,
+    stepXmm,
+    stepYmm,
+    originY,
+    relativeOffsets,
+    quadsX,
+    quadStepX,
+    quadsY,
+    quadStepY,
+    zone,
+    lockMode,
+    backgroundDiameter,
+};
+inline constexpr std::size_t kGridFieldCount = 17;
+
+// How a field is edited. Check boxes and the radio group cannot hold other values in the
+// dialog; as texts (orvane-batch's --set) they are read like integer fields.
+enum class GridFieldKind { Integer, Number, CheckBox, RadioGroup };
+
+struct GridFieldSpec {
+    GridField field;
+    const char* name;   // as in GridParameters; also the name --set takes
+    const char* label;  // the dialog's words for it; a check box's text
+    GridFieldKind kind;
+    double low;  // the accepted range, both ends included
+    double high;
+    std::int32_t GridParameters::*integer;  // every kind but Number
+    double GridParameters::*number;         // Number
+    std::size_t fileOffset;                 // in the grid file's parameter block
+    int controlId;                          // the dialog control's id; 0 for the radio group
+
+    constexpr bool isInteger() const { return kind != GridFieldKind::Number; }
+};
+
+// One row per field; adding a field to GridParameters means adding its row here (and placing
+// its control in the dialog).
+inline constexpr auto kGridFields = [] {
+    using P = GridParameters;
+    using K = GridFieldKind;
+    return std::array<GridFieldSpec, kGridFieldCount>{{
+        {GridField::cellsX, "cellsX", "Cells X", K::Integer, 1, kMaxCells, &P::cellsX, nullptr, 100,
+         1007},
+        {GridField::cellsY, "cellsY", "Cells Y", K::Integer, 1, kMaxCells, &P::cellsY, nullptr, 104,
+         1008},
+        {GridField::dragFullGrid, "dragFullGrid", "Drag Full Grid", K::CheckBox, 0, 1,
+         &P::dragFullGrid, nullptr, 108, 1015},
+        {GridField::roundCells, "roundCells", "Use Round Cells", K::CheckBox, 0, 1, &P::roundCells,
+         nullptr, 112, 1017},
+        {GridField::spotDiameter, "spotDiameter", "Diam D", K::Number, 0.05, 25, nullptr,
+         &P::spotDiameter, 120, 1014},
+        {GridField::originX, "originX", "Origin X", K::Number, 0, 25, nullptr, &P::originX, 128,
+         1010},
+        {GridField::stepXmm, "stepXmm", "Step X", K::Number, 0.05, 25, nullptr, &P::stepXmm, 136,
+         1012},
+        {GridField::stepYmm, "stepYmm", "Step Y", K::Number, 0.05, 75, nullptr, &P::stepYmm, 144,
+         1013},
+        {GridField::originY, "originY", "Origin Y", K::Number, 0, 75, nullptr, &P::originY, 152,
+         1011},
+        {GridField::relativeOffsets, "relativeOffsets", "Relative Offsets", K::CheckBox, 0, 1,
+         &P::relativeOffsets, nullptr, 160, 1018},
+        {GridField::quadsX, "quadsX", "Quads X", K::Integer, 1, kMaxQuadsX, &P::quadsX, nullptr,
+         164, 1023},
+        {GridField::quadStepX, "quadStepX", "Quad Step X", K::Number, 0, 25, nullptr, &P::quadStepX,
+         168, 1025},
+        {GridField::quadsY, "quadsY", "Quads Y", K::Integer, 1, kMaxQuadsY, &P::quadsY, nullptr,
+         176, 1024},
+        {GridField::quadStepY, "quadStepY", "Quad Step Y", K::Number, 0, 75, nullptr, &P::quadStepY,
+         184, 1026},
+        {GridField::zone, "zone", "Zone", K::Integer, 0, 2, &P::zone, nullptr, 192, 1019},
+        {GridField::lockMode, "lockMode", "Lock", K::RadioGroup, 0, 2, &P::lockMode, nullptr, 196,
+         0},
+        {GridField::backgroundDiameter, "backgroundDiameter", "Diam Bg", K::Number, 0.05, 25,
+         nullptr, &P::backgroundDiameter, 200, 1020},
+    }};
+}();
+
+// Rows stand at their field's index, so a field finds its row directly.
+inline constexpr bool kGridFieldsInOrder = [] {
+    for (std::size_t i = 0; i < kGridFieldCount; ++i)
+        if (static_cast<std::size_t>(kGridFields[i].field) != i) return false;
+    return true;
+}();
+static_assert(kGridFieldsInOrder);
+
+constexpr const GridFieldSpec& SpecOf(GridField field) {
+    return kGridFields[static_cast<std::size_t>(field)];
+}
 
 }  // namespace orvane

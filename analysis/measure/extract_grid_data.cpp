@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/allocator.h"
+#include "grid/spot_walk.h"
 #include "measure/result_file.h"
 #include "measure/sampling.h"
 #include "measure/spot_geometry.h"
@@ -91,18 +92,18 @@ std::size_t quadIndex(const GridParameters& p, std::int32_t qx, std::int32_t qy)
 
 void writeSummaries(ResultFile& file, const GridParameters& p,
                     const std::vector<QuadSummary>& quads, int layers) {
-    for (std::int32_t qy = 0; qy < p.quadsY; ++qy)
-        for (std::int32_t qx = 0; qx < p.quadsX; ++qx) {
-            const QuadSummary& q = quads[quadIndex(p, qx, qy)];
-            const float m = static_cast<float>(q.spots);
-            file.printf("\nQuad X %d, Y %d, spots %d", qx, qy, q.spots);
-            for (int k = 0; k < layers; ++k)
-                file.printf("\nlayer %d, avg intensity %s, avg bkg %s, avg SNR %s", k,
-                            floatQuotient(q.dataMeans[k], m).c_str(),
-                            floatQuotient(q.backgroundMeans[k], m).c_str(),
-                            floatQuotient(q.dataMeans[k], q.backgroundMeans[k], true).c_str());
-            file.printf("\n");
-        }
+    // Every summary of the list, in use or not.
+    ForEachCell<WalkOrder::ByRow>(p.quadsX, p.quadsY, [&](std::int32_t qx, std::int32_t qy) {
+        const QuadSummary& q = quads[quadIndex(p, qx, qy)];
+        const float m = static_cast<float>(q.spots);
+        file.printf("\nQuad X %d, Y %d, spots %d", qx, qy, q.spots);
+        for (int k = 0; k < layers; ++k)
+            file.printf("\nlayer %d, avg intensity %s, avg bkg %s, avg SNR %s", k,
+                        floatQuotient(q.dataMeans[k], m).c_str(),
+                        floatQuotient(q.backgroundMeans[k], m).c_str(),
+                        floatQuotient(q.dataMeans[k], q.backgroundMeans[k], true).c_str());
+        file.printf("\n");
+    });
 }
 
 }  // namespace
@@ -119,14 +120,12 @@ void ExtractGridData(const std::string& path, const LayeredImage& image, const S
 
     ResultFile file(path);
     writeHeader(file, p, currentQuad);
-    for (std::int32_t qy = 0; qy < p.quadsY; ++qy)
-        for (std::int32_t qx = 0; qx < p.quadsX; ++qx) {
-            if (!grid.InUse(qx, qy)) continue;
-            const GridQuad& quad = grid.quad(qx, qy);
+    ForEachQuad<WalkOrder::ByRow>(
+        grid, [&](std::int32_t qx, std::int32_t qy, const GridQuad& quad) {
             QuadSummary& summary = quads[quadIndex(p, qx, qy)];
-            for (std::int32_t sy = 0; sy < p.cellsY; ++sy)
-                for (std::int32_t sx = 0; sx < p.cellsX; ++sx) {
-                    if (!quad.ValidSpot(sx, sy) || (quad.Flags(sx, sy) & Excluded) != 0) continue;
+            ForEachSpotOf<WalkOrder::ByRow>(
+                quad, p.cellsX, p.cellsY, [&](std::int32_t sx, std::int32_t sy) {
+                    if ((quad.Flags(sx, sy) & Excluded) != 0) return;
                     ++summary.spots;
                     const SpotAreas areas =
                         SpotAreasAt(*quad.SpotCentre(sx, sy), geometry, quad.roundCells);
@@ -136,9 +135,9 @@ void ExtractGridData(const std::string& path, const LayeredImage& image, const S
                                 text.description.c_str());
                     measureSpot(file, image, areas, list.get(), summary);
                     file.printf("\n");
-                }
+                });
             progress.message("Extracting grid data ...");
-        }
+        });
     writeSummaries(file, p, quads, std::min(image.layerCount, kMaxLayers));
     file.Commit();
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "base/core_error.h"
+#include "grid/spot_walk.h"
 
 namespace orvane {
 
@@ -38,23 +39,19 @@ bool SpotMatches(const FindSettings& settings, std::string_view uid, std::string
 std::int32_t FindGenes(SpotGrid& grid, const FindSettings& settings) {
     std::int32_t count = 0;
     const GridParameters& p = grid.parameters;
-    for (std::int32_t qx = 0; qx < kMaxQuadsX; ++qx)
-        for (std::int32_t qy = 0; qy < kMaxQuadsY; ++qy) {
-            if (!grid.InUse(qx, qy)) continue;
-            GridQuad& quad = grid.quad(qx, qy);
-            if (quad.defined == 0) continue;
-            quad.ClearFlags(Highlighted);
-            for (std::int32_t sy = 0; sy < quad.ny; ++sy)
-                for (std::int32_t sx = 0; sx < quad.nx; ++sx) {
-                    const SlideMapRecord* record = p.GetSpotRecord(qx, qy, sx, sy);
-                    const std::string_view uid = record ? record->Uid() : std::string_view();
-                    const std::string_view descr =
-                        record ? record->Description() : std::string_view();
-                    if (!SpotMatches(settings, uid, descr)) continue;
-                    quad.Flags(sx, sy) |= Highlighted;
-                    ++count;
-                }
-        }
+    ForEachQuad<WalkOrder::ByColumn>(grid, [&](std::int32_t qx, std::int32_t qy, GridQuad& quad) {
+        if (quad.defined == 0) return;
+        quad.ClearFlags(Highlighted);
+        ForEachSpotOf<WalkOrder::ByRow>(
+            quad, quad.nx, quad.ny, [&](std::int32_t sx, std::int32_t sy) {
+                const SlideMapRecord* record = p.GetSpotRecord(qx, qy, sx, sy);
+                const std::string_view uid = record ? record->Uid() : std::string_view();
+                const std::string_view descr = record ? record->Description() : std::string_view();
+                if (!SpotMatches(settings, uid, descr)) return;
+                quad.Flags(sx, sy) |= Highlighted;
+                ++count;
+            });
+    });
     return count;
 }
 

@@ -6,6 +6,7 @@
 
 #include "base/parallel.h"
 #include "grid/grid_quad.h"
+#include "grid/spot_walk.h"
 #include "measure/qc_report.h"
 
 namespace orvane {
@@ -93,22 +94,18 @@ RgbPicture ReducedScanPicture(const LayeredImage& image, const SpotGrid& grid,
         }
     }
     // Quads: the outline of their spots' cells, through the corners pushed out by half a pitch.
-    const GridParameters& p = grid.parameters;
     auto scaled = [factor](std::int32_t v) { return v / factor; };
-    for (std::int32_t qx = 0; qx < p.quadsX; ++qx)
-        for (std::int32_t qy = 0; qy < p.quadsY; ++qy) {
-            if (!grid.InUse(qx, qy)) continue;
-            const GridQuad& q = grid.quad(qx, qy);
-            const std::int32_t hx = q.stepX / 2, hy = q.stepY / 2;
-            const GridPoint c[4] = {{q.TL.x - hx, q.TL.y - hy},
-                                    {q.TR.x + hx, q.TR.y - hy},
-                                    {q.BR.x + hx, q.BR.y + hy},
-                                    {q.BL.x - hx, q.BL.y + hy}};
-            for (int i = 0; i < 4; ++i) {
-                const GridPoint a = c[i], b = c[(i + 1) % 4];
-                picture.line(scaled(a.x), scaled(a.y), scaled(b.x), scaled(b.y), kQuadOutline);
-            }
+    ForEachQuad<WalkOrder::ByColumn>(grid, [&](std::int32_t, std::int32_t, const GridQuad& q) {
+        const std::int32_t hx = q.stepX / 2, hy = q.stepY / 2;
+        const GridPoint c[4] = {{q.TL.x - hx, q.TL.y - hy},
+                                {q.TR.x + hx, q.TR.y - hy},
+                                {q.BR.x + hx, q.BR.y + hy},
+                                {q.BL.x - hx, q.BL.y + hy}};
+        for (int i = 0; i < 4; ++i) {
+            const GridPoint a = c[i], b = c[(i + 1) % 4];
+            picture.line(scaled(a.x), scaled(a.y), scaled(b.x), scaled(b.y), kQuadOutline);
         }
+    });
     for (const SpotResult& spot : results.spots) {
         if (!spot.measured() || (spot.flags & Marked) == 0) continue;
         const std::int32_t x = scaled(spot.centre.x), y = scaled(spot.centre.y);

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "base/allocator.h"
+#include "grid/spot_walk.h"
 #include "measure/spot_geometry.h"
 
 namespace orvane {
@@ -56,22 +57,15 @@ SpotMeans MeasureGridSpotMeans(const LayeredImage& image, const SpotGrid& grid,
         means.backgroundMean[static_cast<std::size_t>(k)] = allocateBuffer<std::int32_t>(capacity);
     }
     const SpotGeometry geometry = SpotGeometry::Of(currentQuad);
-    for (std::int32_t qy = 0; qy < qys; ++qy)
-        for (std::int32_t qx = 0; qx < qxs; ++qx) {
-            const GridQuad& quad = grid.quad(qx, qy);
-            for (std::int32_t sy = 0; sy < p.cellsY; ++sy)
-                for (std::int32_t sx = 0; sx < p.cellsX; ++sx) {
-                    if (!quad.ValidSpot(sx, sy) || (quad.Flags(sx, sy) & (Marked | Excluded)) != 0)
-                        continue;
-                    const SpotAreas areas =
-                        SpotAreasAt(*quad.SpotCentre(sx, sy), geometry, quad.roundCells);
-                    for (int k = 0; k < means.layerCount; ++k)
-                        SpotAreaMeans(image, areas, k,
-                                      means.dataMean[static_cast<std::size_t>(k)][means.m],
-                                      means.backgroundMean[static_cast<std::size_t>(k)][means.m]);
-                    ++means.m;
-                }
-        }
+    ForEachSpot<WalkOrder::ByRow>(grid, [&](std::int32_t, std::int32_t, const GridQuad& quad,
+                                            std::int32_t sx, std::int32_t sy) {
+        if ((quad.Flags(sx, sy) & (Marked | Excluded)) != 0) return;
+        const SpotAreas areas = SpotAreasAt(*quad.SpotCentre(sx, sy), geometry, quad.roundCells);
+        for (int k = 0; k < means.layerCount; ++k)
+            SpotAreaMeans(image, areas, k, means.dataMean[static_cast<std::size_t>(k)][means.m],
+                          means.backgroundMean[static_cast<std::size_t>(k)][means.m]);
+        ++means.m;
+    });
     return means;
 }
 

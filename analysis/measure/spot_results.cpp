@@ -10,6 +10,7 @@
 
 #include "base/allocator.h"
 #include "base/parallel.h"
+#include "grid/spot_walk.h"
 #include "measure/result_file.h"
 #include "measure/sampling.h"
 #include "measure/spot_geometry.h"
@@ -106,15 +107,13 @@ SpotResults MeasureSpotResults(const LayeredImage& image, const SpotGrid& grid,
     buffers.reserve(static_cast<std::size_t>(threads));
     for (int t = 0; t < threads; ++t) buffers.emplace_back(geometry, layers);
 
-    for (std::int32_t qy = 0; qy < p.quadsY; ++qy)
-        for (std::int32_t qx = 0; qx < p.quadsX; ++qx) {
-            if (!grid.InUse(qx, qy)) continue;
-            const GridQuad& quad = grid.quad(qx, qy);
+    ForEachQuad<WalkOrder::ByRow>(
+        grid, [&](std::int32_t qx, std::int32_t qy, const GridQuad& quad) {
             const std::size_t first = results.spots.size();
-            for (std::int32_t sy = 0; sy < p.cellsY; ++sy)
-                for (std::int32_t sx = 0; sx < p.cellsX; ++sx)
-                    if (quad.ValidSpot(sx, sy))
-                        results.spots.push_back(placeOf(p, quad, qx, qy, sx, sy));
+            ForEachSpotOf<WalkOrder::ByRow>(
+                quad, p.cellsX, p.cellsY, [&](std::int32_t sx, std::int32_t sy) {
+                    results.spots.push_back(placeOf(p, quad, qx, qy, sx, sy));
+                });
             const auto count = static_cast<std::int64_t>(results.spots.size() - first);
             SpotResult* spots = results.spots.data() + first;
             const bool parallel = threads > 1 && count * spotPixels >= kParallelPixels;
@@ -127,7 +126,7 @@ SpotResults MeasureSpotResults(const LayeredImage& image, const SpotGrid& grid,
                 if (layers > 0) spot.cover = ScanCoverOf(image, areas);
             }
             progress.message(progressText);
-        }
+        });
     return results;
 }
 
@@ -281,10 +280,9 @@ void RefreshSpotFlags(SpotResults& results, const SpotGrid& grid) {
 }
 
 std::int32_t HighlightSpots(SpotGrid& grid, const std::vector<SpotIndex>& spots) {
-    for (std::int32_t qx = 0; qx < kMaxQuadsX; ++qx)
-        for (std::int32_t qy = 0; qy < kMaxQuadsY; ++qy)
-            if (grid.InUse(qx, qy) && grid.quad(qx, qy).defined != 0)
-                grid.quad(qx, qy).ClearFlags(Highlighted);
+    ForEachQuad<WalkOrder::ByColumn>(grid, [](std::int32_t, std::int32_t, GridQuad& quad) {
+        if (quad.defined != 0) quad.ClearFlags(Highlighted);
+    });
     std::int32_t count = 0;
     for (const SpotIndex& s : spots) {
         if (!grid.InUse(s.qx, s.qy)) continue;
@@ -301,22 +299,15 @@ OutsideScansCount CountSpotsOutsideScans(const LayeredImage& image, const SpotGr
                                          const GridQuad& currentQuad) {
     OutsideScansCount count;
     if (image.layerCount < 1) return count;
-    const GridParameters& p = grid.parameters;
     const SpotGeometry geometry = SpotGeometry::Of(currentQuad);
-    for (std::int32_t qy = 0; qy < p.quadsY; ++qy)
-        for (std::int32_t qx = 0; qx < p.quadsX; ++qx) {
-            if (!grid.InUse(qx, qy)) continue;
-            const GridQuad& quad = grid.quad(qx, qy);
-            for (std::int32_t sy = 0; sy < p.cellsY; ++sy)
-                for (std::int32_t sx = 0; sx < p.cellsX; ++sx) {
-                    if (!quad.ValidSpot(sx, sy) || (quad.Flags(sx, sy) & Excluded) != 0) continue;
-                    const SpotAreas areas =
-                        SpotAreasAt(*quad.SpotCentre(sx, sy), geometry, quad.roundCells);
-                    const ScanCover cover = ScanCoverOf(image, areas);
-                    count.partly += cover == ScanCover::Partly;
-                    count.wholly += cover == ScanCover::Outside;
-                }
-        }
+    ForEachSpot<WalkOrder::ByRow>(grid, [&](std::int32_t, std::int32_t, const GridQuad& quad,
+                                            std::int32_t sx, std::int32_t sy) {
+        if ((quad.Flags(sx, sy) & Excluded) != 0) return;
+        const SpotAreas areas = SpotAreasAt(*quad.SpotCentre(sx, sy), geometry, quad.roundCells);
+        const ScanCover cover = ScanCoverOf(image, areas);
+        count.partly += cover == ScanCover::Partly;
+        count.wholly += cover == ScanCover::Outside;
+    });
     return count;
 }
 

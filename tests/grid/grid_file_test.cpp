@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/grid_field_values.h"
 #include "../support/temp_dir.h"
 #include "base/core_error.h"
 #include "grid/define_grid.h"
@@ -160,6 +161,20 @@ TEST(GridFile, RoundTripKeepsCornersOffsetsFlagsSelectionsAndMap) {
                 EXPECT_EQ(b.offsetY[i], a.offsetY[i]) << i;
             }
         }
+    }
+}
+
+// Each field set by its --set name keeps its value through the file, and no other field moves.
+TEST(GridFile, EveryFieldSetByNameRoundTrips) {
+    for (const GridFieldSpec& field : kGridFields) {
+        SpotGrid grid;
+        const std::string value = testing_support::otherFieldText(field, grid.parameters);
+        ApplyGridSettings(grid.parameters, {{field.name, value}}, PrintJobParameters{});
+        ASSERT_EQ(FormatGridFields(grid.parameters)[static_cast<std::size_t>(field.field)], value);
+        SpotGrid loaded;
+        readInto(stored(grid), loaded);
+        EXPECT_EQ(FormatGridFields(loaded.parameters), FormatGridFields(grid.parameters))
+            << field.name;
     }
 }
 

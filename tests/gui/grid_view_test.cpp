@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QtTest>
 
+#include "../support/grid_field_values.h"
 #include "../support/gui_test.h"
 #include "../support/temp_dir.h"
 #include "../support/test_images.h"
@@ -244,6 +245,26 @@ private slots:
         QVERIFY(!dialog.readAndValidate());
         QCOMPARE(messages.texts, QStringList{message});
         QCOMPARE(dialog.focusWidget(), edit);
+    }
+
+    // Each field's control, found by its id, carries what is typed into it to its own field.
+    void everyControlReachesItsField() {
+        for (const GridFieldSpec& field : kGridFields) {
+            if (field.controlId == 0) continue;  // the lock radios have their own ids
+            CGridParametersDialog dialog{GridParameters{}};
+            const QString id = QString::number(field.controlId);
+            const std::string value = otherFieldText(field, GridParameters{});
+            if (auto* check = dialog.findChild<QCheckBox*>(id)) {
+                QCOMPARE(check->text(), QString(field.label));
+                check->setChecked(value == "1");
+            } else {
+                QVERIFY2(dialog.findChild<QLineEdit*>(id) != nullptr, field.name);
+                dialog.findChild<QLineEdit*>(id)->setText(QString::fromStdString(value));
+            }
+            QVERIFY(dialog.readAndValidate());
+            QCOMPARE(FormatGridFields(dialog.values())[static_cast<std::size_t>(field.field)],
+                     value);
+        }
     }
 
     void zoneRule() {

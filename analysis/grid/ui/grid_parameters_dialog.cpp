@@ -25,17 +25,6 @@ namespace {
 
 std::size_t at(GridField field) { return static_cast<std::size_t>(field); }
 
-// One row of a group: the row's static text ("Cells"), then "X:" and its edit, "Y:" and its edit.
-void addPairRow(QGridLayout* grid, int row, const char* label, const char* first, QWidget* a,
-                const char* second, QWidget* b) {
-    grid->addWidget(new QLabel(label), row, 0);
-    grid->addWidget(new QLabel(first), row, 1);
-    grid->addWidget(a, row, 2);
-    if (b == nullptr) return;
-    grid->addWidget(new QLabel(second), row, 3);
-    grid->addWidget(b, row, 4);
-}
-
 }  // namespace
 
 CGridParametersDialog::CGridParametersDialog(const GridParameters& values, QWidget* parent)
@@ -45,53 +34,60 @@ CGridParametersDialog::CGridParametersDialog(const GridParameters& values, QWidg
     fillControls();
 }
 
-QLineEdit* CGridParametersDialog::makeEdit(int id, GridField field) {
+QLineEdit* CGridParametersDialog::makeEdit(GridField field) {
     auto* edit = new QLineEdit(this);
-    edit->setObjectName(QString::number(id));
+    edit->setObjectName(QString::number(SpecOf(field).controlId));
     edit->setMaximumWidth(90);
     edits_[at(field)] = edit;
+    fieldControls_.push_back(edit);
     return edit;
 }
 
-QCheckBox* CGridParametersDialog::makeCheck(int id, const char* text, GridField field) {
-    auto* check = new QCheckBox(text, this);
-    check->setObjectName(QString::number(id));
+QCheckBox* CGridParametersDialog::makeCheck(GridField field) {
+    auto* check = new QCheckBox(SpecOf(field).label, this);
+    check->setObjectName(QString::number(SpecOf(field).controlId));
     checks_[at(field)] = check;
+    fieldControls_.push_back(check);
     return check;
+}
+
+void CGridParametersDialog::addEditRow(
+    QGridLayout* grid, int row, const char* label,
+    std::initializer_list<std::pair<const char*, GridField>> edits) {
+    grid->addWidget(new QLabel(label), row, 0);
+    int column = 1;
+    for (const auto& [text, field] : edits) {
+        grid->addWidget(new QLabel(text), row, column++);
+        grid->addWidget(makeEdit(field), row, column++);
+    }
 }
 
 QWidget* CGridParametersDialog::buildQuadGridGroup() {
     auto* group = new QGroupBox("Quad Grid Parameters", this);
     auto* grid = new QGridLayout(group);
-    addPairRow(grid, 0, "Cells", "X:", makeEdit(kCellsX, GridField::cellsX),
-               "Y:", makeEdit(kCellsY, GridField::cellsY));
-    addPairRow(grid, 1, "Step", "X:", makeEdit(kStepX, GridField::stepXmm),
-               "Y:", makeEdit(kStepY, GridField::stepYmm));
-    addPairRow(grid, 2, "Diam", "D:", makeEdit(kDiamD, GridField::spotDiameter),
-               "Bg:", makeEdit(kDiamBg, GridField::backgroundDiameter));
-    grid->addWidget(makeCheck(kRoundCells, "Use Round Cells", GridField::roundCells), 3, 0, 1, 5);
+    addEditRow(grid, 0, "Cells", {{"X:", GridField::cellsX}, {"Y:", GridField::cellsY}});
+    addEditRow(grid, 1, "Step", {{"X:", GridField::stepXmm}, {"Y:", GridField::stepYmm}});
+    addEditRow(grid, 2, "Diam",
+               {{"D:", GridField::spotDiameter}, {"Bg:", GridField::backgroundDiameter}});
+    grid->addWidget(makeCheck(GridField::roundCells), 3, 0, 1, 5);
     return group;
 }
 
 QWidget* CGridParametersDialog::buildTemplateGroup() {
     auto* group = new QGroupBox("Quad Template", this);
     auto* grid = new QGridLayout(group);
-    addPairRow(grid, 0, "Quads", "X:", makeEdit(kQuadsX, GridField::quadsX),
-               "Y:", makeEdit(kQuadsY, GridField::quadsY));
-    addPairRow(grid, 1, "Step", "X:", makeEdit(kQuadStepX, GridField::quadStepX),
-               "Y:", makeEdit(kQuadStepY, GridField::quadStepY));
+    addEditRow(grid, 0, "Quads", {{"X:", GridField::quadsX}, {"Y:", GridField::quadsY}});
+    addEditRow(grid, 1, "Step", {{"X:", GridField::quadStepX}, {"Y:", GridField::quadStepY}});
     return group;
 }
 
 QWidget* CGridParametersDialog::buildOffsetsGroup() {
     auto* group = new QGroupBox("Offsets", this);
     auto* grid = new QGridLayout(group);
-    addPairRow(grid, 0, "Origin", "X:", makeEdit(kOriginX, GridField::originX),
-               "Y:", makeEdit(kOriginY, GridField::originY));
+    addEditRow(grid, 0, "Origin", {{"X:", GridField::originX}, {"Y:", GridField::originY}});
     grid->addWidget(new QLabel("Zone"), 1, 0);
-    grid->addWidget(makeEdit(kZone, GridField::zone), 1, 2);
-    grid->addWidget(makeCheck(kRelativeOffsets, "Relative Offsets", GridField::relativeOffsets), 2,
-                    0, 1, 5);
+    grid->addWidget(makeEdit(GridField::zone), 1, 2);
+    grid->addWidget(makeCheck(GridField::relativeOffsets), 2, 0, 1, 5);
     connect(edits_[at(GridField::zone)], &QLineEdit::textEdited, this,
             &CGridParametersDialog::OnZoneChanged);
     return group;
@@ -100,7 +96,7 @@ QWidget* CGridParametersDialog::buildOffsetsGroup() {
 QWidget* CGridParametersDialog::buildEditSettingsGroup() {
     auto* group = new QGroupBox("Grid Edit Settings", this);
     auto* column = new QVBoxLayout(group);
-    column->addWidget(makeCheck(kDragFullGrid, "Drag Full Grid", GridField::dragFullGrid));
+    column->addWidget(makeCheck(GridField::dragFullGrid));
     // The radio group's values 0, 1, 2 in this order.
     const std::array<std::pair<int, const char*>, 3> locks = {{{kQuadUnlocked, "Quad Unlocked"},
                                                                {kQuadLocked, "Quad Locked"},
@@ -109,6 +105,7 @@ QWidget* CGridParametersDialog::buildEditSettingsGroup() {
         auto* radio = new QRadioButton(locks[i].second, this);
         radio->setObjectName(QString::number(locks[i].first));
         lockButtons_[i] = radio;
+        fieldControls_.push_back(radio);
         column->addWidget(radio);
     }
     return group;
@@ -150,23 +147,15 @@ void CGridParametersDialog::build() {
     setTabOrder();
 }
 
-// Tab order follows the groups: the layout, the template, the offsets, the edit settings,
-// then the buttons, the two layout files last.
+// Tab order follows the groups as they were built: the layout, the template, the offsets, the
+// edit settings, then the buttons, the two layout files last.
 void CGridParametersDialog::setTabOrder() {
-    const GridField order[] = {
-        GridField::cellsX,      GridField::cellsY,       GridField::stepXmm,
-        GridField::stepYmm,     GridField::spotDiameter, GridField::backgroundDiameter,
-        GridField::roundCells,  GridField::quadsX,       GridField::quadsY,
-        GridField::quadStepX,   GridField::quadStepY,    GridField::originX,
-        GridField::originY,     GridField::zone,         GridField::relativeOffsets,
-        GridField::dragFullGrid};
     QWidget* previous = nullptr;
     const auto chain = [&](QWidget* next) {
         if (previous != nullptr) QWidget::setTabOrder(previous, next);
         previous = next;
     };
-    for (GridField field : order) chain(control(field));
-    for (QRadioButton* radio : lockButtons_) chain(radio);
+    for (QWidget* control : fieldControls_) chain(control);
     chain(findChild<QPushButton*>("1"));
     chain(findChild<QPushButton*>("2"));
     chain(loadMap_);

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <array>
+#include <initializer_list>
+#include <utility>
+#include <vector>
 
 #include <QDialog>
 
@@ -10,6 +13,7 @@
 #include "grid/grid_parameters.h"
 
 class QCheckBox;
+class QGridLayout;
 class QLineEdit;
 class QRadioButton;
 class QPushButton;
@@ -20,25 +24,26 @@ namespace orvane {
 class CGridParametersDialog : public QDialog {
     Q_OBJECT
 public:
-    // Control ids of the dialog; each control's objectName is its id.
+    // Control ids of the dialog; each control's objectName is its id. A field's id comes from
+    // its table row; the names here are for the code that finds a control by its id.
     enum ControlId : int {
-        kCellsX = 1007,
-        kCellsY = 1008,
-        kOriginX = 1010,
-        kOriginY = 1011,
-        kStepX = 1012,
-        kStepY = 1013,
-        kDiamD = 1014,
-        kDragFullGrid = 1015,
+        kCellsX = SpecOf(GridField::cellsX).controlId,
+        kCellsY = SpecOf(GridField::cellsY).controlId,
+        kOriginX = SpecOf(GridField::originX).controlId,
+        kOriginY = SpecOf(GridField::originY).controlId,
+        kStepX = SpecOf(GridField::stepXmm).controlId,
+        kStepY = SpecOf(GridField::stepYmm).controlId,
+        kDiamD = SpecOf(GridField::spotDiameter).controlId,
+        kDragFullGrid = SpecOf(GridField::dragFullGrid).controlId,
+        kRoundCells = SpecOf(GridField::roundCells).controlId,
+        kRelativeOffsets = SpecOf(GridField::relativeOffsets).controlId,
+        kZone = SpecOf(GridField::zone).controlId,
+        kDiamBg = SpecOf(GridField::backgroundDiameter).controlId,
+        kQuadsX = SpecOf(GridField::quadsX).controlId,
+        kQuadsY = SpecOf(GridField::quadsY).controlId,
+        kQuadStepX = SpecOf(GridField::quadStepX).controlId,
+        kQuadStepY = SpecOf(GridField::quadStepY).controlId,
         kLoadMap = 1016,
-        kRoundCells = 1017,
-        kRelativeOffsets = 1018,
-        kZone = 1019,
-        kDiamBg = 1020,
-        kQuadsX = 1023,
-        kQuadsY = 1024,
-        kQuadStepX = 1025,
-        kQuadStepY = 1026,
         kQuadLocked = 1029,
         kQuadPinLock = 1030,
         kQuadUnlocked = 1031,
@@ -72,8 +77,11 @@ private:
     QWidget* buildTemplateGroup();
     QWidget* buildOffsetsGroup();
     QWidget* buildEditSettingsGroup();
-    QLineEdit* makeEdit(int id, GridField field);
-    QCheckBox* makeCheck(int id, const char* text, GridField field);
+    // One row of a group: its static text ("Cells"), then each edit after its own ("X:").
+    void addEditRow(QGridLayout* grid, int row, const char* label,
+                    std::initializer_list<std::pair<const char*, GridField>> edits);
+    QLineEdit* makeEdit(GridField field);
+    QCheckBox* makeCheck(GridField field);
     void setTabOrder();
     void fillControls();
     GridFieldTexts controlTexts() const;
@@ -85,6 +93,7 @@ private:
     std::array<QLineEdit*, kGridFieldCount> edits_{};
     std::array<QCheckBox*, kGridFieldCount> checks_{};
     std::array<QRadioButton*, 3> lockButtons_{};
+    std::vector<QWidget*> fieldControls_;  // in the order they were made: the tab order
     QPushButton* loadMap_ = nullptr;
     QPushButton* loadGal_ = nullptr;
 };
