@@ -1,6 +1,7 @@
 // Undo steps as the quads a change touched, swapped back and forth.
 #include "grid/grid_history.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "base/allocator.h"
@@ -31,16 +32,13 @@ bool sameFlags(const GridQuad& a, const GridQuad& b, bool selectionToo) {
     return true;
 }
 
+// Every field of the table, the map and the GAL blocks' shifts.
 bool sameParameters(const GridParameters& a, const GridParameters& b) {
-    return a.slideMap == b.slideMap && a.cellsX == b.cellsX && a.cellsY == b.cellsY &&
-           a.dragFullGrid == b.dragFullGrid && a.roundCells == b.roundCells &&
-           a.spotDiameter == b.spotDiameter && a.originX == b.originX && a.stepXmm == b.stepXmm &&
-           a.stepYmm == b.stepYmm && a.originY == b.originY &&
-           a.relativeOffsets == b.relativeOffsets && a.quadsX == b.quadsX &&
-           a.quadStepX == b.quadStepX && a.quadsY == b.quadsY && a.quadStepY == b.quadStepY &&
-           a.zone == b.zone && a.lockMode == b.lockMode &&
-           a.backgroundDiameter == b.backgroundDiameter && a.quadShiftX == b.quadShiftX &&
-           a.quadShiftY == b.quadShiftY;
+    if (a.slideMap != b.slideMap || a.quadShiftX != b.quadShiftX || a.quadShiftY != b.quadShiftY)
+        return false;
+    return std::all_of(kGridFields.begin(), kGridFields.end(), [&](const GridFieldSpec& f) {
+        return f.isInteger() ? a.*f.integer == b.*f.integer : a.*f.number == b.*f.number;
+    });
 }
 
 bool sameSelection(const GridQuad& a, const GridQuad& b) {

@@ -1,5 +1,5 @@
 // The view's grid editor: tools, overlay state, mouse and key handling and the grid commands.
-#include "grid_editor.h"
+#include "window/grid_editor.h"
 
 #include <algorithm>
 #include <climits>
@@ -9,6 +9,7 @@
 #include "base/core_error.h"
 #include "grid/define_grid.h"
 #include "grid/grid_file.h"
+#include "grid/spot_walk.h"
 #include "measure/find_genes.h"
 #include "measure/spot_geometry.h"
 
@@ -67,9 +68,8 @@ void GridEditor::DrawOverlay(bool onlyCurrent) {
         if (onlyCurrent) {
             DrawQuad(currentQuad(), clip, figure);
         } else {
-            for (std::int32_t qx = 0; qx < grid_.parameters.quadsX && qx < kMaxQuadsX; ++qx)
-                for (std::int32_t qy = 0; qy < grid_.parameters.quadsY && qy < kMaxQuadsY; ++qy)
-                    DrawQuad(grid_.quad(qx, qy), clip, figure);
+            ForEachQuad<WalkOrder::ByColumn>(
+                grid_, [&](std::int32_t, std::int32_t, GridQuad& q) { DrawQuad(q, clip, figure); });
         }
     } else {
         DrawSelectionFigure(shape_, figure);
@@ -104,9 +104,8 @@ void GridEditor::redrawChangedSpots(GridQuad& quad) {
 }
 
 void GridEditor::RedrawAllChangedSpots() {
-    for (std::int32_t qx = 0; qx < grid_.parameters.quadsX && qx < kMaxQuadsX; ++qx)
-        for (std::int32_t qy = 0; qy < grid_.parameters.quadsY && qy < kMaxQuadsY; ++qy)
-            redrawChangedSpots(grid_.quad(qx, qy));
+    ForEachQuad<WalkOrder::ByColumn>(
+        grid_, [&](std::int32_t, std::int32_t, GridQuad& q) { redrawChangedSpots(q); });
 }
 
 // --- Tools -------------------------------------------------------------------------------------
@@ -346,11 +345,10 @@ bool GridEditor::CharKey(char c) {
     if (!overlayShown_ || shape_.tool != ToolKind::Grid || dragging()) return false;
     const char key = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
     if (key == 'R') {
-        for (std::int32_t qx = 0; qx < grid_.parameters.quadsX && qx < kMaxQuadsX; ++qx)
-            for (std::int32_t qy = 0; qy < grid_.parameters.quadsY && qy < kMaxQuadsY; ++qy) {
-                grid_.quad(qx, qy).ClearFlags(Highlighted | Marked);
-                redrawChangedSpots(grid_.quad(qx, qy));
-            }
+        ForEachQuad<WalkOrder::ByColumn>(grid_, [&](std::int32_t, std::int32_t, GridQuad& q) {
+            q.ClearFlags(Highlighted | Marked);
+            redrawChangedSpots(q);
+        });
     } else if (key == 'X') {
         GridQuad& q = currentQuad();
         if (q.HasSelection() && q.ValidSpot(q.selCol, q.selRow))

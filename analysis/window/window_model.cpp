@@ -2,6 +2,8 @@
 // draw the overlay afresh.
 #include "window/window_model.h"
 
+#include "grid/spot_walk.h"
+
 namespace orvane {
 
 bool WindowModel::Step(const std::string& name, const std::function<void()>& change) {
@@ -33,11 +35,12 @@ void WindowModel::MarkSaved() {
 bool WindowModel::GridUnsaved() const {
     if (!history_.Modified()) return false;
     // Undoing the first Define Grid leaves no grid to save.
-    const SpotGrid& grid = editor_.grid();
-    for (std::int32_t qx = 0; qx < grid.parameters.quadsX; ++qx)
-        for (std::int32_t qy = 0; qy < grid.parameters.quadsY; ++qy)
-            if (grid.InUse(qx, qy) && grid.quad(qx, qy).defined) return true;
-    return false;
+    bool defined = false;
+    ForEachQuad<WalkOrder::ByColumn>(editor_.grid(),
+                                     [&](std::int32_t, std::int32_t, const GridQuad& q) {
+                                         defined = defined || q.defined != 0;
+                                     });
+    return defined;
 }
 
 bool WindowModel::swap(bool undo) {

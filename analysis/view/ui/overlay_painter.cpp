@@ -8,6 +8,8 @@
 #include <QPen>
 #include <QPolygon>
 
+#include "grid/spot_walk.h"
+
 namespace orvane {
 namespace {
 
@@ -127,18 +129,15 @@ void PaintQuadOutlines(QImage& target, const SpotGrid& grid, bool inverted,
     if (target.isNull() || t.num >= t.den) return;
     XorPainter painter(target, inverted);
     painter.pen(OverlayPenKind::Highlight);
-    for (std::int32_t qx = 0; qx < grid.parameters.quadsX && qx < kMaxQuadsX; ++qx) {
-        for (std::int32_t qy = 0; qy < grid.parameters.quadsY && qy < kMaxQuadsY; ++qy) {
-            const GridQuad& q = grid.quad(qx, qy);
-            if (q.defined == 0 || q.nx < 1 || q.ny < 1) continue;
-            // Only where the spots themselves are too small to be drawn.
-            if (std::int64_t{2} * q.spotRadius * t.num >= std::int64_t{kSmallest} * t.den) continue;
-            const QPolygon outline(
-                {QPoint(t.x(q.TL.x), t.y(q.TL.y)), QPoint(t.x(q.TR.x), t.y(q.TR.y)),
-                 QPoint(t.x(q.BR.x), t.y(q.BR.y)), QPoint(t.x(q.BL.x), t.y(q.BL.y))});
-            painter.painter().drawPolygon(outline);
-        }
-    }
+    ForEachQuad<WalkOrder::ByColumn>(grid, [&](std::int32_t, std::int32_t, const GridQuad& q) {
+        if (q.defined == 0 || q.nx < 1 || q.ny < 1) return;
+        // Only where the spots themselves are too small to be drawn.
+        if (std::int64_t{2} * q.spotRadius * t.num >= std::int64_t{kSmallest} * t.den) return;
+        const QPolygon outline({QPoint(t.x(q.TL.x), t.y(q.TL.y)), QPoint(t.x(q.TR.x), t.y(q.TR.y)),
+                                QPoint(t.x(q.BR.x), t.y(q.BR.y)),
+                                QPoint(t.x(q.BL.x), t.y(q.BL.y))});
+        painter.painter().drawPolygon(outline);
+    });
 }
 
 void PictureOverlaySurface::PaintFigure(const OverlayFigure& figure, bool) {

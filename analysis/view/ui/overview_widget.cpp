@@ -5,6 +5,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "grid/spot_walk.h"
+
 namespace orvane {
 namespace {
 
@@ -68,17 +70,13 @@ std::vector<QPolygon> COverviewWidget::quadOutlines() const {
         const OverviewRect r = m.ToOverview({p.x + dx, p.y + dy, p.x + dx, p.y + dy});
         return QPoint(r.left, r.top);
     };
-    for (std::int32_t qy = 0; qy < grid.parameters.quadsY; ++qy) {
-        for (std::int32_t qx = 0; qx < grid.parameters.quadsX; ++qx) {
-            if (!grid.InUse(qx, qy)) continue;
-            const GridQuad& q = grid.quad(qx, qy);
-            if (q.defined == 0) continue;
-            // The corner spots' centres widened by a spot radius: the block as printed.
-            const std::int32_t r = q.spotRadius;
-            outlines.push_back(
-                QPolygon({at(q.TL, -r, -r), at(q.TR, r, -r), at(q.BR, r, r), at(q.BL, -r, r)}));
-        }
-    }
+    ForEachQuad<WalkOrder::ByRow>(grid, [&](std::int32_t, std::int32_t, const GridQuad& q) {
+        if (q.defined == 0) return;
+        // The corner spots' centres widened by a spot radius: the block as printed.
+        const std::int32_t r = q.spotRadius;
+        outlines.push_back(
+            QPolygon({at(q.TL, -r, -r), at(q.TR, r, -r), at(q.BR, r, r), at(q.BL, -r, r)}));
+    });
     return outlines;
 }
 
