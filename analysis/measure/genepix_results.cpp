@@ -198,6 +198,7 @@ std::string headerRecords(const LayeredImage& image, const GenePixExportInfo& in
                        std::to_string(columns.size()) + kEol;
     for (const std::string& record : records) text += "\"" + record + "\"" + kEol;
     std::vector<std::string> names;
+    names.reserve(std::size(kColumns));
     for (const char* name : kColumns) names.push_back("\"" + std::string(name) + "\"");
     return text + joined(names, columns, "\t") + kEol;
 }
