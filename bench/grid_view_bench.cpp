@@ -24,6 +24,7 @@
 #include "base/ui/shell_services.h"
 #include "grid/layout_files.h"
 #include "printjob/print_job_parameters.h"
+#include "view/ui/image_commands.h"
 #include "view/ui/orvane_view.h"
 
 namespace {
@@ -96,7 +97,7 @@ int main(int argc, char** argv) {
     COrvaneApp app;
     if (!app.InitInstance({dir + "/demo_635.tif"})) return 1;
     COrvaneView* view = app.mainFrame()->activeView();
-    view->OverlayFile(dir + "/demo_532.tif");
+    OverlayFile(view->window(), dir + "/demo_532.tif");
     view->parentWidget()->resize(1200, 800);
     PaintCounter paintCounter(view->viewport());
     paints = &paintCounter;
@@ -110,12 +111,13 @@ int main(int argc, char** argv) {
     p.quadsY = 16;
     p.cellsX = 12;
     p.cellsY = 12;
-    GridEditor& editor = view->gridEditor();
+    GridEditor& editor = view->model().editor();
     auto start = Clock::now();
     editor.DefineGrid(p);
     QApplication::processEvents();
     std::printf("grid of %d x %d quads of %d x %d spots on %d x %d pixels\n", p.quadsX, p.quadsY,
-                p.cellsX, p.cellsY, view->imageWidth(), view->imageHeight());
+                p.cellsX, p.cellsY, view->model().display().imageWidth,
+                view->model().display().imageHeight);
     std::printf("%-34s %7.1f ms\n", "Define Grid (layout and overlay)",
                 std::chrono::duration<double, std::milli>(Clock::now() - start).count());
     report("full overlay erase and redraw", timeSteps(10, [&](int) {

@@ -28,7 +28,9 @@
 #include "grid/layout_files.h"
 #include "harness.h"
 #include "printjob/print_job_parameters.h"
+#include "view/ui/image_commands.h"
 #include "view/ui/orvane_view.h"
+#include "view/ui/view_commands.h"
 
 namespace {
 
@@ -151,13 +153,13 @@ int main(int argc, char** argv) {
     closeAllWindows(app);
 
     COrvaneView* view = app.OpenDocumentFile(red);
-    if (view == nullptr || !view->OverlayFile(green)) return 1;
+    if (view == nullptr || !OverlayFile(view->window(), green)) return 1;
     view->parentWidget()->resize(1200, 800);
     QApplication::processEvents();
     // The reduced copies are made once the first picture is shown; not part of any step below.
-    view->OnZoomFit();
+    view->model().SetZoom(view->model().fitScale());
     QApplication::processEvents();
-    view->OnZoomActual();
+    view->model().SetZoom(ZoomScale());
     QApplication::processEvents();
     const double peak = peakMemoryMb();
     const double memoryLimit = 1.4 * double(samples) * 2 * 2 / (1 << 20) + 250;
@@ -165,24 +167,25 @@ int main(int argc, char** argv) {
     const auto painted = [&](const std::function<void()>& step) {
         return [&, step] { stepUntilPainted(step, activeView); };
     };
+    using C = CViewCommands;
+    CViewCommands commands(view->window());
     const struct {
         const char* name;
-        void (COrvaneView::*before)();
-        void (COrvaneView::*command)();
+        void (C::*before)();
+        void (C::*command)();
     } switches[] = {
-        {"display switch log to linear", &COrvaneView::OnDisplayLog, &COrvaneView::OnDisplayLinear},
-        {"display switch linear to log", &COrvaneView::OnDisplayLinear, &COrvaneView::OnDisplayLog},
-        {"display switch inverted/normal", &COrvaneView::OnDisplayLog,
-         &COrvaneView::OnDisplayInverted},
-        {"display switch one channel", &COrvaneView::OnDisplayLog, &COrvaneView::OnChannel2},
+        {"display switch log to linear", &C::OnDisplayLog, &C::OnDisplayLinear},
+        {"display switch linear to log", &C::OnDisplayLinear, &C::OnDisplayLog},
+        {"display switch inverted/normal", &C::OnDisplayLog, &C::OnDisplayInverted},
+        {"display switch one channel", &C::OnDisplayLog, &C::OnChannel2},
     };
     for (const bool fit : {false, true}) {
         const std::string at = fit ? ", 2 layers, at fit" : ", 2 layers, at 1:1";
         const auto zoomBack = [&] {
             if (fit)
-                view->OnZoomFit();
+                view->model().SetZoom(view->model().fitScale());
             else
-                view->OnZoomActual();
+                view->model().SetZoom(ZoomScale());
             view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->maximum() / 2);
             view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum() / 2);
             QApplication::processEvents();
@@ -191,24 +194,25 @@ int main(int argc, char** argv) {
         for (const auto& s : switches)
             table.absolute(
                 "GUI: " + std::string(s.name) + at, kFrameMs,
-                painted([&] { (view->*s.command)(); }), 5, [&] {
-                    (view->*s.before)();
-                    if (s.command == &COrvaneView::OnChannel2 && !view->displayState().channelOn[1])
-                        view->OnChannel2();
+                painted([&] { (commands.*s.command)(); }), 5, [&] {
+                    (commands.*s.before)();
+                    if (s.command == &C::OnChannel2 && !view->model().display().channelOn[1])
+                        commands.OnChannel2();
                     QApplication::processEvents();
                 });
         // A step that changes the picture: at fit out, unless the fit scale is the smallest step
         // (a 1 um slide fits below 1/64), then in.
         const auto zoomStep = [&] {
-            if (fit && view->zoom().StepOut(view->fitScale()) != view->zoom())
-                view->OnZoomOut();
+            if (fit &&
+                view->model().zoom().StepOut(view->model().fitScale()) != view->model().zoom())
+                view->model().SetZoom(view->model().zoom().StepOut(view->model().fitScale()));
             else
-                view->OnZoomIn();
+                view->model().SetZoom(view->model().zoom().StepIn(view->model().fitScale()));
         };
         table.absolute("GUI: one zoom step" + at, kFrameMs, painted(zoomStep), 5, zoomBack);
         zoomBack();
         // At fit the whole scan is in the window: the scroll step is timed at 1/4 instead.
-        if (fit) view->SetZoom(ZoomScale(1, 4));
+        if (fit) view->model().SetZoom(ZoomScale(1, 4));
         QApplication::processEvents();
         QScrollBar* bar = view->verticalScrollBar();
         const int middle = bar->maximum() / 2;
@@ -219,7 +223,7 @@ int main(int argc, char** argv) {
                            QApplication::processEvents();
                        });
     }
-    view->OnZoomActual();
+    view->model().SetZoom(ZoomScale());
     QApplication::processEvents();
 
     if (!map.isEmpty()) {
@@ -230,15 +234,15 @@ int main(int argc, char** argv) {
         p.quadsY = 16;
         p.cellsX = 12;
         p.cellsY = 12;
-        GridEditor& editor = view->gridEditor();
+        GridEditor& editor = view->model().editor();
         editor.DefineGrid(p);
         QApplication::processEvents();
         for (const bool fit : {false, true}) {
             const std::string at = fit ? ", 9216 spots, at fit" : ", 9216 spots, at 1:1";
             if (fit)
-                view->OnZoomFit();
+                view->model().SetZoom(view->model().fitScale());
             else
-                view->OnZoomActual();
+                view->model().SetZoom(ZoomScale());
             // Quad [1][1]: its TL corner in the window, dragged with Shift by 2 screen pixels.
             const GridPoint corner = editor.grid().quad(1, 1).TL;
             view->CentreOn(QPoint(corner.x, corner.y));
@@ -286,14 +290,14 @@ int main(int argc, char** argv) {
     }
     if (!map.isEmpty()) {
         // What every change of the grid adds: the history keeps the quads the change touched.
-        GridQuad& quad = view->gridEditor().grid().quad(0, 0);
+        GridQuad& quad = view->model().editor().grid().quad(0, 0);
         table.absolute("Recording an undo step (one mark), 9216 spots", kUndoStepMs, [&] {
             view->model().Step("Mark Spot", [&] { quad.Flags(0, 0) ^= Marked; });
         });
         // The whole grid changed, as by Auto Place: the step keeps a copy of every quad.
         table.absolute("Recording an undo step (every quad), 9216 spots", kUndoStepMs, [&] {
             view->model().Step("Move Quads", [&] {
-                for (GridQuad& q : view->gridEditor().grid().quads)
+                for (GridQuad& q : view->model().editor().grid().quads)
                     if (q.defined) ++q.TL.x;
             });
         });

@@ -171,7 +171,7 @@ void makePictures(CMainFrame* frame, const QString& dir, const QString& out, Wat
     frame->OnCommand(kGridAdjust2DW);
 
     watchdog.step("scroll to quad [0][0] and click a spot");
-    const GridQuad& quad = view->gridEditor().grid().quad(0, 0);
+    const GridQuad& quad = view->model().editor().grid().quad(0, 0);
     view->horizontalScrollBar()->setValue(std::max(0, quad.TL.x - 60));
     view->verticalScrollBar()->setValue(std::max(0, quad.TL.y - 60));
     settle();
@@ -179,7 +179,7 @@ void makePictures(CMainFrame* frame, const QString& dir, const QString& out, Wat
     const auto spot = quad.SpotCentre(3, 2);
     if (!spot) fail("spot (3, 2) of quad [0][0] is not in the grid");
     click(view, QPoint(spot->x, spot->y) - origin);
-    if (!view->gridEditor().SelectedGridSpot()) fail("the click selected no spot");
+    if (!view->model().editor().SelectedGridSpot()) fail("the click selected no spot");
     frame->updateActions();
     save(*frame, out + "/orvane-grid.png");
 

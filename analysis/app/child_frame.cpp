@@ -6,8 +6,6 @@
 #include <QCloseEvent>
 
 #include "base/ui/shell_services.h"
-#include "grid/ui/grid_commands.h"
-#include "measure/ui/measure_commands.h"
 #include "view/ui/orvane_doc.h"
 #include "view/ui/orvane_view.h"
 
@@ -18,8 +16,7 @@ CChildFrame::CChildFrame(const std::shared_ptr<COrvaneDoc>& document, QWidget* p
     setAttribute(Qt::WA_DeleteOnClose);
     view_ = new COrvaneView(document, this);
     setWidget(view_);
-    gridCommands_ = std::make_unique<CGridCommands>(*view_);
-    measureCommands_ = std::make_unique<CMeasureCommands>(*view_);
+    commands_ = MakeWindowCommands(view_->window());
     connect(document.get(), &COrvaneDoc::titleChanged, this, &CChildFrame::OnUpdateFrameTitle);
     connect(view_, &COrvaneView::stateChanged, this, &CChildFrame::OnUpdateFrameTitle);
     OnUpdateFrameTitle();
@@ -64,7 +61,8 @@ bool CChildFrame::keepOpen() {
     case SaveAnswer::Save: break;
     }
     bool saved = false;
-    runReportingErrors([&] { saved = gridCommands_->SaveGridFile(); });
+    const ImageWindow& window = view_->window();
+    runReportingErrors([&] { saved = window.saveGrid && window.saveGrid(); });
     return !saved;
 }
 

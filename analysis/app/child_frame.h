@@ -1,15 +1,16 @@
 // CChildFrame: the frame of one image window inside the main window, holding one COrvaneView and
-// the grid and measurement commands that work on it.
+// the command targets that every window gets from the window command registry.
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include <QMdiSubWindow>
 
+#include "base/ui/command_map.h"
+
 namespace orvane {
 
-class CGridCommands;
-class CMeasureCommands;
 class COrvaneDoc;
 class COrvaneView;
 
@@ -20,8 +21,14 @@ public:
     ~CChildFrame() override;
 
     COrvaneView* view() const { return view_; }
-    CGridCommands& gridCommands() const { return *gridCommands_; }
-    CMeasureCommands& measureCommands() const { return *measureCommands_; }
+    // The window's command targets in routing order (after them comes the document).
+    const std::vector<std::unique_ptr<CommandTarget>>& commandTargets() const { return commands_; }
+    template <typename T>
+    T* commandTarget() const {
+        for (const auto& target : commands_)
+            if (auto* found = dynamic_cast<T*>(target.get())) return found;
+        return nullptr;
+    }
 
     // The document's title, with the window number when the document has several windows, and
     // " *" while the window's grid is unsaved.
@@ -40,8 +47,7 @@ private:
 
     COrvaneView* view_;
     // Gone before the view, which Qt deletes with the frame's children.
-    std::unique_ptr<CGridCommands> gridCommands_;
-    std::unique_ptr<CMeasureCommands> measureCommands_;
+    std::vector<std::unique_ptr<CommandTarget>> commands_;
 };
 
 }  // namespace orvane

@@ -18,12 +18,11 @@
 #include "app/test_list_dialog.h"
 #include "base/ui/command_ids.h"
 #include "base/ui/shell_services.h"
-#include "grid/ui/grid_commands.h"
-#include "measure/ui/measure_commands.h"
 #include "measure/ui/spot_review.h"
 #include "view/ui/orvane_doc.h"
 #include "view/ui/orvane_view.h"
 #include "view/ui/overview_widget.h"
+#include "view/ui/window_panes.h"
 
 namespace orvane {
 
@@ -39,7 +38,7 @@ CMainFrame::CMainFrame(COrvaneApp& app) : app_(app), mdi_(new QMdiArea(this)) {
 
 CMainFrame::~CMainFrame() {
     setMessagePaneSink({});
-    spotReview_->setView(nullptr);  // the docks go before the views that feed them
+    spotReview_->setWindow(nullptr);  // the docks go before the views that feed them
     // The windows, views and the MDI area go after this part of the frame is gone; none of
     // their last signals may reach it.
     for (QObject* child : findChildren<QObject*>())
@@ -89,16 +88,13 @@ QAction* CMainFrame::action(int id) const {
     return it == actions_.end() ? nullptr : it->second;
 }
 
-// The active window's view, its grid and measurement commands, its document; then the frame
-// and the application.
+// The active window's command targets, its document; then the frame and the application.
 bool CMainFrame::routeCommand(int id) {
     if (CChildFrame* child = activeChild()) {
-        COrvaneView& view = *child->view();
-        if (dispatchCommand(COrvaneView::commandMap(), view, id)) return true;
-        if (dispatchCommand(CGridCommands::commandMap(), child->gridCommands(), id)) return true;
-        if (dispatchCommand(CMeasureCommands::commandMap(), child->measureCommands(), id))
+        for (const auto& target : child->commandTargets())
+            if (target->Run(id)) return true;
+        if (dispatchCommand(COrvaneDoc::commandMap(), *child->view()->GetDocument(), id))
             return true;
-        if (dispatchCommand(COrvaneDoc::commandMap(), *view.GetDocument(), id)) return true;
     }
     if (dispatchCommand(commandMap(), *this, id)) return true;
     return dispatchCommand(COrvaneApp::commandMap(), app_, id);
@@ -106,12 +102,10 @@ bool CMainFrame::routeCommand(int id) {
 
 bool CMainFrame::routeUpdate(int id, CmdUi& ui) const {
     if (const CChildFrame* child = activeChild()) {
-        const COrvaneView& view = *child->view();
-        if (updateCommand(COrvaneView::commandMap(), view, id, ui)) return true;
-        if (updateCommand(CGridCommands::commandMap(), child->gridCommands(), id, ui)) return true;
-        if (updateCommand(CMeasureCommands::commandMap(), child->measureCommands(), id, ui))
+        for (const auto& target : child->commandTargets())
+            if (target->Update(id, ui)) return true;
+        if (updateCommand(COrvaneDoc::commandMap(), *child->view()->GetDocument(), id, ui))
             return true;
-        if (updateCommand(COrvaneDoc::commandMap(), *view.GetDocument(), id, ui)) return true;
     }
     if (updateCommand(commandMap(), *this, id, ui)) return true;
     return updateCommand(COrvaneApp::commandMap(), app_, id, ui);
@@ -138,7 +132,7 @@ void CMainFrame::updateActions() {
     }
     switchMenu(activeChild() ? kMenuImage : kMenuMainFrame);
     overview_->setView(activeView());
-    spotReview_->setView(activeView());
+    spotReview_->setWindow(activeView() ? &activeView()->window() : nullptr);
     updateTitle();
     updatePanes();
 }
@@ -148,9 +142,11 @@ void CMainFrame::updatePanes() {
     for (int i = 1; i < kPaneCount; ++i) {
         if (!panes_[i]) continue;
         // A pane whose owner is not active stays empty.
-        panes_[i]->setText(view ? view->paneText(kStatusPanes[i].id) : QString());
+        panes_[i]->setText(view ? WindowPaneText(view->window(), kStatusPanes[i].id) : QString());
     }
-    if (zoomPane_) zoomPane_->setText(view ? view->zoomText() : QString());
+    if (zoomPane_)
+        zoomPane_->setText(view ? QString::fromStdString(view->model().zoom().PercentText())
+                                : QString());
 }
 
 void CMainFrame::updateTitle() {
@@ -195,7 +191,7 @@ void CMainFrame::OnUpdateNeedsWindow(CmdUi& ui) const { ui.enabled = activeChild
 void CMainFrame::OnWindowNew() {
     const CChildFrame* frame = activeChild();
     if (!frame) return;
-    CChildFrame* added = CreateChildFrame(frame->view()->sharedDocument());
+    CChildFrame* added = CreateChildFrame(frame->view()->window().document);
     added->view()->OnInitialUpdate();
 }
 

@@ -16,9 +16,13 @@
 #include "base/ui/command_ids.h"
 #include "base/ui/shell_services.h"
 #include "document/tiff_messages.h"
+#include "grid/ui/grid_ui.h"
+#include "measure/ui/measure_ui.h"
+#include "view/ui/image_commands.h"
 #include "view/ui/orvane_doc.h"
 #include "view/ui/orvane_view.h"
 #include "view/ui/view_printing.h"
+#include "view/ui/view_ui.h"
 
 namespace orvane {
 namespace {
@@ -32,7 +36,12 @@ const char* const kTiffFilter = "TIFF Files (*.Tif)";
 
 }  // namespace
 
-COrvaneApp::COrvaneApp() = default;
+COrvaneApp::COrvaneApp() {
+    // Every image window gets these command targets, offered commands in this order.
+    RegisterViewCommands();
+    RegisterGridCommands();
+    RegisterMeasureCommands();
+}
 
 COrvaneApp::~COrvaneApp() {
     mainFrame_.reset();
@@ -107,7 +116,7 @@ bool COrvaneApp::ProcessShellCommand(const QStringList& rawArguments) {
     }
     // Further files are overlaid in order; one that fails has shown its message and the others
     // still follow.
-    for (qsizetype i = 1; i < arguments.size(); ++i) view->OverlayFile(arguments[i]);
+    for (qsizetype i = 1; i < arguments.size(); ++i) OverlayFile(view->window(), arguments[i]);
     mainFrame_->updateActions();
     return true;
 }
@@ -120,7 +129,7 @@ bool COrvaneApp::printFile(const QString& path, const QString& pdfPath) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdfPath);
     }
-    return view->PrintTo(printer);
+    return PrintTo(view->window(), printer);
 }
 
 COrvaneView* COrvaneApp::OpenDocumentFile(const QString& path) {

@@ -1,6 +1,8 @@
-// Steps around every change of the grid, and Undo and Redo, which swap a step's quads in and
-// draw the overlay afresh.
+// Steps around every change of the grid, Undo and Redo, which swap a step's quads in and draw
+// the overlay afresh, and the display, zoom, tool and spot operations of one window.
 #include "window/window_model.h"
+
+#include <algorithm>
 
 #include "grid/spot_walk.h"
 
@@ -12,11 +14,11 @@ bool WindowModel::Step(const std::string& name, const std::function<void()>& cha
         change();
     } catch (...) {
         history_.Commit(editor_.grid(), name);
-        notify(ModelChange::Stepped);
+        Notify(ModelChange::Stepped);
         throw;
     }
     const bool recorded = history_.Commit(editor_.grid(), name);
-    notify(ModelChange::Stepped);
+    Notify(ModelChange::Stepped);
     return recorded;
 }
 
@@ -29,7 +31,7 @@ void WindowModel::EndDrag() { history_.Commit(editor_.grid(), dragStep_); }
 
 void WindowModel::MarkSaved() {
     history_.MarkSaved();
-    notify(ModelChange::Saved);
+    Notify(ModelChange::Saved);
 }
 
 bool WindowModel::GridUnsaved() const {
@@ -59,12 +61,94 @@ bool WindowModel::swap(bool undo) {
         editor_.SetShape(point);
     }
     editor_.ShowOverlay(false);
-    notify(ModelChange::Swapped);
+    Notify(ModelChange::Swapped);
     return true;
 }
 
-void WindowModel::notify(ModelChange change) const {
-    for (const Observer& observer : observers_) observer(change);
+void WindowModel::ChangeDisplay(const std::function<void(DisplayState&)>& change) {
+    change(display_);
+    Notify(ModelChange::Display);
+}
+
+void WindowModel::ResetPicture(std::int32_t width, std::int32_t height) {
+    display_.imageWidth = width;
+    display_.imageHeight = height;
+    display_.logDisplay = true;
+    zoom_ = previousZoom_ = ZoomScale();
+    editor_.SetScale(1, 1);
+}
+
+void WindowModel::SetZoom(const ZoomScale& scale, std::optional<WindowPoint> anchor) {
+    if (scale == zoom_) return;
+    previousZoom_ = zoom_;
+    zoom_ = scale;
+    zoomAnchor_ = anchor;
+    editor_.SetScale(scale.num(), scale.den());
+    Notify(ModelChange::Zoom);
+    zoomAnchor_.reset();
+}
+
+void WindowModel::SetWindowArea(std::int32_t width, std::int32_t height) {
+    windowArea_ = {width, height};
+}
+
+ZoomScale WindowModel::fitScale() const {
+    return ZoomScale::Fit(display_.imageWidth, display_.imageHeight, windowArea_.x, windowArea_.y);
+}
+
+void WindowModel::SelectTool(ToolKind tool) {
+    try {
+        editor_.SelectTool(tool);
+    } catch (...) {
+        Notify(ModelChange::Selection);
+        throw;
+    }
+    Notify(ModelChange::Selection);
+}
+
+void WindowModel::SetSelection(const SelectionShape& shape) {
+    editor_.SetShape(shape);
+    Notify(ModelChange::Selection);
+}
+
+bool WindowModel::ShowSpot(const SpotIndex& spot) {
+    if (editor_.tool() != ToolKind::Grid) {
+        if (editor_.grid().quad(spot.qx, spot.qy).defined == 0) return false;
+        SelectTool(ToolKind::Grid);
+        if (editor_.tool() != ToolKind::Grid) return false;  // a drag is under way
+    }
+    if (!editor_.SelectSpot(spot.qx, spot.qy, spot.col, spot.row)) {
+        Notify(ModelChange::Selection);
+        return false;
+    }
+    focus_ = *editor_.currentQuad().SpotCentre(spot.col, spot.row);
+    Notify(ModelChange::Focus);
+    Notify(ModelChange::Selection);
+    return true;
+}
+
+std::int32_t WindowModel::HighlightSpots(const std::vector<SpotIndex>& spots) {
+    std::int32_t count = 0;
+    Step("Highlight Spots", [&] {
+        count = orvane::HighlightSpots(editor_.grid(), spots);
+        editor_.RedrawAllChangedSpots();
+    });
+    return count;
+}
+
+int WindowModel::AddObserver(Observer observer) {
+    observers_.emplace_back(nextObserver_, std::move(observer));
+    return nextObserver_++;
+}
+
+void WindowModel::RemoveObserver(int handle) {
+    std::erase_if(observers_, [handle](const auto& entry) { return entry.first == handle; });
+}
+
+void WindowModel::Notify(ModelChange change) const {
+    // An observer may remove itself (or another) while it hears the change.
+    const auto observers = observers_;
+    for (const auto& entry : observers) entry.second(change);
 }
 
 }  // namespace orvane

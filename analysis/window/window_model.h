@@ -1,22 +1,40 @@
-// WindowModel: the Qt-free state of one image window's grid. It holds the grid editor (the grid,
-// tool and selection, drags and keys) and the undo history, runs every change of the grid, its
-// marks and highlights as a named step, and tells its observers what changed. The view paints
-// it and turns input into its operations; the command classes call them.
+// WindowModel: the Qt-free state of one image window. It holds the display state and zoom, the
+// grid editor (the grid, tool and selection, drags and keys) and the undo history, runs every
+// change of the grid, its marks and highlights as a named step, and tells its observers what
+// changed. The view paints it and turns input into its operations; the command classes and the
+// review docks call them and observe it.
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "grid/grid_history.h"
+#include "measure/spot_results.h"
+#include "view/display_raster.h"
+#include "view/zoom_scale.h"
 #include "window/grid_editor.h"
 
 namespace orvane {
 
 enum class ModelChange {
-    Stepped,  // a step ran (recorded or not): the grid may have changed
-    Swapped,  // Undo or Redo put another grid in place: everything shown of it is stale
-    Saved,    // the grid was saved, defined or loaded: it is no longer unsaved
+    Stepped,    // a step ran (recorded or not): the grid may have changed
+    Swapped,    // Undo or Redo put another grid in place: everything shown of it is stale
+    Saved,      // the grid was saved, defined or loaded: it is no longer unsaved
+    Selection,  // the tool or the selection changed (panes and command states follow)
+    Display,    // the display state changed: the picture is to be mapped again
+    Zoom,       // the scale changed (about zoomAnchor() when there is one)
+    Focus,      // a spot was chosen elsewhere: the view brings focusPoint() into its middle
+    Dragged,    // a drag moved quads; the step follows at the release
+    SpotData,   // what the spots measure changed: the grid's geometry or a new layer
+    Samples,    // the layers' samples changed (a filter): the picture, and SpotData too
+};
+
+// A pixel of the window, counted from its top-left corner.
+struct WindowPoint {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
 };
 
 class WindowModel {
@@ -44,16 +62,56 @@ public:
     // Whether closing would lose a grid changed since it was defined, loaded or saved.
     bool GridUnsaved() const;
 
-    void AddObserver(Observer observer) { observers_.push_back(std::move(observer)); }
+    // --- Display and zoom ----------------------------------------------------------------------
+    const DisplayState& display() const { return display_; }
+    void ChangeDisplay(const std::function<void(DisplayState&)>& change);
+    // A new picture of width x height: 1:1, log display (the rest of the display state stays).
+    void ResetPicture(std::int32_t width, std::int32_t height);
+    // Screen pixels per image pixel; every window opens at 1:1.
+    const ZoomScale& zoom() const { return zoom_; }
+    // Zooms about the window's centre, or with the image pixel under `anchor` kept where it is.
+    void SetZoom(const ZoomScale& scale, std::optional<WindowPoint> anchor = std::nullopt);
+    const std::optional<WindowPoint>& zoomAnchor() const { return zoomAnchor_; }
+    // The scale before the last change, under which the anchor's image point is found.
+    const ZoomScale& previousZoom() const { return previousZoom_; }
+    // The window's area without scroll bars, which the fit scale fills.
+    void SetWindowArea(std::int32_t width, std::int32_t height);
+    ZoomScale fitScale() const;
+
+    // --- Tool, selection and spots ---------------------------------------------------------------
+    // "Please define / load grid." (CoreError) for a grid tool without a grid; the tool then stays.
+    void SelectTool(ToolKind tool);
+    void SetSelection(const SelectionShape& shape);
+    // Selects the spot as a click on it does (the grid tool is chosen when another is active)
+    // and asks the view to bring its centre into the middle. False, with nothing changed, for a
+    // spot a click cannot select (excluded, outside the grid). Choosing the grid tool may throw
+    // as SelectTool does.
+    bool ShowSpot(const SpotIndex& spot);
+    const GridPoint& focusPoint() const { return focus_; }
+    // Replaces the highlights by these spots, as Find does with its matches; one step. The count.
+    std::int32_t HighlightSpots(const std::vector<SpotIndex>& spots);
+
+    // Observers hear every change; the handle removes one again.
+    int AddObserver(Observer observer);
+    void RemoveObserver(int handle);
+    // For changes made outside the model's own operations (a layer's samples, a drag's motion,
+    // the grid's geometry after a command's steps).
+    void Notify(ModelChange change) const;
 
 private:
     bool swap(bool undo);
-    void notify(ModelChange change) const;
 
     GridEditor editor_;
     GridHistory history_;
     std::string dragStep_;
-    std::vector<Observer> observers_;
+    DisplayState display_;
+    ZoomScale zoom_;
+    ZoomScale previousZoom_;
+    std::optional<WindowPoint> zoomAnchor_;
+    WindowPoint windowArea_;
+    GridPoint focus_;
+    std::vector<std::pair<int, Observer>> observers_;
+    int nextObserver_ = 0;
 };
 
 }  // namespace orvane

@@ -12,8 +12,9 @@
 #include "base/ui/command_ids.h"
 #include "grid/ui/grid_commands.h"
 #include "measure/ui/measure_commands.h"
+#include "view/ui/image_commands.h"
 #include "view/ui/orvane_doc.h"
-#include "view/ui/orvane_view.h"
+#include "view/ui/view_commands.h"
 
 using namespace orvane;
 using namespace orvane::testing_support;
@@ -41,9 +42,10 @@ private slots:
 
     void everyCommandHasAHandler() {
         for (const CommandSpec& row : commandSpecs()) {
-            const int targets = handles<COrvaneView>(row.id) + handles<CGridCommands>(row.id) +
-                                handles<CMeasureCommands>(row.id) + handles<COrvaneDoc>(row.id) +
-                                handles<CMainFrame>(row.id) + handles<COrvaneApp>(row.id);
+            const int targets = handles<CViewCommands>(row.id) + handles<CImageCommands>(row.id) +
+                                handles<CGridCommands>(row.id) + handles<CMeasureCommands>(row.id) +
+                                handles<COrvaneDoc>(row.id) + handles<CMainFrame>(row.id) +
+                                handles<COrvaneApp>(row.id);
             if (isUnhandledByDesign(row.id)) {
                 QVERIFY2(targets == 0, qPrintable(QString("%1 must stay unhandled").arg(row.id)));
             } else {
@@ -61,7 +63,8 @@ private slots:
             for (const auto& entry : map)
                 QVERIFY2(findCommandSpec(entry.id), qPrintable(QString::number(entry.id)));
         };
-        check(COrvaneView::commandMap());
+        check(CViewCommands::commandMap());
+        check(CImageCommands::commandMap());
         check(CGridCommands::commandMap());
         check(CMeasureCommands::commandMap());
         check(COrvaneDoc::commandMap());

@@ -134,7 +134,7 @@ private slots:
         defineStandardGrid(frame);
         // One marked spot, flagged bad in both files; the saturated one too when the Spot
         // Results dock says so.
-        frame->activeView()->gridEditor().grid().quad(1, 0).Flags(2, 1) |= Marked;
+        frame->activeView()->model().editor().grid().quad(1, 0).Flags(2, 1) |= Marked;
         qobject_cast<CSpotResultsWidget*>(frame->spotResultsDock()->widget())
             ->saturationBox()
             ->setChecked(flagSaturated);
@@ -207,7 +207,7 @@ private slots:
         auto app = startApp({red, green});
         CMainFrame* frame = app->mainFrame();
         defineStandardGrid(frame);
-        frame->activeView()->SetSelection({ToolKind::Rectangle, 10, 10, 30, 30});
+        frame->activeView()->model().SetSelection({ToolKind::Rectangle, 10, 10, 30, 30});
         const bool selectionCommand = command == kSelectionSaveRaw ||
                                       command == kSelectionStatistics || command == kSelectionPairs;
         if (!selectionCommand) frame->OnCommand(kSelectGrid);

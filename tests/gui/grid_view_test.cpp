@@ -128,7 +128,7 @@ private slots:
         openUniform();
         const QImage clean = view_->offscreenImage().copy();
         defineGrid(frame_);
-        QVERIFY(view_->overlayShown());
+        QVERIFY(view_->model().editor().overlayShown());
         const QImage withGrid = view_->offscreenImage().copy();
         QVERIFY(withGrid != clean);
         // The inverted display's spot pen (255, 0, 0) on the spots, highlight pen (0, 0, 255)
@@ -137,20 +137,20 @@ private slots:
         QVERIFY(countPixels(withGrid, QRect(110, 110, 40, 40), notXor(ground, qRgb(255, 0, 0))) >
                 20);
         QVERIFY(countPixels(withGrid, QRect(90, 90, 12, 12), notXor(ground, qRgb(0, 0, 255))) > 5);
-        view_->gridEditor().DrawOverlay(false);
+        view_->model().editor().DrawOverlay(false);
         QCOMPARE(view_->offscreenImage(), clean);
-        view_->gridEditor().DrawOverlay(false);
+        view_->model().editor().DrawOverlay(false);
         QCOMPARE(view_->offscreenImage(), withGrid);
-        view_->gridEditor().ShowOverlay(false);
+        view_->model().editor().ShowOverlay(false);
         QCOMPARE(view_->offscreenImage(), withGrid);
-        view_->gridEditor().HideOverlay(false);
+        view_->model().editor().HideOverlay(false);
         QCOMPARE(view_->offscreenImage(), clean);
         frame_->OnCommand(kSelectRectangle);
         frame_->OnCommand(kSelectGrid);
         QCOMPARE(view_->offscreenImage(), withGrid);
         // A display change rebuilds the picture and draws the grid in the new mode's pens.
         frame_->OnCommand(kDisplayInverted);
-        QVERIFY(view_->overlayShown());
+        QVERIFY(view_->model().editor().overlayShown());
         QVERIFY(countPixels(view_->offscreenImage(), QRect(110, 110, 40, 40),
                             notXor(view_->offscreenImage().pixel(0, 0), qRgb(0, 255, 255))) > 20);
         frame_->OnCommand(kDisplayInverted);
@@ -160,21 +160,21 @@ private slots:
     void cornerDragAndWholeQuadDrag() {
         openUniform();
         defineGrid(frame_);
-        const GridQuad& first = view_->gridEditor().grid().quad(0, 0);
+        const GridQuad& first = view_->model().editor().grid().quad(0, 0);
         press(view_, QPoint(102, 101));
         QCOMPARE(first.fullDisplay, 0);
         drag(view_, QPoint(120, 110));
         QCOMPARE(first.TL, (GridPoint{120, 110}));
         release(view_, QPoint(120, 110));
         QCOMPARE(first.fullDisplay, 1);
-        const GridParameters& p = view_->gridEditor().grid().parameters;
+        const GridParameters& p = view_->model().editor().grid().parameters;
         QCOMPARE(p.originX, 1.2);
         QCOMPARE(p.originY, 1.1);
         QVERIFY(qFuzzyCompare(p.stepXmm, 0.7 / 3));
         QCOMPARE(p.stepYmm, 0.25);
 
         // Shift at the press: the whole quad follows, after a first jump of (3, 2).
-        const GridQuad& second = view_->gridEditor().grid().quad(1, 0);
+        const GridQuad& second = view_->model().editor().grid().quad(1, 0);
         press(view_, QPoint(253, 102), Qt::ShiftModifier);
         drag(view_, QPoint(263, 102));
         QCOMPARE(second.TL, (GridPoint{263, 102}));
@@ -185,7 +185,7 @@ private slots:
 
         // The picture is exactly the grid drawn fresh over the clean raster.
         const QImage shown = view_->offscreenImage().copy();
-        view_->gridEditor().HideOverlay(false);
+        view_->model().editor().HideOverlay(false);
         view_->RebuildDisplay();
         QCOMPARE(view_->offscreenImage(), shown);
     }
@@ -202,7 +202,7 @@ private slots:
         QCOMPARE(paneText(frame_, 5), QString("IA: (1000/1000, 0/0, 0/0)"));
         const QImage selected = view_->offscreenImage().copy();
         QTest::keyClick(view_, Qt::Key_X, Qt::NoModifier);
-        QCOMPARE(view_->gridEditor().grid().quad(0, 0).Flags(1, 1),
+        QCOMPARE(view_->model().editor().grid().quad(0, 0).Flags(1, 1),
                  std::uint8_t(Selected | Marked));
         QTest::keyClick(view_, Qt::Key_X, Qt::NoModifier);
         QCOMPARE(view_->offscreenImage(), selected);
@@ -212,7 +212,7 @@ private slots:
         // With another tool the keys do nothing.
         frame_->OnCommand(kSelectRectangle);
         QTest::keyClick(view_, Qt::Key_X, Qt::NoModifier);
-        QCOMPARE(view_->gridEditor().grid().quad(0, 0).Flags(1, 1), std::uint8_t(Selected));
+        QCOMPARE(view_->model().editor().grid().quad(0, 0).Flags(1, 1), std::uint8_t(Selected));
     }
 
     void dialogValidationMessagesAndFocus_data() {
@@ -366,7 +366,7 @@ private slots:
         });
         frame_->OnCommand(kGridDefine);
         QCOMPARE(files.requests.at(0).initialName, QString("slide_map_data"));
-        const SpotGrid& grid = view_->gridEditor().grid();
+        const SpotGrid& grid = view_->model().editor().grid();
         QCOMPARE(grid.parameters.cellsX, 2);
         QCOMPARE(grid.parameters.quadsX, 2);
         QCOMPARE(grid.parameters.quadsY, 2);
@@ -425,7 +425,7 @@ private slots:
         }
         FileDialogScript files({path});
         frame_->OnCommand(kGridLoad);
-        QCOMPARE(view_->selection().tool, ToolKind::Grid);
+        QCOMPARE(view_->model().editor().shape().tool, ToolKind::Grid);
         QCOMPARE(view_->offscreenImage(), saved);
     }
 
@@ -441,16 +441,16 @@ private slots:
         messages.texts.clear();
         defineGrid(frame_);
         // A uniform scan shows no block: nothing is placed and the grid stays.
-        const GridPoint before = view_->gridEditor().grid().quad(0, 0).TL;
+        const GridPoint before = view_->model().editor().grid().quad(0, 0).TL;
         frame_->OnCommand(kGridAutoPlace);
         QCOMPARE(paneText(frame_, 0), QString("Placed 0 of %1 quads.")
-                                          .arg(view_->gridEditor().grid().parameters.quadsX *
-                                               view_->gridEditor().grid().parameters.quadsY));
-        QVERIFY(view_->gridEditor().grid().quad(0, 0).TL == before);
+                                          .arg(view_->model().editor().grid().parameters.quadsX *
+                                               view_->model().editor().grid().parameters.quadsY));
+        QVERIFY(view_->model().editor().grid().quad(0, 0).TL == before);
         frame_->OnCommand(kGridAdjustCM);
-        QCOMPARE(view_->gridEditor().grid().quad(0, 0).OffsetX(0, 0), -1);
+        QCOMPARE(view_->model().editor().grid().quad(0, 0).OffsetX(0, 0), -1);
         const QImage adjusted = view_->offscreenImage().copy();
-        view_->gridEditor().HideOverlay(false);
+        view_->model().editor().HideOverlay(false);
         view_->RebuildDisplay();
         QCOMPARE(view_->offscreenImage(), adjusted);
         const QString path = QString::fromStdString(dir_.file("spot_data.txt"));
@@ -472,7 +472,7 @@ private slots:
         frame_->OnCommand(kSelectionPairs);
         QCOMPARE(messages.texts.last(), QString("Two layers are required for this graph"));
         const SelectionShape shape{ToolKind::CircleByRadius, 20, 15, 26, 15};
-        view_->SetSelection(shape);
+        view_->model().SetSelection(shape);
         const QString path = QString::fromStdString(dir_.file("selection_data.txt"));
         FileDialogScript files({path});
         DialogScript save([](QDialog& d) {
@@ -499,7 +499,7 @@ private slots:
         });
         frame_->OnCommand(kGridHistogram);
         QCOMPARE(view_->offscreenImage(), before);
-        QCOMPARE(view_->gridEditor().grid().parameters.cellsX, 4);
+        QCOMPARE(view_->model().editor().grid().parameters.cellsX, 4);
         DialogScript brighter([](QDialog& d) {
             auto& h = static_cast<CHistogramDialog&>(d);
             h.gainEdit(0)->setText("4");
@@ -508,10 +508,12 @@ private slots:
         });
         frame_->OnCommand(kGridHistogram);
         QVERIFY(view_->offscreenImage() != before);
-        QCOMPARE(frame_->activeChild()->measureCommands().spotHistogram().gain[0], 4.0f);
-        QCOMPARE(view_->displayState().channelGain[0], 4.0f);
-        QCOMPARE(frame_->activeChild()->measureCommands().spotHistogram().means().m,
-                 std::int64_t(24));
+        QCOMPARE(frame_->activeChild()->commandTarget<CMeasureCommands>()->spotHistogram().gain[0],
+                 4.0f);
+        QCOMPARE(view_->model().display().channelGain[0], 4.0f);
+        QCOMPARE(
+            frame_->activeChild()->commandTarget<CMeasureCommands>()->spotHistogram().means().m,
+            std::int64_t(24));
     }
 };
 

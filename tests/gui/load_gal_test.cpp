@@ -162,7 +162,7 @@ private slots:
             return d.result();
         });
         frame->OnCommand(kGridDefine);
-        const SpotGrid& grid = frame->activeView()->gridEditor().grid();
+        const SpotGrid& grid = frame->activeView()->model().editor().grid();
         QCOMPARE(grid.parameters.quadsX, 2);
         QVERIFY(grid.quad(0, 0).defined && grid.quad(1, 0).defined);
         // 100 pixels a millimetre: the first feature at (100, 100), the second block 150 right.
@@ -189,7 +189,7 @@ private slots:
             return d.result();
         });
         frame->OnCommand(kGridDefine);
-        const SpotGrid& grid = frame->activeView()->gridEditor().grid();
+        const SpotGrid& grid = frame->activeView()->model().editor().grid();
         QCOMPARE(grid.parameters.quadsX, 3);
         const GridPoint expected[] = {{100, 100}, {253, 102}, {398, 99}};
         for (int qx = 0; qx < 3; ++qx) {

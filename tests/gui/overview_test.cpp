@@ -26,7 +26,8 @@ QPoint scrollOf(const COrvaneView* view) {
 }
 
 OverviewMapping expectedMapping(const COverviewWidget* overview, const COrvaneView* view) {
-    return OverviewMapping::Fit(view->imageWidth(), view->imageHeight(), overview->width(),
+    return OverviewMapping::Fit(view->model().display().imageWidth,
+                                view->model().display().imageHeight, overview->width(),
                                 overview->height());
 }
 
@@ -163,7 +164,7 @@ private slots:
         overview_ = frame_->overview();
         const QImage before = overview_->shownPicture();
         defineStandardGrid(frame_);
-        QVERIFY(view_->overlayShown());
+        QVERIFY(view_->model().editor().overlayShown());
         // The grid is drawn as outlines over the picture, never scaled into it.
         QCOMPARE(overview_->shownPicture(), before);
         QCOMPARE(view_->reducedPicture().size(), QSize(400, 300));
@@ -207,7 +208,7 @@ private slots:
     void largePicturesAreReducedOnceForTheOverview() {
         app_ = startApp({writeScan(dir_, "wide.tif", 2100, 300, ramp)});
         view_ = app_->mainFrame()->activeView();
-        QCOMPARE(view_->reducedPicture().width(), COrvaneView::kReducedPictureSize);
+        QCOMPARE(view_->reducedPicture().width(), WindowPicture::kReducedPictureSize);
         QCOMPARE(view_->reducedPicture().height(), 146);  // 300 * 1024 / 2100, rounded
     }
 };

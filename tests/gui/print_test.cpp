@@ -6,6 +6,7 @@
 
 #include "../support/gui_test.h"
 #include "app/main_frame.h"
+#include "view/ui/image_commands.h"
 #include "view/ui/orvane_view.h"
 
 using namespace orvane;
@@ -29,11 +30,11 @@ QSize paintedExtent(const QImage& page) {
 }
 
 QImage printOnPage(const COrvaneView& view, QSize pageSize,
-                   std::int64_t maxBandBytes = COrvaneView::kPrintBandBytes) {
+                   std::int64_t maxBandBytes = kPrintBandBytes) {
     QImage page(pageSize, QImage::Format_RGB32);
     page.fill(Qt::white);
     QPainter painter(&page);
-    view.PrintPage(painter, pageSize, maxBandBytes);
+    PrintPage(view.window(), painter, pageSize, maxBandBytes);
     painter.end();
     return page;
 }
@@ -74,15 +75,15 @@ private slots:
         QFETCH(QRect, expected);
         auto app = startApp({scan_});
         COrvaneView* view = app->mainFrame()->activeView();
-        view->SetSelection(
+        view->model().SetSelection(
             {static_cast<ToolKind>(tool), stored.x1(), stored.y1(), stored.x2(), stored.y2()});
-        QCOMPARE(view->printRegion(), expected);
+        QCOMPARE(PrintRegion(view->model()), expected);
     }
 
     void rectangleFitsThePageOnePixelShort() {
         auto app = startApp({scan_});
         COrvaneView* view = app->mainFrame()->activeView();
-        view->SetSelection({ToolKind::Rectangle, 10, 20, 210, 120});
+        view->model().SetSelection({ToolKind::Rectangle, 10, 20, 210, 120});
         // 200 x 100 on 4800 x 6400: scale 24, destination 4799 x 2399.
         const QImage page = printOnPage(*view, QSize(4800, 6400));
         QCOMPARE(paintedExtent(page), QSize(4799, 2399));
@@ -103,7 +104,8 @@ private slots:
         });
         auto app = startApp({rows});
         COrvaneView* view = app->mainFrame()->activeView();
-        view->SetSelection({ToolKind::Rectangle, 300, 7, 460, 290});  // partly beyond the picture
+        view->model().SetSelection(
+            {ToolKind::Rectangle, 300, 7, 460, 290});  // partly beyond the picture
         const QImage whole = printOnPage(*view, pageSize);
         for (const int bandRows : {1, 7, 64})
             QCOMPARE(printOnPage(*view, pageSize, bandRows * 3 * 160), whole);
@@ -113,7 +115,7 @@ private slots:
         auto app = startApp({scan_});
         COrvaneView* view = app->mainFrame()->activeView();
         // Half of the rectangle lies right of the 400-pixel picture.
-        view->SetSelection({ToolKind::Rectangle, 300, 0, 500, 100});
+        view->model().SetSelection({ToolKind::Rectangle, 300, 0, 500, 100});
         const QImage page = printOnPage(*view, QSize(2000, 2000));
         // Scale 10: the picture's 100 columns fill 1000 device pixels, the rest stays white.
         QVERIFY(page.pixel(500, 500) != qRgb(255, 255, 255));

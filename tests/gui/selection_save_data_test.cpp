@@ -221,11 +221,11 @@ private:
         }
         frame->OnCommand(kGridAdjustCM);
         // Quad [1][0]: the spot's quad must reach orvane-batch too.
-        const GridQuad& quad = view->gridEditor().grid().quad(1, 0);
+        const GridQuad& quad = view->model().editor().grid().quad(1, 0);
         const GridPoint centre = *quad.SpotCentre(column, row);
         mouse(view, QEvent::MouseButtonPress, {centre.x, centre.y}, Qt::LeftButton, Qt::LeftButton);
         mouse(view, QEvent::MouseButtonRelease, {centre.x, centre.y}, Qt::LeftButton, Qt::NoButton);
-        QVERIFY(view->gridEditor().SelectedGridSpot().has_value());
+        QVERIFY(view->model().editor().SelectedGridSpot().has_value());
         const QString grid = QString::fromStdString(dir_.file("spot.grd"));
         {
             FileDialogScript files({grid});

@@ -38,6 +38,7 @@
 #include "measure/ui/spot_plot_widget.h"
 #include "measure/ui/spot_results_widget.h"
 #include "measure/ui/spot_review.h"
+#include "view/ui/image_commands.h"
 #include "view/ui/orvane_doc.h"
 #include "view/ui/orvane_view.h"
 
@@ -151,7 +152,7 @@ class SoakTest : public GuiTest {
 
     // --- Actions ---------------------------------------------------------------------------
     void clickSpot() {
-        const SpotGrid& grid = view()->gridEditor().grid();
+        const SpotGrid& grid = view()->model().editor().grid();
         const int qx = below(grid.parameters.quadsX), qy = below(grid.parameters.quadsY);
         const GridQuad& q = grid.quad(qx, qy);
         if (q.defined == 0 || q.nx < 1 || q.ny < 1) return;
@@ -166,7 +167,7 @@ class SoakTest : public GuiTest {
 
     void dragCorner() {
         COrvaneView* v = view();
-        const SpotGrid& grid = v->gridEditor().grid();
+        const SpotGrid& grid = v->model().editor().grid();
         const GridQuad& q = grid.quad(below(grid.parameters.quadsX), below(grid.parameters.quadsY));
         if (q.defined == 0) return;
         const GridPoint corners[] = {q.TL, q.TR, q.BL, q.BR};
@@ -191,7 +192,7 @@ class SoakTest : public GuiTest {
 
     std::string gridBytes(const COrvaneView* v) {
         const std::string path = dir_.file("round-trip.grd");
-        SaveGrid(v->gridEditor().grid(), path);
+        SaveGrid(v->model().editor().grid(), path);
         return readFile(path);
     }
 
@@ -210,8 +211,8 @@ class SoakTest : public GuiTest {
 
     void key() {
         COrvaneView* v = view();
-        const std::vector<std::uint8_t> before = marksOf(v->gridEditor().grid());
-        const GridEditor& e = v->gridEditor();
+        const std::vector<std::uint8_t> before = marksOf(v->model().editor().grid());
+        const GridEditor& e = v->model().editor();
         const bool marking = chance(80);
         // Keys wait while the grid is not yet drawn on a new window, as they always have.
         const bool selected = e.tool() == ToolKind::Grid && e.currentQuad().HasSelection() &&
@@ -322,7 +323,7 @@ class SoakTest : public GuiTest {
     std::optional<SpotIndex> viewSelection() const {
         COrvaneView* v = view();
         if (!v) return std::nullopt;
-        const GridEditor& e = v->gridEditor();
+        const GridEditor& e = v->model().editor();
         const GridQuad& q = e.currentQuad();
         if (e.tool() != ToolKind::Grid || !q.HasSelection()) return std::nullopt;
         return SpotIndex{e.selectedQuadX(), e.selectedQuadY(), q.selCol, q.selRow};
@@ -334,11 +335,11 @@ class SoakTest : public GuiTest {
         COrvaneView* v = view();
         if (!v || !results) {
             if (model->rowCount() != 0) fail("the table lists spots of no grid");
-            if (v && v->gridEditor().currentQuad().defined != 0)
+            if (v && v->model().editor().currentQuad().defined != 0)
                 fail("a defined grid without results");
             return;
         }
-        const SpotGrid& grid = v->gridEditor().grid();
+        const SpotGrid& grid = v->model().editor().grid();
         if (static_cast<std::int64_t>(results->spots.size()) != spotsInUse(grid))
             fail(QString("the table lists %1 spots, the grid has %2 in use")
                      .arg(results->spots.size())
@@ -356,7 +357,7 @@ class SoakTest : public GuiTest {
             const auto text = [](std::optional<std::size_t> i) {
                 return i ? QString::number(*i) : QString("none");
             };
-            const GridEditor& e = v->gridEditor();
+            const GridEditor& e = v->model().editor();
             fail(QString("the selected row is not the selected spot (row of spot %1, expected %2; "
                          "tool %3, quad (%4, %5) selection %6)")
                      .arg(text(row), text(expected))
@@ -430,7 +431,7 @@ private slots:
         app_ = startApp({red_});
         frame_ = app_->mainFrame();
         QVERIFY(frame_->activeView());
-        QVERIFY(frame_->activeView()->OverlayFile(green_));
+        QVERIFY(OverlayFile(frame_->activeView()->window(), green_));
         table_ = qobject_cast<CSpotResultsWidget*>(frame_->spotResultsDock()->widget());
         plot_ = qobject_cast<CSpotPlotWidget*>(frame_->spotPlotDock()->widget());
         frame_->spotResultsDock()->show();

@@ -24,7 +24,9 @@
 #include "measure/ui/spot_plot_widget.h"
 #include "measure/ui/spot_results_widget.h"
 #include "measure/ui/spot_review.h"
+#include "view/ui/image_commands.h"
 #include "view/ui/orvane_view.h"
+#include "view/ui/window_panes.h"
 
 using namespace orvane;
 using namespace orvane::testing_support;
@@ -92,7 +94,7 @@ private slots:
         app_ = startApp({red});
         frame_ = app_->mainFrame();
         view_ = frame_->activeView();
-        QVERIFY(view_->OverlayFile(green));
+        QVERIFY(OverlayFile(view_->window(), green));
         view_->parentWidget()->resize(300, 200);
         defineStandardGrid(frame_);  // 2 x 1 quads of 4 x 3 spots, pitch 30 pixels
         table_ = qobject_cast<CSpotResultsWidget*>(frame_->spotResultsDock()->widget());
@@ -120,11 +122,11 @@ private slots:
     void rowSelectsTheSpotAndAClickSelectsTheRow() {
         QCOMPARE(table_->table()->model()->rowCount(), 24);
         table_->table()->selectRow(static_cast<int>(indexOf({1, 0, 2, 1})));
-        const GridEditor& editor = view_->gridEditor();
+        const GridEditor& editor = view_->model().editor();
         QCOMPARE(editor.selectedQuadX(), 1);
         QCOMPARE(editor.currentQuad().selCol, 2);
         QCOMPARE(editor.currentQuad().selRow, 1);
-        QCOMPARE(frame_->pane(2)->text(), view_->paneText(kPaneGridSpot));
+        QCOMPARE(frame_->pane(2)->text(), WindowPaneText(view_->window(), kPaneGridSpot));
         QVERIFY(view_->visibleImageRect().contains(spotCentre(1, 2, 1)));
         QCOMPARE(plot_->selectedSpot(), std::optional(indexOf({1, 0, 2, 1})));
 
@@ -150,7 +152,7 @@ private slots:
         auto map = std::make_shared<SlideMap>(2, 1, 4, 3);
         map->GetSpotRecord(1, 0, 3, 0)->SetUid("Kin-7");
         map->GetSpotRecord(0, 0, 0, 0)->SetDescription("kinase");
-        view_->gridEditor().grid().parameters.slideMap = map;
+        view_->model().editor().grid().parameters.slideMap = map;
         frame_->spotReview()->recompute();
         table_->filterEdit()->setText("KIN");
         QCOMPARE(shown->rowCount(), 2);
@@ -169,10 +171,10 @@ private slots:
         auto map = std::make_shared<SlideMap>(2, 1, 4, 3);
         map->GetSpotRecord(0, 0, 1, 0)->SetUid("GAPDH");
         map->GetSpotRecord(1, 0, 2, 2)->SetUid("GAPDH-2");
-        view_->gridEditor().grid().parameters.slideMap = map;
+        view_->model().editor().grid().parameters.slideMap = map;
         frame_->spotReview()->recompute();
         QTableView* table = table_->table();
-        const GridEditor& editor = view_->gridEditor();
+        const GridEditor& editor = view_->model().editor();
         const auto viewSpot = [&] {
             return SpotIndex{editor.selectedQuadX(), 0, editor.currentQuad().selCol,
                              editor.currentQuad().selRow};
@@ -212,7 +214,7 @@ private slots:
         table_->table()->selectRow(3);
         const std::string grid = dir_.file("review.grd"), ours = dir_.file("gui.tsv"),
                           theirs = dir_.file("batch.tsv");
-        SaveGrid(view_->gridEditor().grid(), grid);
+        SaveGrid(view_->model().editor().grid(), grid);
         frame_->spotReview()->saveTo(QString::fromStdString(ours));
         const batch::RunResult r = batch::run(
             {"results", "-o", theirs, grid, dir_.file("red.tif"), dir_.file("green.tif")});
@@ -245,7 +247,7 @@ private slots:
 
         const std::string grid = dir_.file("saturated.grd"), ours = dir_.file("gui_sat.tsv"),
                           theirs = dir_.file("batch_sat.tsv");
-        SaveGrid(view_->gridEditor().grid(), grid);
+        SaveGrid(view_->model().editor().grid(), grid);
         frame_->spotReview()->saveTo(QString::fromStdString(ours));
         const batch::RunResult r = batch::run({"results", "--flag-saturated", "10", "-o", theirs,
                                                grid, dir_.file("red.tif"), dir_.file("green.tif")});
@@ -271,12 +273,12 @@ private slots:
         });
         frame_->OnCommand(kGridMarkNotFound);
         QCOMPARE(frame_->pane(0)->text(), "Marked 2 of 24 spots.");
-        QVERIFY(view_->gridEditor().grid().quad(1, 0).Flags(3, 2) & Marked);
+        QVERIFY(view_->model().editor().grid().quad(1, 0).Flags(3, 2) & Marked);
         table_->marksBox()->setCurrentIndex(1);
         QCOMPARE(table_->table()->model()->rowCount(), 2);
         // Again on the marked grid, and orvane-batch on the same grid: the same count.
         const std::string grid = dir_.file("marked.grd");
-        SaveGrid(view_->gridEditor().grid(), grid);
+        SaveGrid(view_->model().editor().grid(), grid);
         frame_->OnCommand(kGridMarkNotFound);
         QCOMPARE(frame_->pane(0)->text(), "Marked 2 of 24 spots.");
         const batch::RunResult r = batch::run({"mark-not-found", "-o", dir_.file("again.grd"), grid,
@@ -290,7 +292,7 @@ private slots:
         QCOMPARE(data.undefined, 2);
         const SpotPlotData::Point& p = data.points[5];
         click(plot_, plot_->toWidget(p.ma) + QPoint(1, 0));
-        QCOMPARE(view_->gridEditor().currentQuad().selCol,
+        QCOMPARE(view_->model().editor().currentQuad().selCol,
                  frame_->spotReview()->results()->spots[p.spot].col);
         QCOMPARE(table_->selectedSpot(), std::optional(p.spot));
 
@@ -302,7 +304,7 @@ private slots:
         QTest::mouseRelease(plot_, Qt::LeftButton, {}, frame.bottomRight());
         int highlighted = 0;
         for (int qx = 0; qx < 2; ++qx) {
-            const GridQuad& quad = view_->gridEditor().grid().quad(qx, 0);
+            const GridQuad& quad = view_->model().editor().grid().quad(qx, 0);
             for (int i = 0; i < quad.count; ++i) highlighted += (quad.flags[i] & Highlighted) != 0;
         }
         QCOMPARE(highlighted, 22);

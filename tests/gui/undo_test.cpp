@@ -60,7 +60,7 @@ class UndoTest : public GuiTest {
     }
     std::string gridBytes() {
         const std::string path = dir_.file("now.grd");
-        SaveGrid(view_->gridEditor().grid(), path);
+        SaveGrid(view_->model().editor().grid(), path);
         return readFile(path);
     }
     QString menuText(int id) {

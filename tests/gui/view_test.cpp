@@ -10,6 +10,7 @@
 #include "app/child_frame.h"
 #include "app/main_frame.h"
 #include "base/ui/command_ids.h"
+#include "view/ui/image_commands.h"
 #include "view/ui/orvane_doc.h"
 #include "view/ui/orvane_view.h"
 
@@ -53,7 +54,7 @@ private slots:
         QVERIFY(one != two);
 
         activate(frame, one);
-        QVERIFY(one->view()->OverlayFile(second));
+        QVERIFY(OverlayFile(one->view()->window(), second));
         frame->updateActions();
         QVERIFY(button(frame, kChannel1).enabled && button(frame, kChannel1).pressed);
         QVERIFY(button(frame, kChannel2).enabled && button(frame, kChannel2).pressed);
@@ -84,10 +85,10 @@ private slots:
         // Inverted has no pressed state either way.
         frame->OnCommand(kDisplayInverted);
         QVERIFY(!button(frame, kDisplayInverted).pressed);
-        QVERIFY(!frame->activeView()->displayState().invertedDisplay);
+        QVERIFY(!frame->activeView()->model().display().invertedDisplay);
         frame->OnCommand(kDisplayInverted);
         QVERIFY(!button(frame, kDisplayInverted).pressed);
-        QVERIFY(frame->activeView()->displayState().invertedDisplay);
+        QVERIFY(frame->activeView()->model().display().invertedDisplay);
     }
 
     void pictureFollowsTheDisplayState() {
@@ -162,7 +163,7 @@ private slots:
         CMainFrame* frame = app->mainFrame();
         COrvaneView* view = frame->activeView();
         MessageRecorder messages;
-        view->SetSelection({ToolKind::Rectangle, 0, 0, 2, 2});
+        view->model().SetSelection({ToolKind::Rectangle, 0, 0, 2, 2});
         frame->OnCommand(kSelectPoint);  // the rectangle stays stored
         frame->OnCommand(kSubtractBackground);
         QCOMPARE(messages.texts, QStringList{"Please select rectangle backgound area first"});
@@ -172,7 +173,7 @@ private slots:
         QVERIFY(button(frame, kSelectRectangle).pressed);
         QVERIFY(!button(frame, kSelectPoint).pressed);
         // Dragged from bottom-right to top-left: the same rectangle, columns 0 and 1, level 1000.
-        view->SetSelection({ToolKind::Rectangle, 2, 2, 0, 0});
+        view->model().SetSelection({ToolKind::Rectangle, 2, 2, 0, 0});
         frame->OnCommand(kSubtractBackground);
         QCOMPARE(messages.texts.size(), 1);
         QCOMPARE(view->GetDocument()->image().layers[0].at(5, 5), std::uint16_t(5));
@@ -199,8 +200,8 @@ private slots:
         QCOMPARE(texts.last(), QString("Ready"));
         texts.clear();
         MessageRecorder messages;
-        QVERIFY(
-            app->mainFrame()->activeView()->OverlayFile(writeScan(dir_, "progress2.tif", 20, 100)));
+        QVERIFY(OverlayFile(app->mainFrame()->activeView()->window(),
+                            writeScan(dir_, "progress2.tif", 20, 100)));
         QCOMPARE(texts.first(), QString("Loading Tiff File ..."));
         QCOMPARE(texts.last(), QString("Ready"));
         setMessagePaneSink({});

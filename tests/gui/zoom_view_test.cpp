@@ -67,27 +67,27 @@ private slots:
 
     void commandsStepsAndThePane() {
         open();
-        QCOMPARE(view_->zoom(), ZoomScale());
+        QCOMPARE(view_->model().zoom(), ZoomScale());
         QCOMPARE(zoomPane(frame_), QString("100%"));
         frame_->OnCommand(kZoomOut);
-        QCOMPARE(view_->zoom(), ZoomScale(1, 2));
+        QCOMPARE(view_->model().zoom(), ZoomScale(1, 2));
         QCOMPARE(zoomPane(frame_), QString("50%"));
         frame_->OnCommand(kZoomIn);
         frame_->OnCommand(kZoomIn);
-        QCOMPARE(view_->zoom(), ZoomScale(2, 1));
+        QCOMPARE(view_->model().zoom(), ZoomScale(2, 1));
         frame_->OnCommand(kZoomFit);
-        QCOMPARE(view_->zoom(), view_->fitScale());
+        QCOMPARE(view_->model().zoom(), view_->model().fitScale());
         // The whole scan in the window: nothing to scroll.
         QCOMPARE(view_->horizontalScrollBar()->maximum(), 0);
         QCOMPARE(view_->verticalScrollBar()->maximum(), 0);
         QCOMPARE(view_->visibleImageRect(), QRect(0, 0, 400, 300));
         frame_->OnCommand(kZoomActual);
-        QCOMPARE(view_->zoom(), ZoomScale());
+        QCOMPARE(view_->model().zoom(), ZoomScale());
         QCOMPARE(view_->verticalScrollBar()->maximum(),
                  std::max(0, 300 - view_->viewport()->height()));
         // Steps stop at 16 and 1/64.
         for (int i = 0; i < 12; ++i) frame_->OnCommand(kZoomIn);
-        QCOMPARE(view_->zoom(), ZoomScale(16, 1));
+        QCOMPARE(view_->model().zoom(), ZoomScale(16, 1));
         QCOMPARE(zoomPane(frame_), QString("1600%"));
     }
 
@@ -97,15 +97,15 @@ private slots:
         frame_->OnCommand(kWindowNew);
         COrvaneView* second = frame_->activeView();
         QVERIFY(second != view_);
-        QCOMPARE(second->zoom(), ZoomScale());
+        QCOMPARE(second->model().zoom(), ZoomScale());
         QCOMPARE(zoomPane(frame_), QString("100%"));
-        QCOMPARE(view_->zoom(), ZoomScale(1, 2));
+        QCOMPARE(view_->model().zoom(), ZoomScale(1, 2));
     }
 
     void windowPixelsAtFourAndAQuarter() {
         open();
         const QImage whole = view_->offscreenImage();
-        view_->SetZoom(ZoomScale(4, 1), QPoint(0, 0));
+        view_->model().SetZoom(ZoomScale(4, 1), WindowPoint{0, 0});
         view_->horizontalScrollBar()->setValue(123);
         view_->verticalScrollBar()->setValue(57);
         QImage shot = view_->viewport()->grab().toImage();
@@ -117,7 +117,7 @@ private slots:
             }
         // At 1/4 a flat picture of the maxima: each window pixel shows the brightest of its
         // 4 x 4 samples, which here is the ramp's bottom-right one unless it wrapped.
-        view_->SetZoom(ZoomScale(1, 4), QPoint(0, 0));
+        view_->model().SetZoom(ZoomScale(1, 4), WindowPoint{0, 0});
         shot = view_->viewport()->grab().toImage();
         QCOMPARE(view_->visiblePicture().size(), view_->viewport()->size());
         QCOMPARE(shot.pixelColor(100, 10), QColor(128, 128, 128));  // beside the 100-pixel picture
@@ -126,7 +126,7 @@ private slots:
 
     void pointAndPanesAtFour() {
         open();
-        view_->SetZoom(ZoomScale(4, 1), QPoint(0, 0));
+        view_->model().SetZoom(ZoomScale(4, 1), WindowPoint{0, 0});
         QTest::mouseClick(view_->viewport(), Qt::LeftButton, {}, QPoint(49, 30));
         QCOMPARE(frame_->pane(6)->text(), QString("X: 12"));
         QCOMPARE(frame_->pane(7)->text(), QString("Y: 7"));
@@ -137,7 +137,7 @@ private slots:
         for (const ZoomScale zoom : {ZoomScale(1, 4), ZoomScale(4, 1)}) {
             open();
             defineStandardGrid(frame_);
-            view_->SetZoom(zoom, QPoint(0, 0));
+            view_->model().SetZoom(zoom, WindowPoint{0, 0});
             const auto at = [&](int x, int y) { return view_->toWindow(QPoint(x, y)); };
             // A spot click: spot (2, 1) of quad [0][0] around (160, 130).
             QTest::mouseClick(view_->viewport(), Qt::LeftButton, {}, at(160, 128));
@@ -146,9 +146,9 @@ private slots:
             press(view_->viewport(), at(100, 100));
             moveHeld(view_->viewport(), at(120, 108));
             QTest::mouseRelease(view_->viewport(), Qt::LeftButton, {}, at(120, 108));
-            QCOMPARE(view_->gridEditor().grid().quad(0, 0).TL, (GridPoint{120, 108}));
+            QCOMPARE(view_->model().editor().grid().quad(0, 0).TL, (GridPoint{120, 108}));
             // Back at 1:1 the picture shows the moved grid exactly as one drawn there.
-            view_->SetZoom(ZoomScale());
+            view_->model().SetZoom(ZoomScale());
             const QImage shown = view_->offscreenImage();
             frame_->OnCommand(kDisplayInverted);
             frame_->OnCommand(kDisplayInverted);
@@ -164,19 +164,19 @@ private slots:
         QWheelEvent in(QPointF(pointer), view_->viewport()->mapToGlobal(QPointF(pointer)), QPoint(),
                        QPoint(0, 120), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(view_->viewport(), &in);
-        QCOMPARE(view_->zoom(), ZoomScale(2, 1));
+        QCOMPARE(view_->model().zoom(), ZoomScale(2, 1));
         QCOMPARE(view_->toImage(pointer), under);
         QWheelEvent out(QPointF(pointer), view_->viewport()->mapToGlobal(QPointF(pointer)),
                         QPoint(), QPoint(0, -120), Qt::NoButton, Qt::ControlModifier,
                         Qt::NoScrollPhase, false);
         QApplication::sendEvent(view_->viewport(), &out);
         QApplication::sendEvent(view_->viewport(), &out);
-        QCOMPARE(view_->zoom(), ZoomScale(1, 2));
+        QCOMPARE(view_->model().zoom(), ZoomScale(1, 2));
     }
 
     void centreOnAndTheOverviewAtAnyZoom() {
         open(2000, 1500);
-        view_->SetZoom(ZoomScale(4, 1));
+        view_->model().SetZoom(ZoomScale(4, 1));
         view_->CentreOn(QPoint(1000, 700));
         const QPoint centre(view_->viewport()->width() / 2, view_->viewport()->height() / 2);
         QVERIFY((view_->toImage(centre) - QPoint(1000, 700)).manhattanLength() <= 1);

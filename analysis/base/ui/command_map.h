@@ -3,9 +3,12 @@
 // command to the active view first, then its document, the frame and the application.
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace orvane {
 
@@ -50,5 +53,27 @@ bool updateCommand(std::span<const CommandEntry<T>> map, const T& target, int id
     if (entry->update) (target.*entry->update)(ui);
     return true;
 }
+
+// A command target of an image window, offered commands in the routing order.
+class CommandTarget {
+public:
+    virtual ~CommandTarget() = default;
+    // Runs the handler of `id` when this target has one; returns whether it did.
+    virtual bool Run(int id) = 0;
+    // Fills `ui` from the update handler of `id` when this target handles it.
+    virtual bool Update(int id, CmdUi& ui) const = 0;
+};
+
+// A command target whose handlers are listed in T's static commandMap().
+template <typename T>
+class MappedCommandTarget : public CommandTarget {
+public:
+    bool Run(int id) override {
+        return dispatchCommand(T::commandMap(), static_cast<T&>(*this), id);
+    }
+    bool Update(int id, CmdUi& ui) const override {
+        return updateCommand(T::commandMap(), static_cast<const T&>(*this), id, ui);
+    }
+};
 
 }  // namespace orvane

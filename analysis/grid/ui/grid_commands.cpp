@@ -1,12 +1,14 @@
 #include "grid/ui/grid_commands.h"
 
+#include "grid/ui/grid_ui.h"
+
 #include "base/ui/command_ids.h"
 #include "base/ui/modal_dialog.h"
 #include "base/ui/save_result.h"
 #include "grid/grid_file.h"
 #include "grid/ui/grid_parameters_dialog.h"
 #include "view/ui/orvane_doc.h"
-#include "view/ui/orvane_view.h"
+#include "window/window_model.h"
 
 namespace orvane {
 namespace {
@@ -15,20 +17,30 @@ const char* const kGridFilter = "Grid Definition Files (*.grd)";
 
 }  // namespace
 
+void RegisterGridCommands() {
+    AddWindowCommands("grid",
+                      [](ImageWindow& window) { return std::make_unique<CGridCommands>(window); });
+}
+
+CGridCommands::CGridCommands(ImageWindow& window) : window_(window) {
+    window_.saveGrid = [this] { return SaveGridFile(); };
+}
+
+CGridCommands::~CGridCommands() { window_.saveGrid = nullptr; }
+
 void CGridCommands::OnGridDefine() {
-    GridEditor& editor = view_.gridEditor();
-    CGridParametersDialog dialog(editor.grid().parameters, &view_);
+    GridEditor& editor = window_.model.editor();
+    CGridParametersDialog dialog(editor.grid().parameters, &window_.widget);
     const bool accepted = runModalDialog(dialog) == QDialog::Accepted;
     if (accepted) {
         WaitCursor wait;
-        view_.model().Step("Define Grid", [&] { editor.DefineGrid(dialog.values()); });
-        view_.model().MarkSaved();
-        view_.NotifySpotDataChanged();
+        window_.model.Step("Define Grid", [&] { editor.DefineGrid(dialog.values()); });
+        window_.model.MarkSaved();
+        window_.model.Notify(ModelChange::SpotData);
     } else if (dialog.valuesChanged()) {
         // Load Map, Load GAL and the Zone rule change the fields at once; they stay after Cancel.
-        view_.model().Step("Grid Parameters", [&] { editor.SetParameters(dialog.values()); });
+        window_.model.Step("Grid Parameters", [&] { editor.SetParameters(dialog.values()); });
     }
-    view_.NotifyGridChanged();
 }
 
 void CGridCommands::OnGridLoad() {
@@ -36,34 +48,32 @@ void CGridCommands::OnGridLoad() {
     if (path.isEmpty()) return;
     {
         WaitCursor wait;
-        view_.model().Step("Load Grid", [&] { view_.gridEditor().LoadGrid(LocalPath(path)); });
-        view_.model().MarkSaved();
+        window_.model.Step("Load Grid", [&] { window_.model.editor().LoadGrid(LocalPath(path)); });
+        window_.model.MarkSaved();
     }
-    view_.NotifyGridChanged();
-    view_.NotifySpotDataChanged();
+    window_.model.Notify(ModelChange::SpotData);
 }
 
 void CGridCommands::OnGridSave() {
-    view_.gridEditor().CheckSaveGrid();
+    window_.model.editor().CheckSaveGrid();
     SaveGridFile();
 }
 
 bool CGridCommands::SaveGridFile() {
-    const SpotGrid& grid = view_.gridEditor().grid();
-    if (!WriteResultFile(*view_.GetDocument(), {true, "grd", "grid_definition", kGridFilter},
+    const SpotGrid& grid = window_.model.editor().grid();
+    if (!WriteResultFile(*window_.document, {true, "grd", "grid_definition", kGridFilter},
                          [&](const std::string& path) { SaveGrid(grid, path); }))
         return false;
-    view_.model().MarkSaved();
+    window_.model.MarkSaved();
     return true;
 }
 
 void CGridCommands::adjustGrid(AdjustMethod method, const char* name) {
     {
         WaitCursor wait;
-        view_.model().Step(name, [&] { view_.gridEditor().AdjustGrid(method); });
+        window_.model.Step(name, [&] { window_.model.editor().AdjustGrid(method); });
     }
-    view_.NotifyGridChanged();
-    view_.NotifySpotDataChanged();
+    window_.model.Notify(ModelChange::SpotData);
 }
 
 void CGridCommands::OnGridAdjust2DW() {
@@ -74,17 +84,17 @@ void CGridCommands::OnGridAdjust1DW() {
 }
 void CGridCommands::OnGridAdjustCM() { adjustGrid(AdjustMethod::CentreOfMass, "Adjust Grid CM"); }
 
-void CGridCommands::OnEditUndo() { view_.model().Undo(); }
-void CGridCommands::OnEditRedo() { view_.model().Redo(); }
+void CGridCommands::OnEditUndo() { window_.model.Undo(); }
+void CGridCommands::OnEditRedo() { window_.model.Redo(); }
 
 void CGridCommands::OnUpdateEditUndo(CmdUi& ui) const {
-    const GridHistory& history = view_.model().history();
+    const GridHistory& history = window_.model.history();
     ui.enabled = history.CanUndo();
     ui.text = ui.enabled ? "&Undo " + history.UndoName() : std::string("&Undo");
 }
 
 void CGridCommands::OnUpdateEditRedo(CmdUi& ui) const {
-    const GridHistory& history = view_.model().history();
+    const GridHistory& history = window_.model.history();
     ui.enabled = history.CanRedo();
     ui.text = ui.enabled ? "&Redo " + history.RedoName() : std::string("&Redo");
 }
@@ -93,11 +103,10 @@ void CGridCommands::OnGridAutoPlace() {
     AutoPlaceResult result;
     {
         WaitCursor wait;
-        view_.model().Step("Auto Place", [&] { result = view_.gridEditor().AutoPlaceGrid(); });
+        window_.model.Step("Auto Place", [&] { result = window_.model.editor().AutoPlaceGrid(); });
     }
-    view_.NotifyGridChanged();
-    view_
-        .NotifySpotDataChanged();  // before the message: a review dock measures with progress texts
+    // Before the message: a review dock measures with progress texts.
+    window_.model.Notify(ModelChange::SpotData);
     showMessagePaneText(QString::fromStdString(AutoPlaceMessage(result)));
 }
 

@@ -7,14 +7,17 @@
 
 #include "base/ui/command_map.h"
 #include "grid/adjust_grid.h"
+#include "view/ui/image_window.h"
 
 namespace orvane {
 
-class COrvaneView;
-
-class CGridCommands {
+class CGridCommands : public MappedCommandTarget<CGridCommands> {
 public:
-    explicit CGridCommands(COrvaneView& view) : view_(view) {}
+    // Offers its SaveGridFile to the window's save question.
+    explicit CGridCommands(ImageWindow& window);
+    ~CGridCommands() override;
+    CGridCommands(const CGridCommands&) = delete;
+    CGridCommands& operator=(const CGridCommands&) = delete;
 
     void OnGridDefine();
     void OnGridLoad();
@@ -36,7 +39,7 @@ public:
 private:
     void adjustGrid(AdjustMethod method, const char* name);
 
-    COrvaneView& view_;
+    ImageWindow& window_;
 };
 
 }  // namespace orvane

@@ -1,5 +1,7 @@
 #include "measure/ui/measure_commands.h"
 
+#include "measure/ui/measure_ui.h"
+
 #include <algorithm>
 
 #include "base/core_error.h"
@@ -18,7 +20,7 @@
 #include "measure/ui/selection_pairs_dialog.h"
 #include "measure/ui/selection_statistics_dialog.h"
 #include "view/ui/orvane_doc.h"
-#include "view/ui/orvane_view.h"
+#include "window/window_model.h"
 
 namespace orvane {
 namespace {
@@ -28,10 +30,15 @@ const char* const kGenePixFilter = "GenePix Results (*.gpr)";
 
 }  // namespace
 
+void RegisterMeasureCommands() {
+    AddWindowCommands(
+        "measure", [](ImageWindow& window) { return std::make_unique<CMeasureCommands>(window); });
+}
+
 void CMeasureCommands::OnGridExtract() {
-    const GridEditor& editor = view_.gridEditor();
+    const GridEditor& editor = window_.model.editor();
     RequireGridDisplay(editor.tool(), editor.currentQuad());
-    const COrvaneDoc& document = *view_.GetDocument();
+    const COrvaneDoc& document = *window_.document;
     WriteResultFile(
         document, {true, "txt", "spot_data", kTextFilter}, [&](const std::string& path) {
             StatusProgress progress;
@@ -40,9 +47,9 @@ void CMeasureCommands::OnGridExtract() {
 }
 
 void CMeasureCommands::OnGridExportGenePix() {
-    const GridEditor& editor = view_.gridEditor();
+    const GridEditor& editor = window_.model.editor();
     RequireGridDisplay(editor.tool(), editor.currentQuad());
-    const COrvaneDoc& document = *view_.GetDocument();
+    const COrvaneDoc& document = *window_.document;
     GenePixExportInfo info;
     // The scans of layer 0 (635) and layer 1 (532), as orvane-batch names them; one layer gives a
     // single-channel file.
@@ -60,22 +67,21 @@ void CMeasureCommands::OnGridExportGenePix() {
 }
 
 void CMeasureCommands::OnGridFind() {
-    GridEditor& editor = view_.gridEditor();
+    GridEditor& editor = window_.model.editor();
     RequireAnnotatedGrid(editor.overlayShown(), editor.tool(), editor.grid());
     findSettings_.pattern.clear();  // the pattern opens empty, the check boxes as left
-    CFindDialog dialog(findSettings_, &view_);
+    CFindDialog dialog(findSettings_, &window_.widget);
     if (runModalDialog(dialog) != QDialog::Accepted) return;
     findSettings_ = dialog.settings();
     std::int32_t count = 0;
-    view_.model().Step("Find Genes", [&] { count = editor.FindGenes(findSettings_); });
+    window_.model.Step("Find Genes", [&] { count = editor.FindGenes(findSettings_); });
     showMessagePaneText(QString::fromStdString(FindResultMessage(count)));
-    view_.NotifyGridChanged();
 }
 
 void CMeasureCommands::OnGridMarkNotFound() {
-    GridEditor& editor = view_.gridEditor();
+    GridEditor& editor = window_.model.editor();
     RequireGridDisplay(editor.tool(), editor.currentQuad());
-    CMarkNotFoundDialog dialog(notFoundRule_, &view_);
+    CMarkNotFoundDialog dialog(notFoundRule_, &window_.widget);
     if (runModalDialog(dialog) != QDialog::Accepted) return;
     notFoundRule_ = dialog.rule();
     MarkNotFoundResult marked;
@@ -83,60 +89,63 @@ void CMeasureCommands::OnGridMarkNotFound() {
         WaitCursor wait;
         StatusProgress progress;
         const SpotResults results =
-            MeasureSpotResults(view_.GetDocument()->image(), editor.grid(), editor.currentQuad(),
+            MeasureSpotResults(window_.document->image(), editor.grid(), editor.currentQuad(),
                                progress, kMeasuringSpotsText, RatioDetail::LogRatio);
-        view_.model().Step("Mark Spots Not Found", [&] {
+        window_.model.Step("Mark Spots Not Found", [&] {
             marked = MarkSpotsNotFound(editor.grid(), results, notFoundRule_);
             editor.RedrawAllChangedSpots();
         });
     }
     showMessagePaneText(QString::fromStdString(MarkNotFoundMessage(marked)));
-    view_.NotifyGridChanged();
 }
 
 void CMeasureCommands::OnGridHistogram() {
-    const GridEditor& editor = view_.gridEditor();
+    const GridEditor& editor = window_.model.editor();
     RequireGridDisplay(editor.tool(), editor.currentQuad());
     {
         WaitCursor wait;
-        histogram_.SetData(MeasureGridSpotMeans(view_.GetDocument()->image(), editor.grid(),
-                                                editor.currentQuad()));
+        histogram_.SetData(
+            MeasureGridSpotMeans(window_.document->image(), editor.grid(), editor.currentQuad()));
     }
-    CHistogramDialog dialog(histogram_, &view_);
-    QObject::connect(&dialog, &CHistogramDialog::applyToImage, &view_,
-                     [this] { view_.SetChannelBalance(histogram_.offset, histogram_.gain); });
+    CHistogramDialog dialog(histogram_, &window_.widget);
+    QObject::connect(&dialog, &CHistogramDialog::applyToImage, &dialog, [this] {
+        window_.model.ChangeDisplay([this](DisplayState& d) {
+            d.channelOffset = histogram_.offset;
+            d.channelGain = histogram_.gain;
+        });
+    });
     runModalDialog(dialog);
 }
 
 void CMeasureCommands::OnSelectionStatistics() {
-    const GridEditor& editor = view_.gridEditor();
+    const GridEditor& editor = window_.model.editor();
     SelectionStatistics statistics;
     {
         WaitCursor wait;
-        statistics.SetData(SampleSelection(view_.GetDocument()->image(), editor.shape(),
-                                           editor.SelectedGridSpot()));
+        statistics.SetData(
+            SampleSelection(window_.document->image(), editor.shape(), editor.SelectedGridSpot()));
     }
-    CSelectionStatisticsDialog dialog(statistics, *view_.GetDocument(), &view_);
+    CSelectionStatisticsDialog dialog(statistics, *window_.document, &window_.widget);
     runModalDialog(dialog);
 }
 
 void CMeasureCommands::OnSelectionPairs() {
-    const GridEditor& editor = view_.gridEditor();
+    const GridEditor& editor = window_.model.editor();
     SelectionPairs pairs;
     {
         WaitCursor wait;
-        pairs.SetData(SamplePairsSelection(view_.GetDocument()->image(), editor.shape(),
+        pairs.SetData(SamplePairsSelection(window_.document->image(), editor.shape(),
                                            editor.SelectedGridSpot()));
     }
-    CSelectionPairsDialog dialog(pairs, *view_.GetDocument(), &view_);
+    CSelectionPairsDialog dialog(pairs, *window_.document, &window_.widget);
     runModalDialog(dialog);
 }
 
 void CMeasureCommands::OnSelectionSaveRaw() {
-    const GridEditor& editor = view_.gridEditor();
+    const GridEditor& editor = window_.model.editor();
     // The selection is checked before the file is asked for, with the statistics' messages.
     if (!editor.SelectionAreaOf()) throw CoreError("Please select an object first");
-    const COrvaneDoc& document = *view_.GetDocument();
+    const COrvaneDoc& document = *window_.document;
     WriteResultFile(
         document, {true, "txt", "selection_raw_data", kTextFilter}, [&](const std::string& path) {
             SaveSelectionRawData(path, document.image(), editor.shape(), editor.SelectedGridSpot());

@@ -10,14 +10,13 @@
 #include "measure/find_genes.h"
 #include "measure/spot_histogram.h"
 #include "measure/spot_results.h"
+#include "view/ui/image_window.h"
 
 namespace orvane {
 
-class COrvaneView;
-
-class CMeasureCommands {
+class CMeasureCommands : public MappedCommandTarget<CMeasureCommands> {
 public:
-    explicit CMeasureCommands(COrvaneView& view) : view_(view) {}
+    explicit CMeasureCommands(ImageWindow& window) : window_(window) {}
 
     void OnGridExtract();
     void OnGridExportGenePix();
@@ -33,7 +32,7 @@ public:
     const SpotHistogram& spotHistogram() const { return histogram_; }
 
 private:
-    COrvaneView& view_;
+    ImageWindow& window_;
     FindSettings findSettings_;
     NotFoundRule notFoundRule_;
     SpotHistogram histogram_;

@@ -1,4 +1,4 @@
-// The review docks' link to the active view.
+// The review docks' link to the active image window.
 #include "measure/ui/spot_review.h"
 
 #include <QDockWidget>
@@ -8,7 +8,7 @@
 #include "measure/ui/spot_plot_widget.h"
 #include "measure/ui/spot_results_widget.h"
 #include "view/ui/orvane_doc.h"
-#include "view/ui/orvane_view.h"
+#include "window/window_model.h"
 
 namespace orvane {
 
@@ -41,34 +41,60 @@ CSpotReview::CSpotReview(CSpotResultsWidget* table, QDockWidget* tableDock, CSpo
 // A dock the user closed is hidden; one in a window not yet shown still counts.
 bool CSpotReview::docksShown() const { return !tableDock_->isHidden() || !plotDock_->isHidden(); }
 
-void CSpotReview::setView(COrvaneView* view) {
-    if (view == view_) return;
-    if (view_) disconnect(view_, nullptr, this, nullptr);
-    view_ = view;
-    if (view_) {
-        connect(view_, &COrvaneView::spotDataChanged, this, &CSpotReview::recompute);
-        connect(view_, &COrvaneView::stateChanged, this, &CSpotReview::viewStateChanged);
-        connect(view_, &QObject::destroyed, this, [this] { setView(nullptr); });
+CSpotReview::~CSpotReview() {
+    if (widget_) window_->model.RemoveObserver(observer_);
+}
+
+void CSpotReview::setWindow(ImageWindow* window) {
+    if (window == this->window()) return;
+    if (widget_) {
+        window_->model.RemoveObserver(observer_);
+        disconnect(widget_, nullptr, this, nullptr);
+    }
+    window_ = window;
+    widget_ = window ? &window->widget : nullptr;
+    if (window_) {
+        observer_ =
+            window_->model.AddObserver([this](ModelChange change) { modelChanged(change); });
+        // The model goes with the widget: by then there is nothing left to stop observing.
+        connect(widget_, &QObject::destroyed, this, [this] {
+            widget_ = nullptr;
+            window_ = nullptr;
+            recompute();
+        });
     }
     recompute();
+}
+
+void CSpotReview::modelChanged(ModelChange change) {
+    switch (change) {
+    case ModelChange::SpotData:
+    case ModelChange::Samples:
+    case ModelChange::Swapped: recompute(); break;
+    case ModelChange::Stepped:
+    case ModelChange::Saved:
+    case ModelChange::Selection: windowStateChanged(); break;
+    default: break;
+    }
 }
 
 void CSpotReview::recompute() {
     stale_ = true;
     std::shared_ptr<SpotResults> results;
-    if (view_ && view_->gridEditor().currentQuad().defined != 0 &&
-        view_->GetDocument()->layerCount() > 0) {
+    ImageWindow* window = this->window();
+    if (window && window->model.editor().currentQuad().defined != 0 &&
+        window->document->layerCount() > 0) {
         if (!docksShown()) {
             if (results_) results_.reset(), table_->setResults({}), plot_->setResults({});
             return;
         }
-        const GridEditor& editor = view_->gridEditor();
+        const GridEditor& editor = window->model.editor();
         runReportingErrors([&] {
             WaitCursor wait;
             StatusProgress progress;
-            results = std::make_shared<SpotResults>(MeasureSpotResults(
-                view_->GetDocument()->image(), editor.grid(), editor.currentQuad(), progress,
-                kMeasuringSpotsText, RatioDetail::LogRatio));
+            results = std::make_shared<SpotResults>(
+                MeasureSpotResults(window->document->image(), editor.grid(), editor.currentQuad(),
+                                   progress, kMeasuringSpotsText, RatioDetail::LogRatio));
             flagSaturated(*results);
             showMessagePaneText("Ready");
         });
@@ -77,7 +103,7 @@ void CSpotReview::recompute() {
     results_ = results;
     table_->setResults(results_);
     plot_->setResults(results_);
-    viewStateChanged();
+    windowStateChanged();
 }
 
 void CSpotReview::flagSaturated(SpotResults& results) const {
@@ -89,9 +115,9 @@ void CSpotReview::flagSaturated(SpotResults& results) const {
     results.saturatedPercent.reset();
 }
 
-std::optional<std::size_t> CSpotReview::viewSelection() const {
-    if (!view_ || !results_) return std::nullopt;
-    const GridEditor& editor = view_->gridEditor();
+std::optional<std::size_t> CSpotReview::windowSelection() const {
+    if (!window() || !results_) return std::nullopt;
+    const GridEditor& editor = window_->model.editor();
     const GridQuad& quad = editor.currentQuad();
     if (editor.tool() != ToolKind::Grid || !quad.HasSelection()) return std::nullopt;
     const SpotIndex selected{editor.selectedQuadX(), editor.selectedQuadY(), quad.selCol,
@@ -101,12 +127,12 @@ std::optional<std::size_t> CSpotReview::viewSelection() const {
     return std::nullopt;
 }
 
-void CSpotReview::viewStateChanged() {
-    if (!view_ || !results_) return;
+void CSpotReview::windowStateChanged() {
+    if (!window() || !results_) return;
     // Clicks, marks and highlights change flags only: no new measurement.
-    RefreshSpotFlags(*results_, view_->gridEditor().grid());
+    RefreshSpotFlags(*results_, window_->model.editor().grid());
     table_->flagsChanged();
-    const std::optional<std::size_t> selected = viewSelection();
+    const std::optional<std::size_t> selected = windowSelection();
     // The spot the table is to show, not only the row it shows now: a row filtered out for the
     // moment comes back later, and must then be the view's selection of that time.
     if (selected != table_->shownSpot() || selected != table_->selectedSpot())
@@ -116,37 +142,38 @@ void CSpotReview::viewStateChanged() {
 }
 
 void CSpotReview::showSpot(std::size_t index) {
-    if (!view_ || !results_ || index >= results_->spots.size()) return;
-    view_->ShowSpot(results_->spots[index].index());
+    if (!window() || !results_ || index >= results_->spots.size()) return;
+    runReportingErrors([&] { window_->model.ShowSpot(results_->spots[index].index()); });
     // The view may not take the spot (no well, no grid tool possible): once the row change that
     // asked for it is over, the table and the plot show what the view has selected.
-    QMetaObject::invokeMethod(this, &CSpotReview::viewStateChanged, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &CSpotReview::windowStateChanged, Qt::QueuedConnection);
 }
 
 void CSpotReview::highlight(const std::vector<std::size_t>& indices) {
-    if (!view_ || !results_) return;
+    if (!window() || !results_) return;
     std::vector<SpotIndex> spots;
     for (std::size_t i : indices)
         if (i < results_->spots.size()) spots.push_back(results_->spots[i].index());
-    view_->HighlightSpots(spots);
+    const std::int32_t count = window_->model.HighlightSpots(spots);
+    showMessagePaneText(QString("Highlighted %1 spots.").arg(count));
 }
 
 void CSpotReview::save() {
-    if (!results_ || !view_) return;
+    if (!results_ || !window()) return;
     runReportingErrors([&] {
-        WriteResultFile(*view_->GetDocument(), {true, "tsv", "spot_results", kTableFilter},
+        WriteResultFile(*window_->document, {true, "tsv", "spot_results", kTableFilter},
                         [&](const std::string& path) { writeTable(path); });
     });
 }
 
 void CSpotReview::saveTo(const QString& path) {
-    if (!results_ || !view_ || RefuseOpenedScan(*view_->GetDocument(), path)) return;
+    if (!results_ || !window() || RefuseOpenedScan(*window_->document, path)) return;
     WaitCursor wait;
     writeTable(LocalPath(path));
 }
 
 void CSpotReview::writeTable(const std::string& path) {
-    RefreshSpotFlags(*results_, view_->gridEditor().grid());
+    RefreshSpotFlags(*results_, window_->model.editor().grid());
     WriteSpotResultsTable(path, *results_);
 }
 

@@ -11,10 +11,16 @@
 #include <QObject>
 #include <QPointer>
 
+#include <QWidget>
+
 #include "measure/spot_results.h"
-#include "view/ui/orvane_view.h"  // QPointer's moc code needs the complete type
+#include "view/ui/image_window.h"
 
 class QDockWidget;
+
+namespace orvane {
+enum class ModelChange;
+}
 
 namespace orvane {
 
@@ -28,9 +34,10 @@ public:
     CSpotReview(CSpotResultsWidget* table, QDockWidget* tableDock, CSpotPlotWidget* plot,
                 QDockWidget* plotDock, QObject* parent = nullptr);
 
-    // Follows `view` from now on; nullptr empties both docks.
-    void setView(COrvaneView* view);
-    COrvaneView* view() const { return view_; }
+    ~CSpotReview() override;
+    // Follows `window` from now on; nullptr empties both docks.
+    void setWindow(ImageWindow* window);
+    ImageWindow* window() const { return widget_ ? window_ : nullptr; }
     // The results shown (none without a view, a grid or a shown dock).
     std::shared_ptr<const SpotResults> results() const { return results_; }
 
@@ -41,7 +48,7 @@ public:
 
 private:
     bool docksShown() const;
-    void viewStateChanged();
+    void windowStateChanged();
     void showSpot(std::size_t index);
     void highlight(const std::vector<std::size_t>& indices);
     void save();
@@ -49,13 +56,18 @@ private:
     void flagSaturated(SpotResults& results) const;
     // The flags as the grid has them now (marks may have changed since the measurement).
     void writeTable(const std::string& path);
-    std::optional<std::size_t> viewSelection() const;
+    std::optional<std::size_t> windowSelection() const;
 
     CSpotResultsWidget* table_;
     QDockWidget* tableDock_;
     CSpotPlotWidget* plot_;
     QDockWidget* plotDock_;
-    QPointer<COrvaneView> view_;
+    void modelChanged(ModelChange change);
+
+    // The window followed, while its widget lives (the model goes with the widget).
+    ImageWindow* window_ = nullptr;
+    QPointer<QWidget> widget_;
+    int observer_ = -1;
     std::shared_ptr<SpotResults> results_;
     bool stale_ = true;  // the view's data changed while both docks were hidden
 };

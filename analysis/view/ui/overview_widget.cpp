@@ -50,7 +50,8 @@ void COverviewWidget::viewDestroyed() {
 
 OverviewMapping COverviewWidget::mapping() const {
     if (!view_) return {};
-    return OverviewMapping::Fit(view_->imageWidth(), view_->imageHeight(), width(), height());
+    return OverviewMapping::Fit(view_->model().display().imageWidth,
+                                view_->model().display().imageHeight, width(), height());
 }
 
 OverviewRect COverviewWidget::visibleRect() const {
@@ -65,7 +66,7 @@ std::vector<QPolygon> COverviewWidget::quadOutlines() const {
     std::vector<QPolygon> outlines;
     if (!view_) return outlines;
     const OverviewMapping m = mapping();
-    const SpotGrid& grid = view_->gridEditor().grid();
+    const SpotGrid& grid = view_->model().editor().grid();
     const auto at = [&](GridPoint p, std::int32_t dx, std::int32_t dy) {
         const OverviewRect r = m.ToOverview({p.x + dx, p.y + dy, p.x + dx, p.y + dy});
         return QPoint(r.left, r.top);

@@ -1,78 +1,84 @@
-// The view's display commands (linear, log, inverted, channels) and the Overlay command.
-#include <QFileInfo>
+// The display, zoom and tool commands of an image window.
+#include "view/ui/view_commands.h"
 
+#include "view/ui/image_commands.h"
+#include "view/ui/view_ui.h"
+
+#include "base/ui/command_ids.h"
 #include "base/ui/shell_services.h"
 #include "view/ui/orvane_doc.h"
-#include "view/ui/orvane_view.h"
 
 namespace orvane {
-namespace {
 
-const char* const kTiffFilter = "TIFF Files (*.Tif)";
-
-}  // namespace
-
-void COrvaneView::changeDisplay(void (*change)(DisplayState&)) {
-    change(display_);
-    RebuildDisplay();
-    repaintAll();
-    emit stateChanged();
+void RegisterViewCommands() {
+    // The view's own commands come first in the routing, then those on its picture.
+    AddWindowCommands("view", [](ImageWindow& window) {
+        return std::make_unique<CViewCommands>(window);
+    });
+    AddWindowCommands("image", [](ImageWindow& window) {
+        return std::make_unique<CImageCommands>(window);
+    });
 }
 
-void COrvaneView::OnDisplayLinear() {
-    changeDisplay([](DisplayState& d) { d.logDisplay = false; });
+void CViewCommands::OnDisplayLinear() {
+    model_.ChangeDisplay([](DisplayState& d) { d.logDisplay = false; });
 }
-void COrvaneView::OnDisplayLog() {
-    changeDisplay([](DisplayState& d) { d.logDisplay = true; });
+void CViewCommands::OnDisplayLog() {
+    model_.ChangeDisplay([](DisplayState& d) { d.logDisplay = true; });
 }
-void COrvaneView::OnDisplayInverted() {
-    changeDisplay([](DisplayState& d) { d.invertedDisplay = !d.invertedDisplay; });
-}
-void COrvaneView::OnChannel1() {
-    changeDisplay([](DisplayState& d) { d.channelOn[0] = !d.channelOn[0]; });
-}
-void COrvaneView::OnChannel2() {
-    changeDisplay([](DisplayState& d) { d.channelOn[1] = !d.channelOn[1]; });
-}
-void COrvaneView::OnChannel3() {
-    changeDisplay([](DisplayState& d) { d.channelOn[2] = !d.channelOn[2]; });
+void CViewCommands::OnDisplayInverted() {
+    model_.ChangeDisplay([](DisplayState& d) { d.invertedDisplay = !d.invertedDisplay; });
 }
 
-void COrvaneView::OnUpdateDisplayLinear(CmdUi& ui) const { ui.checked = !display_.logDisplay; }
-void COrvaneView::OnUpdateDisplayLog(CmdUi& ui) const { ui.checked = display_.logDisplay; }
+void CViewCommands::toggleChannel(int channel) {
+    model_.ChangeDisplay([channel](DisplayState& d) {
+        auto& on = d.channelOn[static_cast<std::size_t>(channel)];
+        on = !on;
+    });
+}
 
 // A channel button works only while its layer exists: channel 1 and 2 need two layers (with one
 // layer there is nothing to switch), channel 3 needs three.
-void COrvaneView::channelUpdate(int channel, CmdUi& ui) const {
+void CViewCommands::channelUpdate(int channel, CmdUi& ui) const {
     const int needed = channel == 2 ? 3 : 2;
-    ui.enabled = document_->layerCount() >= needed;
-    ui.checked = ui.enabled && display_.channelOn[channel];
-}
-void COrvaneView::OnUpdateChannel1(CmdUi& ui) const { channelUpdate(0, ui); }
-void COrvaneView::OnUpdateChannel2(CmdUi& ui) const { channelUpdate(1, ui); }
-void COrvaneView::OnUpdateChannel3(CmdUi& ui) const { channelUpdate(2, ui); }
-
-void COrvaneView::OnOverlayImage() {
-    const int layers = document_->layerCount();
-    if (layers < 1 || layers > 2) return;
-    const QString path = chooseFile({false, "Tif", "Overlay TIFF file", kTiffFilter});
-    if (path.isEmpty()) return;
-    OverlayFile(path);
+    ui.enabled = window_.document->layerCount() >= needed;
+    ui.checked = ui.enabled && model_.display().channelOn[static_cast<std::size_t>(channel)];
 }
 
-bool COrvaneView::OverlayFile(const QString& path) {
-    if (!document_->OverlayFile(path)) return false;
-    // Only the issuing view shows the new layer; other views keep their display state.
-    display_.channelOn[document_->layerCount() - 1] = true;
-    RebuildDisplay();
-    repaintAll();
-    emit stateChanged();
-    emit spotDataChanged();
-    return true;
+void CViewCommands::OnZoomIn() { model_.SetZoom(model_.zoom().StepIn(model_.fitScale())); }
+void CViewCommands::OnZoomOut() { model_.SetZoom(model_.zoom().StepOut(model_.fitScale())); }
+void CViewCommands::OnZoomFit() { model_.SetZoom(model_.fitScale()); }
+void CViewCommands::OnZoomActual() { model_.SetZoom(ZoomScale()); }
+
+void CViewCommands::OnUpdateZoom(CmdUi& ui) const {
+    ui.enabled = window_.document->layerCount() != 0;
 }
 
-void COrvaneView::OnUpdateOverlayImage(CmdUi& ui) const {
-    ui.enabled = document_->layerCount() < 3;
+void CViewCommands::selectTool(ToolKind tool) {
+    // "Please define / load grid." for a grid tool without a grid; the tool then stays.
+    runReportingErrors([&] { model_.SelectTool(tool); });
+}
+
+std::span<const CommandEntry<CViewCommands>> CViewCommands::commandMap() {
+    using C = CViewCommands;
+    static const CommandEntry<C> map[] = {
+        {kDisplayLinear, &C::OnDisplayLinear, &C::OnUpdateDisplayLinear},
+        {kDisplayLog, &C::OnDisplayLog, &C::OnUpdateDisplayLog},
+        {kDisplayInverted, &C::OnDisplayInverted, nullptr},
+        {kChannel1, &C::OnChannel1, &C::OnUpdateChannel1},
+        {kChannel2, &C::OnChannel2, &C::OnUpdateChannel2},
+        {kChannel3, &C::OnChannel3, &C::OnUpdateChannel3},
+        {kSelectPoint, &C::OnSelectPoint, &C::OnUpdateSelectPoint},
+        {kSelectRectangle, &C::OnSelectRectangle, &C::OnUpdateSelectRectangle},
+        {kSelectCircleDiameter, &C::OnSelectCircleDiameter, &C::OnUpdateSelectCircleDiameter},
+        {kSelectCircleRadius, &C::OnSelectCircleRadius, &C::OnUpdateSelectCircleRadius},
+        {kSelectGrid, &C::OnSelectGrid, &C::OnUpdateSelectGrid},
+        {kZoomIn, &C::OnZoomIn, &C::OnUpdateZoom},
+        {kZoomOut, &C::OnZoomOut, &C::OnUpdateZoom},
+        {kZoomFit, &C::OnZoomFit, &C::OnUpdateZoom},
+        {kZoomActual, &C::OnZoomActual, &C::OnUpdateZoom},
+    };
+    return map;
 }
 
 }  // namespace orvane

@@ -15,8 +15,8 @@ ViewScroll COrvaneView::viewScroll() const {
             verticalScrollBar()->value(),
             viewport()->width(),
             viewport()->height(),
-            static_cast<std::int32_t>(zoom_.ContentSize(display_.imageWidth)),
-            static_cast<std::int32_t>(zoom_.ContentSize(display_.imageHeight))};
+            static_cast<std::int32_t>(model_->zoom().ContentSize(model_->display().imageWidth)),
+            static_cast<std::int32_t>(model_->zoom().ContentSize(model_->display().imageHeight))};
 }
 
 void COrvaneView::mousePressEvent(QMouseEvent* event) {
@@ -26,9 +26,9 @@ void COrvaneView::mousePressEvent(QMouseEvent* event) {
         // here becomes one step of the history when the button comes up (a click, which only
         // selects, none).
         const bool shift = event->modifiers() & Qt::ShiftModifier;
-        model_.BeginDrag(shift ? "Move Quad" : "Move Corner");
+        model_->BeginDrag(shift ? "Move Quad" : "Move Corner");
         editor_.LeftButtonDown(p.x(), p.y(), shift);
-        emit stateChanged();
+        model_->Notify(ModelChange::Selection);
     } else if (event->button() == Qt::MiddleButton) {
         editor_.MiddleButtonDown(p.x(), p.y());
         viewport()->setCursor(Qt::SizeAllCursor);
@@ -47,7 +47,7 @@ void COrvaneView::mouseMoveEvent(QMouseEvent* event) {
         horizontalScrollBar()->setValue(scroll->x);
         verticalScrollBar()->setValue(scroll->y);
     }
-    if (buttons.left && editor_.tool() == ToolKind::Grid) emit gridDragged();
+    if (buttons.left && editor_.tool() == ToolKind::Grid) model_->Notify(ModelChange::Dragged);
     QAbstractScrollArea::mouseMoveEvent(event);
 }
 
@@ -55,9 +55,9 @@ void COrvaneView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         const bool dragged = editor_.dragging();
         editor_.LeftButtonUp();
-        if (dragged) model_.EndDrag();
-        emit stateChanged();
-        if (dragged) emit spotDataChanged();
+        if (dragged) model_->EndDrag();
+        model_->Notify(ModelChange::Selection);
+        if (dragged) model_->Notify(ModelChange::SpotData);
     } else if (event->button() == Qt::MiddleButton) {
         editor_.MiddleButtonUp();
         viewport()->setCursor(Qt::ArrowCursor);
@@ -70,8 +70,8 @@ void COrvaneView::keyPressEvent(QKeyEvent* event) {
     if (text.size() == 1 && text[0].unicode() < 128) {
         const char key = static_cast<char>(text[0].unicode());
         bool used = false;
-        model_.Step(key == 'r' || key == 'R' ? "Remove Marks" : "Mark Spot",
-                    [&] { used = editor_.CharKey(key); });
+        model_->Step(key == 'r' || key == 'R' ? "Remove Marks" : "Mark Spot",
+                     [&] { used = editor_.CharKey(key); });
         // R and X change the marks and highlights that the last result message counted.
         if (used) showMessagePaneText("Ready");
     }

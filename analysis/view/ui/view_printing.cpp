@@ -1,4 +1,4 @@
-// Printing and print preview of the view: the region (the selected rectangle or the whole
+// Printing and print preview of an image window: the region (the selected rectangle or the whole
 // picture), its raster, and the fit to the printable area of the page. No overlay is printed.
 #include "view/ui/view_printing.h"
 
@@ -17,8 +17,9 @@
 
 #include "base/core_error.h"
 #include "base/ui/shell_services.h"
+#include "view/ui/image_commands.h"
 #include "view/ui/orvane_doc.h"
-#include "view/ui/orvane_view.h"
+#include "window/window_model.h"
 
 namespace orvane {
 namespace {
@@ -70,13 +71,14 @@ void SavePreviewPages(int pages) {
     settings.sync();
 }
 
-QRect COrvaneView::printRegion() const {
-    const SelectionShape& s = selection();
+QRect PrintRegion(const WindowModel& model) {
+    const SelectionShape& s = model.editor().shape();
+    const DisplayState& display = model.display();
     // The rectangle as stored, not normalised: one dragged up and to the left prints the whole
     // picture.
     if (s.tool == ToolKind::Rectangle && s.x1 > s.x0 && s.y1 > s.y0)
         return QRect(s.x0, s.y0, s.x1 - s.x0, s.y1 - s.y0);
-    return QRect(0, 0, display_.imageWidth, display_.imageHeight);
+    return QRect(0, 0, display.imageWidth, display.imageHeight);
 }
 
 namespace {
@@ -89,9 +91,12 @@ int firstDeviceRow(std::int64_t row, int deviceRows, int regionRows) {
 
 }  // namespace
 
-void COrvaneView::PrintPage(QPainter& painter, QSize pageSize, std::int64_t maxBandBytes) const {
-    const QRect region = printRegion();
-    if (region.isEmpty() || document_->layerCount() == 0) return;
+void PrintPage(const ImageWindow& window, QPainter& painter, QSize pageSize,
+               std::int64_t maxBandBytes) {
+    const QRect region = PrintRegion(window.model);
+    const DisplayState& display = window.model.display();
+    const LayeredImage& image = window.document->image();
+    if (region.isEmpty() || image.layerCount == 0) return;
     const float scale = std::min(static_cast<float>(pageSize.width()) / region.width(),
                                  static_cast<float>(pageSize.height()) / region.height());
     // One device pixel less than the scaled size in each direction.
@@ -105,7 +110,7 @@ void COrvaneView::PrintPage(QPainter& painter, QSize pageSize, std::int64_t maxB
     const std::int64_t rowBytes = 3 * static_cast<std::int64_t>(region.width());
     const int bandRows =
         static_cast<int>(std::clamp<std::int64_t>(maxBandBytes / rowBytes, 1, region.height()));
-    const QRect picture(0, 0, display_.imageWidth, display_.imageHeight);
+    const QRect picture(0, 0, display.imageWidth, display.imageHeight);
     const QRect mapped = region & picture;  // the progress texts count its rows
     StatusProgress progress;
     NullProgress quiet;
@@ -123,7 +128,7 @@ void COrvaneView::PrintPage(QPainter& painter, QSize pageSize, std::int64_t maxB
             // Mapped straight into the band's rows (bitmap order is the page's blue, green, red).
             uchar* first = band.scanLine(inside.top() - bandRegion.top()) +
                            3 * static_cast<std::ptrdiff_t>(inside.left() - bandRegion.left());
-            BuildRaster(document_->image(), display_, first, band.bytesPerLine(),
+            BuildRaster(image, display, first, band.bytesPerLine(),
                         /*bitmapOrder=*/true, inside.left(), inside.left() + inside.width(),
                         inside.top(), inside.top() + inside.height(), quiet);
         }
@@ -143,29 +148,29 @@ void COrvaneView::PrintPage(QPainter& painter, QSize pageSize, std::int64_t maxB
     if (!mapped.isEmpty()) progress.message("Ready");
 }
 
-bool COrvaneView::PrintTo(QPrinter& printer) const {
+bool PrintTo(const ImageWindow& window, QPrinter& printer) {
     QPainter painter;
     if (!painter.begin(&printer)) {
         OrvaneMessageBox("Failed to start print job.", MessageIcon::Exclamation);
         return false;
     }
-    const bool printed =
-        runReportingErrors([&] { PrintPage(painter, QSize(printer.width(), printer.height())); });
+    const bool printed = runReportingErrors(
+        [&] { PrintPage(window, painter, QSize(printer.width(), printer.height())); });
     return painter.end() && printed;
 }
 
-void COrvaneView::OnFilePrint() {
-    QPrintDialog dialog(&applicationPrinter(), this);
+void CImageCommands::OnFilePrint() {
+    QPrintDialog dialog(&applicationPrinter(), &window_.widget);
     if (dialog.exec() != QDialog::Accepted) return;
-    PrintTo(applicationPrinter());
+    PrintTo(window_, applicationPrinter());
 }
 
-void COrvaneView::OnFilePrintDirect() { PrintTo(applicationPrinter()); }
+void CImageCommands::OnFilePrintDirect() { PrintTo(window_, applicationPrinter()); }
 
-void COrvaneView::OnFilePrintPreview() {
-    QPrintPreviewDialog preview(&applicationPrinter(), this);
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-            [this](QPrinter* printer) { PrintTo(*printer); });
+void CImageCommands::OnFilePrintPreview() {
+    QPrintPreviewDialog preview(&applicationPrinter(), &window_.widget);
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                     [this](QPrinter* printer) { PrintTo(window_, *printer); });
     // One page or two side by side, as the user left the preview last time.
     auto* pages = preview.findChild<QPrintPreviewWidget*>();
     if (pages) showPreviewPages(preview, *pages, LoadPreviewPages());

@@ -1,5 +1,5 @@
-// The view's zoom: the four zoom commands, Ctrl + wheel about the pointer, and scrolling to an
-// image point at any scale. The arithmetic is ZoomScale's.
+// The view's zoom: following the model's scale about an anchor, Ctrl + wheel about the pointer,
+// and scrolling to an image point at any scale. The arithmetic is ZoomScale's.
 #include <algorithm>
 
 #include <QScrollBar>
@@ -10,69 +10,56 @@
 
 namespace orvane {
 
-ZoomScale COrvaneView::fitScale() const {
-    // The window without scroll bars: at the fit scale there are none.
-    const QSize area = maximumViewportSize();
-    return ZoomScale::Fit(display_.imageWidth, display_.imageHeight, area.width(), area.height());
-}
-
-QString COrvaneView::zoomText() const { return QString::fromStdString(zoom_.PercentText()); }
-
-void COrvaneView::SetZoom(const ZoomScale& scale) {
-    // The window's centre may lie on the glass beside a fitted picture: the scan's nearest
-    // point is kept there instead, so that the new scale shows the scan.
-    const QPoint centre(viewport()->width() / 2, viewport()->height() / 2);
-    const QPoint at = toImage(centre);
-    keepAt(scale,
-           QPoint(std::clamp(at.x(), 0, std::max(0, display_.imageWidth - 1)),
-                  std::clamp(at.y(), 0, std::max(0, display_.imageHeight - 1))),
-           centre);
-}
-
-void COrvaneView::SetZoom(const ZoomScale& scale, QPoint anchor) {
-    keepAt(scale, toImage(anchor), anchor);
-}
-
-void COrvaneView::keepAt(const ZoomScale& scale, QPoint kept, QPoint anchor) {
-    if (scale == zoom_) return;
-    zoom_ = scale;
-    editor_.SetScale(scale.num(), scale.den());
+void COrvaneView::zoomChanged() {
+    const ZoomScale& zoom = model_->zoom();
+    const DisplayState& display = model_->display();
+    // Before the new scroll ranges: the image point under the anchor at the old scale.
+    const QPoint anchor = model_->zoomAnchor()
+                              ? QPoint(model_->zoomAnchor()->x, model_->zoomAnchor()->y)
+                              : QPoint(viewport()->width() / 2, viewport()->height() / 2);
+    const ZoomScale& old = model_->previousZoom();
+    QPoint kept(
+        static_cast<int>(old.ToImage(std::int64_t{anchor.x()} + horizontalScrollBar()->value())),
+        static_cast<int>(old.ToImage(std::int64_t{anchor.y()} + verticalScrollBar()->value())));
+    if (!model_->zoomAnchor()) {
+        // The window's centre may lie on the glass beside a fitted picture: the scan's nearest
+        // point is kept there instead, so that the new scale shows the scan.
+        kept = QPoint(std::clamp(kept.x(), 0, std::max(0, display.imageWidth - 1)),
+                      std::clamp(kept.y(), 0, std::max(0, display.imageHeight - 1)));
+    }
     updateScrollBars();
     horizontalScrollBar()->setValue(static_cast<int>(
-        ScrollKeeping(zoom_, kept.x(), anchor.x(), display_.imageWidth, viewport()->width())));
+        ScrollKeeping(zoom, kept.x(), anchor.x(), display.imageWidth, viewport()->width())));
     verticalScrollBar()->setValue(static_cast<int>(
-        ScrollKeeping(zoom_, kept.y(), anchor.y(), display_.imageHeight, viewport()->height())));
-    invalidatePicture();
-    repaintAll();
+        ScrollKeeping(zoom, kept.y(), anchor.y(), display.imageHeight, viewport()->height())));
+    picture_.Invalidate();
+    viewport()->update();
     emit visibleAreaChanged();
-    emit stateChanged();
 }
 
-void COrvaneView::OnZoomIn() { SetZoom(zoom_.StepIn(fitScale())); }
-void COrvaneView::OnZoomOut() { SetZoom(zoom_.StepOut(fitScale())); }
-void COrvaneView::OnZoomFit() { SetZoom(fitScale(), QPoint(0, 0)); }
-void COrvaneView::OnZoomActual() { SetZoom(ZoomScale()); }
-
-void COrvaneView::OnUpdateZoom(CmdUi& ui) const { ui.enabled = document_->layerCount() != 0; }
-
 void COrvaneView::wheelEvent(QWheelEvent* event) {
-    if (!(event->modifiers() & Qt::ControlModifier) || document_->layerCount() == 0) {
+    if (!(event->modifiers() & Qt::ControlModifier) || GetDocument()->layerCount() == 0) {
         QAbstractScrollArea::wheelEvent(event);
         return;
     }
     const int delta = event->angleDelta().y();
     if (delta != 0) {
-        const ZoomScale fit = fitScale();
-        SetZoom(delta > 0 ? zoom_.StepIn(fit) : zoom_.StepOut(fit), event->position().toPoint());
+        const ZoomScale fit = model_->fitScale();
+        const ZoomScale& zoom = model_->zoom();
+        const QPoint at = event->position().toPoint();
+        model_->SetZoom(delta > 0 ? zoom.StepIn(fit) : zoom.StepOut(fit),
+                        WindowPoint{at.x(), at.y()});
     }
     event->accept();
 }
 
 void COrvaneView::CentreOn(QPoint point) {
-    horizontalScrollBar()->setValue(static_cast<int>(
-        ScrollCentring(zoom_, point.x(), display_.imageWidth, viewport()->width())));
+    const ZoomScale& zoom = model_->zoom();
+    const DisplayState& display = model_->display();
+    horizontalScrollBar()->setValue(
+        static_cast<int>(ScrollCentring(zoom, point.x(), display.imageWidth, viewport()->width())));
     verticalScrollBar()->setValue(static_cast<int>(
-        ScrollCentring(zoom_, point.y(), display_.imageHeight, viewport()->height())));
+        ScrollCentring(zoom, point.y(), display.imageHeight, viewport()->height())));
 }
 
 void COrvaneView::EnsureVisible(QPoint point, int margin) {

@@ -1,0 +1,9 @@
+// What the application shell needs of this GUI library: the registration of its command targets.
+#pragma once
+
+namespace orvane {
+
+// Gives every image window made from now on the measurements (CMeasureCommands).
+void RegisterMeasureCommands();
+
+}  // namespace orvane
