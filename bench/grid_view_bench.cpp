@@ -113,7 +113,7 @@ int main(int argc, char** argv) {
     p.cellsY = 12;
     GridEditor& editor = view->model().editor();
     auto start = Clock::now();
-    editor.DefineGrid(p);
+    view->model().DefineGrid(p);
     QApplication::processEvents();
     std::printf("grid of %d x %d quads of %d x %d spots on %d x %d pixels\n", p.quadsX, p.quadsY,
                 p.cellsX, p.cellsY, view->model().display().imageWidth,

@@ -235,7 +235,7 @@ int main(int argc, char** argv) {
         p.cellsX = 12;
         p.cellsY = 12;
         GridEditor& editor = view->model().editor();
-        editor.DefineGrid(p);
+        view->model().DefineGrid(p);
         QApplication::processEvents();
         for (const bool fit : {false, true}) {
             const std::string at = fit ? ", 9216 spots, at fit" : ", 9216 spots, at 1:1";

@@ -7,8 +7,6 @@
 #include <cstdio>
 
 #include "base/core_error.h"
-#include "grid/define_grid.h"
-#include "grid/grid_file.h"
 #include "grid/spot_walk.h"
 #include "measure/find_genes.h"
 #include "measure/spot_geometry.h"
@@ -389,51 +387,15 @@ void GridEditor::SetParameters(const GridParameters& parameters) {
     if (shown) ShowOverlay(false);
 }
 
-void GridEditor::DefineGrid(const GridParameters& parameters) {
-    if (image_ == nullptr) throw CoreError("Please define / load grid.");
+void GridEditor::ReplaceGrid(const std::function<void()>& change, bool gridTool) {
     HideOverlay(false);
-    grid_.parameters = parameters;
-    withRestore([&] { DefineGridLayout(grid_, *image_); }, [&] { ShowOverlay(false); });
-    shape_.tool = ToolKind::Grid;
-    ShowOverlay(false);
-}
-
-void GridEditor::LoadGrid(const std::string& path) {
-    HideOverlay(false);
-    withRestore([&] { orvane::LoadGrid(path, grid_); }, [&] { ShowOverlay(false); });
-    shape_.tool = ToolKind::Grid;
+    withRestore(change, [&] { ShowOverlay(false); });
+    if (gridTool) shape_.tool = ToolKind::Grid;
     ShowOverlay(false);
 }
 
 void GridEditor::CheckSaveGrid() const {
     if (shape_.tool != ToolKind::Grid) throw CoreError("Please define / select grid.");
-}
-
-void GridEditor::AdjustGrid(AdjustMethod method) {
-    RequireGridDisplay(shape_.tool, currentQuad());
-    if (image_ == nullptr) return;
-    HideOverlay(false);
-    withRestore([&] { orvane::AdjustGrid(grid_, currentQuad(), *image_, method); },
-                [&] { ShowOverlay(false); });
-    ShowOverlay(false);
-}
-
-AutoPlaceResult GridEditor::AutoPlaceGrid() {
-    RequireGridDisplay(shape_.tool, currentQuad());
-    AutoPlaceResult result;
-    if (image_ == nullptr) return result;
-    HideOverlay(false);
-    withRestore([&] { result = orvane::AutoPlaceGrid(grid_, *image_); },
-                [&] { ShowOverlay(false); });
-    ShowOverlay(false);
-    return result;
-}
-
-std::int32_t GridEditor::FindGenes(const FindSettings& settings) {
-    RequireAnnotatedGrid(overlayShown_, shape_.tool, grid_);
-    const std::int32_t count = orvane::FindGenes(grid_, settings);
-    RedrawAllChangedSpots();
-    return count;
 }
 
 }  // namespace orvane

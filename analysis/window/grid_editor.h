@@ -5,12 +5,11 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "document/layered_image.h"
-#include "grid/adjust_grid.h"
-#include "grid/auto_place_grid.h"
 #include "grid/grid_parameters.h"
 #include "grid/overlay_figure.h"
 #include "grid/selection_shape.h"
@@ -157,26 +156,20 @@ public:
 
     GridPaneTexts PaneTexts() const;
 
-    // --- Grid commands ------------------------------------------------------------------------
+    // --- Grid changes (the window model runs them as steps) --------------------------------------
     // Replaces the parameters (as the Grid Parameters dialog does when it closes) while keeping
     // the overlay consistent: the grid on the window is erased first and drawn again after.
     void SetParameters(const GridParameters& parameters);
-    // Define Grid after the dialog's OK: lays out every quad in use, tool becomes Grid and the
-    // grid is drawn.
-    void DefineGrid(const GridParameters& parameters);
-    // Load Grid: the file's grid replaces this one; on a refused file the grid stays as it was.
-    void LoadGrid(const std::string& path);
+    // Runs `change` on the grid (Define, Load, the adjustments, Auto Place) with the overlay
+    // erased first and drawn again after, then with the grid tool when `gridTool`. A change that
+    // throws leaves the overlay drawn as it was.
+    void ReplaceGrid(const std::function<void()>& change, bool gridTool);
     // Save Grid: CoreError("Please define / select grid.") unless the tool is Grid.
     void CheckSaveGrid() const;
-    // Adjust Grid with one method; CoreError unless the grid is displayed.
-    void AdjustGrid(AdjustMethod method);
-    // Auto Place Grid, with the Adjust Grid commands' precondition; the overlay is erased and
-    // drawn again at the quads' new places. The result makes "Placed %d of %d quads.".
-    AutoPlaceResult AutoPlaceGrid();
-    // Find / Highlight Genes; returns the number of matching spots.
-    std::int32_t FindGenes(const FindSettings& settings);
     // Redraws every quad in use whose flags changed (after Find or R).
     void RedrawAllChangedSpots();
+    // The document's layers; none before SetImage.
+    const LayeredImage* image() const { return image_; }
 
 private:
     void redrawChangedSpots(GridQuad& quad);

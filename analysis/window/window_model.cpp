@@ -4,7 +4,11 @@
 
 #include <algorithm>
 
+#include "base/core_error.h"
+#include "grid/define_grid.h"
+#include "grid/grid_file.h"
 #include "grid/spot_walk.h"
+#include "measure/spot_geometry.h"
 
 namespace orvane {
 
@@ -63,6 +67,79 @@ bool WindowModel::swap(bool undo) {
     editor_.ShowOverlay(false);
     Notify(ModelChange::Swapped);
     return true;
+}
+
+void WindowModel::SetParameters(const GridParameters& parameters) {
+    Step("Grid Parameters", [&] { editor_.SetParameters(parameters); });
+}
+
+void WindowModel::DefineGrid(const GridParameters& parameters) {
+    const LayeredImage* image = editor_.image();
+    if (image == nullptr) throw CoreError("Please define / load grid.");
+    Step("Define Grid", [&] {
+        editor_.ReplaceGrid(
+            [&] {
+                editor_.grid().parameters = parameters;
+                DefineGridLayout(editor_.grid(), *image);
+            },
+            true);
+    });
+    MarkSaved();
+    Notify(ModelChange::SpotData);
+}
+
+void WindowModel::LoadGrid(const std::string& path) {
+    Step("Load Grid",
+         [&] { editor_.ReplaceGrid([&] { orvane::LoadGrid(path, editor_.grid()); }, true); });
+    MarkSaved();
+    Notify(ModelChange::SpotData);
+}
+
+void WindowModel::AdjustGrid(AdjustMethod method) {
+    RequireGridDisplay(editor_.tool(), editor_.currentQuad());
+    const LayeredImage* image = editor_.image();
+    if (image == nullptr) return;
+    const char* name = method == AdjustMethod::TwoDimensionalWindow   ? "Adjust Grid 2DW"
+                       : method == AdjustMethod::OneDimensionalWindow ? "Adjust Grid 1DW"
+                                                                      : "Adjust Grid CM";
+    Step(name, [&] {
+        editor_.ReplaceGrid(
+            [&] { orvane::AdjustGrid(editor_.grid(), editor_.currentQuad(), *image, method); },
+            false);
+    });
+    Notify(ModelChange::SpotData);
+}
+
+AutoPlaceResult WindowModel::AutoPlaceGrid() {
+    RequireGridDisplay(editor_.tool(), editor_.currentQuad());
+    AutoPlaceResult result;
+    const LayeredImage* image = editor_.image();
+    if (image == nullptr) return result;
+    Step("Auto Place", [&] {
+        editor_.ReplaceGrid([&] { result = orvane::AutoPlaceGrid(editor_.grid(), *image); }, false);
+    });
+    Notify(ModelChange::SpotData);
+    return result;
+}
+
+std::int32_t WindowModel::FindGenes(const FindSettings& settings) {
+    RequireAnnotatedGrid(editor_.overlayShown(), editor_.tool(), editor_.grid());
+    std::int32_t count = 0;
+    Step("Find Genes", [&] {
+        count = orvane::FindGenes(editor_.grid(), settings);
+        editor_.RedrawAllChangedSpots();
+    });
+    return count;
+}
+
+MarkNotFoundResult WindowModel::MarkSpotsNotFound(const SpotResults& results,
+                                                  const NotFoundRule& rule) {
+    MarkNotFoundResult marked;
+    Step("Mark Spots Not Found", [&] {
+        marked = orvane::MarkSpotsNotFound(editor_.grid(), results, rule);
+        editor_.RedrawAllChangedSpots();
+    });
+    return marked;
 }
 
 void WindowModel::ChangeDisplay(const std::function<void(DisplayState&)>& change) {

@@ -10,7 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "grid/adjust_grid.h"
+#include "grid/auto_place_grid.h"
 #include "grid/grid_history.h"
+#include "measure/find_genes.h"
 #include "measure/spot_results.h"
 #include "view/display_raster.h"
 #include "view/zoom_scale.h"
@@ -61,6 +64,23 @@ public:
     void MarkSaved();
     // Whether closing would lose a grid changed since it was defined, loaded or saved.
     bool GridUnsaved() const;
+
+    // --- Grid operations: each one step, heard as Stepped, and as SpotData when spots moved ------
+    // The Grid Parameters dialog's Load Map, Load GAL or Zone rule, kept after its Cancel.
+    void SetParameters(const GridParameters& parameters);
+    // Define Grid after the dialog's OK: every quad in use laid out, the grid tool; saved.
+    void DefineGrid(const GridParameters& parameters);
+    // Load Grid: the file's grid replaces this one (a refused file leaves it as it was); saved.
+    void LoadGrid(const std::string& path);
+    // Adjust Grid with one method; CoreError unless the grid is displayed.
+    void AdjustGrid(AdjustMethod method);
+    // Auto Place Grid, with the adjustments' precondition. The result makes "Placed %d of %d
+    // quads.".
+    AutoPlaceResult AutoPlaceGrid();
+    // Find / Highlight Genes; the number of matching spots.
+    std::int32_t FindGenes(const FindSettings& settings);
+    // Marks the spots that `results` (measured on this grid) show as not found.
+    MarkNotFoundResult MarkSpotsNotFound(const SpotResults& results, const NotFoundRule& rule);
 
     // --- Display and zoom ----------------------------------------------------------------------
     const DisplayState& display() const { return display_; }

@@ -13,6 +13,7 @@
 #include "grid/grid_file.h"
 #include "measure/find_genes.h"
 #include "window/grid_editor.h"
+#include "window/window_model.h"
 
 namespace orvane {
 namespace {
@@ -51,7 +52,7 @@ protected:
         editor.SetSurface(&surface);
     }
 
-    void define(const GridParameters& p = testParameters()) { editor.DefineGrid(p); }
+    void define(const GridParameters& p = testParameters()) { model.DefineGrid(p); }
 
     // What the picture must show: the overlay of the current state drawn once, or nothing.
     void expectPictureMatchesState() {
@@ -76,7 +77,8 @@ protected:
 
     LayeredImage image = uniformImage(600, 400, 1, 1000);
     ToggleSurface surface;
-    GridEditor editor;
+    WindowModel model;
+    GridEditor& editor = model.editor();
 };
 
 TEST_F(GridEditorTest, GridToolNeedsADefinedQuad) {
@@ -379,14 +381,14 @@ TEST_F(GridEditorTest, SaveAndLoadGridRestoreTheGridAndThePicture) {
     editor.LeftButtonUp();
     editor.SelectTool(ToolKind::Rectangle);
     EXPECT_THROW(editor.CheckSaveGrid(), CoreError);
-    editor.LoadGrid(path);
+    model.LoadGrid(path);
     EXPECT_EQ(editor.tool(), ToolKind::Grid);
     EXPECT_EQ(editor.grid().quad(0, 0).TL, (GridPoint{100, 100}));
     EXPECT_EQ(surface.inverted, shownWithMark);
     expectPictureMatchesState();
 
     try {
-        editor.LoadGrid(path + ".missing");
+        model.LoadGrid(path + ".missing");
         FAIL() << "no error";
     } catch (const CoreError& e) {
         EXPECT_STREQ(e.what(), "Unable to open file.");
@@ -400,14 +402,14 @@ TEST_F(GridEditorTest, FindHighlightsAndRedrawsOnlyWithAnAnnotatedGrid) {
     define();
     FindSettings settings;
     settings.pattern = "ab";
-    EXPECT_THROW(editor.FindGenes(settings), CoreError);
+    EXPECT_THROW(model.FindGenes(settings), CoreError);
     auto map = std::make_shared<SlideMap>(2, 1, 4, 3);
     for (int sx = 0; sx < 4; ++sx)
         for (int sy = 0; sy < 3; ++sy) map->GetSpotRecord(1, 0, sx, sy)->SetUid("ABC");
     GridParameters p = editor.grid().parameters;
     p.slideMap = map;
     editor.SetParameters(p);
-    EXPECT_EQ(editor.FindGenes(settings), 12);
+    EXPECT_EQ(model.FindGenes(settings), 12);
     EXPECT_EQ(editor.grid().quad(1, 0).Flags(0, 0), Highlighted);
     expectPictureMatchesState();
 }
@@ -419,13 +421,13 @@ TEST_F(GridEditorTest, ParameterChangesAndAdjustmentKeepThePictureConsistent) {
     editor.SetParameters(p);
     expectPictureMatchesState();
     // A uniform image pulls every spot one pixel up and left (the 1 in the CM denominator).
-    editor.AdjustGrid(AdjustMethod::CentreOfMass);
+    model.AdjustGrid(AdjustMethod::CentreOfMass);
     EXPECT_EQ(editor.grid().quad(0, 0).OffsetX(3, 2), -1);
     EXPECT_EQ(editor.grid().quad(1, 0).OffsetX(3, 2), 0) << "quads outside Quads X stay";
     expectPictureMatchesState();
     editor.SelectTool(ToolKind::Rectangle);
     try {
-        editor.AdjustGrid(AdjustMethod::OneDimensionalWindow);
+        model.AdjustGrid(AdjustMethod::OneDimensionalWindow);
         FAIL() << "no error";
     } catch (const CoreError& e) {
         EXPECT_STREQ(e.what(), "Please define / load grid and select grid display.");
@@ -444,14 +446,14 @@ TEST_F(GridEditorTest, AutoPlaceMovesTheQuadsAndRedrawsThem) {
                         if ((x - c.x - 7) * (x - c.x - 7) + (y - c.y - 5) * (y - c.y - 5) <= 64)
                             image.layers[0].samples[static_cast<std::size_t>(y) * 600 + x] = 20000;
             }
-    const AutoPlaceResult result = editor.AutoPlaceGrid();
+    const AutoPlaceResult result = model.AutoPlaceGrid();
     EXPECT_EQ(AutoPlaceMessage(result), "Placed 2 of 2 quads.");
     EXPECT_EQ(editor.grid().quad(0, 0).TL, (GridPoint{107, 105}));
     EXPECT_EQ(editor.grid().quad(1, 0).BR, (GridPoint{347, 165}));
     expectPictureMatchesState();
     editor.SelectTool(ToolKind::Point);
     try {
-        editor.AutoPlaceGrid();
+        model.AutoPlaceGrid();
         FAIL() << "no error";
     } catch (const CoreError& e) {
         EXPECT_STREQ(e.what(), "Please define / load grid and select grid display.");

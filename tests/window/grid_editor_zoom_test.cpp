@@ -10,6 +10,7 @@
 #include "../support/test_images.h"
 #include "view/zoom_scale.h"
 #include "window/grid_editor.h"
+#include "window/window_model.h"
 
 namespace orvane {
 namespace {
@@ -23,7 +24,7 @@ struct ZoomedEditor {
         : zoom(zoom), scroll(scroll) {
         editor.SetImage(&image);
         editor.SetScale(zoom.num(), zoom.den());
-        editor.DefineGrid(testParameters());
+        model.DefineGrid(testParameters());
     }
     // The window point over image point (x, y), and back as the view converts it.
     std::int32_t window(std::int32_t v) const {
@@ -45,7 +46,8 @@ struct ZoomedEditor {
 
     ZoomScale zoom;
     std::int64_t scroll;
-    GridEditor editor;
+    WindowModel model;
+    GridEditor& editor = model.editor();
 };
 
 struct Outcome {
@@ -150,10 +152,11 @@ TEST(GridEditorZoom, CornerGrabReachesFourScreenPixels) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.zoom.PercentText() + " dx " + std::to_string(c.dx));
-        GridEditor editor;
+        WindowModel model;
+        GridEditor& editor = model.editor();
         editor.SetImage(&image);
         editor.SetScale(c.zoom.num(), c.zoom.den());
-        editor.DefineGrid(testParameters());
+        model.DefineGrid(testParameters());
         editor.LeftButtonDown(100 + c.dx, 100, false);
         EXPECT_EQ(editor.dragging(), c.grabs);
     }
@@ -176,10 +179,11 @@ TEST(GridEditorZoom, DragsKeepTheGrabOffsetAwayFromOneToOne) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.zoom.PercentText() + (c.shift ? " quad" : " corner"));
-        GridEditor editor;
+        WindowModel model;
+        GridEditor& editor = model.editor();
         editor.SetImage(&image);
         editor.SetScale(c.zoom.num(), c.zoom.den());
-        editor.DefineGrid(testParameters());
+        model.DefineGrid(testParameters());
         const GridQuad& q = editor.grid().quad(0, 0);
         const GridPoint tr = q.TR;
         editor.LeftButtonDown(c.press.x, c.press.y, c.shift);

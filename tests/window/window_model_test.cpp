@@ -1,9 +1,10 @@
 // The window model's history: one selection after an Undo and Redo back to the same bytes, the
-// step limit, the saved state, a failed change and what observers hear. Each kind of step
-// against the grid file's bytes is tested through the program (gui_undo_test).
+// step limit, the saved state, a failed change and what observers hear; zoom and spots. Each kind
+// of step against the grid file's bytes is tested through the program (gui_undo_test).
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,7 @@ class WindowModelTest : public ::testing::Test {
 protected:
     WindowModelTest() {
         editor_.SetImage(&image_);
-        editor_.DefineGrid(testParameters());
+        model_.DefineGrid(testParameters());
     }
     std::string bytes() {
         const std::string path = dir_.file("g.grd");
@@ -95,6 +96,38 @@ TEST_F(WindowModelTest, AFailedChangeCanBeTakenBackAndObserversHear) {
     EXPECT_EQ(editor_.grid().quad(0, 0).Flags(0, 0) & Highlighted, 0);
     model_.MarkSaved();
     EXPECT_EQ(heard, (std::vector{ModelChange::Stepped, ModelChange::Swapped, ModelChange::Saved}));
+}
+
+TEST_F(WindowModelTest, ZoomAndSpotsTellTheViewWhatToShow) {
+    std::vector<ModelChange> heard;
+    std::optional<WindowPoint> anchor;
+    model_.ResetPicture(600, 400);
+    model_.SetWindowArea(300, 100);
+    EXPECT_EQ(model_.fitScale(), ZoomScale(1, 4));
+    const int handle = model_.AddObserver([&](ModelChange change) {
+        heard.push_back(change);
+        if (change == ModelChange::Zoom) anchor = model_.zoomAnchor();
+    });
+    model_.SetZoom(ZoomScale(2, 1), WindowPoint{5, 7});
+    model_.SetZoom(ZoomScale(2, 1));  // the same scale: nothing to hear
+    ASSERT_TRUE(anchor.has_value());
+    EXPECT_EQ(anchor->x, 5);
+    EXPECT_FALSE(model_.zoomAnchor()) << "the anchor is for that one change";
+    EXPECT_EQ(model_.previousZoom(), ZoomScale());
+
+    model_.SelectTool(ToolKind::Point);
+    const SpotIndex spot{1, 0, 2, 1};
+    ASSERT_TRUE(model_.ShowSpot(spot));
+    EXPECT_EQ(editor_.tool(), ToolKind::Grid);
+    EXPECT_EQ(model_.focusPoint(), *editor_.grid().quad(1, 0).SpotCentre(2, 1));
+    EXPECT_FALSE(model_.ShowSpot({3, 3, 0, 0})) << "a quad not in use";
+    EXPECT_EQ(model_.HighlightSpots({spot, {0, 0, 1, 1}}), 2);
+    EXPECT_EQ(history_.UndoName(), "Highlight Spots");
+    model_.RemoveObserver(handle);
+    model_.Notify(ModelChange::Samples);
+    using enum ModelChange;
+    EXPECT_EQ(heard,
+              (std::vector{Zoom, Selection, Selection, Focus, Selection, Selection, Stepped}));
 }
 
 }  // namespace

@@ -29,29 +29,21 @@ CGridCommands::CGridCommands(ImageWindow& window) : window_(window) {
 CGridCommands::~CGridCommands() { window_.saveGrid = nullptr; }
 
 void CGridCommands::OnGridDefine() {
-    GridEditor& editor = window_.model.editor();
-    CGridParametersDialog dialog(editor.grid().parameters, &window_.widget);
-    const bool accepted = runModalDialog(dialog) == QDialog::Accepted;
-    if (accepted) {
+    CGridParametersDialog dialog(window_.model.editor().grid().parameters, &window_.widget);
+    if (runModalDialog(dialog) == QDialog::Accepted) {
         WaitCursor wait;
-        window_.model.Step("Define Grid", [&] { editor.DefineGrid(dialog.values()); });
-        window_.model.MarkSaved();
-        window_.model.Notify(ModelChange::SpotData);
+        window_.model.DefineGrid(dialog.values());
     } else if (dialog.valuesChanged()) {
         // Load Map, Load GAL and the Zone rule change the fields at once; they stay after Cancel.
-        window_.model.Step("Grid Parameters", [&] { editor.SetParameters(dialog.values()); });
+        window_.model.SetParameters(dialog.values());
     }
 }
 
 void CGridCommands::OnGridLoad() {
     const QString path = chooseFile({false, "grd", "grid_definition", kGridFilter});
     if (path.isEmpty()) return;
-    {
-        WaitCursor wait;
-        window_.model.Step("Load Grid", [&] { window_.model.editor().LoadGrid(LocalPath(path)); });
-        window_.model.MarkSaved();
-    }
-    window_.model.Notify(ModelChange::SpotData);
+    WaitCursor wait;
+    window_.model.LoadGrid(LocalPath(path));
 }
 
 void CGridCommands::OnGridSave() {
@@ -68,21 +60,14 @@ bool CGridCommands::SaveGridFile() {
     return true;
 }
 
-void CGridCommands::adjustGrid(AdjustMethod method, const char* name) {
-    {
-        WaitCursor wait;
-        window_.model.Step(name, [&] { window_.model.editor().AdjustGrid(method); });
-    }
-    window_.model.Notify(ModelChange::SpotData);
+void CGridCommands::adjustGrid(AdjustMethod method) {
+    WaitCursor wait;
+    window_.model.AdjustGrid(method);
 }
 
-void CGridCommands::OnGridAdjust2DW() {
-    adjustGrid(AdjustMethod::TwoDimensionalWindow, "Adjust Grid 2DW");
-}
-void CGridCommands::OnGridAdjust1DW() {
-    adjustGrid(AdjustMethod::OneDimensionalWindow, "Adjust Grid 1DW");
-}
-void CGridCommands::OnGridAdjustCM() { adjustGrid(AdjustMethod::CentreOfMass, "Adjust Grid CM"); }
+void CGridCommands::OnGridAdjust2DW() { adjustGrid(AdjustMethod::TwoDimensionalWindow); }
+void CGridCommands::OnGridAdjust1DW() { adjustGrid(AdjustMethod::OneDimensionalWindow); }
+void CGridCommands::OnGridAdjustCM() { adjustGrid(AdjustMethod::CentreOfMass); }
 
 void CGridCommands::OnEditUndo() { window_.model.Undo(); }
 void CGridCommands::OnEditRedo() { window_.model.Redo(); }
@@ -103,10 +88,9 @@ void CGridCommands::OnGridAutoPlace() {
     AutoPlaceResult result;
     {
         WaitCursor wait;
-        window_.model.Step("Auto Place", [&] { result = window_.model.editor().AutoPlaceGrid(); });
+        // A review dock measures (with progress texts) before the message below.
+        result = window_.model.AutoPlaceGrid();
     }
-    // Before the message: a review dock measures with progress texts.
-    window_.model.Notify(ModelChange::SpotData);
     showMessagePaneText(QString::fromStdString(AutoPlaceMessage(result)));
 }
 

@@ -37,7 +37,7 @@ public:
     static std::span<const CommandEntry<CGridCommands>> commandMap();
 
 private:
-    void adjustGrid(AdjustMethod method, const char* name);
+    void adjustGrid(AdjustMethod method);
 
     ImageWindow& window_;
 };

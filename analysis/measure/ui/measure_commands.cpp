@@ -67,19 +67,18 @@ void CMeasureCommands::OnGridExportGenePix() {
 }
 
 void CMeasureCommands::OnGridFind() {
-    GridEditor& editor = window_.model.editor();
+    const GridEditor& editor = window_.model.editor();
     RequireAnnotatedGrid(editor.overlayShown(), editor.tool(), editor.grid());
     findSettings_.pattern.clear();  // the pattern opens empty, the check boxes as left
     CFindDialog dialog(findSettings_, &window_.widget);
     if (runModalDialog(dialog) != QDialog::Accepted) return;
     findSettings_ = dialog.settings();
-    std::int32_t count = 0;
-    window_.model.Step("Find Genes", [&] { count = editor.FindGenes(findSettings_); });
+    const std::int32_t count = window_.model.FindGenes(findSettings_);
     showMessagePaneText(QString::fromStdString(FindResultMessage(count)));
 }
 
 void CMeasureCommands::OnGridMarkNotFound() {
-    GridEditor& editor = window_.model.editor();
+    const GridEditor& editor = window_.model.editor();
     RequireGridDisplay(editor.tool(), editor.currentQuad());
     CMarkNotFoundDialog dialog(notFoundRule_, &window_.widget);
     if (runModalDialog(dialog) != QDialog::Accepted) return;
@@ -91,10 +90,7 @@ void CMeasureCommands::OnGridMarkNotFound() {
         const SpotResults results =
             MeasureSpotResults(window_.document->image(), editor.grid(), editor.currentQuad(),
                                progress, kMeasuringSpotsText, RatioDetail::LogRatio);
-        window_.model.Step("Mark Spots Not Found", [&] {
-            marked = MarkSpotsNotFound(editor.grid(), results, notFoundRule_);
-            editor.RedrawAllChangedSpots();
-        });
+        marked = window_.model.MarkSpotsNotFound(results, notFoundRule_);
     }
     showMessagePaneText(QString::fromStdString(MarkNotFoundMessage(marked)));
 }

@@ -12,12 +12,10 @@ namespace orvane {
 
 void RegisterViewCommands() {
     // The view's own commands come first in the routing, then those on its picture.
-    AddWindowCommands("view", [](ImageWindow& window) {
-        return std::make_unique<CViewCommands>(window);
-    });
-    AddWindowCommands("image", [](ImageWindow& window) {
-        return std::make_unique<CImageCommands>(window);
-    });
+    AddWindowCommands("view",
+                      [](ImageWindow& window) { return std::make_unique<CViewCommands>(window); });
+    AddWindowCommands("image",
+                      [](ImageWindow& window) { return std::make_unique<CImageCommands>(window); });
 }
 
 void CViewCommands::OnDisplayLinear() {

@@ -51,9 +51,7 @@ private:
     void toggleChannel(int channel);
     void channelUpdate(int channel, CmdUi& ui) const;
     void selectTool(ToolKind tool);
-    void toolUpdate(ToolKind tool, CmdUi& ui) const {
-        ui.checked = model_.editor().tool() == tool;
-    }
+    void toolUpdate(ToolKind tool, CmdUi& ui) const { ui.checked = model_.editor().tool() == tool; }
 
     ImageWindow& window_;
     WindowModel& model_;

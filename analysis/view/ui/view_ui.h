@@ -3,7 +3,8 @@
 
 namespace orvane {
 
-// Gives every image window made from now on the display, zoom and tool commands (CViewCommands) and the picture's (CImageCommands).
+// Gives every image window made from now on the display, zoom and tool commands (CViewCommands) and
+// the picture's (CImageCommands).
 void RegisterViewCommands();
 
 }  // namespace orvane
