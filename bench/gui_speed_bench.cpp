@@ -278,7 +278,8 @@ int main(int argc, char** argv) {
                            });
             table.absolute("GUI: Redo of a whole-quad drag" + at, kFrameMs,
                            painted([&] { view->model().Redo(); }), 5, [&] {
-                               if (view->model().history().CanUndo()) view->model().Undo();
+                               // Only the drag: Define Grid before it is a step too.
+                               if (!view->model().history().CanRedo()) view->model().Undo();
                                QApplication::processEvents();
                            });
             if (fit)

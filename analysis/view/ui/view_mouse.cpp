@@ -69,11 +69,17 @@ void COrvaneView::keyPressEvent(QKeyEvent* event) {
     const QString text = event->text();
     if (text.size() == 1 && text[0].unicode() < 128) {
         const char key = static_cast<char>(text[0].unicode());
-        bool used = false;
-        model_->Step(key == 'r' || key == 'R' ? "Remove Marks" : "Mark Spot",
-                     [&] { used = editor_.CharKey(key); });
-        // R and X change the marks and highlights that the last result message counted.
-        if (used) showMessagePaneText("Ready");
+        const bool remove = key == 'r' || key == 'R';
+        // Only R and X change the grid: no other key costs a copy of it for the history.
+        if (remove || key == 'x' || key == 'X') {
+            bool used = false;
+            model_->Step(remove ? "Remove Marks" : "Mark Spot",
+                         [&] { used = editor_.CharKey(key); });
+            // They change the marks and highlights that the last result message counted.
+            if (used) showMessagePaneText("Ready");
+        } else {
+            editor_.CharKey(key);
+        }
     }
     QAbstractScrollArea::keyPressEvent(event);
 }
