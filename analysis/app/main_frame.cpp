@@ -38,7 +38,9 @@ CMainFrame::CMainFrame(COrvaneApp& app) : app_(app), mdi_(new QMdiArea(this)) {
 
 CMainFrame::~CMainFrame() {
     setMessagePaneSink({});
-    spotReview_->setWindow(nullptr);  // the docks go before the views that feed them
+    // The docks go before the views that feed them.
+    overview_->setWindow(nullptr);
+    spotReview_->setWindow(nullptr);
     // The windows, views and the MDI area go after this part of the frame is gone; none of
     // their last signals may reach it.
     for (QObject* child : findChildren<QObject*>())
@@ -131,8 +133,9 @@ void CMainFrame::updateActions() {
         if (action->isCheckable()) action->setChecked(handled && ui.checked.value_or(false));
     }
     switchMenu(activeChild() ? kMenuImage : kMenuMainFrame);
-    overview_->setView(activeView());
-    spotReview_->setWindow(activeView() ? &activeView()->window() : nullptr);
+    ImageWindow* window = activeView() ? &activeView()->window() : nullptr;
+    overview_->setWindow(window);
+    spotReview_->setWindow(window);
     updateTitle();
     updatePanes();
 }

@@ -198,10 +198,20 @@ bool WindowModel::ShowSpot(const SpotIndex& spot) {
         Notify(ModelChange::Selection);
         return false;
     }
-    focus_ = *editor_.currentQuad().SpotCentre(spot.col, spot.row);
-    Notify(ModelChange::Focus);
+    CentreOn(*editor_.currentQuad().SpotCentre(spot.col, spot.row));
     Notify(ModelChange::Selection);
     return true;
+}
+
+void WindowModel::CentreOn(GridPoint point) {
+    focus_ = point;
+    Notify(ModelChange::Focus);
+}
+
+void WindowModel::SetVisibleArea(const Box& area) {
+    if (area == visibleArea_) return;
+    visibleArea_ = area;
+    Notify(ModelChange::VisibleArea);
 }
 
 std::int32_t WindowModel::HighlightSpots(const std::vector<SpotIndex>& spots) {

@@ -22,16 +22,18 @@
 namespace orvane {
 
 enum class ModelChange {
-    Stepped,    // a step ran (recorded or not): the grid may have changed
-    Swapped,    // Undo or Redo put another grid in place: everything shown of it is stale
-    Saved,      // the grid was saved, defined or loaded: it is no longer unsaved
-    Selection,  // the tool or the selection changed (panes and command states follow)
-    Display,    // the display state changed: the picture is to be mapped again
-    Zoom,       // the scale changed (about zoomAnchor() when there is one)
-    Focus,      // a spot was chosen elsewhere: the view brings focusPoint() into its middle
-    Dragged,    // a drag moved quads; the step follows at the release
-    SpotData,   // what the spots measure changed: the grid's geometry or a new layer
-    Samples,    // the layers' samples changed (a filter): the picture, and SpotData too
+    Stepped,      // a step ran (recorded or not): the grid may have changed
+    Swapped,      // Undo or Redo put another grid in place: everything shown of it is stale
+    Saved,        // the grid was saved, defined or loaded: it is no longer unsaved
+    Selection,    // the tool or the selection changed (panes and command states follow)
+    Display,      // the display state changed: the picture is to be mapped again
+    Zoom,         // the scale changed (about zoomAnchor() when there is one)
+    Focus,        // a spot was chosen elsewhere: the view brings focusPoint() into its middle
+    Dragged,      // a drag moved quads; the step follows at the release
+    SpotData,     // what the spots measure changed: the grid's geometry or a new layer
+    Samples,      // the layers' samples changed (a filter): the picture, and SpotData too
+    Picture,      // the view mapped its picture again (the Overview's reduced one with it)
+    VisibleArea,  // the part of the picture the window shows moved or changed its size
 };
 
 // A pixel of the window, counted from its top-left corner.
@@ -108,6 +110,12 @@ public:
     // as SelectTool does.
     bool ShowSpot(const SpotIndex& spot);
     const GridPoint& focusPoint() const { return focus_; }
+    // Asks the view to bring image pixel `point` into the middle of the window (the Overview).
+    void CentreOn(GridPoint point);
+    // The part of the picture the window shows, in image pixels (empty without a picture); the
+    // view reports it after each scroll, resize and zoom.
+    void SetVisibleArea(const Box& area);
+    const Box& visibleArea() const { return visibleArea_; }
     // Replaces the highlights by these spots, as Find does with its matches; one step. The count.
     std::int32_t HighlightSpots(const std::vector<SpotIndex>& spots);
 
@@ -130,6 +138,7 @@ private:
     std::optional<WindowPoint> zoomAnchor_;
     WindowPoint windowArea_;
     GridPoint focus_;
+    Box visibleArea_;
     std::vector<std::pair<int, Observer>> observers_;
     int nextObserver_ = 0;
 };

@@ -14,6 +14,7 @@
 #include "app/main_frame.h"
 #include "app/orvane_app.h"
 #include "base/ui/command_ids.h"
+#include "view/ui/orvane_view.h"
 #include "view/ui/overview_widget.h"
 
 using namespace orvane;

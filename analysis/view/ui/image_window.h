@@ -1,6 +1,6 @@
-// ImageWindow: what the command classes and the review docks of one image window work on: its
-// document, its model and the widget that parents their dialogs. The window's command classes
-// are made through the registry below, so that the application shell knows none of them.
+// ImageWindow: what the command classes and the docks of one image window work on: its
+// document, its model, its pictures and the widget that parents their dialogs. The window's command
+// classes are made through the registry below, so that the application shell knows none of them.
 #pragma once
 
 #include <functional>
@@ -15,11 +15,14 @@ namespace orvane {
 
 class COrvaneDoc;
 class WindowModel;
+class WindowPicture;
 
 struct ImageWindow {
     std::shared_ptr<COrvaneDoc> document;
     WindowModel& model;
     QWidget& widget;
+    // The pictures the view paints from; the Overview shows the reduced one.
+    const WindowPicture& picture;
     // Save Grid's dialog and writing, whichever tool is chosen; false when the user cancelled
     // or the file was refused. The grid commands provide it; the frame's save question uses it.
     std::function<bool()> saveGrid;

@@ -40,8 +40,8 @@ COrvaneView::COrvaneView(std::shared_ptr<COrvaneDoc> document, QWidget* parent)
     : QAbstractScrollArea(parent),
       model_(std::make_unique<WindowModel>()),
       editor_(model_->editor()),
-      window_{std::move(document), *model_, *this, {}},
-      picture_(*window_.document) {
+      picture_(*document),
+      window_{std::move(document), *model_, *this, picture_, {}} {
     setAttribute(Qt::WA_DeleteOnClose, false);
     viewport()->setCursor(Qt::ArrowCursor);
     // Painting covers every pixel (picture or grey), so Qt need not clear the viewport first.
@@ -79,8 +79,10 @@ void COrvaneView::modelChanged(ModelChange change) {
         CentreOn(QPoint(centre.x, centre.y));
         return;
     }
-    case ModelChange::Dragged: emit gridDragged(); return;
-    case ModelChange::SpotData: return;
+    case ModelChange::Dragged:
+    case ModelChange::SpotData:
+    case ModelChange::Picture:
+    case ModelChange::VisibleArea: return;
     default: break;
     }
     emit stateChanged();
@@ -126,7 +128,7 @@ void COrvaneView::RebuildDisplay() {
     overlaySurface_->Clear();
     editor_.SetInvertedDisplay(model_->display().invertedDisplay);
     editor_.PictureRenewed();
-    emit pictureChanged();
+    model_->Notify(ModelChange::Picture);
 }
 
 QPoint COrvaneView::scrollPosition() const {
@@ -147,12 +149,18 @@ void COrvaneView::resizeEvent(QResizeEvent* event) {
     const QSize area = maximumViewportSize();
     model_->SetWindowArea(area.width(), area.height());
     updateScrollBars();
-    emit visibleAreaChanged();
+    reportVisibleArea();
 }
 
 void COrvaneView::scrollContentsBy(int, int) {
     viewport()->update();
-    emit visibleAreaChanged();
+    reportVisibleArea();
+}
+
+void COrvaneView::reportVisibleArea() {
+    const QRect shown = visibleImageRect();
+    model_->SetVisibleArea(
+        {shown.left(), shown.top(), shown.left() + shown.width(), shown.top() + shown.height()});
 }
 
 QRect COrvaneView::visibleImageRect() const {
@@ -231,7 +239,7 @@ void COrvaneView::paintEvent(QPaintEvent* event) {
             if (!picture_.reducedStale()) return;
             if (!runReportingErrors([&] { picture_.BuildReduced(); })) return;
             picture_.MakeReducedPicture(model_->display());
-            emit pictureChanged();
+            model_->Notify(ModelChange::Picture);
         });
     }
 }

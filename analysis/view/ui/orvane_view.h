@@ -67,12 +67,6 @@ public:
 signals:
     // The selection, tool, grid or display state changed: panes and command states need an update.
     void stateChanged();
-    // The picture was rebuilt (display mode, filters, layers, balance).
-    void pictureChanged();
-    // The visible part of the picture moved or changed its size.
-    void visibleAreaChanged();
-    // A drag with the grid tool may have moved quads (stateChanged follows at the release).
-    void gridDragged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -89,6 +83,8 @@ private:
     // The model's new scale, with the image point under its anchor (or the centre) kept there.
     void zoomChanged();
     void updateScrollBars();
+    // Tells the model which part of the picture the window shows now.
+    void reportVisibleArea();
     QPoint scrollPosition() const;
     // An area of image pixels as window pixels, widened for pens and marks.
     QRect windowRectOf(const QRect& imageRect) const;
@@ -96,9 +92,9 @@ private:
 
     std::unique_ptr<WindowModel> model_;
     GridEditor& editor_;
+    WindowPicture picture_;
     mutable ImageWindow window_;
     bool hasPicture_ = false;  // set at the initial update; off when the picture failed
-    WindowPicture picture_;
     bool reducedScheduled_ = false;
     std::unique_ptr<PictureOverlaySurface> overlaySurface_;
 };

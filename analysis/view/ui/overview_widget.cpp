@@ -6,6 +6,8 @@
 #include <QPainter>
 
 #include "grid/spot_walk.h"
+#include "view/ui/window_picture.h"
+#include "window/window_model.h"
 
 namespace orvane {
 namespace {
@@ -28,45 +30,55 @@ COverviewWidget::COverviewWidget(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void COverviewWidget::setView(COrvaneView* view) {
-    if (view == view_) return;
-    if (view_) disconnect(view_, nullptr, this, nullptr);
-    view_ = view;
-    if (view_) {
-        connect(view_, &COrvaneView::pictureChanged, this, &COverviewWidget::rescalePicture);
-        connect(view_, &COrvaneView::visibleAreaChanged, this, qOverload<>(&QWidget::update));
-        // Grid and tool changes: the outlines follow.
-        connect(view_, &COrvaneView::stateChanged, this, qOverload<>(&QWidget::update));
-        connect(view_, &COrvaneView::gridDragged, this, qOverload<>(&QWidget::update));
-        connect(view_, &QObject::destroyed, this, &COverviewWidget::viewDestroyed);
+COverviewWidget::~COverviewWidget() {
+    if (widget_) window_->model.RemoveObserver(observer_);
+}
+
+void COverviewWidget::setWindow(ImageWindow* window) {
+    if (window == this->window()) return;
+    if (widget_) {
+        window_->model.RemoveObserver(observer_);
+        disconnect(widget_, nullptr, this, nullptr);
+    }
+    window_ = window;
+    widget_ = window ? &window->widget : nullptr;
+    if (window_) {
+        observer_ = window_->model.AddObserver([this](ModelChange change) {
+            // The outlines follow the grid and the tool, the frame the visible area.
+            if (change == ModelChange::Picture)
+                rescalePicture();
+            else
+                update();
+        });
+        connect(widget_, &QObject::destroyed, this, &COverviewWidget::windowDestroyed);
     }
     rescalePicture();
 }
 
-void COverviewWidget::viewDestroyed() {
-    view_ = nullptr;
+void COverviewWidget::windowDestroyed() {
+    widget_ = nullptr;
+    window_ = nullptr;
     rescalePicture();
 }
 
 OverviewMapping COverviewWidget::mapping() const {
-    if (!view_) return {};
-    return OverviewMapping::Fit(view_->model().display().imageWidth,
-                                view_->model().display().imageHeight, width(), height());
+    if (!window()) return {};
+    const DisplayState& display = window_->model.display();
+    return OverviewMapping::Fit(display.imageWidth, display.imageHeight, width(), height());
 }
 
 OverviewRect COverviewWidget::visibleRect() const {
-    if (!view_) return {};
-    const QRect shown = view_->visibleImageRect();
-    if (shown.isEmpty()) return {};
-    return mapping().ToOverview(
-        {shown.left(), shown.top(), shown.left() + shown.width(), shown.top() + shown.height()});
+    if (!window()) return {};
+    const Box& shown = window_->model.visibleArea();
+    if (shown.width() <= 0 || shown.height() <= 0) return {};
+    return mapping().ToOverview({shown.left, shown.top, shown.right, shown.bottom});
 }
 
 std::vector<QPolygon> COverviewWidget::quadOutlines() const {
     std::vector<QPolygon> outlines;
-    if (!view_) return outlines;
+    if (!window()) return outlines;
     const OverviewMapping m = mapping();
-    const SpotGrid& grid = view_->model().editor().grid();
+    const SpotGrid& grid = window_->model.editor().grid();
     const auto at = [&](GridPoint p, std::int32_t dx, std::int32_t dy) {
         const OverviewRect r = m.ToOverview({p.x + dx, p.y + dy, p.x + dx, p.y + dy});
         return QPoint(r.left, r.top);
@@ -83,7 +95,7 @@ std::vector<QPolygon> COverviewWidget::quadOutlines() const {
 
 void COverviewWidget::rescalePicture() {
     shown_ = QImage();
-    const QImage source = view_ ? view_->reducedPicture() : QImage();
+    const QImage source = window() ? window_->picture.reducedPicture() : QImage();
     const OverviewRect place = mapping().pictureRect();
     const QSize size(place.right - place.left, place.bottom - place.top);
     if (!source.isNull() && !size.isEmpty())
@@ -112,11 +124,11 @@ void COverviewWidget::paintEvent(QPaintEvent*) {
 }
 
 void COverviewWidget::scrollViewTo(QPoint overviewPoint) {
-    if (!view_) return;
-    // The image pixel under the point comes to the window's centre, at the view's zoom (at 1:1
+    if (!window()) return;
+    // The image pixel under the point comes to the window's centre, at the window's zoom (at 1:1
     // this is OverviewMapping::ScrollFor).
     const OverviewPoint p = mapping().ToImage({overviewPoint.x(), overviewPoint.y()});
-    view_->CentreOn(QPoint(p.x, p.y));
+    window_->model.CentreOn({p.x, p.y});
 }
 
 void COverviewWidget::mousePressEvent(QMouseEvent* event) {

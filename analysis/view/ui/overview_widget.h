@@ -1,6 +1,6 @@
-// COverviewWidget: the contents of the "Overview" dock. It shows the active view's whole picture
+// COverviewWidget: the contents of the "Overview" dock. It shows the active window's whole picture
 // reduced to fit, the visible area as a rectangle and the grid's quads as outlines; a click or a
-// drag scrolls the view there. The arithmetic is OverviewMapping's.
+// drag asks the window's model to bring that point into view. The arithmetic is OverviewMapping's.
 #pragma once
 
 #include <vector>
@@ -11,7 +11,7 @@
 #include <QWidget>
 
 #include "view/overview_mapping.h"
-#include "view/ui/orvane_view.h"
+#include "view/ui/image_window.h"
 
 namespace orvane {
 
@@ -20,17 +20,18 @@ class COverviewWidget : public QWidget {
 public:
     explicit COverviewWidget(QWidget* parent = nullptr);
 
-    // Follows `view` from now on; nullptr leaves the overview empty.
-    void setView(COrvaneView* view);
-    COrvaneView* view() const { return view_; }
+    ~COverviewWidget() override;
+    // Follows `window` from now on; nullptr leaves the overview empty.
+    void setWindow(ImageWindow* window);
+    ImageWindow* window() const { return widget_ ? window_ : nullptr; }
 
-    // The mapping for the current size and picture (scale 0 without a view).
+    // The mapping for the current size and picture (scale 0 without a window).
     OverviewMapping mapping() const;
-    // The view's visible area in overview coordinates; empty without a view.
+    // The window's visible area in overview coordinates; empty without a window.
     OverviewRect visibleRect() const;
     // The outlines of the grid's quads in use, in overview coordinates.
     std::vector<QPolygon> quadOutlines() const;
-    // The picture as drawn: the view's reduced picture scaled to the mapping's picture rectangle.
+    // The picture as drawn: the window's reduced picture scaled to the mapping's rectangle.
     const QImage& shownPicture() const { return shown_; }
 
     QSize sizeHint() const override { return {260, 200}; }
@@ -44,9 +45,12 @@ protected:
 private:
     void rescalePicture();
     void scrollViewTo(QPoint overviewPoint);
-    void viewDestroyed();
+    void windowDestroyed();
 
-    QPointer<COrvaneView> view_;
+    // The window followed, while its widget lives (the model goes with the widget).
+    ImageWindow* window_ = nullptr;
+    QPointer<QWidget> widget_;
+    int observer_ = -1;
     QImage shown_;
 };
 

@@ -34,7 +34,7 @@ void COrvaneView::zoomChanged() {
         ScrollKeeping(zoom, kept.y(), anchor.y(), display.imageHeight, viewport()->height())));
     picture_.Invalidate();
     viewport()->update();
-    emit visibleAreaChanged();
+    reportVisibleArea();
 }
 
 void COrvaneView::wheelEvent(QWheelEvent* event) {
