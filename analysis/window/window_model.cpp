@@ -31,7 +31,11 @@ void WindowModel::BeginDrag(std::string name) {
     dragStep_ = std::move(name);
 }
 
-void WindowModel::EndDrag() { history_.Commit(editor_.grid(), dragStep_); }
+void WindowModel::EndDrag() {
+    history_.Commit(editor_.grid(), dragStep_);
+    Notify(ModelChange::Stepped);
+    Notify(ModelChange::SpotData);
+}
 
 void WindowModel::MarkSaved() {
     history_.MarkSaved();

@@ -55,7 +55,7 @@ public:
     // before it threw is recorded too, so that it can be taken back. True when recorded.
     bool Step(const std::string& name, const std::function<void()>& change);
     // A mouse drag: the step begins at the press and is recorded at the release (a click, which
-    // only selects, records none).
+    // only selects, records none). Call EndDrag only after a drag: the quads may have moved.
     void BeginDrag(std::string name);
     void EndDrag();
 

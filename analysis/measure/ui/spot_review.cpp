@@ -20,7 +20,13 @@ const char* const kTableFilter = "Tab-Separated Spot Results (*.tsv)";
 
 CSpotReview::CSpotReview(CSpotResultsWidget* table, QDockWidget* tableDock, CSpotPlotWidget* plot,
                          QDockWidget* plotDock, QObject* parent)
-    : QObject(parent), table_(table), tableDock_(tableDock), plot_(plot), plotDock_(plotDock) {
+    : QObject(parent),
+      table_(table),
+      tableDock_(tableDock),
+      plot_(plot),
+      plotDock_(plotDock),
+      follower_(
+          this, [this](ModelChange change) { modelChanged(change); }, [this] { recompute(); }) {
     connect(table_, &CSpotResultsWidget::spotChosen, this, &CSpotReview::showSpot);
     connect(table_, &CSpotResultsWidget::saveRequested, this, &CSpotReview::save);
     // A new threshold changes flags only: no new measurement.
@@ -41,28 +47,9 @@ CSpotReview::CSpotReview(CSpotResultsWidget* table, QDockWidget* tableDock, CSpo
 // A dock the user closed is hidden; one in a window not yet shown still counts.
 bool CSpotReview::docksShown() const { return !tableDock_->isHidden() || !plotDock_->isHidden(); }
 
-CSpotReview::~CSpotReview() {
-    if (widget_) window_->model.RemoveObserver(observer_);
-}
-
 void CSpotReview::setWindow(ImageWindow* window) {
     if (window == this->window()) return;
-    if (widget_) {
-        window_->model.RemoveObserver(observer_);
-        disconnect(widget_, nullptr, this, nullptr);
-    }
-    window_ = window;
-    widget_ = window ? &window->widget : nullptr;
-    if (window_) {
-        observer_ =
-            window_->model.AddObserver([this](ModelChange change) { modelChanged(change); });
-        // The model goes with the widget: by then there is nothing left to stop observing.
-        connect(widget_, &QObject::destroyed, this, [this] {
-            widget_ = nullptr;
-            window_ = nullptr;
-            recompute();
-        });
-    }
+    follower_.Follow(window);
     recompute();
 }
 
@@ -117,7 +104,7 @@ void CSpotReview::flagSaturated(SpotResults& results) const {
 
 std::optional<std::size_t> CSpotReview::windowSelection() const {
     if (!window() || !results_) return std::nullopt;
-    const GridEditor& editor = window_->model.editor();
+    const GridEditor& editor = window()->model.editor();
     const GridQuad& quad = editor.currentQuad();
     if (editor.tool() != ToolKind::Grid || !quad.HasSelection()) return std::nullopt;
     const SpotIndex selected{editor.selectedQuadX(), editor.selectedQuadY(), quad.selCol,
@@ -130,7 +117,7 @@ std::optional<std::size_t> CSpotReview::windowSelection() const {
 void CSpotReview::windowStateChanged() {
     if (!window() || !results_) return;
     // Clicks, marks and highlights change flags only: no new measurement.
-    RefreshSpotFlags(*results_, window_->model.editor().grid());
+    RefreshSpotFlags(*results_, window()->model.editor().grid());
     table_->flagsChanged();
     const std::optional<std::size_t> selected = windowSelection();
     // The spot the table is to show, not only the row it shows now: a row filtered out for the
@@ -143,7 +130,7 @@ void CSpotReview::windowStateChanged() {
 
 void CSpotReview::showSpot(std::size_t index) {
     if (!window() || !results_ || index >= results_->spots.size()) return;
-    runReportingErrors([&] { window_->model.ShowSpot(results_->spots[index].index()); });
+    runReportingErrors([&] { window()->model.ShowSpot(results_->spots[index].index()); });
     // The view may not take the spot (no well, no grid tool possible): once the row change that
     // asked for it is over, the table and the plot show what the view has selected.
     QMetaObject::invokeMethod(this, &CSpotReview::windowStateChanged, Qt::QueuedConnection);
@@ -154,26 +141,26 @@ void CSpotReview::highlight(const std::vector<std::size_t>& indices) {
     std::vector<SpotIndex> spots;
     for (std::size_t i : indices)
         if (i < results_->spots.size()) spots.push_back(results_->spots[i].index());
-    const std::int32_t count = window_->model.HighlightSpots(spots);
+    const std::int32_t count = window()->model.HighlightSpots(spots);
     showMessagePaneText(QString("Highlighted %1 spots.").arg(count));
 }
 
 void CSpotReview::save() {
     if (!results_ || !window()) return;
     runReportingErrors([&] {
-        WriteResultFile(*window_->document, {true, "tsv", "spot_results", kTableFilter},
+        WriteResultFile(*window()->document, {true, "tsv", "spot_results", kTableFilter},
                         [&](const std::string& path) { writeTable(path); });
     });
 }
 
 void CSpotReview::saveTo(const QString& path) {
-    if (!results_ || !window() || RefuseOpenedScan(*window_->document, path)) return;
+    if (!results_ || !window() || RefuseOpenedScan(*window()->document, path)) return;
     WaitCursor wait;
     writeTable(LocalPath(path));
 }
 
 void CSpotReview::writeTable(const std::string& path) {
-    RefreshSpotFlags(*results_, window_->model.editor().grid());
+    RefreshSpotFlags(*results_, window()->model.editor().grid());
     WriteSpotResultsTable(path, *results_);
 }
 

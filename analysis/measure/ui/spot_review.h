@@ -34,10 +34,9 @@ public:
     CSpotReview(CSpotResultsWidget* table, QDockWidget* tableDock, CSpotPlotWidget* plot,
                 QDockWidget* plotDock, QObject* parent = nullptr);
 
-    ~CSpotReview() override;
     // Follows `window` from now on; nullptr empties both docks.
     void setWindow(ImageWindow* window);
-    ImageWindow* window() const { return widget_ ? window_ : nullptr; }
+    ImageWindow* window() const { return follower_.window(); }
     // The results shown (none without a view, a grid or a shown dock).
     std::shared_ptr<const SpotResults> results() const { return results_; }
 
@@ -64,10 +63,7 @@ private:
     QDockWidget* plotDock_;
     void modelChanged(ModelChange change);
 
-    // The window followed, while its widget lives (the model goes with the widget).
-    ImageWindow* window_ = nullptr;
-    QPointer<QWidget> widget_;
-    int observer_ = -1;
+    WindowFollower follower_;
     std::shared_ptr<SpotResults> results_;
     bool stale_ = true;  // the view's data changed while both docks were hidden
 };

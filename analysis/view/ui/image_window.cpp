@@ -1,9 +1,11 @@
-// The registry of window command targets.
+// The registry of window command targets, and the docks' hold on a window.
 #include "view/ui/image_window.h"
 
 #include <algorithm>
 #include <string>
 #include <utility>
+
+#include "window/window_model.h"
 
 namespace orvane {
 namespace {
@@ -25,6 +27,26 @@ std::vector<std::unique_ptr<CommandTarget>> MakeWindowCommands(ImageWindow& wind
     std::vector<std::unique_ptr<CommandTarget>> targets;
     for (const auto& entry : factories()) targets.push_back(entry.second(window));
     return targets;
+}
+
+WindowFollower::WindowFollower(QObject* owner, Observer observer, std::function<void()> gone)
+    : owner_(owner), observer_(std::move(observer)), gone_(std::move(gone)) {}
+
+void WindowFollower::Follow(ImageWindow* window) {
+    if (widget_) {
+        window_->model.RemoveObserver(handle_);
+        QObject::disconnect(destroyed_);
+    }
+    window_ = window;
+    widget_ = window ? &window->widget : nullptr;
+    if (!window_) return;
+    handle_ = window_->model.AddObserver(observer_);
+    // By the time the widget is destroyed its model is gone: nothing is left to stop observing.
+    destroyed_ = QObject::connect(widget_, &QObject::destroyed, owner_, [this] {
+        widget_ = nullptr;
+        window_ = nullptr;
+        gone_();
+    });
 }
 
 }  // namespace orvane

@@ -7,15 +7,18 @@
 #include <memory>
 #include <vector>
 
-#include "base/ui/command_map.h"
+#include <QMetaObject>
+#include <QPointer>
+#include <QWidget>
 
-class QWidget;
+#include "base/ui/command_map.h"
 
 namespace orvane {
 
 class COrvaneDoc;
 class WindowModel;
 class WindowPicture;
+enum class ModelChange;
 
 struct ImageWindow {
     std::shared_ptr<COrvaneDoc> document;
@@ -35,5 +38,31 @@ using WindowCommandsFactory = std::function<std::unique_ptr<CommandTarget>(Image
 void AddWindowCommands(const char* name, WindowCommandsFactory factory);
 // The command targets of a new window, in routing order.
 std::vector<std::unique_ptr<CommandTarget>> MakeWindowCommands(ImageWindow& window);
+
+// A dock's hold on the active window: it observes the window's model while the window lives and
+// lets go when the window's widget is destroyed (the model goes with it).
+class WindowFollower {
+public:
+    using Observer = std::function<void(ModelChange)>;
+
+    // `owner` is the dock; `gone` runs once the followed window is destroyed.
+    WindowFollower(QObject* owner, Observer observer, std::function<void()> gone);
+    ~WindowFollower() { Follow(nullptr); }
+    WindowFollower(const WindowFollower&) = delete;
+    WindowFollower& operator=(const WindowFollower&) = delete;
+
+    // Follows `window` from now on; nullptr follows none.
+    void Follow(ImageWindow* window);
+    ImageWindow* window() const { return widget_ ? window_ : nullptr; }
+
+private:
+    QObject* owner_;
+    Observer observer_;
+    std::function<void()> gone_;
+    ImageWindow* window_ = nullptr;
+    QPointer<QWidget> widget_;
+    int handle_ = -1;
+    QMetaObject::Connection destroyed_;
+};
 
 }  // namespace orvane

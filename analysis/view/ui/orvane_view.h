@@ -27,7 +27,8 @@ public:
 
     COrvaneDoc* GetDocument() const { return window_.document.get(); }
     // What the window's command classes and the review docks work on.
-    ImageWindow& window() const { return window_; }
+    ImageWindow& window() { return window_; }
+    const ImageWindow& window() const { return window_; }
     WindowModel& model() const { return *model_; }
 
     // After the document has loaded: picture size, scroll steps, off-screen picture, log display.
@@ -93,7 +94,7 @@ private:
     std::unique_ptr<WindowModel> model_;
     GridEditor& editor_;
     WindowPicture picture_;
-    mutable ImageWindow window_;
+    ImageWindow window_;
     bool hasPicture_ = false;  // set at the initial update; off when the picture failed
     bool reducedScheduled_ = false;
     std::unique_ptr<PictureOverlaySurface> overlaySurface_;

@@ -24,52 +24,38 @@ QRect outlineRect(const OverviewRect& r) {
 
 }  // namespace
 
-COverviewWidget::COverviewWidget(QWidget* parent) : QWidget(parent) {
+COverviewWidget::COverviewWidget(QWidget* parent)
+    : QWidget(parent),
+      follower_(
+          this,
+          [this](ModelChange change) {
+              // The outlines follow the grid and the tool, the frame the visible area.
+              if (change == ModelChange::Picture)
+                  rescalePicture();
+              else
+                  update();
+          },
+          [this] { rescalePicture(); }) {
     setMinimumSize(120, 90);
     setCursor(Qt::PointingHandCursor);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-COverviewWidget::~COverviewWidget() {
-    if (widget_) window_->model.RemoveObserver(observer_);
-}
-
 void COverviewWidget::setWindow(ImageWindow* window) {
     if (window == this->window()) return;
-    if (widget_) {
-        window_->model.RemoveObserver(observer_);
-        disconnect(widget_, nullptr, this, nullptr);
-    }
-    window_ = window;
-    widget_ = window ? &window->widget : nullptr;
-    if (window_) {
-        observer_ = window_->model.AddObserver([this](ModelChange change) {
-            // The outlines follow the grid and the tool, the frame the visible area.
-            if (change == ModelChange::Picture)
-                rescalePicture();
-            else
-                update();
-        });
-        connect(widget_, &QObject::destroyed, this, &COverviewWidget::windowDestroyed);
-    }
-    rescalePicture();
-}
-
-void COverviewWidget::windowDestroyed() {
-    widget_ = nullptr;
-    window_ = nullptr;
+    follower_.Follow(window);
     rescalePicture();
 }
 
 OverviewMapping COverviewWidget::mapping() const {
     if (!window()) return {};
-    const DisplayState& display = window_->model.display();
+    const DisplayState& display = window()->model.display();
     return OverviewMapping::Fit(display.imageWidth, display.imageHeight, width(), height());
 }
 
 OverviewRect COverviewWidget::visibleRect() const {
     if (!window()) return {};
-    const Box& shown = window_->model.visibleArea();
+    const Box& shown = window()->model.visibleArea();
     if (shown.width() <= 0 || shown.height() <= 0) return {};
     return mapping().ToOverview({shown.left, shown.top, shown.right, shown.bottom});
 }
@@ -78,7 +64,7 @@ std::vector<QPolygon> COverviewWidget::quadOutlines() const {
     std::vector<QPolygon> outlines;
     if (!window()) return outlines;
     const OverviewMapping m = mapping();
-    const SpotGrid& grid = window_->model.editor().grid();
+    const SpotGrid& grid = window()->model.editor().grid();
     const auto at = [&](GridPoint p, std::int32_t dx, std::int32_t dy) {
         const OverviewRect r = m.ToOverview({p.x + dx, p.y + dy, p.x + dx, p.y + dy});
         return QPoint(r.left, r.top);
@@ -95,7 +81,7 @@ std::vector<QPolygon> COverviewWidget::quadOutlines() const {
 
 void COverviewWidget::rescalePicture() {
     shown_ = QImage();
-    const QImage source = window() ? window_->picture.reducedPicture() : QImage();
+    const QImage source = window() ? window()->picture.reducedPicture() : QImage();
     const OverviewRect place = mapping().pictureRect();
     const QSize size(place.right - place.left, place.bottom - place.top);
     if (!source.isNull() && !size.isEmpty())
@@ -128,7 +114,7 @@ void COverviewWidget::scrollViewTo(QPoint overviewPoint) {
     // The image pixel under the point comes to the window's centre, at the window's zoom (at 1:1
     // this is OverviewMapping::ScrollFor).
     const OverviewPoint p = mapping().ToImage({overviewPoint.x(), overviewPoint.y()});
-    window_->model.CentreOn({p.x, p.y});
+    window()->model.CentreOn({p.x, p.y});
 }
 
 void COverviewWidget::mousePressEvent(QMouseEvent* event) {

@@ -20,10 +20,9 @@ class COverviewWidget : public QWidget {
 public:
     explicit COverviewWidget(QWidget* parent = nullptr);
 
-    ~COverviewWidget() override;
     // Follows `window` from now on; nullptr leaves the overview empty.
     void setWindow(ImageWindow* window);
-    ImageWindow* window() const { return widget_ ? window_ : nullptr; }
+    ImageWindow* window() const { return follower_.window(); }
 
     // The mapping for the current size and picture (scale 0 without a window).
     OverviewMapping mapping() const;
@@ -45,12 +44,8 @@ protected:
 private:
     void rescalePicture();
     void scrollViewTo(QPoint overviewPoint);
-    void windowDestroyed();
 
-    // The window followed, while its widget lives (the model goes with the widget).
-    ImageWindow* window_ = nullptr;
-    QPointer<QWidget> widget_;
-    int observer_ = -1;
+    WindowFollower follower_;
     QImage shown_;
 };
 

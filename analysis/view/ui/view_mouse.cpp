@@ -57,7 +57,6 @@ void COrvaneView::mouseReleaseEvent(QMouseEvent* event) {
         editor_.LeftButtonUp();
         if (dragged) model_->EndDrag();
         model_->Notify(ModelChange::Selection);
-        if (dragged) model_->Notify(ModelChange::SpotData);
     } else if (event->button() == Qt::MiddleButton) {
         editor_.MiddleButtonUp();
         viewport()->setCursor(Qt::ArrowCursor);
